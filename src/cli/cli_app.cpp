@@ -1,0 +1,79 @@
+#include "cli/cli_app.h"
+
+#include <CLI/CLI.hpp>
+#include <ostream>
+
+#include "cli/commands.h"
+#include "model/input_check.h"
+#include "model/node_pool.h"
+#include "subdivisor/atomic_file.h"
+
+namespace dorvanix::cli {
+
+namespace {
+
+constexpr const char* kFooter = R"(
+Sizes: every number typed (m, r, b, multiplicities, genus) is at most 10000; counts and sums
+are exact 64-bit integers.
+
+Exit status: 0 done, 1 a file could not be written, 2 bad input, 130 interrupted.
+
+Examples:
+  dorvanix-cli fibers 3 2 3
+  dorvanix-cli fibers 7 2 3 --multiplicities 6 --save
+  dorvanix-cli subdivisors '((3,2),2,2,2)' --ell 2 --all-types
+  dorvanix-cli subdivisors '(5;(4,3,2,1),(3,1),(3,1))' --count
+  dorvanix-cli quorbel '(3;(2,1),(2,1),(2,1))' '(2;(2),(1),(1)):: ell = 1 :: type = CAA'
+)";
+
+void buildApp(CLI::App& app, CommandContext& context) {
+    app.require_subcommand(1);
+    app.footer(kFooter);
+    addFibersCommand(app, context);
+    addSubdivisorsCommand(app, context);
+    addQuorbelCommand(app, context);
+}
+
+// CLI11's own messages, made into one line.
+std::string oneLine(std::string message) {
+    for (char& ch : message) {
+        if (ch == '\n' || ch == '\r') ch = ' ';
+    }
+    while (!message.empty() && message.back() == ' ') message.pop_back();
+    return message;
+}
+
+}  // namespace
+
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CommandContext context{out, err};
+    CLI::App app("Dorvanix: star-shaped singular fibers, their sub-divisors and polynomial files",
+                 "dorvanix-cli");
+    buildApp(app, context);
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return kDone;
+    } catch (const CLI::CallForAllHelp&) {
+        out << app.help("", CLI::AppFormatMode::All);
+        return kDone;
+    } catch (const CLI::ParseError& error) {
+        err << "dorvanix-cli: " << oneLine(error.what()) << " (see dorvanix-cli --help)\n";
+        return kBadInput;
+    } catch (const InputError& error) {
+        err << "dorvanix-cli: " << oneLine(error.what()) << '\n';
+        return kBadInput;
+    } catch (const FileWriteError& error) {
+        err << "dorvanix-cli: " << oneLine(error.what()) << '\n';
+        return kWriteFailed;
+    } catch (const PoolExhausted& error) {
+        err << "dorvanix-cli: " << error.what() << '\n';
+        return kBadInput;
+    }
+    out.flush();
+    return kDone;
+}
+
+}  // namespace dorvanix::cli

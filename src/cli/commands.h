@@ -1,0 +1,23 @@
+#pragma once
+
+#include <iosfwd>
+
+namespace CLI {
+class App;
+}
+
+namespace dorvanix::cli {
+
+// The streams a command writes to.
+struct CommandContext {
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// Each adds one subcommand to the tool; its callback does the work and throws InputError for bad
+// input and FileWriteError for a file it could not write.
+void addFibersCommand(CLI::App& app, CommandContext& context);
+void addSubdivisorsCommand(CLI::App& app, CommandContext& context);
+void addQuorbelCommand(CLI::App& app, CommandContext& context);
+
+}  // namespace dorvanix::cli

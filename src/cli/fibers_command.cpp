@@ -1,0 +1,104 @@
+#include <CLI/CLI.hpp>
+#include <ostream>
+
+#include "cli/commands.h"
+#include "cli/output_target.h"
+#include "model/fiber_enumeration.h"
+#include "model/input_check.h"
+#include "subdivisor/list_files.h"
+
+namespace dorvanix::cli {
+
+namespace {
+
+struct FibersArguments {
+    std::string m, r, b;
+    bool noDuplicates = false;
+    std::string genus;
+    bool atMostTwoCrusts = false;
+    std::string multiplicities;
+    OutputTarget target;
+};
+
+int atLeast(const std::string& text, const char* name, int lowest) {
+    const int value = parseInputNumber(text, name);
+    if (value < lowest) {
+        throw InputError(std::string(name) + " must be at least " + std::to_string(lowest) +
+                         ", not " + std::to_string(value));
+    }
+    return value;
+}
+
+std::array<int, 4> readMultiplicities(const std::string& text) {
+    std::array<int, 4> values{};
+    std::size_t position = 0;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        if (position == values.size()) {
+            throw InputError("--multiplicities takes at most 4 values: " + quoteInput(text));
+        }
+        const std::string item = text.substr(start, comma - start);
+        values[position] = parseInputNumber(item, "a required multiplicity");
+        if (values[position] < 0) {
+            throw InputError("a required multiplicity cannot be negative: " + quoteInput(item));
+        }
+        ++position;
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return values;
+}
+
+void runFibers(const FibersArguments& args, CommandContext& context) {
+    const int m = atLeast(args.m, "m", 2);
+    const int r = atLeast(args.r, "r", 2);
+    const int b = atLeast(args.b, "b", 3);
+    FiberOptions options;
+    options.noDuplicateBranches = args.noDuplicates;
+    options.atMostTwoSimpleCrusts = args.atMostTwoCrusts;
+    if (!args.genus.empty()) {
+        options.requiredGenus = std::max(1, parseInputNumber(args.genus, "the genus"));
+    }
+    if (!args.multiplicities.empty()) {
+        options.multiplicityOption = true;
+        options.requiredMultiplicities = readMultiplicities(args.multiplicities);
+    }
+    if (!args.target.wanted()) {
+        enumerateFibers(m, r, b, options,
+                        [&](const FiberEntry& fiber) { context.out << fiber.line << '\n'; });
+        return;
+    }
+    args.target.writeFile(fiberListFileName(m, r, b), context.out, [&](std::ostream& file) {
+        enumerateFibers(m, r, b, options,
+                        [&](const FiberEntry& fiber) { writeFiberListLine(file, fiber.line); });
+    });
+}
+
+}  // namespace
+
+void addFibersCommand(CLI::App& app, CommandContext& context) {
+    auto args = std::make_shared<FibersArguments>();
+    CLI::App* command = app.add_subcommand(
+        "fibers", "List the fibers with core multiplicity M, self-intersection -R and B branches");
+    command->add_option("M", args->m, "multiplicity of the core (at least 2)")->required();
+    command->add_option("R", args->r, "the core's self-intersection is -R (at least 2)")
+        ->required();
+    command->add_option("B", args->b, "number of branches (at least 3)")->required();
+    command->add_flag("--no-duplicates", args->noDuplicates, "no two branches alike");
+    command->add_option("--genus", args->genus, "only fibers of genus G (below 1 counts as 1)")
+        ->option_text("G");
+    command->add_flag("--at-most-two-crusts", args->atMostTwoCrusts,
+                      "only fibers with at most 2 simple crusts");
+    command->add_option("--multiplicities", args->multiplicities,
+                        "required first-branch multiplicities of positions 1 to 4, 0 = any")
+        ->option_text("A1[,A2[,A3[,A4]]]");
+    auto* output = command->add_option("--output", args->target.outputPath,
+                                       "write the fiber list file to FILE")
+                       ->option_text("FILE");
+    command->add_flag("--save", args->target.save, "write the fiber list file under its default name")
+        ->excludes(output);
+    command->callback([args, &context] { runFibers(*args, context); });
+}
+
+}  // namespace dorvanix::cli

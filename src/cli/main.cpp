@@ -1,0 +1,16 @@
+#include <csignal>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_app.h"
+
+int main(int argc, char** argv) {
+    // A file that outgrows the size limit should fail with an error the tool reports, not kill it.
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const int status = dorvanix::cli::runCli(args, std::cout, std::cerr);
+    std::cout.flush();
+    return status;
+}

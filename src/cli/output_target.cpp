@@ -1,0 +1,18 @@
+#include "cli/output_target.h"
+
+#include <ostream>
+
+#include "subdivisor/atomic_file.h"
+
+namespace dorvanix::cli {
+
+void OutputTarget::writeFile(const std::string& defaultName, std::ostream& out,
+                             const std::function<void(std::ostream&)>& write) const {
+    const std::string path = save ? defaultName : outputPath;
+    AtomicFile file(path);
+    write(file.stream());
+    file.commit();
+    if (save) out << path << '\n';
+}
+
+}  // namespace dorvanix::cli

@@ -1,0 +1,81 @@
+#include <CLI/CLI.hpp>
+#include <ostream>
+
+#include "cli/commands.h"
+#include "cli/output_target.h"
+#include "model/fiber_data.h"
+#include "model/input_check.h"
+#include "subdivisor/list_files.h"
+#include "subdivisor/subdivisor_listing.h"
+
+namespace dorvanix::cli {
+
+namespace {
+
+struct SubdivisorsArguments {
+    std::string x;
+    std::string ell;
+    bool exceptOnlyAB = false;
+    bool allTypes = false;
+    bool count = false;
+    OutputTarget target;
+};
+
+SubdivisorOptions readOptions(const SubdivisorsArguments& args) {
+    SubdivisorOptions options;
+    if (!args.ell.empty()) {
+        options.ellFilter = parseInputNumber(args.ell, "--ell");
+        if (options.ellFilter == 0 || options.ellFilter < -100 || options.ellFilter > 100) {
+            throw InputError("--ell takes a value from -100 to 100 other than 0, not " +
+                             quoteInput(args.ell));
+        }
+    }
+    options.exceptOnlyAB = args.exceptOnlyAB;
+    options.onlyABC = !args.allTypes;
+    return options;
+}
+
+void runSubdivisors(const SubdivisorsArguments& args, CommandContext& context) {
+    const FiberData x = parseFiberText(args.x);
+    const SubdivisorOptions options = readOptions(args);
+    if (args.count) {
+        context.out << countSubdivisors(x, options) << '\n';
+        return;
+    }
+    if (!args.target.wanted()) {
+        listSubdivisors(x, options, [&](const Subdivisor& y) { context.out << y.line << '\n'; });
+        return;
+    }
+    const std::string notation = fiberNotation(x);
+    args.target.writeFile(subdivisorListFileName(notation), context.out, [&](std::ostream& file) {
+        SubdivisorListWriter writer(file, notation, options);
+        listSubdivisors(x, options, [&](const Subdivisor& y) { writer.line(y.line); });
+        writer.finish();
+    });
+}
+
+}  // namespace
+
+void addSubdivisorsCommand(CLI::App& app, CommandContext& context) {
+    auto args = std::make_shared<SubdivisorsArguments>();
+    CLI::App* command =
+        app.add_subcommand("subdivisors", "List the sub-divisors Y of a fiber X");
+    command->add_option("X", args->x, "the fiber: a fiber line or divisor notation")->required();
+    command->add_option("--ell", args->ell, "only ell = V (V > 0), or all but ell = -V (V < 0)")
+        ->option_text("V");
+    command->add_flag("--except-only-ab", args->exceptOnlyAB,
+                      "leave out the sub-divisors whose branches are all of type A, B or 0");
+    command->add_flag("--all-types", args->allTypes, "also list sub-divisors with a '?' branch");
+    auto* count = command->add_flag("--count", args->count, "print only the number of lines");
+    auto* output = command->add_option("--output", args->target.outputPath,
+                                       "write the sub-divisor list file to FILE")
+                       ->option_text("FILE")
+                       ->excludes(count);
+    command->add_flag("--save", args->target.save,
+                      "write the sub-divisor list file under its default name")
+        ->excludes(output)
+        ->excludes(count);
+    command->callback([args, &context] { runSubdivisors(*args, context); });
+}
+
+}  // namespace dorvanix::cli

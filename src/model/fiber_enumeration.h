@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/progress.h"
+
+namespace dorvanix {
+
+// The restrictions the user may put on the fiber list.
+struct FiberOptions {
+    bool noDuplicateBranches = false;
+    // 0: any genus; otherwise the genus every listed fiber must have.
+    int requiredGenus = 0;
+    bool multiplicityOption = false;
+    // Required first-branch multiplicities of positions 1 to 4 (largest first); 0 = any.
+    std::array<int, 4> requiredMultiplicities{};
+    bool atMostTwoSimpleCrusts = false;
+};
+
+// One fiber of the list, valid only while the sink that receives it runs.
+struct FiberEntry {
+    std::span<const int> parts;  // first-branch multiplicities, largest first
+    long long simpleCrusts = 0;
+    int genus = 0;
+    std::string_view line;       // "((m,r),a1,...,ab) : n (g=g)" with asterisks when n <= 2
+};
+
+using FiberSink = std::function<void(const FiberEntry&)>;
+
+// Lists every fiber with core multiplicity m, core self-intersection -r and b branches that
+// passes the options, in decreasing lexicographic order of its parts. Answers false when
+// `progress` asked it to stop before the end.
+bool enumerateFibers(int m, int r, int b, const FiberOptions& options, const FiberSink& sink,
+                     Progress* progress = nullptr);
+
+std::vector<std::string> fiberLines(int m, int r, int b, const FiberOptions& options);
+
+// The arithmetic tests on a candidate: gcd(m, a1, ..., ab) = 1, no equal parts when asked, and
+// the required genus when one is given.
+bool acceptFiber(int m, std::span<const int> parts, bool noDuplicates, int requiredGenus);
+
+// The line of the fiber list for a fiber and its counts.
+std::string fiberListLine(int m, int r, std::span<const int> parts, long long simpleCrusts,
+                          int genus);
+
+}  // namespace dorvanix

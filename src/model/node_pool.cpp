@@ -1,0 +1,70 @@
+#include "model/node_pool.h"
+
+#include <functional>
+#include <string>
+
+namespace dorvanix {
+
+PoolExhausted::PoolExhausted(std::size_t capacity)
+    : std::runtime_error("the node pool is full: all " + std::to_string(capacity) +
+                         " divisor nodes are in use") {}
+
+NodePool::NodePool(std::size_t blockSize, Growth growth)
+    : blockSize_(blockSize > 0 ? blockSize : 1), growth_(growth) {
+    addBlock();
+}
+
+void NodePool::addBlock() {
+    blocks_.push_back(std::make_unique<DivisorNode[]>(blockSize_));
+    slotCount_ += blockSize_;
+}
+
+DivisorNode& NodePool::slot(std::size_t index) {
+    return blocks_[index / blockSize_][index % blockSize_];
+}
+
+DivisorNode* NodePool::takeNode() {
+    for (std::size_t i = firstFreeHint_; i < slotCount_; ++i) {
+        DivisorNode& node = slot(i);
+        if (node.inUse == 0) {
+            node.reset();
+            node.inUse = 1;
+            ++inUse_;
+            firstFreeHint_ = i + 1;
+            return &node;
+        }
+    }
+    firstFreeHint_ = slotCount_;
+    if (growth_ == Growth::Bounded) return nullptr;
+    addBlock();
+    return takeNode();
+}
+
+DivisorNode& NodePool::take() {
+    DivisorNode* node = takeNode();
+    if (node == nullptr) throw PoolExhausted(slotCount_);
+    return *node;
+}
+
+void NodePool::releaseNode(DivisorNode* node) {
+    if (node == nullptr || node->inUse == 0) return;
+    node->inUse = 0;
+    --inUse_;
+    const long index = indexOf(node);
+    if (index >= 0 && static_cast<std::size_t>(index) < firstFreeHint_) {
+        firstFreeHint_ = static_cast<std::size_t>(index);
+    }
+}
+
+long NodePool::indexOf(const DivisorNode* node) const {
+    for (std::size_t b = 0; b < blocks_.size(); ++b) {
+        const DivisorNode* first = blocks_[b].get();
+        const std::less<const DivisorNode*> before;
+        if (!before(node, first) && before(node, first + blockSize_)) {
+            return static_cast<long>(b * blockSize_ + static_cast<std::size_t>(node - first));
+        }
+    }
+    return -1;
+}
+
+}  // namespace dorvanix

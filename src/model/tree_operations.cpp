@@ -1,0 +1,117 @@
+#include "model/tree_operations.h"
+
+#include <cstdlib>
+
+namespace dorvanix {
+
+namespace {
+
+bool isChild(const DivisorNode& node, const DivisorNode* neighbour) {
+    return neighbour != nullptr && neighbour->serial > node.serial;
+}
+
+}  // namespace
+
+void releaseSubtree(NodePool& pool, DivisorNode* slot) {
+    if (slot == nullptr) return;
+    if (slot->degree >= 1) {
+        for (int k = 0; k < slot->degree; ++k) {
+            DivisorNode* next = slot->neighbor(k);
+            if (isChild(*slot, next)) releaseSubtree(pool, next);
+        }
+    }
+    pool.releaseNode(slot);
+}
+
+void releaseBranches(NodePool& pool, DivisorNode& root) {
+    for (int k = 0; k < root.degree; ++k) releaseSubtree(pool, root.neighbor(k));
+    root.neighbors.clear();
+    root.neighbors.shrink_to_fit();
+}
+
+void clearVisited(DivisorNode* node) {
+    if (node == nullptr) return;
+    node->visited = 0;
+    for (int k = 0; k < node->degree; ++k) {
+        DivisorNode* next = node->neighbor(k);
+        if (next != nullptr && next->visited != 0) clearVisited(next);
+    }
+}
+
+namespace {
+
+int countSupport(DivisorNode& node) {
+    node.visited = 1;
+    int sum = 2;
+    for (int k = 0; k < node.degree; ++k) {
+        DivisorNode* next = node.neighbor(k);
+        if (next == nullptr || next->multiplicity == 0) continue;
+        if (next->serial > node.serial) sum -= 1;
+        if (next->visited == 0) sum += countSupport(*next);
+    }
+    return sum;
+}
+
+}  // namespace
+
+int supportEulerNumber(DivisorNode& root) {
+    clearVisited(&root);
+    return countSupport(root);
+}
+
+long long gcd64(long long a, long long b) {
+    a = a < 0 ? -a : a;
+    b = b < 0 ? -b : b;
+    while (b != 0) {
+        const long long t = a % b;
+        a = b;
+        b = t;
+    }
+    return a;
+}
+
+int gcd(int a, int b) { return static_cast<int>(gcd64(a, b)); }
+
+void sumPositions(DivisorNode& node, double& sumX, double& sumY, int& count) {
+    if (node.pointCount == 0) {
+        sumX += node.x;
+        sumY += node.y;
+        count += 1;
+    } else if (node.pointCount > 0) {
+        for (int i = 0; i < node.pointCount && static_cast<std::size_t>(i) < node.pointX.size();
+             ++i) {
+            sumX += node.pointX[i];
+            sumY += node.pointY[i];
+            count += 1;
+        }
+    }
+    node.visited = 1;
+    for (int k = 0; k < node.degree; ++k) {
+        DivisorNode* next = node.neighbor(k);
+        if (isChild(node, next) && next->visited != 1) sumPositions(*next, sumX, sumY, count);
+    }
+}
+
+void translateDivisor(DivisorNode& node, double dx, double dy) {
+    node.x -= dx;
+    node.movingX -= dx;
+    node.y -= dy;
+    node.movingY -= dy;
+    for (int k = 0; k < node.degree; ++k) {
+        DivisorNode* next = node.neighbor(k);
+        if (isChild(node, next)) translateDivisor(*next, dx, dy);
+    }
+}
+
+void recentreDivisor(DivisorNode& root) {
+    clearVisited(&root);
+    double sumX = 0.0;
+    double sumY = 0.0;
+    int count = 0;
+    sumPositions(root, sumX, sumY, count);
+    if (count == 0) return;
+    translateDivisor(root, sumX / count, sumY / count);
+}
+
+}  // namespace dorvanix
+

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <vector>
+
+namespace dorvanix {
+
+// Where the chain of a sub-divisor Y stops on one branch of X, and the numbers its type letter is
+// read from: t, n = n(t), p = n(t-1), e = e(t), mu = m(t) and muNext = m(t+1).
+struct BranchEnd {
+    int t = 0;
+    long long n = 0;
+    long long p = 0;
+    long long e = 0;
+    long long mu = 0;
+    long long muNext = 0;
+};
+
+// One branch of X as the sub-divisor listing sees it: the multiplicities m(0) = m, m(1) ... m(L)
+// and the chain coefficients e(j) = (m(j-1) + m(j+1)) div m(j), recomputed from the
+// multiplicities.
+class BranchShape {
+public:
+    BranchShape(int m, const std::vector<int>& chain);
+
+    int firstMultiplicity() const { return static_cast<int>(mult_[1]); }
+    int length() const { return static_cast<int>(mult_.size()) - 2; }
+
+    // Follows Y's chain n(0) = k, n(1) = y, n(j+1) = e(j) n(j) - n(j-1) while it stays within
+    // 0 < n(j+1) <= m(j+1). Appends n(2) ... n(t) to `rest` when given.
+    BranchEnd follow(long long k, long long y, std::vector<long long>* rest = nullptr) const;
+
+private:
+    long long multAt(std::size_t j) const { return j < mult_.size() ? mult_[j] : 0; }
+    long long coefAt(std::size_t j) const { return j < coef_.size() ? coef_[j] : 0; }
+
+    std::vector<long long> mult_;  // m(0) ... m(L), then one 0
+    std::vector<long long> coef_;  // e(0) unused, e(1) ... e(L)
+};
+
+// The type letter of a branch: '0', 'A', 'B', 'C' or '?', by the first test that holds.
+char branchLetter(long long y, const BranchEnd& end, long long ell);
+
+}  // namespace dorvanix
