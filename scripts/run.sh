@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Sets up, builds and starts Dorvanix: the README's run command.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+cmake --preset default >/dev/null
+cmake --build --preset default
+if [ -x build/default/src/app/dorvanix ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
+    exec build/default/src/app/dorvanix "$@"
+fi
+# Without a desktop: the default example on the command line.
+exec build/default/src/cli/dorvanix-cli fibers 3 2 3
