@@ -19,5 +19,6 @@ struct CommandContext {
 void addFibersCommand(CLI::App& app, CommandContext& context);
 void addSubdivisorsCommand(CLI::App& app, CommandContext& context);
 void addQuorbelCommand(CLI::App& app, CommandContext& context);
+void addPictureCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace dorvanix::cli
