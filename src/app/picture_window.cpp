@@ -22,14 +22,16 @@ namespace {
 
 constexpr int kTickMilliseconds = 100;
 
-QColor qtColour(Rgb colour) { return QColor(colour.red, colour.green, colour.blue); }
+QColor qtColour(Rgb colour) {
+    return QColor(colour.red, colour.green, colour.blue);
+}
 
 void paintSegment(QPainter& painter, const CubicSegment& segment) {
     const auto& p = segment.points;
     QPainterPath path(QPointF(p[0].x, p[0].y));
     path.cubicTo(QPointF(p[1].x, p[1].y), QPointF(p[2].x, p[2].y), QPointF(p[3].x, p[3].y));
-    painter.setPen(QPen(qtColour(segment.colour), segment.width, Qt::SolidLine, Qt::RoundCap,
-                        Qt::RoundJoin));
+    painter.setPen(
+        QPen(qtColour(segment.colour), segment.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawPath(path);
 }
 
@@ -74,7 +76,9 @@ PictureWindow::PictureWindow(PictureAnimation& animation, std::function<Scene()>
     connect(&timer_, &QTimer::timeout, this, &PictureWindow::advance);
 }
 
-PictureWindow::~PictureWindow() { announceClosed(); }
+PictureWindow::~PictureWindow() {
+    announceClosed();
+}
 
 void PictureWindow::announceClosed() {
     if (closedAnnounced_) return;
@@ -152,7 +156,9 @@ void PictureWindow::offerToSave() {
     }
 }
 
-bool PictureWindow::saveFramePng(const QString& path) const { return frame_.save(path, "PNG"); }
+bool PictureWindow::saveFramePng(const QString& path) const {
+    return frame_.save(path, "PNG");
+}
 
 void PictureWindow::saveFrameSvg(const QString& path) const {
     writeFileAtomically(path.toStdString(), svgDocument(frameItems_));

@@ -27,7 +27,7 @@ void paintDrawList(QPainter& painter, const DrawList& list);
 class PictureWindow : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     PictureWindow(PictureAnimation& animation, std::function<Scene()> scene,
                   QWidget* parent = nullptr);
     ~PictureWindow() override;
@@ -42,21 +42,21 @@ public:
     bool saveFramePng(const QString& path) const;
     void saveFrameSvg(const QString& path) const;
 
-public slots:
+  public slots:
     // One timer tick: the animation moves by one step and the window is repainted.
     void advance();
 
-signals:
+  signals:
     void closed();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void renderFrame();
     void offerToSave();
     void announceClosed();

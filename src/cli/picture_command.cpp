@@ -39,8 +39,7 @@ struct PictureTrees {
 
 void buildFiber(PictureTrees& trees, const FiberData& x) {
     DivisorNode& root = trees.pool.take();
-    parseFiberLine(trees.pool, root,
-                   fiberLineText(x.m, x.r, x.firstMultiplicities()));
+    parseFiberLine(trees.pool, root, fiberLineText(x.m, x.r, x.firstMultiplicities()));
     trees.scene.fiber = &root;
     trees.scene.genus = fiberGenus(x.m, x.firstMultiplicities());
     trees.scene.relaxationStarted = &trees.relaxationStarted;
@@ -89,8 +88,9 @@ void addPictureCommand(CLI::App& app, CommandContext& context) {
         "picture", "Draw the picture of a fiber X (and a sub-divisor Y flying onto it) as SVG");
     command->add_option("X", args->x, "the fiber: a fiber line or divisor notation")->required();
     command->add_option("Y", args->y, "a sub-divisor line of X as listed");
-    command->add_option("--ticks", args->ticks,
-                        "100 ms animation steps before the frame is drawn (default 0)")
+    command
+        ->add_option("--ticks", args->ticks,
+                     "100 ms animation steps before the frame is drawn (default 0)")
         ->option_text("T");
     command->add_option("--output", args->outputPath, "write the SVG to FILE")
         ->option_text("FILE.svg");

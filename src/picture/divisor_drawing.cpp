@@ -44,14 +44,26 @@ struct Vec {
     double y = 0.0;
 };
 
-Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y}; }
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y}; }
-Vec operator-(Vec a) { return {-a.x, -a.y}; }
-Vec operator*(double s, Vec a) { return {s * a.x, s * a.y}; }
+Vec operator+(Vec a, Vec b) {
+    return {a.x + b.x, a.y + b.y};
+}
+Vec operator-(Vec a, Vec b) {
+    return {a.x - b.x, a.y - b.y};
+}
+Vec operator-(Vec a) {
+    return {-a.x, -a.y};
+}
+Vec operator*(double s, Vec a) {
+    return {s * a.x, s * a.y};
+}
 
-Vec direction(double angle) { return {std::cos(angle), std::sin(angle)}; }
+Vec direction(double angle) {
+    return {std::cos(angle), std::sin(angle)};
+}
 // The direction turned a quarter turn (window y grows downward).
-Vec across(double angle) { return {-std::sin(angle), std::cos(angle)}; }
+Vec across(double angle) {
+    return {-std::sin(angle), std::cos(angle)};
+}
 
 PixelPoint toPixel(Vec p) {
     return {static_cast<int>(std::floor(p.x)), static_cast<int>(std::floor(p.y))};
@@ -67,8 +79,8 @@ struct ArmFrame {
 
 // Number of arms whose arrays are all present (a node of an empty branch has none).
 int usableArms(const DivisorNode& node) {
-    const std::size_t sizes = std::min(
-        {node.armAngle.size(), node.armLength.size(), node.handleLength.size()});
+    const std::size_t sizes =
+        std::min({node.armAngle.size(), node.armLength.size(), node.handleLength.size()});
     return std::max(0, std::min(node.degree, static_cast<int>(sizes)));
 }
 
@@ -80,15 +92,15 @@ ArmFrame armFrame(const DivisorNode& node, int k, const View& view) {
 
 // Draws with one pen: the colour and width of the node being drawn.
 class Pen {
-public:
+  public:
     Pen(DrawList& list, Rgb colour, int width) : list_(list), colour_(colour), width_(width) {}
 
     void curve(Vec p0, Vec p1, Vec p2, Vec p3) const {
-        list_.add(CubicSegment{{toPixel(p0), toPixel(p1), toPixel(p2), toPixel(p3)}, colour_,
-                               width_});
+        list_.add(
+            CubicSegment{{toPixel(p0), toPixel(p1), toPixel(p2), toPixel(p3)}, colour_, width_});
     }
 
-private:
+  private:
     DrawList& list_;
     Rgb colour_;
     int width_;
@@ -175,9 +187,8 @@ void drawRing(const Pen& pen, const DivisorNode& node, const View& view) {
 void drawLabel(DrawList& list, const DivisorNode& node, const View& view) {
     std::string text = std::to_string(node.multiplicity);
     const double shift = text.size() == 1 ? 6.0 : 12.0;
-    const PixelPoint topLeft{
-        static_cast<int>(std::floor(node.movingX + view.originX - shift)),
-        static_cast<int>(std::floor(node.movingY + view.originY - 12.0))};
+    const PixelPoint topLeft{static_cast<int>(std::floor(node.movingX + view.originX - shift)),
+                             static_cast<int>(std::floor(node.movingY + view.originY - 12.0))};
     list.add(TextLabel{std::move(text), topLeft, divisorColour(node.multiplicity)});
 }
 
@@ -213,8 +224,7 @@ void drawDivisorTree(DrawList& list, const DivisorNode& node, const View& view) 
 
 void drawChainEnd(const Pen& pen, Vec q, const ArmFrame& a, double w, int currentGenus) {
     const Vec side = 1.1 * a.length * a.v;
-    pen.curve(q + side, q + side - 1.2 * a.handle * a.u, q - side - 1.2 * a.handle * a.u,
-              q - side);
+    pen.curve(q + side, q + side - 1.2 * a.handle * a.u, q - side - 1.2 * a.handle * a.u, q - side);
     if (currentGenus != 1) {
         const Vec mid = q + 0.5 * a.length * a.u;
         const Vec tip = q + a.length * a.u;
@@ -236,8 +246,7 @@ void drawBendWall(const Pen& pen, Vec q, const ArmFrame& from, Vec bendU, Vec be
               q + to.length * to.u - w * to.v);
 }
 
-void drawChainMiddle(const Pen& pen, const DivisorNode& node, Vec q, const View& view,
-                     double w) {
+void drawChainMiddle(const Pen& pen, const DivisorNode& node, Vec q, const View& view, double w) {
     const ArmFrame a0 = armFrame(node, 0, view);
     const ArmFrame a1 = armFrame(node, 1, view);
     const double middle = (node.armAngle[0] + node.armAngle[1]) / 2.0;
@@ -245,8 +254,8 @@ void drawChainMiddle(const Pen& pen, const DivisorNode& node, Vec q, const View&
     drawBendWall(pen, q, a1, direction(middle + kHalfTurn), across(middle + kHalfTurn), a0, w);
 }
 
-void drawChainJunction(const Pen& pen, const DivisorNode& node, int arms, Vec q,
-                       const View& view, double w) {
+void drawChainJunction(const Pen& pen, const DivisorNode& node, int arms, Vec q, const View& view,
+                       double w) {
     for (int k = 0; k < arms; ++k) {
         const ArmFrame from = armFrame(node, k, view);
         const ArmFrame to = armFrame(node, (k + 1) % arms, view);
@@ -297,9 +306,13 @@ void drawChainTree(DrawList& list, const DivisorNode& node, const View& view, in
 
 }  // namespace
 
-Rgb divisorColour(int multiplicity) { return kDivisorColours[colourIndex(multiplicity)]; }
+Rgb divisorColour(int multiplicity) {
+    return kDivisorColours[colourIndex(multiplicity)];
+}
 
-Rgb chainColour(int multiplicity) { return kChainColours[colourIndex(multiplicity)]; }
+Rgb chainColour(int multiplicity) {
+    return kChainColours[colourIndex(multiplicity)];
+}
 
 void drawDivisor(DrawList& list, const DivisorNode* node, const View& view) {
     if (node != nullptr) drawDivisorTree(list, *node, view);

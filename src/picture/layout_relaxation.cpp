@@ -30,10 +30,10 @@ struct Step {
 
 // Number of arms whose arrays are all present.
 int usableArms(const DivisorNode& node) {
-    const std::size_t sizes = std::min(
-        {node.armAngle.size(), node.armLength.size(), node.handleLength.size(),
-         node.armAngleVelocity.size(), node.handleLengthVelocity.size(),
-         node.armLengthVelocity.size()});
+    const std::size_t sizes =
+        std::min({node.armAngle.size(), node.armLength.size(), node.handleLength.size(),
+                  node.armAngleVelocity.size(), node.handleLengthVelocity.size(),
+                  node.armLengthVelocity.size()});
     return std::max(0, std::min(node.degree, static_cast<int>(sizes)));
 }
 
@@ -66,9 +66,8 @@ void moveArm(DivisorNode& node, int from, int to, bool withPoint) {
     if (from == to) return;
     node.neighbors[to] = node.neighbors[from];
     node.neighbors[from] = nullptr;
-    for (auto* arms : {&node.armAngle, &node.armLength, &node.handleLength,
-                       &node.armAngleVelocity, &node.handleLengthVelocity,
-                       &node.armLengthVelocity}) {
+    for (auto* arms : {&node.armAngle, &node.armLength, &node.handleLength, &node.armAngleVelocity,
+                       &node.handleLengthVelocity, &node.armLengthVelocity}) {
         (*arms)[to] = (*arms)[from];
     }
     if (withPoint && hasPoint(node, from) && hasPoint(node, to)) {
@@ -79,9 +78,8 @@ void moveArm(DivisorNode& node, int from, int to, bool withPoint) {
 
 void swapArms(DivisorNode& node, int a, int b) {
     std::swap(node.neighbors[a], node.neighbors[b]);
-    for (auto* arms : {&node.armAngle, &node.armLength, &node.handleLength,
-                       &node.armAngleVelocity, &node.handleLengthVelocity,
-                       &node.armLengthVelocity}) {
+    for (auto* arms : {&node.armAngle, &node.armLength, &node.handleLength, &node.armAngleVelocity,
+                       &node.handleLengthVelocity, &node.armLengthVelocity}) {
         std::swap((*arms)[a], (*arms)[b]);
     }
     if (hasPoint(node, a) && hasPoint(node, b)) {
@@ -119,8 +117,7 @@ double starHandle(int arms, double armLength) {
 void breatheRootArms(DivisorNode& node, int arms, const Step& step) {
     for (int k = 0; k < arms; ++k) {
         breathe(step.threeInFour(), node.armAngleVelocity[k], kAngleScale, node.armAngle[k]);
-        breathe(step.fourInFive(), node.handleLengthVelocity[k], kRootScale,
-                node.handleLength[k]);
+        breathe(step.fourInFive(), node.handleLengthVelocity[k], kRootScale, node.handleLength[k]);
         breathe(step.threeInFour(), node.armLengthVelocity[k], kRootScale, node.armLength[k]);
     }
 }
@@ -257,15 +254,14 @@ void followParentCurve(DivisorNode& curve, const DivisorNode& parent, int parent
     const int points = usablePoints(curve);
     for (int j = 0; j < points; ++j) {
         if (curve.neighbor(j) != &parent || !hasPoint(parent, parentArm)) continue;
-        const double d = std::max(parent.armLength[parentArm], 0.0) +
-                         std::max(curve.armLength[j], 0.0);
+        const double d =
+            std::max(parent.armLength[parentArm], 0.0) + std::max(curve.armLength[j], 0.0);
         curve.pointX[j] = parent.pointX[parentArm] + d * std::cos(angle);
         curve.pointY[j] = parent.pointY[parentArm] + d * std::sin(angle);
         curve.movingX = curve.pointX[j];
         curve.movingY = curve.pointY[j];
     }
 }
-
 
 // Puts the points that hang on this arm of the parent at its end, and collects the linked ones.
 Gathering anchorAndCollect(DivisorNode& curve, const DivisorNode& parent, int parentArm) {
@@ -276,8 +272,8 @@ Gathering anchorAndCollect(DivisorNode& curve, const DivisorNode& parent, int pa
     double sumY = 0.0;
     for (int j = 0; j < points; ++j) {
         if (linkSlotOf(parent, curve, j) == parentArm) {
-            const double d = std::max(parent.armLength[parentArm], 0.0) +
-                             std::max(curve.armLength[j], 0.0);
+            const double d =
+                std::max(parent.armLength[parentArm], 0.0) + std::max(curve.armLength[j], 0.0);
             curve.pointX[j] = parent.x + d * std::cos(angle);
             curve.pointY[j] = parent.y + d * std::sin(angle);
         }
@@ -298,11 +294,9 @@ Gathering anchorAndCollect(DivisorNode& curve, const DivisorNode& parent, int pa
 void aimLinkedArms(const DivisorNode& curve, Gathering& gathering) {
     for (std::size_t j = 0; j < gathering.linked.size(); ++j) {
         if (!gathering.linked[j]) continue;
-        gathering.angle[j] =
-            std::atan2(curve.pointY[j] + curve.armLength[j] * std::sin(curve.armAngle[j]) -
-                           gathering.targetY,
-                       curve.pointX[j] + curve.armLength[j] * std::cos(curve.armAngle[j]) -
-                           gathering.targetX);
+        gathering.angle[j] = std::atan2(
+            curve.pointY[j] + curve.armLength[j] * std::sin(curve.armAngle[j]) - gathering.targetY,
+            curve.pointX[j] + curve.armLength[j] * std::cos(curve.armAngle[j]) - gathering.targetX);
     }
 }
 
@@ -363,8 +357,8 @@ bool gatherPoints(DivisorNode& curve, const DivisorNode& parent, int parentArm,
             if (interpolatedAngle(gathering, j, curve.degree, angle)) {
                 pullToward(curve.armAngle[j], angle, 0.008, 0.016);
             }
-            handleTarget = std::tan(kHalfTurnForHandles / curve.pointCount) *
-                           curve.armLength[j] * 0.5;
+            handleTarget =
+                std::tan(kHalfTurnForHandles / curve.pointCount) * curve.armLength[j] * 0.5;
         } else if (linkSlotOf(parent, curve, j) == parentArm) {
             curve.armAngle[j] = parent.armAngle[parentArm] + kHalfTurnForHandles;
         }

@@ -26,7 +26,7 @@ DivisorNode* firstSelected(const DivisorNode* holder);
 // alone, and from step 51 the chains of the chain diagram fly out of the centre while the
 // analysis divisor settles. Nothing moves until a sub-divisor is selected.
 class PictureAnimation {
-public:
+  public:
     static constexpr int kLastStep = 100;
     static constexpr int kStepOfY = 50;
     static constexpr int kSettlingStep = 70;
@@ -45,7 +45,7 @@ public:
     // Freezes or resumes the layouts and the step (the right mouse button).
     void togglePause() { animationPaused_ = !animationPaused_; }
 
-private:
+  private:
     int& relaxationFlag(const Scene& scene);
     void flyOntoFiber(const Scene& scene, const RandomSource& random);
     void flyChainsOut(const Scene& scene, const RandomSource& random);

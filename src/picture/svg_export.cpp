@@ -19,11 +19,20 @@ std::string escaped(const std::string& text) {
     std::string result;
     for (const char ch : text) {
         switch (ch) {
-            case '&': result += "&amp;"; break;
-            case '<': result += "&lt;"; break;
-            case '>': result += "&gt;"; break;
-            case '"': result += "&quot;"; break;
-            default: result += ch;
+            case '&':
+                result += "&amp;";
+                break;
+            case '<':
+                result += "&lt;";
+                break;
+            case '>':
+                result += "&gt;";
+                break;
+            case '"':
+                result += "&quot;";
+                break;
+            default:
+                result += ch;
         }
     }
     return result;
@@ -38,8 +47,7 @@ void writeSegment(std::ostream& out, const CubicSegment& segment) {
 
 void writeLabel(std::ostream& out, const TextLabel& label) {
     out << "<text x=\"" << label.topLeft.x << "\" y=\"" << label.topLeft.y + kLabelAscent
-        << "\" fill=\"" << colourText(label.colour) << "\">" << escaped(label.text)
-        << "</text>\n";
+        << "\" fill=\"" << colourText(label.colour) << "\">" << escaped(label.text) << "</text>\n";
 }
 
 }  // namespace
@@ -47,9 +55,9 @@ void writeLabel(std::ostream& out, const TextLabel& label) {
 std::string svgDocument(const DrawList& list) {
     std::ostringstream out;
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << kPictureWidth
-        << "\" height=\"" << kPictureHeight << "\" viewBox=\"0 0 " << kPictureWidth << ' '
-        << kPictureHeight << "\">\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << kPictureWidth << "\" height=\""
+        << kPictureHeight << "\" viewBox=\"0 0 " << kPictureWidth << ' ' << kPictureHeight
+        << "\">\n"
         << "<rect x=\"0\" y=\"0\" width=\"" << kPictureWidth << "\" height=\"" << kPictureHeight
         << "\" fill=\"white\"/>\n"
         << "<g fill=\"none\" stroke-linecap=\"round\" font-family=\"sans-serif\" font-size=\""

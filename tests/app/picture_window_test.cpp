@@ -40,12 +40,11 @@ struct Trees {
 };
 
 class PictureWindowTest : public ::testing::Test {
-protected:
+  protected:
     Trees trees;
     PictureAnimation animation;
     // The window deletes itself when closed; the guard notices.
-    QPointer<PictureWindow> window =
-        new PictureWindow(animation, [this] { return trees.scene(); });
+    QPointer<PictureWindow> window = new PictureWindow(animation, [this] { return trees.scene(); });
 
     ~PictureWindowTest() override { delete window.data(); }
 

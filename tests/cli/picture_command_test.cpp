@@ -13,8 +13,7 @@ namespace {
 
 int occurrences(const std::string& text, const std::string& part) {
     int count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos;
-         at = text.find(part, at + 1)) {
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
         ++count;
     }
     return count;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "model/divisor_notation.h"
-#include "model/fiber_enumeration.h"
 #include "model/fiber_data.h"
+#include "model/fiber_enumeration.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
 #include "picture/picture_animation.h"
@@ -123,8 +123,8 @@ TEST(AnimationEndurance, EveryPhaseStaysFiniteAndInPlace) {
         parseDivisorNotation(pool, analysis, c.subdivisor);
         const int genus = std::max(1, fiberGenus(data.m, data.firstMultiplicities()));
         int started = 0;
-        const Scene scene{&x, &y, &analysis, buildChainDiagram(pool, 3, genus, 1), 3, genus,
-                          &started};
+        const Scene scene{&x, &y,    &analysis, buildChainDiagram(pool, 3, genus, 1),
+                          3,  genus, &started};
         PictureAnimation animation;
         for (int t = 0; t < 160; ++t) {
             animation.tick(scene, random);

@@ -100,12 +100,10 @@ TEST(DivisorDrawing, ColoursRepeatEveryTenMultiplicities) {
         Rgb divisor;
         Rgb chain;
     };
-    const std::vector<Case> cases{{0, {160, 160, 160}, {192, 192, 192}},
-                                  {1, {0, 0, 0}, {128, 128, 128}},
-                                  {6, {0, 64, 255}, {128, 192, 255}},
-                                  {10, {160, 160, 160}, {192, 192, 192}},
-                                  {17, {208, 0, 208}, {232, 128, 232}},
-                                  {29, {96, 96, 96}, {176, 176, 176}}};
+    const std::vector<Case> cases{
+        {0, {160, 160, 160}, {192, 192, 192}}, {1, {0, 0, 0}, {128, 128, 128}},
+        {6, {0, 64, 255}, {128, 192, 255}},    {10, {160, 160, 160}, {192, 192, 192}},
+        {17, {208, 0, 208}, {232, 128, 232}},  {29, {96, 96, 96}, {176, 176, 176}}};
     for (const Case& c : cases) {
         SCOPED_TRACE("multiplicity " + std::to_string(c.multiplicity));
         EXPECT_EQ(divisorColour(c.multiplicity), c.divisor);
@@ -191,8 +189,8 @@ TEST(DivisorDrawing, ArmTowardAMarkedNeighbourIsOpen) {
     ASSERT_EQ(s.size(), 2u);
     // Arm 0 closed: through its tip (20, 0). Arm 1 (pointing down) open: beside its tip (0, 20).
     EXPECT_EQ(s[0].points[0], (PixelPoint{20, 0}));
-    EXPECT_EQ(s[0].points[3], (PixelPoint{20, 20}));  // arriving: tip - L v, v = (-1, 0)
-    EXPECT_EQ(s[0].points[2], (PixelPoint{20, 9}));  // 10 - 20 cos(pi/2) is a hair below 10
+    EXPECT_EQ(s[0].points[3], (PixelPoint{20, 20}));   // arriving: tip - L v, v = (-1, 0)
+    EXPECT_EQ(s[0].points[2], (PixelPoint{20, 9}));    // 10 - 20 cos(pi/2) is a hair below 10
     EXPECT_EQ(s[1].points[0], (PixelPoint{-20, 20}));  // leaving: tip + L v
     EXPECT_EQ(s[1].points[1], (PixelPoint{-20, 10}));
     EXPECT_EQ(s[1].points[3], (PixelPoint{20, 0}));

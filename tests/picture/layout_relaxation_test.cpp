@@ -60,8 +60,8 @@ TEST(Pull, MovesOneStepTowardTheBandAndRestsInside) {
         double value;
         double expected;
     };
-    const std::vector<Case> cases{{10.0, 10.0}, {10.025, 10.025}, {9.9, 9.95},
-                                  {10.2, 10.15}, {9.975, 9.975}};
+    const std::vector<Case> cases{
+        {10.0, 10.0}, {10.025, 10.025}, {9.9, 9.95}, {10.2, 10.15}, {9.975, 9.975}};
     for (const Case& c : cases) {
         SCOPED_TRACE("from " + std::to_string(c.value));
         double v = c.value;

@@ -136,8 +136,12 @@ TEST(PictureAnimation, EachPhasePaintsItsOwnTrees) {
         int step;
         int segments;
     };
-    const std::vector<Case> cases{{0, x}, {1, x + y}, {49, x + y}, {50, y},
-                                  {51, chains + analysis}, {100, chains + analysis}};
+    const std::vector<Case> cases{{0, x},
+                                  {1, x + y},
+                                  {49, x + y},
+                                  {50, y},
+                                  {51, chains + analysis},
+                                  {100, chains + analysis}};
     PictureAnimation animation;
     int step = 0;
     for (const Case& c : cases) {

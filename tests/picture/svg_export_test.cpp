@@ -10,8 +10,7 @@ namespace {
 
 int occurrences(const std::string& text, const std::string& part) {
     int count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos;
-         at = text.find(part, at + 1)) {
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
         ++count;
     }
     return count;
@@ -32,10 +31,11 @@ TEST(SvgExport, ItemsAreWrittenInDrawingOrder) {
     list.add(TextLabel{"12", {138, 108}, {0, 64, 255}});
     list.add(CubicSegment{{{{1, 2}, {3, 4}, {5, 6}, {7, 8}}}, {128, 128, 128}, 2});
     const std::string svg = svgDocument(list);
-    const std::size_t first =
-        svg.find("<path d=\"M 175 120 C 175 140 125 140 125 -3\" stroke=\"rgb(255,0,0)\" "
-                 "stroke-width=\"3\"/>");
-    const std::size_t label = svg.find("<text x=\"138\" y=\"127\" fill=\"rgb(0,64,255)\">12</text>");
+    const std::size_t first = svg.find(
+        "<path d=\"M 175 120 C 175 140 125 140 125 -3\" stroke=\"rgb(255,0,0)\" "
+        "stroke-width=\"3\"/>");
+    const std::size_t label =
+        svg.find("<text x=\"138\" y=\"127\" fill=\"rgb(0,64,255)\">12</text>");
     const std::size_t second = svg.find("stroke=\"rgb(128,128,128)\" stroke-width=\"2\"");
     ASSERT_NE(first, std::string::npos);
     ASSERT_NE(label, std::string::npos) << "the baseline lies 19 pixels below the label's top";
