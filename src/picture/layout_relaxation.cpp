@@ -152,7 +152,6 @@ void turnTowardParent(DivisorNode& child, const DivisorNode& parent, int parentA
     for (int j = 0; j < arms; ++j) {
         if (child.neighbor(j) == &parent) back = j;
     }
-    if (back >= arms) return;
     for (int j = 0; j < arms; ++j) {
         if (j != back) child.armAngle[j] -= child.armAngle[back];
     }
