@@ -13,6 +13,7 @@
 #include "picture/picture_animation.h"
 #include "picture/svg_export.h"
 #include "subdivisor/atomic_file.h"
+#include "subdivisor/subdivisor_analysis.h"
 #include "subdivisor/subdivisor_line.h"
 
 namespace dorvanix::cli {
@@ -34,6 +35,7 @@ struct PictureArguments {
 struct PictureTrees {
     NodePool pool;
     Scene scene;
+    AnalysisResult analysis;
     int relaxationStarted = 0;
 };
 
@@ -45,12 +47,19 @@ void buildFiber(PictureTrees& trees, const FiberData& x) {
     trees.scene.relaxationStarted = &trees.relaxationStarted;
 }
 
-// What Select does with a single selected line: Y is built and X re-centred.
+// What Select does with a single selected line: Y is built, X re-centred, and Y analysed into
+// the analysis divisor and the chain diagram.
 void selectSubdivisor(PictureTrees& trees, const FiberData& x, const SubdivisorLine& y) {
     DivisorNode& root = trees.pool.take();
     buildSelectedDivisor(trees.pool, root, y.line, x.branchCount());
-    trees.scene.subdivisor = &root;
-    recentreDivisor(*trees.scene.fiber);
+    Scene& scene = trees.scene;
+    scene.subdivisor = &root;
+    recentreDivisor(*scene.fiber);
+    trees.analysis = analyzeSubdivisor(*scene.fiber, root, scene.genus, trees.pool);
+    trees.relaxationStarted = 0;
+    scene.analysisDivisor = trees.analysis.root;
+    scene.analysisChains = trees.analysis.chains;
+    scene.analysisChainCount = trees.analysis.chainCount;
 }
 
 void runPicture(const PictureArguments& args, CommandContext& context) {

@@ -63,6 +63,32 @@ TEST(PictureCommand, FramesShowTheTreesOfTheirPhase) {
     }
 }
 
+TEST(PictureCommand, AnalysisPhaseShowsTheChainDiagramAndTheAnalysisDivisor) {
+    struct Case {
+        const char* label;
+        std::vector<std::string> args;
+        int chainPaths;  // pens of width 2
+    };
+    // A chain of genus 1 is one closed oval with a hole (4 curves); of genus 2, two ends of a
+    // back, two walls and a hole (10 curves). A proportional branch leaves no chain diagram.
+    const std::vector<Case> cases{
+        {"two chains of genus 1", {"picture", kX, kY, "--ticks", "80"}, 2 * 4},
+        {"three chains of genus 2",
+         {"picture", "((5,2),4,3,3)", "(3;(2,1),(2,1),(2,1))", "--ticks", "80"},
+         3 * 10},
+        {"proportional branch",
+         {"picture", "((4,2),2,2,2,2)", "(2;(1),(1),(1),(1))", "--ticks", "80"},
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const CliRun r = run(c.args);
+        ASSERT_EQ(r.status, kDone) << r.err;
+        EXPECT_EQ(occurrences(r.out, "stroke-width=\"2\""), c.chainPaths);
+        EXPECT_GT(occurrences(r.out, "stroke-width=\"3\""), 0) << "the analysis divisor";
+    }
+}
+
 TEST(PictureCommand, SameArgumentsGiveTheSameFrameAndTicksMoveIt) {
     const CliRun first = run({"picture", kX, kY, "--ticks", "20"});
     const CliRun again = run({"picture", kX, kY, "--ticks", "20"});
