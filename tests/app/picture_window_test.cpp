@@ -164,6 +164,8 @@ TEST_F(PictureWindowTest, SavesTheFrameAsPngAndSvg) {
 }  // namespace
 }  // namespace dorvanix
 
+#ifdef DORVANIX_PICTURE_WINDOW_TEST_MAIN
+// Built on its own, the test brings the QApplication that the desktop program's tests share.
 int main(int argc, char** argv) {
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -172,3 +174,4 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+#endif
