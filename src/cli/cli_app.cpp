@@ -25,6 +25,7 @@ Examples:
   dorvanix-cli subdivisors '(5;(4,3,2,1),(3,1),(3,1))' --count
   dorvanix-cli quorbel '(3;(2,1),(2,1),(2,1))' '(2;(2),(1),(1)):: ell = 1 :: type = CAA'
   dorvanix-cli analyze '(5;(4,3,2,1),(3,1),(3,1))' '(3;(2,1),(2,1),(2,1)):: ell = 1 :: type = ABB'
+  dorvanix-cli picture '((3,2),2,2,2)' '(2;(2),(1),(1))' --ticks 30 --output fly.svg
 )";
 
 void buildApp(CLI::App& app, CommandContext& context) {
@@ -34,6 +35,7 @@ void buildApp(CLI::App& app, CommandContext& context) {
     addSubdivisorsCommand(app, context);
     addQuorbelCommand(app, context);
     addAnalyzeCommand(app, context);
+    addPictureCommand(app, context);
 }
 
 // CLI11's own messages, made into one line.

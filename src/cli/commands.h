@@ -20,5 +20,6 @@ void addFibersCommand(CLI::App& app, CommandContext& context);
 void addSubdivisorsCommand(CLI::App& app, CommandContext& context);
 void addQuorbelCommand(CLI::App& app, CommandContext& context);
 void addAnalyzeCommand(CLI::App& app, CommandContext& context);
+void addPictureCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace dorvanix::cli
