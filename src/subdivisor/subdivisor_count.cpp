@@ -101,9 +101,11 @@ private:
             std::fill(next.begin(), next.end(), 0);
             for (std::size_t flag = 0; flag < flags; ++flag) {
                 for (std::size_t g = 0; g < gcdCount; ++g) {
-                    if (stopRequested(progress)) return false;
                     const WideCount* from = &current[(flag * gcdCount + g) * row];
                     for (std::size_t s = 0; s < steps.size(); ++s) {
+                        // One look per pass over the sums keeps a stop within milliseconds
+                        // even when the admission sum runs into the tens of thousands.
+                        if (stopRequested(progress)) return false;
                         const std::size_t toFlag = steps[s].marks && flags == 2 ? 1 : flag;
                         WideCount* to =
                             &next[(toFlag * gcdCount + gcdAfter[g * steps.size() + s]) * row];
