@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/fiber_data.h"
+#include "model/partition_count.h"
 #include "model/tree_operations.h"
 #include "subdivisor/subdivisor_count.h"
 
@@ -27,9 +28,12 @@ long long hurwitzSum(int m, std::span<const int> parts) {
 class BoundedPartitions {
 public:
     BoundedPartitions(int m, int r, int b, const FiberOptions& options, Progress* progress)
-        : m_(m), parts_(static_cast<std::size_t>(b), 0), options_(options), progress_(progress) {
-        total_ = static_cast<long long>(m) * r;
-    }
+        : m_(m),
+          total_(static_cast<long long>(m) * r),
+          parts_(static_cast<std::size_t>(b), 0),
+          options_(options),
+          progress_(progress),
+          counts_(progress != nullptr ? total_ : -1, b - 1, m - 1) {}
 
     // Calls visit(parts) for each partition; false when stopped.
     template <typename Visit>
@@ -68,17 +72,36 @@ private:
             if (required < low || required > high) return true;
             low = high = required;
         }
+        if (position == 0) weighFirstParts(high, low);
         for (long long part = high; part >= low; --part) {
-            if (position == 0) reportFirst(part, high, low);
+            if (position == 0) reportFirst(part, high);
             parts_[position] = static_cast<int>(part);
             if (!place(position + 1, rest - part, part, visit)) return false;
         }
         return true;
     }
 
-    void reportFirst(long long part, long long high, long long low) {
+    // The share of the work under each first part is the share of the partitions under it;
+    // every first part counts the same when the table of those numbers would be too large.
+    void weighFirstParts(long long high, long long low) {
+        weights_.clear();
+        weightTotal_ = 0;
         if (progress_ == nullptr) return;
-        progress_->setFraction(static_cast<double>(high - part) / static_cast<double>(high - low + 1));
+        const int rest = static_cast<int>(parts_.size()) - 1;
+        for (long long part = high; part >= low; --part) {
+            const double w = counts_.available()
+                                 ? counts_.count(total_ - part, rest, static_cast<int>(part))
+                                 : 1.0;
+            weights_.push_back(w);
+            weightTotal_ += w;
+        }
+        weightDone_ = 0;
+    }
+
+    void reportFirst(long long part, long long high) {
+        if (progress_ == nullptr || weightTotal_ <= 0) return;
+        if (part < high) weightDone_ += weights_[static_cast<std::size_t>(high - part - 1)];
+        progress_->setFraction(weightDone_ / weightTotal_);
     }
 
     int m_;
@@ -86,6 +109,10 @@ private:
     std::vector<int> parts_;
     const FiberOptions& options_;
     Progress* progress_;
+    PartitionCounts counts_;
+    std::vector<double> weights_;
+    double weightTotal_ = 0;
+    double weightDone_ = 0;
 };
 
 // The fiber line with the simple crust count written out in full (it may pass 2^63).
