@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/progress_line.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
 #include "subdivisor/atomic_file.h"
@@ -13,8 +14,11 @@ namespace dorvanix::cli {
 namespace {
 
 constexpr const char* kFooter = R"(
-Sizes: every number typed (m, r, b, multiplicities, genus) is at most 10000; counts and sums
-are exact 64-bit integers.
+Sizes: every number typed (m, r, b, multiplicities, genus) is at most 10000; sums are exact
+64-bit integers, and counts are exact up to 2^128 - 1 ("at least" that number beyond).
+
+Progress: fibers, --count and file listings that run longer than a second show a progress line
+on standard error when it is a terminal of its own.
 
 Exit status: 0 done, 1 a file could not be written, 2 bad input, 130 interrupted.
 
@@ -50,7 +54,7 @@ std::string oneLine(std::string message) {
 }  // namespace
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    CommandContext context{out, err};
+    CommandContext context{out, err, writesToTerminal(err), writesToTerminal(out)};
     CLI::App app("Dorvanix: star-shaped singular fibers, their sub-divisors and polynomial files",
                  "dorvanix-cli");
     buildApp(app, context);
