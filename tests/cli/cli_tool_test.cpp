@@ -250,6 +250,26 @@ TEST(CliFiles, UnwritablePlaceExitsWithOne) {
     }
 }
 
+TEST(CliFiles, FullStandardOutputIsAnError) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> args;
+    };
+    const Row rows[] = {
+        {"fiber lines", {"fibers", "7", "2", "3"}},
+        {"sub-divisor lines", {"subdivisors", "((5,2),4,3,3)", "--all-types"}},
+        {"polynomial file", {"quorbel", "((3,2),2,2,2)", "(2;(2),(1),(1))"}},
+        {"saved file name", {"fibers", "3", "2", "3", "--save"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScratchFolder folder;
+        const ProcessResult result = runProcess(kCli, row.args, folder.path(), 0, "/dev/full");
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.err, "dorvanix-cli: cannot write to standard output\n");
+    }
+}
+
 TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
     struct Row {
         const char* name;

@@ -66,14 +66,17 @@ private:
 
 // Runs `program` with `args` in `folder`, standard output and error caught in files outside it.
 // A positive `fileSizeLimit` caps the size of every file the process writes.
+// `outDevice`, when given, takes standard output instead of the capture file.
 inline ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
-                                const std::filesystem::path& folder, long fileSizeLimit = 0) {
+                                const std::filesystem::path& folder, long fileSizeLimit = 0,
+                                const char* outDevice = nullptr) {
     ScratchFolder capture;
     const std::string outPath = (capture / "stdout").string();
     const std::string errPath = (capture / "stderr").string();
     const pid_t pid = ::fork();
     if (pid == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int out = ::open(outDevice != nullptr ? outDevice : outPath.c_str(),
+                               O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int in = ::open("/dev/null", O_RDONLY);
         if (out < 0 || err < 0 || in < 0 || ::chdir(folder.c_str()) != 0) ::_exit(127);

@@ -293,3 +293,33 @@ TEST(ParseFiberLine, SameMultiplicitiesAndSelfIntersectionsAsTheNotationOfTheFib
 
 }  // namespace
 }  // namespace dorvanix
+
+namespace dorvanix {
+namespace {
+
+TEST(Parsers, BoundedPoolThatRunsOutThrowsInsteadOfHandingOutNull) {
+    struct Row {
+        const char* name;
+        const char* text;
+        bool fiberLine;
+    };
+    // Each needs more than the 6 slots the pool has (the root takes one).
+    const Row rows[] = {
+        {"fiber line", "((6,2),5,4,3)", true},
+        {"divisor notation", "(5;(4,3,2,1),(3,1),(3,1))", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        NodePool pool(6, NodePool::Growth::Bounded);
+        DivisorNode& root = pool.take();
+        if (row.fiberLine) {
+            EXPECT_THROW(parseFiberLine(pool, root, row.text), PoolExhausted);
+        } else {
+            EXPECT_THROW(parseDivisorNotation(pool, root, row.text), PoolExhausted);
+        }
+        EXPECT_EQ(pool.inUseCount(), 6u);
+    }
+}
+
+}  // namespace
+}  // namespace dorvanix

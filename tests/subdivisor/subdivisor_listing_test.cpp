@@ -161,3 +161,25 @@ TEST(ListSubdivisors, EveryLineOfEverySmallFiberParsesBackToItself) {
 
 }  // namespace
 }  // namespace dorvanix
+
+namespace dorvanix {
+namespace {
+
+// Chains of up to 199 curves make lines far beyond 511 characters; every one is listed whole.
+TEST(ListSubdivisors, LongLinesAreListedWhole) {
+    const FiberData x = fiberFromParts(200, 2, {199, 199, 2});
+    std::size_t longest = 0;
+    long long count = 0;
+    listSubdivisors(x, SubdivisorOptions{0, false, false}, [&](const Subdivisor& y) {
+        ++count;
+        longest = std::max(longest, y.line.size());
+        if (y.line.size() > 1000) {
+            EXPECT_EQ(parseSubdivisorLine(x, y.line).line, std::string(y.line));
+        }
+    });
+    EXPECT_GT(longest, 1000u);
+    EXPECT_EQ(count, countSubdivisors(x, SubdivisorOptions{0, false, false}));
+}
+
+}  // namespace
+}  // namespace dorvanix
