@@ -250,6 +250,19 @@ TEST(CliFiles, UnwritablePlaceExitsWithOne) {
     }
 }
 
+TEST(CliFiles, InterruptedWriteLeavesTheEarlierFileAndNoTemporary) {
+    ScratchFolder folder;
+    const std::string earlier = "an earlier list\r\n";
+    writeBytes(folder / "old.doc", earlier);
+    // The fiber list of m = 60 takes far longer than the half second after which it is stopped.
+    const ProcessResult result =
+        runProcess(kCli, {"fibers", "60", "2", "3", "--output", "old.doc"}, folder.path(), 0,
+                   nullptr, 500);
+    EXPECT_EQ(result.exitCode, 130);
+    EXPECT_EQ(readBytes(folder / "old.doc"), earlier);
+    EXPECT_EQ(folder.entries(), std::set<std::string>{"old.doc"});
+}
+
 TEST(CliFiles, FullStandardOutputIsAnError) {
     struct Row {
         const char* name;

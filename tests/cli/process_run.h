@@ -3,6 +3,7 @@
 // Runs dorvanix-cli as a separate process in a folder of its own and collects what it printed.
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -66,10 +67,11 @@ private:
 
 // Runs `program` with `args` in `folder`, standard output and error caught in files outside it.
 // A positive `fileSizeLimit` caps the size of every file the process writes.
-// `outDevice`, when given, takes standard output instead of the capture file.
+// `outDevice`, when given, takes standard output instead of the capture file. A positive
+// `interruptAfterMs` sends SIGINT that many milliseconds after the start.
 inline ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                                 const std::filesystem::path& folder, long fileSizeLimit = 0,
-                                const char* outDevice = nullptr) {
+                                const char* outDevice = nullptr, int interruptAfterMs = 0) {
     ScratchFolder capture;
     const std::string outPath = (capture / "stdout").string();
     const std::string errPath = (capture / "stderr").string();
@@ -93,6 +95,10 @@ inline ProcessResult runProcess(const std::string& program, const std::vector<st
         argv.push_back(nullptr);
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
+    }
+    if (pid > 0 && interruptAfterMs > 0) {
+        ::usleep(static_cast<useconds_t>(interruptAfterMs) * 1000);
+        ::kill(pid, SIGINT);
     }
     ProcessResult result;
     int status = 0;
