@@ -51,6 +51,17 @@ std::string oneLine(std::string message) {
     return message;
 }
 
+// The first word, quoted, when it is meant as a command but names none; empty otherwise.
+std::string unknownCommand(CLI::App& app, const std::vector<std::string>& args) {
+    if (args.empty() || args.front().empty() || args.front().front() == '-') return {};
+    try {
+        app.get_subcommand(args.front());
+        return {};
+    } catch (const CLI::OptionNotFound&) {
+        return quoteInput(args.front());
+    }
+}
+
 }  // namespace
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -58,6 +69,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     CLI::App app("Dorvanix: star-shaped singular fibers, their sub-divisors and polynomial files",
                  "dorvanix-cli");
     buildApp(app, context);
+    if (const std::string unknown = unknownCommand(app, args); !unknown.empty()) {
+        err << "dorvanix-cli: unknown command " << unknown << " (see dorvanix-cli --help)\n";
+        return kBadInput;
+    }
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
