@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "cli/output_target.h"
+#include "cli/progress_line.h"
 #include "model/fiber_enumeration.h"
 #include "model/input_check.h"
 #include "subdivisor/list_files.h"
@@ -66,14 +67,19 @@ void runFibers(const FibersArguments& args, CommandContext& context) {
         options.multiplicityOption = true;
         options.requiredMultiplicities = readMultiplicities(args.multiplicities);
     }
+    Progress progress;
     if (!args.target.wanted()) {
-        enumerateFibers(m, r, b, options,
-                        [&](const FiberEntry& fiber) { context.out << fiber.line << '\n'; });
+        const ProgressLine shown(progress, context.err, "fibers", context.showsProgress(false));
+        enumerateFibers(
+            m, r, b, options, [&](const FiberEntry& fiber) { context.out << fiber.line << '\n'; },
+            &progress);
         return;
     }
     args.target.writeFile(fiberListFileName(m, r, b), context.out, [&](std::ostream& file) {
-        enumerateFibers(m, r, b, options,
-                        [&](const FiberEntry& fiber) { writeFiberListLine(file, fiber.line); });
+        const ProgressLine shown(progress, context.err, "fibers", context.showsProgress(true));
+        enumerateFibers(
+            m, r, b, options,
+            [&](const FiberEntry& fiber) { writeFiberListLine(file, fiber.line); }, &progress);
     });
 }
 
