@@ -78,8 +78,8 @@ TEST(FiberEnumeration, StopsWhenCancelled) {
     Progress progress;
     progress.cancel();
     int seen = 0;
-    EXPECT_FALSE(enumerateFibers(9, 3, 5, FiberOptions{}, [&](const FiberEntry&) { ++seen; },
-                                 &progress));
+    EXPECT_FALSE(enumerateFibers(
+        9, 3, 5, FiberOptions{}, [&](const FiberEntry&) { ++seen; }, &progress));
     EXPECT_EQ(seen, 0);
 }
 
@@ -88,11 +88,14 @@ TEST(FiberEnumeration, FractionGrowsAndResultsAreCounted) {
     double last = 0;
     bool grows = true;
     int seen = 0;
-    EXPECT_TRUE(enumerateFibers(12, 2, 4, FiberOptions{}, [&](const FiberEntry&) {
-        grows = grows && progress.fraction() >= last && progress.fraction() < 1.0;
-        last = progress.fraction();
-        ++seen;
-    }, &progress));
+    EXPECT_TRUE(enumerateFibers(
+        12, 2, 4, FiberOptions{},
+        [&](const FiberEntry&) {
+            grows = grows && progress.fraction() >= last && progress.fraction() < 1.0;
+            last = progress.fraction();
+            ++seen;
+        },
+        &progress));
     EXPECT_TRUE(grows);
     EXPECT_GT(seen, 3);
     EXPECT_EQ(progress.results(), static_cast<std::uint64_t>(seen));

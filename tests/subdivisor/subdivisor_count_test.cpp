@@ -45,8 +45,8 @@ std::vector<SubdivisorOptions> everyFilterCombination() {
 }
 
 std::string describe(const SubdivisorOptions& o) {
-    return "ell filter " + std::to_string(o.ellFilter) + (o.exceptOnlyAB ? ", except only AB" : "") +
-           (o.onlyABC ? ", only ABC" : "");
+    return "ell filter " + std::to_string(o.ellFilter) +
+           (o.exceptOnlyAB ? ", except only AB" : "") + (o.onlyABC ? ", only ABC" : "");
 }
 
 TEST(SubdivisorCount, EqualsTheExhaustiveCountOnEverySmallFiberAndFilter) {
@@ -57,7 +57,8 @@ TEST(SubdivisorCount, EqualsTheExhaustiveCountOnEverySmallFiberAndFilter) {
         const std::vector<Admitted> all = admittedByOracle(swept.fiber);
         for (const SubdivisorOptions& options : combinations) {
             const long long fast = countSubdivisors(swept.fiber, options);
-            ASSERT_EQ(fast, expectedCount(all, options)) << swept.label << " with " << describe(options);
+            ASSERT_EQ(fast, expectedCount(all, options))
+                << swept.label << " with " << describe(options);
             ++compared;
         }
     }
@@ -70,7 +71,8 @@ std::vector<oracle::SweptFiber> irregularFibers() {
     return {
         {"a branch left empty", FiberData{5, 2, {{4, 3, 2, 1}, {3, 1}, {}}}},
         {"chains cut short", FiberData{7, 2, {{6, 5, 4}, {3}, {2, 1}, {5, 3, 1}}}},
-        {"six branches, two alike", FiberData{6, 3, {{5, 4, 3, 2, 1}, {5, 4, 3, 2, 1}, {4, 2}, {2}, {1}, {3}}}},
+        {"six branches, two alike",
+         FiberData{6, 3, {{5, 4, 3, 2, 1}, {5, 4, 3, 2, 1}, {4, 2}, {2}, {1}, {3}}}},
         {"two empty branches", FiberData{4, 2, {{}, {}, {3, 2, 1}}}},
         {"r = 1", FiberData{5, 1, {{4, 3, 2, 1}, {2, 1}, {3, 1}}}},
     };
