@@ -34,11 +34,17 @@ long long expectedCount(const std::vector<Admitted>& all, const SubdivisorOption
     return count;
 }
 
+// Every ell filter that can select something on these fibers (ell is at most 8), and the
+// extremes, with both flags each way.
 std::vector<SubdivisorOptions> everyFilterCombination() {
+    std::vector<int> ellFilters{100, -100};
+    for (int ell = -9; ell <= 9; ++ell) ellFilters.push_back(ell);
     std::vector<SubdivisorOptions> combinations;
-    for (int ell : {0, 1, 2, 3, 4, 6, -1, -2, -3}) {
+    for (int ell : ellFilters) {
         for (bool exceptOnlyAB : {false, true}) {
-            for (bool onlyABC : {false, true}) combinations.push_back({ell, exceptOnlyAB, onlyABC});
+            for (bool onlyABC : {false, true}) {
+                combinations.push_back({ell, exceptOnlyAB, onlyABC});
+            }
         }
     }
     return combinations;
