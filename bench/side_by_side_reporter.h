@@ -13,6 +13,8 @@ namespace dorvanix::bench {
 // "<input>/fast" and "<input>/exhaustive".
 class SideBySideReporter : public benchmark::ConsoleReporter {
   public:
+    using ConsoleReporter::ConsoleReporter;
+
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;
 
