@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "oracle/exhaustive_fibers.h"
@@ -81,6 +83,22 @@ TEST(FiberEnumeration, StopsWhenCancelled) {
     EXPECT_FALSE(enumerateFibers(
         9, 3, 5, FiberOptions{}, [&](const FiberEntry&) { ++seen; }, &progress));
     EXPECT_EQ(seen, 0);
+}
+
+TEST(FiberEnumeration, StopsSoonAfterCancelInTheMiddle) {
+    Progress progress;
+    bool finished = true;
+    std::thread worker([&] {
+        finished = enumerateFibers(
+            60, 2, 6, FiberOptions{}, [](const FiberEntry&) {}, &progress);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto asked = std::chrono::steady_clock::now();
+    progress.cancel();
+    worker.join();
+    EXPECT_FALSE(finished);
+    EXPECT_LT(progress.fraction(), 1.0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(500));
 }
 
 TEST(FiberEnumeration, FractionGrowsAndResultsAreCounted) {

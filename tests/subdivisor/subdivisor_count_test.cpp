@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <climits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "oracle/exhaustive_subdivisors.h"
@@ -130,6 +132,22 @@ TEST(SubdivisorCount, AnswersMinusOneWhenCancelled) {
     EXPECT_TRUE(tallySubdivisors(x, kSimpleCrustOptions, &progress).cancelled);
     EXPECT_EQ(countSubdivisors(x, kSimpleCrustOptions, &progress), -1);
     EXPECT_EQ(countSimpleCrusts(x, &progress), -1);
+}
+
+// A count that would run for minutes (a core of multiplicity 2000) stops soon after cancel.
+TEST(SubdivisorCount, StopsSoonAfterCancel) {
+    const FiberData x = fiberFromParts(2000, 2, {1999, 1999, 2});
+    Progress progress;
+    SubdivisorTally tally;
+    std::thread worker([&] { tally = tallySubdivisors(x, kSimpleCrustOptions, &progress); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto asked = std::chrono::steady_clock::now();
+    progress.cancel();
+    worker.join();
+    EXPECT_TRUE(tally.cancelled);
+    EXPECT_LT(progress.fraction(), 1.0);
+    // Generous for a busy machine; the count looks at the flag once per pass over the sums.
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(500));
 }
 
 TEST(SubdivisorCount, ReportsTheWholeFractionWhenDone) {
