@@ -28,6 +28,8 @@ Examples:
   dorvanix-cli subdivisors '((3,2),2,2,2)' --ell 2 --all-types
   dorvanix-cli subdivisors '(5;(4,3,2,1),(3,1),(3,1))' --count
   dorvanix-cli quorbel '(3;(2,1),(2,1),(2,1))' '(2;(2),(1),(1)):: ell = 1 :: type = CAA'
+  dorvanix-cli analyze '(5;(4,3,2,1),(3,1),(3,1))' '(3;(2,1),(2,1),(2,1)):: ell = 1 :: type = ABB'
+  dorvanix-cli picture '((3,2),2,2,2)' '(2;(2),(1),(1))' --ticks 30 --output fly.svg
 )";
 
 void buildApp(CLI::App& app, CommandContext& context) {
@@ -36,6 +38,8 @@ void buildApp(CLI::App& app, CommandContext& context) {
     addFibersCommand(app, context);
     addSubdivisorsCommand(app, context);
     addQuorbelCommand(app, context);
+    addAnalyzeCommand(app, context);
+    addPictureCommand(app, context);
 }
 
 // CLI11's own messages, made into one line.
@@ -47,6 +51,17 @@ std::string oneLine(std::string message) {
     return message;
 }
 
+// The first word, quoted, when it is meant as a command but names none; empty otherwise.
+std::string unknownCommand(CLI::App& app, const std::vector<std::string>& args) {
+    if (args.empty() || args.front().empty() || args.front().front() == '-') return {};
+    try {
+        app.get_subcommand(args.front());
+        return {};
+    } catch (const CLI::OptionNotFound&) {
+        return quoteInput(args.front());
+    }
+}
+
 }  // namespace
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -54,6 +69,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     CLI::App app("Dorvanix: star-shaped singular fibers, their sub-divisors and polynomial files",
                  "dorvanix-cli");
     buildApp(app, context);
+    if (const std::string unknown = unknownCommand(app, args); !unknown.empty()) {
+        err << "dorvanix-cli: unknown command " << unknown << " (see dorvanix-cli --help)\n";
+        return kBadInput;
+    }
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);

@@ -28,5 +28,7 @@ struct CommandContext {
 void addFibersCommand(CLI::App& app, CommandContext& context);
 void addSubdivisorsCommand(CLI::App& app, CommandContext& context);
 void addQuorbelCommand(CLI::App& app, CommandContext& context);
+void addAnalyzeCommand(CLI::App& app, CommandContext& context);
+void addPictureCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace dorvanix::cli

@@ -16,8 +16,10 @@ struct FibersArguments {
     std::string m, r, b;
     bool noDuplicates = false;
     std::string genus;
+    bool genusGiven = false;  // also when the value is empty, which is then refused
     bool atMostTwoCrusts = false;
     std::string multiplicities;
+    bool multiplicitiesGiven = false;
     OutputTarget target;
 };
 
@@ -58,10 +60,10 @@ void runFibers(const FibersArguments& args, CommandContext& context) {
     FiberOptions options;
     options.noDuplicateBranches = args.noDuplicates;
     options.atMostTwoSimpleCrusts = args.atMostTwoCrusts;
-    if (!args.genus.empty()) {
+    if (args.genusGiven) {
         options.requiredGenus = std::max(1, parseInputNumber(args.genus, "the genus"));
     }
-    if (!args.multiplicities.empty()) {
+    if (args.multiplicitiesGiven) {
         options.multiplicityOption = true;
         options.requiredMultiplicities = readMultiplicities(args.multiplicities);
     }
@@ -107,7 +109,11 @@ void addFibersCommand(CLI::App& app, CommandContext& context) {
     command
         ->add_flag("--save", args->target.save, "write the fiber list file under its default name")
         ->excludes(output);
-    command->callback([args, &context] { runFibers(*args, context); });
+    command->callback([args, command, &context] {
+        args->genusGiven = command->count("--genus") > 0;
+        args->multiplicitiesGiven = command->count("--multiplicities") > 0;
+        runFibers(*args, context);
+    });
 }
 
 }  // namespace dorvanix::cli
