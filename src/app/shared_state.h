@@ -1,0 +1,66 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "model/divisor_node.h"
+#include "model/fiber_enumeration.h"
+#include "model/node_pool.h"
+
+namespace dorvanix {
+
+// What the dialogs of one run share: the trees in the node pool, the options of the fiber list,
+// which of the modeless windows are open, the analysis results and the picture's animation state.
+// There is one instance for the whole run; every dialog is handed a reference to it.
+class SharedState {
+public:
+    SharedState() = default;
+    SharedState(const SharedState&) = delete;
+    SharedState& operator=(const SharedState&) = delete;
+    ~SharedState();
+
+    // The default pool grows, so a long session never runs out of nodes.
+    NodePool pool;
+
+    DivisorNode* currentFiber = nullptr;
+    // Holder whose neighbours are the parsed lines of the selected list, in list order.
+    DivisorNode* selectedDivisors = nullptr;
+    DivisorNode* analysisDivisor = nullptr;
+    DivisorNode* analysisChains = nullptr;
+
+    int currentGenus = 0;
+    int noDuplicateBranches = 0;
+    int atMostTwoSimpleCrusts = 0;
+    int requiredGenus = 0;
+    int multiplicityOption = 0;
+    std::array<int, 4> requiredMultiplicities{};
+
+    int fiberListOpen = 0;
+    int subdivisorDialogOpen = 0;
+    int pictureOpen = 0;
+
+    int analysisChainCount = -1;
+    int analysisGcd = -1;
+    // The figures of the first selected sub-divisor in words; empty while there is no analysis.
+    std::string analysisSummary;
+    int relaxationStarted = 0;
+    int animationStep = 0;
+    int animationPaused = 0;
+
+    // The options of the fiber list as the enumeration takes them.
+    FiberOptions fiberOptions() const;
+
+    // A fresh core node with m, r and b as the current fiber; the earlier fiber goes back to the
+    // pool first.
+    DivisorNode& startFiber(int m, int r, int b);
+    // The current fiber's branches go back to the pool; the core stays.
+    void releaseFiberBranches();
+    // Every parsed selected sub-divisor goes back to the pool; the holder stays, now empty.
+    void releaseSelected();
+    // The analysis divisor and the chain diagram go back to the pool; the figures are reset.
+    void releaseAnalysis();
+    // True when the current fiber has all its branches built (a fiber has been chosen).
+    bool fiberBuilt() const;
+};
+
+}  // namespace dorvanix
