@@ -1,5 +1,8 @@
 #include "app/shared_state.h"
 
+#include <exception>
+
+#include "app/analysis_text.h"
 #include "model/tree_operations.h"
 
 namespace dorvanix {
@@ -42,13 +45,30 @@ void SharedState::releaseSelected() {
 }
 
 void SharedState::releaseAnalysis() {
-    if (analysisDivisor != nullptr) releaseSubtree(pool, analysisDivisor);
-    if (analysisChains != nullptr) releaseSubtree(pool, analysisChains);
+    dorvanix::releaseAnalysis(pool, analysis);
     analysisDivisor = nullptr;
     analysisChains = nullptr;
     analysisChainCount = -1;
     analysisGcd = -1;
     analysisSummary.clear();
+}
+
+void SharedState::analyseFirstSelected() {
+    releaseAnalysis();
+    relaxationStarted = 0;
+    DivisorNode* y = selectedDivisors != nullptr ? selectedDivisors->neighbor(0) : nullptr;
+    if (y == nullptr || !fiberBuilt()) return;
+    try {
+        analysis = analyzeSubdivisor(*currentFiber, *y, currentGenus, pool);
+    } catch (const std::exception& error) {
+        analysisSummary = std::string("The analysis failed: ") + error.what();
+        return;
+    }
+    analysisDivisor = analysis.root;
+    analysisChains = analysis.chains;
+    analysisChainCount = analysis.chainCount;
+    analysisGcd = analysis.gcd;
+    analysisSummary = analysisText(analysis);
 }
 
 bool SharedState::fiberBuilt() const {

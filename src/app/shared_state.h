@@ -6,6 +6,7 @@
 #include "model/divisor_node.h"
 #include "model/fiber_enumeration.h"
 #include "model/node_pool.h"
+#include "subdivisor/subdivisor_analysis.h"
 
 namespace dorvanix {
 
@@ -39,6 +40,9 @@ public:
     int subdivisorDialogOpen = 0;
     int pictureOpen = 0;
 
+    // The analysis of the first selected sub-divisor; its root and chain holder are also
+    // analysisDivisor and analysisChains.
+    AnalysisResult analysis;
     int analysisChainCount = -1;
     int analysisGcd = -1;
     // The figures of the first selected sub-divisor in words; empty while there is no analysis.
@@ -59,6 +63,9 @@ public:
     void releaseSelected();
     // The analysis divisor and the chain diagram go back to the pool; the figures are reset.
     void releaseAnalysis();
+    // Analyses the first selected sub-divisor of the current fiber, when there is one, and
+    // keeps the result and its figures.
+    void analyseFirstSelected();
     // True when the current fiber has all its branches built (a fiber has been chosen).
     bool fiberBuilt() const;
 };

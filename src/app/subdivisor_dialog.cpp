@@ -229,9 +229,7 @@ void SubdivisorDialog::rebuildSelected() {
 }
 
 void SubdivisorDialog::analyseFirstSelected() {
-    SharedState& state = context_.state;
-    state.releaseAnalysis();
-    state.relaxationStarted = 0;
+    context_.state.analyseFirstSelected();
     showFigures();
 }
 

@@ -1,4 +1,5 @@
 #include <QFileInfo>
+#include <QLabel>
 #include <algorithm>
 
 #include "model/divisor_notation.h"
@@ -338,6 +339,73 @@ TEST_F(SubdivisorWindow, ACancelledQuorbelSaveWritesNothing) {
     click(dialog, "1043");
     EXPECT_EQ(saveRequests.size(), 1u);
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
+}  // namespace
+}  // namespace dorvanix::testing
+
+namespace dorvanix::testing {
+namespace {
+
+using AnalysisFigures = AppSession;
+
+TEST_F(AnalysisFigures, SelectShowsTheFiguresOfTheFirstSelectedLine) {
+    struct Row {
+        const char* label;
+        QString m;
+        std::string fiberLine;
+        std::vector<std::string> select;
+        int chainCount, gcd;
+        std::string text;
+    };
+    const Row rows[] = {
+        {"two chains", "3", "((3,2),2,2,2) : 14 (g=1)", {kCAA}, 2, 1,
+         "N = 2 chains, gcd d = 1, genus of the joining curve h = 0"},
+        {"a joining curve of genus 1", "5", "((5,2),4,3,3) : 18 (g=2)",
+         {"(3;(2,1),(2,1),(2,1)):: ell = 1 :: type = ABB"}, 3, 1,
+         "N = 3 chains, gcd d = 1, genus of the joining curve h = 1"},
+        {"a proportional branch", "4", "((4,2),3,3,2) : 12 (g=1)",
+         {"(2;(2,2),(1),(1)):: ell = 1 :: type = CAA"}, -1, -1,
+         "Y is proportional to X on a branch: the analysis ends there, without chain diagram "
+         "(N and d are undefined)."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        FiberListDialog* list = enumerate(row.m, "2", "3");
+        const std::vector<std::string> fibers = linesOf(list->list());
+        const auto fiber = std::find(fibers.begin(), fibers.end(), row.fiberLine);
+        ASSERT_NE(fiber, fibers.end());
+        list->list()->setCurrentRow(static_cast<int>(fiber - fibers.begin()));
+        click(list, "1007");
+        SubdivisorDialog* dialog = context->subdivisorDialog();
+        ASSERT_TRUE(waitForSubdivisors(dialog));
+        auto* figures = control<QLabel>(dialog, "figures");
+        for (const std::string& line : row.select) {
+            const std::vector<std::string> lines = linesOf(dialog->subdivisorList());
+            const auto found = std::find(lines.begin(), lines.end(), line);
+            ASSERT_NE(found, lines.end()) << line;
+            dialog->subdivisorList()->setCurrentRow(static_cast<int>(found - lines.begin()));
+            click(dialog, "1014");
+        }
+        const SharedState& state = context->state;
+        EXPECT_EQ(state.analysisChainCount, row.chainCount);
+        EXPECT_EQ(state.analysisGcd, row.gcd);
+        EXPECT_NE(state.analysisDivisor, nullptr);
+        EXPECT_EQ(state.analysisChains == nullptr, row.chainCount < 0);
+        EXPECT_EQ(figures->text().toStdString(), row.text);
+
+        dialog->selectedList()->setCurrentRow(0);
+        click(dialog, "1017");
+        EXPECT_EQ(state.analysisDivisor, nullptr);
+        EXPECT_EQ(state.analysisChainCount, -1);
+        EXPECT_EQ(figures->text().toStdString(), "No sub-divisor analysed.");
+
+        click(dialog, "1012");
+        QTRY_VERIFY(context->subdivisorDialog() == nullptr);
+        EXPECT_EQ(state.pool.inUseCount(), 1u) << "the analysis went back to the pool";
+        click(list, "1008");
+        QTRY_VERIFY(context->fiberList() == nullptr);
+    }
 }
 
 }  // namespace
