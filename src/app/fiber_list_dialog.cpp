@@ -77,16 +77,21 @@ void FiberListDialog::startEnumeration() {
     const int r = core->selfIntersection;
     const int b = core->degree;
     const FiberOptions options = context_.state.fiberOptions();
-    auto found = std::make_shared<std::vector<std::string>>();
+    // The lines become QStrings on the worker, so that the window only has to take the list.
+    auto found = std::make_shared<QStringList>();
     connect(job_, &BackgroundJob::finished, this, [this, found] {
-        list_->setLines(*found);
+        list_->setLines(std::move(*found));
         if (list_->count() > 0) list_->setCurrentRow(0);
         emit listed();
     }, Qt::SingleShotConnection);
     job_->start([m, r, b, options, found](Progress& progress) {
         enumerateFibers(
             m, r, b, options,
-            [&found](const FiberEntry& entry) { found->emplace_back(entry.line); }, &progress);
+            [&found](const FiberEntry& entry) {
+                const std::string_view line = entry.line;
+                found->append(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+            },
+            &progress);
     });
 }
 

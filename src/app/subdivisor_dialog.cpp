@@ -178,11 +178,12 @@ QString SubdivisorDialog::fiberText() const { return fiberEdit_->text(); }
 void SubdivisorDialog::startListing() {
     const FiberData fiber = fiber_;
     const SubdivisorOptions options = options_;
-    auto found = std::make_shared<std::vector<std::string>>();
+    // The lines become QStrings on the worker, so that the window only has to take the list.
+    auto found = std::make_shared<QStringList>();
     subdivisors_->clearLines();
     status_->setText(tr("Listing ..."));
     connect(job_, &BackgroundJob::finished, this, [this, found] {
-        subdivisors_->setLines(*found);
+        subdivisors_->setLines(std::move(*found));
         status_->setText(job_->cancelled() ? tr("%n line(s) (listing cancelled)", "", subdivisors_->count())
                                            : tr("%n line(s)", "", subdivisors_->count()));
         emit listed();
@@ -190,7 +191,10 @@ void SubdivisorDialog::startListing() {
     job_->start([fiber, options, found](Progress& progress) {
         if (fiber.branchCount() == 0) return;
         listSubdivisors(
-            fiber, options, [&found](const Subdivisor& y) { found->emplace_back(y.line); },
+            fiber, options,
+            [&found](const Subdivisor& y) {
+                found->append(QString::fromUtf8(y.line.data(), static_cast<qsizetype>(y.line.size())));
+            },
             &progress);
     });
 }
