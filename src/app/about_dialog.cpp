@@ -9,7 +9,9 @@
 
 namespace dorvanix {
 
-QString aboutMenuText() { return QStringLiteral("Dorvanix00a のﾊﾞｰｼﾞｮﾝ情報(&A)..."); }
+QString aboutMenuText() {
+    return QStringLiteral("Dorvanix00a のﾊﾞｰｼﾞｮﾝ情報(&A)...");
+}
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("100");

@@ -7,7 +7,7 @@ namespace dorvanix {
 // The About box: the icon, the program's name and version, and OK.
 class AboutDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit AboutDialog(QWidget* parent = nullptr);
 };
 

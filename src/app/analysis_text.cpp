@@ -8,9 +8,9 @@ std::string analysisText(const AnalysisResult& result) {
                "diagram (N and d are undefined).";
     }
     const std::string chains = result.chainCount == 1 ? " chain" : " chains";
-    return "N = " + std::to_string(result.chainCount) + chains + ", gcd d = " +
-           std::to_string(result.gcd) + ", genus of the joining curve h = " +
-           std::to_string(result.joiningCurveGenus);
+    return "N = " + std::to_string(result.chainCount) + chains +
+           ", gcd d = " + std::to_string(result.gcd) +
+           ", genus of the joining curve h = " + std::to_string(result.joiningCurveGenus);
 }
 
 }  // namespace dorvanix

@@ -7,11 +7,15 @@
 #include "app/picture_placeholder.h"
 #include "app/subdivisor_dialog.h"
 
-static void initDorvanixResources() { Q_INIT_RESOURCE(dorvanix); }
+static void initDorvanixResources() {
+    Q_INIT_RESOURCE(dorvanix);
+}
 
 namespace dorvanix {
 
-void initAppResources() { initDorvanixResources(); }
+void initAppResources() {
+    initDorvanixResources();
+}
 
 namespace {
 
@@ -24,7 +28,9 @@ QWidget* makePlaceholderPicture(AppContext& context) {
 
 }  // namespace
 
-AppContext::AppContext() : makePicture(makePlaceholderPicture) { initAppResources(); }
+AppContext::AppContext() : makePicture(makePlaceholderPicture) {
+    initAppResources();
+}
 
 AppContext::~AppContext() {
     // Windows first: they cancel their work and may still read the state while they go.
@@ -85,11 +91,21 @@ void AppContext::showHelp(int helpContext) {
     help_->activateWindow();
 }
 
-FiberListDialog* AppContext::fiberList() const { return fiberList_; }
-SubdivisorDialog* AppContext::subdivisorDialog() const { return subdivisorDialog_; }
-QWidget* AppContext::picture() const { return picture_; }
-HelpWindow* AppContext::help() const { return help_; }
+FiberListDialog* AppContext::fiberList() const {
+    return fiberList_;
+}
+SubdivisorDialog* AppContext::subdivisorDialog() const {
+    return subdivisorDialog_;
+}
+QWidget* AppContext::picture() const {
+    return picture_;
+}
+HelpWindow* AppContext::help() const {
+    return help_;
+}
 
-void AppContext::closeHelp() { delete help_; }
+void AppContext::closeHelp() {
+    delete help_;
+}
 
 }  // namespace dorvanix

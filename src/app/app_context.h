@@ -20,7 +20,7 @@ class SubdivisorDialog;
 // replace (the save-file chooser, the error reporter, the picture window's maker).
 class AppContext : public QObject {
     Q_OBJECT
-public:
+  public:
     using PictureMaker = std::function<QWidget*(AppContext&)>;
 
     AppContext();
@@ -52,7 +52,7 @@ public:
     void closeHelp();
     HelpWindow* help() const;
 
-private:
+  private:
     QPointer<FiberListDialog> fiberList_;
     QPointer<SubdivisorDialog> subdivisorDialog_;
     QPointer<QWidget> picture_;

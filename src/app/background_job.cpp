@@ -15,13 +15,18 @@ constexpr int kProgressSteps = 1000;
 }  // namespace
 
 BackgroundJob::BackgroundJob(QWidget* owner, QString label)
-    : QObject(owner), owner_(owner), label_(std::move(label)), pollTimer_(new QTimer(this)),
+    : QObject(owner),
+      owner_(owner),
+      label_(std::move(label)),
+      pollTimer_(new QTimer(this)),
       clock_(std::make_unique<QElapsedTimer>()) {
     pollTimer_->setInterval(kPollMs);
     connect(pollTimer_, &QTimer::timeout, this, &BackgroundJob::poll);
 }
 
-BackgroundJob::~BackgroundJob() { stopAndWait(); }
+BackgroundJob::~BackgroundJob() {
+    stopAndWait();
+}
 
 void BackgroundJob::start(Work work) {
     stopAndWait();
@@ -46,9 +51,13 @@ void BackgroundJob::cancel() {
     }
 }
 
-bool BackgroundJob::running() const { return thread_ != nullptr; }
+bool BackgroundJob::running() const {
+    return thread_ != nullptr;
+}
 
-bool BackgroundJob::cancelled() const { return cancelled_; }
+bool BackgroundJob::cancelled() const {
+    return cancelled_;
+}
 
 void BackgroundJob::poll() {
     if (!running()) return;

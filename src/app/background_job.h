@@ -22,7 +22,7 @@ namespace dorvanix {
 // work must not touch anything the user-interface thread uses until `finished` is emitted.
 class BackgroundJob : public QObject {
     Q_OBJECT
-public:
+  public:
     using Work = std::function<void(Progress&)>;
 
     // How long the work may run before the progress dialog appears.
@@ -41,11 +41,11 @@ public:
     // The progress dialog, while it is shown (for tests).
     QProgressDialog* progressDialog() const { return dialog_; }
 
-signals:
+  signals:
     // Emitted on the user-interface thread once the work has returned.
     void finished();
 
-private:
+  private:
     void poll();
     void stopAndWait();
     void workDone();

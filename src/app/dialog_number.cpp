@@ -36,7 +36,8 @@ int dialogNumber(std::string_view text) {
 
 int dialogNumber(const QString& text) {
     const QByteArray bytes = text.toUtf8();
-    return dialogNumber(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return dialogNumber(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 }  // namespace dorvanix

@@ -30,7 +30,9 @@ QPushButton* makeButton(QWidget* parent, const char* id, const QString& caption)
 }  // namespace
 
 FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
-    : QDialog(parent), context_(context), list_(new LineList(this)),
+    : QDialog(parent),
+      context_(context),
+      list_(new LineList(this)),
       job_(new BackgroundJob(this, tr("Enumerating the fibers ..."))) {
     setObjectName("101");
     setWindowTitle("Dorvanix");
@@ -50,7 +52,8 @@ FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
     buttons->addWidget(save);
     buttons->addWidget(help);
     auto* left = new QVBoxLayout;
-    left->addWidget(new QLabel(QStringLiteral("Dorvanix: Select the first singular fiber X"), this));
+    left->addWidget(
+        new QLabel(QStringLiteral("Dorvanix: Select the first singular fiber X"), this));
     left->addWidget(list_, 1);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
@@ -79,11 +82,14 @@ void FiberListDialog::startEnumeration() {
     const FiberOptions options = context_.state.fiberOptions();
     // The lines become QStrings on the worker, so that the window only has to take the list.
     auto found = std::make_shared<QStringList>();
-    connect(job_, &BackgroundJob::finished, this, [this, found] {
-        list_->setLines(std::move(*found));
-        if (list_->count() > 0) list_->setCurrentRow(0);
-        emit listed();
-    }, Qt::SingleShotConnection);
+    connect(
+        job_, &BackgroundJob::finished, this,
+        [this, found] {
+            list_->setLines(std::move(*found));
+            if (list_->count() > 0) list_->setCurrentRow(0);
+            emit listed();
+        },
+        Qt::SingleShotConnection);
     job_->start([m, r, b, options, found](Progress& progress) {
         enumerateFibers(
             m, r, b, options,
@@ -95,7 +101,9 @@ void FiberListDialog::startEnumeration() {
     });
 }
 
-bool FiberListDialog::busy() const { return job_ != nullptr && job_->running(); }
+bool FiberListDialog::busy() const {
+    return job_ != nullptr && job_->running();
+}
 
 void FiberListDialog::choose() {
     SharedState& state = context_.state;

@@ -13,7 +13,7 @@ class LineList;
 // picture.
 class FiberListDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit FiberListDialog(AppContext& context, QWidget* parent = nullptr);
     ~FiberListDialog() override;
 
@@ -29,11 +29,11 @@ public:
     // Closes the list; the chosen fiber and the other windows stay.
     void reject() override;
 
-signals:
+  signals:
     // The enumeration has ended and the list holds what it found.
     void listed();
 
-private:
+  private:
     AppContext& context_;
     LineList* list_;
     BackgroundJob* job_;

@@ -20,7 +20,8 @@ using FileChooser = std::function<QString(QWidget* parent, const SaveRequest& re
 // Tells the user that something went wrong.
 using ErrorReporter = std::function<void(QWidget* parent, const QString& message)>;
 
-inline const QString kListFileFilter = QStringLiteral("Dorvanixファイル (*.doc);;全てのファイル (*.*)");
+inline const QString kListFileFilter =
+    QStringLiteral("Dorvanixファイル (*.doc);;全てのファイル (*.*)");
 inline const QString kQuorbelFileFilter =
     QStringLiteral("Quorbelファイル (*.qpf);;全てのファイル (*.*)");
 

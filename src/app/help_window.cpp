@@ -33,13 +33,19 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent), browser_(new QTextBro
 
 QString HelpWindow::pageOf(int helpContext) {
     switch (helpContext) {
-        case 2: return QStringLiteral("qrc:/help/main_window.html");
-        case 4: return QStringLiteral("qrc:/help/fiber_list.html");
-        case 5: return QStringLiteral("qrc:/help/subdivisors.html");
-        default: return QStringLiteral("qrc:/help/index.html");
+        case 2:
+            return QStringLiteral("qrc:/help/main_window.html");
+        case 4:
+            return QStringLiteral("qrc:/help/fiber_list.html");
+        case 5:
+            return QStringLiteral("qrc:/help/subdivisors.html");
+        default:
+            return QStringLiteral("qrc:/help/index.html");
     }
 }
 
-void HelpWindow::showContext(int helpContext) { browser_->setSource(QUrl(pageOf(helpContext))); }
+void HelpWindow::showContext(int helpContext) {
+    browser_->setSource(QUrl(pageOf(helpContext)));
+}
 
 }  // namespace dorvanix

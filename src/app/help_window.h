@@ -9,7 +9,7 @@ namespace dorvanix {
 // The program's help: HTML pages bundled with the program, opened at the page of a dialog.
 class HelpWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit HelpWindow(QWidget* parent = nullptr);
 
     // 2: the main window, 4: the fiber list, 5: the sub-divisor dialog; anything else: contents.
@@ -18,7 +18,7 @@ public:
     static QString pageOf(int helpContext);
     QTextBrowser* browser() const { return browser_; }
 
-private:
+  private:
     QTextBrowser* browser_;
 };
 

@@ -21,7 +21,9 @@ void LineList::setLines(const std::vector<std::string>& lines) {
     setLines(list);
 }
 
-void LineList::setLines(const QStringList& lines) { model_->setStringList(lines); }
+void LineList::setLines(const QStringList& lines) {
+    model_->setStringList(lines);
+}
 
 void LineList::appendLine(const QString& line) {
     const int row = model_->rowCount();
@@ -33,19 +35,29 @@ void LineList::removeLine(int row) {
     if (row >= 0 && row < model_->rowCount()) model_->removeRows(row, 1);
 }
 
-void LineList::clearLines() { model_->setStringList({}); }
+void LineList::clearLines() {
+    model_->setStringList({});
+}
 
-int LineList::count() const { return model_->rowCount(); }
+int LineList::count() const {
+    return model_->rowCount();
+}
 
-QString LineList::line(int row) const { return model_->index(row).data().toString(); }
+QString LineList::line(int row) const {
+    return model_->index(row).data().toString();
+}
 
-QStringList LineList::lines() const { return model_->stringList(); }
+QStringList LineList::lines() const {
+    return model_->stringList();
+}
 
 int LineList::currentRow() const {
     const QModelIndex index = currentIndex();
     return index.isValid() ? index.row() : -1;
 }
 
-void LineList::setCurrentRow(int row) { setCurrentIndex(model_->index(row)); }
+void LineList::setCurrentRow(int row) {
+    setCurrentIndex(model_->index(row));
+}
 
 }  // namespace dorvanix

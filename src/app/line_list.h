@@ -13,7 +13,7 @@ namespace dorvanix {
 // that hundreds of thousands of lines scroll without delay. The lines are set all at once.
 class LineList : public QListView {
     Q_OBJECT
-public:
+  public:
     explicit LineList(QWidget* parent = nullptr);
 
     void setLines(const std::vector<std::string>& lines);
@@ -29,11 +29,11 @@ public:
     int currentRow() const;
     void setCurrentRow(int row);
 
-signals:
+  signals:
     // A line was double-clicked.
     void lineActivated(int row);
 
-private:
+  private:
     QStringListModel* model_;
 };
 

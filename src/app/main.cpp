@@ -24,8 +24,8 @@ int main(int argc, char* argv[]) {
         QObject::connect(&mainWindow, &QDialog::finished, &app, &QApplication::quit);
         mainWindow.show();
         if (screenshotAt > 0 && screenshotAt + 1 < arguments.size()) {
-            const int written = dorvanix::takeScreenshots(context, mainWindow,
-                                                          arguments[screenshotAt + 1]);
+            const int written =
+                dorvanix::takeScreenshots(context, mainWindow, arguments[screenshotAt + 1]);
             QTextStream(stdout) << written << " pictures written\n";
             return written == 6 ? 0 : 1;
         }

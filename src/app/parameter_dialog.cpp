@@ -60,17 +60,21 @@ ParameterDialog::ParameterDialog(AppContext& context, QWidget* parent)
     resetOptions();
 }
 
-ParameterDialog::~ParameterDialog() { context_.closeHelp(); }
+ParameterDialog::~ParameterDialog() {
+    context_.closeHelp();
+}
 
 void ParameterDialog::buildControls() {
     m_ = makeEdit(this, "1001");
     r_ = makeEdit(this, "1002");
     b_ = makeEdit(this, "1003");
     auto* numbers = new QGridLayout;
-    addNumberRow(numbers, 0, QStringLiteral("m : multiplicity of core"), m_, QStringLiteral("(>= 2)"));
+    addNumberRow(numbers, 0, QStringLiteral("m : multiplicity of core"), m_,
+                 QStringLiteral("(>= 2)"));
     addNumberRow(numbers, 1, QStringLiteral("r : self-intersection of core"), r_,
                  QStringLiteral("(>= 2)"));
-    addNumberRow(numbers, 2, QStringLiteral("b : number of branches"), b_, QStringLiteral("(>= 3)"));
+    addNumberRow(numbers, 2, QStringLiteral("b : number of branches"), b_,
+                 QStringLiteral("(>= 3)"));
 
     auto* options = new QGroupBox(QStringLiteral("Option"), this);
     noDuplicates_ = makeCheck(options, "1033", QStringLiteral("No duplicate branches"));

@@ -15,7 +15,7 @@ class AppContext;
 // shared state and opens the fiber list; closing this window ends the program.
 class ParameterDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit ParameterDialog(AppContext& context, QWidget* parent = nullptr);
     // Closes the help window with the main window.
     ~ParameterDialog() override;
@@ -23,10 +23,10 @@ public:
     // The About box, modal.
     void showAbout();
 
-protected:
+  protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
-private:
+  private:
     void buildControls();
     void resetOptions();
     void onNoDuplicates();

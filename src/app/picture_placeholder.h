@@ -8,13 +8,13 @@ namespace dorvanix {
 // with the picture's caption that tells its owner when it closes.
 class PicturePlaceholder : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit PicturePlaceholder(QWidget* parent = nullptr);
 
-signals:
+  signals:
     void closed();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 };
 

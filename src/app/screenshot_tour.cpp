@@ -23,7 +23,8 @@ namespace {
 void settle(const std::function<bool()>& done = [] { return true; }) {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 10000 && !done()) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    while (clock.elapsed() < 10000 && !done())
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
     for (int i = 0; i < 20; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
 }
 

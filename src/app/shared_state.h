@@ -14,7 +14,7 @@ namespace dorvanix {
 // which of the modeless windows are open, the analysis results and the picture's animation state.
 // There is one instance for the whole run; every dialog is handed a reference to it.
 class SharedState {
-public:
+  public:
     SharedState() = default;
     SharedState(const SharedState&) = delete;
     SharedState& operator=(const SharedState&) = delete;

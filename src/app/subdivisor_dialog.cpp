@@ -60,7 +60,8 @@ QuorbelInput quorbelInputOfTrees(const DivisorNode& x, const DivisorNode& y) {
 }  // namespace
 
 SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
-    : QDialog(parent), context_(context),
+    : QDialog(parent),
+      context_(context),
       job_(new BackgroundJob(this, tr("Listing the sub-divisors ..."))) {
     setObjectName("106");
     setWindowTitle("Dorvanix");
@@ -173,7 +174,9 @@ void SubdivisorDialog::buildControls() {
     connect(onlyABCBox_, &QCheckBox::clicked, this, &SubdivisorDialog::onOnlyABC);
 }
 
-QString SubdivisorDialog::fiberText() const { return fiberEdit_->text(); }
+QString SubdivisorDialog::fiberText() const {
+    return fiberEdit_->text();
+}
 
 void SubdivisorDialog::startListing() {
     const FiberData fiber = fiber_;
@@ -182,24 +185,31 @@ void SubdivisorDialog::startListing() {
     auto found = std::make_shared<QStringList>();
     subdivisors_->clearLines();
     status_->setText(tr("Listing ..."));
-    connect(job_, &BackgroundJob::finished, this, [this, found] {
-        subdivisors_->setLines(std::move(*found));
-        status_->setText(job_->cancelled() ? tr("%n line(s) (listing cancelled)", "", subdivisors_->count())
-                                           : tr("%n line(s)", "", subdivisors_->count()));
-        emit listed();
-    }, Qt::SingleShotConnection);
+    connect(
+        job_, &BackgroundJob::finished, this,
+        [this, found] {
+            subdivisors_->setLines(std::move(*found));
+            status_->setText(job_->cancelled()
+                                 ? tr("%n line(s) (listing cancelled)", "", subdivisors_->count())
+                                 : tr("%n line(s)", "", subdivisors_->count()));
+            emit listed();
+        },
+        Qt::SingleShotConnection);
     job_->start([fiber, options, found](Progress& progress) {
         if (fiber.branchCount() == 0) return;
         listSubdivisors(
             fiber, options,
             [&found](const Subdivisor& y) {
-                found->append(QString::fromUtf8(y.line.data(), static_cast<qsizetype>(y.line.size())));
+                found->append(
+                    QString::fromUtf8(y.line.data(), static_cast<qsizetype>(y.line.size())));
             },
             &progress);
     });
 }
 
-bool SubdivisorDialog::busy() const { return job_ != nullptr && job_->running(); }
+bool SubdivisorDialog::busy() const {
+    return job_ != nullptr && job_->running();
+}
 
 void SubdivisorDialog::select() {
     const int row = subdivisors_->currentRow();
@@ -239,7 +249,8 @@ void SubdivisorDialog::analyseFirstSelected() {
 
 void SubdivisorDialog::showFigures() {
     const std::string& summary = context_.state.analysisSummary;
-    figures_->setText(summary.empty() ? tr("No sub-divisor analysed.") : QString::fromStdString(summary));
+    figures_->setText(summary.empty() ? tr("No sub-divisor analysed.")
+                                      : QString::fromStdString(summary));
 }
 
 void SubdivisorDialog::deleteSelected() {

@@ -19,7 +19,7 @@ class LineList;
 // options, the selected list whose first line is analysed and drawn, and the two savers.
 class SubdivisorDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit SubdivisorDialog(AppContext& context, QWidget* parent = nullptr);
     ~SubdivisorDialog() override;
 
@@ -47,11 +47,11 @@ public:
     // pool, and the picture window goes with this dialog.
     void reject() override;
 
-signals:
+  signals:
     // A listing has ended and list 1011 holds what it found.
     void listed();
 
-private:
+  private:
     void buildControls();
     void rebuildSelected();
     void analyseFirstSelected();

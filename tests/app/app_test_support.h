@@ -1,12 +1,12 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -38,7 +38,7 @@ std::string readFile(const QString& path);
 // One run of the program: the shared context and its main window, with the save dialog replaced
 // by a file in a temporary folder and the error box by a list of messages.
 class AppSession : public ::testing::Test {
-protected:
+  protected:
     AppSession();
     ~AppSession() override;
 

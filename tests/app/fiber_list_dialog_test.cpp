@@ -108,8 +108,8 @@ TEST_F(FiberList, SaveWritesEveryLineWithLfCr) {
         QString expectedName;
     };
     const Row rows[] = {
-        {"two fibers", "6", "2", "3",
-         "((6,2),5,5,2) : 20 (g=2)\n\r((6,2),5,4,3) : 9 (g=1)\n\r", "06-2-3.doc"},
+        {"two fibers", "6", "2", "3", "((6,2),5,5,2) : 20 (g=2)\n\r((6,2),5,4,3) : 9 (g=1)\n\r",
+         "06-2-3.doc"},
         {"an empty list gives an empty file", "2", "2", "3", "", "02-2-3.doc"},
         {"two-digit m", "11", "2", "3", "", "11-2-3.doc"},
     };

@@ -36,8 +36,8 @@ TEST_F(LargeList, ListingHundredsOfThousandsOfLinesKeepsTheWindowAnswering) {
     ASSERT_TRUE(waitForSubdivisors(dialog));
     const qint64 total = clock.elapsed();
     EXPECT_EQ(dialog->subdivisorList()->count(), 353321);
-    std::cout << "listing took " << total << " ms, longest pause of the event loop "
-              << longestGap << " ms\n";
+    std::cout << "listing took " << total << " ms, longest pause of the event loop " << longestGap
+              << " ms\n";
     EXPECT_GT(total, 300) << "a listing long enough to show a pause";
     EXPECT_LT(longestGap, 300) << "the event loop ran while the listing did";
 }

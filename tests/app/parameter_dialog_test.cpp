@@ -19,9 +19,12 @@ TEST_F(MainWindow, ControlsCarryTheirIdsAndCaptions) {
         const char* caption;
     };
     const Row rows[] = {
-        {"1033", "No duplicate branches"}, {"1035", "# of simple crusts <= 2"},
-        {"1034", "genus ="},               {"1041", "Option by multiplicities"},
-        {"1007", "OK >"},                  {"2", "< Cancel"},
+        {"1033", "No duplicate branches"},
+        {"1035", "# of simple crusts <= 2"},
+        {"1034", "genus ="},
+        {"1041", "Option by multiplicities"},
+        {"1007", "OK >"},
+        {"2", "< Cancel"},
         {"1000", "Help"},
     };
     EXPECT_EQ(mainWindow->objectName(), "102");
@@ -32,7 +35,8 @@ TEST_F(MainWindow, ControlsCarryTheirIdsAndCaptions) {
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->text().toStdString(), row.caption);
     }
-    for (const char* id : {"1001", "1002", "1003", "1042", "1036", "1037", "1038", "1039", "1040"}) {
+    for (const char* id :
+         {"1001", "1002", "1003", "1042", "1036", "1037", "1038", "1039", "1040"}) {
         SCOPED_TRACE(id);
         EXPECT_NE(control<QLineEdit>(mainWindow.get(), id), nullptr);
     }
@@ -135,7 +139,8 @@ TEST_F(MainWindow, GenusOptionRestrictsTheList) {
     FiberListDialog* list = enumerate("6", "2", "3");
     const std::vector<std::string> expected{"((6,2),5,5,2) : 20 (g=2)"};
     EXPECT_EQ(linesOf(list->list()), expected);
-    for (const std::string& line : expected) EXPECT_NE(line.find("(g=2)"), std::string::npos) << line;
+    for (const std::string& line : expected)
+        EXPECT_NE(line.find("(g=2)"), std::string::npos) << line;
 }
 
 TEST_F(MainWindow, MultiplicityOptionShowsTheCoreAndEnablesTheEdits) {

@@ -15,7 +15,7 @@ const std::string kX = "(3;(2,1),(2,1),(2,1))";
 const std::string kCAA = "(2;(2),(1),(1)):: ell = 1 :: type = CAA";
 
 class SubdivisorWindow : public AppSession {
-protected:
+  protected:
     void SetUp() override {
         dialog = chooseFirstFiber("3", "2", "3");
         ASSERT_NE(dialog, nullptr);
@@ -52,12 +52,10 @@ TEST_F(SubdivisorWindow, OpensWithXAndItsFourteenLines) {
 
 TEST_F(SubdivisorWindow, ControlsCarryTheirIdsAndCaptions) {
     const std::pair<const char*, const char*> rows[] = {
-        {"1014", "Select"},        {"1030", "Save list"},
-        {"1012", "< Cancel"},      {"1015", "Help "},
-        {"1025", "only for ell ="}, {"1027", "except 'only AB' type"},
-        {"1029", "only ABC type"}, {"1028", "Re-list"},
-        {"1013", "See picture >"}, {"1017", "Delete"},
-        {"1043", "Save Quorbel File"},
+        {"1014", "Select"},        {"1030", "Save list"},         {"1012", "< Cancel"},
+        {"1015", "Help "},         {"1025", "only for ell ="},    {"1027", "except 'only AB' type"},
+        {"1029", "only ABC type"}, {"1028", "Re-list"},           {"1013", "See picture >"},
+        {"1017", "Delete"},        {"1043", "Save Quorbel File"},
     };
     for (const auto& [id, caption] : rows) {
         SCOPED_TRACE(id);
@@ -65,7 +63,8 @@ TEST_F(SubdivisorWindow, ControlsCarryTheirIdsAndCaptions) {
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->text().toStdString(), caption);
     }
-    for (const char* id : {"1010", "1026"}) EXPECT_NE(control<QLineEdit>(dialog, id), nullptr) << id;
+    for (const char* id : {"1010", "1026"})
+        EXPECT_NE(control<QLineEdit>(dialog, id), nullptr) << id;
     for (const char* id : {"1011", "1016"}) EXPECT_NE(control<LineList>(dialog, id), nullptr) << id;
 }
 
@@ -76,12 +75,9 @@ TEST_F(SubdivisorWindow, EllBoxFollowsTheFilterItSets) {
         int filter;
     };
     const Row rows[] = {
-        {"2 turns the filter on", "2", 2},
-        {"a negative value excludes that ell", "-3", -3},
-        {"100 is the largest value", "100", 100},
-        {"101 is out of range", "101", 0},
-        {"-101 is out of range", "-101", 0},
-        {"an empty edit", "", 0},
+        {"2 turns the filter on", "2", 2},        {"a negative value excludes that ell", "-3", -3},
+        {"100 is the largest value", "100", 100}, {"101 is out of range", "101", 0},
+        {"-101 is out of range", "-101", 0},      {"an empty edit", "", 0},
         {"text that is no number", "abc", 0},
     };
     for (const Row& row : rows) {
@@ -133,7 +129,8 @@ TEST_F(SubdivisorWindow, RelistAppliesTheOptions) {
         }
         EXPECT_EQ(dialog->options(), row.options);
         const std::vector<std::string> before = linesOf(dialog->subdivisorList());
-        EXPECT_EQ(before, subdivisorLines(x, SubdivisorOptions{})) << "options alone do not re-list";
+        EXPECT_EQ(before, subdivisorLines(x, SubdivisorOptions{}))
+            << "options alone do not re-list";
         click(dialog, "1028");
         ASSERT_TRUE(waitForSubdivisors(dialog));
         EXPECT_EQ(linesOf(dialog->subdivisorList()), subdivisorLines(x, row.options));
@@ -258,8 +255,8 @@ TEST_F(SubdivisorWindow, SaveListWritesTheHeaderTheLinesAndTheEnd) {
         bool relist;
         std::string expected;
     };
-    const std::string head = "******original divisor******\r\n" + kX +
-                             "\n\r******List of subdivisors******\r\n";
+    const std::string head =
+        "******original divisor******\r\n" + kX + "\n\r******List of subdivisors******\r\n";
     const std::string abc = "******Subdivisors which consists of type ABC branches******\r\n";
     const std::string end = "******End of Subdivisors******\r\n";
     const Row rows[] = {
@@ -308,11 +305,14 @@ TEST_F(SubdivisorWindow, SaveQuorbelFileWritesThePolynomialsOfTheFirstSelected) 
         std::string expected;
     };
     const Row rows[] = {
-        {"ell = 1", {kCAA}, "3222-2211.qpf",
+        {"ell = 1",
+         {kCAA},
+         "3222-2211.qpf",
          "*polynomial\r\nx*(1-y)*(x^2*y^2*(1-y)-3)-2\r\n*degenerateloci\r\n0\r\n"
          "*branchpoly\r\n(1*y^2-1*(1-y))*y*(1-y)\r\n"},
         {"ell = 2 with an empty branch, selected first",
-         {"(2;(2),(2),()):: ell = 2 :: type = BB0", kCAA}, "3222-2220.qpf",
+         {"(2;(2),(2),()):: ell = 2 :: type = BB0", kCAA},
+         "3222-2220.qpf",
          "*polynomial\r\nx*(x*y*(1-y)-3)^2-2^2\r\n*degenerateloci\r\n0\r\n"
          "*branchpoly\r\n(1*y*(1-y)-1)*y*(1-y)\r\n"},
     };
@@ -359,13 +359,26 @@ TEST_F(AnalysisFigures, SelectShowsTheFiguresOfTheFirstSelectedLine) {
         std::string text;
     };
     const Row rows[] = {
-        {"two chains", "3", "((3,2),2,2,2) : 14 (g=1)", {kCAA}, 2, 1,
+        {"two chains",
+         "3",
+         "((3,2),2,2,2) : 14 (g=1)",
+         {kCAA},
+         2,
+         1,
          "N = 2 chains, gcd d = 1, genus of the joining curve h = 0"},
-        {"a joining curve of genus 1", "5", "((5,2),4,3,3) : 18 (g=2)",
-         {"(3;(2,1),(2,1),(2,1)):: ell = 1 :: type = ABB"}, 3, 1,
+        {"a joining curve of genus 1",
+         "5",
+         "((5,2),4,3,3) : 18 (g=2)",
+         {"(3;(2,1),(2,1),(2,1)):: ell = 1 :: type = ABB"},
+         3,
+         1,
          "N = 3 chains, gcd d = 1, genus of the joining curve h = 1"},
-        {"a proportional branch", "4", "((4,2),3,3,2) : 12 (g=1)",
-         {"(2;(2,2),(1),(1)):: ell = 1 :: type = CAA"}, -1, -1,
+        {"a proportional branch",
+         "4",
+         "((4,2),3,3,2) : 12 (g=1)",
+         {"(2;(2,2),(1),(1)):: ell = 1 :: type = CAA"},
+         -1,
+         -1,
          "Y is proportional to X on a branch: the analysis ends there, without chain diagram "
          "(N and d are undefined)."},
     };
