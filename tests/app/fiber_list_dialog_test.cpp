@@ -175,3 +175,34 @@ TEST_F(FiberList, HelpButtonsOpenTheirPages) {
 
 }  // namespace
 }  // namespace dorvanix::testing
+
+namespace dorvanix::testing {
+namespace {
+
+using NewCore = AppSession;
+
+// "OK >" with the fiber list closed starts a new core while the sub-divisor dialog still works on
+// the old fiber: the dialog must stay safe, and the Quorbel file needs a built fiber.
+TEST_F(NewCore, OkWhileTheSubdivisorDialogIsOpenKeepsItSafe) {
+    FiberListDialog* list = enumerate("3", "2", "3");
+    click(list, "1007");
+    SubdivisorDialog* dialog = context->subdivisorDialog();
+    ASSERT_TRUE(waitForSubdivisors(dialog));
+    click(list, "1008");
+    QTRY_VERIFY(context->fiberList() == nullptr);
+    enumerate("5", "2", "3");
+    EXPECT_FALSE(context->state.fiberBuilt());
+    dialog->subdivisorList()->setCurrentRow(1);
+    click(dialog, "1014");
+    EXPECT_EQ(dialog->selectedList()->count(), 1);
+    EXPECT_EQ(context->state.analysisDivisor, nullptr) << "no fiber, no analysis";
+    saveRequests.clear();
+    click(dialog, "1043");
+    EXPECT_TRUE(saveRequests.empty());
+    click(dialog, "1012");
+    QTRY_VERIFY(context->subdivisorDialog() == nullptr);
+    EXPECT_EQ(context->state.pool.inUseCount(), 1u);
+}
+
+}  // namespace
+}  // namespace dorvanix::testing
