@@ -3,6 +3,7 @@
 
 #include "cli/commands.h"
 #include "cli/output_target.h"
+#include "cli/progress_line.h"
 #include "model/fiber_enumeration.h"
 #include "model/input_check.h"
 #include "subdivisor/list_files.h"
@@ -15,8 +16,10 @@ struct FibersArguments {
     std::string m, r, b;
     bool noDuplicates = false;
     std::string genus;
+    bool genusGiven = false;  // also when the value is empty, which is then refused
     bool atMostTwoCrusts = false;
     std::string multiplicities;
+    bool multiplicitiesGiven = false;
     OutputTarget target;
 };
 
@@ -57,21 +60,26 @@ void runFibers(const FibersArguments& args, CommandContext& context) {
     FiberOptions options;
     options.noDuplicateBranches = args.noDuplicates;
     options.atMostTwoSimpleCrusts = args.atMostTwoCrusts;
-    if (!args.genus.empty()) {
+    if (args.genusGiven) {
         options.requiredGenus = std::max(1, parseInputNumber(args.genus, "the genus"));
     }
-    if (!args.multiplicities.empty()) {
+    if (args.multiplicitiesGiven) {
         options.multiplicityOption = true;
         options.requiredMultiplicities = readMultiplicities(args.multiplicities);
     }
+    Progress progress;
     if (!args.target.wanted()) {
-        enumerateFibers(m, r, b, options,
-                        [&](const FiberEntry& fiber) { context.out << fiber.line << '\n'; });
+        const ProgressLine shown(progress, context.err, "fibers", context.showsProgress(false));
+        enumerateFibers(
+            m, r, b, options, [&](const FiberEntry& fiber) { context.out << fiber.line << '\n'; },
+            &progress);
         return;
     }
     args.target.writeFile(fiberListFileName(m, r, b), context.out, [&](std::ostream& file) {
-        enumerateFibers(m, r, b, options,
-                        [&](const FiberEntry& fiber) { writeFiberListLine(file, fiber.line); });
+        const ProgressLine shown(progress, context.err, "fibers", context.showsProgress(true));
+        enumerateFibers(
+            m, r, b, options,
+            [&](const FiberEntry& fiber) { writeFiberListLine(file, fiber.line); }, &progress);
     });
 }
 
@@ -98,7 +106,11 @@ void addFibersCommand(CLI::App& app, CommandContext& context) {
                        ->option_text("FILE");
     command->add_flag("--save", args->target.save, "write the fiber list file under its default name")
         ->excludes(output);
-    command->callback([args, &context] { runFibers(*args, context); });
+    command->callback([args, command, &context] {
+        args->genusGiven = command->count("--genus") > 0;
+        args->multiplicitiesGiven = command->count("--multiplicities") > 0;
+        runFibers(*args, context);
+    });
 }
 
 }  // namespace dorvanix::cli
