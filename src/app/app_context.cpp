@@ -4,7 +4,7 @@
 
 #include "app/fiber_list_dialog.h"
 #include "app/help_window.h"
-#include "app/picture_placeholder.h"
+#include "app/picture_window.h"
 #include "app/subdivisor_dialog.h"
 
 static void initDorvanixResources() {
@@ -19,16 +19,16 @@ void initAppResources() {
 
 namespace {
 
-QWidget* makePlaceholderPicture(AppContext& context) {
-    auto* window = new PicturePlaceholder();
-    QObject::connect(window, &PicturePlaceholder::closed, &context,
-                     [&context] { context.state.pictureOpen = 0; });
+QWidget* makePictureWindow(AppContext& context) {
+    SharedState& state = context.state;
+    auto* window = new PictureWindow(state.animation, [&state] { return state.scene(); });
+    QObject::connect(window, &PictureWindow::closed, &context, [&state] { state.pictureOpen = 0; });
     return window;
 }
 
 }  // namespace
 
-AppContext::AppContext() : makePicture(makePlaceholderPicture) {
+AppContext::AppContext() : makePicture(makePictureWindow) {
     initAppResources();
 }
 

@@ -71,6 +71,18 @@ void SharedState::analyseFirstSelected() {
     analysisSummary = analysisText(analysis);
 }
 
+Scene SharedState::scene() {
+    Scene scene;
+    scene.fiber = fiberBuilt() ? currentFiber : nullptr;
+    scene.subdivisor = firstSelected(selectedDivisors);
+    scene.analysisDivisor = analysisDivisor;
+    scene.analysisChains = analysisChains;
+    scene.analysisChainCount = analysisChainCount;
+    scene.genus = currentGenus;
+    scene.relaxationStarted = &relaxationStarted;
+    return scene;
+}
+
 bool SharedState::fiberBuilt() const {
     return currentFiber != nullptr && currentFiber->degree > 0 &&
            currentFiber->neighbors.size() == static_cast<std::size_t>(currentFiber->degree);

@@ -6,6 +6,7 @@
 #include "model/divisor_node.h"
 #include "model/fiber_enumeration.h"
 #include "model/node_pool.h"
+#include "picture/picture_animation.h"
 #include "subdivisor/subdivisor_analysis.h"
 
 namespace dorvanix {
@@ -48,8 +49,8 @@ class SharedState {
     // The figures of the first selected sub-divisor in words; empty while there is no analysis.
     std::string analysisSummary;
     int relaxationStarted = 0;
-    int animationStep = 0;
-    int animationPaused = 0;
+    // The picture's step and pause flag; it outlives every picture window.
+    PictureAnimation animation;
 
     // The options of the fiber list as the enumeration takes them.
     FiberOptions fiberOptions() const;
@@ -66,6 +67,8 @@ class SharedState {
     // Analyses the first selected sub-divisor of the current fiber, when there is one, and
     // keeps the result and its figures.
     void analyseFirstSelected();
+    // The trees the picture shows now: X (when built), the first selected Y and the analysis.
+    Scene scene();
     // True when the current fiber has all its branches built (a fiber has been chosen).
     bool fiberBuilt() const;
 };

@@ -219,7 +219,7 @@ void SubdivisorDialog::select() {
     SharedState& state = context_.state;
     if (state.fiberBuilt()) recentreDivisor(*state.currentFiber);
     analyseFirstSelected();
-    state.animationStep = 0;
+    state.animation.restart();
 }
 
 void SubdivisorDialog::rebuildSelected() {
@@ -298,7 +298,7 @@ void SubdivisorDialog::onOnlyABC() {
 
 void SubdivisorDialog::seePicture() {
     context_.raisePicture();
-    context_.state.animationStep = 0;
+    context_.state.animation.restart();
 }
 
 void SubdivisorDialog::saveList() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/divisor_notation.h"
+#include "picture/layout_relaxation.h"
 
 #include "app_test_support.h"
 #include "model/fiber_data.h"
@@ -30,6 +31,12 @@ class SubdivisorWindow : public AppSession {
         ASSERT_GE(row, 0) << line;
         dialog->subdivisorList()->setCurrentRow(row);
         click(dialog, "1014");
+    }
+    // Moves the picture's animation on by `ticks` steps, as its timer would.
+    void advanceAnimation(int ticks) {
+        const RandomSource random = standardRandom();
+        for (int i = 0; i < ticks; ++i)
+            context->state.animation.tick(context->state.scene(), random);
     }
     const DivisorNode* firstSelected() const {
         const DivisorNode* holder = context->state.selectedDivisors;
@@ -140,10 +147,11 @@ TEST_F(SubdivisorWindow, RelistAppliesTheOptions) {
 TEST_F(SubdivisorWindow, SelectTwiceAnalysesTheFirstSelectedLine) {
     const std::string second = "(1;(1,1),(1,1),(1,1)):: ell = 1 :: type = BBB";
     selectLine(kCAA);
-    context->state.animationStep = 37;
+    advanceAnimation(5);
+    ASSERT_EQ(context->state.animation.animationStep(), 5);
     selectLine(second);
     EXPECT_EQ(linesOf(dialog->selectedList()), (std::vector<std::string>{kCAA, second}));
-    EXPECT_EQ(context->state.animationStep, 0) << "Select starts the animation over";
+    EXPECT_EQ(context->state.animation.animationStep(), 0) << "Select starts the animation over";
     const DivisorNode* holder = context->state.selectedDivisors;
     ASSERT_NE(holder, nullptr);
     EXPECT_EQ(holder->degree, 2);
@@ -228,16 +236,19 @@ TEST_F(SubdivisorWindow, PictureWindowOpensAgainAndRestartsTheAnimation) {
     context->picture()->close();
     QTRY_VERIFY(context->picture() == nullptr);
     EXPECT_EQ(context->state.pictureOpen, 0);
-    context->state.animationStep = 60;
+    selectLine(kCAA);
+    advanceAnimation(60);
+    ASSERT_EQ(context->state.animation.animationStep(), 60);
     click(dialog, "1013");
     EXPECT_EQ(context->state.pictureOpen, 1);
     ASSERT_NE(context->picture(), nullptr);
-    EXPECT_EQ(context->state.animationStep, 0);
+    EXPECT_EQ(context->picture()->objectName(), "108");
+    EXPECT_EQ(context->state.animation.animationStep(), 0);
     QWidget* picture = context->picture();
-    context->state.animationStep = 60;
+    advanceAnimation(60);
     click(dialog, "1013");
     EXPECT_EQ(context->picture(), picture) << "an open picture is raised, not opened twice";
-    EXPECT_EQ(context->state.animationStep, 0);
+    EXPECT_EQ(context->state.animation.animationStep(), 0);
 }
 
 TEST_F(SubdivisorWindow, SaveListWritesTheHeaderTheLinesAndTheEnd) {
