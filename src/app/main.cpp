@@ -27,7 +27,7 @@ int main(int argc, char* argv[]) {
             const int written =
                 dorvanix::takeScreenshots(context, mainWindow, arguments[screenshotAt + 1]);
             QTextStream(stdout) << written << " pictures written\n";
-            return written == 6 ? 0 : 1;
+            return written == 7 ? 0 : 1;
         }
         status = QApplication::exec();
     }

@@ -23,7 +23,7 @@ namespace {
 void settle(const std::function<bool()>& done = [] { return true; }) {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < 10000 && !done())
+    while (clock.elapsed() < 20000 && !done())
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     for (int i = 0; i < 20; ++i) QApplication::processEvents(QEventLoop::AllEvents, 10);
 }
@@ -57,6 +57,11 @@ int takeScreenshots(AppContext& context, ParameterDialog& mainWindow, const QStr
     settle();
     written += save(dialog, folder, "106") ? 1 : 0;
     written += save(context.picture(), folder, "108") ? 1 : 0;
+    // Ten seconds of animation: Y flies onto X, then the chain diagram and the analysis divisor.
+    QElapsedTimer animation;
+    animation.start();
+    settle([&animation] { return animation.elapsed() > 10000; });
+    written += save(context.picture(), folder, "108-analysis") ? 1 : 0;
 
     AboutDialog about(&mainWindow);
     about.show();
