@@ -174,8 +174,8 @@ void ParameterDialog::onGenusOption() {
     if (genus != 0) {
         genus = 0;
     } else {
-        // The restriction starts at the genus the edit shows, at least 1 (so 1 for an empty edit).
-        genus = std::max(1, dialogNumber(genus_->text()));
+        // Checking the box always starts the restriction at genus 1; typing in 1042 changes it.
+        genus = 1;
     }
     genusOption_->setChecked(genus != 0);
     genus_->setEnabled(genus != 0);

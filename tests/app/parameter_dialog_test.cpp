@@ -131,6 +131,8 @@ TEST_F(MainWindow, GenusOptionTakesAtLeastOne) {
     EXPECT_EQ(context->state.requiredGenus, 0);
     EXPECT_FALSE(checked(mainWindow.get(), "1034"));
     EXPECT_FALSE(genusEdit->isEnabled());
+    click(mainWindow.get(), "1034");
+    EXPECT_EQ(context->state.requiredGenus, 1) << "checked again with 7 still in the edit";
 }
 
 TEST_F(MainWindow, GenusOptionRestrictsTheList) {
