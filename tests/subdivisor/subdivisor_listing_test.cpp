@@ -109,13 +109,6 @@ TEST(ListSubdivisors, SinkSeesTheNumbersItsLineIsMadeOf) {
     EXPECT_GT(seen, 0);
 }
 
-TEST(ListSubdivisors, StopsWhenCancelled) {
-    Progress progress;
-    progress.cancel();
-    const FiberData big = fiberFromParts(12, 3, {11, 11, 11, 1, 1, 1});
-    EXPECT_EQ(countSubdivisors(big, SubdivisorOptions{}, &progress), -1);
-}
-
 TEST(CountSimpleCrusts, AgreesWithTheFiberList) {
     struct Row {
         const char* name;
