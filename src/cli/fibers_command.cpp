@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/json_lines.h"
 #include "cli/output_target.h"
 #include "model/fiber_enumeration.h"
 #include "model/input_check.h"
@@ -17,6 +18,7 @@ struct FibersArguments {
     std::string genus;
     bool atMostTwoCrusts = false;
     std::string multiplicities;
+    bool jsonl = false;
     OutputTarget target;
 };
 
@@ -65,8 +67,10 @@ void runFibers(const FibersArguments& args, CommandContext& context) {
         options.requiredMultiplicities = readMultiplicities(args.multiplicities);
     }
     if (!args.target.wanted()) {
-        enumerateFibers(m, r, b, options,
-                        [&](const FiberEntry& fiber) { context.out << fiber.line << '\n'; });
+        enumerateFibers(m, r, b, options, [&](const FiberEntry& fiber) {
+            context.out << (args.jsonl ? fiberJsonLine(m, r, fiber) : std::string(fiber.line))
+                        << '\n';
+        });
         return;
     }
     args.target.writeFile(fiberListFileName(m, r, b), context.out, [&](std::ostream& file) {
@@ -96,8 +100,12 @@ void addFibersCommand(CLI::App& app, CommandContext& context) {
     auto* output = command->add_option("--output", args->target.outputPath,
                                        "write the fiber list file to FILE")
                        ->option_text("FILE");
-    command->add_flag("--save", args->target.save, "write the fiber list file under its default name")
-        ->excludes(output);
+    auto* save = command->add_flag("--save", args->target.save,
+                                   "write the fiber list file under its default name")
+                     ->excludes(output);
+    command->add_flag("--jsonl", args->jsonl, "print one JSON object a line")
+        ->excludes(output)
+        ->excludes(save);
     command->callback([args, &context] { runFibers(*args, context); });
 }
 
