@@ -18,6 +18,10 @@ namespace {
 void writeFiberList(const std::filesystem::path& path, const py::iterable& fibers) {
     AtomicFile file(path);
     for (const py::handle item : fibers) {
+        if (!py::isinstance<FiberObject>(item)) {
+            throw py::type_error("write_fiber_list takes Fiber objects, not " +
+                                 std::string(py::str(py::type::of(item).attr("__name__"))));
+        }
         writeFiberListLine(file.stream(), item.cast<FiberObject&>().listLine());
     }
     py::gil_scoped_release release;
