@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the README's test command.
+# Sets up, builds and runs every test: the README's test command. An optional argument names the
+# CMake preset (default, release or asan).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+preset="${1:-default}"
 
 bash scripts/install-deps.sh
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
-export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
-cmake --preset default
-cmake --build --preset default
-ctest --preset default -j "$(nproc)"
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    XDG_RUNTIME_DIR="$(mktemp -d)"
+    export XDG_RUNTIME_DIR
+fi
+cmake --preset "$preset"
+cmake --build --preset "$preset"
+ctest --preset "$preset" -j "$(nproc)"

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <csignal>
 #include <iostream>
 #include <string>
@@ -5,9 +7,19 @@
 
 #include "cli/cli_app.h"
 
+namespace {
+
+// Ctrl-C ends the tool at once with status 130. A file being written is an unnamed temporary until
+// it is complete, so the earlier file stays as it was and nothing is left behind.
+extern "C" void onInterrupt(int) { _exit(dorvanix::cli::kInterrupted); }
+
+}  // namespace
+
 int main(int argc, char** argv) {
     // A file that outgrows the size limit should fail with an error the tool reports, not kill it.
     std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + 1, argv + argc);
     const int status = dorvanix::cli::runCli(args, std::cout, std::cerr);

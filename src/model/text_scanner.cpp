@@ -38,6 +38,10 @@ int TextScanner::number(std::string_view name) {
     if (peek() < '0' || peek() > '9') {
         fail("expected " + std::string(name) + " (a number) but found " + describe(peek()));
     }
+    if (peek() == '0' && pos_ + 1 < text_.size() && text_[pos_ + 1] >= '0' &&
+        text_[pos_ + 1] <= '9') {
+        fail(std::string(name) + " has a leading zero");
+    }
     long long value = 0;
     while (peek() >= '0' && peek() <= '9') {
         value = value * 10 + (peek() - '0');
