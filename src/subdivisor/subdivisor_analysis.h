@@ -1,0 +1,41 @@
+#pragma once
+
+#include <vector>
+
+#include "model/divisor_node.h"
+#include "model/node_pool.h"
+
+namespace dorvanix {
+
+// What the analysis of a sub-divisor Y of a fiber X builds and computes.
+struct AnalysisResult {
+    DivisorNode* root = nullptr;          // the analysis divisor R (null when none)
+    DivisorNode* chains = nullptr;        // holder T of the chain diagram (null when none)
+    DivisorNode* joiningCurve = nullptr;  // J, the curve that replaces every stub
+    int chainCount = -1;                  // N, -1 when a proportional branch ended the analysis
+    int gcd = -1;                         // d = gcd(m, mY div ell), -1 likewise
+    int joiningCurveGenus = 0;            // h
+    int coreBranches = 0;                 // kc, the new branches of the core
+    int stubCount = 0;
+    int insertedCount = 0;                // a, the nodes inserted on branches of type 'A'
+    int supportEulerX = 0;
+    int supportEulerR = 0;
+    bool proportionalBranch = false;
+    // Every node taken for this result, so that releaseAnalysis returns exactly those; some
+    // (the inserted nodes numbered 1000 - i) cannot be reached from R by the child rule.
+    std::vector<DivisorNode*> nodes;
+};
+
+// Analyses the sub-divisor Y (built as Select builds it: `ell` on its root, a branch type letter
+// on the first node of each branch) of the fiber X of genus genusX. Builds the analysis divisor
+// (X with Y taken off, stubs of multiplicity ell merged into the joining curve J, the genus chain
+// of J) and the chain diagram, and computes N, d and h. Every node comes from `pool`; when the
+// pool cannot serve, PoolExhausted is thrown and every node taken so far is given back. X keeps
+// its shape (only its `visited` flags change). Throws std::invalid_argument when Y's ell is
+// below 1.
+AnalysisResult analyzeSubdivisor(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool);
+
+// Gives every node of the result back to the pool and resets the result.
+void releaseAnalysis(NodePool& pool, AnalysisResult& result);
+
+}  // namespace dorvanix

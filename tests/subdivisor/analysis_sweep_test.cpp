@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "analysis_fixture.h"
+#include "model/fiber_enumeration.h"
+#include "subdivisor/analysis_summary.h"
+#include "subdivisor/subdivisor_listing.h"
+
+namespace dorvanix {
+namespace {
+
+using testing::FiberUnderTest;
+using testing::SelectedUnderTest;
+
+// Every fiber with 2 <= m <= maxM, 2 <= r <= 3 and 3 <= b <= 4.
+std::vector<std::string> smallFibers(int maxM) {
+    std::vector<std::string> fibers;
+    for (int m = 2; m <= maxM; ++m) {
+        for (int r = 2; r <= 3; ++r) {
+            for (int b = 3; b <= 4; ++b) {
+                enumerateFibers(m, r, b, FiberOptions{}, [&](const FiberEntry& entry) {
+                    fibers.emplace_back(entry.line);
+                });
+            }
+        }
+    }
+    return fibers;
+}
+
+bool sizedToDegree(const DivisorNode& node) {
+    const auto size = static_cast<std::size_t>(node.degree);
+    return node.degree >= 0 && node.neighbors.size() == size && node.armAngle.size() == size &&
+           node.handleLength.size() == size && node.armLength.size() == size &&
+           node.armAngleVelocity.size() == size && node.handleLengthVelocity.size() == size &&
+           node.armLengthVelocity.size() == size && node.pointX.size() >= 
+           static_cast<std::size_t>(node.pointCount) &&
+           node.pointY.size() >= static_cast<std::size_t>(node.pointCount);
+}
+
+// The shape every analysis must have, whatever the letters: nodes sized to their degree, links
+// only between nodes of the result, the chain diagram and the genus chain as computed.
+void checkShape(const AnalysisResult& result, int genusX) {
+    ASSERT_NE(result.root, nullptr);
+    ASSERT_NE(result.joiningCurve, nullptr);
+    const std::unordered_set<const DivisorNode*> own(result.nodes.begin(), result.nodes.end());
+    EXPECT_EQ(own.size(), result.nodes.size()) << "a node is tracked twice";
+    int marked = 0;
+    for (const DivisorNode* node : result.nodes) {
+        ASSERT_TRUE(sizedToDegree(*node)) << "node with serial " << node->serial;
+        EXPECT_EQ(node->inUse, 1);
+        marked += node->marked;
+        for (const DivisorNode* link : node->neighbors) {
+            ASSERT_TRUE(link == nullptr || own.contains(link))
+                << "node with serial " << node->serial << " links outside the analysis";
+        }
+    }
+    for (const auto& [node, depth] : nodesByChildRule(*result.root)) {
+        EXPECT_TRUE(own.contains(node)) << "reached node with serial " << node->serial;
+    }
+    EXPECT_EQ(result.joiningCurve->degree,
+              3 * result.stubCount + (result.joiningCurveGenus > 0 ? 1 : 0));
+    EXPECT_EQ(marked, result.joiningCurveGenus > 0 ? result.joiningCurveGenus : 0);
+    if (result.proportionalBranch) {
+        EXPECT_EQ(result.chains, nullptr);
+        EXPECT_EQ(result.chainCount, -1);
+        EXPECT_EQ(result.gcd, -1);
+        return;
+    }
+    ASSERT_NE(result.chains, nullptr);
+    ASSERT_EQ(result.chains->degree, result.chainCount);
+    const std::size_t length = genusX > 0 ? static_cast<std::size_t>(genusX) : 0;
+    for (int i = 0; i < result.chainCount; ++i) {
+        const auto chain = chainNodes(result.chains->neighbor(i));
+        ASSERT_EQ(chain.size(), length) << "chain " << i;
+        for (std::size_t k = 0; k < chain.size(); ++k) {
+            EXPECT_EQ(chain[k]->multiplicity, static_cast<int>(k) + 1);
+            EXPECT_EQ(chain[k]->selfIntersection == 1, static_cast<int>(k) < result.gcd)
+                << "chain " << i << " node " << k;
+        }
+    }
+}
+
+// Runs one line of one fiber and checks it; the pool must come back to where it started.
+template <typename Check>
+void analyseLine(NodePool& pool, FiberUnderTest& x, const std::string& line, Check&& check) {
+    SCOPED_TRACE(line);
+    SelectedUnderTest y(x.data(), line, pool);
+    const std::size_t before = pool.inUseCount();
+    AnalysisResult result = analyzeSubdivisor(x.root(), y.root(), x.genus(), pool);
+    checkShape(result, x.genus());
+    check(result);
+    releaseAnalysis(pool, result);
+    EXPECT_EQ(pool.inUseCount(), before);
+}
+
+TEST(AnalysisSweep, EveryAdmittedLineOfEverySmallFiberHasTheRightShape) {
+    const SubdivisorOptions everyLetter{0, false, false};
+    long long lines = 0;
+    long long parityChecked = 0;
+    for (const std::string& fiber : smallFibers(7)) {
+        SCOPED_TRACE(fiber);
+        NodePool pool;
+        FiberUnderTest x(fiber, pool);
+        const std::size_t before = pool.inUseCount();
+        for (const std::string& line : subdivisorLines(x.data(), everyLetter)) {
+            ++lines;
+            // On the lines the default listing shows (no '?') with at most one core stub, the
+            // genus of J comes out whole and not negative.
+            const bool listed = line.find('?') == std::string::npos;
+            analyseLine(pool, x, line, [&](const AnalysisResult& result) {
+                if (!listed || result.proportionalBranch || result.coreBranches > 1) return;
+                ++parityChecked;
+                const int excess = result.gcd * result.chainCount -
+                                   (result.insertedCount + result.supportEulerX -
+                                    result.supportEulerR);
+                EXPECT_EQ(excess % 2, 0) << "d N - (a + chiX - chiR) = " << excess;
+                EXPECT_GE(excess, 0);
+            });
+            if (::testing::Test::HasFatalFailure()) return;
+        }
+        EXPECT_EQ(pool.inUseCount(), before);
+    }
+    EXPECT_GT(lines, 1000);
+    EXPECT_GT(parityChecked, 300);
+}
+
+// The line with its letters replaced.
+std::string withLetters(const std::string& line, const std::string& letters) {
+    return line.substr(0, line.find("type = ") + 7) + letters;
+}
+
+TEST(AnalysisSweep, AnyLettersOnAdmittedLinesNeverBreakTheAnalysis) {
+    const std::string alphabet = "0ABC?";
+    std::mt19937 random(20261206);
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    long long runs = 0;
+    for (const std::string& fiber : smallFibers(6)) {
+        SCOPED_TRACE(fiber);
+        NodePool pool;
+        FiberUnderTest x(fiber, pool);
+        for (const std::string& line : subdivisorLines(x.data(), SubdivisorOptions{0, false, false})) {
+            const std::string letters = line.substr(line.find("type = ") + 7);
+            std::vector<std::string> variants;
+            // Every letter moved one on ('0' -> 'A' -> ... -> '?' -> '0'), then a random draw.
+            std::string rotated = letters;
+            for (char& letter : rotated) letter = alphabet[(alphabet.find(letter) + 1) % 5];
+            variants.push_back(rotated);
+            std::string drawn = letters;
+            for (char& letter : drawn) letter = alphabet[pick(random)];
+            variants.push_back(drawn);
+            for (const std::string& variant : variants) {
+                ++runs;
+                analyseLine(pool, x, withLetters(line, variant), [](const AnalysisResult&) {});
+                if (::testing::Test::HasFatalFailure()) return;
+            }
+        }
+    }
+    EXPECT_GT(runs, 1000);
+}
+
+TEST(AnalysisSweep, EveryLetterOnEveryBranchOfTheWorkedFibers) {
+    // Each branch in turn gets each letter while the others keep theirs.
+    const std::string alphabet = "0ABC?";
+    for (const char* fiber : {"(5;(4,3,2,1),(3,1),(3,1))", "((7,2),5,5,4)", "((7,3),6,5,5,5)"}) {
+        SCOPED_TRACE(fiber);
+        NodePool pool;
+        FiberUnderTest x(fiber, pool);
+        for (const std::string& line : subdivisorLines(x.data(), SubdivisorOptions{0, false, false})) {
+            std::string letters = line.substr(line.find("type = ") + 7);
+            for (std::size_t j = 0; j < letters.size(); ++j) {
+                for (char letter : alphabet) {
+                    std::string variant = letters;
+                    variant[j] = letter;
+                    analyseLine(pool, x, withLetters(line, variant), [](const AnalysisResult&) {});
+                    if (::testing::Test::HasFatalFailure()) return;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace dorvanix
