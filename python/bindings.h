@@ -2,6 +2,7 @@
 
 #include <pybind11/pybind11.h>
 
+#include "analysis_object.h"
 #include "fiber_object.h"
 #include "listing_iterators.h"
 
@@ -19,5 +20,6 @@ void defineListings(pybind11::module_& module, FiberClass& fiber,
                     pybind11::class_<FiberIterator>& fibers,
                     pybind11::class_<SubdivisorIterator>& subdivisors);
 void defineFiles(pybind11::module_& module, FiberClass& fiber);
+void defineAnalysis(pybind11::class_<AnalysisObject>& analysis, FiberClass& fiber);
 
 }  // namespace dorvanix::python

@@ -67,6 +67,9 @@ class Fiber:
         """Writes the sub-divisor list file as dorvanix-cli does, atomically."""
     def write_quorbel(self, path: str | os.PathLike[str], subdivisor: Subdivisor) -> None:
         """Writes the polynomial file atomically."""
+    def analyze(self, subdivisor: Subdivisor) -> Analysis:
+        """Analyses the sub-divisor: the analysis divisor, the joining curve and the chain
+        diagram, as figures."""
     def __eq__(self, other: object) -> bool: ...
     def __hash__(self) -> int: ...
 
@@ -100,6 +103,52 @@ class Subdivisor:
         """The attributes as plain values: one line of `dorvanix-cli subdivisors --jsonl`."""
     def __eq__(self, other: object) -> bool: ...
     def __hash__(self) -> int: ...
+
+class Analysis:
+    """The figures of the analysis of a sub-divisor (Fiber.analyze)."""
+
+    @property
+    def chain_count(self) -> Optional[int]:
+        """N, the number of chains; None when a branch of Y is proportional to X's."""
+    @property
+    def gcd(self) -> Optional[int]:
+        """d = gcd(m, mY div ell); None when a branch of Y is proportional to X's."""
+    @property
+    def joining_curve_genus(self) -> int:
+        """h, the genus of the joining curve."""
+    @property
+    def core_branches(self) -> int:
+        """kc, the new branches of the core."""
+    @property
+    def stub_count(self) -> int:
+        """Number of stubs the joining curve replaces."""
+    @property
+    def inserted_count(self) -> int:
+        """a, the nodes inserted on branches of type A."""
+    @property
+    def support_euler_x(self) -> int:
+        """Euler number of the support of X."""
+    @property
+    def support_euler_r(self) -> int:
+        """Euler number of the support of the analysis divisor."""
+    @property
+    def proportional_branch(self) -> bool:
+        """True when a branch of Y is proportional to X's."""
+    @property
+    def nodes(self) -> list[dict[str, int]]:
+        """Nodes of the analysis divisor: serial, multiplicity, degree, marked, point_count,
+        depth."""
+    @property
+    def chains(self) -> list[list[dict[str, Any]]]:
+        """Chains of the chain diagram: multiplicity and flagged per node."""
+    @property
+    def subdivisor(self) -> Subdivisor:
+        """The sub-divisor analysed."""
+    @property
+    def fiber(self) -> Fiber:
+        """The fiber it belongs to."""
+    def to_dict(self) -> dict[str, Any]:
+        """Every figure as plain values."""
 
 class FiberIterator(Iterator[Fiber]):
     """Lazy iterator over a fiber list; closing or dropping it stops the work."""

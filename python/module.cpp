@@ -40,6 +40,8 @@ PYBIND11_MODULE(dorvanix, module) {
                      "self-intersection -r with b branches, each a Hirzebruch-Jung chain.");
     SubdivisorClass subdivisor(module, "Subdivisor",
                                "A sub-divisor Y of a fiber X, with its ell and branch types.");
+    py::class_<AnalysisObject> analysis(
+        module, "Analysis", "The figures of the analysis of a sub-divisor (Fiber.analyze).");
     py::class_<FiberIterator> fibers(module, "FiberIterator",
                                      "Lazy iterator over a fiber list (see dorvanix.fibers).");
     py::class_<SubdivisorIterator> subdivisors(
@@ -48,5 +50,6 @@ PYBIND11_MODULE(dorvanix, module) {
     defineSubdivisor(subdivisor);
     defineListings(module, fiber, fibers, subdivisors);
     defineFiles(module, fiber);
+    defineAnalysis(analysis, fiber);
     module.attr("__version__") = "1.1.0";
 }
