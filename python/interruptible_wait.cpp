@@ -21,9 +21,11 @@ bool waitReleasingGil(std::mutex& mutex, std::condition_variable& wakeUp,
 }
 
 void joinReleasingGil(std::thread& worker) {
-    if (!worker.joinable()) return;
+    // Taken over while the GIL is held, so that of two Python threads only one joins it.
+    std::thread joining = std::move(worker);
+    if (!joining.joinable()) return;
     py::gil_scoped_release release;
-    worker.join();
+    joining.join();
 }
 
 }  // namespace dorvanix::python

@@ -7,6 +7,7 @@
 #include <deque>
 #include <exception>
 #include <functional>
+#include <iterator>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -38,10 +39,12 @@ public:
     ItemStream(const ItemStream&) = delete;
     ItemStream& operator=(const ItemStream&) = delete;
 
-    // The next result, or none at the end. Waits with the GIL released. On Ctrl-C the stream is
+    // The next result, or none at the end. Waits with the GIL released; the reader's side is
+    // touched only with the GIL held, so several Python threads may share one stream. On Ctrl-C the stream is
     // stopped and the KeyboardInterrupt raised; an error of the enumeration is raised here.
     std::optional<Item> next() {
-        if (taken_.empty() && !closed_) refill();
+        // Another Python thread reading the same stream may take what this one waited for.
+        while (taken_.empty() && !closed_) refill();
         if (taken_.empty()) return std::nullopt;
         Item item = std::move(taken_.front());
         taken_.pop_front();
@@ -106,7 +109,12 @@ private:
         bool end = false;
         {
             std::lock_guard lock(mutex_);
-            taken_.swap(queue_);
+            if (taken_.empty()) {
+                taken_.swap(queue_);
+            } else {
+                std::move(queue_.begin(), queue_.end(), std::back_inserter(taken_));
+                queue_.clear();
+            }
             end = finished_ && taken_.empty();
         }
         spaceFree_.notify_one();

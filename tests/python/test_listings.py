@@ -139,3 +139,23 @@ def test_large_counts_are_exact():
     expected = sum(comb(12, j) for j in range(6, 13))
     assert x.count_subdivisors(all_types=True) == expected
     assert int(cli_lines("subdivisors", x.notation, "--all-types", "--count")[0]) == expected
+
+
+def test_one_listing_shared_by_threads_gives_every_line_once():
+    import threading
+
+    x = dorvanix.Fiber("((2,7)" + ",1" * 14 + ")")
+    listing = x.subdivisors(all_types=True)
+    taken = [[] for _ in range(4)]
+
+    def read(into):
+        for y in listing:
+            into.append(y.line)
+
+    readers = [threading.Thread(target=read, args=(into,)) for into in taken]
+    for reader in readers:
+        reader.start()
+    for reader in readers:
+        reader.join()
+    lines = [line for part in taken for line in part]
+    assert len(lines) == len(set(lines)) == x.count_subdivisors(all_types=True)
