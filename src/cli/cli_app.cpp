@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/progress_line.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
 #include "subdivisor/atomic_file.h"
@@ -13,8 +14,11 @@ namespace dorvanix::cli {
 namespace {
 
 constexpr const char* kFooter = R"(
-Sizes: every number typed (m, r, b, multiplicities, genus) is at most 10000; counts and sums
-are exact 64-bit integers.
+Sizes: every number typed (m, r, b, multiplicities, genus) is at most 10000; sums are exact
+64-bit integers, and counts are exact up to 2^128 - 1 ("at least" that number beyond).
+
+Progress: fibers, --count and file listings that run longer than a second show a progress line
+on standard error when it is a terminal of its own.
 
 Exit status: 0 done, 1 a file could not be written, 2 bad input, 130 interrupted.
 
@@ -24,6 +28,8 @@ Examples:
   dorvanix-cli subdivisors '((3,2),2,2,2)' --ell 2 --all-types
   dorvanix-cli subdivisors '(5;(4,3,2,1),(3,1),(3,1))' --count
   dorvanix-cli quorbel '(3;(2,1),(2,1),(2,1))' '(2;(2),(1),(1)):: ell = 1 :: type = CAA'
+  dorvanix-cli analyze '(5;(4,3,2,1),(3,1),(3,1))' '(3;(2,1),(2,1),(2,1)):: ell = 1 :: type = ABB'
+  dorvanix-cli picture '((3,2),2,2,2)' '(2;(2),(1),(1))' --ticks 30 --output fly.svg
 )";
 
 void buildApp(CLI::App& app, CommandContext& context) {
@@ -32,6 +38,8 @@ void buildApp(CLI::App& app, CommandContext& context) {
     addFibersCommand(app, context);
     addSubdivisorsCommand(app, context);
     addQuorbelCommand(app, context);
+    addAnalyzeCommand(app, context);
+    addPictureCommand(app, context);
 }
 
 // CLI11's own messages, made into one line.
@@ -43,13 +51,28 @@ std::string oneLine(std::string message) {
     return message;
 }
 
+// The first word, quoted, when it is meant as a command but names none; empty otherwise.
+std::string unknownCommand(CLI::App& app, const std::vector<std::string>& args) {
+    if (args.empty() || args.front().empty() || args.front().front() == '-') return {};
+    try {
+        app.get_subcommand(args.front());
+        return {};
+    } catch (const CLI::OptionNotFound&) {
+        return quoteInput(args.front());
+    }
+}
+
 }  // namespace
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    CommandContext context{out, err};
+    CommandContext context{out, err, writesToTerminal(err), writesToTerminal(out)};
     CLI::App app("Dorvanix: star-shaped singular fibers, their sub-divisors and polynomial files",
                  "dorvanix-cli");
     buildApp(app, context);
+    if (const std::string unknown = unknownCommand(app, args); !unknown.empty()) {
+        err << "dorvanix-cli: unknown command " << unknown << " (see dorvanix-cli --help)\n";
+        return kBadInput;
+    }
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);

@@ -12,6 +12,15 @@ namespace dorvanix::cli {
 struct CommandContext {
     std::ostream& out;
     std::ostream& err;
+    // Where a progress line may go: standard error is a terminal; and whether the results
+    // themselves go to a terminal, where a progress line would get in their way.
+    bool errOnTerminal = false;
+    bool outOnTerminal = false;
+
+    // A progress line is shown when it has a terminal to itself.
+    bool showsProgress(bool resultsToFile) const {
+        return errOnTerminal && (resultsToFile || !outOnTerminal);
+    }
 };
 
 // Each adds one subcommand to the tool; its callback does the work and throws InputError for bad
@@ -19,5 +28,7 @@ struct CommandContext {
 void addFibersCommand(CLI::App& app, CommandContext& context);
 void addSubdivisorsCommand(CLI::App& app, CommandContext& context);
 void addQuorbelCommand(CLI::App& app, CommandContext& context);
+void addAnalyzeCommand(CLI::App& app, CommandContext& context);
+void addPictureCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace dorvanix::cli

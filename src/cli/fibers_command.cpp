@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/json_lines.h"
 #include "cli/output_target.h"
+#include "cli/progress_line.h"
 #include "model/fiber_enumeration.h"
 #include "model/input_check.h"
 #include "subdivisor/list_files.h"
@@ -16,8 +17,10 @@ struct FibersArguments {
     std::string m, r, b;
     bool noDuplicates = false;
     std::string genus;
+    bool genusGiven = false;  // also when the value is empty, which is then refused
     bool atMostTwoCrusts = false;
     std::string multiplicities;
+    bool multiplicitiesGiven = false;
     bool jsonl = false;
     OutputTarget target;
 };
@@ -59,23 +62,30 @@ void runFibers(const FibersArguments& args, CommandContext& context) {
     FiberOptions options;
     options.noDuplicateBranches = args.noDuplicates;
     options.atMostTwoSimpleCrusts = args.atMostTwoCrusts;
-    if (!args.genus.empty()) {
+    if (args.genusGiven) {
         options.requiredGenus = std::max(1, parseInputNumber(args.genus, "the genus"));
     }
-    if (!args.multiplicities.empty()) {
+    if (args.multiplicitiesGiven) {
         options.multiplicityOption = true;
         options.requiredMultiplicities = readMultiplicities(args.multiplicities);
     }
+    Progress progress;
     if (!args.target.wanted()) {
-        enumerateFibers(m, r, b, options, [&](const FiberEntry& fiber) {
-            context.out << (args.jsonl ? fiberJsonLine(m, r, fiber) : std::string(fiber.line))
-                        << '\n';
-        });
+        const ProgressLine shown(progress, context.err, "fibers", context.showsProgress(false));
+        enumerateFibers(
+            m, r, b, options,
+            [&](const FiberEntry& fiber) {
+                context.out << (args.jsonl ? fiberJsonLine(m, r, fiber) : std::string(fiber.line))
+                            << '\n';
+            },
+            &progress);
         return;
     }
     args.target.writeFile(fiberListFileName(m, r, b), context.out, [&](std::ostream& file) {
-        enumerateFibers(m, r, b, options,
-                        [&](const FiberEntry& fiber) { writeFiberListLine(file, fiber.line); });
+        const ProgressLine shown(progress, context.err, "fibers", context.showsProgress(true));
+        enumerateFibers(
+            m, r, b, options,
+            [&](const FiberEntry& fiber) { writeFiberListLine(file, fiber.line); }, &progress);
     });
 }
 
@@ -106,7 +116,11 @@ void addFibersCommand(CLI::App& app, CommandContext& context) {
     command->add_flag("--jsonl", args->jsonl, "print one JSON object a line")
         ->excludes(output)
         ->excludes(save);
-    command->callback([args, &context] { runFibers(*args, context); });
+    command->callback([args, command, &context] {
+        args->genusGiven = command->count("--genus") > 0;
+        args->multiplicitiesGiven = command->count("--multiplicities") > 0;
+        runFibers(*args, context);
+    });
 }
 
 }  // namespace dorvanix::cli

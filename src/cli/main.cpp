@@ -24,5 +24,10 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const int status = dorvanix::cli::runCli(args, std::cout, std::cerr);
     std::cout.flush();
+    // A list that could not be printed (a full disk, a closed pipe) must not pass for a result.
+    if (!std::cout && status == dorvanix::cli::kDone) {
+        std::cerr << "dorvanix-cli: cannot write to standard output\n";
+        return dorvanix::cli::kWriteFailed;
+    }
     return status;
 }

@@ -4,9 +4,11 @@
 #include "cli/commands.h"
 #include "cli/json_lines.h"
 #include "cli/output_target.h"
+#include "cli/progress_line.h"
 #include "model/fiber_data.h"
 #include "model/input_check.h"
 #include "subdivisor/list_files.h"
+#include "subdivisor/subdivisor_count.h"
 #include "subdivisor/subdivisor_listing.h"
 
 namespace dorvanix::cli {
@@ -40,8 +42,14 @@ SubdivisorOptions readOptions(const SubdivisorsArguments& args) {
 void runSubdivisors(const SubdivisorsArguments& args, CommandContext& context) {
     const FiberData x = parseFiberText(args.x);
     const SubdivisorOptions options = readOptions(args);
+    Progress progress;
     if (args.count) {
-        context.out << countSubdivisors(x, options) << '\n';
+        SubdivisorTally tally;
+        {
+            const ProgressLine shown(progress, context.err, "counting", context.showsProgress(true));
+            tally = tallySubdivisors(x, options, &progress);
+        }
+        context.out << tallyText(tally) << '\n';
         return;
     }
     if (!args.target.wanted()) {
@@ -52,8 +60,9 @@ void runSubdivisors(const SubdivisorsArguments& args, CommandContext& context) {
     }
     const std::string notation = fiberNotation(x);
     args.target.writeFile(subdivisorListFileName(notation), context.out, [&](std::ostream& file) {
+        const ProgressLine shown(progress, context.err, "sub-divisors", context.showsProgress(true));
         SubdivisorListWriter writer(file, notation, options);
-        listSubdivisors(x, options, [&](const Subdivisor& y) { writer.line(y.line); });
+        listSubdivisors(x, options, [&](const Subdivisor& y) { writer.line(y.line); }, &progress);
         writer.finish();
     });
 }

@@ -216,7 +216,10 @@ void walkNotation(const DivisorNode& root, Emit&& emit) {
     emit("(" + std::to_string(root.multiplicity) + ";");
     for (int j = 0; j < root.degree; ++j) {
         const DivisorNode* node = root.neighbor(j);
-        if (node == nullptr) {
+        // A branch absent from a sub-divisor is a lone curve of multiplicity 0: written "()".
+        const bool empty =
+            node == nullptr || (node->multiplicity == 0 && node->neighbor(1) == nullptr);
+        if (empty) {
             emit(std::string("("));
         } else {
             emit("(" + std::to_string(node->multiplicity));

@@ -29,6 +29,8 @@ void parseFiberLine(NodePool& pool, DivisorNode& root, std::string_view text);
 // with "(".
 int parseDivisorNotation(NodePool& pool, DivisorNode& root, std::string_view text);
 
+// Prints the tree in divisor notation; a branch that is a lone curve of multiplicity 0 (absent
+// from a sub-divisor) is written "()", as the parser reads it.
 std::string printDivisorNotation(const DivisorNode& root);
 int divisorNotationLength(const DivisorNode& root);
 

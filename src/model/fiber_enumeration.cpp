@@ -1,10 +1,14 @@
 #include "model/fiber_enumeration.h"
 
 #include <algorithm>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "model/fiber_data.h"
+#include "model/partition_count.h"
 #include "model/tree_operations.h"
-#include "subdivisor/subdivisor_listing.h"
+#include "subdivisor/subdivisor_count.h"
 
 namespace dorvanix {
 
@@ -17,57 +21,108 @@ long long hurwitzSum(int m, std::span<const int> parts) {
     return s;
 }
 
-bool meetsRequiredMultiplicities(const FiberOptions& options, std::span<const int> parts) {
-    if (!options.multiplicityOption) return true;
-    for (std::size_t i = 0; i < options.requiredMultiplicities.size(); ++i) {
-        const int required = options.requiredMultiplicities[i];
-        const int actual = i < parts.size() ? parts[i] : 0;
-        if (required != 0 && actual != required) return false;
-    }
-    return true;
-}
-
-// The partitions of m r into parts of at most m - 1, in decreasing lexicographic order, each
-// padded with zeros to m r entries.
-class PartitionWalk {
+// The partitions of m r into exactly b parts, each from 1 to m - 1, in decreasing lexicographic
+// order: the part at each position runs from the largest value that still leaves every later
+// part at least 1, down to the smallest that lets the later parts (none larger) make up the rest.
+// A required multiplicity fixes the part at its position.
+class BoundedPartitions {
 public:
-    PartitionWalk(int m, int r) : parts_(static_cast<std::size_t>(m) * r, 0) {
-        long long remaining = static_cast<long long>(m) * r;
-        long long part = m - 1;
-        for (auto& entry : parts_) {
-            remaining -= part;
-            entry = static_cast<int>(part);
-            if (remaining < part) part = remaining;
-        }
-    }
+    BoundedPartitions(int m, int r, int b, const FiberOptions& options, Progress* progress)
+        : m_(m),
+          total_(static_cast<long long>(m) * r),
+          parts_(static_cast<std::size_t>(b), 0),
+          options_(options),
+          progress_(progress),
+          counts_(progress != nullptr ? total_ : -1, b - 1, m - 1) {}
 
-    bool last() const { return parts_.back() != 0; }
-
-    void next() {
-        const std::size_t n = parts_.size();
-        std::size_t j = 0;
-        while (parts_[j] > 1) ++j;
-        long long ones = 0;
-        for (std::size_t t = j; t < n; ++t) ones += parts_[t];
-        parts_[j - 1] -= 1;
-        ones += 1;
-        long long part = std::min<long long>(parts_[j - 1], ones);
-        for (std::size_t t = j; t < n; ++t) {
-            ones -= part;
-            parts_[t] = static_cast<int>(part);
-            if (ones < part) part = ones;
-        }
-    }
-
-    // The leading positive entries.
-    std::span<const int> parts() const {
-        const auto end = std::find(parts_.begin(), parts_.end(), 0);
-        return {parts_.data(), static_cast<std::size_t>(end - parts_.begin())};
+    // Calls visit(parts) for each partition; false when stopped.
+    template <typename Visit>
+    bool run(Visit&& visit) {
+        if (!requirementsFit()) return true;
+        return place(0, total_, m_ - 1, visit);
     }
 
 private:
+    bool requirementsFit() const {
+        if (!options_.multiplicityOption) return true;
+        const auto& required = options_.requiredMultiplicities;
+        for (std::size_t i = parts_.size(); i < required.size(); ++i) {
+            if (required[i] != 0) return false;
+        }
+        return true;
+    }
+
+    int requiredAt(std::size_t position) const {
+        if (!options_.multiplicityOption || position >= 4) return 0;
+        return options_.requiredMultiplicities[position];
+    }
+
+    template <typename Visit>
+    bool place(std::size_t position, long long rest, long long cap, Visit& visit) {
+        const long long left = static_cast<long long>(parts_.size() - position);
+        if (left == 0) {
+            if (stopRequested(progress_)) return false;
+            visit(std::span<const int>(parts_));
+            return true;
+        }
+        long long high = std::min(cap, rest - (left - 1));
+        long long low = (rest + left - 1) / left;
+        const int required = requiredAt(position);
+        if (required != 0) {
+            if (required < low || required > high) return true;
+            low = high = required;
+        }
+        if (position == 0) weighFirstParts(high, low);
+        for (long long part = high; part >= low; --part) {
+            if (position == 0) reportFirst(part, high);
+            parts_[position] = static_cast<int>(part);
+            if (!place(position + 1, rest - part, part, visit)) return false;
+        }
+        return true;
+    }
+
+    // The share of the work under each first part is the share of the partitions under it;
+    // every first part counts the same when the table of those numbers would be too large.
+    void weighFirstParts(long long high, long long low) {
+        weights_.clear();
+        weightTotal_ = 0;
+        if (progress_ == nullptr) return;
+        const int rest = static_cast<int>(parts_.size()) - 1;
+        for (long long part = high; part >= low; --part) {
+            const double w = counts_.available()
+                                 ? counts_.count(total_ - part, rest, static_cast<int>(part))
+                                 : 1.0;
+            weights_.push_back(w);
+            weightTotal_ += w;
+        }
+        weightDone_ = 0;
+    }
+
+    void reportFirst(long long part, long long high) {
+        if (progress_ == nullptr || weightTotal_ <= 0) return;
+        if (part < high) weightDone_ += weights_[static_cast<std::size_t>(high - part - 1)];
+        progress_->setFraction(weightDone_ / weightTotal_);
+    }
+
+    int m_;
+    long long total_ = 0;
     std::vector<int> parts_;
+    const FiberOptions& options_;
+    Progress* progress_;
+    PartitionCounts counts_;
+    std::vector<double> weights_;
+    double weightTotal_ = 0;
+    double weightDone_ = 0;
 };
+
+// The fiber line with the simple crust count written out in full (it may pass 2^63).
+std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
+                               const std::string& countText, long long simpleCrusts, int genus) {
+    std::string line = fiberLineText(m, r, std::vector<int>(parts.begin(), parts.end()));
+    line += " : " + countText + " (g=" + std::to_string(genus) + ")";
+    if (simpleCrusts <= 2) line += std::string(21, '*');
+    return line;
+}
 
 }  // namespace
 
@@ -87,35 +142,34 @@ bool acceptFiber(int m, std::span<const int> parts, bool noDuplicates, int requi
 
 std::string fiberListLine(int m, int r, std::span<const int> parts, long long simpleCrusts,
                           int genus) {
-    std::string line = fiberLineText(m, r, std::vector<int>(parts.begin(), parts.end()));
-    line += " : " + std::to_string(simpleCrusts) + " (g=" + std::to_string(genus) + ")";
-    if (simpleCrusts <= 2) line += std::string(21, '*');
-    return line;
+    return fiberLineWithCount(m, r, parts, std::to_string(simpleCrusts), simpleCrusts, genus);
 }
 
 bool enumerateFibers(int m, int r, int b, const FiberOptions& options, const FiberSink& sink,
                      Progress* progress) {
     if (m < 2 || r < 1 || b < 1) return true;
-    PartitionWalk walk(m, r);
-    while (true) {
-        if (stopRequested(progress)) return false;
-        const std::span<const int> parts = walk.parts();
-        if (static_cast<int>(parts.size()) == b && meetsRequiredMultiplicities(options, parts) &&
-            acceptFiber(m, parts, options.noDuplicateBranches, options.requiredGenus)) {
-            const int genus = static_cast<int>((2 - hurwitzSum(m, parts)) / 2);
-            const FiberData fiber =
-                fiberFromParts(m, r, std::vector<int>(parts.begin(), parts.end()));
-            const long long crusts = countSimpleCrusts(fiber, progress);
-            if (crusts < 0) return false;
-            if (crusts <= 2 || !options.atMostTwoSimpleCrusts) {
-                const std::string line = fiberListLine(m, r, parts, crusts, genus);
-                sink(FiberEntry{parts, crusts, genus, line});
-                if (progress != nullptr) progress->addResults(1);
-            }
+    bool stopped = false;
+    BoundedPartitions partitions(m, r, b, options, progress);
+    const bool done = partitions.run([&](std::span<const int> parts) {
+        if (stopped) return;
+        if (!acceptFiber(m, parts, options.noDuplicateBranches, options.requiredGenus)) return;
+        const int genus = static_cast<int>((2 - hurwitzSum(m, parts)) / 2);
+        const FiberData fiber = fiberFromParts(m, r, std::vector<int>(parts.begin(), parts.end()));
+        const SubdivisorTally tally = tallySubdivisorsQuietly(fiber, kSimpleCrustOptions, progress);
+        if (tally.cancelled) {
+            stopped = true;
+            return;
         }
-        if (walk.last()) return true;
-        walk.next();
-    }
+        const long long crusts = tally.clamped();
+        if (crusts <= 2 || !options.atMostTwoSimpleCrusts) {
+            const std::string line = fiberLineWithCount(m, r, parts, tallyText(tally), crusts, genus);
+            sink(FiberEntry{parts, crusts, genus, line});
+            if (progress != nullptr) progress->addResults(1);
+        }
+    });
+    if (!done || stopped) return false;
+    if (progress != nullptr) progress->setFraction(1.0);
+    return true;
 }
 
 std::vector<std::string> fiberLines(int m, int r, int b, const FiberOptions& options) {

@@ -34,11 +34,18 @@ int parseInputNumber(std::string_view text, std::string_view what) {
 namespace {
 
 // The checks shared by both forms, once m, r and the first-branch multiplicities are known.
-void checkFiberNumbers(const TextScanner& scan, int m, long long r, std::size_t branches,
-                       std::size_t end) {
-    if (m < 2) scan.failAt(0, "the core multiplicity m must be at least 2");
-    if (r < 2) scan.failAt(0, "the core self-intersection r must be at least 2");
+void checkBranches(const TextScanner& scan, std::size_t branches, std::size_t end) {
     if (branches < 3) scan.failAt(end, "a fiber needs at least 3 branches");
+}
+
+// The core multiplicity, checked where it stands: every other bound depends on it.
+int coreMultiplicity(TextScanner& scan, std::string_view name) {
+    const std::size_t at = scan.position();
+    const int m = scan.number(name);
+    if (m < 2) {
+        scan.failAt(at, "the core multiplicity m must be at least 2, not " + std::to_string(m));
+    }
+    return m;
 }
 
 void checkBranchCount(const TextScanner& scan, std::size_t branches) {
@@ -73,9 +80,14 @@ FiberData readFiberLine(std::string_view text) {
     TextScanner scan(text, "fiber line");
     scan.expect('(');
     scan.expect('(');
-    const int m = scan.number("m");
+    const int m = coreMultiplicity(scan, "m");
     scan.expect(',');
+    const std::size_t rAt = scan.position();
     const int r = scan.number("r");
+    if (r < 2) {
+        scan.failAt(rAt, "the core self-intersection r must be at least 2, not " +
+                             std::to_string(r));
+    }
     scan.expect(')');
     std::vector<int> parts;
     long long sum = 0;
@@ -86,7 +98,7 @@ FiberData readFiberLine(std::string_view text) {
     }
     const std::size_t end = scan.position();
     scan.expect(')');
-    checkFiberNumbers(scan, m, r, parts.size(), end);
+    checkBranches(scan, parts.size(), end);
     if (sum != static_cast<long long>(m) * r) {
         scan.failAt(end, "the branch multiplicities sum to " + std::to_string(sum) +
                              ", not m*r = " + std::to_string(static_cast<long long>(m) * r));
@@ -99,7 +111,7 @@ FiberData readFiberLine(std::string_view text) {
 FiberData readFiberNotation(std::string_view text) {
     TextScanner scan(text, "divisor notation");
     scan.expect('(');
-    const int m = scan.number("the core multiplicity");
+    const int m = coreMultiplicity(scan, "the core multiplicity");
     scan.expect(';');
     FiberData fiber{m, 0, {}};
     long long sum = 0;
@@ -122,12 +134,17 @@ FiberData readFiberNotation(std::string_view text) {
     const std::size_t end = scan.position();
     scan.expect(')');
     scan.expectEnd();
-    if (m >= 1 && sum % m != 0) {
+    checkBranches(scan, fiber.chains.size(), end);
+    if (sum % m != 0) {
         scan.failAt(end, "the first multiplicities sum to " + std::to_string(sum) +
                              ", which is not a multiple of m = " + std::to_string(m));
     }
-    const long long r = m >= 1 ? sum / m : 0;
-    checkFiberNumbers(scan, m, r, fiber.chains.size(), end);
+    const long long r = sum / m;
+    if (r < 2) {
+        scan.failAt(end, "the first multiplicities sum to " + std::to_string(sum) +
+                             " = m*r with r = " + std::to_string(r) +
+                             ", but the core self-intersection r must be at least 2");
+    }
     fiber.r = static_cast<int>(r);
     return fiber;
 }

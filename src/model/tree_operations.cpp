@@ -1,5 +1,6 @@
 #include "model/tree_operations.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace dorvanix {
@@ -78,8 +79,8 @@ void sumPositions(DivisorNode& node, double& sumX, double& sumY, int& count) {
         sumY += node.y;
         count += 1;
     } else if (node.pointCount > 0) {
-        for (int i = 0; i < node.pointCount && static_cast<std::size_t>(i) < node.pointX.size();
-             ++i) {
+        const std::size_t points = std::min(node.pointX.size(), node.pointY.size());
+        for (int i = 0; i < node.pointCount && static_cast<std::size_t>(i) < points; ++i) {
             sumX += node.pointX[i];
             sumY += node.pointY[i];
             count += 1;

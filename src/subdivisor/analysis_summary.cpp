@@ -7,19 +7,6 @@ namespace dorvanix {
 
 namespace {
 
-void visitChildren(const DivisorNode& node, int depth,
-                   std::unordered_set<const DivisorNode*>& seen,
-                   std::vector<std::pair<const DivisorNode*, int>>& out) {
-    if (!seen.insert(&node).second) return;
-    out.emplace_back(&node, depth);
-    for (int k = 0; k < node.degree; ++k) {
-        const DivisorNode* next = node.neighbor(k);
-        if (next != nullptr && next->serial > node.serial) {
-            visitChildren(*next, depth + 1, seen, out);
-        }
-    }
-}
-
 // The neighbour of a chain node that lies further out: the one with a larger serial.
 const DivisorNode* outward(const DivisorNode& node) {
     for (int k = 0; k < node.degree; ++k) {
@@ -32,9 +19,21 @@ const DivisorNode* outward(const DivisorNode& node) {
 }  // namespace
 
 std::vector<std::pair<const DivisorNode*, int>> nodesByChildRule(const DivisorNode& root) {
+    // Depth first with an explicit stack (a genus chain can be long): children are pushed in
+    // reverse so that they come off in neighbour order, and a node met again is skipped.
     std::unordered_set<const DivisorNode*> seen;
     std::vector<std::pair<const DivisorNode*, int>> out;
-    visitChildren(root, 0, seen, out);
+    std::vector<std::pair<const DivisorNode*, int>> stack{{&root, 0}};
+    while (!stack.empty()) {
+        const auto [node, depth] = stack.back();
+        stack.pop_back();
+        if (!seen.insert(node).second) continue;
+        out.emplace_back(node, depth);
+        for (int k = node->degree - 1; k >= 0; --k) {
+            const DivisorNode* next = node->neighbor(k);
+            if (next != nullptr && next->serial > node->serial) stack.emplace_back(next, depth + 1);
+        }
+    }
     return out;
 }
 

@@ -24,15 +24,17 @@ struct Subdivisor {
 using SubdivisorSink = std::function<void(const Subdivisor&)>;
 
 // Lists the sub-divisors Y of X in list order (k from m-1 down to 1, the first branch turning
-// fastest) that are admitted (y1 + ... + yb >= k r) and pass the options. Visits every vector.
-// Answers false when `progress` asked it to stop before the end.
+// fastest) that are admitted (y1 + ... + yb >= k r) and pass the options. Ranges of vectors that
+// cannot reach the admission sum are skipped whole. Answers false when `progress` asked it to
+// stop before the end.
 bool listSubdivisors(const FiberData& x, const SubdivisorOptions& options,
                      const SubdivisorSink& sink, Progress* progress = nullptr);
 
 // All listed lines at once, for small fibers and tests.
 std::vector<std::string> subdivisorLines(const FiberData& x, const SubdivisorOptions& options);
 
-// The number of lines listSubdivisors would list, without building any text; -1 when cancelled.
+// The number of lines listSubdivisors would list, counted without visiting the vectors
+// (see tallySubdivisors); -1 when cancelled, 2^63 - 1 when the number is at least that large.
 long long countSubdivisors(const FiberData& x, const SubdivisorOptions& options,
                            Progress* progress = nullptr);
 

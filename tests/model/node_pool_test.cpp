@@ -59,3 +59,52 @@ TEST(NodePool, TakenNodeStartsAsNewlyConstructed) {
 
 }  // namespace
 }  // namespace dorvanix
+
+namespace dorvanix {
+namespace {
+
+TEST(NodePool, TakeOnAFullBoundedPoolThrowsWithAClearMessage) {
+    NodePool pool(3, NodePool::Growth::Bounded);
+    for (int i = 0; i < 3; ++i) pool.take();
+    try {
+        pool.take();
+        FAIL() << "no error";
+    } catch (const PoolExhausted& error) {
+        EXPECT_STREQ(error.what(), "the node pool is full: all 3 divisor nodes are in use");
+    }
+    EXPECT_EQ(pool.inUseCount(), 3u);
+}
+
+TEST(NodePool, GrowingPoolNeverAnswersNull) {
+    NodePool pool;
+    std::vector<DivisorNode*> nodes;
+    for (int i = 0; i < 1000; ++i) {
+        DivisorNode* node = pool.takeNode();
+        ASSERT_NE(node, nullptr) << "take " << i + 1;
+        nodes.push_back(node);
+    }
+    EXPECT_EQ(pool.inUseCount(), 1000u);
+    EXPECT_EQ(pool.capacity(), 4 * NodePool::kClassicCapacity);
+    // A slot freed in an early block is the next one handed out.
+    pool.releaseNode(nodes[17]);
+    pool.releaseNode(nodes[600]);
+    EXPECT_EQ(pool.takeNode(), nodes[17]);
+    EXPECT_EQ(pool.takeNode(), nodes[600]);
+    EXPECT_EQ(pool.indexOf(pool.takeNode()), 1000);
+}
+
+TEST(NodePool, ReleasingTwiceOrAForeignNodeChangesNothing) {
+    NodePool pool(4, NodePool::Growth::Bounded);
+    DivisorNode* node = pool.takeNode();
+    pool.take();
+    pool.releaseNode(node);
+    pool.releaseNode(node);
+    pool.releaseNode(nullptr);
+    DivisorNode foreign;
+    EXPECT_EQ(pool.indexOf(&foreign), -1);
+    EXPECT_EQ(pool.inUseCount(), 1u);
+    EXPECT_EQ(pool.takeNode(), node);
+}
+
+}  // namespace
+}  // namespace dorvanix

@@ -199,6 +199,37 @@ TEST(SubdivisorAnalysis, TypeCBAInsertsANodeBetweenTheLastTwoCopies) {
     EXPECT_EQ(first[1]->multiplicity, 0);
 }
 
+TEST(SubdivisorAnalysis, TailWalkHangsAChainNodeBehindEachStub) {
+    // Branch 1 (rule 'C', ell = 2): Y's 4 on X's chain 4, 3, 2, 1 gives two passes; each starts
+    // a stub and drops by X's steps (2 -> 1 -> 0), leaving one chain node of multiplicity 1.
+    AnalysisUnderTest analysis("(5;(4,3,2,1),(4,3,2,1),(2,1))",
+                               "(4;(2),(4),(2)):: ell = 2 :: type = ACB");
+    const DivisorNode& copy = *analysis.root().neighbor(1);
+    EXPECT_EQ(copy.multiplicity, 0);
+    EXPECT_EQ(copy.neighbor(1), nullptr) << "the walk ran past the end of the branch";
+    const DivisorNode& curve = analysis.joiningCurve();
+    std::vector<const DivisorNode*> chainNodes;
+    for (const DivisorNode* link : curve.neighbors) {
+        if (link != nullptr && link->serial == 1999) chainNodes.push_back(link);
+    }
+    ASSERT_EQ(chainNodes.size(), 2u);
+    const int positions[] = {1, 3};
+    for (std::size_t i = 0; i < chainNodes.size(); ++i) {
+        SCOPED_TRACE("chain node " + std::to_string(i));
+        const DivisorNode& node = *chainNodes[i];
+        const DivisorNode& under = xNode(analysis.x(), 1, positions[i]);
+        EXPECT_EQ(node.multiplicity, 1);
+        EXPECT_EQ(node.degree, 2);
+        EXPECT_EQ(node.neighbor(0), &curve);
+        EXPECT_EQ(node.neighbor(1), nullptr);
+        EXPECT_DOUBLE_EQ(node.x, under.x);
+        // Arm 1 follows X's arm onward, or turns back where X's branch ends.
+        const double onward =
+            under.degree >= 2 ? under.armAngle[1] : under.armAngle[0] + 3.14159;
+        EXPECT_DOUBLE_EQ(node.armAngle[1], onward);
+    }
+}
+
 TEST(SubdivisorAnalysis, LetterZeroOnAOneNodeBranchFansItsStubsRoundTheFullTurn) {
     AnalysisUnderTest analysis("((4,2),3,3,1,1)", "(3;(3),(2,1),(1),()):: ell = 1 :: type = CAB0");
     const DivisorNode& x = xNode(analysis.x(), 3, 0);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace dorvanix::bench {
+
+// Prints every run as the console reporter does, then a summary that puts the fast and the
+// exhaustive run of each input side by side with their ratio. Runs are paired by name:
+// "<input>/fast" and "<input>/exhaustive".
+class SideBySideReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override;
+    void Finalize() override;
+
+private:
+    struct Pair {
+        double fast = -1;        // seconds per iteration, -1 when not run
+        double exhaustive = -1;
+        std::string note;        // counters of the fast run worth showing
+    };
+    std::vector<std::string> order_;
+    std::map<std::string, Pair> pairs_;
+};
+
+}  // namespace dorvanix::bench

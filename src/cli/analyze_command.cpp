@@ -1,0 +1,106 @@
+#include <CLI/CLI.hpp>
+#include <ostream>
+#include <string>
+
+#include "cli/analysis_json.h"
+#include "cli/commands.h"
+#include "model/divisor_notation.h"
+#include "model/fiber_data.h"
+#include "model/input_check.h"
+#include "model/node_pool.h"
+#include "subdivisor/analysis_summary.h"
+#include "subdivisor/subdivisor_analysis.h"
+#include "subdivisor/subdivisor_line.h"
+
+namespace dorvanix::cli {
+
+namespace {
+
+struct AnalyzeArguments {
+    std::string x;
+    std::string y;
+    bool json = false;
+};
+
+void printCounts(const AnalysisFigures& f, std::ostream& out) {
+    out << "N = " << f.chainCount << " (chain count)\n"
+        << "d = " << f.gcd << " (gcd)\n"
+        << "h = " << f.joiningCurveGenus << " (genus of the joining curve)\n"
+        << "proportional branch: "
+        << (f.proportionalBranch ? "yes, the analysis ended there (no chain diagram)" : "no")
+        << '\n'
+        << "kc = " << f.coreBranches << " core branches, " << f.stubCount << " stubs, a = "
+        << f.insertedCount << " inserted nodes, chi(X) = " << f.supportEulerX
+        << ", chi(R) = " << f.supportEulerR << '\n';
+}
+
+void printNode(const AnalysisNodeFigures& node, std::ostream& out) {
+    out << std::string(2 * static_cast<std::size_t>(node.depth + 1), ' ') << node.serial
+        << ": multiplicity " << node.multiplicity << ", degree " << node.degree;
+    if (node.pointCount > 0) out << " (joining curve, " << node.pointCount << " points)";
+    if (node.marked != 0) out << " (genus chain)";
+    out << '\n';
+}
+
+void printChains(const AnalysisFigures& f, std::ostream& out) {
+    if (f.proportionalBranch) return;
+    out << "chain diagram (" << f.chains.size() << " chains, * = flagged):\n";
+    for (const auto& chain : f.chains) {
+        out << ' ';
+        if (chain.empty()) out << " (empty)";
+        for (const ChainNodeFigures& node : chain) {
+            out << ' ' << node.multiplicity << (node.flagged ? "*" : "");
+        }
+        out << '\n';
+    }
+}
+
+void printPlain(const FiberData& x, const SubdivisorLine& y, const AnalysisFigures& f,
+                std::ostream& out) {
+    out << "X = " << fiberNotation(x) << ", g = " << fiberGenus(x.m, x.firstMultiplicities())
+        << '\n'
+        << "Y = " << y.line << '\n';
+    printCounts(f, out);
+    out << "analysis divisor (serial: multiplicity, degree; children indented):\n";
+    for (const AnalysisNodeFigures& node : f.nodes) printNode(node, out);
+    printChains(f, out);
+}
+
+// Builds X as the fiber list does and Y as Select does, and analyses Y.
+AnalysisFigures analyse(const FiberData& x, const SubdivisorLine& y) {
+    NodePool pool;
+    DivisorNode& xRoot = pool.take();
+    parseFiberLine(pool, xRoot, fiberLineText(x.m, x.r, x.firstMultiplicities()));
+    DivisorNode& yRoot = pool.take();
+    buildSelectedDivisor(pool, yRoot, y.line, x.branchCount());
+    const int genus = fiberGenus(x.m, x.firstMultiplicities());
+    AnalysisResult result = analyzeSubdivisor(xRoot, yRoot, genus, pool);
+    AnalysisFigures figures = analysisFigures(result);
+    releaseAnalysis(pool, result);
+    return figures;
+}
+
+void runAnalyze(const AnalyzeArguments& args, CommandContext& context) {
+    const FiberData x = parseFiberText(args.x);
+    const SubdivisorLine y = parseSubdivisorLine(x, args.y);
+    const AnalysisFigures figures = analyse(x, y);
+    if (args.json) {
+        context.out << analysisJson(figures).dump(2) << '\n';
+    } else {
+        printPlain(x, y, figures, context.out);
+    }
+}
+
+}  // namespace
+
+void addAnalyzeCommand(CLI::App& app, CommandContext& context) {
+    auto args = std::make_shared<AnalyzeArguments>();
+    CLI::App* command = app.add_subcommand(
+        "analyze", "Analyse a sub-divisor Y of a fiber X: N, d, h and the analysis divisor");
+    command->add_option("X", args->x, "the fiber: a fiber line or divisor notation")->required();
+    command->add_option("Y", args->y, "a sub-divisor line of X as listed")->required();
+    command->add_flag("--json", args->json, "print the figures as one JSON object");
+    command->callback([args, &context] { runAnalyze(*args, context); });
+}
+
+}  // namespace dorvanix::cli

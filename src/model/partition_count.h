@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+namespace dorvanix {
+
+// How many partitions of a number have exactly a given number of parts, none larger than a
+// given part: p(t, j, c) = p(t - 1, j - 1, c) (a part 1 taken off) + p(t - j, j, c - 1) (every
+// part lowered by 1). Held as doubles, since only their proportions are wanted (the share of the
+// fiber enumeration's work below each first part), and only for tables of moderate size.
+class PartitionCounts {
+public:
+    // Tables for sums up to maxSum, up to maxParts parts and parts up to maxPart; left empty
+    // (available() false) when that would take more than `cellLimit` numbers.
+    PartitionCounts(long long maxSum, int maxParts, int maxPart, std::size_t cellLimit = 1 << 22);
+
+    bool available() const { return !table_.empty(); }
+
+    // Partitions of `sum` into exactly `parts` parts, each from 1 to `maxPart`; 0 outside the
+    // table.
+    double count(long long sum, int parts, int maxPart) const;
+
+private:
+    std::size_t index(long long sum, int parts, int maxPart) const;
+
+    long long maxSum_;
+    int maxParts_;
+    int maxPart_;
+    std::vector<double> table_;
+};
+
+}  // namespace dorvanix

@@ -1,0 +1,17 @@
+#include "model/wide_count.h"
+
+#include <algorithm>
+
+namespace dorvanix {
+
+std::string wideCountText(WideCount value) {
+    std::string digits;
+    do {
+        digits += static_cast<char>('0' + static_cast<int>(value % 10));
+        value /= 10;
+    } while (value != 0);
+    std::reverse(digits.begin(), digits.end());
+    return digits;
+}
+
+}  // namespace dorvanix

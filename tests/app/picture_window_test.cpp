@@ -1,0 +1,177 @@
+#include "app/picture_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdlib>
+#include <memory>
+
+#include "model/divisor_notation.h"
+#include "model/node_pool.h"
+#include "subdivisor/subdivisor_line.h"
+
+namespace dorvanix {
+namespace {
+
+// X = ((3,2),2,2,2) and, once selected, Y = (2;(2),(1),(1)).
+struct Trees {
+    NodePool pool;
+    DivisorNode* x = nullptr;
+    DivisorNode* y = nullptr;
+    bool selected = false;
+    int started = 0;
+
+    Trees() {
+        x = &pool.take();
+        parseFiberLine(pool, *x, "((3,2),2,2,2)");
+        y = &pool.take();
+        buildSelectedDivisor(pool, *y, "(2;(2),(1),(1)):: ell = 1 :: type = CAA", 3);
+    }
+
+    Scene scene() const {
+        return Scene{x, selected ? y : nullptr, nullptr, nullptr, -1, 1, nullptr};
+    }
+};
+
+class PictureWindowTest : public ::testing::Test {
+  protected:
+    Trees trees;
+    PictureAnimation animation;
+    // The window deletes itself when closed; the guard notices.
+    QPointer<PictureWindow> window = new PictureWindow(animation, [this] { return trees.scene(); });
+
+    ~PictureWindowTest() override { delete window.data(); }
+
+    void release(Qt::MouseButton button, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QMouseEvent event(QEvent::MouseButtonRelease, QPointF(10, 10), QPointF(10, 10), button,
+                          Qt::NoButton, modifiers);
+        QApplication::sendEvent(window, &event);
+    }
+
+    // Number of pixels that are not white in a square around (cx, cy).
+    static int inkAround(const QImage& image, int cx, int cy, int half) {
+        int ink = 0;
+        for (int y = cy - half; y <= cy + half; ++y) {
+            for (int x = cx - half; x <= cx + half; ++x) {
+                if (image.valid(x, y) && image.pixel(x, y) != qRgb(255, 255, 255)) ++ink;
+            }
+        }
+        return ink;
+    }
+};
+
+TEST_F(PictureWindowTest, IsWindow108CalledDorvanix) {
+    EXPECT_EQ(window->objectName(), "108");
+    EXPECT_EQ(window->windowTitle(), "Dorvanix");
+    EXPECT_TRUE(window->isWindow());
+}
+
+TEST_F(PictureWindowTest, ResizePutsTheOriginAtHalfTheOuterSize) {
+    window->resize(801, 600);
+    window->show();
+    QApplication::processEvents();
+    const QRect outer = window->frameGeometry();
+    EXPECT_EQ(window->view().originX, outer.width() / 2);
+    EXPECT_EQ(window->view().originY, outer.height() / 2);
+    EXPECT_EQ(window->view().scale, 1.0);
+}
+
+TEST_F(PictureWindowTest, PaintsXWhereTheOriginIs) {
+    window->resize(800, 600);
+    window->show();
+    QApplication::processEvents();
+    const QImage image = window->grab().toImage();
+    const View& view = window->view();
+    const int cx = static_cast<int>(view.originX);
+    const int cy = static_cast<int>(view.originY);
+    EXPECT_GT(inkAround(image, cx, cy, 60), 200) << "X's core and arms are drawn there";
+    EXPECT_EQ(inkAround(image, 30, 30, 20), 0) << "the corner stays white";
+    EXPECT_EQ(window->frame().size(), QSize(1024, 768));
+    EXPECT_EQ(window->frameItems().segmentCount(), 15);
+}
+
+TEST_F(PictureWindowTest, TicksMoveOnlyOnceYIsSelected) {
+    window->advance();
+    EXPECT_EQ(animation.animationStep(), 0);
+    trees.selected = true;
+    for (int t = 0; t < 5; ++t) window->advance();
+    EXPECT_EQ(animation.animationStep(), 5);
+}
+
+TEST_F(PictureWindowTest, RightButtonPausesAndResumesLeftButtonRestarts) {
+    trees.selected = true;
+    for (int t = 0; t < 3; ++t) window->advance();
+    release(Qt::RightButton);
+    EXPECT_TRUE(animation.animationPaused());
+    window->advance();
+    EXPECT_EQ(animation.animationStep(), 3);
+    release(Qt::RightButton, Qt::ControlModifier);  // asks for the save menu instead
+    EXPECT_TRUE(animation.animationPaused());
+    release(Qt::RightButton);
+    EXPECT_FALSE(animation.animationPaused());
+    window->advance();
+    EXPECT_EQ(animation.animationStep(), 4);
+    release(Qt::LeftButton);
+    EXPECT_EQ(animation.animationStep(), 0);
+}
+
+TEST_F(PictureWindowTest, TimerDrivesTheAnimation) {
+    trees.selected = true;
+    window->show();
+    QApplication::processEvents();
+    const int before = animation.animationStep();
+    for (int i = 0; i < 50 && animation.animationStep() < before + 2; ++i) {
+        QTest::qWait(20);
+    }
+    EXPECT_GE(animation.animationStep(), before + 2);
+}
+
+TEST_F(PictureWindowTest, ClosingAnnouncesItOnceAndDeletesTheWindow) {
+    QSignalSpy spy(window.data(), &PictureWindow::closed);
+    window->show();
+    window->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+    EXPECT_EQ(spy.count(), 1);
+}
+
+TEST_F(PictureWindowTest, SavesTheFrameAsPngAndSvg) {
+    window->resize(800, 600);
+    window->show();
+    QApplication::processEvents();
+    window->grab();
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString png = folder.filePath("frame.png");
+    const QString svg = folder.filePath("frame.svg");
+    ASSERT_TRUE(window->saveFramePng(png));
+    window->saveFrameSvg(svg);
+    QImage saved(png);
+    EXPECT_EQ(saved.size(), QSize(1024, 768));
+    QFile file(svg);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_EQ(text.count("<path "), 15);
+    EXPECT_EQ(text.count("<text "), 7);
+}
+
+}  // namespace
+}  // namespace dorvanix
+
+#ifdef DORVANIX_PICTURE_WINDOW_TEST_MAIN
+// Built on its own, the test brings the QApplication that the desktop program's tests share.
+int main(int argc, char** argv) {
+    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    }
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
+#endif

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_app.h"
+
+namespace dorvanix::cli {
+namespace {
+
+int occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+struct CliRun {
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+
+CliRun run(const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runCli(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+constexpr const char* kX = "((3,2),2,2,2)";
+constexpr const char* kY = "(2;(2),(1),(1))";
+
+TEST(PictureCommand, FramesShowTheTreesOfTheirPhase) {
+    struct Case {
+        const char* label;
+        std::vector<std::string> args;
+        int paths;
+        int labels;
+    };
+    // X: a core of 3 arms (3 curves) and three chains 2 -> 1 (4 curves each); Y: a core and
+    // three ends of two curves each.
+    const std::vector<Case> cases{
+        {"X alone", {"picture", kX}, 15, 7},
+        {"X in divisor notation", {"picture", "(3;(2,1),(2,1),(2,1))"}, 15, 7},
+        {"Y selected, step 0", {"picture", kX, kY}, 15, 7},
+        {"Y flying", {"picture", kX, kY, "--ticks", "30"}, 24, 11},
+        {"Y alone", {"picture", kX, kY, "--ticks", "50"}, 9, 4},
+        {"no Y: nothing moves", {"picture", kX, "--ticks", "80"}, 15, 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const CliRun r = run(c.args);
+        ASSERT_EQ(r.status, kDone) << r.err;
+        EXPECT_EQ(occurrences(r.out, "<path "), c.paths);
+        EXPECT_EQ(occurrences(r.out, "<text "), c.labels);
+        EXPECT_NE(r.out.find("width=\"1024\" height=\"768\" fill=\"white\""), std::string::npos);
+        EXPECT_TRUE(r.err.empty());
+    }
+}
+
+TEST(PictureCommand, AnalysisPhaseShowsTheChainDiagramAndTheAnalysisDivisor) {
+    struct Case {
+        const char* label;
+        std::vector<std::string> args;
+        int chainPaths;  // pens of width 2
+    };
+    // A chain of genus 1 is one closed oval with a hole (4 curves); of genus 2, two ends of a
+    // back, two walls and a hole (10 curves). A proportional branch leaves no chain diagram.
+    const std::vector<Case> cases{
+        {"two chains of genus 1", {"picture", kX, kY, "--ticks", "80"}, 2 * 4},
+        {"three chains of genus 2",
+         {"picture", "((5,2),4,3,3)", "(3;(2,1),(2,1),(2,1))", "--ticks", "80"},
+         3 * 10},
+        {"proportional branch",
+         {"picture", "((4,2),2,2,2,2)", "(2;(1),(1),(1),(1))", "--ticks", "80"},
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const CliRun r = run(c.args);
+        ASSERT_EQ(r.status, kDone) << r.err;
+        EXPECT_EQ(occurrences(r.out, "stroke-width=\"2\""), c.chainPaths);
+        EXPECT_GT(occurrences(r.out, "stroke-width=\"3\""), 0) << "the analysis divisor";
+    }
+}
+
+TEST(PictureCommand, SameArgumentsGiveTheSameFrameAndTicksMoveIt) {
+    const CliRun first = run({"picture", kX, kY, "--ticks", "20"});
+    const CliRun again = run({"picture", kX, kY, "--ticks", "20"});
+    const CliRun later = run({"picture", kX, kY, "--ticks", "21"});
+    ASSERT_EQ(first.status, kDone);
+    EXPECT_EQ(first.out, again.out);
+    EXPECT_NE(first.out, later.out);
+}
+
+TEST(PictureCommand, XIsCentredOnTheMiddleOfThePicture) {
+    const CliRun r = run({"picture", kX});
+    ASSERT_EQ(r.status, kDone);
+    // The mean of the symmetric tree is the core's centre, so the core's label sits 6 left of
+    // and 12 above (512, 384), up to the rounding of the mean; its baseline is 19 lower.
+    const bool centred = r.out.find("<text x=\"506\" y=\"390\"") != std::string::npos ||
+                         r.out.find("<text x=\"506\" y=\"391\"") != std::string::npos;
+    EXPECT_TRUE(centred) << r.out.substr(0, 600);
+}
+
+TEST(PictureCommand, OutputFileHoldsTheFrameAndNothingIsPrinted) {
+    const auto path = std::filesystem::temp_directory_path() / "dorvanix_picture_test.svg";
+    std::filesystem::remove(path);
+    const CliRun printed = run({"picture", kX, kY, "--ticks", "10"});
+    const CliRun written = run({"picture", kX, kY, "--ticks", "10", "--output", path.string()});
+    ASSERT_EQ(written.status, kDone) << written.err;
+    EXPECT_TRUE(written.out.empty());
+    std::ifstream file(path);
+    const std::string text((std::istreambuf_iterator<char>(file)), {});
+    EXPECT_EQ(text, printed.out);
+    std::filesystem::remove(path);
+}
+
+TEST(PictureCommand, BadInputIsOneLineAndStatusTwo) {
+    struct Case {
+        const char* label;
+        std::vector<std::string> args;
+        int status;
+        const char* mentions;
+    };
+    const std::vector<Case> cases{
+        {"not a fiber", {"picture", "abc"}, kBadInput, "fiber"},
+        {"Y too large on a branch", {"picture", kX, "(2;(2),(9),(1))"}, kBadInput, "branch"},
+        {"negative ticks", {"picture", kX, "--ticks", "-1"}, kBadInput, "--ticks"},
+        {"too many ticks", {"picture", kX, "--ticks", "1001"}, kBadInput, "--ticks"},
+        {"missing X", {"picture"}, kBadInput, "X"},
+        {"unwritable file",
+         {"picture", kX, "--output", "/nonexistent-folder/picture.svg"},
+         kWriteFailed,
+         "picture.svg"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const CliRun r = run(c.args);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_TRUE(r.out.empty());
+        EXPECT_EQ(occurrences(r.err, "\n"), 1) << r.err;
+        EXPECT_NE(r.err.find(c.mentions), std::string::npos) << r.err;
+    }
+}
+
+}  // namespace
+}  // namespace dorvanix::cli

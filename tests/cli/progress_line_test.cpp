@@ -1,0 +1,95 @@
+#include "cli/progress_line.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "cli/cli_app.h"
+
+namespace dorvanix::cli {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ProgressLine, TextShowsWholePercentAndResults) {
+    const struct {
+        double fraction;
+        std::uint64_t results;
+        const char* expected;
+    } rows[] = {
+        {0.0, 0, "dorvanix-cli: fibers 0%"},
+        {0.424, 17, "dorvanix-cli: fibers 42% (17 listed)"},
+        {0.999, 3, "dorvanix-cli: fibers 99% (3 listed)"},
+        {1.0, 0, "dorvanix-cli: fibers 100%"},
+        {1.7, 0, "dorvanix-cli: fibers 100%"},
+        {-0.2, 0, "dorvanix-cli: fibers 0%"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ProgressLine::text("fibers", row.fraction, row.results), row.expected)
+            << "fraction " << row.fraction << ", results " << row.results;
+    }
+}
+
+TEST(ProgressLine, DrawsInPlaceAndWipesWhenTheWorkEnds) {
+    Progress progress;
+    progress.setFraction(0.5);
+    std::ostringstream err;
+    {
+        const ProgressLine shown(progress, err, "counting", true, 0ms, 5ms);
+        std::this_thread::sleep_for(40ms);
+    }
+    const std::string text = err.str();
+    const std::string line = "dorvanix-cli: counting 50%";
+    EXPECT_EQ(text.rfind('\r' + line, 0), 0u) << text;
+    const std::string wipe = '\r' + std::string(line.size(), ' ') + '\r';
+    ASSERT_GE(text.size(), wipe.size());
+    EXPECT_EQ(text.substr(text.size() - wipe.size()), wipe);
+}
+
+TEST(ProgressLine, StaysSilentForShortWorkOrWithoutTerminal) {
+    Progress progress;
+    std::ostringstream quick;
+    { const ProgressLine shown(progress, quick, "fibers", true, 10s, 5ms); }
+    EXPECT_EQ(quick.str(), "");
+    std::ostringstream off;
+    {
+        const ProgressLine shown(progress, off, "fibers", false, 0ms, 1ms);
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(off.str(), "");
+}
+
+// ((3,32),2,...,2) with 48 branches: all vectors of k = 2 with sum >= 64 and of k = 1 with
+// sum >= 32, beyond 2^63; the number below was worked out by expanding (1 + x + x^2)^48 and
+// (1 + x)^48.
+TEST(CliCount, PrintsCountsBeyondSixtyFourBits) {
+    std::string fiber = "((3,32)";
+    for (int i = 0; i < 48; ++i) fiber += ",2";
+    fiber += ")";
+    std::ostringstream out, err;
+    EXPECT_EQ(runCli({"subdivisors", fiber, "--count", "--all-types"}, out, err), kDone);
+    EXPECT_EQ(out.str(), "230176526107470118338\n");
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST(CliCount, SaysWhenTheCountPassesOneHundredTwentyEightBits) {
+    std::string fiber = "((3,200)";
+    for (int i = 0; i < 300; ++i) fiber += ",2";
+    fiber += ")";
+    std::ostringstream out, err;
+    EXPECT_EQ(runCli({"subdivisors", fiber, "--count", "--all-types"}, out, err), kDone);
+    EXPECT_EQ(out.str(), "at least 340282366920938463463374607431768211455\n");
+}
+
+TEST(CliFibers, WritesNoProgressWhenStandardErrorIsNoTerminal) {
+    std::ostringstream out, err;
+    EXPECT_EQ(runCli({"fibers", "12", "3", "6"}, out, err), kDone);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_NE(out.str().find("((12,3),11,11,11,1,1,1)"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace dorvanix::cli

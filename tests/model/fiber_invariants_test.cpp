@@ -1,0 +1,133 @@
+// Properties every fiber of the list must have, checked over all fibers with small m, r and b.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/divisor_notation.h"
+#include "model/fiber_data.h"
+#include "model/fiber_enumeration.h"
+#include "model/input_check.h"
+#include "model/tree_operations.h"
+
+namespace dorvanix {
+namespace {
+
+constexpr int kMaxM = 9;
+constexpr int kMaxR = 3;
+constexpr int kMaxB = 5;
+
+struct ListedFiber {
+    int m, r;
+    std::vector<int> parts;
+    int genus;
+    std::string line;  // with its annotation
+};
+
+const std::vector<ListedFiber>& smallFibers() {
+    static const std::vector<ListedFiber> fibers = [] {
+        std::vector<ListedFiber> all;
+        for (int m = 2; m <= kMaxM; ++m) {
+            for (int r = 2; r <= kMaxR; ++r) {
+                for (int b = 3; b <= kMaxB; ++b) {
+                    enumerateFibers(m, r, b, {}, [&](const FiberEntry& fiber) {
+                        all.push_back({m, r, {fiber.parts.begin(), fiber.parts.end()}, fiber.genus,
+                                       std::string(fiber.line)});
+                    });
+                }
+            }
+        }
+        return all;
+    }();
+    return fibers;
+}
+
+// Calls visit(node, parent multiplicity, next multiplicity) for every chain curve of the tree.
+template <typename Visit>
+void forEachChainCurve(const DivisorNode& root, Visit&& visit) {
+    for (int k = 0; k < root.degree; ++k) {
+        int before = root.multiplicity;
+        for (const DivisorNode* node = root.neighbor(k); node != nullptr;
+             node = node->degree == 2 ? node->neighbor(1) : nullptr) {
+            const DivisorNode* next = node->degree == 2 ? node->neighbor(1) : nullptr;
+            visit(*node, before, next != nullptr ? next->multiplicity : 0);
+            before = node->multiplicity;
+        }
+    }
+}
+
+TEST(FiberInvariants, ThereAreEnoughFibersToSayAnything) {
+    EXPECT_GT(smallFibers().size(), 200u);
+}
+
+TEST(FiberInvariants, EveryCurveIsNumericallyTrivial) {
+    for (const ListedFiber& fiber : smallFibers()) {
+        SCOPED_TRACE(fiber.line);
+        NodePool pool;
+        DivisorNode& root = pool.take();
+        parseFiberLine(pool, root, fiber.line);
+        long long firstSum = 0;
+        for (int k = 0; k < root.degree; ++k) firstSum += root.neighbor(k)->multiplicity;
+        EXPECT_EQ(static_cast<long long>(root.selfIntersection) * root.multiplicity, firstSum)
+            << "at the core";
+        forEachChainCurve(root, [&](const DivisorNode& node, int before, int after) {
+            EXPECT_EQ(node.selfIntersection * node.multiplicity, before + after)
+                << "at the curve with serial " << node.serial;
+            EXPECT_GE(node.selfIntersection, 2) << "serial " << node.serial;
+        });
+    }
+}
+
+// The arithmetic genus of the fiber by adjunction, 2 + sum m_i (r_i - 2) over all curves, must be
+// twice the Riemann-Hurwitz genus of the list.
+TEST(FiberInvariants, AdjunctionGenusEqualsTheListedGenus) {
+    std::vector<std::string> failures;
+    for (const ListedFiber& fiber : smallFibers()) {
+        NodePool pool;
+        DivisorNode& root = pool.take();
+        parseFiberLine(pool, root, fiber.line);
+        long long twiceGenus = 2 + static_cast<long long>(root.multiplicity) *
+                                       (root.selfIntersection - 2);
+        forEachChainCurve(root, [&](const DivisorNode& node, int, int) {
+            twiceGenus += static_cast<long long>(node.multiplicity) * (node.selfIntersection - 2);
+        });
+        if (twiceGenus != 2LL * fiber.genus) {
+            failures.push_back(fiber.line + ": adjunction gives 2g = " + std::to_string(twiceGenus));
+        }
+    }
+    EXPECT_TRUE(failures.empty()) << failures.size() << " fibers, first: " << failures.front();
+}
+
+TEST(FiberInvariants, BothTextFormsBuildTheSameFiber) {
+    for (const ListedFiber& fiber : smallFibers()) {
+        SCOPED_TRACE(fiber.line);
+        const FiberData expected = fiberFromParts(fiber.m, fiber.r, fiber.parts);
+        NodePool pool;
+        DivisorNode& fromLine = pool.take();
+        parseFiberLine(pool, fromLine, fiber.line);
+        EXPECT_EQ(fiberDataOf(fromLine), expected);
+
+        const std::string notation = printDivisorNotation(fromLine);
+        EXPECT_EQ(notation, fiberNotation(expected));
+        EXPECT_EQ(divisorNotationLength(fromLine), static_cast<int>(notation.size()));
+
+        DivisorNode& fromNotation = pool.take();
+        EXPECT_EQ(parseDivisorNotation(pool, fromNotation, notation), fiber.r);
+        EXPECT_EQ(printDivisorNotation(fromNotation), notation) << "printing gives back the text";
+        std::vector<int> lineRs, notationRs;
+        forEachChainCurve(fromLine, [&](const DivisorNode& n, int, int) {
+            lineRs.push_back(n.selfIntersection);
+        });
+        forEachChainCurve(fromNotation, [&](const DivisorNode& n, int, int) {
+            notationRs.push_back(n.selfIntersection);
+        });
+        EXPECT_EQ(lineRs, notationRs) << "self-intersections differ between the two parsers";
+        EXPECT_EQ(fiberDataOf(fromNotation), expected);
+
+        EXPECT_EQ(parseFiberText(fiber.line), expected) << "the typed-text reader, annotated";
+        EXPECT_EQ(parseFiberText(notation), expected) << "the typed-text reader, notation";
+    }
+}
+
+}  // namespace
+}  // namespace dorvanix

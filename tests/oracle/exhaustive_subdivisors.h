@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/fiber_data.h"
+#include "model/progress.h"
+#include "subdivisor/subdivisor_listing.h"
+#include "subdivisor/subdivisor_options.h"
+
+// The sub-divisor listing that visits every vector of the odometer, admitted or not.
+namespace dorvanix::oracle {
+
+bool listSubdivisors(const FiberData& x, const SubdivisorOptions& options,
+                     const SubdivisorSink& sink, Progress* progress = nullptr);
+
+std::vector<std::string> subdivisorLines(const FiberData& x, const SubdivisorOptions& options);
+
+// -1 when cancelled.
+long long countSubdivisors(const FiberData& x, const SubdivisorOptions& options,
+                           Progress* progress = nullptr);
+
+long long countSimpleCrusts(const FiberData& x, Progress* progress = nullptr);
+
+}  // namespace dorvanix::oracle

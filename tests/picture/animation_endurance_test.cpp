@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "model/divisor_notation.h"
+#include "model/fiber_data.h"
+#include "model/fiber_enumeration.h"
+#include "model/input_check.h"
+#include "model/node_pool.h"
+#include "model/tree_operations.h"
+#include "picture/picture_animation.h"
+#include "subdivisor/subdivisor_analysis.h"
+#include "subdivisor/subdivisor_line.h"
+#include "subdivisor/subdivisor_listing.h"
+
+namespace dorvanix {
+namespace {
+
+// No coordinate, length or angle of a settled picture comes anywhere near this.
+constexpr double kFar = 5000.0;
+
+// Checks every value the layout moves, for every node reachable from `root`; names the first
+// value that is not finite or has run away.
+std::string firstBadValue(const DivisorNode* root) {
+    std::set<const DivisorNode*> seen;
+    std::vector<const DivisorNode*> open{root};
+    while (!open.empty()) {
+        const DivisorNode* node = open.back();
+        open.pop_back();
+        if (node == nullptr || !seen.insert(node).second) continue;
+        const auto bad = [](double v) { return !std::isfinite(v) || std::abs(v) > kFar; };
+        const std::string where = "node of serial " + std::to_string(node->serial) + ": ";
+        for (const double v : {node->x, node->y, node->movingX, node->movingY}) {
+            if (bad(v)) return where + "position " + std::to_string(v);
+        }
+        for (const auto* arms : {&node->armAngle, &node->armLength, &node->handleLength}) {
+            for (const double v : *arms) {
+                if (bad(v)) return where + "arm value " + std::to_string(v);
+            }
+        }
+        for (const auto* points : {&node->pointX, &node->pointY}) {
+            for (const double v : *points) {
+                if (bad(v)) return where + "extra point " + std::to_string(v);
+            }
+        }
+        for (int k = 0; k < node->degree; ++k) open.push_back(node->neighbor(k));
+    }
+    return {};
+}
+
+struct Case {
+    std::string fiber;
+    std::string subdivisor;
+};
+
+// Small fibers, each with the first and the last few of its listed sub-divisors.
+std::vector<Case> cases() {
+    std::vector<Case> result;
+    const std::vector<std::array<int, 3>> shapes{{3, 2, 3}, {5, 2, 3}, {7, 2, 3}, {6, 3, 3},
+                                                 {4, 2, 4}, {5, 2, 4}, {7, 3, 4}};
+    for (const auto& [m, r, b] : shapes) {
+        for (const std::string& fiber : fiberLines(m, r, b, FiberOptions{})) {
+            const std::vector<std::string> lines =
+                subdivisorLines(parseFiberText(fiber), SubdivisorOptions{0, false, false});
+            for (std::size_t i = 0; i < lines.size(); ++i) {
+                if (i < 2 || i + 2 >= lines.size()) result.push_back({fiber, lines[i]});
+            }
+        }
+    }
+    return result;
+}
+
+TEST(AnimationEndurance, EveryPhaseStaysFiniteAndInPlace) {
+    const std::vector<Case> all = cases();
+    ASSERT_GT(all.size(), 40u);
+    std::minstd_rand engine(12345);
+    const RandomSource random = [&engine] { return static_cast<int>(engine() >> 1); };
+    long long ticks = 0;
+    int collapsedToNode = 0;
+    int relaxationsStarted = 0;
+    for (const Case& c : all) {
+        SCOPED_TRACE(c.fiber + " with " + c.subdivisor);
+        const FiberData data = parseFiberText(c.fiber);
+        NodePool pool;
+        DivisorNode& x = pool.take();
+        parseFiberLine(pool, x, c.fiber);
+        DivisorNode& y = pool.take();
+        buildSelectedDivisor(pool, y, c.subdivisor, data.branchCount());
+        recentreDivisor(x);
+        const int genus = fiberGenus(data.m, data.firstMultiplicities());
+        AnalysisResult analysis = analyzeSubdivisor(x, y, genus, pool);
+        int started = 0;
+        const Scene scene{&x,    &y,      analysis.root, analysis.chains, analysis.chainCount,
+                          genus, &started};
+        PictureAnimation animation;
+        for (int t = 0; t < 160; ++t) {
+            animation.tick(scene, random);
+            animation.paint(scene, View{});
+            ++ticks;
+            for (const DivisorNode* tree : {&x, &y, analysis.root, analysis.chains}) {
+                const std::string bad = firstBadValue(tree);
+                ASSERT_TRUE(bad.empty()) << "tick " << t << ": " << bad;
+            }
+        }
+        EXPECT_EQ(animation.animationStep(), 100);
+        collapsedToNode +=
+            analysis.joiningCurve != nullptr && analysis.joiningCurve->pointCount == 0;
+        relaxationsStarted += started;
+    }
+    EXPECT_GT(ticks, 5000);
+    // Both ends of a joining curve's gathering occur among these cases.
+    EXPECT_GT(collapsedToNode, 0);
+    EXPECT_GT(relaxationsStarted, 0);
+}
+
+}  // namespace
+}  // namespace dorvanix
