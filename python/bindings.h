@@ -1,6 +1,7 @@
 #pragma once
 
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
 #include "analysis_object.h"
 #include "fiber_object.h"
@@ -21,5 +22,6 @@ void defineListings(pybind11::module_& module, FiberClass& fiber,
                     pybind11::class_<SubdivisorIterator>& subdivisors);
 void defineFiles(pybind11::module_& module, FiberClass& fiber);
 void defineAnalysis(pybind11::class_<AnalysisObject>& analysis, FiberClass& fiber);
+void definePicture(FiberClass& fiber, pybind11::class_<AnalysisObject>& analysis);
 
 }  // namespace dorvanix::python

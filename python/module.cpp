@@ -51,5 +51,6 @@ PYBIND11_MODULE(dorvanix, module) {
     defineListings(module, fiber, fibers, subdivisors);
     defineFiles(module, fiber);
     defineAnalysis(analysis, fiber);
+    definePicture(fiber, analysis);
     module.attr("__version__") = "1.1.0";
 }

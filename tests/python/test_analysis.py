@@ -66,3 +66,38 @@ def test_analysis_of_a_line_from_another_fiber_is_refused():
     other = dorvanix.Fiber("(5;(4,3,2,1),(3,1),(3,1))")
     with pytest.raises(ValueError):
         x.analyze(next(other.subdivisors()))
+
+
+# dorvanix-cli analyze --json names the figures in the core's words; -1 there is None here.
+TOOL_NAMES = {
+    "analysisChainCount": "chain_count", "analysisGcd": "gcd",
+    "joiningCurveGenus": "joining_curve_genus", "coreBranches": "core_branches",
+    "stubCount": "stub_count", "insertedCount": "inserted_count",
+    "supportEulerX": "support_euler_x", "supportEulerR": "support_euler_r",
+    "proportionalBranch": "proportional_branch",
+}
+
+
+def test_figures_are_those_of_the_tool():
+    import json
+    import itertools
+
+    from conftest import run_cli
+
+    lines = itertools.islice(((x, y) for x, y in sweep() if x.m in (3, 5, 2)), 0, None, 4)
+    compared = 0
+    for x, y in lines:
+        tool = json.loads(run_cli("analyze", x.notation, y.line, "--json").stdout)
+        ours = x.analyze(y).to_dict()
+        label = f"{x.notation} {y.line}"
+        for tool_name, name in TOOL_NAMES.items():
+            expected = None if tool[tool_name] == -1 and name in ("chain_count", "gcd") \
+                else tool[tool_name]
+            assert ours[name] == expected, f"{label}: {name}"
+        assert [(n["serial"], n["multiplicity"], n["degree"], n["marked"], n["point_count"])
+                for n in ours["nodes"]] == [
+            (n["serial"], n["multiplicity"], n["degree"], n["marked"], n["pointCount"])
+            for n in tool["nodes"]], label
+        assert ours["chains"] == tool["chains"], label
+        compared += 1
+    assert compared >= 20
