@@ -17,7 +17,11 @@ namespace {
 // writes it; complete or absent, also when reading `fibers` is interrupted.
 void writeFiberList(const std::filesystem::path& path, const py::iterable& fibers) {
     AtomicFile file(path);
+    std::size_t written = 0;
     for (const py::handle item : fibers) {
+        // A source that is always ahead (the fiber list) never makes this loop wait, so Ctrl-C
+        // is looked for here as well.
+        if (++written % 64 == 0 && PyErr_CheckSignals() != 0) throw py::error_already_set();
         if (!py::isinstance<FiberObject>(item)) {
             throw py::type_error("write_fiber_list takes Fiber objects, not " +
                                  std::string(py::str(py::type::of(item).attr("__name__"))));
