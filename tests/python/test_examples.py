@@ -75,3 +75,4 @@ def test_notebook_runs(tmp_path):
     executed = (tmp_path / "fiber_tour.ipynb").read_text()
     assert "((5,2),4,3,3) : 18 (g=2)" in executed
     assert "x^3*y^2*(1-y)*(x*y*(1-y)-5)^2-2^2" in executed
+    assert executed.count("image/svg+xml") >= 3
