@@ -67,6 +67,10 @@ class Fiber:
         """Writes the sub-divisor list file as dorvanix-cli does, atomically."""
     def write_quorbel(self, path: str | os.PathLike[str], subdivisor: Subdivisor) -> None:
         """Writes the polynomial file atomically."""
+    def picture(self, subdivisor: Optional[Subdivisor] = None, ticks: int = 0) -> str:
+        """SVG of the picture as `dorvanix-cli picture` draws it, after `ticks` animation steps
+        (0 ... 1000)."""
+    def _repr_svg_(self) -> str: ...
     def analyze(self, subdivisor: Subdivisor) -> Analysis:
         """Analyses the sub-divisor: the analysis divisor, the joining curve and the chain
         diagram, as figures."""
@@ -149,6 +153,9 @@ class Analysis:
         """The fiber it belongs to."""
     def to_dict(self) -> dict[str, Any]:
         """Every figure as plain values."""
+    def picture(self, ticks: int = 100) -> str:
+        """SVG of the analysed sub-divisor's picture; by default the settled frame."""
+    def _repr_svg_(self) -> str: ...
 
 class FiberIterator(Iterator[Fiber]):
     """Lazy iterator over a fiber list; closing or dropping it stops the work."""
