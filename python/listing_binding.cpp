@@ -3,6 +3,7 @@
 #include "bindings.h"
 #include "interruptible_wait.h"
 #include "model/input_check.h"
+#include "subdivisor/subdivisor_count.h"
 #include "subdivisor/subdivisor_listing.h"
 
 namespace dorvanix::python {
@@ -66,12 +67,19 @@ std::unique_ptr<FiberIterator> startFibers(const py::object& m, const py::object
                                            options);
 }
 
-long long countLines(const FiberObject& fiber, int ell, bool exceptOnlyAB, bool allTypes) {
+// The count is exact far beyond 64 bits (up to 2^128 - 1), so it reaches Python as decimal text.
+py::int_ countLines(const FiberObject& fiber, int ell, bool exceptOnlyAB, bool allTypes) {
     const SubdivisorOptions options = listingOptions(ell, exceptOnlyAB, allTypes);
     const std::shared_ptr<const FiberData> data = fiber.data;
-    return runInterruptibly<long long>([data, options](Progress& progress) {
-        return countSubdivisors(*data, options, &progress);
-    });
+    const SubdivisorTally tally = runInterruptibly<SubdivisorTally>(
+        [data, options](Progress& progress) { return tallySubdivisors(*data, options, &progress); });
+    if (tally.saturated) {
+        throw py::value_error("the count is " + tallyText(tally) + ", beyond exact counting");
+    }
+    const std::string digits = tallyText(tally);
+    PyObject* number = PyLong_FromString(digits.c_str(), nullptr, 10);
+    if (number == nullptr) throw py::error_already_set();
+    return py::reinterpret_steal<py::int_>(number);
 }
 
 template <typename Iterator>

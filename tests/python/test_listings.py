@@ -159,3 +159,14 @@ def test_one_listing_shared_by_threads_gives_every_line_once():
         reader.join()
     lines = [line for part in taken for line in part]
     assert len(lines) == len(set(lines)) == x.count_subdivisors(all_types=True)
+
+
+def test_counts_beyond_64_bits_are_exact():
+    from math import comb
+
+    # 100 branches of multiplicity 1 under m = 2, r = 50: every choice of at least 50 branches.
+    x = dorvanix.Fiber("((2,50)" + ",1" * 100 + ")")
+    expected = sum(comb(100, j) for j in range(50, 101))
+    assert expected > 2**64
+    assert x.count_subdivisors(all_types=True) == expected
+    assert int(cli_lines("subdivisors", x.notation, "--all-types", "--count")[0]) == expected
