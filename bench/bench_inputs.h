@@ -10,7 +10,9 @@
 namespace dorvanix::bench {
 
 // The fixed fibers the benchmarks run on.
-inline FiberData eightBranches() { return fiberFromParts(16, 4, {15, 12, 9, 8, 7, 5, 4, 4}); }
+inline FiberData eightBranches() {
+    return fiberFromParts(16, 4, {15, 12, 9, 8, 7, 5, 4, 4});
+}
 
 // Thirty branches, the parts 10 ... 1 three times over: far beyond any exhaustive walk.
 inline FiberData thirtyBranches() {
@@ -22,7 +24,9 @@ inline FiberData thirtyBranches() {
 }
 
 // High r against few branches: for most k only a corner of the odometer reaches k r.
-inline FiberData fewAdmitted() { return fiberFromParts(13, 5, {12, 12, 11, 10, 10, 10}); }
+inline FiberData fewAdmitted() {
+    return fiberFromParts(13, 5, {12, 12, 11, 10, 10, 10});
+}
 
 // Many lines of every type (327680): fifteen branches, mostly of multiplicity 1.
 inline FiberData manyLines() {

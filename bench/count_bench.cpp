@@ -35,11 +35,13 @@ const bool registered = [] {
     const SubdivisorOptions abcNotOnlyAB{0, true, true};
     add("count simple crusts b=8 ((16,4),15,12,...)/fast",
         [](benchmark::State& s) { countFast(s, eightBranches(), kSimpleCrustOptions); });
-    add("count simple crusts b=8 ((16,4),15,12,...)/exhaustive",
+    add(
+        "count simple crusts b=8 ((16,4),15,12,...)/exhaustive",
         [](benchmark::State& s) { countExhaustive(s, eightBranches(), kSimpleCrustOptions); }, 1);
     add("count except only AB b=8 ((16,4),15,12,...)/fast",
         [=](benchmark::State& s) { countFast(s, eightBranches(), abcNotOnlyAB); });
-    add("count except only AB b=8 ((16,4),15,12,...)/exhaustive",
+    add(
+        "count except only AB b=8 ((16,4),15,12,...)/exhaustive",
         [=](benchmark::State& s) { countExhaustive(s, eightBranches(), abcNotOnlyAB); }, 1);
     add("count simple crusts b=30 ((11,15),10,9,...)/fast",
         [](benchmark::State& s) { countFast(s, thirtyBranches(), kSimpleCrustOptions); });

@@ -29,8 +29,10 @@ void fibersExhaustive(benchmark::State& state, int m, int r, int b) {
 
 const bool registered = [] {
     add("fibers 12 3 6/fast", [](benchmark::State& s) { fibersFast(s, 12, 3, 6); });
-    add("fibers 12 3 6/exhaustive", [](benchmark::State& s) { fibersExhaustive(s, 12, 3, 6); }, 1);
-    add("fibers 30 2 5/fast", [](benchmark::State& s) { fibersFast(s, 30, 2, 5); }, 1);
+    add(
+        "fibers 12 3 6/exhaustive", [](benchmark::State& s) { fibersExhaustive(s, 12, 3, 6); }, 1);
+    add(
+        "fibers 30 2 5/fast", [](benchmark::State& s) { fibersFast(s, 30, 2, 5); }, 1);
     return true;
 }();
 

@@ -17,10 +17,13 @@ void listQuietly(benchmark::State& state, Lister list, const FiberData& x) {
     std::size_t characters = 0;
     for (auto _ : state) {
         lines = 0;
-        list(x, kSimpleCrustOptions, [&](const Subdivisor& y) {
-            ++lines;
-            characters += y.line.size();
-        }, nullptr);
+        list(
+            x, kSimpleCrustOptions,
+            [&](const Subdivisor& y) {
+                ++lines;
+                characters += y.line.size();
+            },
+            nullptr);
         benchmark::DoNotOptimize(characters);
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * lines));
@@ -33,10 +36,13 @@ void listToDevNull(benchmark::State& state, Lister list, const FiberData& x) {
     std::size_t lines = 0;
     for (auto _ : state) {
         lines = 0;
-        list(x, SubdivisorOptions{0, false, false}, [&](const Subdivisor& y) {
-            sink << y.line << '\n';
-            ++lines;
-        }, nullptr);
+        list(
+            x, SubdivisorOptions{0, false, false},
+            [&](const Subdivisor& y) {
+                sink << y.line << '\n';
+                ++lines;
+            },
+            nullptr);
     }
     sink.flush();
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * lines));
@@ -46,7 +52,8 @@ void listToDevNull(benchmark::State& state, Lister list, const FiberData& x) {
 const bool registered = [] {
     add("list few admitted ((13,5),12,12,...)/fast",
         [](benchmark::State& s) { listQuietly(s, &listSubdivisors, fewAdmitted()); });
-    add("list few admitted ((13,5),12,12,...)/exhaustive",
+    add(
+        "list few admitted ((13,5),12,12,...)/exhaustive",
         [](benchmark::State& s) { listQuietly(s, &oracle::listSubdivisors, fewAdmitted()); }, 3);
     add("list to /dev/null ((9,2),3,2,1,...)/fast",
         [](benchmark::State& s) { listToDevNull(s, &listSubdivisors, manyLines()); });

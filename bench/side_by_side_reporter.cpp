@@ -62,7 +62,8 @@ void SideBySideReporter::Finalize() {
     std::ostream& out = GetOutputStream();
     out << "\nSummary (processor time per run; ratio = exhaustive / fast)\n";
     out << std::left << std::setw(46) << "input" << std::setw(14) << "fast" << std::setw(14)
-        << "exhaustive" << std::setw(12) << "ratio" << "fast counters\n";
+        << "exhaustive" << std::setw(12) << "ratio"
+        << "fast counters\n";
     for (const std::string& input : order_) {
         const Pair& pair = pairs_[input];
         std::string ratio = "-";

@@ -12,15 +12,17 @@ namespace dorvanix::bench {
 // exhaustive run of each input side by side with their ratio. Runs are paired by name:
 // "<input>/fast" and "<input>/exhaustive".
 class SideBySideReporter : public benchmark::ConsoleReporter {
-public:
+  public:
+    using ConsoleReporter::ConsoleReporter;
+
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;
 
-private:
+  private:
     struct Pair {
-        double fast = -1;        // seconds per iteration, -1 when not run
+        double fast = -1;  // seconds per iteration, -1 when not run
         double exhaustive = -1;
-        std::string note;        // counters of the fast run worth showing
+        std::string note;  // counters of the fast run worth showing
     };
     std::vector<std::string> order_;
     std::map<std::string, Pair> pairs_;

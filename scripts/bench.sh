@@ -6,4 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset release >/dev/null
 cmake --build --preset release --target dorvanix_bench dorvanix-cli
-./build/release/bench/dorvanix_bench --benchmark_color=false "$@"
+./build/release/bench/dorvanix_bench "$@"
+
+# The tool itself writing 327680 lines of every type to /dev/null.
+fiber='((9,2),3,2,1,1,1,1,1,1,1,1,1,1,1,1,1)'
+echo
+echo "dorvanix-cli subdivisors '$fiber' --all-types > /dev/null"
+time ./build/release/src/cli/dorvanix-cli subdivisors "$fiber" --all-types >/dev/null

@@ -66,6 +66,20 @@ void printPlain(const FiberData& x, const SubdivisorLine& y, const AnalysisFigur
     printChains(f, out);
 }
 
+// The chain diagram holds N chains of g nodes; past this many nodes the tool declines, since
+// building them would take gigabytes and the listing of them would be unreadable.
+constexpr long long kMaxChainDiagramNodes = 1'000'000;
+
+void checkDiagramSize(const DivisorNode& x, const DivisorNode& y, int genus) {
+    const ChainCounts counts = chainCounts(x, y);
+    const long long nodes = static_cast<long long>(counts.chainCount) * (genus > 0 ? genus : 0);
+    if (counts.proportionalBranch || nodes <= kMaxChainDiagramNodes) return;
+    throw InputError("the chain diagram would have N * g = " + std::to_string(counts.chainCount) +
+                     " * " + std::to_string(genus) + " = " + std::to_string(nodes) +
+                     " nodes, more than the " + std::to_string(kMaxChainDiagramNodes) +
+                     " this tool builds");
+}
+
 // Builds X as the fiber list does and Y as Select does, and analyses Y.
 AnalysisFigures analyse(const FiberData& x, const SubdivisorLine& y) {
     NodePool pool;
@@ -74,6 +88,7 @@ AnalysisFigures analyse(const FiberData& x, const SubdivisorLine& y) {
     DivisorNode& yRoot = pool.take();
     buildSelectedDivisor(pool, yRoot, y.line, x.branchCount());
     const int genus = fiberGenus(x.m, x.firstMultiplicities());
+    checkDiagramSize(xRoot, yRoot, genus);
     AnalysisResult result = analyzeSubdivisor(xRoot, yRoot, genus, pool);
     AnalysisFigures figures = analysisFigures(result);
     releaseAnalysis(pool, result);

@@ -104,15 +104,18 @@ void addFibersCommand(CLI::App& app, CommandContext& context) {
         ->option_text("G");
     command->add_flag("--at-most-two-crusts", args->atMostTwoCrusts,
                       "only fibers with at most 2 simple crusts");
-    command->add_option("--multiplicities", args->multiplicities,
-                        "required first-branch multiplicities of positions 1 to 4, 0 = any")
+    command
+        ->add_option("--multiplicities", args->multiplicities,
+                     "required first-branch multiplicities of positions 1 to 4, 0 = any")
         ->option_text("A1[,A2[,A3[,A4]]]");
-    auto* output = command->add_option("--output", args->target.outputPath,
-                                       "write the fiber list file to FILE")
-                       ->option_text("FILE");
-    auto* save = command->add_flag("--save", args->target.save,
-                                   "write the fiber list file under its default name")
-                     ->excludes(output);
+    auto* output =
+        command
+            ->add_option("--output", args->target.outputPath, "write the fiber list file to FILE")
+            ->option_text("FILE");
+    auto* save =
+        command
+            ->add_flag("--save", args->target.save, "write the fiber list file under its default name")
+            ->excludes(output);
     command->add_flag("--jsonl", args->jsonl, "print one JSON object a line")
         ->excludes(output)
         ->excludes(save);

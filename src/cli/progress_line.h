@@ -17,7 +17,7 @@ namespace dorvanix::cli {
 // written until the work has run for `delay`, and the line is wiped again when the work ends.
 // When not enabled (standard error is no terminal) it starts no thread and writes nothing.
 class ProgressLine {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
 
     ProgressLine(const Progress& progress, std::ostream& err, std::string what, bool enabled,
@@ -31,7 +31,7 @@ public:
     // The text of the line for a fraction and a number of results.
     static std::string text(const std::string& what, double fraction, std::uint64_t results);
 
-private:
+  private:
     void watch(Clock::duration delay, Clock::duration period);
     void draw();
     void wipe();

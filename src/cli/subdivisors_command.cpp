@@ -46,7 +46,8 @@ void runSubdivisors(const SubdivisorsArguments& args, CommandContext& context) {
     if (args.count) {
         SubdivisorTally tally;
         {
-            const ProgressLine shown(progress, context.err, "counting", context.showsProgress(true));
+            const ProgressLine shown(progress, context.err, "counting",
+                                     context.showsProgress(true));
             tally = tallySubdivisors(x, options, &progress);
         }
         context.out << tallyText(tally) << '\n';
@@ -60,9 +61,11 @@ void runSubdivisors(const SubdivisorsArguments& args, CommandContext& context) {
     }
     const std::string notation = fiberNotation(x);
     args.target.writeFile(subdivisorListFileName(notation), context.out, [&](std::ostream& file) {
-        const ProgressLine shown(progress, context.err, "sub-divisors", context.showsProgress(true));
+        const ProgressLine shown(progress, context.err, "sub-divisors",
+                                 context.showsProgress(true));
         SubdivisorListWriter writer(file, notation, options);
-        listSubdivisors(x, options, [&](const Subdivisor& y) { writer.line(y.line); }, &progress);
+        listSubdivisors(
+            x, options, [&](const Subdivisor& y) { writer.line(y.line); }, &progress);
         writer.finish();
     });
 }
@@ -71,8 +74,7 @@ void runSubdivisors(const SubdivisorsArguments& args, CommandContext& context) {
 
 void addSubdivisorsCommand(CLI::App& app, CommandContext& context) {
     auto args = std::make_shared<SubdivisorsArguments>();
-    CLI::App* command =
-        app.add_subcommand("subdivisors", "List the sub-divisors Y of a fiber X");
+    CLI::App* command = app.add_subcommand("subdivisors", "List the sub-divisors Y of a fiber X");
     command->add_option("X", args->x, "the fiber: a fiber line or divisor notation")->required();
     command->add_option("--ell", args->ell, "only ell = V (V > 0), or all but ell = -V (V < 0)")
         ->option_text("V");
@@ -80,12 +82,14 @@ void addSubdivisorsCommand(CLI::App& app, CommandContext& context) {
                       "leave out the sub-divisors whose branches are all of type A, B or 0");
     command->add_flag("--all-types", args->allTypes, "also list sub-divisors with a '?' branch");
     auto* count = command->add_flag("--count", args->count, "print only the number of lines");
-    auto* output = command->add_option("--output", args->target.outputPath,
-                                       "write the sub-divisor list file to FILE")
+    auto* output = command
+                       ->add_option("--output", args->target.outputPath,
+                                    "write the sub-divisor list file to FILE")
                        ->option_text("FILE")
                        ->excludes(count);
-    auto* save = command->add_flag("--save", args->target.save,
-                                   "write the sub-divisor list file under its default name")
+    auto* save = command
+                     ->add_flag("--save", args->target.save,
+                                "write the sub-divisor list file under its default name")
                      ->excludes(output)
                      ->excludes(count);
     command->add_flag("--jsonl", args->jsonl, "print one JSON object a line")

@@ -26,7 +26,7 @@ long long hurwitzSum(int m, std::span<const int> parts) {
 // part at least 1, down to the smallest that lets the later parts (none larger) make up the rest.
 // A required multiplicity fixes the part at its position.
 class BoundedPartitions {
-public:
+  public:
     BoundedPartitions(int m, int r, int b, const FiberOptions& options, Progress* progress)
         : m_(m),
           total_(static_cast<long long>(m) * r),
@@ -42,7 +42,7 @@ public:
         return place(0, total_, m_ - 1, visit);
     }
 
-private:
+  private:
     bool requirementsFit() const {
         if (!options_.multiplicityOption) return true;
         const auto& required = options_.requiredMultiplicities;
@@ -162,7 +162,8 @@ bool enumerateFibers(int m, int r, int b, const FiberOptions& options, const Fib
         }
         const long long crusts = tally.clamped();
         if (crusts <= 2 || !options.atMostTwoSimpleCrusts) {
-            const std::string line = fiberLineWithCount(m, r, parts, tallyText(tally), crusts, genus);
+            const std::string line =
+                fiberLineWithCount(m, r, parts, tallyText(tally), crusts, genus);
             sink(FiberEntry{parts, crusts, genus, line});
             if (progress != nullptr) progress->addResults(1);
         }

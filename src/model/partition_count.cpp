@@ -2,8 +2,7 @@
 
 namespace dorvanix {
 
-PartitionCounts::PartitionCounts(long long maxSum, int maxParts, int maxPart,
-                                 std::size_t cellLimit)
+PartitionCounts::PartitionCounts(long long maxSum, int maxParts, int maxPart, std::size_t cellLimit)
     : maxSum_(maxSum), maxParts_(maxParts), maxPart_(maxPart) {
     if (maxSum < 0 || maxParts < 0 || maxPart < 0) return;
     const double cells = (maxSum + 1.0) * (maxParts + 1.0) * (maxPart + 1.0);
@@ -13,7 +12,8 @@ PartitionCounts::PartitionCounts(long long maxSum, int maxParts, int maxPart,
         table_[index(0, 0, c)] = 1.0;
         for (int j = 1; j <= maxParts && c > 0; ++j) {
             for (long long t = j; t <= maxSum; ++t) {
-                table_[index(t, j, c)] = table_[index(t - 1, j - 1, c)] + table_[index(t - j, j, c - 1)];
+                table_[index(t, j, c)] =
+                    table_[index(t - 1, j - 1, c)] + table_[index(t - j, j, c - 1)];
             }
         }
     }

@@ -10,7 +10,7 @@ namespace dorvanix {
 // part lowered by 1). Held as doubles, since only their proportions are wanted (the share of the
 // fiber enumeration's work below each first part), and only for tables of moderate size.
 class PartitionCounts {
-public:
+  public:
     // Tables for sums up to maxSum, up to maxParts parts and parts up to maxPart; left empty
     // (available() false) when that would take more than `cellLimit` numbers.
     PartitionCounts(long long maxSum, int maxParts, int maxPart, std::size_t cellLimit = 1 << 22);
@@ -21,7 +21,7 @@ public:
     // table.
     double count(long long sum, int parts, int maxPart) const;
 
-private:
+  private:
     std::size_t index(long long sum, int parts, int maxPart) const;
 
     long long maxSum_;

@@ -33,7 +33,8 @@ private:
         DivisorNode* parent = nullptr;
         DivisorNode* copy = nullptr;
     };
-    // The state of rule 'A' on one branch.
+    // The state of rule 'A' on one branch: the Y node on the X node at hand and the one before
+    // it, whether a chain has been inserted, and how many nodes the passes inserted.
     struct RuleAState {
         const DivisorNode* yc = nullptr;
         const DivisorNode* yprev = nullptr;
@@ -52,6 +53,7 @@ private:
     // base + i step, every arm with the given handle and length.
     void fan(DivisorNode& node, int firstArm, int count, Arm lengths, double base, double step);
 
+    // The copy of one branch by its letter, from its first X node to the end of the branch.
     void ruleZero(Cursor at, int mY);
     void ruleA(Cursor at, const DivisorNode& y, const DivisorNode* yc);
     void lastNodeA(Cursor at, const RuleAState& state);
@@ -59,6 +61,8 @@ private:
     void insertChain(Cursor& at, RuleAState& state);
     void ruleB(Cursor at, const DivisorNode* yc);
     void ruleC(Cursor at, const DivisorNode* yc);
+    // The stubs (and the chain nodes behind them) where Y ends on a branch of type 'C'; answers
+    // the X node where the walk stopped, null when it ran past the end of the branch.
     const DivisorNode* tailWalk(const DivisorNode* start, int yMultiplicity);
     DivisorNode& setUpChainNode(DivisorNode& node, DivisorNode* prev, const DivisorNode& w,
                                 int acc);

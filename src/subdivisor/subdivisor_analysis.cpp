@@ -25,28 +25,14 @@ int clampToInt(long long value) {
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-// N, d and h from the finished analysis divisor.
-void computeCounts(DivisorNode& x, const DivisorNode& y, AnalysisResult& result) {
-    const int m = x.multiplicity;
-    const int b = x.degree;
-    const int ell = y.ell;
-    const long long q0 = y.multiplicity / ell;
-    long long sumX = 0;
-    long long sumY = 0;
-    for (int j = 0; j < b; ++j) {
-        sumX += multiplicityOf(x.neighbor(j));
-        sumY += multiplicityOf(y.neighbor(j));
-    }
-    const int e = m != 0 && q0 * (sumX / m) < sumY / ell ? 1 : 0;
-    const long long d = gcd64(m, q0);
-    const long long n = (b - 2 + e) * (d != 0 ? q0 / d : 0);
-    result.gcd = clampToInt(d);
-    result.chainCount = clampToInt(n);
+// h from N, d and the Euler numbers of X and of the finished analysis divisor.
+void computeGenus(DivisorNode& x, AnalysisResult& result) {
     result.supportEulerX = supportEulerNumber(x);
     result.supportEulerR = supportEulerNumber(*result.root);
     const long long difference =
-        result.insertedCount + result.supportEulerX - result.supportEulerR;
-    result.joiningCurveGenus = clampToInt((d * n - difference) / 2);
+        static_cast<long long>(result.insertedCount) + result.supportEulerX - result.supportEulerR;
+    const long long product = static_cast<long long>(result.gcd) * result.chainCount;
+    result.joiningCurveGenus = clampToInt((product - difference) / 2);
 }
 
 void analyze(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool,
@@ -55,18 +41,37 @@ void analyze(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool,
     builder.buildRoot(x, y);
     for (int j = 0; j < x.degree; ++j) builder.copyBranch(x, y, j);
     builder.buildJoiningCurve();
-    if (hasProportionalBranch(x, y)) {
-        // The analysis divisor and J stay; there is no chain diagram and no genus chain.
-        result.proportionalBranch = true;
-        result.chainCount = result.gcd = -1;
-        return;
-    }
-    computeCounts(x, y, result);
+    const ChainCounts counts = chainCounts(x, y);
+    result.proportionalBranch = counts.proportionalBranch;
+    result.chainCount = counts.chainCount;
+    result.gcd = counts.gcd;
+    // With a proportional branch the analysis divisor and J stay; there is no chain diagram
+    // and no genus chain.
+    if (counts.proportionalBranch) return;
+    computeGenus(x, result);
     builder.buildChainDiagram(result.chainCount, result.gcd, genusX);
     if (result.joiningCurveGenus > 0) builder.buildGenusChain(result.joiningCurveGenus);
 }
 
 }  // namespace
+
+ChainCounts chainCounts(const DivisorNode& x, const DivisorNode& y) {
+    if (hasProportionalBranch(x, y)) return {true, -1, -1};
+    if (y.ell < 1) return {};
+    const int m = x.multiplicity;
+    const int b = x.degree;
+    const long long q0 = y.multiplicity / y.ell;
+    long long sumX = 0;
+    long long sumY = 0;
+    for (int j = 0; j < b; ++j) {
+        sumX += multiplicityOf(x.neighbor(j));
+        sumY += multiplicityOf(y.neighbor(j));
+    }
+    const int e = m != 0 && q0 * (sumX / m) < sumY / y.ell ? 1 : 0;
+    const long long d = gcd64(m, q0);
+    const long long n = (b - 2 + e) * (d != 0 ? q0 / d : 0);
+    return {false, clampToInt(n), clampToInt(d)};
+}
 
 AnalysisResult analyzeSubdivisor(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool) {
     if (y.ell < 1) {

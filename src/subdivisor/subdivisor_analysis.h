@@ -35,6 +35,16 @@ struct AnalysisResult {
 // below 1.
 AnalysisResult analyzeSubdivisor(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool);
 
+// The chain count N and the gcd d of the analysis of Y, from the multiplicities of X and Y alone
+// (the chain diagram has N chains of genus(X) nodes); both -1 when a branch of Y is
+// proportional to X's.
+struct ChainCounts {
+    bool proportionalBranch = false;
+    int chainCount = -1;
+    int gcd = -1;
+};
+ChainCounts chainCounts(const DivisorNode& x, const DivisorNode& y);
+
 // Gives every node of the result back to the pool and resets the result.
 void releaseAnalysis(NodePool& pool, AnalysisResult& result);
 

@@ -25,8 +25,8 @@ std::vector<long long> divisorsOf(long long n) {
     return small;
 }
 
-// What a value z = y / ell of one branch contributes: its y, and whether its letter is allowed
-// and whether it is one of 'C', '?' (the letters that make a type other than "only AB").
+// An allowed value z = y / ell of one branch, and whether its letter is one of 'C', '?' (the
+// letters that make a type other than "only AB").
 struct BranchStep {
     long long z = 0;
     bool marks = false;
@@ -34,11 +34,11 @@ struct BranchStep {
 
 // The sub-divisor count of one core multiplicity k, by dynamic programming per ell.
 class CoreCount {
-public:
+  public:
     CoreCount(const std::vector<BranchShape>& shapes, int k, long long r,
               const SubdivisorOptions& options)
-        : shapes_(shapes), k_(k), r_(r), options_(options) {
-        for (const BranchShape& shape : shapes_) {
+        : k_(k), r_(r), options_(options) {
+        for (const BranchShape& shape : shapes) {
             const int bound = std::min(shape.firstMultiplicity(), k);
             std::vector<BranchEnd> ends;
             for (int y = 0; y <= std::max(bound, 0); ++y) ends.push_back(shape.follow(k, y));
@@ -63,7 +63,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::vector<BranchStep> stepsOf(std::size_t branch, long long ell) const {
         std::vector<BranchStep> steps;
         const auto& ends = ends_[branch];
@@ -135,7 +135,6 @@ private:
         }
     }
 
-    const std::vector<BranchShape>& shapes_;
     long long k_;
     long long r_;
     SubdivisorOptions options_;

@@ -33,7 +33,7 @@ struct BranchChoice {
 // branches below it can still bring the sum up to k r, so no range of the odometer that holds no
 // admitted vector is entered, and the fastest branch starts at the first admitted value.
 class PrunedWalk {
-public:
+  public:
     PrunedWalk(const FiberData& x, const SubdivisorOptions& options, const SubdivisorSink& sink,
                Progress* progress)
         : r_(x.r), options_(options), sink_(sink), progress_(progress) {
@@ -66,7 +66,7 @@ public:
         return true;
     }
 
-private:
+  private:
     double vectorCount(int k) const {
         double count = 1;
         for (const BranchShape& shape : shapes_) {

@@ -14,11 +14,11 @@ namespace dorvanix {
 
 // One listed sub-divisor Y, valid only while the sink that receives it runs.
 struct Subdivisor {
-    int k = 0;                   // core multiplicity of Y
-    std::span<const int> ys;     // multiplicity of Y on the first node of each branch
-    long long ell = 0;           // gcd(k, y1, ..., yb)
-    std::string_view types;      // one branch type letter per branch
-    std::string_view line;       // "(k;(...),...):: ell = %d :: type = %s"
+    int k = 0;                // core multiplicity of Y
+    std::span<const int> ys;  // multiplicity of Y on the first node of each branch
+    long long ell = 0;        // gcd(k, y1, ..., yb)
+    std::string_view types;   // one branch type letter per branch
+    std::string_view line;    // "(k;(...),...):: ell = %d :: type = %s"
 };
 
 using SubdivisorSink = std::function<void(const Subdivisor&)>;

@@ -131,6 +131,9 @@ TEST(AnalyzeCommand, BadInputGivesOneLineAndStatusTwo) {
         {"wrong ell", {kSmall, "(2;(2),(1),(1)):: ell = 2 :: type = CAA"}, "ell"},
         {"unknown letter", {kSmall, "(2;(2),(1),(1)):: ell = 1 :: type = CXA"}, ""},
         {"Y missing", {kSmall}, "Y"},
+        {"chain diagram of 4000 chains of 1000 nodes",
+         {"((2001,2),2000,1001,1001)", "(2000;(2000),(1001),(1001))"},
+         "4000 * 1000"},
     };
     for (const BadRow& row : rows) {
         SCOPED_TRACE(row.label);

@@ -254,10 +254,15 @@ TEST(CliFiles, InterruptedWriteLeavesTheEarlierFileAndNoTemporary) {
     ScratchFolder folder;
     const std::string earlier = "an earlier list\r\n";
     writeBytes(folder / "old.doc", earlier);
-    // The fiber list of m = 60 takes far longer than the half second after which it is stopped.
+    // Forty single curves under a core of multiplicity 2 have about 2^39 sub-divisors: the list
+    // goes on far longer than the second and a half after which it is stopped. Files may grow to
+    // a megabyte only, so that the scratch folder stays small.
+    std::string forty = "((2,20)";
+    for (int i = 0; i < 40; ++i) forty += ",1";
+    forty += ")";
     const ProcessResult result =
-        runProcess(kCli, {"fibers", "60", "2", "3", "--output", "old.doc"}, folder.path(), 0,
-                   nullptr, 500);
+        runProcess(kCli, {"subdivisors", forty, "--all-types", "--output", "old.doc"},
+                   folder.path(), 1 << 20, nullptr, 1500);
     EXPECT_EQ(result.exitCode, 130);
     EXPECT_EQ(readBytes(folder / "old.doc"), earlier);
     EXPECT_EQ(folder.entries(), std::set<std::string>{"old.doc"});

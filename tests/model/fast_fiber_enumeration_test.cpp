@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "oracle/exhaustive_fibers.h"
@@ -78,9 +80,25 @@ TEST(FiberEnumeration, StopsWhenCancelled) {
     Progress progress;
     progress.cancel();
     int seen = 0;
-    EXPECT_FALSE(enumerateFibers(9, 3, 5, FiberOptions{}, [&](const FiberEntry&) { ++seen; },
-                                 &progress));
+    EXPECT_FALSE(enumerateFibers(
+        9, 3, 5, FiberOptions{}, [&](const FiberEntry&) { ++seen; }, &progress));
     EXPECT_EQ(seen, 0);
+}
+
+TEST(FiberEnumeration, StopsSoonAfterCancelInTheMiddle) {
+    Progress progress;
+    bool finished = true;
+    std::thread worker([&] {
+        finished = enumerateFibers(
+            60, 2, 6, FiberOptions{}, [](const FiberEntry&) {}, &progress);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto asked = std::chrono::steady_clock::now();
+    progress.cancel();
+    worker.join();
+    EXPECT_FALSE(finished);
+    EXPECT_LT(progress.fraction(), 1.0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(500));
 }
 
 TEST(FiberEnumeration, FractionGrowsAndResultsAreCounted) {
@@ -88,11 +106,14 @@ TEST(FiberEnumeration, FractionGrowsAndResultsAreCounted) {
     double last = 0;
     bool grows = true;
     int seen = 0;
-    EXPECT_TRUE(enumerateFibers(12, 2, 4, FiberOptions{}, [&](const FiberEntry&) {
-        grows = grows && progress.fraction() >= last && progress.fraction() < 1.0;
-        last = progress.fraction();
-        ++seen;
-    }, &progress));
+    EXPECT_TRUE(enumerateFibers(
+        12, 2, 4, FiberOptions{},
+        [&](const FiberEntry&) {
+            grows = grows && progress.fraction() >= last && progress.fraction() < 1.0;
+            last = progress.fraction();
+            ++seen;
+        },
+        &progress));
     EXPECT_TRUE(grows);
     EXPECT_GT(seen, 3);
     EXPECT_EQ(progress.results(), static_cast<std::uint64_t>(seen));

@@ -38,12 +38,9 @@ TEST(PartitionCounts, KnownValuesAndTheEdgesOfTheTable) {
         int parts, cap;
         double expected;
     } rows[] = {
-        {"10 into 3 parts", 10, 3, 10, 8},
-        {"10 into 3 parts up to 4", 10, 3, 4, 2},
-        {"nothing into nothing", 0, 0, 29, 1},
-        {"more parts than the sum", 3, 4, 29, 0},
-        {"sum beyond the table", 61, 5, 29, 0},
-        {"negative sum", -1, 1, 3, 0},
+        {"10 into 3 parts", 10, 3, 10, 8},      {"10 into 3 parts up to 4", 10, 3, 4, 2},
+        {"nothing into nothing", 0, 0, 29, 1},  {"more parts than the sum", 3, 4, 29, 0},
+        {"sum beyond the table", 61, 5, 29, 0}, {"negative sum", -1, 1, 3, 0},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(counts.count(row.sum, row.parts, row.cap), row.expected) << row.label;

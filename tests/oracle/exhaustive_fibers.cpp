@@ -30,7 +30,7 @@ bool meetsRequiredMultiplicities(const FiberOptions& options, std::span<const in
 // The partitions of m r into parts of at most m - 1, in decreasing lexicographic order, each
 // padded with zeros to m r entries.
 class PartitionWalk {
-public:
+  public:
     PartitionWalk(int m, int r) : parts_(static_cast<std::size_t>(m) * r, 0) {
         long long remaining = static_cast<long long>(m) * r;
         long long part = m - 1;
@@ -65,7 +65,7 @@ public:
         return {parts_.data(), static_cast<std::size_t>(end - parts_.begin())};
     }
 
-private:
+  private:
     std::vector<int> parts_;
 };
 
@@ -98,7 +98,8 @@ bool enumerateFibers(int m, int r, int b, const FiberOptions& options, const Fib
 
 std::vector<std::string> fiberLines(int m, int r, int b, const FiberOptions& options) {
     std::vector<std::string> lines;
-    oracle::enumerateFibers(m, r, b, options, [&](const FiberEntry& f) { lines.emplace_back(f.line); });
+    oracle::enumerateFibers(m, r, b, options,
+                            [&](const FiberEntry& f) { lines.emplace_back(f.line); });
     return lines;
 }
 

@@ -28,7 +28,7 @@ struct BranchChoice {
 
 // The work arrays of one listing, built once per k and reused for every vector of that k.
 class Walk {
-public:
+  public:
     Walk(const FiberData& x) : m_(x.m), r_(x.r) {
         for (const auto& chain : x.chains) shapes_.emplace_back(x.m, chain);
         const std::size_t b = shapes_.size();
@@ -110,7 +110,7 @@ public:
 
     std::span<const int> ys() const { return ys_; }
 
-private:
+  private:
     int m_;
     int r_;
     std::vector<BranchShape> shapes_;

@@ -201,17 +201,5 @@ TEST(PictureAnimation, PauseFreezesAndRestartGoesBackToX) {
     EXPECT_EQ(trees.y->x, trees.x->x + 100) << "Y is placed again from the start";
 }
 
-TEST(PictureAnimation, FirstSelectedIsTheHoldersFirstNeighbour) {
-    DivisorNode y;
-    DivisorNode holder;
-    EXPECT_EQ(firstSelected(nullptr), nullptr);
-    holder.degree = 0;
-    EXPECT_EQ(firstSelected(&holder), nullptr);
-    holder.allocateArms(2);
-    holder.degree = 2;
-    holder.neighbors[0] = &y;
-    EXPECT_EQ(firstSelected(&holder), &y);
-}
-
 }  // namespace
 }  // namespace dorvanix

@@ -92,6 +92,10 @@ void analyseLine(NodePool& pool, FiberUnderTest& x, const std::string& line, Che
     const std::size_t before = pool.inUseCount();
     AnalysisResult result = analyzeSubdivisor(x.root(), y.root(), x.genus(), pool);
     checkShape(result, x.genus());
+    const ChainCounts counts = chainCounts(x.root(), y.root());
+    EXPECT_EQ(counts.chainCount, result.chainCount);
+    EXPECT_EQ(counts.gcd, result.gcd);
+    EXPECT_EQ(counts.proportionalBranch, result.proportionalBranch);
     check(result);
     releaseAnalysis(pool, result);
     EXPECT_EQ(pool.inUseCount(), before);

@@ -40,8 +40,8 @@ const std::vector<SubdivisorOptions> kCombinations = {
     {0, false, true}, {0, false, false}, {2, true, false}, {-1, true, true}, {3, false, true}};
 
 std::string describe(const SubdivisorOptions& o) {
-    return "ell filter " + std::to_string(o.ellFilter) + (o.exceptOnlyAB ? ", except only AB" : "") +
-           (o.onlyABC ? ", only ABC" : "");
+    return "ell filter " + std::to_string(o.ellFilter) +
+           (o.exceptOnlyAB ? ", except only AB" : "") + (o.onlyABC ? ", only ABC" : "");
 }
 
 void expectSameLines(const std::string& label, const FiberData& x) {
@@ -51,14 +51,15 @@ void expectSameLines(const std::string& label, const FiberData& x) {
         const std::vector<std::string> expected = expectedLines(all, options);
         ASSERT_EQ(fast.size(), expected.size()) << label << " with " << describe(options);
         for (std::size_t i = 0; i < fast.size(); ++i) {
-            ASSERT_EQ(fast[i], expected[i]) << label << " with " << describe(options) << ", line "
-                                            << i + 1;
+            ASSERT_EQ(fast[i], expected[i])
+                << label << " with " << describe(options) << ", line " << i + 1;
         }
     }
 }
 
 TEST(SubdivisorListing, ListsTheExhaustiveLinesOnEverySmallFiber) {
-    for (const auto& swept : oracle::sweepFibers(9, 3, 6)) expectSameLines(swept.label, swept.fiber);
+    for (const auto& swept : oracle::sweepFibers(9, 3, 6))
+        expectSameLines(swept.label, swept.fiber);
 }
 
 TEST(SubdivisorListing, ListsTheExhaustiveLinesOnIrregularFibers) {
@@ -78,9 +79,9 @@ TEST(SubdivisorListing, HandsTheSinkTheNumbersOfItsLine) {
         const std::string line(y.line);
         SCOPED_TRACE(line);
         EXPECT_EQ(line.rfind("(" + std::to_string(y.k) + ";", 0), 0u);
-        EXPECT_NE(line.find(":: ell = " + std::to_string(y.ell) + " :: type = " +
-                            std::string(y.types)),
-                  std::string::npos);
+        EXPECT_NE(
+            line.find(":: ell = " + std::to_string(y.ell) + " :: type = " + std::string(y.types)),
+            std::string::npos);
         ASSERT_EQ(y.ys.size(), 3u);
         long long sum = 0;
         for (int value : y.ys) sum += value;
@@ -94,8 +95,8 @@ TEST(SubdivisorListing, StopsSoonAfterCancel) {
     Progress progress;
     bool finished = true;
     std::thread worker([&] {
-        finished = listSubdivisors(x, SubdivisorOptions{0, false, false},
-                                   [](const Subdivisor&) {}, &progress);
+        finished = listSubdivisors(
+            x, SubdivisorOptions{0, false, false}, [](const Subdivisor&) {}, &progress);
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const auto asked = std::chrono::steady_clock::now();
@@ -113,11 +114,14 @@ TEST(SubdivisorListing, FractionGrowsToOne) {
     Progress progress;
     double last = 0;
     bool grows = true;
-    listSubdivisors(x, SubdivisorOptions{0, false, false}, [&](const Subdivisor&) {
-        const double now = progress.fraction();
-        grows = grows && now >= last && now <= 1.0;
-        last = now;
-    }, &progress);
+    listSubdivisors(
+        x, SubdivisorOptions{0, false, false},
+        [&](const Subdivisor&) {
+            const double now = progress.fraction();
+            grows = grows && now >= last && now <= 1.0;
+            last = now;
+        },
+        &progress);
     EXPECT_TRUE(grows);
     EXPECT_GT(last, 0.0);
     EXPECT_DOUBLE_EQ(progress.fraction(), 1.0);

@@ -1,0 +1,111 @@
+#include "app/app_context.h"
+
+#include <QWidget>
+
+#include "app/fiber_list_dialog.h"
+#include "app/help_window.h"
+#include "app/picture_window.h"
+#include "app/subdivisor_dialog.h"
+
+static void initDorvanixResources() {
+    Q_INIT_RESOURCE(dorvanix);
+}
+
+namespace dorvanix {
+
+void initAppResources() {
+    initDorvanixResources();
+}
+
+namespace {
+
+QWidget* makePictureWindow(AppContext& context) {
+    SharedState& state = context.state;
+    auto* window = new PictureWindow(state.animation, [&state] { return state.scene(); });
+    QObject::connect(window, &PictureWindow::closed, &context, [&state] { state.pictureOpen = 0; });
+    return window;
+}
+
+}  // namespace
+
+AppContext::AppContext() : makePicture(makePictureWindow) {
+    initAppResources();
+}
+
+AppContext::~AppContext() {
+    // Windows first: they cancel their work and may still read the state while they go.
+    delete subdivisorDialog_;
+    delete fiberList_;
+    delete picture_;
+    delete help_;
+}
+
+FiberListDialog* AppContext::openFiberList() {
+    if (state.fiberListOpen == 0 || fiberList_ == nullptr) {
+        fiberList_ = new FiberListDialog(*this);
+        state.fiberListOpen = 1;
+        fiberList_->show();
+        fiberList_->startEnumeration();
+    }
+    return fiberList_;
+}
+
+SubdivisorDialog* AppContext::openSubdivisorDialog() {
+    if (state.subdivisorDialogOpen == 0 || subdivisorDialog_ == nullptr) {
+        subdivisorDialog_ = new SubdivisorDialog(*this);
+        state.subdivisorDialogOpen = 1;
+        subdivisorDialog_->show();
+        subdivisorDialog_->startListing();
+    }
+    return subdivisorDialog_;
+}
+
+QWidget* AppContext::openPicture() {
+    if (state.pictureOpen != 1 || picture_ == nullptr) {
+        picture_ = makePicture(*this);
+        picture_->setAttribute(Qt::WA_DeleteOnClose);
+        // However the window goes, the flag follows it.
+        connect(picture_, &QObject::destroyed, this, [this] { state.pictureOpen = 0; });
+        state.pictureOpen = 1;
+        picture_->show();
+    }
+    return picture_;
+}
+
+void AppContext::raisePicture() {
+    QWidget* window = openPicture();
+    window->raise();
+    window->activateWindow();
+}
+
+void AppContext::destroyPicture() {
+    delete picture_;
+    state.pictureOpen = 0;
+}
+
+void AppContext::showHelp(int helpContext) {
+    if (help_ == nullptr) help_ = new HelpWindow();
+    help_->showContext(helpContext);
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
+
+FiberListDialog* AppContext::fiberList() const {
+    return fiberList_;
+}
+SubdivisorDialog* AppContext::subdivisorDialog() const {
+    return subdivisorDialog_;
+}
+QWidget* AppContext::picture() const {
+    return picture_;
+}
+HelpWindow* AppContext::help() const {
+    return help_;
+}
+
+void AppContext::closeHelp() {
+    delete help_;
+}
+
+}  // namespace dorvanix

@@ -1,0 +1,113 @@
+#include "app/background_job.h"
+
+#include <QElapsedTimer>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+#include <cmath>
+
+namespace dorvanix {
+
+namespace {
+constexpr int kPollMs = 50;
+constexpr int kProgressSteps = 1000;
+}  // namespace
+
+BackgroundJob::BackgroundJob(QWidget* owner, QString label)
+    : QObject(owner),
+      owner_(owner),
+      label_(std::move(label)),
+      pollTimer_(new QTimer(this)),
+      clock_(std::make_unique<QElapsedTimer>()) {
+    pollTimer_->setInterval(kPollMs);
+    connect(pollTimer_, &QTimer::timeout, this, &BackgroundJob::poll);
+}
+
+BackgroundJob::~BackgroundJob() {
+    stopAndWait();
+}
+
+void BackgroundJob::start(Work work) {
+    stopAndWait();
+    cancelled_ = false;
+    progress_ = std::make_unique<Progress>();
+    Progress* progress = progress_.get();
+    thread_ = QThread::create([work = std::move(work), progress] { work(*progress); });
+    // A run that was stopped and waited for may still have its end queued; only the latest counts.
+    const unsigned run = ++run_;
+    connect(thread_, &QThread::finished, this, [this, run] {
+        if (run == run_) workDone();
+    });
+    clock_->start();
+    pollTimer_->start();
+    thread_->start();
+}
+
+void BackgroundJob::cancel() {
+    if (progress_ != nullptr && running()) {
+        progress_->cancel();
+        cancelled_ = true;
+    }
+}
+
+bool BackgroundJob::running() const {
+    return thread_ != nullptr;
+}
+
+bool BackgroundJob::cancelled() const {
+    return cancelled_;
+}
+
+void BackgroundJob::poll() {
+    if (!running()) return;
+    if (dialog_ == nullptr && clock_->elapsed() >= kProgressDelayMs) {
+        dialog_ = new QProgressDialog(label_, QObject::tr("Cancel"), 0, kProgressSteps, owner_);
+        dialog_->setObjectName("progress");
+        dialog_->setWindowTitle("Dorvanix");
+        dialog_->setMinimumDuration(0);
+        dialog_->setAutoClose(false);
+        dialog_->setAutoReset(false);
+        connect(dialog_, &QProgressDialog::canceled, this, &BackgroundJob::cancel);
+        dialog_->show();
+    }
+    if (dialog_ != nullptr) {
+        const double fraction = progress_->fraction();
+        dialog_->setValue(static_cast<int>(std::lround(fraction * kProgressSteps)));
+        dialog_->setLabelText(label_ + QObject::tr("\n%1 found so far").arg(progress_->results()));
+    }
+}
+
+void BackgroundJob::workDone() {
+    pollTimer_->stop();
+    if (dialog_ != nullptr) {
+        dialog_->disconnect(this);
+        dialog_->deleteLater();
+        dialog_ = nullptr;
+    }
+    if (thread_ != nullptr) {
+        thread_->wait();
+        thread_->deleteLater();
+        thread_ = nullptr;
+    }
+    emit finished();
+}
+
+void BackgroundJob::stopAndWait() {
+    if (thread_ == nullptr) return;
+    progress_->cancel();
+    cancelled_ = true;
+    thread_->wait();
+    // The finished signal is queued and not yet delivered; drop it and clean up here.
+    ++run_;
+    delete thread_;
+    thread_ = nullptr;
+    pollTimer_->stop();
+    if (dialog_ != nullptr) {
+        dialog_->disconnect(this);
+        delete dialog_;
+        dialog_ = nullptr;
+    }
+}
+
+}  // namespace dorvanix

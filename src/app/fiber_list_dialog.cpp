@@ -1,0 +1,144 @@
+#include "app/fiber_list_dialog.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <memory>
+#include <sstream>
+
+#include "app/app_context.h"
+#include "app/app_icon.h"
+#include "app/background_job.h"
+#include "app/line_list.h"
+#include "model/divisor_notation.h"
+#include "model/fiber_data.h"
+#include "model/fiber_enumeration.h"
+#include "subdivisor/list_files.h"
+
+namespace dorvanix {
+
+namespace {
+
+QPushButton* makeButton(QWidget* parent, const char* id, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(id);
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
+    : QDialog(parent),
+      context_(context),
+      list_(new LineList(this)),
+      job_(new BackgroundJob(this, tr("Enumerating the fibers ..."))) {
+    setObjectName("101");
+    setWindowTitle("Dorvanix");
+    setWindowIcon(appIcon());
+    setAttribute(Qt::WA_DeleteOnClose);
+    list_->setObjectName("1006");
+
+    auto* ok = makeButton(this, "1007", QStringLiteral("OK >"));
+    ok->setDefault(true);
+    auto* cancel = makeButton(this, "1008", QStringLiteral("< Cancel"));
+    auto* help = makeButton(this, "1005", QStringLiteral("Help"));
+    auto* save = makeButton(this, "1030", QStringLiteral("Save list"));
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addStretch();
+    buttons->addWidget(save);
+    buttons->addWidget(help);
+    auto* left = new QVBoxLayout;
+    left->addWidget(
+        new QLabel(QStringLiteral("Dorvanix: Select the first singular fiber X"), this));
+    left->addWidget(list_, 1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(buttons);
+    resize(440, 300);
+
+    connect(list_, &LineList::lineActivated, this, [this](int) { choose(); });
+    connect(ok, &QPushButton::clicked, this, &FiberListDialog::choose);
+    connect(cancel, &QPushButton::clicked, this, &FiberListDialog::reject);
+    connect(save, &QPushButton::clicked, this, &FiberListDialog::saveList);
+    connect(help, &QPushButton::clicked, this, [this] { context_.showHelp(4); });
+}
+
+FiberListDialog::~FiberListDialog() {
+    delete job_;  // waits for the enumeration before anything it writes to goes
+    job_ = nullptr;
+    context_.state.fiberListOpen = 0;
+}
+
+void FiberListDialog::startEnumeration() {
+    const DivisorNode* core = context_.state.currentFiber;
+    if (core == nullptr) return;
+    const int m = core->multiplicity;
+    const int r = core->selfIntersection;
+    const int b = core->degree;
+    const FiberOptions options = context_.state.fiberOptions();
+    // The lines become QStrings on the worker, so that the window only has to take the list.
+    auto found = std::make_shared<QStringList>();
+    connect(
+        job_, &BackgroundJob::finished, this,
+        [this, found] {
+            list_->setLines(std::move(*found));
+            if (list_->count() > 0) list_->setCurrentRow(0);
+            emit listed();
+        },
+        Qt::SingleShotConnection);
+    job_->start([m, r, b, options, found](Progress& progress) {
+        enumerateFibers(
+            m, r, b, options,
+            [&found](const FiberEntry& entry) {
+                const std::string_view line = entry.line;
+                found->append(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+            },
+            &progress);
+    });
+}
+
+bool FiberListDialog::busy() const {
+    return job_ != nullptr && job_->running();
+}
+
+void FiberListDialog::choose() {
+    SharedState& state = context_.state;
+    if (list_->count() == 0 || state.currentFiber == nullptr) return;
+    const int row = list_->currentRow() >= 0 ? list_->currentRow() : 0;
+    const std::string line = list_->line(row).toStdString();
+    // The branches of an earlier choice go back to the pool before the new fiber is built.
+    state.releaseFiberBranches();
+    parseFiberLine(state.pool, *state.currentFiber, line);
+    const FiberData fiber = fiberDataOf(*state.currentFiber);
+    state.currentGenus = fiberGenus(fiber.m, fiber.firstMultiplicities());
+    if (state.pictureOpen == 0) context_.openPicture();
+    if (state.subdivisorDialogOpen == 0) context_.openSubdivisorDialog();
+}
+
+void FiberListDialog::saveList() {
+    const DivisorNode* core = context_.state.currentFiber;
+    if (core == nullptr) return;
+    SaveRequest request;
+    request.defaultName = QString::fromStdString(
+        fiberListFileName(core->multiplicity, core->selfIntersection, core->degree));
+    request.defaultSuffix = QStringLiteral("dat");
+    request.filter = kListFileFilter;
+    const QStringList lines = list_->lines();
+    saveWithChooser(this, context_.chooseFile, context_.reportError, request, [&lines] {
+        std::ostringstream out;
+        for (const QString& line : lines) writeFiberListLine(out, line.toStdString());
+        return out.str();
+    });
+}
+
+void FiberListDialog::reject() {
+    job_->cancel();
+    context_.state.fiberListOpen = 0;
+    QDialog::reject();
+}
+
+}  // namespace dorvanix

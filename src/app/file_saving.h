@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace dorvanix {
+
+// What a save dialog is opened with.
+struct SaveRequest {
+    QString defaultName;    // offered file name
+    QString defaultSuffix;  // appended to a name typed without extension
+    QString filter;         // "Name (*.ext);;All (*.*)"
+};
+
+// Asks the user where to save; an empty answer means the user cancelled.
+using FileChooser = std::function<QString(QWidget* parent, const SaveRequest& request)>;
+// Tells the user that something went wrong.
+using ErrorReporter = std::function<void(QWidget* parent, const QString& message)>;
+
+inline const QString kListFileFilter =
+    QStringLiteral("Dorvanixファイル (*.doc);;全てのファイル (*.*)");
+inline const QString kQuorbelFileFilter =
+    QStringLiteral("Quorbelファイル (*.qpf);;全てのファイル (*.*)");
+
+// Qt's save dialog, asking before it replaces a file.
+QString chooseFileWithDialog(QWidget* parent, const SaveRequest& request);
+// A warning message box.
+void reportWithMessageBox(QWidget* parent, const QString& message);
+
+// Writes `bytes` to `path` so that the file is either complete or not there at all. Answers an
+// empty string on success and otherwise the reason it failed.
+QString writeFileAtomically(const QString& path, const std::string& bytes);
+
+// Asks for a file with `choose`, writes `bytes` into it and reports a failure with `report`.
+// Answers true when a file was written.
+bool saveWithChooser(QWidget* parent, const FileChooser& choose, const ErrorReporter& report,
+                     const SaveRequest& request, const std::function<std::string()>& bytes);
+
+}  // namespace dorvanix

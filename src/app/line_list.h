@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QListView>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+class QStringListModel;
+
+namespace dorvanix {
+
+// A list box for very long lists of text lines: a model-based view with rows of one height, so
+// that hundreds of thousands of lines scroll without delay. The lines are set all at once.
+class LineList : public QListView {
+    Q_OBJECT
+  public:
+    explicit LineList(QWidget* parent = nullptr);
+
+    void setLines(const std::vector<std::string>& lines);
+    void setLines(const QStringList& lines);
+    void appendLine(const QString& line);
+    void removeLine(int row);
+    void clearLines();
+
+    int count() const;
+    QString line(int row) const;
+    QStringList lines() const;
+    // The row of the current line, or -1 when there is none.
+    int currentRow() const;
+    void setCurrentRow(int row);
+
+  signals:
+    // A line was double-clicked.
+    void lineActivated(int row);
+
+  private:
+    QStringListModel* model_;
+};
+
+}  // namespace dorvanix

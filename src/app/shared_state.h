@@ -1,0 +1,76 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "model/divisor_node.h"
+#include "model/fiber_enumeration.h"
+#include "model/node_pool.h"
+#include "picture/picture_animation.h"
+#include "subdivisor/subdivisor_analysis.h"
+
+namespace dorvanix {
+
+// What the dialogs of one run share: the trees in the node pool, the options of the fiber list,
+// which of the modeless windows are open, the analysis results and the picture's animation state.
+// There is one instance for the whole run; every dialog is handed a reference to it.
+class SharedState {
+  public:
+    SharedState() = default;
+    SharedState(const SharedState&) = delete;
+    SharedState& operator=(const SharedState&) = delete;
+    ~SharedState();
+
+    // The default pool grows, so a long session never runs out of nodes.
+    NodePool pool;
+
+    DivisorNode* currentFiber = nullptr;
+    // Holder whose neighbours are the parsed lines of the selected list, in list order.
+    DivisorNode* selectedDivisors = nullptr;
+    DivisorNode* analysisDivisor = nullptr;
+    DivisorNode* analysisChains = nullptr;
+
+    int currentGenus = 0;
+    int noDuplicateBranches = 0;
+    int atMostTwoSimpleCrusts = 0;
+    int requiredGenus = 0;
+    int multiplicityOption = 0;
+    std::array<int, 4> requiredMultiplicities{};
+
+    int fiberListOpen = 0;
+    int subdivisorDialogOpen = 0;
+    int pictureOpen = 0;
+
+    // The analysis of the first selected sub-divisor; its root and chain holder are also
+    // analysisDivisor and analysisChains.
+    AnalysisResult analysis;
+    int analysisChainCount = -1;
+    int analysisGcd = -1;
+    // The figures of the first selected sub-divisor in words; empty while there is no analysis.
+    std::string analysisSummary;
+    int relaxationStarted = 0;
+    // The picture's step and pause flag; it outlives every picture window.
+    PictureAnimation animation;
+
+    // The options of the fiber list as the enumeration takes them.
+    FiberOptions fiberOptions() const;
+
+    // A fresh core node with m, r and b as the current fiber; the earlier fiber goes back to the
+    // pool first.
+    DivisorNode& startFiber(int m, int r, int b);
+    // The current fiber's branches go back to the pool; the core stays.
+    void releaseFiberBranches();
+    // Every parsed selected sub-divisor goes back to the pool; the holder stays, now empty.
+    void releaseSelected();
+    // The analysis divisor and the chain diagram go back to the pool; the figures are reset.
+    void releaseAnalysis();
+    // Analyses the first selected sub-divisor of the current fiber, when there is one, and
+    // keeps the result and its figures.
+    void analyseFirstSelected();
+    // The trees the picture shows now: X (when built), the first selected Y and the analysis.
+    Scene scene();
+    // True when the current fiber has all its branches built (a fiber has been chosen).
+    bool fiberBuilt() const;
+};
+
+}  // namespace dorvanix

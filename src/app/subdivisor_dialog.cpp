@@ -1,0 +1,351 @@
+#include "app/subdivisor_dialog.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <memory>
+#include <sstream>
+
+#include "app/app_context.h"
+#include "app/app_icon.h"
+#include "app/background_job.h"
+#include "app/dialog_number.h"
+#include "app/line_list.h"
+#include "model/divisor_notation.h"
+#include "model/tree_operations.h"
+#include "subdivisor/list_files.h"
+#include "subdivisor/quorbel_file.h"
+#include "subdivisor/subdivisor_line.h"
+#include "subdivisor/subdivisor_listing.h"
+
+namespace dorvanix {
+
+namespace {
+
+constexpr int kEllFilterBound = 100;
+
+QPushButton* makeButton(QWidget* parent, const char* id, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(id);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QCheckBox* makeCheck(QWidget* parent, const char* id, const QString& caption) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(id);
+    return box;
+}
+
+// The polynomial file's numbers, read off the current fiber and the first selected sub-divisor.
+QuorbelInput quorbelInputOfTrees(const DivisorNode& x, const DivisorNode& y) {
+    QuorbelInput input;
+    input.m = x.multiplicity;
+    input.k = y.multiplicity;
+    input.ell = y.ell;
+    for (int i = 0; i < x.degree; ++i) {
+        const DivisorNode* xFirst = x.neighbor(i);
+        const DivisorNode* yFirst = y.neighbor(i);
+        input.xFirsts.push_back(xFirst != nullptr ? xFirst->multiplicity : 0);
+        input.yFirsts.push_back(yFirst != nullptr ? yFirst->multiplicity : 0);
+    }
+    return input;
+}
+
+}  // namespace
+
+SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
+    : QDialog(parent),
+      context_(context),
+      job_(new BackgroundJob(this, tr("Listing the sub-divisors ..."))) {
+    setObjectName("106");
+    setWindowTitle("Dorvanix");
+    setWindowIcon(appIcon());
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildControls();
+
+    SharedState& state = context_.state;
+    if (state.currentFiber != nullptr) {
+        fiberEdit_->setText(QString::fromStdString(printDivisorNotation(*state.currentFiber)));
+        fiber_ = fiberDataOf(*state.currentFiber);
+    }
+    options_ = SubdivisorOptions{0, false, true};
+    onlyABCBox_->setChecked(true);
+    // A new dialog starts without selected sub-divisors and without an analysis.
+    state.releaseSelected();
+    if (state.selectedDivisors != nullptr) releaseSubtree(state.pool, state.selectedDivisors);
+    state.selectedDivisors = nullptr;
+    state.releaseAnalysis();
+    showFigures();
+}
+
+SubdivisorDialog::~SubdivisorDialog() {
+    delete job_;  // waits for a listing before anything it writes to goes
+    job_ = nullptr;
+    context_.state.subdivisorDialogOpen = 0;
+}
+
+void SubdivisorDialog::buildControls() {
+    fiberEdit_ = new QLineEdit(this);
+    fiberEdit_->setObjectName("1010");
+    fiberEdit_->setReadOnly(true);
+    subdivisors_ = new LineList(this);
+    subdivisors_->setObjectName("1011");
+    selected_ = new LineList(this);
+    selected_->setObjectName("1016");
+
+    auto* selectButton = makeButton(this, "1014", QStringLiteral("Select"));
+    auto* saveButton = makeButton(this, "1030", QStringLiteral("Save list"));
+    auto* cancelButton = makeButton(this, "1012", QStringLiteral("< Cancel"));
+    auto* helpButton = makeButton(this, "1015", QStringLiteral("Help "));
+    auto* relistButton = makeButton(this, "1028", QStringLiteral("Re-list"));
+    auto* pictureButton = makeButton(this, "1013", QStringLiteral("See picture >"));
+    auto* deleteButton = makeButton(this, "1017", QStringLiteral("Delete"));
+    auto* quorbelButton = makeButton(this, "1043", QStringLiteral("Save Quorbel File"));
+
+    auto* options = new QGroupBox(QStringLiteral("Listing option"), this);
+    ellBox_ = makeCheck(options, "1025", QStringLiteral("only for ell ="));
+    ellEdit_ = new QLineEdit(options);
+    ellEdit_->setObjectName("1026");
+    ellEdit_->setFixedWidth(50);
+    exceptOnlyABBox_ = makeCheck(options, "1027", QStringLiteral("except 'only AB' type"));
+    onlyABCBox_ = makeCheck(options, "1029", QStringLiteral("only ABC type"));
+    auto* optionLayout = new QGridLayout(options);
+    optionLayout->addWidget(ellBox_, 0, 0);
+    optionLayout->addWidget(ellEdit_, 0, 1);
+    optionLayout->addWidget(exceptOnlyABBox_, 1, 0, 1, 2);
+    optionLayout->addWidget(onlyABCBox_, 2, 0, 1, 2);
+    optionLayout->addWidget(relistButton, 3, 0, 1, 2);
+
+    figures_ = new QLabel(this);
+    figures_->setObjectName("figures");
+    figures_->setWordWrap(true);
+    figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    status_ = new QLabel(this);
+    status_->setObjectName("status");
+
+    auto* listButtons = new QVBoxLayout;
+    for (QWidget* w : {static_cast<QWidget*>(selectButton), static_cast<QWidget*>(saveButton),
+                       static_cast<QWidget*>(cancelButton), static_cast<QWidget*>(helpButton)}) {
+        listButtons->addWidget(w);
+    }
+    listButtons->addStretch();
+    listButtons->addWidget(options);
+    auto* upper = new QHBoxLayout;
+    upper->addWidget(subdivisors_, 1);
+    upper->addLayout(listButtons);
+    auto* selectedButtons = new QVBoxLayout;
+    selectedButtons->addWidget(pictureButton);
+    selectedButtons->addWidget(deleteButton);
+    selectedButtons->addWidget(quorbelButton);
+    selectedButtons->addStretch();
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(selected_, 1);
+    lower->addLayout(selectedButtons);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Dorvanix : Select sub-divisor Y of X"), this));
+    layout->addWidget(fiberEdit_);
+    layout->addWidget(new QLabel(QStringLiteral("Subdivisors"), this));
+    layout->addLayout(upper, 3);
+    layout->addWidget(status_);
+    layout->addWidget(new QLabel(QStringLiteral("Selected divisors"), this));
+    layout->addLayout(lower, 1);
+    layout->addWidget(figures_);
+    resize(700, 520);
+
+    connect(subdivisors_, &LineList::lineActivated, this, [this](int) { select(); });
+    connect(selectButton, &QPushButton::clicked, this, &SubdivisorDialog::select);
+    connect(saveButton, &QPushButton::clicked, this, &SubdivisorDialog::saveList);
+    connect(cancelButton, &QPushButton::clicked, this, &SubdivisorDialog::reject);
+    connect(helpButton, &QPushButton::clicked, this, [this] { context_.showHelp(5); });
+    connect(relistButton, &QPushButton::clicked, this, &SubdivisorDialog::relist);
+    connect(pictureButton, &QPushButton::clicked, this, &SubdivisorDialog::seePicture);
+    connect(deleteButton, &QPushButton::clicked, this, &SubdivisorDialog::deleteSelected);
+    connect(quorbelButton, &QPushButton::clicked, this, &SubdivisorDialog::saveQuorbelFile);
+    connect(ellBox_, &QCheckBox::clicked, this, &SubdivisorDialog::onEllOption);
+    connect(ellEdit_, &QLineEdit::textChanged, this, &SubdivisorDialog::onEllEdited);
+    connect(exceptOnlyABBox_, &QCheckBox::clicked, this, &SubdivisorDialog::onExceptOnlyAB);
+    connect(onlyABCBox_, &QCheckBox::clicked, this, &SubdivisorDialog::onOnlyABC);
+}
+
+QString SubdivisorDialog::fiberText() const {
+    return fiberEdit_->text();
+}
+
+void SubdivisorDialog::startListing() {
+    const FiberData fiber = fiber_;
+    const SubdivisorOptions options = options_;
+    // The lines become QStrings on the worker, so that the window only has to take the list.
+    auto found = std::make_shared<QStringList>();
+    subdivisors_->clearLines();
+    status_->setText(tr("Listing ..."));
+    connect(
+        job_, &BackgroundJob::finished, this,
+        [this, found] {
+            subdivisors_->setLines(std::move(*found));
+            status_->setText(job_->cancelled()
+                                 ? tr("%n line(s) (listing cancelled)", "", subdivisors_->count())
+                                 : tr("%n line(s)", "", subdivisors_->count()));
+            emit listed();
+        },
+        Qt::SingleShotConnection);
+    job_->start([fiber, options, found](Progress& progress) {
+        if (fiber.branchCount() == 0) return;
+        listSubdivisors(
+            fiber, options,
+            [&found](const Subdivisor& y) {
+                found->append(
+                    QString::fromUtf8(y.line.data(), static_cast<qsizetype>(y.line.size())));
+            },
+            &progress);
+    });
+}
+
+bool SubdivisorDialog::busy() const {
+    return job_ != nullptr && job_->running();
+}
+
+void SubdivisorDialog::select() {
+    const int row = subdivisors_->currentRow();
+    if (row < 0) return;
+    selected_->appendLine(subdivisors_->line(row));
+    rebuildSelected();
+    SharedState& state = context_.state;
+    if (state.fiberBuilt()) recentreDivisor(*state.currentFiber);
+    analyseFirstSelected();
+    state.animation.restart();
+}
+
+void SubdivisorDialog::rebuildSelected() {
+    SharedState& state = context_.state;
+    if (state.selectedDivisors == nullptr) {
+        state.selectedDivisors = &state.pool.take();
+        state.selectedDivisors->degree = 0;
+    }
+    // The trees of the earlier Select go back to the pool before the list is parsed again.
+    state.releaseSelected();
+    DivisorNode& holder = *state.selectedDivisors;
+    const int branches = state.currentFiber != nullptr ? state.currentFiber->degree : 0;
+    const QStringList lines = selected_->lines();
+    holder.neighbors.assign(static_cast<std::size_t>(lines.size()), nullptr);
+    holder.degree = static_cast<int>(lines.size());
+    for (qsizetype e = 0; e < lines.size(); ++e) {
+        DivisorNode& root = state.pool.take();
+        holder.neighbors[static_cast<std::size_t>(e)] = &root;
+        buildSelectedDivisor(state.pool, root, lines[e].toStdString(), branches);
+    }
+}
+
+void SubdivisorDialog::analyseFirstSelected() {
+    context_.state.analyseFirstSelected();
+    showFigures();
+}
+
+void SubdivisorDialog::showFigures() {
+    const std::string& summary = context_.state.analysisSummary;
+    figures_->setText(summary.empty() ? tr("No sub-divisor analysed.")
+                                      : QString::fromStdString(summary));
+}
+
+void SubdivisorDialog::deleteSelected() {
+    const int row = selected_->currentRow();
+    if (row < 0) return;
+    selected_->removeLine(row);
+    context_.state.releaseAnalysis();
+    showFigures();
+}
+
+void SubdivisorDialog::relist() {
+    // The list is made for the fiber chosen last, which need not be the one this dialog opened on.
+    SharedState& state = context_.state;
+    if (state.fiberBuilt()) {
+        fiber_ = fiberDataOf(*state.currentFiber);
+        fiberEdit_->setText(QString::fromStdString(printDivisorNotation(*state.currentFiber)));
+    }
+    startListing();
+}
+
+void SubdivisorDialog::onEllOption() {
+    if (options_.ellFilter == 0) {
+        const int value = dialogNumber(ellEdit_->text());
+        options_.ellFilter = value < -kEllFilterBound || value > kEllFilterBound ? 0 : value;
+    } else {
+        options_.ellFilter = 0;
+    }
+    ellBox_->setChecked(options_.ellFilter != 0);
+}
+
+void SubdivisorDialog::onEllEdited() {
+    ellBox_->setChecked(false);
+    options_.ellFilter = 0;
+}
+
+void SubdivisorDialog::onExceptOnlyAB() {
+    options_.exceptOnlyAB = !options_.exceptOnlyAB;
+    exceptOnlyABBox_->setChecked(options_.exceptOnlyAB);
+}
+
+void SubdivisorDialog::onOnlyABC() {
+    options_.onlyABC = !options_.onlyABC;
+    onlyABCBox_->setChecked(options_.onlyABC);
+}
+
+void SubdivisorDialog::seePicture() {
+    context_.raisePicture();
+    context_.state.animation.restart();
+}
+
+void SubdivisorDialog::saveList() {
+    SaveRequest request;
+    const std::string xText = fiberText().toStdString();
+    request.defaultName = QString::fromStdString(subdivisorListFileName(xText));
+    request.defaultSuffix = QStringLiteral("doc");
+    request.filter = kListFileFilter;
+    const QStringList lines = subdivisors_->lines();
+    const SubdivisorOptions options = options_;
+    saveWithChooser(this, context_.chooseFile, context_.reportError, request, [&] {
+        std::ostringstream out;
+        SubdivisorListWriter writer(out, xText, options);
+        for (const QString& line : lines) writer.line(line.toStdString());
+        writer.finish();
+        return out.str();
+    });
+}
+
+void SubdivisorDialog::saveQuorbelFile() {
+    const SharedState& state = context_.state;
+    const DivisorNode* holder = state.selectedDivisors;
+    if (holder == nullptr || holder->neighbor(0) == nullptr || selected_->count() == 0 ||
+        !state.fiberBuilt()) {
+        return;
+    }
+    const QuorbelInput input = quorbelInputOfTrees(*state.currentFiber, *holder->neighbor(0));
+    SaveRequest request;
+    request.defaultName = QString::fromStdString(
+        polynomialFileName(fiberText().toStdString(), selected_->line(0).toStdString()));
+    request.defaultSuffix = QStringLiteral("qpf");
+    request.filter = kQuorbelFileFilter;
+    saveWithChooser(this, context_.chooseFile, context_.reportError, request,
+                    [&input] { return quorbelFileText(input); });
+}
+
+void SubdivisorDialog::reject() {
+    job_->cancel();
+    SharedState& state = context_.state;
+    state.releaseFiberBranches();
+    state.releaseSelected();
+    if (state.selectedDivisors != nullptr) releaseSubtree(state.pool, state.selectedDivisors);
+    state.selectedDivisors = nullptr;
+    state.releaseAnalysis();
+    state.subdivisorDialogOpen = 0;
+    context_.destroyPicture();
+    QDialog::reject();
+}
+
+}  // namespace dorvanix

@@ -1,0 +1,81 @@
+#include "app_test_support.h"
+
+#include <QFile>
+
+namespace dorvanix::testing {
+
+void click(QWidget* dialog, const char* id) {
+    auto* button = control<QAbstractButton>(dialog, id);
+    if (button != nullptr) QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void type(QWidget* dialog, const char* id, const QString& text) {
+    auto* edit = control<QLineEdit>(dialog, id);
+    if (edit == nullptr) return;
+    edit->clear();
+    if (!text.isEmpty()) QTest::keyClicks(edit, text);
+}
+
+bool checked(QWidget* dialog, const char* id) {
+    auto* box = control<QCheckBox>(dialog, id);
+    return box != nullptr && box->isChecked();
+}
+
+std::vector<std::string> linesOf(const LineList* list) {
+    std::vector<std::string> lines;
+    for (const QString& line : list->lines()) lines.push_back(line.toStdString());
+    return lines;
+}
+
+std::string readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+    return file.readAll().toStdString();
+}
+
+AppSession::AppSession()
+    : context(std::make_unique<AppContext>()),
+      mainWindow(std::make_unique<ParameterDialog>(*context)) {
+    savePath = folder.filePath("saved.txt");
+    context->chooseFile = [this](QWidget*, const SaveRequest& request) {
+        saveRequests.push_back(request);
+        return savePath;
+    };
+    context->reportError = [this](QWidget*, const QString& message) { errors.push_back(message); };
+    mainWindow->show();
+}
+
+AppSession::~AppSession() {
+    mainWindow.reset();
+    context.reset();
+}
+
+bool AppSession::waitForFiberList(FiberListDialog* list) {
+    return list != nullptr && QTest::qWaitFor([list] { return !list->busy(); }, 20000);
+}
+
+bool AppSession::waitForSubdivisors(SubdivisorDialog* dialog) {
+    return dialog != nullptr && QTest::qWaitFor([dialog] { return !dialog->busy(); }, 20000);
+}
+
+FiberListDialog* AppSession::enumerate(const QString& m, const QString& r, const QString& b) {
+    type(mainWindow.get(), "1001", m);
+    type(mainWindow.get(), "1002", r);
+    type(mainWindow.get(), "1003", b);
+    click(mainWindow.get(), "1007");
+    FiberListDialog* list = context->fiberList();
+    EXPECT_TRUE(waitForFiberList(list));
+    return list;
+}
+
+SubdivisorDialog* AppSession::chooseFirstFiber(const QString& m, const QString& r,
+                                               const QString& b) {
+    FiberListDialog* list = enumerate(m, r, b);
+    if (list == nullptr) return nullptr;
+    click(list, "1007");
+    SubdivisorDialog* dialog = context->subdivisorDialog();
+    EXPECT_TRUE(waitForSubdivisors(dialog));
+    return dialog;
+}
+
+}  // namespace dorvanix::testing

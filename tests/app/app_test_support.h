@@ -1,0 +1,61 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_context.h"
+#include "app/fiber_list_dialog.h"
+#include "app/line_list.h"
+#include "app/parameter_dialog.h"
+#include "app/subdivisor_dialog.h"
+
+namespace dorvanix::testing {
+
+// A control of a dialog by its id; fails the test when it is missing.
+template <typename T>
+T* control(QWidget* dialog, const char* id) {
+    T* widget = dialog->findChild<T*>(QString::fromLatin1(id));
+    EXPECT_NE(widget, nullptr) << "no control " << id << " in dialog "
+                               << dialog->objectName().toStdString();
+    return widget;
+}
+
+void click(QWidget* dialog, const char* id);
+void type(QWidget* dialog, const char* id, const QString& text);
+bool checked(QWidget* dialog, const char* id);
+std::vector<std::string> linesOf(const LineList* list);
+std::string readFile(const QString& path);
+
+// One run of the program: the shared context and its main window, with the save dialog replaced
+// by a file in a temporary folder and the error box by a list of messages.
+class AppSession : public ::testing::Test {
+  protected:
+    AppSession();
+    ~AppSession() override;
+
+    // Types m, r, b into the main window and presses "OK >"; waits for the fiber list.
+    FiberListDialog* enumerate(const QString& m, const QString& r, const QString& b);
+    // Waits until a dialog's worker is done.
+    static bool waitForFiberList(FiberListDialog* list);
+    static bool waitForSubdivisors(SubdivisorDialog* dialog);
+    // Enumerates m, r, b, chooses the first fiber and waits for the sub-divisor dialog.
+    SubdivisorDialog* chooseFirstFiber(const QString& m, const QString& r, const QString& b);
+
+    std::unique_ptr<AppContext> context;
+    std::unique_ptr<ParameterDialog> mainWindow;
+    QTemporaryDir folder;
+    QString savePath;  // what the replaced save dialog answers; empty means Cancel
+    std::vector<SaveRequest> saveRequests;
+    std::vector<QString> errors;
+};
+
+}  // namespace dorvanix::testing
