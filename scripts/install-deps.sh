@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev
     qt6-base-dev qt6-svg-dev fonts-vlgothic
+    pybind11-dev python3-dev python3-pytest
 )
 
 missing=()

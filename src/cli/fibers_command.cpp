@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/json_lines.h"
 #include "cli/output_target.h"
 #include "cli/progress_line.h"
 #include "model/fiber_enumeration.h"
@@ -20,6 +21,7 @@ struct FibersArguments {
     bool atMostTwoCrusts = false;
     std::string multiplicities;
     bool multiplicitiesGiven = false;
+    bool jsonl = false;
     OutputTarget target;
 };
 
@@ -71,7 +73,11 @@ void runFibers(const FibersArguments& args, CommandContext& context) {
     if (!args.target.wanted()) {
         const ProgressLine shown(progress, context.err, "fibers", context.showsProgress(false));
         enumerateFibers(
-            m, r, b, options, [&](const FiberEntry& fiber) { context.out << fiber.line << '\n'; },
+            m, r, b, options,
+            [&](const FiberEntry& fiber) {
+                context.out << (args.jsonl ? fiberJsonLine(m, r, fiber) : std::string(fiber.line))
+                            << '\n';
+            },
             &progress);
         return;
     }
@@ -106,9 +112,13 @@ void addFibersCommand(CLI::App& app, CommandContext& context) {
         command
             ->add_option("--output", args->target.outputPath, "write the fiber list file to FILE")
             ->option_text("FILE");
-    command
-        ->add_flag("--save", args->target.save, "write the fiber list file under its default name")
-        ->excludes(output);
+    auto* save =
+        command
+            ->add_flag("--save", args->target.save, "write the fiber list file under its default name")
+            ->excludes(output);
+    command->add_flag("--jsonl", args->jsonl, "print one JSON object a line")
+        ->excludes(output)
+        ->excludes(save);
     command->callback([args, command, &context] {
         args->genusGiven = command->count("--genus") > 0;
         args->multiplicitiesGiven = command->count("--multiplicities") > 0;

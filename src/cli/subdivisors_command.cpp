@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/json_lines.h"
 #include "cli/output_target.h"
 #include "cli/progress_line.h"
 #include "model/fiber_data.h"
@@ -20,6 +21,7 @@ struct SubdivisorsArguments {
     bool exceptOnlyAB = false;
     bool allTypes = false;
     bool count = false;
+    bool jsonl = false;
     OutputTarget target;
 };
 
@@ -52,7 +54,9 @@ void runSubdivisors(const SubdivisorsArguments& args, CommandContext& context) {
         return;
     }
     if (!args.target.wanted()) {
-        listSubdivisors(x, options, [&](const Subdivisor& y) { context.out << y.line << '\n'; });
+        listSubdivisors(x, options, [&](const Subdivisor& y) {
+            context.out << (args.jsonl ? subdivisorJsonLine(y) : std::string(y.line)) << '\n';
+        });
         return;
     }
     const std::string notation = fiberNotation(x);
@@ -83,10 +87,14 @@ void addSubdivisorsCommand(CLI::App& app, CommandContext& context) {
                                     "write the sub-divisor list file to FILE")
                        ->option_text("FILE")
                        ->excludes(count);
-    command
-        ->add_flag("--save", args->target.save,
-                   "write the sub-divisor list file under its default name")
+    auto* save = command
+                     ->add_flag("--save", args->target.save,
+                                "write the sub-divisor list file under its default name")
+                     ->excludes(output)
+                     ->excludes(count);
+    command->add_flag("--jsonl", args->jsonl, "print one JSON object a line")
         ->excludes(output)
+        ->excludes(save)
         ->excludes(count);
     command->callback([args, &context] { runSubdivisors(*args, context); });
 }

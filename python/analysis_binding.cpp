@@ -1,0 +1,131 @@
+#include "analysis_object.h"
+#include "bindings.h"
+
+namespace dorvanix::python {
+
+namespace py = pybind11;
+
+namespace {
+
+// -1 stands for "ended by a proportional branch" in the core; Python says None.
+py::object definedOrNone(int value) { return value < 0 ? py::none() : py::object(py::int_(value)); }
+
+py::list nodeList(const AnalysisFigures& figures) {
+    py::list nodes;
+    for (const AnalysisNodeFigures& node : figures.nodes) {
+        py::dict row;
+        row["serial"] = node.serial;
+        row["multiplicity"] = node.multiplicity;
+        row["degree"] = node.degree;
+        row["marked"] = node.marked;
+        row["point_count"] = node.pointCount;
+        row["depth"] = node.depth;
+        nodes.append(row);
+    }
+    return nodes;
+}
+
+py::list chainList(const AnalysisFigures& figures) {
+    py::list chains;
+    for (const auto& chain : figures.chains) {
+        py::list nodes;
+        for (const ChainNodeFigures& node : chain) {
+            py::dict row;
+            row["multiplicity"] = node.multiplicity;
+            row["flagged"] = node.flagged;
+            nodes.append(row);
+        }
+        chains.append(nodes);
+    }
+    return chains;
+}
+
+py::dict analysisDict(const AnalysisObject& analysis) {
+    const AnalysisFigures& f = analysis.figures;
+    py::dict dict;
+    dict["subdivisor"] = analysis.subdivisor.line;
+    dict["chain_count"] = definedOrNone(f.chainCount);
+    dict["gcd"] = definedOrNone(f.gcd);
+    dict["joining_curve_genus"] = f.joiningCurveGenus;
+    dict["core_branches"] = f.coreBranches;
+    dict["stub_count"] = f.stubCount;
+    dict["inserted_count"] = f.insertedCount;
+    dict["support_euler_x"] = f.supportEulerX;
+    dict["support_euler_r"] = f.supportEulerR;
+    dict["proportional_branch"] = f.proportionalBranch;
+    dict["nodes"] = nodeList(f);
+    dict["chains"] = chainList(f);
+    return dict;
+}
+
+AnalysisObject analyze(const FiberObject& fiber, const SubdivisorObject& y) {
+    SubdivisorLine line = subdivisorOf(fiber, y);
+    std::shared_ptr<const FiberData> data = fiber.data;
+    AnalysisFigures figures;
+    {
+        py::gil_scoped_release release;
+        figures = analyzeLine(*data, line);
+    }
+    return AnalysisObject{std::move(data), std::move(line), std::move(figures)};
+}
+
+template <typename Getter>
+void figure(py::class_<AnalysisObject>& analysis, const char* name, Getter get, const char* doc) {
+    analysis.def_property_readonly(
+        name, [get](const AnalysisObject& a) { return get(a.figures); }, doc);
+}
+
+}  // namespace
+
+void defineAnalysis(py::class_<AnalysisObject>& analysis, FiberClass& fiber) {
+    fiber.def("analyze", &analyze, py::arg("subdivisor"),
+              "Analyses the sub-divisor as Select does in the desktop program: builds the "
+              "analysis divisor (X with Y taken off, the stubs joined into the joining curve J) "
+              "and the chain diagram, and gives their figures as an Analysis.");
+    figure(analysis, "chain_count", [](const AnalysisFigures& f) { return definedOrNone(f.chainCount); },
+           "N, the number of chains of the chain diagram; None when a branch of Y is "
+           "proportional to X's.");
+    figure(analysis, "gcd", [](const AnalysisFigures& f) { return definedOrNone(f.gcd); },
+           "d = gcd(m, mY div ell); None when a branch of Y is proportional to X's.");
+    figure(analysis, "joining_curve_genus",
+           [](const AnalysisFigures& f) { return f.joiningCurveGenus; },
+           "h, the genus of the joining curve J.");
+    figure(analysis, "core_branches", [](const AnalysisFigures& f) { return f.coreBranches; },
+           "kc, the new branches of the core.");
+    figure(analysis, "stub_count", [](const AnalysisFigures& f) { return f.stubCount; },
+           "Number of stubs that J replaces.");
+    figure(analysis, "inserted_count", [](const AnalysisFigures& f) { return f.insertedCount; },
+           "a, the nodes inserted on branches of type A.");
+    figure(analysis, "support_euler_x", [](const AnalysisFigures& f) { return f.supportEulerX; },
+           "Euler number of the support of X.");
+    figure(analysis, "support_euler_r", [](const AnalysisFigures& f) { return f.supportEulerR; },
+           "Euler number of the support of the analysis divisor.");
+    figure(analysis, "proportional_branch",
+           [](const AnalysisFigures& f) { return f.proportionalBranch; },
+           "True when a branch of Y is proportional to X's, which ends the analysis early.");
+    figure(analysis, "nodes", [](const AnalysisFigures& f) { return nodeList(f); },
+           "The nodes of the analysis divisor from its root by the child rule, depth first: "
+           "dicts of serial, multiplicity, degree, marked, point_count and depth.");
+    figure(analysis, "chains", [](const AnalysisFigures& f) { return chainList(f); },
+           "The chains of the chain diagram, each a list of dicts of multiplicity and flagged.");
+    analysis.def_property_readonly(
+        "subdivisor",
+        [](const AnalysisObject& a) { return SubdivisorObject{a.fiber, a.subdivisor}; },
+        "The sub-divisor analysed.");
+    analysis.def_property_readonly(
+        "fiber", [](const AnalysisObject& a) { return FiberObject{a.fiber, std::nullopt}; },
+        "The fiber the sub-divisor belongs to.");
+    analysis.def("to_dict", &analysisDict,
+                 "Every figure as a dict of plain values (the sub-divisor as its line).");
+    analysis.def(
+        "__repr__",
+        [](const AnalysisObject& a) {
+            const AnalysisFigures& f = a.figures;
+            return "<Analysis of " + a.subdivisor.line + ": N = " + std::to_string(f.chainCount) +
+                   ", d = " + std::to_string(f.gcd) +
+                   ", h = " + std::to_string(f.joiningCurveGenus) + ">";
+        },
+        "The sub-divisor with N, d and h.");
+}
+
+}  // namespace dorvanix::python

@@ -1,0 +1,25 @@
+#include "analysis_object.h"
+
+#include "model/divisor_notation.h"
+#include "model/node_pool.h"
+#include "model/tree_operations.h"
+#include "subdivisor/subdivisor_analysis.h"
+
+namespace dorvanix::python {
+
+AnalysisFigures analyzeLine(const FiberData& x, const SubdivisorLine& y) {
+    const std::vector<int> parts = x.firstMultiplicities();
+    NodePool pool;
+    DivisorNode& xRoot = pool.take();
+    parseFiberLine(pool, xRoot, fiberLineText(x.m, x.r, parts));
+    DivisorNode& yRoot = pool.take();
+    buildSelectedDivisor(pool, yRoot, y.line, x.branchCount());
+    AnalysisResult result = analyzeSubdivisor(xRoot, yRoot, fiberGenus(x.m, parts), pool);
+    AnalysisFigures figures = analysisFigures(result);
+    releaseAnalysis(pool, result);
+    releaseSubtree(pool, &yRoot);
+    releaseSubtree(pool, &xRoot);
+    return figures;
+}
+
+}  // namespace dorvanix::python

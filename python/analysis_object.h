@@ -1,0 +1,21 @@
+#pragma once
+
+#include <memory>
+
+#include "fiber_object.h"
+#include "subdivisor/analysis_summary.h"
+
+namespace dorvanix::python {
+
+// The analysis of a sub-divisor Y of a fiber X, as plain figures: the trees it was built on are
+// given back before Python sees it.
+struct AnalysisObject {
+    std::shared_ptr<const FiberData> fiber;
+    SubdivisorLine subdivisor;
+    AnalysisFigures figures;
+};
+
+// Builds X and Y as Select does, analyses Y on a pool of its own and reads off the figures.
+AnalysisFigures analyzeLine(const FiberData& x, const SubdivisorLine& y);
+
+}  // namespace dorvanix::python

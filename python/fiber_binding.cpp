@@ -1,0 +1,90 @@
+#include <pybind11/stl.h>
+
+#include "bindings.h"
+
+namespace dorvanix::python {
+
+namespace py = pybind11;
+
+namespace {
+
+py::tuple intTuple(const std::vector<int>& values) {
+    py::tuple tuple(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) tuple[i] = values[i];
+    return tuple;
+}
+
+py::tuple chainsTuple(const FiberData& fiber) {
+    py::tuple tuple(fiber.chains.size());
+    for (std::size_t i = 0; i < fiber.chains.size(); ++i) tuple[i] = intTuple(fiber.chains[i]);
+    return tuple;
+}
+
+py::dict fiberDict(FiberObject& fiber) {
+    py::dict dict;
+    dict["m"] = fiber.data->m;
+    dict["r"] = fiber.data->r;
+    dict["branches"] = py::cast(fiber.parts());
+    dict["chains"] = py::cast(fiber.data->chains);
+    dict["genus"] = fiber.genus();
+    dict["simple_crust_count"] = fiber.simpleCrustCount();
+    dict["line"] = fiber.listLine();
+    dict["notation"] = fiber.notation();
+    return dict;
+}
+
+}  // namespace
+
+void defineFiber(FiberClass& fiber) {
+    fiber.def(py::init([](std::string_view text) { return FiberObject::fromText(text); }),
+              py::arg("text"),
+              "A fiber from a fiber line such as '((3,2),2,2,2)' (the list's annotation ' : 14 "
+              "(g=1)' may follow) or from divisor notation such as '(3;(2,1),(2,1),(2,1))'.\n\n"
+              "The text is checked as dorvanix-cli checks it: m >= 2, r >= 2, at least 3 "
+              "branches, each first multiplicity in 1 ... m-1, their sum m*r, and every chain "
+              "following the continued-fraction rule. Raises ValueError with the tool's message.");
+    fiber.def_property_readonly(
+        "m", [](const FiberObject& x) { return x.data->m; }, "Multiplicity of the core.");
+    fiber.def_property_readonly(
+        "r", [](const FiberObject& x) { return x.data->r; },
+        "The core's self-intersection is -r.");
+    fiber.def_property_readonly(
+        "branches", [](const FiberObject& x) { return intTuple(x.parts()); },
+        "The first-branch multiplicities a1, ..., ab, in branch order.");
+    fiber.def_property_readonly(
+        "chains", [](const FiberObject& x) { return chainsTuple(*x.data); },
+        "Each branch's multiplicities from the core outward, one tuple per branch.");
+    fiber.def_property_readonly("genus", &FiberObject::genus,
+                                "Genus g of the fiber (Riemann-Hurwitz).");
+    fiber.def_property_readonly(
+        "simple_crust_count", &FiberObject::simpleCrustCount,
+        "Number of sub-divisors whose branches are all of type A, B, C or 0. Known for a fiber "
+        "of dorvanix.fibers(); counted on first use (interruptibly) for a typed fiber.");
+    fiber.def_property_readonly("line", &FiberObject::listLine,
+                                "The fiber's line as the fiber list shows it, "
+                                "'((m,r),a1,...,ab) : n (g=g)', with 21 asterisks when n <= 2.");
+    fiber.def_property_readonly("notation", &FiberObject::notation,
+                                "The fiber in divisor notation, '(m;(c1,c2,...),...)'.");
+    fiber.def("to_dict", &fiberDict,
+              "The attributes m, r, branches, chains, genus, simple_crust_count, line and "
+              "notation as a dict of plain values: one line of `dorvanix-cli fibers --jsonl`.");
+    fiber.def("__str__", &FiberObject::listLine, "The fiber's line as listed.");
+    fiber.def(
+        "__repr__",
+        [](const FiberObject& x) { return "Fiber('" + x.plainLine() + "')"; },
+        "Fiber('((m,r),a1,...,ab)').");
+    fiber.def(
+        "__eq__",
+        [](const FiberObject& x, const py::object& other) -> py::object {
+            if (!py::isinstance<FiberObject>(other)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);
+            return py::bool_(*x.data == *other.cast<const FiberObject&>().data);
+        },
+        py::arg("other"), "Equal when m, r and every chain agree, branch by branch.");
+    fiber.def(
+        "__hash__", [](const FiberObject& x) { return py::hash(py::str(x.notation())); },
+        "Hash of the divisor notation, consistent with ==.");
+    fiber.def(py::pickle([](const FiberObject& x) { return x.notation(); },
+                         [](const std::string& text) { return FiberObject::fromText(text); }));
+}
+
+}  // namespace dorvanix::python

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/fiber_data.h"
+#include "subdivisor/subdivisor_line.h"
+#include "subdivisor/subdivisor_options.h"
+
+namespace dorvanix::python {
+
+// A fiber X as Python sees it: its chains, shared with every sub-divisor listed from it, and its
+// simple crust count once known (the fiber list knows it; a typed fiber counts on first use).
+struct FiberObject {
+    std::shared_ptr<const FiberData> data;
+    std::optional<long long> simpleCrusts;
+
+    // A fiber line (annotation allowed) or divisor notation, checked as the command line does.
+    static FiberObject fromText(std::string_view text);
+
+    std::vector<int> parts() const { return data->firstMultiplicities(); }
+    int genus() const { return fiberGenus(data->m, parts()); }
+    // Counts the simple crusts on first use, interruptibly and with the GIL released.
+    long long simpleCrustCount();
+    // "((m,r),a1,...,ab)" without the annotation.
+    std::string plainLine() const { return fiberLineText(data->m, data->r, parts()); }
+    // The line of the fiber list, with the simple crust count and the genus.
+    std::string listLine();
+    std::string notation() const { return fiberNotation(*data); }
+};
+
+// A sub-divisor Y of a fiber X, as listed or read from a listed line.
+struct SubdivisorObject {
+    std::shared_ptr<const FiberData> fiber;
+    SubdivisorLine y;
+};
+
+// The listing options from their Python keywords: ell = 0 (every ell), ell > 0 (only that ell)
+// or ell < 0 (every ell but -ell), at most 100 either way. Throws InputError.
+SubdivisorOptions listingOptions(int ell, bool exceptOnlyAB, bool allTypes);
+
+// The sub-divisor of `fiber` that `y` names, checked against it: a sub-divisor listed from
+// another fiber is read again as a line of this one, so that a mismatch is reported, not drawn.
+SubdivisorLine subdivisorOf(const FiberObject& fiber, const SubdivisorObject& y);
+
+}  // namespace dorvanix::python

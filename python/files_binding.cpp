@@ -1,0 +1,98 @@
+#include <pybind11/stl/filesystem.h>
+
+#include "bindings.h"
+#include "interruptible_wait.h"
+#include "subdivisor/atomic_file.h"
+#include "subdivisor/list_files.h"
+#include "subdivisor/quorbel_file.h"
+#include "subdivisor/subdivisor_listing.h"
+
+namespace dorvanix::python {
+
+namespace py = pybind11;
+
+namespace {
+
+// The fiber list file of the given fibers, one entry each, as `dorvanix-cli fibers --output`
+// writes it; complete or absent, also when reading `fibers` is interrupted.
+void writeFiberList(const std::filesystem::path& path, const py::iterable& fibers) {
+    AtomicFile file(path);
+    std::size_t written = 0;
+    for (const py::handle item : fibers) {
+        // A source that is always ahead (the fiber list) never makes this loop wait, so Ctrl-C
+        // is looked for here as well.
+        if (++written % 64 == 0 && PyErr_CheckSignals() != 0) throw py::error_already_set();
+        if (!py::isinstance<FiberObject>(item)) {
+            throw py::type_error("write_fiber_list takes Fiber objects, not " +
+                                 std::string(py::str(py::type::of(item).attr("__name__"))));
+        }
+        writeFiberListLine(file.stream(), item.cast<FiberObject&>().listLine());
+    }
+    py::gil_scoped_release release;
+    file.commit();
+}
+
+void writeSubdivisorList(const FiberObject& fiber, const std::filesystem::path& path, int ell,
+                         bool exceptOnlyAB, bool allTypes) {
+    const SubdivisorOptions options = listingOptions(ell, exceptOnlyAB, allTypes);
+    const std::shared_ptr<const FiberData> data = fiber.data;
+    // Interrupted, the worker drops its unfinished file; an earlier file stays as it was.
+    runInterruptibly<bool>([&](Progress& progress) {
+        AtomicFile file(path);
+        const std::string notation = fiberNotation(*data);
+        SubdivisorListWriter writer(file.stream(), notation, options);
+        const bool done = listSubdivisors(
+            *data, options, [&](const Subdivisor& y) { writer.line(y.line); }, &progress);
+        if (!done) return false;
+        writer.finish();
+        file.commit();
+        return true;
+    });
+}
+
+std::string quorbelText(const FiberObject& fiber, const SubdivisorObject& y) {
+    return quorbelFileText(quorbelInputOf(*fiber.data, subdivisorOf(fiber, y)));
+}
+
+void writeQuorbel(const FiberObject& fiber, const std::filesystem::path& path,
+                  const SubdivisorObject& y) {
+    const std::string text = quorbelText(fiber, y);
+    py::gil_scoped_release release;
+    writeFileAtomically(path, text);
+}
+
+}  // namespace
+
+void defineFiles(py::module_& module, FiberClass& fiber) {
+    module.def("write_fiber_list", &writeFiberList, py::arg("path"), py::arg("fibers"),
+               "Writes the fiber list file of `fibers` (any iterable of Fiber, such as "
+               "dorvanix.fibers(...)) byte for byte as `dorvanix-cli fibers --output` does. The "
+               "file is complete or absent: an earlier file survives any failure or Ctrl-C. "
+               "Raises OSError when it cannot be written.");
+    fiber.def("write_subdivisor_list", &writeSubdivisorList, py::arg("path"), py::kw_only(),
+              py::arg("ell") = 0, py::arg("except_only_ab") = false,
+              py::arg("all_types") = false,
+              "Writes the sub-divisor list file (header lines with the fiber and the options, "
+              "the lines, or NONE) as `dorvanix-cli subdivisors --output` does, atomically. The "
+              "options are those of subdivisors(). Raises OSError when it cannot be written.");
+    fiber.def("quorbel", &quorbelText, py::arg("subdivisor"),
+              "The text of the polynomial file for the Quorbel program of this fiber and the "
+              "sub-divisor, six lines ending in CR LF, as `dorvanix-cli quorbel` prints it.");
+    fiber.def("write_quorbel", &writeQuorbel, py::arg("path"), py::arg("subdivisor"),
+              "Writes the polynomial file (quorbel()) to `path` atomically. Raises OSError when "
+              "it cannot be written.");
+    module.def("fiber_list_file_name", &fiberListFileName, py::arg("m"), py::arg("r"),
+               py::arg("b"), "Default name of the fiber list file: '03-2-3.doc' for 3, 2, 3.");
+    fiber.def_property_readonly(
+        "subdivisor_list_file_name",
+        [](const FiberObject& x) { return subdivisorListFileName(x.notation()); },
+        "Default name of the sub-divisor list file: 'X3-2-2-2.doc'.");
+    fiber.def(
+        "quorbel_file_name",
+        [](const FiberObject& x, const SubdivisorObject& y) {
+            return polynomialFileName(x.notation(), subdivisorOf(x, y).line);
+        },
+        py::arg("subdivisor"), "Default name of the polynomial file: '3222-2211.qpf'.");
+}
+
+}  // namespace dorvanix::python

@@ -1,0 +1,137 @@
+#include <string>
+
+#include "bindings.h"
+#include "interruptible_wait.h"
+#include "model/input_check.h"
+#include "subdivisor/subdivisor_count.h"
+#include "subdivisor/subdivisor_listing.h"
+
+namespace dorvanix::python {
+
+namespace py = pybind11;
+
+namespace {
+
+// A whole number from Python (int, numpy or Sage integers: anything with __index__), read
+// through the same check as a number typed on the command line, so that the limits and the
+// messages agree.
+int wholeNumber(const py::handle& value, const std::string& what) {
+    PyObject* index = PyNumber_Index(value.ptr());
+    if (index == nullptr) throw py::error_already_set();
+    const std::string text = py::str(py::reinterpret_steal<py::object>(index));
+    return parseInputNumber(text, what);
+}
+
+int atLeast(const py::handle& value, const std::string& name, int lowest) {
+    const int number = wholeNumber(value, name);
+    if (number < lowest) {
+        throw InputError(name + " must be at least " + std::to_string(lowest) + ", not " +
+                         std::to_string(number));
+    }
+    return number;
+}
+
+std::array<int, 4> requiredMultiplicities(const py::handle& values) {
+    std::array<int, 4> required{};
+    std::size_t position = 0;
+    for (const py::handle value : values) {
+        if (position == required.size()) {
+            throw InputError("multiplicities takes at most 4 values, not " +
+                             std::to_string(py::len(values)));
+        }
+        required[position] = wholeNumber(value, "a required multiplicity");
+        if (required[position] < 0) {
+            throw InputError("a required multiplicity cannot be negative: " +
+                             std::to_string(required[position]));
+        }
+        ++position;
+    }
+    return required;
+}
+
+std::unique_ptr<FiberIterator> startFibers(const py::object& m, const py::object& r, const py::object& b,
+                          bool noDuplicates, const py::object& genus, bool atMostTwoCrusts,
+                          const py::object& multiplicities) {
+    const int coreMultiplicity = atLeast(m, "m", 2);
+    const int selfIntersection = atLeast(r, "r", 2);
+    const int branches = atLeast(b, "b", 3);
+    FiberOptions options;
+    options.noDuplicateBranches = noDuplicates;
+    options.atMostTwoSimpleCrusts = atMostTwoCrusts;
+    if (!genus.is_none()) options.requiredGenus = std::max(1, wholeNumber(genus, "the genus"));
+    if (!multiplicities.is_none()) {
+        options.multiplicityOption = true;
+        options.requiredMultiplicities = requiredMultiplicities(multiplicities);
+    }
+    return std::make_unique<FiberIterator>(coreMultiplicity, selfIntersection, branches,
+                                           options);
+}
+
+// The count is exact far beyond 64 bits (up to 2^128 - 1), so it reaches Python as decimal text.
+py::int_ countLines(const FiberObject& fiber, int ell, bool exceptOnlyAB, bool allTypes) {
+    const SubdivisorOptions options = listingOptions(ell, exceptOnlyAB, allTypes);
+    const std::shared_ptr<const FiberData> data = fiber.data;
+    const SubdivisorTally tally = runInterruptibly<SubdivisorTally>(
+        [data, options](Progress& progress) { return tallySubdivisors(*data, options, &progress); });
+    if (tally.saturated) {
+        throw py::value_error("the count is " + tallyText(tally) + ", beyond exact counting");
+    }
+    const std::string digits = tallyText(tally);
+    PyObject* number = PyLong_FromString(digits.c_str(), nullptr, 10);
+    if (number == nullptr) throw py::error_already_set();
+    return py::reinterpret_steal<py::int_>(number);
+}
+
+template <typename Iterator>
+void defineIterator(py::class_<Iterator>& iterator) {
+    iterator.def(
+        "__iter__", [](py::object self) { return self; }, "The iterator itself.");
+    iterator.def("__next__", &Iterator::next,
+                 "The next item; waits with the GIL released, Ctrl-C stops the listing.");
+    iterator.def("close", &Iterator::close,
+                 "Stops the listing and frees what it held; the iterator is then exhausted.");
+    iterator.def(
+        "__enter__", [](py::object self) { return self; }, "The iterator itself.");
+    iterator.def(
+        "__exit__", [](Iterator& self, const py::args&) { self.close(); },
+        "Closes the iterator.");
+}
+
+}  // namespace
+
+void defineListings(py::module_& module, FiberClass& fiber,
+                    py::class_<FiberIterator>& fibers,
+                    py::class_<SubdivisorIterator>& subdivisors) {
+    defineIterator(fibers);
+    defineIterator(subdivisors);
+    module.def("fibers", &startFibers, py::arg("m"), py::arg("r"), py::arg("b"), py::kw_only(),
+               py::arg("no_duplicates") = false, py::arg("genus") = py::none(),
+               py::arg("at_most_two_crusts") = false, py::arg("multiplicities") = py::none(),
+               "The fibers with core multiplicity m, self-intersection -r and b branches, as a "
+               "lazy iterator of Fiber in the order of the fiber list (dorvanix-cli fibers).\n\n"
+               "no_duplicates: no two branches alike. genus: only fibers of this genus (below 1 "
+               "counts as 1). at_most_two_crusts: only fibers with at most 2 simple crusts. "
+               "multiplicities: up to 4 required first-branch multiplicities of positions 1 to "
+               "4, largest first, 0 = any.\n\nThe list is computed on a worker thread a few "
+               "hundred fibers ahead of the reader, never all at once; dropping or closing the "
+               "iterator stops it. Raises ValueError for m < 2, r < 2, b < 3 or numbers above "
+               "10000.");
+    fiber.def(
+        "subdivisors",
+        [](const FiberObject& x, int ell, bool exceptOnlyAB, bool allTypes) {
+            return std::make_unique<SubdivisorIterator>(
+                x.data, listingOptions(ell, exceptOnlyAB, allTypes));
+        },
+        py::kw_only(), py::arg("ell") = 0, py::arg("except_only_ab") = false,
+        py::arg("all_types") = false,
+        "The sub-divisors Y of this fiber, as a lazy iterator of Subdivisor in list order "
+        "(dorvanix-cli subdivisors).\n\nell: 0 for every ell, v > 0 for only ell = v, v < 0 "
+        "for every ell but -v (|v| <= 100). except_only_ab: leave out those whose branches are "
+        "all of type A, B or 0. all_types: also list those with a '?' branch.");
+    fiber.def("count_subdivisors", &countLines, py::kw_only(), py::arg("ell") = 0,
+              py::arg("except_only_ab") = false, py::arg("all_types") = false,
+              "The number of sub-divisors subdivisors() would list with these options, counted "
+              "without building any line; an exact int. Ctrl-C stops it.");
+}
+
+}  // namespace dorvanix::python

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "fiber_object.h"
+#include "item_stream.h"
+#include "model/fiber_enumeration.h"
+#include "subdivisor/subdivisor_line.h"
+
+namespace dorvanix::python {
+
+// One fiber of the list as the worker hands it over.
+struct FiberRecord {
+    std::vector<int> parts;
+    long long simpleCrusts = 0;
+};
+
+// The lazy fiber list of `dorvanix.fibers`.
+class FiberIterator {
+public:
+    FiberIterator(int m, int r, int b, const FiberOptions& options);
+    // The next fiber; throws pybind11::stop_iteration at the end.
+    FiberObject next();
+    void close() { stream_.stop(); }
+
+private:
+    int m_;
+    int r_;
+    ItemStream<FiberRecord> stream_;
+};
+
+// The lazy sub-divisor list of `Fiber.subdivisors`.
+class SubdivisorIterator {
+public:
+    SubdivisorIterator(std::shared_ptr<const FiberData> fiber, const SubdivisorOptions& options);
+    SubdivisorObject next();
+    void close() { stream_.stop(); }
+
+private:
+    std::shared_ptr<const FiberData> fiber_;
+    ItemStream<SubdivisorLine> stream_;
+};
+
+}  // namespace dorvanix::python

@@ -1,0 +1,56 @@
+#include <pybind11/pybind11.h>
+
+#include "bindings.h"
+#include "model/input_check.h"
+#include "model/node_pool.h"
+#include "subdivisor/atomic_file.h"
+
+namespace py = pybind11;
+using namespace dorvanix::python;
+
+namespace dorvanix::python {
+
+void defineErrors(py::module_&) {
+    py::register_exception_translator([](std::exception_ptr error) {
+        try {
+            if (error) std::rethrow_exception(error);
+        } catch (const InputError& bad) {
+            PyErr_SetString(PyExc_ValueError, bad.what());
+        } catch (const FileWriteError& failed) {
+            PyErr_SetString(PyExc_OSError, failed.what());
+        } catch (const PoolExhausted& full) {
+            PyErr_SetString(PyExc_MemoryError, full.what());
+        }
+    });
+}
+
+}  // namespace dorvanix::python
+
+PYBIND11_MODULE(dorvanix, module) {
+    module.doc() =
+        "Star-shaped singular fibers, their sub-divisors and polynomial files: the core of "
+        "Dorvanix for scripts and notebooks.\n\n"
+        "    import dorvanix\n"
+        "    for x in dorvanix.fibers(5, 2, 3):\n"
+        "        print(x.line, x.genus, x.count_subdivisors(all_types=True))\n\n"
+        "Every number is exact; long calls release the GIL and stop on Ctrl-C.";
+    defineErrors(module);
+    FiberClass fiber(module, "Fiber",
+                     "A star-shaped singular fiber X: a core of multiplicity m and "
+                     "self-intersection -r with b branches, each a Hirzebruch-Jung chain.");
+    SubdivisorClass subdivisor(module, "Subdivisor",
+                               "A sub-divisor Y of a fiber X, with its ell and branch types.");
+    py::class_<AnalysisObject> analysis(
+        module, "Analysis", "The figures of the analysis of a sub-divisor (Fiber.analyze).");
+    py::class_<FiberIterator> fibers(module, "FiberIterator",
+                                     "Lazy iterator over a fiber list (see dorvanix.fibers).");
+    py::class_<SubdivisorIterator> subdivisors(
+        module, "SubdivisorIterator", "Lazy iterator over a sub-divisor list (Fiber.subdivisors).");
+    defineFiber(fiber);
+    defineSubdivisor(subdivisor);
+    defineListings(module, fiber, fibers, subdivisors);
+    defineFiles(module, fiber);
+    defineAnalysis(analysis, fiber);
+    definePicture(fiber, analysis);
+    module.attr("__version__") = "1.1.0";
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+#include "model/fiber_enumeration.h"
+#include "subdivisor/subdivisor_listing.h"
+
+namespace dorvanix::cli {
+
+// One JSON object on one line, for jq, pandas and other programs. A fiber carries m, r,
+// branches (first multiplicities), chains, genus, simple_crust_count, line and notation.
+std::string fiberJsonLine(int m, int r, const FiberEntry& fiber);
+
+// A sub-divisor carries k, ys, ell, types and line.
+std::string subdivisorJsonLine(const Subdivisor& y);
+
+}  // namespace dorvanix::cli

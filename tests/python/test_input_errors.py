@@ -1,0 +1,110 @@
+"""Bad input raises ValueError with the message dorvanix-cli prints, and nothing is left half done."""
+
+import pytest
+
+import dorvanix
+from conftest import run_cli
+
+
+def tool_message(*args):
+    done = run_cli(*args, check=False)
+    assert done.returncode == 2, args
+    message = done.stderr.decode().strip()
+    assert message.startswith("dorvanix-cli: "), message
+    return message[len("dorvanix-cli: "):]
+
+
+BAD_FIBERS = [
+    ("sum is not m*r", "((3,2),2,2,1)"),
+    ("multiplicity m", "((3,2),3,2,1)"),
+    ("two branches", "((3,2),2,2)"),
+    ("m below 2", "((1,2),1,1,1)"),
+    ("chain rule", "(3;(2,2),(2,1),(2,1))"),
+    ("not a multiple of m", "(3;(2,1),(2,1),(1))"),
+    ("neither form", "3 2 2 2"),
+    ("trailing text", "((3,2),2,2,2) x"),
+    ("empty", ""),
+    ("huge number", "((99999999999,2),1,1,1)"),
+]
+
+
+@pytest.mark.parametrize("label,text", BAD_FIBERS, ids=[c[0] for c in BAD_FIBERS])
+def test_bad_fiber_text(label, text):
+    with pytest.raises(ValueError) as raised:
+        dorvanix.Fiber(text)
+    assert str(raised.value) == tool_message("subdivisors", text), label
+
+
+BAD_SIZES = [
+    ("m below 2", (1, 2, 3), ["1", "2", "3"]),
+    ("r below 2", (3, 1, 3), ["3", "1", "3"]),
+    ("b below 3", (3, 2, 2), ["3", "2", "2"]),
+    ("m above the limit", (10001, 2, 3), ["10001", "2", "3"]),
+    ("m far above int", (2**70, 2, 3), [str(2**70), "2", "3"]),
+]
+
+
+@pytest.mark.parametrize("label,size,args", BAD_SIZES, ids=[c[0] for c in BAD_SIZES])
+def test_bad_sizes(label, size, args):
+    with pytest.raises(ValueError) as raised:
+        dorvanix.fibers(*size)
+    assert str(raised.value) == tool_message("fibers", *args), label
+
+
+def test_bad_options():
+    cases = [
+        ("five multiplicities", lambda: dorvanix.fibers(5, 2, 3, multiplicities=[1, 1, 1, 1, 1]),
+         "at most 4"),
+        ("negative multiplicity", lambda: dorvanix.fibers(5, 2, 3, multiplicities=[-1]),
+         "cannot be negative"),
+        ("ell too large", lambda: dorvanix.Fiber("((3,2),2,2,2)").subdivisors(ell=101),
+         "-100 to 100"),
+        ("ell too small", lambda: dorvanix.Fiber("((3,2),2,2,2)").count_subdivisors(ell=-101),
+         "-100 to 100"),
+    ]
+    for label, call, fragment in cases:
+        with pytest.raises(ValueError, match=fragment):
+            call()
+
+
+def test_python_integers_of_every_kind_are_accepted():
+    class Index:
+        def __init__(self, value):
+            self.value = value
+
+        def __index__(self):
+            return self.value
+
+    assert [x.line for x in dorvanix.fibers(Index(5), 2, True + 2)] == [
+        x.line for x in dorvanix.fibers(5, 2, 3)]
+    with pytest.raises(TypeError):
+        dorvanix.fibers(5.0, 2, 3)
+
+
+BAD_LINES = [
+    ("branch count", "(2;(2),(1))"),
+    ("k too large", "(3;(2),(2),(2))"),
+    ("not admitted", "(2;(1),(1),())"),
+    ("wrong ell", "(2;(2),(1),(1)):: ell = 2 :: type = CAA"),
+    ("bad chain", "(1;(1,5),(1),(1))"),
+    ("garbage", "hello"),
+]
+
+
+@pytest.mark.parametrize("label,line", BAD_LINES, ids=[c[0] for c in BAD_LINES])
+def test_bad_subdivisor_lines(label, line):
+    x = dorvanix.Fiber("(3;(2,1),(2,1),(2,1))")
+    with pytest.raises(ValueError) as raised:
+        dorvanix.Subdivisor(x, line)
+    assert str(raised.value) == tool_message("quorbel", x.notation, line), label
+
+
+def test_subdivisor_of_another_fiber_is_checked():
+    x = dorvanix.Fiber("(3;(2,1),(2,1),(2,1))")
+    other = dorvanix.Fiber("(5;(4,3,2,1),(3,1),(3,1))")
+    y = next(other.subdivisors())
+    with pytest.raises(ValueError):
+        x.quorbel(y)
+    # a line that also fits this fiber is taken as a line of it
+    fitting = dorvanix.Subdivisor(dorvanix.Fiber("((3,2),2,2,2)"), "(1;(1,1),(1,1),(1,1))")
+    assert x.quorbel(fitting).encode() == run_cli("quorbel", x.notation, fitting.line).stdout
