@@ -9,6 +9,7 @@ packages=(
     libcli11-dev nlohmann-json3-dev
     qt6-base-dev qt6-svg-dev fonts-vlgothic
     pybind11-dev python3-dev python3-pytest
+    jupyter-nbconvert python3-ipykernel
 )
 
 missing=()
