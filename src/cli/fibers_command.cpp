@@ -85,7 +85,12 @@ void runFibers(const FibersArguments& args, CommandContext& context) {
         const ProgressLine shown(progress, context.err, "fibers", context.showsProgress(true));
         enumerateFibers(
             m, r, b, options,
-            [&](const FiberEntry& fiber) { writeFiberListLine(file, fiber.line); }, &progress);
+            [&](const FiberEntry& fiber) {
+                writeFiberListLine(file, fiber.line);
+                // A file that stopped taking lines ends the work; the commit reports why.
+                if (!file) progress.cancel();
+            },
+            &progress);
     });
 }
 

@@ -65,7 +65,13 @@ void runSubdivisors(const SubdivisorsArguments& args, CommandContext& context) {
                                  context.showsProgress(true));
         SubdivisorListWriter writer(file, notation, options);
         listSubdivisors(
-            x, options, [&](const Subdivisor& y) { writer.line(y.line); }, &progress);
+            x, options,
+            [&](const Subdivisor& y) {
+                writer.line(y.line);
+                // A file that stopped taking lines ends the listing; the commit reports why.
+                if (!file) progress.cancel();
+            },
+            &progress);
         writer.finish();
     });
 }

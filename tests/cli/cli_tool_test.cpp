@@ -208,6 +208,9 @@ TEST(CliFiles, FailedWriteLeavesTheEarlierFileAndNoTemporary) {
     const Row rows[] = {
         {"sub-divisor list", {"subdivisors", "((5,2),4,3,3)", "--all-types", "--output", "old.doc"}},
         {"fiber list", {"fibers", "13", "2", "3", "--output", "old.doc"}},
+        // Thirty branches: the listing would run for ages, so the failure must end it.
+        {"listing that would not end",
+         {"subdivisors", "((3,20),2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2)", "--all-types", "--output", "old.doc"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -254,15 +257,11 @@ TEST(CliFiles, InterruptedWriteLeavesTheEarlierFileAndNoTemporary) {
     ScratchFolder folder;
     const std::string earlier = "an earlier list\r\n";
     writeBytes(folder / "old.doc", earlier);
-    // Forty single curves under a core of multiplicity 2 have about 2^39 sub-divisors: the list
-    // goes on far longer than the second and a half after which it is stopped. Files may grow to
-    // a megabyte only, so that the scratch folder stays small.
-    std::string forty = "((2,20)";
-    for (int i = 0; i < 40; ++i) forty += ",1";
-    forty += ")";
+    // The fibers with m = 60 and six branches take far longer than the second and a half after
+    // which the tool is stopped, and their list stays well below the megabyte files may grow to.
     const ProcessResult result =
-        runProcess(kCli, {"subdivisors", forty, "--all-types", "--output", "old.doc"},
-                   folder.path(), 1 << 20, nullptr, 1500);
+        runProcess(kCli, {"fibers", "60", "2", "6", "--output", "old.doc"}, folder.path(),
+                   1 << 20, nullptr, 1500);
     EXPECT_EQ(result.exitCode, 130);
     EXPECT_EQ(readBytes(folder / "old.doc"), earlier);
     EXPECT_EQ(folder.entries(), std::set<std::string>{"old.doc"});
