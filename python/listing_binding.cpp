@@ -2,6 +2,7 @@
 
 #include "bindings.h"
 #include "interruptible_wait.h"
+#include "iterator_slot.h"
 #include "model/input_check.h"
 #include "subdivisor/subdivisor_count.h"
 #include "subdivisor/subdivisor_listing.h"
@@ -49,9 +50,10 @@ std::array<int, 4> requiredMultiplicities(const py::handle& values) {
     return required;
 }
 
-std::unique_ptr<FiberIterator> startFibers(const py::object& m, const py::object& r, const py::object& b,
-                          bool noDuplicates, const py::object& genus, bool atMostTwoCrusts,
-                          const py::object& multiplicities) {
+std::unique_ptr<FiberIterator> startFibers(const py::object& m, const py::object& r,
+                                           const py::object& b, bool noDuplicates,
+                                           const py::object& genus, bool atMostTwoCrusts,
+                                           const py::object& multiplicities) {
     const int coreMultiplicity = atLeast(m, "m", 2);
     const int selfIntersection = atLeast(r, "r", 2);
     const int branches = atLeast(b, "b", 3);
@@ -63,16 +65,17 @@ std::unique_ptr<FiberIterator> startFibers(const py::object& m, const py::object
         options.multiplicityOption = true;
         options.requiredMultiplicities = requiredMultiplicities(multiplicities);
     }
-    return std::make_unique<FiberIterator>(coreMultiplicity, selfIntersection, branches,
-                                           options);
+    return std::make_unique<FiberIterator>(coreMultiplicity, selfIntersection, branches, options);
 }
 
 // The count is exact far beyond 64 bits (up to 2^128 - 1), so it reaches Python as decimal text.
 py::int_ countLines(const FiberObject& fiber, int ell, bool exceptOnlyAB, bool allTypes) {
     const SubdivisorOptions options = listingOptions(ell, exceptOnlyAB, allTypes);
     const std::shared_ptr<const FiberData> data = fiber.data;
-    const SubdivisorTally tally = runInterruptibly<SubdivisorTally>(
-        [data, options](Progress& progress) { return tallySubdivisors(*data, options, &progress); });
+    const SubdivisorTally tally =
+        runInterruptibly<SubdivisorTally>([data, options](Progress& progress) {
+            return tallySubdivisors(*data, options, &progress);
+        });
     if (tally.saturated) {
         throw py::value_error("the count is " + tallyText(tally) + ", beyond exact counting");
     }
@@ -86,21 +89,26 @@ template <typename Iterator>
 void defineIterator(py::class_<Iterator>& iterator) {
     iterator.def(
         "__iter__", [](py::object self) { return self; }, "The iterator itself.");
-    iterator.def("__next__", &Iterator::next,
-                 "The next item; waits with the GIL released, Ctrl-C stops the listing.");
+    iterator.def(
+        "__next__",
+        [](Iterator& self) {
+            auto item = self.tryNext();
+            if (!item) throw py::stop_iteration();
+            return std::move(*item);
+        },
+        "The next item; waits with the GIL released, Ctrl-C stops the listing.");
     iterator.def("close", &Iterator::close,
                  "Stops the listing and frees what it held; the iterator is then exhausted.");
     iterator.def(
         "__enter__", [](py::object self) { return self; }, "The iterator itself.");
     iterator.def(
-        "__exit__", [](Iterator& self, const py::args&) { self.close(); },
-        "Closes the iterator.");
+        "__exit__", [](Iterator& self, const py::args&) { self.close(); }, "Closes the iterator.");
+    IteratorSlot<Iterator>::install(iterator);
 }
 
 }  // namespace
 
-void defineListings(py::module_& module, FiberClass& fiber,
-                    py::class_<FiberIterator>& fibers,
+void defineListings(py::module_& module, FiberClass& fiber, py::class_<FiberIterator>& fibers,
                     py::class_<SubdivisorIterator>& subdivisors) {
     defineIterator(fibers);
     defineIterator(subdivisors);

@@ -1,7 +1,5 @@
 #include "listing_iterators.h"
 
-#include <pybind11/pybind11.h>
-
 #include "subdivisor/subdivisor_listing.h"
 
 namespace dorvanix::python {
@@ -16,9 +14,9 @@ FiberIterator::FiberIterator(int m, int r, int b, const FiberOptions& options)
               &progress);
       }) {}
 
-FiberObject FiberIterator::next() {
+std::optional<FiberObject> FiberIterator::tryNext() {
     std::optional<FiberRecord> record = stream_.next();
-    if (!record) throw pybind11::stop_iteration();
+    if (!record) return std::nullopt;
     return FiberObject{std::make_shared<const FiberData>(fiberFromParts(m_, r_, record->parts)),
                        record->simpleCrusts};
 }
@@ -38,9 +36,9 @@ SubdivisorIterator::SubdivisorIterator(std::shared_ptr<const FiberData> fiber,
               &progress);
       }) {}
 
-SubdivisorObject SubdivisorIterator::next() {
+std::optional<SubdivisorObject> SubdivisorIterator::tryNext() {
     std::optional<SubdivisorLine> y = stream_.next();
-    if (!y) throw pybind11::stop_iteration();
+    if (!y) return std::nullopt;
     return SubdivisorObject{fiber_, std::move(*y)};
 }
 

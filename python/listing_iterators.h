@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "fiber_object.h"
@@ -18,13 +19,15 @@ struct FiberRecord {
 
 // The lazy fiber list of `dorvanix.fibers`.
 class FiberIterator {
-public:
+  public:
+    using Item = FiberObject;
+
     FiberIterator(int m, int r, int b, const FiberOptions& options);
-    // The next fiber; throws pybind11::stop_iteration at the end.
-    FiberObject next();
+    // The next fiber, or none at the end.
+    std::optional<FiberObject> tryNext();
     void close() { stream_.stop(); }
 
-private:
+  private:
     int m_;
     int r_;
     ItemStream<FiberRecord> stream_;
@@ -32,12 +35,15 @@ private:
 
 // The lazy sub-divisor list of `Fiber.subdivisors`.
 class SubdivisorIterator {
-public:
+  public:
+    using Item = SubdivisorObject;
+
     SubdivisorIterator(std::shared_ptr<const FiberData> fiber, const SubdivisorOptions& options);
-    SubdivisorObject next();
+    // The next sub-divisor, or none at the end.
+    std::optional<SubdivisorObject> tryNext();
     void close() { stream_.stop(); }
 
-private:
+  private:
     std::shared_ptr<const FiberData> fiber_;
     ItemStream<SubdivisorLine> stream_;
 };

@@ -1,9 +1,7 @@
 #include <pybind11/pybind11.h>
 
 #include "bindings.h"
-#include "model/input_check.h"
-#include "model/node_pool.h"
-#include "subdivisor/atomic_file.h"
+#include "error_translation.h"
 
 namespace py = pybind11;
 using namespace dorvanix::python;
@@ -12,15 +10,7 @@ namespace dorvanix::python {
 
 void defineErrors(py::module_&) {
     py::register_exception_translator([](std::exception_ptr error) {
-        try {
-            if (error) std::rethrow_exception(error);
-        } catch (const InputError& bad) {
-            PyErr_SetString(PyExc_ValueError, bad.what());
-        } catch (const FileWriteError& failed) {
-            PyErr_SetString(PyExc_OSError, failed.what());
-        } catch (const PoolExhausted& full) {
-            PyErr_SetString(PyExc_MemoryError, full.what());
-        }
+        if (!raiseCoreError(error)) std::rethrow_exception(error);
     });
 }
 

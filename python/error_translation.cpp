@@ -1,0 +1,35 @@
+#include "error_translation.h"
+
+#include <pybind11/pybind11.h>
+
+#include "model/input_check.h"
+#include "model/node_pool.h"
+#include "subdivisor/atomic_file.h"
+
+namespace dorvanix::python {
+
+bool raiseCoreError(std::exception_ptr failure) {
+    try {
+        if (failure) std::rethrow_exception(failure);
+    } catch (const InputError& bad) {
+        PyErr_SetString(PyExc_ValueError, bad.what());
+    } catch (const FileWriteError& failed) {
+        PyErr_SetString(PyExc_OSError, failed.what());
+    } catch (const PoolExhausted& full) {
+        PyErr_SetString(PyExc_MemoryError, full.what());
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+void raiseAnyError(std::exception_ptr failure) {
+    if (raiseCoreError(failure)) return;
+    try {
+        pybind11::detail::translate_exception(failure);
+    } catch (...) {
+        PyErr_SetString(PyExc_RuntimeError, "an unknown error in the Dorvanix core");
+    }
+}
+
+}  // namespace dorvanix::python
