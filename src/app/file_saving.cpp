@@ -1,8 +1,11 @@
 #include "app/file_saving.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QSaveFile>
+#include <filesystem>
+
+#include "subdivisor/atomic_file.h"
 
 namespace dorvanix {
 
@@ -22,16 +25,12 @@ void reportWithMessageBox(QWidget* parent, const QString& message) {
     QMessageBox::warning(parent, QStringLiteral("Dorvanix"), message);
 }
 
-QString writeFileAtomically(const QString& path, const std::string& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-    const qint64 size = static_cast<qint64>(bytes.size());
-    if (file.write(bytes.data(), size) != size) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
+QString writeFileAtomically(const QString& path, std::string_view bytes) {
+    try {
+        writeFileAtomically(std::filesystem::path(QFile::encodeName(path).toStdString()), bytes);
+    } catch (const FileWriteError& failed) {
+        return QString::fromLocal8Bit(failed.what());
     }
-    if (!file.commit()) return file.errorString();
     return {};
 }
 
@@ -41,7 +40,7 @@ bool saveWithChooser(QWidget* parent, const FileChooser& choose, const ErrorRepo
     if (path.isEmpty()) return false;
     const QString failure = writeFileAtomically(path, bytes());
     if (failure.isEmpty()) return true;
-    report(parent, QObject::tr("The file %1 could not be written:\n%2").arg(path, failure));
+    report(parent, QObject::tr("The file was not saved.\n%1").arg(failure));
     return false;
 }
 

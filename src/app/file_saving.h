@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <string_view>
 
 class QWidget;
 
@@ -30,9 +31,11 @@ QString chooseFileWithDialog(QWidget* parent, const SaveRequest& request);
 // A warning message box.
 void reportWithMessageBox(QWidget* parent, const QString& message);
 
-// Writes `bytes` to `path` so that the file is either complete or not there at all. Answers an
-// empty string on success and otherwise the reason it failed.
-QString writeFileAtomically(const QString& path, const std::string& bytes);
+// Writes `bytes` to `path` so that the file is either complete or not there at all, even when the
+// program is killed halfway: the bytes go to an unnamed temporary that is linked into place only
+// once complete. Answers an empty string on success and otherwise one line naming the file and
+// the reason it failed.
+QString writeFileAtomically(const QString& path, std::string_view bytes);
 
 // Asks for a file with `choose`, writes `bytes` into it and reports a failure with `report`.
 // Answers true when a file was written.

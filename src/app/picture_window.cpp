@@ -1,5 +1,6 @@
 #include "app/picture_window.h"
 
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFileDialog>
@@ -13,6 +14,7 @@
 #include <QPen>
 #include <variant>
 
+#include "app/file_saving.h"
 #include "picture/svg_export.h"
 #include "subdivisor/atomic_file.h"
 
@@ -139,29 +141,35 @@ void PictureWindow::contextMenuEvent(QContextMenuEvent* event) {
 void PictureWindow::offerToSave() {
     QMenu menu(this);
     QAction* png = menu.addAction(tr("Save frame as PNG..."));
-    QAction* svg = menu.addAction(tr("Save frame as SVG..."));
+    menu.addAction(tr("Save frame as SVG..."));
     QAction* chosen = menu.exec(QCursor::pos());
     if (chosen == nullptr) return;
     const bool asPng = chosen == png;
     const QString path = QFileDialog::getSaveFileName(
         this, chosen->text(), QString(), asPng ? tr("PNG image (*.png)") : tr("SVG image (*.svg)"));
     if (path.isEmpty()) return;
-    try {
-        if (asPng && !saveFramePng(path)) {
-            throw FileWriteError("could not write " + path.toStdString());
-        }
-        if (chosen == svg) saveFrameSvg(path);
-    } catch (const FileWriteError& error) {
-        QMessageBox::warning(this, windowTitle(), QString::fromStdString(error.what()));
+    const QString failure =
+        asPng ? writeFramePng(path) : writeFileAtomically(path, svgDocument(frameItems_));
+    if (!failure.isEmpty()) QMessageBox::warning(this, windowTitle(), failure);
+}
+
+// The image is encoded in memory first, so that the file is written whole or not at all.
+QString PictureWindow::writeFramePng(const QString& path) const {
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !frame_.save(&buffer, "PNG")) {
+        return tr("The frame could not be encoded as PNG.");
     }
+    return writeFileAtomically(path, std::string_view(png.constData(), png.size()));
 }
 
 bool PictureWindow::saveFramePng(const QString& path) const {
-    return frame_.save(path, "PNG");
+    return writeFramePng(path).isEmpty();
 }
 
 void PictureWindow::saveFrameSvg(const QString& path) const {
-    writeFileAtomically(path.toStdString(), svgDocument(frameItems_));
+    const QString failure = writeFileAtomically(path, svgDocument(frameItems_));
+    if (!failure.isEmpty()) throw FileWriteError(failure.toLocal8Bit().toStdString());
 }
 
 void PictureWindow::closeEvent(QCloseEvent* event) {

@@ -38,7 +38,8 @@ class PictureWindow : public QWidget {
     const QImage& frame() const { return frame_; }
     const DrawList& frameItems() const { return frameItems_; }
 
-    // Writes the last painted frame; false (PNG) or FileWriteError (SVG) when that fails.
+    // Writes the last painted frame, whole or not at all; false (PNG) or FileWriteError (SVG)
+    // when that fails.
     bool saveFramePng(const QString& path) const;
     void saveFrameSvg(const QString& path) const;
 
@@ -59,6 +60,8 @@ class PictureWindow : public QWidget {
   private:
     void renderFrame();
     void offerToSave();
+    // Writes the frame as PNG; answers the reason when it could not.
+    QString writeFramePng(const QString& path) const;
     void announceClosed();
 
     PictureAnimation& animation_;
