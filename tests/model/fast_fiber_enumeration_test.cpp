@@ -76,7 +76,14 @@ TEST(FiberEnumeration, ListsNothingForImpossibleSizes) {
     }
 }
 
-TEST(FiberEnumeration, StopsSoonAfterCancelInTheMiddle) {
+TEST(FiberEnumeration, StopsAtOnceOrSoonAfterCancel) {
+    Progress cancelled;
+    cancelled.cancel();
+    int lines = 0;
+    EXPECT_FALSE(enumerateFibers(
+        5, 2, 3, {}, [&](const FiberEntry&) { ++lines; }, &cancelled));
+    EXPECT_EQ(lines, 0) << "cancelled before the start";
+
     Progress progress;
     bool finished = true;
     std::thread worker([&] {
