@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -22,9 +21,8 @@ std::vector<std::string> smallFibers(int maxM) {
     for (int m = 2; m <= maxM; ++m) {
         for (int r = 2; r <= 3; ++r) {
             for (int b = 3; b <= 4; ++b) {
-                enumerateFibers(m, r, b, FiberOptions{}, [&](const FiberEntry& entry) {
-                    fibers.emplace_back(entry.line);
-                });
+                enumerateFibers(m, r, b, FiberOptions{},
+                                [&](const FiberEntry& entry) { fibers.emplace_back(entry.line); });
             }
         }
     }
@@ -36,8 +34,8 @@ bool sizedToDegree(const DivisorNode& node) {
     return node.degree >= 0 && node.neighbors.size() == size && node.armAngle.size() == size &&
            node.handleLength.size() == size && node.armLength.size() == size &&
            node.armAngleVelocity.size() == size && node.handleLengthVelocity.size() == size &&
-           node.armLengthVelocity.size() == size && node.pointX.size() >= 
-           static_cast<std::size_t>(node.pointCount) &&
+           node.armLengthVelocity.size() == size &&
+           node.pointX.size() >= static_cast<std::size_t>(node.pointCount) &&
            node.pointY.size() >= static_cast<std::size_t>(node.pointCount);
 }
 
@@ -118,9 +116,9 @@ TEST(AnalysisSweep, EveryAdmittedLineOfEverySmallFiberHasTheRightShape) {
             analyseLine(pool, x, line, [&](const AnalysisResult& result) {
                 if (!listed || result.proportionalBranch || result.coreBranches > 1) return;
                 ++parityChecked;
-                const int excess = result.gcd * result.chainCount -
-                                   (result.insertedCount + result.supportEulerX -
-                                    result.supportEulerR);
+                const int excess =
+                    result.gcd * result.chainCount -
+                    (result.insertedCount + result.supportEulerX - result.supportEulerR);
                 EXPECT_EQ(excess % 2, 0) << "d N - (a + chiX - chiR) = " << excess;
                 EXPECT_GE(excess, 0);
             });
@@ -132,59 +130,30 @@ TEST(AnalysisSweep, EveryAdmittedLineOfEverySmallFiberHasTheRightShape) {
     EXPECT_GT(parityChecked, 300);
 }
 
-// The line with its letters replaced.
-std::string withLetters(const std::string& line, const std::string& letters) {
-    return line.substr(0, line.find("type = ") + 7) + letters;
-}
-
-TEST(AnalysisSweep, AnyLettersOnAdmittedLinesNeverBreakTheAnalysis) {
+// Each branch in turn gets each letter while the others keep theirs: letters that do not fit
+// the line (as a typed line may have them) must still give a well-formed analysis.
+TEST(AnalysisSweep, AnyLetterOnAnyBranchNeverBreaksTheAnalysis) {
     const std::string alphabet = "0ABC?";
-    std::mt19937 random(20261206);
-    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
     long long runs = 0;
     for (const std::string& fiber : smallFibers(6)) {
         SCOPED_TRACE(fiber);
         NodePool pool;
         FiberUnderTest x(fiber, pool);
-        for (const std::string& line : subdivisorLines(x.data(), SubdivisorOptions{0, false, false})) {
-            const std::string letters = line.substr(line.find("type = ") + 7);
-            std::vector<std::string> variants;
-            // Every letter moved one on ('0' -> 'A' -> ... -> '?' -> '0'), then a random draw.
-            std::string rotated = letters;
-            for (char& letter : rotated) letter = alphabet[(alphabet.find(letter) + 1) % 5];
-            variants.push_back(rotated);
-            std::string drawn = letters;
-            for (char& letter : drawn) letter = alphabet[pick(random)];
-            variants.push_back(drawn);
-            for (const std::string& variant : variants) {
-                ++runs;
-                analyseLine(pool, x, withLetters(line, variant), [](const AnalysisResult&) {});
-                if (::testing::Test::HasFatalFailure()) return;
-            }
-        }
-    }
-    EXPECT_GT(runs, 1000);
-}
-
-TEST(AnalysisSweep, EveryLetterOnEveryBranchOfTheWorkedFibers) {
-    // Each branch in turn gets each letter while the others keep theirs.
-    const std::string alphabet = "0ABC?";
-    for (const char* fiber : {"(5;(4,3,2,1),(3,1),(3,1))", "((7,2),5,5,4)", "((7,3),6,5,5,5)"}) {
-        SCOPED_TRACE(fiber);
-        NodePool pool;
-        FiberUnderTest x(fiber, pool);
-        for (const std::string& line : subdivisorLines(x.data(), SubdivisorOptions{0, false, false})) {
-            std::string letters = line.substr(line.find("type = ") + 7);
-            for (std::size_t j = 0; j < letters.size(); ++j) {
-                for (char letter : alphabet) {
-                    std::string variant = letters;
+        for (const std::string& line :
+             subdivisorLines(x.data(), SubdivisorOptions{0, false, false})) {
+            const std::size_t letters = line.find("type = ") + 7;
+            for (std::size_t j = letters; j < line.size(); ++j) {
+                for (const char letter : alphabet) {
+                    std::string variant = line;
                     variant[j] = letter;
-                    analyseLine(pool, x, withLetters(line, variant), [](const AnalysisResult&) {});
+                    ++runs;
+                    analyseLine(pool, x, variant, [](const AnalysisResult&) {});
                     if (::testing::Test::HasFatalFailure()) return;
                 }
             }
         }
     }
+    EXPECT_GT(runs, 5000);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// The fast listing and count against the exhaustive walk over every vector of the odometer.
 #include "subdivisor/subdivisor_listing.h"
 
 #include <gtest/gtest.h>
@@ -9,46 +10,57 @@
 
 #include "oracle/exhaustive_subdivisors.h"
 #include "oracle/fiber_sweep.h"
+#include "subdivisor/subdivisor_count.h"
 
 namespace dorvanix {
 namespace {
 
-struct Listed {
+struct Admitted {
     std::string line;
     long long ell;
     std::string types;
 };
 
-std::vector<Listed> admittedByOracle(const FiberData& x) {
-    std::vector<Listed> all;
-    oracle::listSubdivisors(x, SubdivisorOptions{0, false, false}, [&](const Subdivisor& y) {
-        all.push_back({std::string(y.line), y.ell, std::string(y.types)});
-    });
-    return all;
-}
-
-std::vector<std::string> expectedLines(const std::vector<Listed>& all,
-                                       const SubdivisorOptions& options) {
+std::vector<std::string> passing(const std::vector<Admitted>& all,
+                                 const SubdivisorOptions& options) {
     std::vector<std::string> lines;
-    for (const Listed& a : all) {
+    for (const Admitted& a : all) {
         if (passesFilters(options, a.ell, a.types)) lines.push_back(a.line);
     }
     return lines;
 }
 
-const std::vector<SubdivisorOptions> kCombinations = {
-    {0, false, true}, {0, false, false}, {2, true, false}, {-1, true, true}, {3, false, true}};
+// Every ell filter that can select something on these fibers (ell is at most 8), and the
+// extremes, with both flags each way.
+std::vector<SubdivisorOptions> everyFilterCombination() {
+    std::vector<int> ellFilters{100, -100};
+    for (int ell = -9; ell <= 9; ++ell) ellFilters.push_back(ell);
+    std::vector<SubdivisorOptions> combinations;
+    for (int ell : ellFilters) {
+        for (bool exceptOnlyAB : {false, true}) {
+            for (bool onlyABC : {false, true}) combinations.push_back({ell, exceptOnlyAB, onlyABC});
+        }
+    }
+    return combinations;
+}
 
 std::string describe(const SubdivisorOptions& o) {
     return "ell filter " + std::to_string(o.ellFilter) +
            (o.exceptOnlyAB ? ", except only AB" : "") + (o.onlyABC ? ", only ABC" : "");
 }
 
-void expectSameLines(const std::string& label, const FiberData& x) {
-    const std::vector<Listed> all = admittedByOracle(x);
-    for (const SubdivisorOptions& options : kCombinations) {
+// Counts under every filter combination, whole listings under a few of them.
+void expectSameAsTheWalk(const std::string& label, const FiberData& x) {
+    std::vector<Admitted> all;
+    oracle::listSubdivisors(x, SubdivisorOptions{0, false, false}, [&](const Subdivisor& y) {
+        all.push_back({std::string(y.line), y.ell, std::string(y.types)});
+    });
+    for (const SubdivisorOptions& options : everyFilterCombination()) {
+        const auto expected = passing(all, options);
+        ASSERT_EQ(countSubdivisors(x, options), static_cast<long long>(expected.size()))
+            << label << " with " << describe(options);
+        if (options.ellFilter < -1 || options.ellFilter > 3) continue;
         const std::vector<std::string> fast = subdivisorLines(x, options);
-        const std::vector<std::string> expected = expectedLines(all, options);
         ASSERT_EQ(fast.size(), expected.size()) << label << " with " << describe(options);
         for (std::size_t i = 0; i < fast.size(); ++i) {
             ASSERT_EQ(fast[i], expected[i])
@@ -57,24 +69,30 @@ void expectSameLines(const std::string& label, const FiberData& x) {
     }
 }
 
-TEST(SubdivisorListing, ListsTheExhaustiveLinesOnEverySmallFiber) {
-    for (const auto& swept : oracle::sweepFibers(9, 3, 6))
-        expectSameLines(swept.label, swept.fiber);
+TEST(FastSubdivisors, ListAndCountAsTheExhaustiveWalkOnEverySmallFiber) {
+    const auto fibers = oracle::sweepFibers(9, 3, 6);
+    EXPECT_GT(fibers.size(), 100u);
+    for (const auto& swept : fibers) expectSameAsTheWalk(swept.label, swept.fiber);
 }
 
-TEST(SubdivisorListing, ListsTheExhaustiveLinesOnIrregularFibers) {
+// Fibers read off a tree need not come from the fiber list: empty branches, chains that stop
+// early, and chains that are not the continued-fraction chain of their first multiplicity.
+TEST(FastSubdivisors, ListAndCountAsTheExhaustiveWalkOnIrregularFibers) {
     const std::vector<oracle::SweptFiber> fibers = {
         {"a branch left empty", FiberData{5, 2, {{4, 3, 2, 1}, {3, 1}, {}}}},
         {"empty first branch", FiberData{4, 2, {{}, {3, 2, 1}, {3, 2, 1}}}},
+        {"two empty branches", FiberData{4, 2, {{}, {}, {3, 2, 1}}}},
         {"chains cut short", FiberData{7, 2, {{6, 5, 4}, {3}, {2, 1}, {5, 3, 1}}}},
+        {"six branches, two alike",
+         FiberData{6, 3, {{5, 4, 3, 2, 1}, {5, 4, 3, 2, 1}, {4, 2}, {2}, {1}, {3}}}},
         {"r = 1", FiberData{5, 1, {{4, 3, 2, 1}, {2, 1}, {3, 1}}}},
         {"sum out of reach", FiberData{5, 9, {{4, 3, 2, 1}, {2, 1}, {3, 1}}}},
     };
-    for (const auto& [label, x] : fibers) expectSameLines(label, x);
+    for (const auto& [label, x] : fibers) expectSameAsTheWalk(label, x);
 }
 
 // A listing far too long to finish (30 branches) stops soon after it is cancelled.
-TEST(SubdivisorListing, StopsSoonAfterCancel) {
+TEST(FastSubdivisors, ListingStopsSoonAfterCancel) {
     const FiberData x{3, 2, std::vector<std::vector<int>>(30, {2, 1})};
     Progress progress;
     bool finished = true;
@@ -89,7 +107,7 @@ TEST(SubdivisorListing, StopsSoonAfterCancel) {
     EXPECT_GT(progress.results(), 0u);
 }
 
-TEST(SubdivisorListing, FractionGrowsToOne) {
+TEST(FastSubdivisors, ListingFractionGrowsToOne) {
     const FiberData x = fiberFromParts(9, 3, {8, 7, 5, 4, 3});
     Progress progress;
     double last = 0;

@@ -33,6 +33,7 @@ TEST(LongSession, AThousandRoundsLeaveThePoolAsItBegan) {
     NodePool pool;
     DivisorNode& current = pool.take();  // the core node "OK >" takes
     const std::size_t atStart = pool.inUseCount();
+    std::size_t capacity = 0;
     for (int round = 0; round < 1000; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const std::string& line = fibers[round % fibers.size()];
@@ -52,6 +53,11 @@ TEST(LongSession, AThousandRoundsLeaveThePoolAsItBegan) {
         std::size_t fiberNodes = 0;
         for (const auto& chain : x.chains) fiberNodes += chain.size();
         ASSERT_EQ(pool.inUseCount(), atStart + fiberNodes) << line;
+        // Once every fiber has been seen the pool has all the room it will need.
+        if (round == static_cast<int>(fibers.size())) capacity = pool.capacity();
+        if (capacity > 0) {
+            ASSERT_EQ(pool.capacity(), capacity) << "the pool keeps growing";
+        }
     }
     releaseBranches(pool, current);
     EXPECT_EQ(pool.inUseCount(), atStart);

@@ -256,29 +256,6 @@ TEST(SubdivisorAnalysis, CoreStubsLieBetweenTheLastBranchAndAFullTurn) {
                 1e-9);
 }
 
-TEST(SubdivisorAnalysis, ManyAnalysesOnOnePoolLeaveItAsItBegan) {
-    NodePool pool;
-    FiberUnderTest x(kFive, pool);
-    const char* lines[] = {"(3;(2,1),(2,1),(2,1)):: ell = 1 :: type = ABB",
-                           "(3;(3,3),(2,1),(1)):: ell = 1 :: type = CBA",
-                           "(4;(4),(3),(1)):: ell = 1 :: type = C?A"};
-    std::size_t capacityAfterFirst = 0;
-    const std::size_t before = pool.inUseCount();
-    for (int round = 0; round < 300; ++round) {
-        SCOPED_TRACE("round " + std::to_string(round));
-        SelectedUnderTest y(x.data(), lines[round % 3], pool);
-        AnalysisResult result = analyzeSubdivisor(x.root(), y.root(), x.genus(), pool);
-        releaseAnalysis(pool, result);
-        EXPECT_EQ(result.root, nullptr);
-        EXPECT_TRUE(result.nodes.empty());
-        if (round == 2) capacityAfterFirst = pool.capacity();
-        if (round > 2) {
-            ASSERT_EQ(pool.capacity(), capacityAfterFirst);
-        }
-    }
-    EXPECT_EQ(pool.inUseCount(), before);
-}
-
 TEST(SubdivisorAnalysis, APoolTooSmallThrowsAndGivesEveryNodeBack) {
     // Every capacity below what the analysis needs must fail cleanly at a different node.
     bool succeeded = false;
