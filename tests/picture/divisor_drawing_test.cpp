@@ -47,27 +47,35 @@ DivisorNode lonelyNode(int degree, std::vector<double> angles, double length, do
     return node;
 }
 
+// At the origin (0, 0) the handle point of the arm at pi lies at x = -25 - 2.4e-15: it must floor
+// to -26, where a truncating conversion would give -25.
 TEST(DivisorDrawing, OvalThroughBothTipsOfAComponentWithOppositeArms) {
     const DivisorNode node = lonelyNode(2, {0.0, std::numbers::pi}, 25.0, 20.0);
-    DrawList list;
-    drawDivisor(list, &node, View{});
-    const auto segments = segmentsOf(list);
-    ASSERT_EQ(segments.size(), 2u);
-    EXPECT_EQ(segments[0].points, (Points{{{175, 120}, {175, 140}, {125, 140}, {125, 120}}}));
-    EXPECT_EQ(segments[1].points, (Points{{{125, 120}, {125, 100}, {175, 100}, {175, 120}}}));
-    EXPECT_EQ(segments[0].width, kDivisorPenWidth);
-    EXPECT_EQ(segments[0].colour, (Rgb{0, 0, 0}));
-}
-
-TEST(DivisorDrawing, ValuesAHairBelowAnIntegerFloorToTheIntegerBelow) {
-    // At the origin (0, 0) the handle point of the arm at pi lies at x = -25 - 2.4e-15.
-    const DivisorNode node = lonelyNode(2, {0.0, std::numbers::pi}, 25.0, 20.0);
-    DrawList list;
-    drawDivisor(list, &node, View{0.0, 0.0, 1.0});
-    const auto segments = segmentsOf(list);
-    ASSERT_EQ(segments.size(), 2u);
-    EXPECT_EQ(segments[1].points[1].x, -26) << "a truncating conversion would give -25";
-    EXPECT_EQ(segments[1].points[0], (PixelPoint{-25, 0}));
+    const struct {
+        const char* label;
+        View view;
+        Points first, second;
+    } rows[] = {
+        {"origin (150, 120)",
+         View{},
+         {{{175, 120}, {175, 140}, {125, 140}, {125, 120}}},
+         {{{125, 120}, {125, 100}, {175, 100}, {175, 120}}}},
+        {"origin (0, 0): a hair below -25 floors to -26",
+         View{0.0, 0.0, 1.0},
+         {{{25, 0}, {25, 20}, {-25, 20}, {-25, 0}}},
+         {{{-25, 0}, {-26, -20}, {25, -20}, {25, 0}}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        DrawList list;
+        drawDivisor(list, &node, row.view);
+        const auto segments = segmentsOf(list);
+        ASSERT_EQ(segments.size(), 2u);
+        EXPECT_EQ(segments[0].points, row.first);
+        EXPECT_EQ(segments[1].points, row.second);
+        EXPECT_EQ(segments[0].width, kDivisorPenWidth);
+        EXPECT_EQ(segments[0].colour, (Rgb{0, 0, 0}));
+    }
 }
 
 TEST(DivisorDrawing, LabelsSitLeftOfTheMovingPointByTextLength) {
@@ -94,27 +102,26 @@ TEST(DivisorDrawing, LabelsSitLeftOfTheMovingPointByTextLength) {
     }
 }
 
-TEST(DivisorDrawing, ColoursRepeatEveryTenMultiplicities) {
-    struct Case {
+TEST(DivisorDrawing, ColoursRepeatEveryTenMultiplicitiesAndTenIsGrey) {
+    const struct {
         int multiplicity;
         Rgb divisor;
         Rgb chain;
-    };
-    const std::vector<Case> cases{
-        {0, {160, 160, 160}, {192, 192, 192}}, {1, {0, 0, 0}, {128, 128, 128}},
-        {6, {0, 64, 255}, {128, 192, 255}},    {10, {160, 160, 160}, {192, 192, 192}},
-        {17, {208, 0, 208}, {232, 128, 232}},  {29, {96, 96, 96}, {176, 176, 176}}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE("multiplicity " + std::to_string(c.multiplicity));
-        EXPECT_EQ(divisorColour(c.multiplicity), c.divisor);
-        EXPECT_EQ(chainColour(c.multiplicity), c.chain);
-    }
-    DivisorNode node = lonelyNode(1, {0.0}, 25.0, 30.0);
-    node.multiplicity = 10;
-    DrawList list;
-    drawDivisor(list, &node, View{});
-    for (const CubicSegment& segment : segmentsOf(list)) {
-        EXPECT_EQ(segment.colour, (Rgb{160, 160, 160}));
+    } rows[] = {{0, {160, 160, 160}, {192, 192, 192}},
+                {10, {160, 160, 160}, {192, 192, 192}},
+                {1, {0, 0, 0}, {128, 128, 128}},
+                {17, {208, 0, 208}, {232, 128, 232}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE("multiplicity " + std::to_string(row.multiplicity));
+        EXPECT_EQ(divisorColour(row.multiplicity), row.divisor);
+        EXPECT_EQ(chainColour(row.multiplicity), row.chain);
+        DivisorNode node = lonelyNode(1, {0.0}, 25.0, 30.0);
+        node.multiplicity = row.multiplicity;
+        DrawList list;
+        drawDivisor(list, &node, View{});
+        for (const CubicSegment& segment : segmentsOf(list)) {
+            EXPECT_EQ(segment.colour, row.divisor);
+        }
     }
 }
 
@@ -256,39 +263,34 @@ TEST(ChainDrawing, SegmentsPerChainByGenus) {
     }
 }
 
-TEST(ChainDrawing, GenusOneClosesTheOvalAndLargerGenusOpensATube) {
+TEST(ChainDrawing, GenusOneClosesTheOval) {
     auto single = chainOf(1, 1, 0.0);
     DrawList oval;
     drawChain(oval, &single[0], View{0.0, 0.0, 1.0}, 1);
-    auto s = segmentsOf(oval);
+    const auto s = segmentsOf(oval);
     ASSERT_EQ(s.size(), 4u);
     EXPECT_EQ(s[0].points, (Points{{{0, 44}, {-48, 44}, {-48, -44}, {0, -44}}}));
     EXPECT_EQ(s[1].points, (Points{{{0, 44}, {48, 44}, {48, -44}, {0, -44}}}));
     EXPECT_EQ(s[0].colour, chainColour(1));
+}
 
+// Genus 2: a tube from the flagged first node, whose hole is pinched, to an unflagged second node
+// at (40, 0), whose hole is a small oval.
+TEST(ChainDrawing, LargerGenusOpensATubeAndPinchesTheHoleOfFlaggedNodes) {
     auto pair = chainOf(2, 1, 0.0);
     DrawList tube;
     drawChain(tube, &pair[0], View{0.0, 0.0, 1.0}, 2);
-    s = segmentsOf(tube);
+    const auto s = segmentsOf(tube);
     ASSERT_EQ(s.size(), 10u);
     // The walls reach the arm's end 20 pixels to either side.
     EXPECT_EQ(s[1].points, (Points{{{0, 44}, {20, 44}, {20, 20}, {40, 20}}}));
     EXPECT_EQ(s[2].points, (Points{{{0, -44}, {20, -44}, {20, -20}, {40, -20}}}));
-    // The second node of the chain, at (40, 0), faces back toward the first.
-    EXPECT_EQ(s[5].points[0], (PixelPoint{39, -44}));  // its back arm lies a hair off pi
-    EXPECT_EQ(s[5].colour, chainColour(2));
-}
-
-TEST(ChainDrawing, HoleIsPinchedOnFlaggedNodesAndAnOvalElsewhere) {
-    auto chain = chainOf(2, 1, 0.0);
-    DrawList list;
-    drawChain(list, &chain[0], View{0.0, 0.0, 1.0}, 2);
-    const auto s = segmentsOf(list);
-    ASSERT_EQ(s.size(), 10u);
     // Flagged first node: both curves from (0, 44) into the centre.
     EXPECT_EQ(s[3].points, (Points{{{0, 44}, {-24, 44}, {-24, 0}, {0, 0}}}));
     EXPECT_EQ(s[4].points, (Points{{{0, 44}, {24, 44}, {24, 0}, {0, 0}}}));
-    // Unflagged second node at (40, 0), arm 0 at pi: a small oval across the centre.
+    // The second node faces back toward the first; its back arm lies a hair off pi.
+    EXPECT_EQ(s[5].points[0], (PixelPoint{39, -44}));
+    EXPECT_EQ(s[5].colour, chainColour(2));
     EXPECT_EQ(s[8].points[0], (PixelPoint{39, -20}));
     EXPECT_EQ(s[8].points[3], (PixelPoint{40, 20}));
 }

@@ -68,24 +68,21 @@ int drawnSegments(const DivisorNode* node) {
     return list.segmentCount();
 }
 
-TEST(PictureAnimation, NothingMovesUntilASubdivisorIsSelected) {
+// Without Y only X is shown and nothing moves; losing Y during its flight starts over.
+TEST(PictureAnimation, WithoutASubdivisorOnlyXIsShownAndNothingMoves) {
     Trees trees;
     PictureAnimation animation;
     const double armBefore = trees.x->armAngle[1];
     for (int t = 0; t < 5; ++t) animation.tick(trees.scene(false), kAlwaysStep);
     EXPECT_EQ(animation.animationStep(), 0);
     EXPECT_EQ(trees.x->armAngle[1], armBefore);
-    const DrawList frame = animation.paint(trees.scene(false), View{});
-    EXPECT_EQ(frame.segmentCount(), drawnSegments(trees.x));
-}
+    EXPECT_EQ(animation.paint(trees.scene(false), View{}).segmentCount(), drawnSegments(trees.x));
 
-TEST(PictureAnimation, StepsRunUpToAHundredAndStay) {
-    Trees trees;
-    PictureAnimation animation;
-    for (int t = 1; t <= 130; ++t) {
-        animation.tick(trees.scene(), kAlwaysStep);
-        ASSERT_EQ(animation.animationStep(), std::min(t, 100)) << "tick " << t;
-    }
+    for (int t = 0; t < 30; ++t) animation.tick(trees.scene(), kAlwaysStep);
+    ASSERT_EQ(animation.animationStep(), 30);
+    const DrawList frame = animation.paint(trees.scene(false), View{});
+    EXPECT_EQ(animation.animationStep(), 0);
+    EXPECT_EQ(frame.segmentCount(), drawnSegments(trees.x));
 }
 
 TEST(PictureAnimation, YFliesDownOntoXsCore) {
@@ -126,31 +123,30 @@ TEST(PictureAnimation, ChainsFlyOutAlongTheirSpokes) {
     }
 }
 
+// The step runs up to 100 and stays: 0 X alone, 1-49 Y flying onto X, 50 Y alone, then the
+// analysis divisor with its chains.
 TEST(PictureAnimation, EachPhasePaintsItsOwnTrees) {
     Trees trees;
     const int x = drawnSegments(trees.x);
     const int y = drawnSegments(trees.y);
     const int analysis = drawnSegments(trees.analysis);
     const int chains = 2 * 4;  // two single-node chains of genus 1
-    struct Case {
-        int step;
-        int segments;
-    };
-    const std::vector<Case> cases{{0, x},
-                                  {1, x + y},
-                                  {49, x + y},
-                                  {50, y},
-                                  {51, chains + analysis},
-                                  {100, chains + analysis}};
+    const struct {
+        int ticks, step, segments;
+    } rows[] = {{0, 0, x},
+                {1, 1, x + y},
+                {49, 49, x + y},
+                {50, 50, y},
+                {51, 51, chains + analysis},
+                {100, 100, chains + analysis},
+                {130, 100, chains + analysis}};
     PictureAnimation animation;
-    int step = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE("step " + std::to_string(c.step));
-        while (step < c.step) {
-            animation.tick(trees.scene(), kAlwaysStep);
-            ++step;
-        }
-        EXPECT_EQ(animation.paint(trees.scene(), View{}).segmentCount(), c.segments);
+    int ticks = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE("after " + std::to_string(row.ticks) + " ticks");
+        for (; ticks < row.ticks; ++ticks) animation.tick(trees.scene(), kAlwaysStep);
+        EXPECT_EQ(animation.animationStep(), row.step);
+        EXPECT_EQ(animation.paint(trees.scene(), View{}).segmentCount(), row.segments);
     }
 }
 
@@ -168,16 +164,6 @@ TEST(PictureAnimation, PaintKeepsXCentredWhileItIsShown) {
         ASSERT_NEAR(sumX / count, 0.0, 1e-9) << "tick " << t;
         ASSERT_NEAR(sumY / count, 0.0, 1e-9) << "tick " << t;
     }
-}
-
-TEST(PictureAnimation, PaintWithoutYDuringItsFlightStartsOver) {
-    Trees trees;
-    PictureAnimation animation;
-    for (int t = 0; t < 30; ++t) animation.tick(trees.scene(), kAlwaysStep);
-    ASSERT_EQ(animation.animationStep(), 30);
-    const DrawList frame = animation.paint(trees.scene(false), View{});
-    EXPECT_EQ(animation.animationStep(), 0);
-    EXPECT_EQ(frame.segmentCount(), drawnSegments(trees.x));
 }
 
 TEST(PictureAnimation, PauseFreezesAndRestartGoesBackToX) {
