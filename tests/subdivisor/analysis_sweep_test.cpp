@@ -71,13 +71,19 @@ void checkShape(const AnalysisResult& result, int genusX) {
     ASSERT_NE(result.chains, nullptr);
     ASSERT_EQ(result.chains->degree, result.chainCount);
     const std::size_t length = genusX > 0 ? static_cast<std::size_t>(genusX) : 0;
+    // The figures the command line shows must say the same as the nodes.
+    const AnalysisFigures figures = analysisFigures(result);
+    ASSERT_EQ(figures.chains.size(), static_cast<std::size_t>(result.chainCount));
     for (int i = 0; i < result.chainCount; ++i) {
         const auto chain = chainNodes(result.chains->neighbor(i));
         ASSERT_EQ(chain.size(), length) << "chain " << i;
+        ASSERT_EQ(figures.chains[i].size(), length) << "chain " << i;
         for (std::size_t k = 0; k < chain.size(); ++k) {
+            const bool flagged = static_cast<int>(k) < result.gcd;
             EXPECT_EQ(chain[k]->multiplicity, static_cast<int>(k) + 1);
-            EXPECT_EQ(chain[k]->selfIntersection == 1, static_cast<int>(k) < result.gcd)
-                << "chain " << i << " node " << k;
+            EXPECT_EQ(chain[k]->selfIntersection == 1, flagged) << "chain " << i << " node " << k;
+            EXPECT_EQ(figures.chains[i][k].multiplicity, static_cast<int>(k) + 1);
+            EXPECT_EQ(figures.chains[i][k].flagged, flagged) << "chain " << i << " node " << k;
         }
     }
 }
@@ -99,13 +105,14 @@ void analyseLine(NodePool& pool, FiberUnderTest& x, const std::string& line, Che
     EXPECT_EQ(pool.inUseCount(), before);
 }
 
+// Over a thousand analyses, of every fiber in turn, on one pool that must end as it began.
 TEST(AnalysisSweep, EveryAdmittedLineOfEverySmallFiberHasTheRightShape) {
     const SubdivisorOptions everyLetter{0, false, false};
     long long lines = 0;
     long long parityChecked = 0;
+    NodePool pool;  // one pool for the whole sweep, as in a long working session
     for (const std::string& fiber : smallFibers(7)) {
         SCOPED_TRACE(fiber);
-        NodePool pool;
         FiberUnderTest x(fiber, pool);
         const std::size_t before = pool.inUseCount();
         for (const std::string& line : subdivisorLines(x.data(), everyLetter)) {
@@ -126,6 +133,7 @@ TEST(AnalysisSweep, EveryAdmittedLineOfEverySmallFiberHasTheRightShape) {
         }
         EXPECT_EQ(pool.inUseCount(), before);
     }
+    EXPECT_EQ(pool.inUseCount(), 0u) << "every fiber and every analysis gave its nodes back";
     EXPECT_GT(lines, 1000);
     EXPECT_GT(parityChecked, 300);
 }
