@@ -22,6 +22,20 @@ std::vector<CubicSegment> segmentsOf(const DrawList& list) {
     return result;
 }
 
+constexpr View kAtZero{0.0, 0.0, 1.0};  // pixels are the picture's own coordinates
+
+std::vector<CubicSegment> divisorSegments(const DivisorNode& node, View view = kAtZero) {
+    DrawList list;
+    drawDivisor(list, &node, view);
+    return segmentsOf(list);
+}
+
+std::vector<CubicSegment> chainSegments(const DivisorNode& first, int genus) {
+    DrawList list;
+    drawChain(list, &first, kAtZero, genus);
+    return segmentsOf(list);
+}
+
 std::vector<TextLabel> labelsOf(const DrawList& list) {
     std::vector<TextLabel> result;
     for (const DrawItem& item : list.items) {
@@ -61,15 +75,13 @@ TEST(DivisorDrawing, OvalThroughBothTipsOfAComponentWithOppositeArms) {
          {{{175, 120}, {175, 140}, {125, 140}, {125, 120}}},
          {{{125, 120}, {125, 100}, {175, 100}, {175, 120}}}},
         {"origin (0, 0): a hair below -25 floors to -26",
-         View{0.0, 0.0, 1.0},
+         kAtZero,
          {{{25, 0}, {25, 20}, {-25, 20}, {-25, 0}}},
          {{{-25, 0}, {-26, -20}, {25, -20}, {25, 0}}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
-        DrawList list;
-        drawDivisor(list, &node, row.view);
-        const auto segments = segmentsOf(list);
+        const auto segments = divisorSegments(node, row.view);
         ASSERT_EQ(segments.size(), 2u);
         EXPECT_EQ(segments[0].points, row.first);
         EXPECT_EQ(segments[1].points, row.second);
@@ -117,9 +129,7 @@ TEST(DivisorDrawing, ColoursRepeatEveryTenMultiplicitiesAndTenIsGrey) {
         EXPECT_EQ(chainColour(row.multiplicity), row.chain);
         DivisorNode node = lonelyNode(1, {0.0}, 25.0, 30.0);
         node.multiplicity = row.multiplicity;
-        DrawList list;
-        drawDivisor(list, &node, View{});
-        for (const CubicSegment& segment : segmentsOf(list)) {
+        for (const CubicSegment& segment : divisorSegments(node)) {
             EXPECT_EQ(segment.colour, row.divisor);
         }
     }
@@ -172,8 +182,8 @@ TEST(DivisorDrawing, MarkedEndIsRingedAndOpenTowardItsNeighbour) {
     DivisorNode node = lonelyNode(1, {0.0}, 30.0, 30.0);
     node.marked = 1;
     DrawList list;
-    drawDivisor(list, &node, View{0.0, 0.0, 1.0});
-    EXPECT_EQ(list.labelCount(), 0);
+    drawDivisor(list, &node, kAtZero);
+    EXPECT_EQ(list.labelCount(), 0) << "a marked end has no label";
     const auto s = segmentsOf(list);
     ASSERT_EQ(s.size(), 4u);
     // The U: from beside the tip, one arm length to the side, back toward the centre.
@@ -190,9 +200,7 @@ TEST(DivisorDrawing, ArmTowardAMarkedNeighbourIsOpen) {
     marked.marked = 1;
     marked.serial = 0;  // not a child: only the arm's shape changes
     node.neighbors[1] = &marked;
-    DrawList list;
-    drawDivisor(list, &node, View{0.0, 0.0, 1.0});
-    const auto s = segmentsOf(list);
+    const auto s = divisorSegments(node);
     ASSERT_EQ(s.size(), 2u);
     // Arm 0 closed: through its tip (20, 0). Arm 1 (pointing down) open: beside its tip (0, 20).
     EXPECT_EQ(s[0].points[0], (PixelPoint{20, 0}));
@@ -208,9 +216,7 @@ TEST(DivisorDrawing, JoiningCurveArmsStartFromItsExtraPoints) {
     curve.pointCount = 2;
     curve.pointX = {100.0, -50.0};
     curve.pointY = {0.0, 7.0};
-    DrawList list;
-    drawDivisor(list, &curve, View{0.0, 0.0, 1.0});
-    const auto s = segmentsOf(list);
+    const auto s = divisorSegments(curve);
     ASSERT_EQ(s.size(), 2u);
     EXPECT_EQ(s[0].points[0], (PixelPoint{110, 0}));
     EXPECT_EQ(s[0].points[3], (PixelPoint{-40, 7}));
@@ -265,9 +271,7 @@ TEST(ChainDrawing, SegmentsPerChainByGenus) {
 
 TEST(ChainDrawing, GenusOneClosesTheOval) {
     auto single = chainOf(1, 1, 0.0);
-    DrawList oval;
-    drawChain(oval, &single[0], View{0.0, 0.0, 1.0}, 1);
-    const auto s = segmentsOf(oval);
+    const auto s = chainSegments(single[0], 1);
     ASSERT_EQ(s.size(), 4u);
     EXPECT_EQ(s[0].points, (Points{{{0, 44}, {-48, 44}, {-48, -44}, {0, -44}}}));
     EXPECT_EQ(s[1].points, (Points{{{0, 44}, {48, 44}, {48, -44}, {0, -44}}}));
@@ -278,9 +282,7 @@ TEST(ChainDrawing, GenusOneClosesTheOval) {
 // at (40, 0), whose hole is a small oval.
 TEST(ChainDrawing, LargerGenusOpensATubeAndPinchesTheHoleOfFlaggedNodes) {
     auto pair = chainOf(2, 1, 0.0);
-    DrawList tube;
-    drawChain(tube, &pair[0], View{0.0, 0.0, 1.0}, 2);
-    const auto s = segmentsOf(tube);
+    const auto s = chainSegments(pair[0], 2);
     ASSERT_EQ(s.size(), 10u);
     // The walls reach the arm's end 20 pixels to either side.
     EXPECT_EQ(s[1].points, (Points{{{0, 44}, {20, 44}, {20, 20}, {40, 20}}}));
@@ -297,9 +299,7 @@ TEST(ChainDrawing, LargerGenusOpensATubeAndPinchesTheHoleOfFlaggedNodes) {
 
 TEST(ChainDrawing, MiddleNodeWallsBendAroundBothSides) {
     auto chain = chainOf(3, 0, 0.0);
-    DrawList list;
-    drawChain(list, &chain[1], View{0.0, 0.0, 1.0}, 3);
-    const auto s = segmentsOf(list);
+    const auto s = chainSegments(chain[1], 3);
     ASSERT_GE(s.size(), 6u);
     // Node at (40, 0) with arms at pi and 0: the middle direction is pi/2, straight down.
     EXPECT_EQ(s[0].points[0], (PixelPoint{-1, -20}));  // x a hair below 0
