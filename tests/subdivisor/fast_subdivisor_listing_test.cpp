@@ -1,9 +1,12 @@
-// The fast listing and count against the exhaustive walk over every vector of the odometer.
+// The fast listing and count: against the exhaustive walk over every vector of the odometer,
+// beyond 64 bits, and cancelled.
 #include "subdivisor/subdivisor_listing.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -91,23 +94,38 @@ TEST(FastSubdivisors, ListAndCountAsTheExhaustiveWalkOnIrregularFibers) {
     for (const auto& [label, x] : fibers) expectSameAsTheWalk(label, x);
 }
 
-// A listing far too long to finish (30 branches) stops soon after it is cancelled.
-TEST(FastSubdivisors, ListingStopsSoonAfterCancel) {
-    const FiberData x{3, 2, std::vector<std::vector<int>>(30, {2, 1})};
-    Progress progress;
-    bool finished = true;
-    std::thread worker([&] {
-        finished = listSubdivisors(
-            x, SubdivisorOptions{0, false, false}, [](const Subdivisor&) {}, &progress);
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    progress.cancel();
-    worker.join();
-    EXPECT_FALSE(finished);
-    EXPECT_GT(progress.results(), 0u);
-}
+// Work far too long to finish stops soon after it is cancelled, and work left alone ends on the
+// whole fraction; a count cancelled before it starts answers -1.
+TEST(FastSubdivisors, StopSoonAfterCancelAndEndOnTheWholeFraction) {
+    const FiberData thirtyBranches{3, 2, std::vector<std::vector<int>>(30, {2, 1})};
+    const FiberData largeCore = fiberFromParts(2000, 2, {1999, 1999, 2});
+    const struct {
+        const char* label;
+        std::function<bool(Progress*)> run;  // false when it stopped early
+    } rows[] = {
+        {"listing",
+         [&](Progress* progress) {
+             return listSubdivisors(
+                 thirtyBranches, SubdivisorOptions{0, false, false}, [](const Subdivisor&) {},
+                 progress);
+         }},
+        {"count",
+         [&](Progress* progress) {
+             return !tallySubdivisors(largeCore, kSimpleCrustOptions, progress).cancelled;
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        Progress progress;
+        bool finished = true;
+        std::thread worker([&] { finished = row.run(&progress); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        progress.cancel();
+        worker.join();
+        EXPECT_FALSE(finished);
+        EXPECT_LT(progress.fraction(), 1.0);
+    }
 
-TEST(FastSubdivisors, ListingFractionGrowsToOne) {
     const FiberData x = fiberFromParts(9, 3, {8, 7, 5, 4, 3});
     Progress progress;
     double last = 0;
@@ -123,6 +141,44 @@ TEST(FastSubdivisors, ListingFractionGrowsToOne) {
     EXPECT_TRUE(grows);
     EXPECT_GT(last, 0.0);
     EXPECT_DOUBLE_EQ(progress.fraction(), 1.0);
+    Progress whole;
+    countSimpleCrusts(fiberFromParts(9, 2, {8, 5, 4, 1}), &whole);
+    EXPECT_DOUBLE_EQ(whole.fraction(), 1.0) << "count";
+
+    Progress cancelled;
+    cancelled.cancel();
+    EXPECT_EQ(countSubdivisors(thirtyBranches, kSimpleCrustOptions, &cancelled), -1);
+    EXPECT_EQ(countSimpleCrusts(thirtyBranches, &cancelled), -1);
+}
+
+// n branches (2,1) under a core of multiplicity 3 with r = 2: every vector is admitted once its
+// sum reaches 2k, so the count of all types is 3^n + 2^n minus the vectors of small sums.
+TEST(SubdivisorCount, CountsPastThirtyTwoAndSixtyFourBitsExactlyAndSaturatesPast128) {
+    const struct {
+        const char* label;
+        int branches;
+        const char* text;
+        long long clamped;
+    } rows[] = {
+        // k = 2: sums 0..3 give 1 + 39 + (741 + 39) + (9139 + 1482); k = 1: sums 0, 1 give 1 + 39.
+        {"39 branches: between 2^62 and 2^63", 39, "4052555702774778674", 4052555702774778674LL},
+        // 3^50 + 2^50 - 23427, worked out the same way.
+        {"50 branches: past 64 bits", 50, "717897988817752495589446", LLONG_MAX},
+        {"100 branches: past 128 bits", 100, "at least 340282366920938463463374607431768211455",
+         LLONG_MAX},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        const FiberData x{3, 2, std::vector<std::vector<int>>(row.branches, {2, 1})};
+        const SubdivisorTally tally = tallySubdivisors(x, SubdivisorOptions{0, false, false});
+        EXPECT_EQ(tally.saturated, row.branches == 100);
+        EXPECT_FALSE(tally.cancelled);
+        EXPECT_EQ(tallyText(tally), row.text);
+        EXPECT_EQ(countSubdivisors(x, SubdivisorOptions{0, false, false}), row.clamped);
+    }
+    EXPECT_EQ(wideCountText(static_cast<WideCount>(ULLONG_MAX) + 1), "18446744073709551616");
+    EXPECT_EQ(addSaturating(kWideCountMax - 1, 5), kWideCountMax);
+    EXPECT_EQ(addSaturating(7, 5), WideCount{12});
 }
 
 }  // namespace
