@@ -44,6 +44,7 @@ struct FigureRow {
     int rootMultiplicity, rootDegree;
 };
 
+// The shape that follows from these figures is checked for every line in analysis_sweep_test.cpp.
 TEST(SubdivisorAnalysis, WorkedExamplesGiveTheirFigures) {
     const FigureRow rows[] = {
         {"CAA", kSmall, "(2;(2),(1),(1)):: ell = 1 :: type = CAA", 0, 4, 0, 8, 6, 2, 1, 0, false, 1,
@@ -76,8 +77,6 @@ TEST(SubdivisorAnalysis, WorkedExamplesGiveTheirFigures) {
         EXPECT_EQ(r.proportionalBranch, row.proportional);
         EXPECT_EQ(analysis.root().multiplicity, row.rootMultiplicity);
         EXPECT_EQ(analysis.root().degree, row.rootDegree);
-        EXPECT_EQ(analysis.joiningCurve().degree, 3 * row.stubs + (row.genus > 0 ? 1 : 0));
-        EXPECT_EQ(r.chains == nullptr, row.proportional);
     }
 }
 
