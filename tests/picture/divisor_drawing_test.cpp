@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -135,47 +136,38 @@ TEST(DivisorDrawing, ColoursRepeatEveryTenMultiplicitiesAndTenIsGrey) {
     }
 }
 
+// Core of degree 3: 3 curves; a chain node of degree 2: 2 curves; an end: an oval of 2.
 TEST(DivisorDrawing, CountsOfCurvesAndLabelsFollowTheTree) {
-    struct Case {
+    const struct {
+        const char* label;
         const char* notation;
-        int zeroBranch;  // branch whose first node is given multiplicity 0 afterwards; -1 none
-        int segments;
-        int labels;
+        std::function<void(DivisorNode&)> change;
+        int segments, labels;
+    } rows[] = {
+        {"the small fiber", "(3;(2,1),(2,1),(2,1))", nullptr, 15, 7},
+        {"an empty branch", "(2;(2),(2),())", nullptr, 7, 3},
+        {"three single curves", "(2;(2),(2),(2))", nullptr, 9, 4},
+        {"long chains", "(5;(4,3,2,1),(3,1),(3,1))", nullptr, 3 + 8 + 4 + 4, 9},
+        {"multiplicity 0: nothing behind it either", "(3;(2,1),(2,1),(2,1))",
+         [](DivisorNode& root) { root.neighbors[0]->multiplicity = 0; }, 11, 5},
+        {"no arm length: the core vanishes, its branches stay", "(3;(2,1),(2,1),(2,1))",
+         [](DivisorNode& root) { root.armLength[0] = 0.0; }, 12, 6},
     };
-    // Core of degree 3: 3 curves; a chain node of degree 2: 2 curves; an end: an oval of 2.
-    const std::vector<Case> cases{
-        {"(3;(2,1),(2,1),(2,1))", -1, 15, 7},
-        {"(2;(2),(2),())", -1, 7, 3},
-        {"(2;(2),(2),(2))", -1, 9, 4},
-        {"(3;(2,1),(2,1),(2,1))", 0, 11, 5},  // nothing behind the zero either
-        {"(5;(4,3,2,1),(3,1),(3,1))", -1, 3 + 8 + 4 + 4, 9},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.notation) + " zero branch " + std::to_string(c.zeroBranch));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
         NodePool pool;
         DivisorNode& root = pool.take();
-        parseDivisorNotation(pool, root, c.notation);
-        if (c.zeroBranch >= 0) root.neighbors[c.zeroBranch]->multiplicity = 0;
+        parseDivisorNotation(pool, root, row.notation);
+        if (row.change) row.change(root);
         DrawList list;
         drawDivisor(list, &root, View{});
-        EXPECT_EQ(list.segmentCount(), c.segments);
-        EXPECT_EQ(list.labelCount(), c.labels);
+        EXPECT_EQ(list.segmentCount(), row.segments);
+        EXPECT_EQ(list.labelCount(), row.labels);
     }
-}
-
-TEST(DivisorDrawing, NothingForNullOrForAComponentWithoutArmLength) {
-    DrawList list;
-    drawDivisor(list, nullptr, View{});
-    drawChain(list, nullptr, View{}, 2);
-    EXPECT_TRUE(list.items.empty());
-
-    NodePool pool;
-    DivisorNode& root = pool.take();
-    parseDivisorNotation(pool, root, "(3;(2,1),(2,1),(2,1))");
-    root.armLength[0] = 0.0;  // the core vanishes, its branches stay
-    drawDivisor(list, &root, View{});
-    EXPECT_EQ(list.segmentCount(), 12);
-    EXPECT_EQ(list.labelCount(), 6);
+    DrawList nothing;
+    drawDivisor(nothing, nullptr, View{});
+    drawChain(nothing, nullptr, View{}, 2);
+    EXPECT_TRUE(nothing.items.empty()) << "null draws nothing";
 }
 
 TEST(DivisorDrawing, MarkedEndIsRingedAndOpenTowardItsNeighbour) {

@@ -64,18 +64,12 @@ TEST(Pull, MovesOneStepTowardTheBandAndRestsInside) {
     }
 }
 
+// A fiber as the fiber list builds it, in its initial layout.
 struct Fiber {
     NodePool pool;
-    DivisorNode* root = nullptr;
+    DivisorNode* root = &pool.take();
 
-    explicit Fiber(const char* line) {
-        root = &pool.take();
-        if (line[1] == '(') {
-            parseFiberLine(pool, *root, line);
-        } else {
-            parseDivisorNotation(pool, *root, line);
-        }
-    }
+    explicit Fiber(const char* line) { parseFiberLine(pool, *root, line); }
 };
 
 TEST(RootStep, ArmsArePulledEvenlyApartAndHandlesIntoProportion) {
