@@ -169,6 +169,12 @@ TEST(FiberEnumeration, ListsTheLinesOfTheFullPartitionWalk) {
         }
     }
     EXPECT_GT(nonEmpty, 100);
+    // The first size with fibers of at most two simple crusts, where the option keeps lines.
+    FiberOptions atMostTwo;
+    atMostTwo.atMostTwoSimpleCrusts = true;
+    const std::vector<std::string> marked = oracle::fiberLines(10, 3, 6, atMostTwo);
+    EXPECT_FALSE(marked.empty());
+    EXPECT_EQ(fiberLines(10, 3, 6, atMostTwo), marked);
 }
 
 TEST(FiberEnumeration, StopsAtOnceOrSoonAfterCancel) {

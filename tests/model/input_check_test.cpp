@@ -61,6 +61,16 @@ TEST(ParseFiberText, RejectsMalformedFiberLinesSayingWhatAndWhere) {
          R"m(divisor notation "(2;(1),(1),(1),(1),)": at character 20: expected '(' but found ')')m"},
         {"leading zero", "((05,2),4,3,3)",
          R"m(fiber line "((05,2),4,3,3)": at character 3: m has a leading zero)m"},
+        {"branch value 0", "((3,2),0,2,2)",
+         R"m(fiber line "((3,2),0,2,2)": at character 8: branch multiplicity 0 is outside 1 ... m-1 = 2)m"},
+        {"junk after asterisks", "((3,2),2,2,2) : 14 (g=1)**x",
+         R"m(fiber line "((3,2),2,2,2) : 14 (g=1)**x": at character 27: unexpected text after the end: "x")m"},
+        {"chain too long", "(3;(2,1,1),(2,1),(2,1))",
+         R"m(divisor notation "(3;(2,1,1),(2,1),(2,1))": at character 4: branch 1 does not follow the continued-fraction rule: for m = 3 it reads (2,1))m"},
+        {"notation m = 1", "(1;(1),(1),(1))",
+         R"m(divisor notation "(1;(1),(1),(1))": at character 2: the core multiplicity m must be at least 2, not 1)m"},
+        {"notation two branches", "(2;(1),(1))",
+         R"m(divisor notation "(2;(1),(1))": at character 11: a fiber needs at least 3 branches)m"},
         {"sub-divisor suffix", "(3;(2,1),(2,1),(2,1)):: ell = 1",
          R"m(divisor notation "(3;(2,1),(2,1),(2,1)):: ell = 1": at character 22: unexpected text after the end: ":: ell = 1")m"},
     };
@@ -112,7 +122,8 @@ TEST(ParseInputNumber, ReadsOneSignedDecimalNumber) {
         const char* name;
         const char* text;
         int expected;
-    } good[] = {{"plus", "+7", 7}, {"minus", "-100", -100}, {"limit", "10000", 10000}};
+    } good[] = {
+        {"plus", "+7", 7}, {"minus", "-100", -100}, {"zero", "0", 0}, {"limit", "10000", 10000}};
     for (const auto& row : good) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(parseInputNumber(row.text, "n"), row.expected);

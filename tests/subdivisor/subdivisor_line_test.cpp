@@ -65,6 +65,10 @@ TEST(ParseSubdivisorLine, RejectsLinesThatDoNotFitX) {
         {"unknown letter", "(2;(2),(2),()):: ell = 2 :: type = BBX",
          "a type letter must be one of 0, A, B, C, ?"},
         {"too few letters", "(2;(2),(2),()):: ell = 2 :: type = BB", "expected 3 type letters"},
+        {"k = 0", "(0;(),(),())", "k = 0 is outside 1 ... m-1 = 2"},
+        {"value above k", "(1;(2),(1,1),(1,1))", "exceeds min(2, k = 1)"},
+        {"chain too short", "(1;(1),(1,1),(1,1))", "branch 1 of Y should read (1,1) for k = 1"},
+        {"too many letters", "(2;(2),(2),()):: ell = 2 :: type = BB00", "unexpected text"},
         {"broken suffix", "(2;(2),(2),()) ell = 2", "expected \":: ell = \""},
         {"blank inside", "(2; (2),(2),())", "expected '(' but found ' '"},
     };
