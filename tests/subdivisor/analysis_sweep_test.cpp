@@ -103,6 +103,7 @@ void analyseLine(NodePool& pool, FiberUnderTest& x, const std::string& line, Che
     check(result);
     releaseAnalysis(pool, result);
     EXPECT_EQ(pool.inUseCount(), before);
+    EXPECT_TRUE(result.root == nullptr && result.nodes.empty()) << "released nodes still held";
 }
 
 // Every line with its own letters, then with each branch in turn given each letter while the

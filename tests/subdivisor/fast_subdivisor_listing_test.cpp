@@ -130,15 +130,18 @@ TEST(FastSubdivisors, StopSoonAfterCancelAndEndOnTheWholeFraction) {
     Progress progress;
     double last = 0;
     bool grows = true;
+    std::uint64_t seen = 0;
     listSubdivisors(
         x, SubdivisorOptions{0, false, false},
         [&](const Subdivisor&) {
             const double now = progress.fraction();
             grows = grows && now >= last && now <= 1.0;
             last = now;
+            ++seen;
         },
         &progress);
     EXPECT_TRUE(grows);
+    EXPECT_EQ(progress.results(), seen);
     EXPECT_GT(last, 0.0);
     EXPECT_DOUBLE_EQ(progress.fraction(), 1.0);
     Progress whole;
