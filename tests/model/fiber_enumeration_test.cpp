@@ -2,35 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "model/fiber_data.h"
+#include "oracle/exhaustive_fibers.h"
 
 namespace dorvanix {
 namespace {
-
-const std::string kStars(21, '*');
-
-struct ListRow {
-    const char* name;
-    int m, r, b;
-    FiberOptions options;
-    std::vector<std::string> expected;
-};
-
-FiberOptions noDuplicates() {
-    FiberOptions options;
-    options.noDuplicateBranches = true;
-    return options;
-}
-
-FiberOptions firstMultiplicity(int a1) {
-    FiberOptions options;
-    options.multiplicityOption = true;
-    options.requiredMultiplicities = {a1, 0, 0, 0};
-    return options;
-}
 
 FiberOptions multiplicities(std::array<int, 4> values) {
     FiberOptions options;
@@ -39,131 +20,93 @@ FiberOptions multiplicities(std::array<int, 4> values) {
     return options;
 }
 
-FiberOptions genus(int g) {
-    FiberOptions options;
-    options.requiredGenus = g;
-    return options;
-}
-
-FiberOptions atMostTwo() {
-    FiberOptions options;
-    options.atMostTwoSimpleCrusts = true;
-    return options;
-}
-
+// The worked examples; the options one at a time are compared with the described walk for
+// every small fiber size below.
 TEST(EnumerateFibers, ListsTheKnownFibersInOrder) {
-    const ListRow rows[] = {
+    FiberOptions noDuplicates;
+    noDuplicates.noDuplicateBranches = true;
+    const struct {
+        const char* name;
+        int m, r, b;
+        FiberOptions options;
+        std::vector<std::string> expected;
+    } rows[] = {
         {"3,2,3", 3, 2, 3, {}, {"((3,2),2,2,2) : 14 (g=1)"}},
         {"5,2,3", 5, 2, 3, {}, {"((5,2),4,4,2) : 22 (g=2)", "((5,2),4,3,3) : 18 (g=2)"}},
-        {"6,2,3: (4,4,4) fails the gcd test", 6, 2, 3, {},
+        {"5,2,3 without duplicate branches", 5, 2, 3, noDuplicates, {}},
+        {"6,2,3: (4,4,4) fails the gcd test",
+         6,
+         2,
+         3,
+         {},
          {"((6,2),5,5,2) : 20 (g=2)", "((6,2),5,4,3) : 9 (g=1)"}},
-        {"6,2,3 without duplicate branches", 6, 2, 3, noDuplicates(),
-         {"((6,2),5,4,3) : 9 (g=1)"}},
-        {"7,2,3", 7, 2, 3, {},
+        {"6,2,3 without duplicate branches", 6, 2, 3, noDuplicates, {"((6,2),5,4,3) : 9 (g=1)"}},
+        {"7,2,3",
+         7,
+         2,
+         3,
+         {},
          {"((7,2),6,6,2) : 30 (g=3)", "((7,2),6,5,3) : 21 (g=3)", "((7,2),6,4,4) : 23 (g=3)",
           "((7,2),5,5,4) : 19 (g=3)"}},
-        {"7,2,3 with first multiplicity 6", 7, 2, 3, firstMultiplicity(6),
+        {"7,2,3 with first multiplicity 6",
+         7,
+         2,
+         3,
+         multiplicities({6, 0, 0, 0}),
          {"((7,2),6,6,2) : 30 (g=3)", "((7,2),6,5,3) : 21 (g=3)", "((7,2),6,4,4) : 23 (g=3)"}},
         {"2,2,4: only (1,1,1,1)", 2, 2, 4, {}, {"((2,2),1,1,1,1) : 11 (g=1)"}},
-        {"required genus nobody has", 5, 2, 3, genus(7), {}},
-        {"required genus every fiber has", 5, 2, 3, genus(2),
-         {"((5,2),4,4,2) : 22 (g=2)", "((5,2),4,3,3) : 18 (g=2)"}},
-        {"required genus picks one", 6, 2, 3, genus(1), {"((6,2),5,4,3) : 9 (g=1)"}},
-        {"more branches than m r allows", 3, 2, 7, {}, {}},
-        {"m = 2 with three branches has no fiber", 2, 2, 3, {}, {}},
-        {"position beyond b never matches", 3, 2, 3, multiplicities({0, 0, 0, 2}), {}},
-        {"two positions required", 7, 2, 3, multiplicities({6, 4, 0, 0}),
+        {"more branches than m r", 3, 2, 7, {}, {}},
+        {"too few branches to reach m r", 4, 3, 3, {}, {}},
+        {"m below 2", 1, 2, 3, {}, {}},
+        {"two positions required",
+         7,
+         2,
+         3,
+         multiplicities({6, 4, 0, 0}),
          {"((7,2),6,4,4) : 23 (g=3)"}},
-        {"third position required", 7, 2, 3, multiplicities({0, 0, 4, 0}),
+        {"third position required",
+         7,
+         2,
+         3,
+         multiplicities({0, 0, 4, 0}),
          {"((7,2),6,4,4) : 23 (g=3)", "((7,2),5,5,4) : 19 (g=3)"}},
-        {"at most two crusts drops rich fibers", 5, 2, 3, atMostTwo(), {}},
     };
-    for (const ListRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(fiberLines(row.m, row.r, row.b, row.options), row.expected);
     }
 }
 
 TEST(FiberListLine, MarksFibersWithAtMostTwoSimpleCrusts) {
-    struct Row {
+    const struct {
         const char* name;
         long long crusts;
         const char* expected;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"none", 0, "((5,2),4,4,2) : 0 (g=2)*********************"},
-        {"one", 1, "((5,2),4,4,2) : 1 (g=2)*********************"},
         {"two", 2, "((5,2),4,4,2) : 2 (g=2)*********************"},
         {"three: no mark", 3, "((5,2),4,4,2) : 3 (g=2)"},
-        {"many", 123456789012LL, "((5,2),4,4,2) : 123456789012 (g=2)"},
+        {"beyond 32 bits", 123456789012LL, "((5,2),4,4,2) : 123456789012 (g=2)"},
     };
     const int parts[] = {4, 4, 2};
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(fiberListLine(5, 2, parts, row.crusts, 2), row.expected);
     }
 }
 
-// With the option on only the marked lines remain, in the same order.
-TEST(EnumerateFibers, AtMostTwoCrustsKeepsExactlyTheMarkedLines) {
-    const struct {
-        int m, r, b;
-    } cases[] = {{5, 2, 4}, {7, 2, 4}, {4, 3, 5}, {9, 2, 3}, {8, 3, 4}, {2, 3, 6}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.m) + "," + std::to_string(c.r) + "," + std::to_string(c.b));
-        std::vector<std::string> marked;
-        long long seen = 0;
-        enumerateFibers(c.m, c.r, c.b, {}, [&](const FiberEntry& fiber) {
-            ++seen;
-            const std::string line(fiber.line);
-            const bool stars = line.size() > kStars.size() &&
-                               line.compare(line.size() - kStars.size(), kStars.size(), kStars) == 0;
-            EXPECT_EQ(stars, fiber.simpleCrusts <= 2) << line;
-            if (stars) marked.push_back(line);
-        });
-        EXPECT_EQ(fiberLines(c.m, c.r, c.b, atMostTwo()), marked);
-        EXPECT_GT(seen, 0);
-    }
-}
-
-TEST(EnumerateFibers, EntryCarriesPartsCountAndGenusOfItsLine) {
-    std::vector<std::string> rebuilt;
-    enumerateFibers(7, 3, 4, {}, [&](const FiberEntry& fiber) {
-        rebuilt.push_back(fiberListLine(7, 3, fiber.parts, fiber.simpleCrusts, fiber.genus));
-        EXPECT_EQ(rebuilt.back(), std::string(fiber.line));
-        EXPECT_EQ(fiber.genus, fiberGenus(7, {fiber.parts.begin(), fiber.parts.end()}));
-        int sum = 0;
-        for (std::size_t i = 0; i < fiber.parts.size(); ++i) {
-            sum += fiber.parts[i];
-            if (i > 0) {
-                EXPECT_LE(fiber.parts[i], fiber.parts[i - 1]) << fiber.line;
-            }
-        }
-        EXPECT_EQ(sum, 21) << fiber.line;
-    });
-    EXPECT_FALSE(rebuilt.empty());
-}
-
-TEST(EnumerateFibers, StopsWhenCancelled) {
-    Progress progress;
-    progress.cancel();
-    int lines = 0;
-    EXPECT_FALSE(enumerateFibers(5, 2, 3, {}, [&](const FiberEntry&) { ++lines; }, &progress));
-    EXPECT_EQ(lines, 0);
-}
-
+// The described walk uses this test too, so it is checked here on its own.
 TEST(AcceptFiber, AppliesGcdDuplicateAndGenusTests) {
-    struct Row {
+    const struct {
         const char* name;
         int m;
         std::vector<int> parts;
         bool noDuplicates;
         int genus;
         bool expected;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"coprime parts", 6, {5, 4, 3}, false, 0, true},
-        {"common factor 4 with m = 6", 6, {4, 4, 4}, false, 0, false},
+        {"common factor 2 with m = 6", 6, {4, 4, 4}, false, 0, false},
         {"common factor 3", 6, {3, 3, 3, 3}, false, 0, false},
         {"one part coprime is enough", 6, {4, 4, 3, 1}, false, 0, true},
         {"duplicates allowed", 5, {4, 3, 3}, false, 0, true},
@@ -171,50 +114,107 @@ TEST(AcceptFiber, AppliesGcdDuplicateAndGenusTests) {
         {"distinct parts pass", 7, {6, 5, 3}, true, 0, true},
         {"right genus", 5, {4, 4, 2}, false, 2, true},
         {"wrong genus", 5, {4, 4, 2}, false, 1, false},
-        {"genus 1 of (6;5,4,3)", 6, {5, 4, 3}, false, 1, true},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(acceptFiber(row.m, row.parts, row.noDuplicates, row.genus), row.expected);
     }
 }
 
-TEST(FiberGenus, FollowsRiemannHurwitz) {
-    struct Row {
-        const char* name;
-        int m;
-        std::vector<int> parts;
-        int expected;
+struct OptionRow {
+    const char* label;
+    FiberOptions options;
+};
+
+// The option sets of the sweep; the required multiplicities are put in per fiber size below.
+std::vector<OptionRow> optionRows(int m) {
+    FiberOptions largestFirst;
+    largestFirst.multiplicityOption = true;
+    largestFirst.requiredMultiplicities = {m - 1, 0, 0, 0};
+    FiberOptions secondFixed;
+    secondFixed.multiplicityOption = true;
+    secondFixed.requiredMultiplicities = {0, m / 2, 0, 0};
+    FiberOptions fourthFixed;
+    fourthFixed.multiplicityOption = true;
+    fourthFixed.requiredMultiplicities = {0, 0, 0, 1};
+    FiberOptions allOn;
+    allOn.noDuplicateBranches = true;
+    allOn.requiredGenus = 2;
+    allOn.atMostTwoSimpleCrusts = true;
+    return {
+        {"no options", FiberOptions{}},
+        {"no duplicate branches", FiberOptions{true, 0, false, {}, false}},
+        {"genus 1", FiberOptions{false, 1, false, {}, false}},
+        {"genus 3", FiberOptions{false, 3, false, {}, false}},
+        {"at most two simple crusts", FiberOptions{false, 0, false, {}, true}},
+        {"first multiplicity m - 1", largestFirst},
+        {"second multiplicity m / 2", secondFixed},
+        {"fourth multiplicity 1", fourthFixed},
+        {"no duplicates, genus 2, at most two crusts", allOn},
     };
-    const Row rows[] = {
-        {"(3;2,2,2)", 3, {2, 2, 2}, 1},     {"(5;4,4,2)", 5, {4, 4, 2}, 2},
-        {"(6;5,4,3)", 6, {5, 4, 3}, 1},     {"(6;5,5,2)", 6, {5, 5, 2}, 2},
-        {"(7;6,6,2)", 7, {6, 6, 2}, 3},     {"(2;1,1,1,1)", 2, {1, 1, 1, 1}, 1},
-        {"(2;1 x6)", 2, {1, 1, 1, 1, 1, 1}, 2},
-        {"(6;4,4,3,1): gcds 2,2,3,1", 6, {4, 4, 3, 1}, 3},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(fiberGenus(row.m, row.parts), row.expected);
-    }
 }
 
-TEST(BranchChain, FollowsTheContinuedFractionUntilItDivides) {
-    struct Row {
-        const char* name;
-        int m, a;
-        std::vector<int> expected;
-    };
-    const Row rows[] = {
-        {"7/5", 7, 5, {5, 3, 1}},       {"m-1 descends by one", 5, 4, {4, 3, 2, 1}},
-        {"divides at once", 6, 3, {3}}, {"ends on the gcd", 6, 4, {4, 2}},
-        {"a = 1", 9, 1, {1}},           {"7/4", 7, 4, {4, 1}},
-        {"12/7", 12, 7, {7, 2, 1}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(branchChain(row.m, row.a), row.expected);
+TEST(FiberEnumeration, ListsTheLinesOfTheFullPartitionWalk) {
+    int nonEmpty = 0;
+    for (int m = 2; m <= 9; ++m) {
+        for (int r = 2; r <= 3; ++r) {
+            for (int b = 3; b <= 6; ++b) {
+                for (const auto& [label, options] : optionRows(m)) {
+                    const std::vector<std::string> expected = oracle::fiberLines(m, r, b, options);
+                    EXPECT_EQ(fiberLines(m, r, b, options), expected)
+                        << "m = " << m << ", r = " << r << ", b = " << b << ", " << label;
+                    nonEmpty += expected.empty() ? 0 : 1;
+                }
+            }
+        }
     }
+    EXPECT_GT(nonEmpty, 100);
+    // The first size with fibers of at most two simple crusts, where the option keeps lines.
+    FiberOptions atMostTwo;
+    atMostTwo.atMostTwoSimpleCrusts = true;
+    const std::vector<std::string> marked = oracle::fiberLines(10, 3, 6, atMostTwo);
+    EXPECT_FALSE(marked.empty());
+    EXPECT_EQ(fiberLines(10, 3, 6, atMostTwo), marked);
+}
+
+TEST(FiberEnumeration, StopsAtOnceOrSoonAfterCancel) {
+    Progress cancelled;
+    cancelled.cancel();
+    int lines = 0;
+    EXPECT_FALSE(enumerateFibers(
+        5, 2, 3, {}, [&](const FiberEntry&) { ++lines; }, &cancelled));
+    EXPECT_EQ(lines, 0) << "cancelled before the start";
+
+    Progress progress;
+    bool finished = true;
+    std::thread worker([&] {
+        finished = enumerateFibers(
+            60, 2, 6, FiberOptions{}, [](const FiberEntry&) {}, &progress);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    progress.cancel();
+    worker.join();
+    EXPECT_FALSE(finished);
+    EXPECT_LT(progress.fraction(), 1.0);
+}
+
+TEST(FiberEnumeration, FractionGrowsAndResultsAreCounted) {
+    Progress progress;
+    double last = 0;
+    bool grows = true;
+    int seen = 0;
+    EXPECT_TRUE(enumerateFibers(
+        12, 2, 4, FiberOptions{},
+        [&](const FiberEntry&) {
+            grows = grows && progress.fraction() >= last && progress.fraction() < 1.0;
+            last = progress.fraction();
+            ++seen;
+        },
+        &progress));
+    EXPECT_TRUE(grows);
+    EXPECT_GT(seen, 3);
+    EXPECT_EQ(progress.results(), static_cast<std::uint64_t>(seen));
+    EXPECT_DOUBLE_EQ(progress.fraction(), 1.0);
 }
 
 }  // namespace

@@ -16,10 +16,9 @@ TEST(Gcd, TakesAbsoluteValuesAndTreatsZeroAsNeutral) {
         int a, b, expected;
     };
     const Row rows[] = {
-        {"negative first", -4, 6, 2},   {"zero and negative", 0, -5, 5},
-        {"zero second", 7, 0, 7},       {"both zero", 0, 0, 0},
-        {"both negative", -12, -18, 6}, {"coprime", 9, 28, 1},
-        {"equal", 5, 5, 5},             {"one divides other", 3, 12, 3},
+        {"negative first", -4, 6, 2}, {"zero and negative", 0, -5, 5},
+        {"both zero", 0, 0, 0},       {"both negative", -12, -18, 6},
+        {"coprime", 9, 28, 1},        {"one divides other", 3, 12, 3},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -39,9 +38,8 @@ TEST(SupportEulerNumber, CountsCurvesOfNonzeroMultiplicityHangingOnTheCore) {
     const Row rows[] = {
         {"three single curves", "(1;(1),(1),(1))", 5},
         {"one empty branch", "(1;(1),(1),())", 4},
-        {"two empty branches", "(2;(2),(),())", 3},
         {"all empty: the core alone", "(1;(),(),())", 2},
-        {"fiber with chains of two", "(3;(2,1),(2,1),(2,1))", 8},
+        {"the core counts whatever its multiplicity", "(0;(1),(1),(1))", 5},
         {"a zero cuts the chain beyond it", "(2;(2,0,1),(1),(1))", 5},
         {"long chain", "(5;(4,3,2,1),(3,1),(3,1))", 10},
     };
@@ -53,13 +51,6 @@ TEST(SupportEulerNumber, CountsCurvesOfNonzeroMultiplicityHangingOnTheCore) {
         EXPECT_EQ(supportEulerNumber(root), row.expected);
         EXPECT_EQ(supportEulerNumber(root), row.expected) << "a second walk gives the same";
     }
-}
-
-TEST(SupportEulerNumber, CountsTheCoreWhateverItsMultiplicity) {
-    NodePool pool;
-    DivisorNode& root = pool.take();
-    parseDivisorNotation(pool, root, "(0;(1),(1),(1))");
-    EXPECT_EQ(supportEulerNumber(root), 5);
 }
 
 TEST(ReleaseSubtree, FreesTheNodeAndItsChildrenButNeverItsParent) {
@@ -74,22 +65,13 @@ TEST(ReleaseSubtree, FreesTheNodeAndItsChildrenButNeverItsParent) {
     EXPECT_EQ(second->inUse, 0);
     EXPECT_EQ(root.inUse, 1) << "the walk went back up to the core";
     EXPECT_EQ(root.neighbor(1)->inUse, 1) << "a sibling branch was released";
-    EXPECT_EQ(root.neighbor(0), first) << "the slot pointer is left as it was";
     EXPECT_EQ(pool.inUseCount(), 5u);
-}
 
-TEST(ReleaseSubtree, ToleratesNullAndNodesWithoutArrays) {
-    NodePool pool(4, NodePool::Growth::Bounded);
     releaseSubtree(pool, nullptr);
-    DivisorNode& lone = pool.take();
-    lone.degree = 0;
-    releaseSubtree(pool, &lone);
-    EXPECT_EQ(lone.inUse, 0);
     DivisorNode& noArray = pool.take();
     noArray.degree = 3;  // claims neighbours but has no array
     releaseSubtree(pool, &noArray);
     EXPECT_EQ(noArray.inUse, 0);
-    EXPECT_EQ(pool.inUseCount(), 0u);
 }
 
 TEST(ReleaseBranches, FreesEveryBranchKeepsTheCoreAndItsDegree) {
@@ -101,61 +83,29 @@ TEST(ReleaseBranches, FreesEveryBranchKeepsTheCoreAndItsDegree) {
     EXPECT_EQ(pool.inUseCount(), 1u);
     EXPECT_EQ(root.inUse, 1);
     EXPECT_EQ(root.degree, 3);
-    EXPECT_TRUE(root.neighbors.empty());
     EXPECT_EQ(root.neighbor(0), nullptr);
     // The freed slots are handed out again, lowest first: the slot right after the core.
     EXPECT_EQ(pool.indexOf(pool.takeNode()), 1);
 }
 
-TEST(ReleaseBranches, RepeatedParsingKeepsThePoolAtOneTree) {
-    NodePool pool(NodePool::kClassicCapacity, NodePool::Growth::Bounded);
-    DivisorNode& root = pool.take();
-    for (int round = 0; round < 1000; ++round) {
-        parseFiberLine(pool, root, "((7,2),6,5,3)");
-        releaseBranches(pool, root);
-    }
-    EXPECT_EQ(pool.inUseCount(), 1u);
-}
-
-TEST(ClearVisited, ResetsEveryNodeOfTheTree) {
-    NodePool pool;
-    DivisorNode& root = pool.take();
-    parseDivisorNotation(pool, root, "(5;(4,3,2,1),(3,1),())");
-    supportEulerNumber(root);  // leaves flags set
-    clearVisited(&root);
-    std::vector<const DivisorNode*> stack{&root};
-    int seen = 0;
-    while (!stack.empty()) {
-        const DivisorNode* node = stack.back();
-        stack.pop_back();
-        ++seen;
-        EXPECT_EQ(node->visited, 0) << "node with serial " << node->serial;
-        for (int k = 0; k < node->degree; ++k) {
-            const DivisorNode* next = node->neighbor(k);
-            if (next != nullptr && next->serial > node->serial) stack.push_back(next);
-        }
-    }
-    EXPECT_EQ(seen, 1 + 4 + 2 + 1);
-}
-
+// Walks that leave visited flags set come first, so clearVisited must reset every node.
 TEST(RecentreDivisor, PutsTheMeanPositionAtTheOrigin) {
-    const char* const fibers[] = {"((3,2),2,2,2)", "((6,2),5,4,3)", "((2,2),1,1,1,1)",
-                                  "((7,3),6,6,5,4)"};
-    for (const char* text : fibers) {
+    for (const char* text : {"((6,2),5,4,3)", "((7,3),6,6,5,4)"}) {
         SCOPED_TRACE(text);
         NodePool pool;
         DivisorNode& root = pool.take();
         parseFiberLine(pool, root, text);
+        supportEulerNumber(root);
         translateDivisor(root, -130.0, 45.0);
         recentreDivisor(root);
         double sumX = 0.0, sumY = 0.0;
         int count = 0;
         clearVisited(&root);
         sumPositions(root, sumX, sumY, count);
+        EXPECT_EQ(count, static_cast<int>(pool.inUseCount())) << "every node is counted once";
         EXPECT_NEAR(sumX / count, 0.0, 1e-9);
         EXPECT_NEAR(sumY / count, 0.0, 1e-9);
         EXPECT_DOUBLE_EQ(root.movingX, root.x) << "the moving point moves along";
-        EXPECT_DOUBLE_EQ(root.movingY, root.y);
     }
 }
 
@@ -168,14 +118,7 @@ TEST(RecentreDivisor, UsesTheExtraPointsOfAJoiningCurveInsteadOfItsPosition) {
     curve.pointCount = 2;
     curve.pointX = {10.0, 30.0};
     curve.pointY = {-5.0, 5.0};
-    double sumX = 0.0, sumY = 0.0;
-    int count = 0;
-    clearVisited(&root);
-    sumPositions(root, sumX, sumY, count);
-    EXPECT_EQ(count, 5);
     const double expectedX = root.x + 10.0 + 30.0 + root.neighbor(1)->x + root.neighbor(2)->x;
-    EXPECT_DOUBLE_EQ(sumX, expectedX);
-
     recentreDivisor(root);
     EXPECT_DOUBLE_EQ(curve.pointX[0], 10.0) << "translation leaves the extra points alone";
     EXPECT_DOUBLE_EQ(root.x, -expectedX / 5);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -20,6 +21,20 @@ std::vector<CubicSegment> segmentsOf(const DrawList& list) {
         if (const auto* segment = std::get_if<CubicSegment>(&item)) result.push_back(*segment);
     }
     return result;
+}
+
+constexpr View kAtZero{0.0, 0.0, 1.0};  // pixels are the picture's own coordinates
+
+std::vector<CubicSegment> divisorSegments(const DivisorNode& node, View view = kAtZero) {
+    DrawList list;
+    drawDivisor(list, &node, view);
+    return segmentsOf(list);
+}
+
+std::vector<CubicSegment> chainSegments(const DivisorNode& first, int genus) {
+    DrawList list;
+    drawChain(list, &first, kAtZero, genus);
+    return segmentsOf(list);
 }
 
 std::vector<TextLabel> labelsOf(const DrawList& list) {
@@ -47,27 +62,33 @@ DivisorNode lonelyNode(int degree, std::vector<double> angles, double length, do
     return node;
 }
 
+// At the origin (0, 0) the handle point of the arm at pi lies at x = -25 - 2.4e-15: it must floor
+// to -26, where a truncating conversion would give -25.
 TEST(DivisorDrawing, OvalThroughBothTipsOfAComponentWithOppositeArms) {
     const DivisorNode node = lonelyNode(2, {0.0, std::numbers::pi}, 25.0, 20.0);
-    DrawList list;
-    drawDivisor(list, &node, View{});
-    const auto segments = segmentsOf(list);
-    ASSERT_EQ(segments.size(), 2u);
-    EXPECT_EQ(segments[0].points, (Points{{{175, 120}, {175, 140}, {125, 140}, {125, 120}}}));
-    EXPECT_EQ(segments[1].points, (Points{{{125, 120}, {125, 100}, {175, 100}, {175, 120}}}));
-    EXPECT_EQ(segments[0].width, kDivisorPenWidth);
-    EXPECT_EQ(segments[0].colour, (Rgb{0, 0, 0}));
-}
-
-TEST(DivisorDrawing, ValuesAHairBelowAnIntegerFloorToTheIntegerBelow) {
-    // At the origin (0, 0) the handle point of the arm at pi lies at x = -25 - 2.4e-15.
-    const DivisorNode node = lonelyNode(2, {0.0, std::numbers::pi}, 25.0, 20.0);
-    DrawList list;
-    drawDivisor(list, &node, View{0.0, 0.0, 1.0});
-    const auto segments = segmentsOf(list);
-    ASSERT_EQ(segments.size(), 2u);
-    EXPECT_EQ(segments[1].points[1].x, -26) << "a truncating conversion would give -25";
-    EXPECT_EQ(segments[1].points[0], (PixelPoint{-25, 0}));
+    const struct {
+        const char* label;
+        View view;
+        Points first, second;
+    } rows[] = {
+        {"origin (150, 120)",
+         View{},
+         {{{175, 120}, {175, 140}, {125, 140}, {125, 120}}},
+         {{{125, 120}, {125, 100}, {175, 100}, {175, 120}}}},
+        {"origin (0, 0): a hair below -25 floors to -26",
+         kAtZero,
+         {{{25, 0}, {25, 20}, {-25, 20}, {-25, 0}}},
+         {{{-25, 0}, {-26, -20}, {25, -20}, {25, 0}}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        const auto segments = divisorSegments(node, row.view);
+        ASSERT_EQ(segments.size(), 2u);
+        EXPECT_EQ(segments[0].points, row.first);
+        EXPECT_EQ(segments[1].points, row.second);
+        EXPECT_EQ(segments[0].width, kDivisorPenWidth);
+        EXPECT_EQ(segments[0].colour, (Rgb{0, 0, 0}));
+    }
 }
 
 TEST(DivisorDrawing, LabelsSitLeftOfTheMovingPointByTextLength) {
@@ -94,79 +115,67 @@ TEST(DivisorDrawing, LabelsSitLeftOfTheMovingPointByTextLength) {
     }
 }
 
-TEST(DivisorDrawing, ColoursRepeatEveryTenMultiplicities) {
-    struct Case {
+TEST(DivisorDrawing, ColoursRepeatEveryTenMultiplicitiesAndTenIsGrey) {
+    const struct {
         int multiplicity;
         Rgb divisor;
         Rgb chain;
-    };
-    const std::vector<Case> cases{
-        {0, {160, 160, 160}, {192, 192, 192}}, {1, {0, 0, 0}, {128, 128, 128}},
-        {6, {0, 64, 255}, {128, 192, 255}},    {10, {160, 160, 160}, {192, 192, 192}},
-        {17, {208, 0, 208}, {232, 128, 232}},  {29, {96, 96, 96}, {176, 176, 176}}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE("multiplicity " + std::to_string(c.multiplicity));
-        EXPECT_EQ(divisorColour(c.multiplicity), c.divisor);
-        EXPECT_EQ(chainColour(c.multiplicity), c.chain);
-    }
-    DivisorNode node = lonelyNode(1, {0.0}, 25.0, 30.0);
-    node.multiplicity = 10;
-    DrawList list;
-    drawDivisor(list, &node, View{});
-    for (const CubicSegment& segment : segmentsOf(list)) {
-        EXPECT_EQ(segment.colour, (Rgb{160, 160, 160}));
+    } rows[] = {{0, {160, 160, 160}, {192, 192, 192}},
+                {10, {160, 160, 160}, {192, 192, 192}},
+                {1, {0, 0, 0}, {128, 128, 128}},
+                {17, {208, 0, 208}, {232, 128, 232}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE("multiplicity " + std::to_string(row.multiplicity));
+        EXPECT_EQ(divisorColour(row.multiplicity), row.divisor);
+        EXPECT_EQ(chainColour(row.multiplicity), row.chain);
+        DivisorNode node = lonelyNode(1, {0.0}, 25.0, 30.0);
+        node.multiplicity = row.multiplicity;
+        for (const CubicSegment& segment : divisorSegments(node)) {
+            EXPECT_EQ(segment.colour, row.divisor);
+        }
     }
 }
 
+// Core of degree 3: 3 curves; a chain node of degree 2: 2 curves; an end: an oval of 2.
 TEST(DivisorDrawing, CountsOfCurvesAndLabelsFollowTheTree) {
-    struct Case {
+    const struct {
+        const char* label;
         const char* notation;
-        int zeroBranch;  // branch whose first node is given multiplicity 0 afterwards; -1 none
-        int segments;
-        int labels;
+        std::function<void(DivisorNode&)> change;
+        int segments, labels;
+    } rows[] = {
+        {"the small fiber", "(3;(2,1),(2,1),(2,1))", nullptr, 15, 7},
+        {"an empty branch", "(2;(2),(2),())", nullptr, 7, 3},
+        {"three single curves", "(2;(2),(2),(2))", nullptr, 9, 4},
+        {"long chains", "(5;(4,3,2,1),(3,1),(3,1))", nullptr, 3 + 8 + 4 + 4, 9},
+        {"multiplicity 0: nothing behind it either", "(3;(2,1),(2,1),(2,1))",
+         [](DivisorNode& root) { root.neighbors[0]->multiplicity = 0; }, 11, 5},
+        {"no arm length: the core vanishes, its branches stay", "(3;(2,1),(2,1),(2,1))",
+         [](DivisorNode& root) { root.armLength[0] = 0.0; }, 12, 6},
     };
-    // Core of degree 3: 3 curves; a chain node of degree 2: 2 curves; an end: an oval of 2.
-    const std::vector<Case> cases{
-        {"(3;(2,1),(2,1),(2,1))", -1, 15, 7},
-        {"(2;(2),(2),())", -1, 7, 3},
-        {"(2;(2),(2),(2))", -1, 9, 4},
-        {"(3;(2,1),(2,1),(2,1))", 0, 11, 5},  // nothing behind the zero either
-        {"(5;(4,3,2,1),(3,1),(3,1))", -1, 3 + 8 + 4 + 4, 9},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.notation) + " zero branch " + std::to_string(c.zeroBranch));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
         NodePool pool;
         DivisorNode& root = pool.take();
-        parseDivisorNotation(pool, root, c.notation);
-        if (c.zeroBranch >= 0) root.neighbors[c.zeroBranch]->multiplicity = 0;
+        parseDivisorNotation(pool, root, row.notation);
+        if (row.change) row.change(root);
         DrawList list;
         drawDivisor(list, &root, View{});
-        EXPECT_EQ(list.segmentCount(), c.segments);
-        EXPECT_EQ(list.labelCount(), c.labels);
+        EXPECT_EQ(list.segmentCount(), row.segments);
+        EXPECT_EQ(list.labelCount(), row.labels);
     }
-}
-
-TEST(DivisorDrawing, NothingForNullOrForAComponentWithoutArmLength) {
-    DrawList list;
-    drawDivisor(list, nullptr, View{});
-    drawChain(list, nullptr, View{}, 2);
-    EXPECT_TRUE(list.items.empty());
-
-    NodePool pool;
-    DivisorNode& root = pool.take();
-    parseDivisorNotation(pool, root, "(3;(2,1),(2,1),(2,1))");
-    root.armLength[0] = 0.0;  // the core vanishes, its branches stay
-    drawDivisor(list, &root, View{});
-    EXPECT_EQ(list.segmentCount(), 12);
-    EXPECT_EQ(list.labelCount(), 6);
+    DrawList nothing;
+    drawDivisor(nothing, nullptr, View{});
+    drawChain(nothing, nullptr, View{}, 2);
+    EXPECT_TRUE(nothing.items.empty()) << "null draws nothing";
 }
 
 TEST(DivisorDrawing, MarkedEndIsRingedAndOpenTowardItsNeighbour) {
     DivisorNode node = lonelyNode(1, {0.0}, 30.0, 30.0);
     node.marked = 1;
     DrawList list;
-    drawDivisor(list, &node, View{0.0, 0.0, 1.0});
-    EXPECT_EQ(list.labelCount(), 0);
+    drawDivisor(list, &node, kAtZero);
+    EXPECT_EQ(list.labelCount(), 0) << "a marked end has no label";
     const auto s = segmentsOf(list);
     ASSERT_EQ(s.size(), 4u);
     // The U: from beside the tip, one arm length to the side, back toward the centre.
@@ -183,9 +192,7 @@ TEST(DivisorDrawing, ArmTowardAMarkedNeighbourIsOpen) {
     marked.marked = 1;
     marked.serial = 0;  // not a child: only the arm's shape changes
     node.neighbors[1] = &marked;
-    DrawList list;
-    drawDivisor(list, &node, View{0.0, 0.0, 1.0});
-    const auto s = segmentsOf(list);
+    const auto s = divisorSegments(node);
     ASSERT_EQ(s.size(), 2u);
     // Arm 0 closed: through its tip (20, 0). Arm 1 (pointing down) open: beside its tip (0, 20).
     EXPECT_EQ(s[0].points[0], (PixelPoint{20, 0}));
@@ -201,9 +208,7 @@ TEST(DivisorDrawing, JoiningCurveArmsStartFromItsExtraPoints) {
     curve.pointCount = 2;
     curve.pointX = {100.0, -50.0};
     curve.pointY = {0.0, 7.0};
-    DrawList list;
-    drawDivisor(list, &curve, View{0.0, 0.0, 1.0});
-    const auto s = segmentsOf(list);
+    const auto s = divisorSegments(curve);
     ASSERT_EQ(s.size(), 2u);
     EXPECT_EQ(s[0].points[0], (PixelPoint{110, 0}));
     EXPECT_EQ(s[0].points[3], (PixelPoint{-40, 7}));
@@ -256,48 +261,37 @@ TEST(ChainDrawing, SegmentsPerChainByGenus) {
     }
 }
 
-TEST(ChainDrawing, GenusOneClosesTheOvalAndLargerGenusOpensATube) {
+TEST(ChainDrawing, GenusOneClosesTheOval) {
     auto single = chainOf(1, 1, 0.0);
-    DrawList oval;
-    drawChain(oval, &single[0], View{0.0, 0.0, 1.0}, 1);
-    auto s = segmentsOf(oval);
+    const auto s = chainSegments(single[0], 1);
     ASSERT_EQ(s.size(), 4u);
     EXPECT_EQ(s[0].points, (Points{{{0, 44}, {-48, 44}, {-48, -44}, {0, -44}}}));
     EXPECT_EQ(s[1].points, (Points{{{0, 44}, {48, 44}, {48, -44}, {0, -44}}}));
     EXPECT_EQ(s[0].colour, chainColour(1));
+}
 
+// Genus 2: a tube from the flagged first node, whose hole is pinched, to an unflagged second node
+// at (40, 0), whose hole is a small oval.
+TEST(ChainDrawing, LargerGenusOpensATubeAndPinchesTheHoleOfFlaggedNodes) {
     auto pair = chainOf(2, 1, 0.0);
-    DrawList tube;
-    drawChain(tube, &pair[0], View{0.0, 0.0, 1.0}, 2);
-    s = segmentsOf(tube);
+    const auto s = chainSegments(pair[0], 2);
     ASSERT_EQ(s.size(), 10u);
     // The walls reach the arm's end 20 pixels to either side.
     EXPECT_EQ(s[1].points, (Points{{{0, 44}, {20, 44}, {20, 20}, {40, 20}}}));
     EXPECT_EQ(s[2].points, (Points{{{0, -44}, {20, -44}, {20, -20}, {40, -20}}}));
-    // The second node of the chain, at (40, 0), faces back toward the first.
-    EXPECT_EQ(s[5].points[0], (PixelPoint{39, -44}));  // its back arm lies a hair off pi
-    EXPECT_EQ(s[5].colour, chainColour(2));
-}
-
-TEST(ChainDrawing, HoleIsPinchedOnFlaggedNodesAndAnOvalElsewhere) {
-    auto chain = chainOf(2, 1, 0.0);
-    DrawList list;
-    drawChain(list, &chain[0], View{0.0, 0.0, 1.0}, 2);
-    const auto s = segmentsOf(list);
-    ASSERT_EQ(s.size(), 10u);
     // Flagged first node: both curves from (0, 44) into the centre.
     EXPECT_EQ(s[3].points, (Points{{{0, 44}, {-24, 44}, {-24, 0}, {0, 0}}}));
     EXPECT_EQ(s[4].points, (Points{{{0, 44}, {24, 44}, {24, 0}, {0, 0}}}));
-    // Unflagged second node at (40, 0), arm 0 at pi: a small oval across the centre.
+    // The second node faces back toward the first; its back arm lies a hair off pi.
+    EXPECT_EQ(s[5].points[0], (PixelPoint{39, -44}));
+    EXPECT_EQ(s[5].colour, chainColour(2));
     EXPECT_EQ(s[8].points[0], (PixelPoint{39, -20}));
     EXPECT_EQ(s[8].points[3], (PixelPoint{40, 20}));
 }
 
 TEST(ChainDrawing, MiddleNodeWallsBendAroundBothSides) {
     auto chain = chainOf(3, 0, 0.0);
-    DrawList list;
-    drawChain(list, &chain[1], View{0.0, 0.0, 1.0}, 3);
-    const auto s = segmentsOf(list);
+    const auto s = chainSegments(chain[1], 3);
     ASSERT_GE(s.size(), 6u);
     // Node at (40, 0) with arms at pi and 0: the middle direction is pi/2, straight down.
     EXPECT_EQ(s[0].points[0], (PixelPoint{-1, -20}));  // x a hair below 0

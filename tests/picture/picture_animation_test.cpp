@@ -10,6 +10,7 @@
 #include "model/node_pool.h"
 #include "model/tree_operations.h"
 #include "picture/divisor_drawing.h"
+#include "subdivisor/subdivisor_analysis.h"
 #include "subdivisor/subdivisor_line.h"
 
 namespace dorvanix {
@@ -17,49 +18,25 @@ namespace {
 
 const RandomSource kAlwaysStep = [] { return 1; };
 
-// A chain diagram of `count` one-node chains along the spokes 2 pi i / count.
-struct ChainDiagram {
-    std::vector<DivisorNode> nodes;
-    DivisorNode holder;
-
-    explicit ChainDiagram(int count) : nodes(static_cast<std::size_t>(count)) {
-        holder.allocateArms(count);
-        holder.degree = count;
-        for (int i = 0; i < count; ++i) {
-            DivisorNode& z = nodes[i];
-            z.allocateArms(1);
-            z.multiplicity = 1;
-            z.selfIntersection = 1;
-            z.serial = 1;
-            z.armAngle[0] = i * 6.2832 / count;
-            z.armLength[0] = 40.0;
-            z.handleLength[0] = 40.0;
-            holder.neighbors[i] = &z;
-        }
-    }
-};
-
-// X = ((3,2),2,2,2) with Y = (2;(2),(1),(1)) selected, a stand-in analysis divisor and two chains.
+// X = ((3,2),2,2,2) with Y = (2;(2),(1),(1)):: ell = 1 :: type = CAA selected and analysed:
+// the analysis divisor and two one-node chains along the spokes 0 and pi.
 struct Trees {
     NodePool pool;
-    DivisorNode* x = nullptr;
-    DivisorNode* y = nullptr;
-    DivisorNode* analysis = nullptr;
-    ChainDiagram chains{2};
+    DivisorNode* x = &pool.take();
+    DivisorNode* y = &pool.take();
+    AnalysisResult analysis;
     int started = 0;
 
     Trees() {
-        x = &pool.take();
         parseFiberLine(pool, *x, "((3,2),2,2,2)");
-        y = &pool.take();
         buildSelectedDivisor(pool, *y, "(2;(2),(1),(1)):: ell = 1 :: type = CAA", 3);
-        analysis = &pool.take();
-        parseDivisorNotation(pool, *analysis, "(1;(1),(1),(1))");
+        analysis = analyzeSubdivisor(*x, *y, 1, pool);
     }
 
     Scene scene(bool withY = true) {
-        return Scene{x, withY ? y : nullptr, analysis, &chains.holder, 2, 1, &started};
+        return Scene{x, withY ? y : nullptr, analysis.root, analysis.chains, 2, 1, &started};
     }
+    const DivisorNode& chain(int i) const { return *analysis.chains->neighbor(i); }
 };
 
 int drawnSegments(const DivisorNode* node) {
@@ -68,24 +45,21 @@ int drawnSegments(const DivisorNode* node) {
     return list.segmentCount();
 }
 
-TEST(PictureAnimation, NothingMovesUntilASubdivisorIsSelected) {
+// Without Y only X is shown and nothing moves; losing Y during its flight starts over.
+TEST(PictureAnimation, WithoutASubdivisorOnlyXIsShownAndNothingMoves) {
     Trees trees;
     PictureAnimation animation;
     const double armBefore = trees.x->armAngle[1];
     for (int t = 0; t < 5; ++t) animation.tick(trees.scene(false), kAlwaysStep);
     EXPECT_EQ(animation.animationStep(), 0);
     EXPECT_EQ(trees.x->armAngle[1], armBefore);
-    const DrawList frame = animation.paint(trees.scene(false), View{});
-    EXPECT_EQ(frame.segmentCount(), drawnSegments(trees.x));
-}
+    EXPECT_EQ(animation.paint(trees.scene(false), View{}).segmentCount(), drawnSegments(trees.x));
 
-TEST(PictureAnimation, StepsRunUpToAHundredAndStay) {
-    Trees trees;
-    PictureAnimation animation;
-    for (int t = 1; t <= 130; ++t) {
-        animation.tick(trees.scene(), kAlwaysStep);
-        ASSERT_EQ(animation.animationStep(), std::min(t, 100)) << "tick " << t;
-    }
+    for (int t = 0; t < 30; ++t) animation.tick(trees.scene(), kAlwaysStep);
+    ASSERT_EQ(animation.animationStep(), 30);
+    const DrawList frame = animation.paint(trees.scene(false), View{});
+    EXPECT_EQ(animation.animationStep(), 0);
+    EXPECT_EQ(frame.segmentCount(), drawnSegments(trees.x));
 }
 
 TEST(PictureAnimation, YFliesDownOntoXsCore) {
@@ -118,66 +92,45 @@ TEST(PictureAnimation, ChainsFlyOutAlongTheirSpokes) {
         SCOPED_TRACE("step " + std::to_string(s));
         animation.tick(trees.scene(), kAlwaysStep);
         const int d = s - 50;
-        const DivisorNode& right = trees.chains.nodes[0];
-        const DivisorNode& left = trees.chains.nodes[1];
+        const DivisorNode& right = trees.chain(0);
+        const DivisorNode& left = trees.chain(1);
         EXPECT_EQ(right.x, trees.x->x + std::floor(d * d * 0.5));
         EXPECT_EQ(left.x, trees.x->x + std::floor(std::cos(3.14159) * d * d * 0.5));
         EXPECT_EQ(left.y, trees.x->y + std::floor(std::sin(3.14159) * d * d * 0.5));
     }
 }
 
+// The step runs up to 100 and stays: 0 X alone, 1-49 Y flying onto X, 50 Y alone, then the
+// analysis divisor (its joining curve gathering as it relaxes) with its chains. X is kept
+// centred while it is shown.
 TEST(PictureAnimation, EachPhasePaintsItsOwnTrees) {
     Trees trees;
-    const int x = drawnSegments(trees.x);
-    const int y = drawnSegments(trees.y);
-    const int analysis = drawnSegments(trees.analysis);
-    const int chains = 2 * 4;  // two single-node chains of genus 1
-    struct Case {
-        int step;
-        int segments;
-    };
-    const std::vector<Case> cases{{0, x},
-                                  {1, x + y},
-                                  {49, x + y},
-                                  {50, y},
-                                  {51, chains + analysis},
-                                  {100, chains + analysis}};
+    const struct {
+        int ticks, step;
+        bool x, y, analysis;
+    } rows[] = {{0, 0, true, false, false},     {1, 1, true, true, false},
+                {20, 20, true, true, false},    {49, 49, true, true, false},
+                {50, 50, false, true, false},   {51, 51, false, false, true},
+                {100, 100, false, false, true}, {130, 100, false, false, true}};
     PictureAnimation animation;
-    int step = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE("step " + std::to_string(c.step));
-        while (step < c.step) {
-            animation.tick(trees.scene(), kAlwaysStep);
-            ++step;
-        }
-        EXPECT_EQ(animation.paint(trees.scene(), View{}).segmentCount(), c.segments);
-    }
-}
-
-TEST(PictureAnimation, PaintKeepsXCentredWhileItIsShown) {
-    Trees trees;
-    PictureAnimation animation;
-    for (int t = 0; t < 20; ++t) {
-        animation.tick(trees.scene(), kAlwaysStep);
-        animation.paint(trees.scene(), View{});
-        double sumX = 0.0;
-        double sumY = 0.0;
+    int ticks = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE("after " + std::to_string(row.ticks) + " ticks");
+        for (; ticks < row.ticks; ++ticks) animation.tick(trees.scene(), kAlwaysStep);
+        EXPECT_EQ(animation.animationStep(), row.step);
+        const int painted = animation.paint(trees.scene(), View{}).segmentCount();
+        const int chains = 2 * 4;  // two single-node chains of genus 1
+        EXPECT_EQ(painted, (row.x ? drawnSegments(trees.x) : 0) +
+                               (row.y ? drawnSegments(trees.y) : 0) +
+                               (row.analysis ? drawnSegments(trees.analysis.root) + chains : 0));
+        if (!row.x) continue;
+        double sumX = 0.0, sumY = 0.0;
         int count = 0;
         clearVisited(trees.x);
         sumPositions(*trees.x, sumX, sumY, count);
-        ASSERT_NEAR(sumX / count, 0.0, 1e-9) << "tick " << t;
-        ASSERT_NEAR(sumY / count, 0.0, 1e-9) << "tick " << t;
+        EXPECT_NEAR(sumX / count, 0.0, 1e-9) << "X is not centred";
+        EXPECT_NEAR(sumY / count, 0.0, 1e-9) << "X is not centred";
     }
-}
-
-TEST(PictureAnimation, PaintWithoutYDuringItsFlightStartsOver) {
-    Trees trees;
-    PictureAnimation animation;
-    for (int t = 0; t < 30; ++t) animation.tick(trees.scene(), kAlwaysStep);
-    ASSERT_EQ(animation.animationStep(), 30);
-    const DrawList frame = animation.paint(trees.scene(false), View{});
-    EXPECT_EQ(animation.animationStep(), 0);
-    EXPECT_EQ(frame.segmentCount(), drawnSegments(trees.x));
 }
 
 TEST(PictureAnimation, PauseFreezesAndRestartGoesBackToX) {

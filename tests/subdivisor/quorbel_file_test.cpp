@@ -45,6 +45,10 @@ TEST(QuorbelFile, WritesTheKnownPolynomials) {
                                               example.branchPolynomial + "\r\n");
         EXPECT_EQ(polynomialFileName(example.x, example.y), example.fileName);
     }
+    // The name reads the number after every bracket: an empty branch gives 0.
+    EXPECT_EQ(polynomialFileName("(3;(2,1),(2,1),(2,1))", "(1;(),(1,1),(1,1))"), "3222-1011.qpf");
+    EXPECT_EQ(polynomialFileName("(12;(11,10),(9,6,3),(6))", "(10;(10,9),(9,6),(6))"),
+              "121196-101096.qpf");
 }
 
 TEST(QuorbelFile, TheLastBranchChangesNothing) {
@@ -74,25 +78,6 @@ TEST(QuorbelFile, FactorsOfFurtherBranchesAreNumberedFromTheSecond) {
               "x^4*y^3*(1-y)^4*(2-y)^2*(3-y)*(x^3*y^3*(1-y)*(2-y)^2*(3-y)-7)-3");
     EXPECT_EQ(quorbelBranchPolynomial(input),
               "(1*y^3*(2-y)^2*(3-y)+4^4*(1-y)^8)*y*(1-y)*(2-y)*(3-y)");
-}
-
-TEST(PolynomialFileName, ReadsTheNumberAfterEveryBracket) {
-    struct Row {
-        const char* name;
-        const char* x;
-        const char* y;
-        const char* expected;
-    };
-    const Row rows[] = {
-        {"empty branches count as 0", "(3;(2,1),(2,1),(2,1))", "(1;(),(1,1),(1,1))",
-         "3222-1011.qpf"},
-        {"multi-digit numbers", "(12;(11,10),(9,6,3),(6))", "(10;(10,9),(9,6),(6))",
-         "121196-101096.qpf"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(polynomialFileName(row.x, row.y), row.expected);
-    }
 }
 
 }  // namespace

@@ -11,33 +11,27 @@
 namespace dorvanix {
 namespace {
 
-const FiberData kThree = fiberFromParts(3, 2, {2, 2, 2});   // (3;(2,1),(2,1),(2,1))
-const FiberData kFive = fiberFromParts(5, 2, {4, 3, 3});    // (5;(4,3,2,1),(3,1),(3,1))
+const FiberData kThree = fiberFromParts(3, 2, {2, 2, 2});  // (3;(2,1),(2,1),(2,1))
+const FiberData kFive = fiberFromParts(5, 2, {4, 3, 3});   // (5;(4,3,2,1),(3,1),(3,1))
 
+// Without its suffix a line gets the ell and letters the listing would give it.
 TEST(ParseSubdivisorLine, ReadsListedLinesWithOrWithoutTheirSuffix) {
     struct Row {
         const char* name;
         const FiberData& x;
-        const char* text;
+        std::string text;
         int k;
         std::vector<int> ys;
         long long ell;
-        const char* types;
-        const char* line;
+        std::string types;
     };
     const Row rows[] = {
-        {"listed line", kThree, "(2;(2),(1),(1)):: ell = 1 :: type = CAA", 2, {2, 1, 1}, 1,
-         "CAA", "(2;(2),(1),(1)):: ell = 1 :: type = CAA"},
-        {"suffix left out: ell and letters derived", kThree, "(2;(2),(2),())", 2, {2, 2, 0}, 2,
-         "BB0", "(2;(2),(2),()):: ell = 2 :: type = BB0"},
-        {"letters are taken as typed", kThree, "(2;(2),(1),(1)):: ell = 1 :: type = ???", 2,
-         {2, 1, 1}, 1, "???", "(2;(2),(1),(1)):: ell = 1 :: type = ???"},
-        {"longer chains", kFive, "(2;(2,2,2),(2),())", 2, {2, 2, 0}, 2, "BC0",
-         "(2;(2,2,2),(2),()):: ell = 2 :: type = BC0"},
-        {"question mark derived", kFive, "(4;(4),(3),(1))", 4, {4, 3, 1}, 1, "C?A",
-         "(4;(4),(3),(1)):: ell = 1 :: type = C?A"},
-        {"k = 1 chains run to the end", kThree, "(1;(1,1),(),(1,1))", 1, {1, 0, 1}, 1, "B0B",
-         "(1;(1,1),(),(1,1)):: ell = 1 :: type = B0B"},
+        {"listed line", kThree, "(2;(2),(1),(1)):: ell = 1 :: type = CAA", 2, {2, 1, 1}, 1, "CAA"},
+        {"no suffix: ell 2 and 0", kThree, "(2;(2),(2),())", 2, {2, 2, 0}, 2, "BB0"},
+        {"typed ?s", kThree, "(2;(2),(1),(1)):: ell = 1 :: type = ???", 2, {2, 1, 1}, 1, "???"},
+        {"no suffix: longer chains", kFive, "(2;(2,2,2),(2),())", 2, {2, 2, 0}, 2, "BC0"},
+        {"no suffix: '?' derived", kFive, "(4;(4),(3),(1))", 4, {4, 3, 1}, 1, "C?A"},
+        {"k = 1: chains run to the end", kThree, "(1;(1,1),(),(1,1))", 1, {1, 0, 1}, 1, "B0B"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -46,8 +40,10 @@ TEST(ParseSubdivisorLine, ReadsListedLinesWithOrWithoutTheirSuffix) {
         EXPECT_EQ(y.ys, row.ys);
         EXPECT_EQ(y.ell, row.ell);
         EXPECT_EQ(y.types, row.types);
-        EXPECT_EQ(y.line, row.line);
-        EXPECT_EQ(y.notation(), std::string(row.line).substr(0, std::string(row.line).find("::")));
+        const std::string notation = row.text.substr(0, row.text.find("::"));
+        EXPECT_EQ(y.notation(), notation);
+        EXPECT_EQ(y.line,
+                  notation + ":: ell = " + std::to_string(row.ell) + " :: type = " + row.types);
     }
 }
 
@@ -61,23 +57,19 @@ TEST(ParseSubdivisorLine, RejectsLinesThatDoNotFitX) {
         {"too few branches", "(2;(2),(2))", "Y has 2 branches but X has 3"},
         {"too many branches", "(2;(2),(2),(),())", "Y has more branches than X"},
         {"k = m", "(3;(2,1),(2,1),(2,1))", "k = 3 is outside 1 ... m-1 = 2"},
-        {"k = 0", "(0;(),(),())", "k = 0 is outside 1 ... m-1 = 2"},
         {"value above X's first multiplicity", "(2;(3),(2),(2))", "exceeds min(2, k = 2)"},
-        {"value above k", "(1;(2),(1,1),(1,1))", "exceeds min(2, k = 1)"},
         {"zero written instead of ()", "(2;(2),(2),(0))", "starts with 0; write it ()"},
         {"chain too long", "(2;(2,1),(2),(2))", "branch 1 of Y should read (2) for k = 2"},
-        {"chain too short", "(1;(1),(1,1),(1,1))", "branch 1 of Y should read (1,1) for k = 1"},
         {"not admitted", "(2;(1),(1),(1))", "not admitted: y1+...+yb = 3 < k*r = 4"},
         {"wrong ell", "(2;(2),(2),()):: ell = 1 :: type = BB0", "ell = 1 but gcd"},
         {"unknown letter", "(2;(2),(2),()):: ell = 2 :: type = BBX",
          "a type letter must be one of 0, A, B, C, ?"},
         {"too few letters", "(2;(2),(2),()):: ell = 2 :: type = BB", "expected 3 type letters"},
+        {"k = 0", "(0;(),(),())", "k = 0 is outside 1 ... m-1 = 2"},
+        {"value above k", "(1;(2),(1,1),(1,1))", "exceeds min(2, k = 1)"},
+        {"chain too short", "(1;(1),(1,1),(1,1))", "branch 1 of Y should read (1,1) for k = 1"},
         {"too many letters", "(2;(2),(2),()):: ell = 2 :: type = BB00", "unexpected text"},
         {"broken suffix", "(2;(2),(2),()) ell = 2", "expected \":: ell = \""},
-        {"missing type", "(2;(2),(2),()):: ell = 2", "expected \" :: type = \""},
-        {"missing bracket", "(2;(2),(2),()", "expected ')'"},
-        {"letters in numbers", "(2;(x),(2),())", "expected a multiplicity (a number)"},
-        {"empty text", "", "expected '('"},
         {"blank inside", "(2; (2),(2),())", "expected '(' but found ' '"},
     };
     for (const Row& row : rows) {
@@ -104,13 +96,6 @@ TEST(ParseSubdivisorLine, MessageSaysWhere) {
     }
 }
 
-TEST(SubdivisorLineText, WritesChainsAsTheListingDoes) {
-    EXPECT_EQ(subdivisorLineText(kFive, 2, {2, 2, 0}, 2, "BC0"),
-              "(2;(2,2,2),(2),()):: ell = 2 :: type = BC0");
-    EXPECT_EQ(subdivisorTypes(kFive, 2, {2, 2, 0}, 2), "BC0");
-    EXPECT_EQ(subdivisorTypes(kThree, 2, {2, 1, 1}, 1), "CAA");
-}
-
 TEST(BuildSelectedDivisor, ParsesTheNotationAndReadsEllAndLetters) {
     struct Row {
         const char* name;
@@ -123,10 +108,8 @@ TEST(BuildSelectedDivisor, ParsesTheNotationAndReadsEllAndLetters) {
     const Row rows[] = {
         {"three branches", "(2;(2),(1),(1)):: ell = 1 :: type = CAA", 3, 1, "CAA", {2, 1, 1}},
         {"empty branch", "(2;(2,2,2),(2),()):: ell = 2 :: type = BC0", 3, 2, "BC0", {2, 2, 0}},
-        {"four branches", "(1;(1),(),(1),()):: ell = 1 :: type = B0B0", 4, 1, "B0B0",
-         {1, 0, 1, 0}},
-        {"no suffix: ell 0, no letters", "(2;(2),(2),())", 3, 0, std::string(3, '\0'),
-         {2, 2, 0}},
+        {"four branches", "(1;(1),(),(1),()):: ell = 1 :: type = B0B0", 4, 1, "B0B0", {1, 0, 1, 0}},
+        {"no suffix: ell 0, no letters", "(2;(2),(2),())", 3, 0, std::string(3, '\0'), {2, 2, 0}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
