@@ -34,7 +34,6 @@ TEST(AboutDialog, TheIconIsDrawnAtEverySize) {
     for (const int size : {16, 32, 128}) {
         SCOPED_TRACE(size);
         const QImage image = icon.pixmap(size, size).toImage();
-        ASSERT_FALSE(image.isNull());
         // Not blank: the core and its branches leave coloured pixels.
         int coloured = 0;
         for (int y = 0; y < image.height(); ++y) {
