@@ -64,14 +64,6 @@ def test_quorbel_files(tmp_path):
             assert path.read_bytes() == expected, y.line
 
 
-def test_known_quorbel_text():
-    x = dorvanix.Fiber("(2;(1),(1),(1),(1))")
-    y = dorvanix.Subdivisor(x, "(1;(1),(1),(),())")
-    assert x.quorbel(y).split("\r\n") == [
-        "*polynomial", "x*(2-y)*(x*y*(1-y)-2)-1", "*degenerateloci", "0", "*branchpoly",
-        "(1*y*(1-y)+1*(2-y))*y*(1-y)*(2-y)", ""]
-
-
 def test_unwritable_path_raises_oserror_and_keeps_the_old_file(tmp_path):
     x = dorvanix.Fiber("((3,2),2,2,2)")
     y = next(x.subdivisors())
