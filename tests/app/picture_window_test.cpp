@@ -66,7 +66,7 @@ class PictureWindowTest : public ::testing::Test {
     }
 };
 
-TEST_F(PictureWindowTest, PaintsXAroundTheOriginAtHalfTheOuterSize) {
+TEST_F(PictureWindowTest, PaintsXAroundTheOriginSavesTheFrameAndClosesOnce) {
     window->resize(801, 600);
     window->show();
     QApplication::processEvents();
@@ -79,6 +79,26 @@ TEST_F(PictureWindowTest, PaintsXAroundTheOriginAtHalfTheOuterSize) {
     const int cy = static_cast<int>(view.originY);
     EXPECT_GT(inkAround(image, cx, cy, 60), 200) << "X's core and arms are drawn there";
     EXPECT_EQ(inkAround(image, 30, 30, 20), 0) << "the corner stays white";
+
+    // The frame just painted is what the save menu writes.
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString png = folder.filePath("frame.png");
+    const QString svg = folder.filePath("frame.svg");
+    ASSERT_TRUE(window->saveFramePng(png));
+    window->saveFrameSvg(svg);
+    EXPECT_EQ(QImage(png).size(), QSize(1024, 768));
+    QFile file(svg);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_EQ(text.count("<path "), 15);
+    EXPECT_EQ(text.count("<text "), 7);
+
+    QSignalSpy closed(window.data(), &PictureWindow::closed);
+    window->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull()) << "closing deletes the window";
+    EXPECT_EQ(closed.count(), 1);
 }
 
 TEST_F(PictureWindowTest, RightButtonPausesAndResumesLeftButtonRestarts) {
@@ -104,32 +124,6 @@ TEST_F(PictureWindowTest, TimerDrivesTheAnimation) {
         QTest::qWait(20);
     }
     EXPECT_GE(animation.animationStep(), before + 2);
-}
-
-TEST_F(PictureWindowTest, ClosingAnnouncesItOnceAndDeletesTheWindow) {
-    QSignalSpy spy(window.data(), &PictureWindow::closed);
-    window->show();
-    window->close();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(window.isNull());
-    EXPECT_EQ(spy.count(), 1);
-}
-
-TEST_F(PictureWindowTest, SavesTheFrameAsPngAndSvg) {
-    window->show();
-    window->grab();  // the frame is what the last paint drew
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    const QString png = folder.filePath("frame.png");
-    const QString svg = folder.filePath("frame.svg");
-    ASSERT_TRUE(window->saveFramePng(png));
-    window->saveFrameSvg(svg);
-    EXPECT_EQ(QImage(png).size(), QSize(1024, 768));
-    QFile file(svg);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray text = file.readAll();
-    EXPECT_EQ(text.count("<path "), 15);
-    EXPECT_EQ(text.count("<text "), 7);
 }
 
 }  // namespace
