@@ -2,29 +2,17 @@
 
 #include <nlohmann/json.hpp>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "cli/cli_app.h"
+#include "in_process_run.h"
 
 namespace dorvanix::cli {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 CliRun analyze(std::vector<std::string> args) {
     args.insert(args.begin(), "analyze");
-    std::ostringstream out, err;
-    CliRun run;
-    run.status = runCli(args, out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
+    return runInProcess(args);
 }
 
 constexpr const char* kSmall = "(3;(2,1),(2,1),(2,1))";

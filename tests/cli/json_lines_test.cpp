@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_app.h"
+#include "in_process_run.h"
 
 namespace dorvanix::cli {
 namespace {
 
 std::vector<nlohmann::json> jsonLines(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    EXPECT_EQ(runCli(args, out, err), kDone) << err.str();
+    const CliRun run = runInProcess(args);
+    EXPECT_EQ(run.status, kDone) << run.err;
     std::vector<nlohmann::json> rows;
-    std::istringstream lines(out.str());
+    std::istringstream lines(run.out);
     for (std::string line; std::getline(lines, line);) rows.push_back(nlohmann::json::parse(line));
     return rows;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "cli/cli_app.h"
+#include "in_process_run.h"
 
 namespace dorvanix::cli {
 namespace {
@@ -84,10 +84,10 @@ TEST(CliCount, PrintsCountsBeyondSixtyFourBitsAndSaysWhenItGivesUp) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
-        std::ostringstream out, err;
-        EXPECT_EQ(runCli({"subdivisors", row.fiber, "--count", "--all-types"}, out, err), kDone);
-        EXPECT_EQ(out.str(), row.expected);
-        EXPECT_EQ(err.str(), "");
+        const CliRun run = runInProcess({"subdivisors", row.fiber, "--count", "--all-types"});
+        EXPECT_EQ(run.status, kDone);
+        EXPECT_EQ(run.out, row.expected);
+        EXPECT_EQ(run.err, "");
     }
 }
 
