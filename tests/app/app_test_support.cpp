@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace dorvanix::testing {
 
 void click(QWidget* dialog, const char* id) {
@@ -31,6 +33,17 @@ std::string readFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return "<missing>";
     return file.readAll().toStdString();
+}
+
+void selectLine(SubdivisorDialog* dialog, const std::string& line) {
+    const std::vector<std::string> lines = linesOf(dialog->subdivisorList());
+    const auto found = std::find(lines.begin(), lines.end(), line);
+    if (found == lines.end()) {
+        ADD_FAILURE() << "no line " << line;
+        return;
+    }
+    dialog->subdivisorList()->setCurrentRow(static_cast<int>(found - lines.begin()));
+    click(dialog, "1014");
 }
 
 AppSession::AppSession()
@@ -70,12 +83,31 @@ FiberListDialog* AppSession::enumerate(const QString& m, const QString& r, const
 
 SubdivisorDialog* AppSession::chooseFirstFiber(const QString& m, const QString& r,
                                                const QString& b) {
-    FiberListDialog* list = enumerate(m, r, b);
-    if (list == nullptr) return nullptr;
-    click(list, "1007");
+    return enumerate(m, r, b) == nullptr ? nullptr : chooseFiber();
+}
+
+SubdivisorDialog* AppSession::chooseFiber() {
+    click(context->fiberList(), "1007");
     SubdivisorDialog* dialog = context->subdivisorDialog();
     EXPECT_TRUE(waitForSubdivisors(dialog));
     return dialog;
+}
+
+void AppSession::closeFiberList() {
+    click(context->fiberList(), "1008");
+    EXPECT_TRUE(QTest::qWaitFor([this] { return context->fiberList() == nullptr; }));
+}
+
+void AppSession::closeSubdivisorDialog() {
+    click(context->subdivisorDialog(), "1012");
+    EXPECT_TRUE(QTest::qWaitFor([this] { return context->subdivisorDialog() == nullptr; }));
+}
+
+void AppSession::expectSaveRequest(const char* name, const char* suffix, const char* filter) const {
+    ASSERT_EQ(saveRequests.size(), 1u);
+    EXPECT_EQ(saveRequests[0].defaultName.toStdString(), name);
+    EXPECT_EQ(saveRequests[0].defaultSuffix.toStdString(), suffix);
+    EXPECT_EQ(saveRequests[0].filter.toStdString(), filter);
 }
 
 }  // namespace dorvanix::testing

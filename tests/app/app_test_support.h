@@ -34,6 +34,8 @@ void type(QWidget* dialog, const char* id, const QString& text);
 bool checked(QWidget* dialog, const char* id);
 std::vector<std::string> linesOf(const LineList* list);
 std::string readFile(const QString& path);
+// Makes `line` the current line of a sub-divisor list and presses Select.
+void selectLine(SubdivisorDialog* dialog, const std::string& line);
 
 // One run of the program: the shared context and its main window, with the save dialog replaced
 // by a file in a temporary folder and the error box by a list of messages.
@@ -49,6 +51,13 @@ class AppSession : public ::testing::Test {
     static bool waitForSubdivisors(SubdivisorDialog* dialog);
     // Enumerates m, r, b, chooses the first fiber and waits for the sub-divisor dialog.
     SubdivisorDialog* chooseFirstFiber(const QString& m, const QString& r, const QString& b);
+    // Presses "OK >" on the open fiber list and waits for the sub-divisor dialog.
+    SubdivisorDialog* chooseFiber();
+    // Press "< Cancel" and wait until the window is gone.
+    void closeFiberList();
+    void closeSubdivisorDialog();
+    // Checks the one save request made since `saveRequests` was last cleared.
+    void expectSaveRequest(const char* name, const char* suffix, const char* filter) const;
 
     std::unique_ptr<AppContext> context;
     std::unique_ptr<ParameterDialog> mainWindow;

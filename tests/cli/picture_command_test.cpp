@@ -2,11 +2,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "cli/cli_app.h"
+#include "in_process_run.h"
 
 namespace dorvanix::cli {
 namespace {
@@ -19,17 +18,8 @@ int occurrences(const std::string& text, const std::string& part) {
     return count;
 }
 
-struct CliRun {
-    int status = 0;
-    std::string out;
-    std::string err;
-};
-
 CliRun run(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = runCli(args, out, err);
-    return {status, out.str(), err.str()};
+    return runInProcess(args);
 }
 
 constexpr const char* kX = "((3,2),2,2,2)";
@@ -46,8 +36,6 @@ TEST(PictureCommand, FramesShowTheTreesOfTheirPhase) {
     // three ends of two curves each.
     const std::vector<Case> cases{
         {"X alone", {"picture", kX}, 15, 7},
-        {"X in divisor notation", {"picture", "(3;(2,1),(2,1),(2,1))"}, 15, 7},
-        {"Y selected, step 0", {"picture", kX, kY}, 15, 7},
         {"Y flying", {"picture", kX, kY, "--ticks", "30"}, 24, 11},
         {"Y alone", {"picture", kX, kY, "--ticks", "50"}, 9, 4},
         {"no Y: nothing moves", {"picture", kX, "--ticks", "80"}, 15, 7},
@@ -69,10 +57,9 @@ TEST(PictureCommand, AnalysisPhaseShowsTheChainDiagramAndTheAnalysisDivisor) {
         std::vector<std::string> args;
         int chainPaths;  // pens of width 2
     };
-    // A chain of genus 1 is one closed oval with a hole (4 curves); of genus 2, two ends of a
-    // back, two walls and a hole (10 curves). A proportional branch leaves no chain diagram.
+    // A chain of genus 2 is two ends of a back, two walls and a hole (10 curves). A proportional
+    // branch leaves no chain diagram.
     const std::vector<Case> cases{
-        {"two chains of genus 1", {"picture", kX, kY, "--ticks", "80"}, 2 * 4},
         {"three chains of genus 2",
          {"picture", "((5,2),4,3,3)", "(3;(2,1),(2,1),(2,1))", "--ticks", "80"},
          3 * 10},
@@ -89,25 +76,6 @@ TEST(PictureCommand, AnalysisPhaseShowsTheChainDiagramAndTheAnalysisDivisor) {
     }
 }
 
-TEST(PictureCommand, SameArgumentsGiveTheSameFrameAndTicksMoveIt) {
-    const CliRun first = run({"picture", kX, kY, "--ticks", "20"});
-    const CliRun again = run({"picture", kX, kY, "--ticks", "20"});
-    const CliRun later = run({"picture", kX, kY, "--ticks", "21"});
-    ASSERT_EQ(first.status, kDone);
-    EXPECT_EQ(first.out, again.out);
-    EXPECT_NE(first.out, later.out);
-}
-
-TEST(PictureCommand, XIsCentredOnTheMiddleOfThePicture) {
-    const CliRun r = run({"picture", kX});
-    ASSERT_EQ(r.status, kDone);
-    // The mean of the symmetric tree is the core's centre, so the core's label sits 6 left of
-    // and 12 above (512, 384), up to the rounding of the mean; its baseline is 19 lower.
-    const bool centred = r.out.find("<text x=\"506\" y=\"390\"") != std::string::npos ||
-                         r.out.find("<text x=\"506\" y=\"391\"") != std::string::npos;
-    EXPECT_TRUE(centred) << r.out.substr(0, 600);
-}
-
 TEST(PictureCommand, OutputFileHoldsTheFrameAndNothingIsPrinted) {
     const auto path = std::filesystem::temp_directory_path() / "dorvanix_picture_test.svg";
     std::filesystem::remove(path);
@@ -119,34 +87,6 @@ TEST(PictureCommand, OutputFileHoldsTheFrameAndNothingIsPrinted) {
     const std::string text((std::istreambuf_iterator<char>(file)), {});
     EXPECT_EQ(text, printed.out);
     std::filesystem::remove(path);
-}
-
-TEST(PictureCommand, BadInputIsOneLineAndStatusTwo) {
-    struct Case {
-        const char* label;
-        std::vector<std::string> args;
-        int status;
-        const char* mentions;
-    };
-    const std::vector<Case> cases{
-        {"not a fiber", {"picture", "abc"}, kBadInput, "fiber"},
-        {"Y too large on a branch", {"picture", kX, "(2;(2),(9),(1))"}, kBadInput, "branch"},
-        {"negative ticks", {"picture", kX, "--ticks", "-1"}, kBadInput, "--ticks"},
-        {"too many ticks", {"picture", kX, "--ticks", "1001"}, kBadInput, "--ticks"},
-        {"missing X", {"picture"}, kBadInput, "X"},
-        {"unwritable file",
-         {"picture", kX, "--output", "/nonexistent-folder/picture.svg"},
-         kWriteFailed,
-         "picture.svg"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        const CliRun r = run(c.args);
-        EXPECT_EQ(r.status, c.status);
-        EXPECT_TRUE(r.out.empty());
-        EXPECT_EQ(occurrences(r.err, "\n"), 1) << r.err;
-        EXPECT_NE(r.err.find(c.mentions), std::string::npos) << r.err;
-    }
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "cli/cli_app.h"
+#include "in_process_run.h"
 
 namespace dorvanix::cli {
 namespace {
@@ -62,33 +62,33 @@ TEST(ProgressLine, StaysSilentForShortWorkOrWithoutTerminal) {
     EXPECT_EQ(off.str(), "");
 }
 
-// ((3,32),2,...,2) with 48 branches: all vectors of k = 2 with sum >= 64 and of k = 1 with
-// sum >= 32, beyond 2^63; the number below was worked out by expanding (1 + x + x^2)^48 and
-// (1 + x)^48.
-TEST(CliCount, PrintsCountsBeyondSixtyFourBits) {
-    std::string fiber = "((3,32)";
-    for (int i = 0; i < 48; ++i) fiber += ",2";
-    fiber += ")";
-    std::ostringstream out, err;
-    EXPECT_EQ(runCli({"subdivisors", fiber, "--count", "--all-types"}, out, err), kDone);
-    EXPECT_EQ(out.str(), "230176526107470118338\n");
-    EXPECT_EQ(err.str(), "");
-}
-
-TEST(CliCount, SaysWhenTheCountPassesOneHundredTwentyEightBits) {
-    std::string fiber = "((3,200)";
-    for (int i = 0; i < 300; ++i) fiber += ",2";
-    fiber += ")";
-    std::ostringstream out, err;
-    EXPECT_EQ(runCli({"subdivisors", fiber, "--count", "--all-types"}, out, err), kDone);
-    EXPECT_EQ(out.str(), "at least 340282366920938463463374607431768211455\n");
-}
-
-TEST(CliFibers, WritesNoProgressWhenStandardErrorIsNoTerminal) {
-    std::ostringstream out, err;
-    EXPECT_EQ(runCli({"fibers", "12", "3", "6"}, out, err), kDone);
-    EXPECT_EQ(err.str(), "");
-    EXPECT_NE(out.str().find("((12,3),11,11,11,1,1,1)"), std::string::npos);
+// Counts of sub-divisors of fibers with many branches of multiplicity 2 or 1. ((3,32),2,...,2)
+// with 48 branches: all vectors of k = 2 with sum >= 64 and of k = 1 with sum >= 32, beyond 2^63;
+// the number was worked out by expanding (1 + x + x^2)^48 and (1 + x)^48.
+TEST(CliCount, PrintsCountsBeyondSixtyFourBitsAndSaysWhenItGivesUp) {
+    const auto fiber = [](const std::string& core, const std::string& part, int branches) {
+        std::string text = core;
+        for (int i = 0; i < branches; ++i) text += part;
+        return text + ")";
+    };
+    const struct {
+        const char* label;
+        std::string fiber;
+        std::string expected;
+    } rows[] = {
+        {"48 branches, beyond 64 bits", fiber("((3,32)", ",2", 48), "230176526107470118338\n"},
+        {"300 branches, beyond 128 bits", fiber("((3,200)", ",2", 300),
+         "at least 340282366920938463463374607431768211455\n"},
+        {"6000 single curves, 2^6000 lines", fiber("(2;(1)", ",(1)", 5999),
+         "at least 340282366920938463463374607431768211455\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        const CliRun run = runInProcess({"subdivisors", row.fiber, "--count", "--all-types"});
+        EXPECT_EQ(run.status, kDone);
+        EXPECT_EQ(run.out, row.expected);
+        EXPECT_EQ(run.err, "");
+    }
 }
 
 }  // namespace

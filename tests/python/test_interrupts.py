@@ -94,29 +94,3 @@ def test_iterator_left_halfway_frees_its_worker(label, make, how):
     assert os_thread_count() == threads, f"{label}: the worker is still running"
     # what was taken stays valid after its list is gone
     assert all(str(item) for item in taken), label
-
-
-def test_many_dropped_iterators_do_not_pile_up():
-    threads = os_thread_count()
-    for m in range(3, 40):
-        listing = dorvanix.fibers(m, 2, 3)
-        next(listing, None)
-    del listing
-    gc.collect()
-    assert os_thread_count() == threads
-
-
-def test_interrupt_from_another_thread(tmp_path):
-    import _thread
-    import threading
-
-    timer = threading.Timer(0.2, _thread.interrupt_main)
-    timer.start()
-    started = time.monotonic()
-    try:
-        with pytest.raises(KeyboardInterrupt):
-            dorvanix.Fiber(HUGE).write_subdivisor_list(tmp_path / "list.doc", all_types=True)
-    finally:
-        timer.join()
-    assert time.monotonic() - started < 0.3
-    assert list(tmp_path.iterdir()) == []
