@@ -4,10 +4,14 @@
 Usage: PYTHONPATH=build/release/python/module bench/python_vs_cli.py build/release/src/cli/dorvanix-cli
 
 Each row lists the same fiber's sub-divisors (or fibers) both ways, reading every line, and prints
-the wall times side by side with their ratio (Python time over tool time).
+the wall times side by side with their ratio (Python time over tool time); then how soon a Ctrl-C
+stops a long listing, fiber list and list file.
 """
+import os
+import signal
 import subprocess
 import sys
+import tempfile
 import time
 
 import dorvanix
@@ -32,6 +36,32 @@ def best_of(runs, action):
     return min(times)
 
 
+# Eleven branches of multiplicity 5 under m = 11: a listing that runs for minutes, as does the
+# fiber list of (40, 3, 9). (Counts end within milliseconds.)
+HUGE = "((11,5)" + ",5" * 11 + ")"
+LONG_CALLS = [
+    ("listing", lambda: sum(1 for _ in dorvanix.Fiber(HUGE).subdivisors(all_types=True))),
+    ("fiber list", lambda: sum(1 for _ in dorvanix.fibers(40, 3, 9))),
+    ("list file", lambda: dorvanix.Fiber(HUGE).write_subdivisor_list(
+        os.path.join(tempfile.gettempdir(), "dorvanix-interrupted.doc"))),
+]
+
+
+def interrupt_delay(call):
+    """Seconds from a Ctrl-C (SIGINT after 0.2 s) to the KeyboardInterrupt out of `call`."""
+    sent = []
+    signal.signal(signal.SIGALRM, lambda *_: (sent.append(time.perf_counter()),
+                                              signal.raise_signal(signal.SIGINT)))
+    signal.setitimer(signal.ITIMER_REAL, 0.2)
+    try:
+        call()
+    except KeyboardInterrupt:
+        return time.perf_counter() - sent[0]
+    finally:
+        signal.setitimer(signal.ITIMER_REAL, 0)
+    raise RuntimeError("the call ended before the interrupt")
+
+
 def main():
     cli = sys.argv[1]
     print(f"{'work':<24} {'python':>10} {'tool':>10} {'ratio':>7}")
@@ -40,6 +70,10 @@ def main():
                                                  stdout=subprocess.DEVNULL))
         python = best_of(3, in_python)
         print(f"{name:<24} {python * 1000:>8.1f}ms {tool * 1000:>8.1f}ms {python / tool:>7.2f}")
+    print()
+    print(f"{'Ctrl-C during':<24} {'stopped after':>13}")
+    for name, call in LONG_CALLS:
+        print(f"{name:<24} {interrupt_delay(call) * 1000:>11.1f}ms")
 
 
 if __name__ == "__main__":

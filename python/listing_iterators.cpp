@@ -5,41 +5,45 @@
 namespace dorvanix::python {
 
 FiberIterator::FiberIterator(int m, int r, int b, const FiberOptions& options)
-    : m_(m), r_(r), stream_([m, r, b, options](const auto& push, Progress& progress) {
+    : m_(m), r_(r), stream_([m, r, b, options](auto& sink, Progress& progress) {
           enumerateFibers(
               m, r, b, options,
               [&](const FiberEntry& fiber) {
-                  push(FiberRecord{{fiber.parts.begin(), fiber.parts.end()}, fiber.simpleCrusts});
+                  sink.push([&](FiberRecord& slot) {
+                      slot.parts.assign(fiber.parts.begin(), fiber.parts.end());
+                      slot.simpleCrusts = fiber.simpleCrusts;
+                  });
               },
               &progress);
       }) {}
 
 std::optional<FiberObject> FiberIterator::tryNext() {
-    std::optional<FiberRecord> record = stream_.next();
-    if (!record) return std::nullopt;
-    return FiberObject{std::make_shared<const FiberData>(fiberFromParts(m_, r_, record->parts)),
-                       record->simpleCrusts};
+    return stream_.next([this](const FiberRecord& record) {
+        return FiberObject{std::make_shared<const FiberData>(fiberFromParts(m_, r_, record.parts)),
+                           record.simpleCrusts};
+    });
 }
 
 SubdivisorIterator::SubdivisorIterator(std::shared_ptr<const FiberData> fiber,
                                        const SubdivisorOptions& options)
-    : fiber_(fiber), stream_([fiber, options](const auto& push, Progress& progress) {
+    : fiber_(fiber), stream_([fiber, options](auto& sink, Progress& progress) {
           listSubdivisors(
               *fiber, options,
               [&](const Subdivisor& y) {
-                  push(SubdivisorLine{y.k,
-                                      {y.ys.begin(), y.ys.end()},
-                                      y.ell,
-                                      std::string(y.types),
-                                      std::string(y.line)});
+                  // The slot's buffers are reused: no allocation once the ring has gone round.
+                  sink.push([&](SubdivisorLine& slot) {
+                      slot.k = y.k;
+                      slot.ys.assign(y.ys.begin(), y.ys.end());
+                      slot.ell = y.ell;
+                      slot.types.assign(y.types);
+                      slot.line.assign(y.line);
+                  });
               },
               &progress);
       }) {}
 
 std::optional<SubdivisorObject> SubdivisorIterator::tryNext() {
-    std::optional<SubdivisorLine> y = stream_.next();
-    if (!y) return std::nullopt;
-    return SubdivisorObject{fiber_, std::move(*y)};
+    return stream_.next([this](const SubdivisorLine& y) { return SubdivisorObject{fiber_, y}; });
 }
 
 }  // namespace dorvanix::python
