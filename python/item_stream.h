@@ -95,9 +95,6 @@ class ItemStream {
         closed_ = true;
     }
 
-    // Whether the worker is running or has results waiting.
-    bool active() const { return started_ && !closed_; }
-
   private:
     void start() {
         started_ = true;
