@@ -1,5 +1,5 @@
 #include "bench_inputs.h"
-#include "model/fiber_enumeration.h"
+#include "census/fiber_enumeration.h"
 #include "oracle/exhaustive_fibers.h"
 
 namespace dorvanix::bench {

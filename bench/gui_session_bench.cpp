@@ -14,7 +14,7 @@
 #include "app/line_list.h"
 #include "app/subdivisor_dialog.h"
 #include "model/divisor_notation.h"
-#include "model/fiber_enumeration.h"
+#include "census/fiber_enumeration.h"
 #include "model/input_check.h"
 
 using namespace dorvanix;

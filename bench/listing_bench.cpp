@@ -2,7 +2,7 @@
 
 #include "bench_inputs.h"
 #include "oracle/exhaustive_subdivisors.h"
-#include "subdivisor/subdivisor_listing.h"
+#include "census/subdivisor_listing.h"
 
 namespace dorvanix::bench {
 

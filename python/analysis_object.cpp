@@ -3,7 +3,7 @@
 #include "model/divisor_notation.h"
 #include "model/node_pool.h"
 #include "model/tree_operations.h"
-#include "subdivisor/subdivisor_analysis.h"
+#include "analysis/subdivisor_analysis.h"
 
 namespace dorvanix::python {
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "fiber_object.h"
-#include "subdivisor/analysis_summary.h"
+#include "analysis/analysis_summary.h"
 
 namespace dorvanix::python {
 

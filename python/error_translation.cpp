@@ -4,7 +4,7 @@
 
 #include "model/input_check.h"
 #include "model/node_pool.h"
-#include "subdivisor/atomic_file.h"
+#include "files/atomic_file.h"
 
 namespace dorvanix::python {
 

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "interruptible_wait.h"
-#include "model/fiber_enumeration.h"
+#include "census/fiber_enumeration.h"
 #include "model/input_check.h"
-#include "subdivisor/subdivisor_listing.h"
+#include "census/subdivisor_listing.h"
 
 namespace dorvanix::python {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "model/fiber_data.h"
-#include "subdivisor/subdivisor_line.h"
-#include "subdivisor/subdivisor_options.h"
+#include "census/subdivisor_line.h"
+#include "census/subdivisor_options.h"
 
 namespace dorvanix::python {
 

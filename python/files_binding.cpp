@@ -2,10 +2,10 @@
 
 #include "bindings.h"
 #include "interruptible_wait.h"
-#include "subdivisor/atomic_file.h"
-#include "subdivisor/list_files.h"
-#include "subdivisor/quorbel_file.h"
-#include "subdivisor/subdivisor_listing.h"
+#include "files/atomic_file.h"
+#include "files/list_files.h"
+#include "files/quorbel_file.h"
+#include "census/subdivisor_listing.h"
 
 namespace dorvanix::python {
 

@@ -4,8 +4,8 @@
 #include "interruptible_wait.h"
 #include "iterator_slot.h"
 #include "model/input_check.h"
-#include "subdivisor/subdivisor_count.h"
-#include "subdivisor/subdivisor_listing.h"
+#include "census/subdivisor_count.h"
+#include "census/subdivisor_listing.h"
 
 namespace dorvanix::python {
 

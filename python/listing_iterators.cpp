@@ -1,6 +1,6 @@
 #include "listing_iterators.h"
 
-#include "subdivisor/subdivisor_listing.h"
+#include "census/subdivisor_listing.h"
 
 namespace dorvanix::python {
 

@@ -6,8 +6,8 @@
 
 #include "fiber_object.h"
 #include "item_stream.h"
-#include "model/fiber_enumeration.h"
-#include "subdivisor/subdivisor_line.h"
+#include "census/fiber_enumeration.h"
+#include "census/subdivisor_line.h"
 
 namespace dorvanix::python {
 

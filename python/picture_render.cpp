@@ -10,7 +10,7 @@
 #include "model/tree_operations.h"
 #include "picture/picture_animation.h"
 #include "picture/svg_export.h"
-#include "subdivisor/subdivisor_analysis.h"
+#include "analysis/subdivisor_analysis.h"
 
 namespace dorvanix::python {
 

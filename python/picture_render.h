@@ -4,7 +4,7 @@
 #include <string>
 
 #include "model/fiber_data.h"
-#include "subdivisor/subdivisor_line.h"
+#include "census/subdivisor_line.h"
 
 namespace dorvanix::python {
 

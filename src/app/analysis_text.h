@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "subdivisor/subdivisor_analysis.h"
+#include "analysis/subdivisor_analysis.h"
 
 namespace dorvanix {
 

@@ -13,8 +13,8 @@
 #include "app/line_list.h"
 #include "model/divisor_notation.h"
 #include "model/fiber_data.h"
-#include "model/fiber_enumeration.h"
-#include "subdivisor/list_files.h"
+#include "census/fiber_enumeration.h"
+#include "files/list_files.h"
 
 namespace dorvanix {
 

@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <filesystem>
 
-#include "subdivisor/atomic_file.h"
+#include "files/atomic_file.h"
 
 namespace dorvanix {
 

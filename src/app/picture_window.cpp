@@ -16,7 +16,7 @@
 
 #include "app/file_saving.h"
 #include "picture/svg_export.h"
-#include "subdivisor/atomic_file.h"
+#include "files/atomic_file.h"
 
 namespace dorvanix {
 

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "model/divisor_node.h"
-#include "model/fiber_enumeration.h"
+#include "census/fiber_enumeration.h"
 #include "model/node_pool.h"
 #include "picture/picture_animation.h"
-#include "subdivisor/subdivisor_analysis.h"
+#include "analysis/subdivisor_analysis.h"
 
 namespace dorvanix {
 

@@ -18,10 +18,10 @@
 #include "app/line_list.h"
 #include "model/divisor_notation.h"
 #include "model/tree_operations.h"
-#include "subdivisor/list_files.h"
-#include "subdivisor/quorbel_file.h"
-#include "subdivisor/subdivisor_line.h"
-#include "subdivisor/subdivisor_listing.h"
+#include "files/list_files.h"
+#include "files/quorbel_file.h"
+#include "census/subdivisor_line.h"
+#include "census/subdivisor_listing.h"
 
 namespace dorvanix {
 

@@ -3,7 +3,7 @@
 #include <QDialog>
 
 #include "model/fiber_data.h"
-#include "subdivisor/subdivisor_options.h"
+#include "census/subdivisor_options.h"
 
 class QCheckBox;
 class QLabel;

@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "subdivisor/analysis_summary.h"
+#include "analysis/analysis_summary.h"
 
 namespace dorvanix::cli {
 

@@ -8,9 +8,9 @@
 #include "model/fiber_data.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
-#include "subdivisor/analysis_summary.h"
-#include "subdivisor/subdivisor_analysis.h"
-#include "subdivisor/subdivisor_line.h"
+#include "analysis/analysis_summary.h"
+#include "analysis/subdivisor_analysis.h"
+#include "census/subdivisor_line.h"
 
 namespace dorvanix::cli {
 

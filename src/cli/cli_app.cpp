@@ -7,7 +7,7 @@
 #include "cli/progress_line.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
-#include "subdivisor/atomic_file.h"
+#include "files/atomic_file.h"
 
 namespace dorvanix::cli {
 

@@ -5,9 +5,9 @@
 #include "cli/json_lines.h"
 #include "cli/output_target.h"
 #include "cli/progress_line.h"
-#include "model/fiber_enumeration.h"
+#include "census/fiber_enumeration.h"
 #include "model/input_check.h"
-#include "subdivisor/list_files.h"
+#include "files/list_files.h"
 
 namespace dorvanix::cli {
 

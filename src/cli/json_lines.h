@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "model/fiber_enumeration.h"
-#include "subdivisor/subdivisor_listing.h"
+#include "census/fiber_enumeration.h"
+#include "census/subdivisor_listing.h"
 
 namespace dorvanix::cli {
 

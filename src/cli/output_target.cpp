@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "subdivisor/atomic_file.h"
+#include "files/atomic_file.h"
 
 namespace dorvanix::cli {
 

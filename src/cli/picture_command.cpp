@@ -12,9 +12,9 @@
 #include "model/tree_operations.h"
 #include "picture/picture_animation.h"
 #include "picture/svg_export.h"
-#include "subdivisor/atomic_file.h"
-#include "subdivisor/subdivisor_analysis.h"
-#include "subdivisor/subdivisor_line.h"
+#include "files/atomic_file.h"
+#include "analysis/subdivisor_analysis.h"
+#include "census/subdivisor_line.h"
 
 namespace dorvanix::cli {
 

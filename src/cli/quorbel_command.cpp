@@ -5,8 +5,8 @@
 #include "cli/output_target.h"
 #include "model/fiber_data.h"
 #include "model/input_check.h"
-#include "subdivisor/quorbel_file.h"
-#include "subdivisor/subdivisor_line.h"
+#include "files/quorbel_file.h"
+#include "census/subdivisor_line.h"
 
 namespace dorvanix::cli {
 

@@ -7,9 +7,9 @@
 #include "cli/progress_line.h"
 #include "model/fiber_data.h"
 #include "model/input_check.h"
-#include "subdivisor/list_files.h"
-#include "subdivisor/subdivisor_count.h"
-#include "subdivisor/subdivisor_listing.h"
+#include "files/list_files.h"
+#include "census/subdivisor_count.h"
+#include "census/subdivisor_listing.h"
 
 namespace dorvanix::cli {
 

@@ -6,7 +6,7 @@
 
 #include "app/background_job.h"
 #include "app_test_support.h"
-#include "model/fiber_enumeration.h"
+#include "census/fiber_enumeration.h"
 
 namespace dorvanix::testing {
 namespace {

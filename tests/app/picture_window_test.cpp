@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <memory>
 
+#include "census/subdivisor_line.h"
 #include "model/divisor_notation.h"
 #include "model/node_pool.h"
-#include "subdivisor/subdivisor_line.h"
 
 namespace dorvanix {
 namespace {
@@ -128,15 +128,3 @@ TEST_F(PictureWindowTest, TimerDrivesTheAnimation) {
 
 }  // namespace
 }  // namespace dorvanix
-
-#ifdef DORVANIX_PICTURE_WINDOW_TEST_MAIN
-// Built on its own, the test brings the QApplication that the desktop program's tests share.
-int main(int argc, char** argv) {
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    }
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
-#endif

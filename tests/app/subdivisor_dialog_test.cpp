@@ -7,7 +7,7 @@
 
 #include "app_test_support.h"
 #include "model/fiber_data.h"
-#include "subdivisor/subdivisor_listing.h"
+#include "census/subdivisor_listing.h"
 
 namespace dorvanix::testing {
 namespace {

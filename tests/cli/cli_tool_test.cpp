@@ -7,7 +7,7 @@
 
 #include "model/fiber_data.h"
 #include "process_run.h"
-#include "subdivisor/subdivisor_listing.h"
+#include "census/subdivisor_listing.h"
 
 namespace dorvanix {
 namespace {

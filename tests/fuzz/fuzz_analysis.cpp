@@ -13,8 +13,8 @@
 #include "model/node_pool.h"
 #include "model/tree_operations.h"
 #include "picture/picture_animation.h"
-#include "subdivisor/subdivisor_analysis.h"
-#include "subdivisor/subdivisor_line.h"
+#include "analysis/subdivisor_analysis.h"
+#include "census/subdivisor_line.h"
 
 using namespace dorvanix;
 

@@ -9,7 +9,7 @@
 #include "model/input_check.h"
 #include "model/node_pool.h"
 #include "model/tree_operations.h"
-#include "subdivisor/subdivisor_line.h"
+#include "census/subdivisor_line.h"
 
 using namespace dorvanix;
 

@@ -6,7 +6,7 @@
 
 #include "model/divisor_notation.h"
 #include "model/fiber_data.h"
-#include "model/fiber_enumeration.h"
+#include "census/fiber_enumeration.h"
 #include "model/input_check.h"
 #include "model/tree_operations.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "model/fiber_enumeration.h"
+#include "census/fiber_enumeration.h"
 
 // The fiber enumeration that walks every partition of m r into parts of at most m - 1 and
 // counts the simple crusts of each accepted fiber by visiting every vector.

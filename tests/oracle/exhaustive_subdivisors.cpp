@@ -5,7 +5,7 @@
 #include <charconv>
 
 #include "model/tree_operations.h"
-#include "subdivisor/branch_shape.h"
+#include "census/branch_shape.h"
 
 namespace dorvanix::oracle {
 

@@ -5,8 +5,8 @@
 
 #include "model/fiber_data.h"
 #include "model/progress.h"
-#include "subdivisor/subdivisor_listing.h"
-#include "subdivisor/subdivisor_options.h"
+#include "census/subdivisor_listing.h"
+#include "census/subdivisor_options.h"
 
 // The sub-divisor listing that visits every vector of the odometer, admitted or not.
 namespace dorvanix::oracle {

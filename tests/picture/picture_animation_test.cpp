@@ -10,8 +10,8 @@
 #include "model/node_pool.h"
 #include "model/tree_operations.h"
 #include "picture/divisor_drawing.h"
-#include "subdivisor/subdivisor_analysis.h"
-#include "subdivisor/subdivisor_line.h"
+#include "analysis/subdivisor_analysis.h"
+#include "census/subdivisor_line.h"
 
 namespace dorvanix {
 namespace {

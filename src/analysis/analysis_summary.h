@@ -1,0 +1,50 @@
+#pragma once
+
+#include <vector>
+
+#include "model/divisor_node.h"
+#include "analysis/subdivisor_analysis.h"
+
+namespace dorvanix {
+
+// One node of the analysis divisor as the command line and the scripts show it.
+struct AnalysisNodeFigures {
+    int serial = 0;
+    int multiplicity = 0;
+    int degree = 0;
+    int marked = 0;
+    int pointCount = 0;
+    int depth = 0;  // links from the root along the child rule
+};
+
+// One node of a chain of the chain diagram.
+struct ChainNodeFigures {
+    int multiplicity = 0;
+    bool flagged = false;
+};
+
+// The figures of an analysis as plain numbers, free of node pointers.
+struct AnalysisFigures {
+    int chainCount = -1;
+    int gcd = -1;
+    int joiningCurveGenus = 0;
+    int coreBranches = 0;
+    int stubCount = 0;
+    int insertedCount = 0;
+    int supportEulerX = 0;
+    int supportEulerR = 0;
+    bool proportionalBranch = false;
+    std::vector<AnalysisNodeFigures> nodes;
+    std::vector<std::vector<ChainNodeFigures>> chains;
+};
+
+// The nodes reachable from `root` by the child rule (a neighbour with a larger serial), each
+// once, depth first in neighbour order, with their depth below the root.
+std::vector<std::pair<const DivisorNode*, int>> nodesByChildRule(const DivisorNode& root);
+
+// The chain of the chain diagram that starts at `first`, followed by the child rule.
+std::vector<const DivisorNode*> chainNodes(const DivisorNode* first);
+
+AnalysisFigures analysisFigures(const AnalysisResult& result);
+
+}  // namespace dorvanix

@@ -1,0 +1,96 @@
+#include "analysis/subdivisor_analysis.h"
+
+#include <algorithm>
+#include <climits>
+#include <stdexcept>
+
+#include "model/tree_operations.h"
+#include "analysis/analysis_builder.h"
+
+namespace dorvanix {
+
+namespace {
+
+// A branch on which Y is a multiple of X by the same factor as on the core.
+bool hasProportionalBranch(const DivisorNode& x, const DivisorNode& y) {
+    for (int j = 0; j < x.degree; ++j) {
+        const long long onY = multiplicityOf(y.neighbor(j));
+        const long long onX = multiplicityOf(x.neighbor(j));
+        if (onY * x.multiplicity == onX * y.multiplicity) return true;
+    }
+    return false;
+}
+
+int clampToInt(long long value) {
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+// h from N, d and the Euler numbers of X and of the finished analysis divisor.
+void computeGenus(DivisorNode& x, AnalysisResult& result) {
+    result.supportEulerX = supportEulerNumber(x);
+    result.supportEulerR = supportEulerNumber(*result.root);
+    const long long difference =
+        static_cast<long long>(result.insertedCount) + result.supportEulerX - result.supportEulerR;
+    const long long product = static_cast<long long>(result.gcd) * result.chainCount;
+    result.joiningCurveGenus = clampToInt((product - difference) / 2);
+}
+
+void analyze(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool,
+             AnalysisResult& result) {
+    AnalysisBuilder builder(pool, result, y.ell);
+    builder.buildRoot(x, y);
+    for (int j = 0; j < x.degree; ++j) builder.copyBranch(x, y, j);
+    builder.buildJoiningCurve();
+    const ChainCounts counts = chainCounts(x, y);
+    result.proportionalBranch = counts.proportionalBranch;
+    result.chainCount = counts.chainCount;
+    result.gcd = counts.gcd;
+    // With a proportional branch the analysis divisor and J stay; there is no chain diagram
+    // and no genus chain.
+    if (counts.proportionalBranch) return;
+    computeGenus(x, result);
+    builder.buildChainDiagram(result.chainCount, result.gcd, genusX);
+    if (result.joiningCurveGenus > 0) builder.buildGenusChain(result.joiningCurveGenus);
+}
+
+}  // namespace
+
+ChainCounts chainCounts(const DivisorNode& x, const DivisorNode& y) {
+    if (hasProportionalBranch(x, y)) return {true, -1, -1};
+    if (y.ell < 1) return {};
+    const int m = x.multiplicity;
+    const int b = x.degree;
+    const long long q0 = y.multiplicity / y.ell;
+    long long sumX = 0;
+    long long sumY = 0;
+    for (int j = 0; j < b; ++j) {
+        sumX += multiplicityOf(x.neighbor(j));
+        sumY += multiplicityOf(y.neighbor(j));
+    }
+    const int e = m != 0 && q0 * (sumX / m) < sumY / y.ell ? 1 : 0;
+    const long long d = gcd64(m, q0);
+    const long long n = (b - 2 + e) * (d != 0 ? q0 / d : 0);
+    return {false, clampToInt(n), clampToInt(d)};
+}
+
+AnalysisResult analyzeSubdivisor(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool) {
+    if (y.ell < 1) {
+        throw std::invalid_argument("the sub-divisor's ell must be at least 1, not " +
+                                    std::to_string(y.ell));
+    }
+    AnalysisResult result;
+    try {
+        analyze(x, y, genusX, pool, result);
+    } catch (...) {
+        releaseAnalysis(pool, result);
+        throw;
+    }
+    return result;
+}
+
+void releaseAnalysis(NodePool& pool, AnalysisResult& result) {
+    for (DivisorNode* node : result.nodes) pool.releaseNode(node);
+    result = AnalysisResult{};
+}
+
+}  // namespace dorvanix

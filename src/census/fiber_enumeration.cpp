@@ -1,0 +1,182 @@
+#include "census/fiber_enumeration.h"
+
+#include <algorithm>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "model/fiber_data.h"
+#include "census/partition_count.h"
+#include "model/tree_operations.h"
+#include "census/subdivisor_count.h"
+
+namespace dorvanix {
+
+namespace {
+
+// The Riemann-Hurwitz sum s = 2m + sum_j (gcd(m, a_j) - m); the genus is (2 - s) div 2.
+long long hurwitzSum(int m, std::span<const int> parts) {
+    long long s = 2LL * m;
+    for (int a : parts) s += gcd(m, a) - m;
+    return s;
+}
+
+// The partitions of m r into exactly b parts, each from 1 to m - 1, in decreasing lexicographic
+// order: the part at each position runs from the largest value that still leaves every later
+// part at least 1, down to the smallest that lets the later parts (none larger) make up the rest.
+// A required multiplicity fixes the part at its position.
+class BoundedPartitions {
+  public:
+    BoundedPartitions(int m, int r, int b, const FiberOptions& options, Progress* progress)
+        : m_(m),
+          total_(static_cast<long long>(m) * r),
+          parts_(static_cast<std::size_t>(b), 0),
+          options_(options),
+          progress_(progress),
+          counts_(progress != nullptr ? total_ : -1, b - 1, m - 1) {}
+
+    // Calls visit(parts) for each partition; false when stopped.
+    template <typename Visit>
+    bool run(Visit&& visit) {
+        if (!requirementsFit()) return true;
+        return place(0, total_, m_ - 1, visit);
+    }
+
+  private:
+    bool requirementsFit() const {
+        if (!options_.multiplicityOption) return true;
+        const auto& required = options_.requiredMultiplicities;
+        for (std::size_t i = parts_.size(); i < required.size(); ++i) {
+            if (required[i] != 0) return false;
+        }
+        return true;
+    }
+
+    int requiredAt(std::size_t position) const {
+        if (!options_.multiplicityOption || position >= 4) return 0;
+        return options_.requiredMultiplicities[position];
+    }
+
+    template <typename Visit>
+    bool place(std::size_t position, long long rest, long long cap, Visit& visit) {
+        const long long left = static_cast<long long>(parts_.size() - position);
+        if (left == 0) {
+            if (stopRequested(progress_)) return false;
+            visit(std::span<const int>(parts_));
+            return true;
+        }
+        long long high = std::min(cap, rest - (left - 1));
+        long long low = (rest + left - 1) / left;
+        const int required = requiredAt(position);
+        if (required != 0) {
+            if (required < low || required > high) return true;
+            low = high = required;
+        }
+        if (position == 0) weighFirstParts(high, low);
+        for (long long part = high; part >= low; --part) {
+            if (position == 0) reportFirst(part, high);
+            parts_[position] = static_cast<int>(part);
+            if (!place(position + 1, rest - part, part, visit)) return false;
+        }
+        return true;
+    }
+
+    // The share of the work under each first part is the share of the partitions under it;
+    // every first part counts the same when the table of those numbers would be too large.
+    void weighFirstParts(long long high, long long low) {
+        weights_.clear();
+        weightTotal_ = 0;
+        if (progress_ == nullptr) return;
+        const int rest = static_cast<int>(parts_.size()) - 1;
+        for (long long part = high; part >= low; --part) {
+            const double w = counts_.available()
+                                 ? counts_.count(total_ - part, rest, static_cast<int>(part))
+                                 : 1.0;
+            weights_.push_back(w);
+            weightTotal_ += w;
+        }
+        weightDone_ = 0;
+    }
+
+    void reportFirst(long long part, long long high) {
+        if (progress_ == nullptr || weightTotal_ <= 0) return;
+        if (part < high) weightDone_ += weights_[static_cast<std::size_t>(high - part - 1)];
+        progress_->setFraction(weightDone_ / weightTotal_);
+    }
+
+    int m_;
+    long long total_ = 0;
+    std::vector<int> parts_;
+    const FiberOptions& options_;
+    Progress* progress_;
+    PartitionCounts counts_;
+    std::vector<double> weights_;
+    double weightTotal_ = 0;
+    double weightDone_ = 0;
+};
+
+// The fiber line with the simple crust count written out in full (it may pass 2^63).
+std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
+                               const std::string& countText, long long simpleCrusts, int genus) {
+    std::string line = fiberLineText(m, r, std::vector<int>(parts.begin(), parts.end()));
+    line += " : " + countText + " (g=" + std::to_string(genus) + ")";
+    if (simpleCrusts <= 2) line += std::string(21, '*');
+    return line;
+}
+
+}  // namespace
+
+bool acceptFiber(int m, std::span<const int> parts, bool noDuplicates, int requiredGenus) {
+    int common = m;
+    for (int a : parts) common = gcd(common, a);
+    if (common != 1) return false;
+    if (noDuplicates) {
+        for (std::size_t i = 1; i < parts.size(); ++i) {
+            if (std::find(parts.begin(), parts.begin() + i, parts[i]) != parts.begin() + i) {
+                return false;
+            }
+        }
+    }
+    return requiredGenus == 0 || 2 - 2LL * requiredGenus == hurwitzSum(m, parts);
+}
+
+std::string fiberListLine(int m, int r, std::span<const int> parts, long long simpleCrusts,
+                          int genus) {
+    return fiberLineWithCount(m, r, parts, std::to_string(simpleCrusts), simpleCrusts, genus);
+}
+
+bool enumerateFibers(int m, int r, int b, const FiberOptions& options, const FiberSink& sink,
+                     Progress* progress) {
+    if (m < 2 || r < 1 || b < 1) return true;
+    bool stopped = false;
+    BoundedPartitions partitions(m, r, b, options, progress);
+    const bool done = partitions.run([&](std::span<const int> parts) {
+        if (stopped) return;
+        if (!acceptFiber(m, parts, options.noDuplicateBranches, options.requiredGenus)) return;
+        const int genus = static_cast<int>((2 - hurwitzSum(m, parts)) / 2);
+        const FiberData fiber = fiberFromParts(m, r, std::vector<int>(parts.begin(), parts.end()));
+        const SubdivisorTally tally = tallySubdivisorsQuietly(fiber, kSimpleCrustOptions, progress);
+        if (tally.cancelled) {
+            stopped = true;
+            return;
+        }
+        const long long crusts = tally.clamped();
+        if (crusts <= 2 || !options.atMostTwoSimpleCrusts) {
+            const std::string line =
+                fiberLineWithCount(m, r, parts, tallyText(tally), crusts, genus);
+            sink(FiberEntry{parts, crusts, genus, line});
+            if (progress != nullptr) progress->addResults(1);
+        }
+    });
+    if (!done || stopped) return false;
+    if (progress != nullptr) progress->setFraction(1.0);
+    return true;
+}
+
+std::vector<std::string> fiberLines(int m, int r, int b, const FiberOptions& options) {
+    std::vector<std::string> lines;
+    enumerateFibers(m, r, b, options, [&](const FiberEntry& f) { lines.emplace_back(f.line); });
+    return lines;
+}
+
+}  // namespace dorvanix

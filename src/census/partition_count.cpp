@@ -1,0 +1,35 @@
+#include "census/partition_count.h"
+
+namespace dorvanix {
+
+PartitionCounts::PartitionCounts(long long maxSum, int maxParts, int maxPart, std::size_t cellLimit)
+    : maxSum_(maxSum), maxParts_(maxParts), maxPart_(maxPart) {
+    if (maxSum < 0 || maxParts < 0 || maxPart < 0) return;
+    const double cells = (maxSum + 1.0) * (maxParts + 1.0) * (maxPart + 1.0);
+    if (cells > static_cast<double>(cellLimit)) return;
+    table_.assign(static_cast<std::size_t>(cells), 0.0);
+    for (int c = 0; c <= maxPart; ++c) {
+        table_[index(0, 0, c)] = 1.0;
+        for (int j = 1; j <= maxParts && c > 0; ++j) {
+            for (long long t = j; t <= maxSum; ++t) {
+                table_[index(t, j, c)] =
+                    table_[index(t - 1, j - 1, c)] + table_[index(t - j, j, c - 1)];
+            }
+        }
+    }
+}
+
+std::size_t PartitionCounts::index(long long sum, int parts, int maxPart) const {
+    return (static_cast<std::size_t>(maxPart) * static_cast<std::size_t>(maxParts_ + 1) +
+            static_cast<std::size_t>(parts)) *
+               static_cast<std::size_t>(maxSum_ + 1) +
+           static_cast<std::size_t>(sum);
+}
+
+double PartitionCounts::count(long long sum, int parts, int maxPart) const {
+    if (!available() || sum < 0 || parts < 0 || maxPart < 0) return 0.0;
+    if (sum > maxSum_ || parts > maxParts_ || maxPart > maxPart_) return 0.0;
+    return table_[index(sum, parts, maxPart)];
+}
+
+}  // namespace dorvanix

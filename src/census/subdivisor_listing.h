@@ -1,0 +1,44 @@
+#pragma once
+
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/fiber_data.h"
+#include "model/progress.h"
+#include "census/subdivisor_options.h"
+
+namespace dorvanix {
+
+// One listed sub-divisor Y, valid only while the sink that receives it runs.
+struct Subdivisor {
+    int k = 0;                // core multiplicity of Y
+    std::span<const int> ys;  // multiplicity of Y on the first node of each branch
+    long long ell = 0;        // gcd(k, y1, ..., yb)
+    std::string_view types;   // one branch type letter per branch
+    std::string_view line;    // "(k;(...),...):: ell = %d :: type = %s"
+};
+
+using SubdivisorSink = std::function<void(const Subdivisor&)>;
+
+// Lists the sub-divisors Y of X in list order (k from m-1 down to 1, the first branch turning
+// fastest) that are admitted (y1 + ... + yb >= k r) and pass the options. Ranges of vectors that
+// cannot reach the admission sum are skipped whole. Answers false when `progress` asked it to
+// stop before the end.
+bool listSubdivisors(const FiberData& x, const SubdivisorOptions& options,
+                     const SubdivisorSink& sink, Progress* progress = nullptr);
+
+// All listed lines at once, for small fibers and tests.
+std::vector<std::string> subdivisorLines(const FiberData& x, const SubdivisorOptions& options);
+
+// The number of lines listSubdivisors would list, counted without visiting the vectors
+// (see tallySubdivisors); -1 when cancelled, 2^63 - 1 when the number is at least that large.
+long long countSubdivisors(const FiberData& x, const SubdivisorOptions& options,
+                           Progress* progress = nullptr);
+
+// Sub-divisors whose branches are all of type 'A', 'B', 'C' or '0'.
+long long countSimpleCrusts(const FiberData& x, Progress* progress = nullptr);
+
+}  // namespace dorvanix

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "census/subdivisor_options.h"
+
+namespace dorvanix {
+
+// The two list files. Lines the program formats end in CR LF; lines copied from a list end in
+// LF CR, as the lists have always been saved.
+inline constexpr std::string_view kFormattedLineEnd = "\r\n";
+inline constexpr std::string_view kCopiedLineEnd = "\n\r";
+
+// "%02d-%d-%d.doc": 03-2-3.doc for m = 3, r = 2, b = 3.
+std::string fiberListFileName(int m, int r, int b);
+
+// One entry of the fiber list file.
+void writeFiberListLine(std::ostream& out, std::string_view line);
+
+// Default name of the sub-divisor list file from X in divisor notation: "X" and the core
+// multiplicity, then "-" and the number after each further "(", then ".doc" (X3-2-2-2.doc).
+std::string subdivisorListFileName(std::string_view xNotation);
+
+// Writes the sub-divisor list file: the header with X and the options, the entries as they come,
+// and "NONE" when there was none.
+class SubdivisorListWriter {
+public:
+    SubdivisorListWriter(std::ostream& out, std::string_view xNotation,
+                         const SubdivisorOptions& options);
+    void line(std::string_view entry);
+    void finish();
+
+private:
+    std::ostream& out_;
+    bool anyLine_ = false;
+};
+
+}  // namespace dorvanix

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "analysis_fixture.h"
+#include "census/fiber_enumeration.h"
+#include "analysis/analysis_summary.h"
+#include "census/subdivisor_listing.h"
+
+namespace dorvanix {
+namespace {
+
+using testing::FiberUnderTest;
+using testing::SelectedUnderTest;
+
+// Every fiber with 2 <= m <= maxM, 2 <= r <= 3 and 3 <= b <= 4.
+std::vector<std::string> smallFibers(int maxM) {
+    std::vector<std::string> fibers;
+    for (int m = 2; m <= maxM; ++m) {
+        for (int r = 2; r <= 3; ++r) {
+            for (int b = 3; b <= 4; ++b) {
+                enumerateFibers(m, r, b, FiberOptions{},
+                                [&](const FiberEntry& entry) { fibers.emplace_back(entry.line); });
+            }
+        }
+    }
+    return fibers;
+}
+
+bool sizedToDegree(const DivisorNode& node) {
+    const auto size = static_cast<std::size_t>(node.degree);
+    return node.degree >= 0 && node.neighbors.size() == size && node.armAngle.size() == size &&
+           node.handleLength.size() == size && node.armLength.size() == size &&
+           node.armAngleVelocity.size() == size && node.handleLengthVelocity.size() == size &&
+           node.armLengthVelocity.size() == size &&
+           node.pointX.size() >= static_cast<std::size_t>(node.pointCount) &&
+           node.pointY.size() >= static_cast<std::size_t>(node.pointCount);
+}
+
+// The shape every analysis must have, whatever the letters: nodes sized to their degree, links
+// only between nodes of the result, the chain diagram and the genus chain as computed.
+void checkShape(const AnalysisResult& result, int genusX) {
+    ASSERT_NE(result.root, nullptr);
+    ASSERT_NE(result.joiningCurve, nullptr);
+    const std::unordered_set<const DivisorNode*> own(result.nodes.begin(), result.nodes.end());
+    EXPECT_EQ(own.size(), result.nodes.size()) << "a node is tracked twice";
+    int marked = 0;
+    for (const DivisorNode* node : result.nodes) {
+        ASSERT_TRUE(sizedToDegree(*node)) << "node with serial " << node->serial;
+        EXPECT_EQ(node->inUse, 1);
+        marked += node->marked;
+        for (const DivisorNode* link : node->neighbors) {
+            ASSERT_TRUE(link == nullptr || own.contains(link))
+                << "node with serial " << node->serial << " links outside the analysis";
+        }
+    }
+    for (const auto& [node, depth] : nodesByChildRule(*result.root)) {
+        EXPECT_TRUE(own.contains(node)) << "reached node with serial " << node->serial;
+    }
+    EXPECT_EQ(result.joiningCurve->degree,
+              3 * result.stubCount + (result.joiningCurveGenus > 0 ? 1 : 0));
+    EXPECT_EQ(marked, result.joiningCurveGenus > 0 ? result.joiningCurveGenus : 0);
+    if (result.proportionalBranch) {
+        EXPECT_EQ(result.chains, nullptr);
+        EXPECT_EQ(result.chainCount, -1);
+        EXPECT_EQ(result.gcd, -1);
+        return;
+    }
+    ASSERT_NE(result.chains, nullptr);
+    ASSERT_EQ(result.chains->degree, result.chainCount);
+    const std::size_t length = genusX > 0 ? static_cast<std::size_t>(genusX) : 0;
+    // The figures the command line shows must say the same as the nodes.
+    const AnalysisFigures figures = analysisFigures(result);
+    ASSERT_EQ(figures.chains.size(), static_cast<std::size_t>(result.chainCount));
+    for (int i = 0; i < result.chainCount; ++i) {
+        const auto chain = chainNodes(result.chains->neighbor(i));
+        ASSERT_EQ(chain.size(), length) << "chain " << i;
+        ASSERT_EQ(figures.chains[i].size(), length) << "chain " << i;
+        for (std::size_t k = 0; k < chain.size(); ++k) {
+            const bool flagged = static_cast<int>(k) < result.gcd;
+            EXPECT_EQ(chain[k]->multiplicity, static_cast<int>(k) + 1);
+            EXPECT_EQ(chain[k]->selfIntersection == 1, flagged) << "chain " << i << " node " << k;
+            EXPECT_EQ(figures.chains[i][k].multiplicity, static_cast<int>(k) + 1);
+            EXPECT_EQ(figures.chains[i][k].flagged, flagged) << "chain " << i << " node " << k;
+        }
+    }
+}
+
+// Runs one line of one fiber and checks it; the pool must come back to where it started.
+template <typename Check>
+void analyseLine(NodePool& pool, FiberUnderTest& x, const std::string& line, Check&& check) {
+    SCOPED_TRACE(line);
+    SelectedUnderTest y(x.data(), line, pool);
+    const std::size_t before = pool.inUseCount();
+    AnalysisResult result = analyzeSubdivisor(x.root(), y.root(), x.genus(), pool);
+    checkShape(result, x.genus());
+    const ChainCounts counts = chainCounts(x.root(), y.root());
+    EXPECT_EQ(counts.chainCount, result.chainCount);
+    EXPECT_EQ(counts.gcd, result.gcd);
+    EXPECT_EQ(counts.proportionalBranch, result.proportionalBranch);
+    check(result);
+    releaseAnalysis(pool, result);
+    EXPECT_EQ(pool.inUseCount(), before);
+    EXPECT_TRUE(result.root == nullptr && result.nodes.empty()) << "released nodes still held";
+}
+
+// Every line with its own letters, then with each branch in turn given each letter while the
+// others keep theirs (letters that do not fit the line, as a typed line may have them, must
+// still give a well-formed analysis). Many thousand analyses of every fiber in turn on one pool,
+// which must end as it began.
+TEST(AnalysisSweep, EveryAdmittedLineOfEverySmallFiberWithAnyLettersHasTheRightShape) {
+    const std::string alphabet = "0ABC?";
+    long long lines = 0, variants = 0, parityChecked = 0;
+    NodePool pool;  // one pool for the whole sweep, as in a long working session
+    for (const std::string& fiber : smallFibers(7)) {
+        SCOPED_TRACE(fiber);
+        FiberUnderTest x(fiber, pool);
+        const std::size_t before = pool.inUseCount();
+        for (const std::string& line :
+             subdivisorLines(x.data(), SubdivisorOptions{0, false, false})) {
+            ++lines;
+            // On the lines the default listing shows (no '?') with at most one core stub, the
+            // genus of J comes out whole and not negative.
+            const bool listed = line.find('?') == std::string::npos;
+            analyseLine(pool, x, line, [&](const AnalysisResult& result) {
+                if (!listed || result.proportionalBranch || result.coreBranches > 1) return;
+                ++parityChecked;
+                const int excess =
+                    result.gcd * result.chainCount -
+                    (result.insertedCount + result.supportEulerX - result.supportEulerR);
+                EXPECT_EQ(excess % 2, 0) << "d N - (a + chiX - chiR) = " << excess;
+                EXPECT_GE(excess, 0);
+            });
+            for (std::size_t j = line.find("type = ") + 7; j < line.size(); ++j) {
+                for (const char letter : alphabet) {
+                    std::string variant = line;
+                    variant[j] = letter;
+                    ++variants;
+                    analyseLine(pool, x, variant, [](const AnalysisResult&) {});
+                }
+            }
+            if (::testing::Test::HasFatalFailure()) return;
+        }
+        EXPECT_EQ(pool.inUseCount(), before);
+    }
+    EXPECT_EQ(pool.inUseCount(), 0u) << "every fiber and every analysis gave its nodes back";
+    EXPECT_GT(lines, 1000);
+    EXPECT_GT(variants, 10000);
+    EXPECT_GT(parityChecked, 300);
+}
+
+}  // namespace
+}  // namespace dorvanix
