@@ -1,7 +1,7 @@
 #include "bench_inputs.h"
-#include "oracle/exhaustive_subdivisors.h"
 #include "census/subdivisor_count.h"
 #include "census/subdivisor_listing.h"
+#include "oracle/exhaustive_subdivisors.h"
 
 namespace dorvanix::bench {
 

@@ -13,8 +13,8 @@
 #include "app/app_context.h"
 #include "app/line_list.h"
 #include "app/subdivisor_dialog.h"
-#include "model/divisor_notation.h"
 #include "census/fiber_enumeration.h"
+#include "model/divisor_notation.h"
 #include "model/input_check.h"
 
 using namespace dorvanix;

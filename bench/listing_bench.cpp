@@ -1,8 +1,8 @@
 #include <fstream>
 
 #include "bench_inputs.h"
-#include "oracle/exhaustive_subdivisors.h"
 #include "census/subdivisor_listing.h"
+#include "oracle/exhaustive_subdivisors.h"
 
 namespace dorvanix::bench {
 

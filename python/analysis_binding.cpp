@@ -8,7 +8,9 @@ namespace py = pybind11;
 namespace {
 
 // -1 stands for "ended by a proportional branch" in the core; Python says None.
-py::object definedOrNone(int value) { return value < 0 ? py::none() : py::object(py::int_(value)); }
+py::object definedOrNone(int value) {
+    return value < 0 ? py::none() : py::object(py::int_(value));
+}
 
 py::list nodeList(const AnalysisFigures& figures) {
     py::list nodes;
@@ -82,38 +84,55 @@ void defineAnalysis(py::class_<AnalysisObject>& analysis, FiberClass& fiber) {
               "Analyses the sub-divisor as Select does in the desktop program: builds the "
               "analysis divisor (X with Y taken off, the stubs joined into the joining curve J) "
               "and the chain diagram, and gives their figures as an Analysis.");
-    figure(analysis, "chain_count", [](const AnalysisFigures& f) { return definedOrNone(f.chainCount); },
-           "N, the number of chains of the chain diagram; None when a branch of Y is "
-           "proportional to X's.");
-    figure(analysis, "gcd", [](const AnalysisFigures& f) { return definedOrNone(f.gcd); },
-           "d = gcd(m, mY div ell); None when a branch of Y is proportional to X's.");
-    figure(analysis, "joining_curve_genus",
-           [](const AnalysisFigures& f) { return f.joiningCurveGenus; },
-           "h, the genus of the joining curve J.");
-    figure(analysis, "core_branches", [](const AnalysisFigures& f) { return f.coreBranches; },
-           "kc, the new branches of the core.");
-    figure(analysis, "stub_count", [](const AnalysisFigures& f) { return f.stubCount; },
-           "Number of stubs that J replaces.");
-    figure(analysis, "inserted_count", [](const AnalysisFigures& f) { return f.insertedCount; },
-           "a, the nodes inserted on branches of type A.");
-    figure(analysis, "support_euler_x", [](const AnalysisFigures& f) { return f.supportEulerX; },
-           "Euler number of the support of X.");
-    figure(analysis, "support_euler_r", [](const AnalysisFigures& f) { return f.supportEulerR; },
-           "Euler number of the support of the analysis divisor.");
-    figure(analysis, "proportional_branch",
-           [](const AnalysisFigures& f) { return f.proportionalBranch; },
-           "True when a branch of Y is proportional to X's, which ends the analysis early.");
-    figure(analysis, "nodes", [](const AnalysisFigures& f) { return nodeList(f); },
-           "The nodes of the analysis divisor from its root by the child rule, depth first: "
-           "dicts of serial, multiplicity, degree, marked, point_count and depth.");
-    figure(analysis, "chains", [](const AnalysisFigures& f) { return chainList(f); },
-           "The chains of the chain diagram, each a list of dicts of multiplicity and flagged.");
+    figure(
+        analysis, "chain_count",
+        [](const AnalysisFigures& f) { return definedOrNone(f.chainCount); },
+        "N, the number of chains of the chain diagram; None when a branch of Y is "
+        "proportional to X's.");
+    figure(
+        analysis, "gcd", [](const AnalysisFigures& f) { return definedOrNone(f.gcd); },
+        "d = gcd(m, mY div ell); None when a branch of Y is proportional to X's.");
+    figure(
+        analysis, "joining_curve_genus",
+        [](const AnalysisFigures& f) { return f.joiningCurveGenus; },
+        "h, the genus of the joining curve J.");
+    figure(
+        analysis, "core_branches", [](const AnalysisFigures& f) { return f.coreBranches; },
+        "kc, the new branches of the core.");
+    figure(
+        analysis, "stub_count", [](const AnalysisFigures& f) { return f.stubCount; },
+        "Number of stubs that J replaces.");
+    figure(
+        analysis, "inserted_count", [](const AnalysisFigures& f) { return f.insertedCount; },
+        "a, the nodes inserted on branches of type A.");
+    figure(
+        analysis, "support_euler_x", [](const AnalysisFigures& f) { return f.supportEulerX; },
+        "Euler number of the support of X.");
+    figure(
+        analysis, "support_euler_r", [](const AnalysisFigures& f) { return f.supportEulerR; },
+        "Euler number of the support of the analysis divisor.");
+    figure(
+        analysis, "proportional_branch",
+        [](const AnalysisFigures& f) { return f.proportionalBranch; },
+        "True when a branch of Y is proportional to X's, which ends the analysis early.");
+    figure(
+        analysis, "nodes", [](const AnalysisFigures& f) { return nodeList(f); },
+        "The nodes of the analysis divisor from its root by the child rule, depth first: "
+        "dicts of serial, multiplicity, degree, marked, point_count and depth.");
+    figure(
+        analysis, "chains", [](const AnalysisFigures& f) { return chainList(f); },
+        "The chains of the chain diagram, each a list of dicts of multiplicity and flagged.");
     analysis.def_property_readonly(
         "subdivisor",
-        [](const AnalysisObject& a) { return SubdivisorObject{a.fiber, a.subdivisor}; },
+        [](const AnalysisObject& a) {
+            return SubdivisorObject{a.fiber, a.subdivisor};
+        },
         "The sub-divisor analysed.");
     analysis.def_property_readonly(
-        "fiber", [](const AnalysisObject& a) { return FiberObject{a.fiber, std::nullopt}; },
+        "fiber",
+        [](const AnalysisObject& a) {
+            return FiberObject{a.fiber, std::nullopt};
+        },
         "The fiber the sub-divisor belongs to.");
     analysis.def("to_dict", &analysisDict,
                  "Every figure as a dict of plain values (the sub-divisor as its line).");

@@ -1,9 +1,9 @@
 #include "analysis_object.h"
 
+#include "analysis/subdivisor_analysis.h"
 #include "model/divisor_notation.h"
 #include "model/node_pool.h"
 #include "model/tree_operations.h"
-#include "analysis/subdivisor_analysis.h"
 
 namespace dorvanix::python {
 

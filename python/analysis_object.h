@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "fiber_object.h"
 #include "analysis/analysis_summary.h"
+#include "fiber_object.h"
 
 namespace dorvanix::python {
 

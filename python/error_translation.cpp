@@ -2,9 +2,9 @@
 
 #include <pybind11/pybind11.h>
 
+#include "files/atomic_file.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
-#include "files/atomic_file.h"
 
 namespace dorvanix::python {
 

@@ -46,8 +46,7 @@ void defineFiber(FiberClass& fiber) {
     fiber.def_property_readonly(
         "m", [](const FiberObject& x) { return x.data->m; }, "Multiplicity of the core.");
     fiber.def_property_readonly(
-        "r", [](const FiberObject& x) { return x.data->r; },
-        "The core's self-intersection is -r.");
+        "r", [](const FiberObject& x) { return x.data->r; }, "The core's self-intersection is -r.");
     fiber.def_property_readonly(
         "branches", [](const FiberObject& x) { return intTuple(x.parts()); },
         "The first-branch multiplicities a1, ..., ab, in branch order.");
@@ -70,13 +69,13 @@ void defineFiber(FiberClass& fiber) {
               "notation as a dict of plain values: one line of `dorvanix-cli fibers --jsonl`.");
     fiber.def("__str__", &FiberObject::listLine, "The fiber's line as listed.");
     fiber.def(
-        "__repr__",
-        [](const FiberObject& x) { return "Fiber('" + x.plainLine() + "')"; },
+        "__repr__", [](const FiberObject& x) { return "Fiber('" + x.plainLine() + "')"; },
         "Fiber('((m,r),a1,...,ab)').");
     fiber.def(
         "__eq__",
         [](const FiberObject& x, const py::object& other) -> py::object {
-            if (!py::isinstance<FiberObject>(other)) return py::reinterpret_borrow<py::object>(Py_NotImplemented);
+            if (!py::isinstance<FiberObject>(other))
+                return py::reinterpret_borrow<py::object>(Py_NotImplemented);
             return py::bool_(*x.data == *other.cast<const FiberObject&>().data);
         },
         py::arg("other"), "Equal when m, r and every chain agree, branch by branch.");

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "interruptible_wait.h"
 #include "census/fiber_enumeration.h"
-#include "model/input_check.h"
 #include "census/subdivisor_listing.h"
+#include "interruptible_wait.h"
+#include "model/input_check.h"
 
 namespace dorvanix::python {
 

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "model/fiber_data.h"
 #include "census/subdivisor_line.h"
 #include "census/subdivisor_options.h"
+#include "model/fiber_data.h"
 
 namespace dorvanix::python {
 

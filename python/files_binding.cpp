@@ -1,11 +1,11 @@
 #include <pybind11/stl/filesystem.h>
 
 #include "bindings.h"
-#include "interruptible_wait.h"
+#include "census/subdivisor_listing.h"
 #include "files/atomic_file.h"
 #include "files/list_files.h"
 #include "files/quorbel_file.h"
-#include "census/subdivisor_listing.h"
+#include "interruptible_wait.h"
 
 namespace dorvanix::python {
 
@@ -70,8 +70,7 @@ void defineFiles(py::module_& module, FiberClass& fiber) {
                "file is complete or absent: an earlier file survives any failure or Ctrl-C. "
                "Raises OSError when it cannot be written.");
     fiber.def("write_subdivisor_list", &writeSubdivisorList, py::arg("path"), py::kw_only(),
-              py::arg("ell") = 0, py::arg("except_only_ab") = false,
-              py::arg("all_types") = false,
+              py::arg("ell") = 0, py::arg("except_only_ab") = false, py::arg("all_types") = false,
               "Writes the sub-divisor list file (header lines with the fiber and the options, "
               "the lines, or NONE) as `dorvanix-cli subdivisors --output` does, atomically. The "
               "options are those of subdivisors(). Raises OSError when it cannot be written.");
@@ -81,8 +80,8 @@ void defineFiles(py::module_& module, FiberClass& fiber) {
     fiber.def("write_quorbel", &writeQuorbel, py::arg("path"), py::arg("subdivisor"),
               "Writes the polynomial file (quorbel()) to `path` atomically. Raises OSError when "
               "it cannot be written.");
-    module.def("fiber_list_file_name", &fiberListFileName, py::arg("m"), py::arg("r"),
-               py::arg("b"), "Default name of the fiber list file: '03-2-3.doc' for 3, 2, 3.");
+    module.def("fiber_list_file_name", &fiberListFileName, py::arg("m"), py::arg("r"), py::arg("b"),
+               "Default name of the fiber list file: '03-2-3.doc' for 3, 2, 3.");
     fiber.def_property_readonly(
         "subdivisor_list_file_name",
         [](const FiberObject& x) { return subdivisorListFileName(x.notation()); },

@@ -1,11 +1,11 @@
 #include <string>
 
 #include "bindings.h"
+#include "census/subdivisor_count.h"
+#include "census/subdivisor_listing.h"
 #include "interruptible_wait.h"
 #include "iterator_slot.h"
 #include "model/input_check.h"
-#include "census/subdivisor_count.h"
-#include "census/subdivisor_listing.h"
 
 namespace dorvanix::python {
 

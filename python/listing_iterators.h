@@ -4,10 +4,10 @@
 #include <optional>
 #include <vector>
 
-#include "fiber_object.h"
-#include "item_stream.h"
 #include "census/fiber_enumeration.h"
 #include "census/subdivisor_line.h"
+#include "fiber_object.h"
+#include "item_stream.h"
 
 namespace dorvanix::python {
 

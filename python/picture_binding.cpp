@@ -7,8 +7,7 @@ namespace py = pybind11;
 
 namespace {
 
-std::string picture(const FiberObject& fiber, const std::optional<SubdivisorObject>& y,
-                    int ticks) {
+std::string picture(const FiberObject& fiber, const std::optional<SubdivisorObject>& y, int ticks) {
     std::optional<SubdivisorLine> line;
     if (y) line = subdivisorOf(fiber, *y);
     const std::shared_ptr<const FiberData> data = fiber.data;
@@ -25,8 +24,7 @@ void definePicture(FiberClass& fiber, py::class_<AnalysisObject>& analysis) {
               "(0 ... 1000): 1 to 49 fly Y onto X, 50 shows Y, from 51 the chain diagram flies "
               "out and the analysis divisor settles (about 100).");
     fiber.def(
-        "_repr_svg_",
-        [](const FiberObject& x) { return picture(x, std::nullopt, 0); },
+        "_repr_svg_", [](const FiberObject& x) { return picture(x, std::nullopt, 0); },
         "The fiber's picture, for Jupyter.");
     analysis.def(
         "picture",

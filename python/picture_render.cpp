@@ -4,13 +4,13 @@
 #include <memory>
 #include <mutex>
 
+#include "analysis/subdivisor_analysis.h"
 #include "model/divisor_notation.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
 #include "model/tree_operations.h"
 #include "picture/picture_animation.h"
 #include "picture/svg_export.h"
-#include "analysis/subdivisor_analysis.h"
 
 namespace dorvanix::python {
 

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "model/fiber_data.h"
 #include "census/subdivisor_line.h"
+#include "model/fiber_data.h"
 
 namespace dorvanix::python {
 

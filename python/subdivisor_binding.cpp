@@ -58,7 +58,9 @@ void defineSubdivisor(SubdivisorClass& subdivisor) {
         "Y in divisor notation, the part of the line before '::'.");
     subdivisor.def_property_readonly(
         "fiber",
-        [](const SubdivisorObject& y) { return FiberObject{y.fiber, std::nullopt}; },
+        [](const SubdivisorObject& y) {
+            return FiberObject{y.fiber, std::nullopt};
+        },
         "The fiber X this is a sub-divisor of.");
     subdivisor.def("to_dict", &subdivisorDict,
                    "The attributes k, ys, ell, types and line as a dict of plain values: one "
@@ -69,8 +71,8 @@ void defineSubdivisor(SubdivisorClass& subdivisor) {
         "__repr__",
         [](const SubdivisorObject& y) {
             return "Subdivisor(Fiber('" +
-                   fiberLineText(y.fiber->m, y.fiber->r, y.fiber->firstMultiplicities()) +
-                   "'), '" + y.y.line + "')";
+                   fiberLineText(y.fiber->m, y.fiber->r, y.fiber->firstMultiplicities()) + "'), '" +
+                   y.y.line + "')";
         },
         "Subdivisor(Fiber('...'), 'line').");
     subdivisor.def(

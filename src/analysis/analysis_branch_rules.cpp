@@ -1,5 +1,5 @@
-#include "model/node_links.h"
 #include "analysis/analysis_builder.h"
+#include "model/node_links.h"
 
 // The branch copies of the letters '0', 'B' and 'C' (also '?', and any letter not otherwise
 // known), with the tail walk that makes the stubs where Y ends on a branch of type 'C'.
@@ -9,7 +9,9 @@ namespace dorvanix {
 namespace {
 
 // The degree a copy of an X chain node gets when it keeps its own: 2 while the chain goes on.
-int chainDegree(const DivisorNode& x) { return nextInChain(&x) != nullptr ? 2 : 1; }
+int chainDegree(const DivisorNode& x) {
+    return nextInChain(&x) != nullptr ? 2 : 1;
+}
 
 // Rule 'C' counts a Y node as the end of Y's branch also when the node after it is empty.
 bool endsYBranch(const DivisorNode& yc) {

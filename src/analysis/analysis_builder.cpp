@@ -27,7 +27,9 @@ void setNeighbor(DivisorNode& node, int k, DivisorNode* value) {
     if (k >= 0 && static_cast<std::size_t>(k) < node.neighbors.size()) node.neighbors[k] = value;
 }
 
-int multiplicityOf(const DivisorNode* node) { return node != nullptr ? node->multiplicity : 0; }
+int multiplicityOf(const DivisorNode* node) {
+    return node != nullptr ? node->multiplicity : 0;
+}
 
 const DivisorNode* nextInChain(const DivisorNode* node) {
     return node != nullptr && node->degree >= 2 ? node->neighbor(1) : nullptr;
@@ -116,10 +118,18 @@ void AnalysisBuilder::copyBranch(const DivisorNode& x, const DivisorNode& y, int
     const char letter = yHead != nullptr ? yHead->branchType : '0';
     const DivisorNode* yc = multiplicityOf(yHead) != 0 ? yHead : nullptr;
     switch (letter) {
-        case '0': ruleZero(at, y.multiplicity); break;
-        case 'A': ruleA(at, y, yc); break;
-        case 'B': ruleB(at, yc); break;
-        default: ruleC(at, yc); break;
+        case '0':
+            ruleZero(at, y.multiplicity);
+            break;
+        case 'A':
+            ruleA(at, y, yc);
+            break;
+        case 'B':
+            ruleB(at, yc);
+            break;
+        default:
+            ruleC(at, yc);
+            break;
     }
 }
 

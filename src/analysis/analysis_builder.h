@@ -2,10 +2,10 @@
 
 #include <vector>
 
+#include "analysis/subdivisor_analysis.h"
 #include "model/divisor_node.h"
 #include "model/node_links.h"
 #include "model/node_pool.h"
-#include "analysis/subdivisor_analysis.h"
 
 namespace dorvanix {
 
@@ -13,7 +13,7 @@ namespace dorvanix {
 // ell of Y. The branch rules, the joining curve and the chain diagram are its members, spread
 // over analysis_*.cpp by stage.
 class AnalysisBuilder {
-public:
+  public:
     AnalysisBuilder(NodePool& pool, AnalysisResult& result, int ell);
 
     // Stage 1: the root R with its core stubs, then every branch by its letter.
@@ -25,7 +25,7 @@ public:
     void buildChainDiagram(int chainCount, int flagged, int genusX);
     void buildGenusChain(int genus);
 
-private:
+  private:
     // Where a branch copy stands: the X node being copied, the node the copy hangs on, and the
     // taken node that becomes the copy.
     struct Cursor {

@@ -47,7 +47,8 @@ void AnalysisBuilder::buildJoiningCurve() {
         for (int k = 0; k < 3; ++k) {
             curve.pointX[p + k] = stub.x;
             curve.pointY[p + k] = stub.y;
-            setArm(curve, p + k, {0.5 * arm.handle, arm.length, arm.angle + (k - 1) * kQuarterTurn});
+            setArm(curve, p + k,
+                   {0.5 * arm.handle, arm.length, arm.angle + (k - 1) * kQuarterTurn});
         }
         curve.movingX = curve.x = stub.x;
         curve.movingY = curve.y = stub.y;
@@ -86,9 +87,9 @@ void AnalysisBuilder::buildGenusChain(int genus) {
     const double baseX = p > 1 ? curve.pointX[1] : curve.x;
     const double baseY = p > 1 ? curve.pointY[1] : curve.y;
     const auto grown = static_cast<std::size_t>(p + 1);
-    for (auto* values : {&curve.armAngle, &curve.handleLength, &curve.armLength,
-                         &curve.armAngleVelocity, &curve.handleLengthVelocity,
-                         &curve.armLengthVelocity, &curve.pointX, &curve.pointY}) {
+    for (auto* values :
+         {&curve.armAngle, &curve.handleLength, &curve.armLength, &curve.armAngleVelocity,
+          &curve.handleLengthVelocity, &curve.armLengthVelocity, &curve.pointX, &curve.pointY}) {
         values->resize(grown, 0.0);
     }
     curve.neighbors.resize(grown, nullptr);

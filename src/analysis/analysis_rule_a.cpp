@@ -2,8 +2,8 @@
 #include <climits>
 #include <cmath>
 
-#include "model/tree_operations.h"
 #include "analysis/analysis_builder.h"
+#include "model/tree_operations.h"
 
 // The branch copy of letter 'A': Y's multiplicities are taken off the copies, stubs go where Y
 // ends, and where the last Y node does not fit the chain of X a chain of new nodes is inserted,
@@ -97,9 +97,9 @@ void AnalysisBuilder::insertChain(Cursor& at, RuleAState& state) {
 
     long long t = multiplicityOf(nextInChain(&x));
     long long u = yc.multiplicity / ell_;
-    long long v = (state.yprev->multiplicity -
-                   static_cast<long long>(yc.multiplicity) * x.selfIntersection) /
-                  ell_;
+    long long v =
+        (state.yprev->multiplicity - static_cast<long long>(yc.multiplicity) * x.selfIntersection) /
+        ell_;
     DivisorNode* anchor = &copy;
     DivisorNode* first = nullptr;
     while (true) {
@@ -123,9 +123,8 @@ void AnalysisBuilder::insertChain(Cursor& at, RuleAState& state) {
             multiplicity = ell_ * u + t + s;
         }
         initNode(node, degree, anchor, anchor->x + arm1.length * std::cos(arm1.angle),
-                 anchor->y + arm1.length * std::sin(arm1.angle), serial,
-                 clampToInt(multiplicity), {arm0.handle, length, arm1.angle - 3.1415926},
-                 {arm0.handle, length, arm1.angle});
+                 anchor->y + arm1.length * std::sin(arm1.angle), serial, clampToInt(multiplicity),
+                 {arm0.handle, length, arm1.angle - 3.1415926}, {arm0.handle, length, arm1.angle});
         // Linked in right after the anchor.
         DivisorNode* after = anchor->neighbor(1);
         setNeighbor(node, 1, after);
@@ -144,7 +143,8 @@ void AnalysisBuilder::insertChain(Cursor& at, RuleAState& state) {
             const int count = static_cast<int>(u);
             const std::size_t stubsBefore = stubs_.size();
             fan(node, 2, count, {arm0.handle, length, 0.0}, arm1.angle, 3.1416 / (count + 1));
-            for (std::size_t i = stubsBefore; i < stubs_.size(); ++i) stubs_[i]->armLength[0] = 30.0;
+            for (std::size_t i = stubsBefore; i < stubs_.size(); ++i)
+                stubs_[i]->armLength[0] = 30.0;
             break;
         }
     }

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "model/divisor_node.h"
 #include "analysis/subdivisor_analysis.h"
+#include "model/divisor_node.h"
 
 namespace dorvanix {
 

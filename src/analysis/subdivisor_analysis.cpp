@@ -4,8 +4,8 @@
 #include <climits>
 #include <stdexcept>
 
-#include "model/tree_operations.h"
 #include "analysis/analysis_builder.h"
+#include "model/tree_operations.h"
 
 namespace dorvanix {
 
@@ -35,8 +35,7 @@ void computeGenus(DivisorNode& x, AnalysisResult& result) {
     result.joiningCurveGenus = clampToInt((product - difference) / 2);
 }
 
-void analyze(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool,
-             AnalysisResult& result) {
+void analyze(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool, AnalysisResult& result) {
     AnalysisBuilder builder(pool, result, y.ell);
     builder.buildRoot(x, y);
     for (int j = 0; j < x.degree; ++j) builder.copyBranch(x, y, j);

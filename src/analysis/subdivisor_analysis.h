@@ -17,7 +17,7 @@ struct AnalysisResult {
     int joiningCurveGenus = 0;            // h
     int coreBranches = 0;                 // kc, the new branches of the core
     int stubCount = 0;
-    int insertedCount = 0;                // a, the nodes inserted on branches of type 'A'
+    int insertedCount = 0;  // a, the nodes inserted on branches of type 'A'
     int supportEulerX = 0;
     int supportEulerR = 0;
     bool proportionalBranch = false;

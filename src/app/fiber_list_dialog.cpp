@@ -11,10 +11,10 @@
 #include "app/app_icon.h"
 #include "app/background_job.h"
 #include "app/line_list.h"
-#include "model/divisor_notation.h"
-#include "model/fiber_data.h"
 #include "census/fiber_enumeration.h"
 #include "files/list_files.h"
+#include "model/divisor_notation.h"
+#include "model/fiber_data.h"
 
 namespace dorvanix {
 

@@ -15,8 +15,8 @@
 #include <variant>
 
 #include "app/file_saving.h"
-#include "picture/svg_export.h"
 #include "files/atomic_file.h"
+#include "picture/svg_export.h"
 
 namespace dorvanix {
 

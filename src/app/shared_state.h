@@ -3,11 +3,11 @@
 #include <array>
 #include <string>
 
-#include "model/divisor_node.h"
+#include "analysis/subdivisor_analysis.h"
 #include "census/fiber_enumeration.h"
+#include "model/divisor_node.h"
 #include "model/node_pool.h"
 #include "picture/picture_animation.h"
-#include "analysis/subdivisor_analysis.h"
 
 namespace dorvanix {
 

@@ -16,12 +16,12 @@
 #include "app/background_job.h"
 #include "app/dialog_number.h"
 #include "app/line_list.h"
-#include "model/divisor_notation.h"
-#include "model/tree_operations.h"
-#include "files/list_files.h"
-#include "files/quorbel_file.h"
 #include "census/subdivisor_line.h"
 #include "census/subdivisor_listing.h"
+#include "files/list_files.h"
+#include "files/quorbel_file.h"
+#include "model/divisor_notation.h"
+#include "model/tree_operations.h"
 
 namespace dorvanix {
 

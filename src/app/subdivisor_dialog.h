@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-#include "model/fiber_data.h"
 #include "census/subdivisor_options.h"
+#include "model/fiber_data.h"
 
 class QCheckBox;
 class QLabel;

@@ -19,7 +19,7 @@ struct BranchEnd {
 // and the chain coefficients e(j) = (m(j-1) + m(j+1)) div m(j), recomputed from the
 // multiplicities.
 class BranchShape {
-public:
+  public:
     BranchShape(int m, const std::vector<int>& chain);
 
     int firstMultiplicity() const { return static_cast<int>(mult_[1]); }
@@ -29,7 +29,7 @@ public:
     // 0 < n(j+1) <= m(j+1). Appends n(2) ... n(t) to `rest` when given.
     BranchEnd follow(long long k, long long y, std::vector<long long>* rest = nullptr) const;
 
-private:
+  private:
     long long multAt(std::size_t j) const { return j < mult_.size() ? mult_[j] : 0; }
     long long coefAt(std::size_t j) const { return j < coef_.size() ? coef_[j] : 0; }
 

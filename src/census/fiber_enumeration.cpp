@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "model/fiber_data.h"
 #include "census/partition_count.h"
-#include "model/tree_operations.h"
 #include "census/subdivisor_count.h"
+#include "model/fiber_data.h"
+#include "model/tree_operations.h"
 
 namespace dorvanix {
 

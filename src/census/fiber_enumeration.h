@@ -27,7 +27,7 @@ struct FiberEntry {
     std::span<const int> parts;  // first-branch multiplicities, largest first
     long long simpleCrusts = 0;
     int genus = 0;
-    std::string_view line;       // "((m,r),a1,...,ab) : n (g=g)" with asterisks when n <= 2
+    std::string_view line;  // "((m,r),a1,...,ab) : n (g=g)" with asterisks when n <= 2
 };
 
 using FiberSink = std::function<void(const FiberEntry&)>;

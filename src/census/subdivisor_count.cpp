@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <vector>
 
-#include "model/tree_operations.h"
 #include "census/branch_shape.h"
 #include "census/subdivisor_listing.h"
+#include "model/tree_operations.h"
 
 namespace dorvanix {
 

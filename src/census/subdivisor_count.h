@@ -2,10 +2,10 @@
 
 #include <string>
 
+#include "census/subdivisor_options.h"
 #include "model/fiber_data.h"
 #include "model/progress.h"
 #include "model/wide_count.h"
-#include "census/subdivisor_options.h"
 
 namespace dorvanix {
 

@@ -1,10 +1,10 @@
 #include "census/subdivisor_line.h"
 
+#include "census/branch_shape.h"
 #include "model/divisor_notation.h"
 #include "model/input_check.h"
 #include "model/text_scanner.h"
 #include "model/tree_operations.h"
-#include "census/branch_shape.h"
 
 namespace dorvanix {
 
@@ -58,8 +58,8 @@ void checkAgainstFiber(const TextScanner& scan, const FiberData& x, SubdivisorLi
                              std::to_string(x.chains.size()));
     }
     if (result.k < 1 || result.k > x.m - 1) {
-        scan.failAt(1, "k = " + std::to_string(result.k) + " is outside 1 ... m-1 = " +
-                           std::to_string(x.m - 1));
+        scan.failAt(1, "k = " + std::to_string(result.k) +
+                           " is outside 1 ... m-1 = " + std::to_string(x.m - 1));
     }
     long long sum = 0;
     for (std::size_t i = 0; i < chains.size(); ++i) {
@@ -69,20 +69,20 @@ void checkAgainstFiber(const TextScanner& scan, const FiberData& x, SubdivisorLi
         if (y < 1 && !chains[i].empty()) scan.failAt(end, label + " starts with 0; write it ()");
         if (y > shape.firstMultiplicity() || y > result.k) {
             scan.failAt(end, label + ": " + std::to_string(y) + " exceeds min(" +
-                                 std::to_string(shape.firstMultiplicity()) + ", k = " +
-                                 std::to_string(result.k) + ")");
+                                 std::to_string(shape.firstMultiplicity()) +
+                                 ", k = " + std::to_string(result.k) + ")");
         }
         const std::string expected = branchText(shape, result.k, y);
         if (chainText(chains[i]) != expected && !(chains[i].empty() && expected == "()")) {
-            scan.failAt(end, label + " should read " + expected + " for k = " +
-                                 std::to_string(result.k));
+            scan.failAt(
+                end, label + " should read " + expected + " for k = " + std::to_string(result.k));
         }
         result.ys.push_back(y);
         sum += y;
     }
     if (sum < static_cast<long long>(result.k) * x.r) {
-        scan.failAt(end, "Y is not admitted: y1+...+yb = " + std::to_string(sum) + " < k*r = " +
-                             std::to_string(static_cast<long long>(result.k) * x.r));
+        scan.failAt(end, "Y is not admitted: y1+...+yb = " + std::to_string(sum) +
+                             " < k*r = " + std::to_string(static_cast<long long>(result.k) * x.r));
     }
 }
 
@@ -95,8 +95,8 @@ void readSuffix(TextScanner& scan, const FiberData& x, SubdivisorLine& result) {
     const std::size_t ellAt = scan.position();
     const int ell = scan.number("ell");
     if (ell != result.ell) {
-        scan.failAt(ellAt, "ell = " + std::to_string(ell) + " but gcd(k, y1, ..., yb) = " +
-                               std::to_string(result.ell));
+        scan.failAt(ellAt, "ell = " + std::to_string(ell) +
+                               " but gcd(k, y1, ..., yb) = " + std::to_string(result.ell));
     }
     if (!scan.acceptWord(" :: type = ")) scan.fail("expected \" :: type = \"");
     std::string letters;
@@ -141,8 +141,8 @@ std::string subdivisorTypes(const FiberData& x, int k, const std::vector<int>& y
     return types;
 }
 
-std::string subdivisorLineText(const FiberData& x, int k, const std::vector<int>& ys,
-                               long long ell, std::string_view types) {
+std::string subdivisorLineText(const FiberData& x, int k, const std::vector<int>& ys, long long ell,
+                               std::string_view types) {
     std::string text = "(" + std::to_string(k) + ";";
     for (std::size_t i = 0; i < x.chains.size() && i < ys.size(); ++i) {
         if (i > 0) text += ",";

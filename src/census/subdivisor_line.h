@@ -15,16 +15,16 @@ struct SubdivisorLine {
     int k = 0;
     std::vector<int> ys;  // first-node multiplicity on every branch, 0 for an empty branch
     long long ell = 0;
-    std::string types;    // one letter per branch
-    std::string line;     // the line as the listing writes it
+    std::string types;  // one letter per branch
+    std::string line;   // the line as the listing writes it
 
     // The notation part of the line, before "::".
     std::string_view notation() const { return std::string_view(line).substr(0, line.find("::")); }
 };
 
 // The list line of the sub-divisor (k; y1, ..., yb) of X with the given ell and letters.
-std::string subdivisorLineText(const FiberData& x, int k, const std::vector<int>& ys,
-                               long long ell, std::string_view types);
+std::string subdivisorLineText(const FiberData& x, int k, const std::vector<int>& ys, long long ell,
+                               std::string_view types);
 
 // The type letters the listing gives the sub-divisor (k; y1, ..., yb) of X.
 std::string subdivisorTypes(const FiberData& x, int k, const std::vector<int>& ys, long long ell);

@@ -5,8 +5,8 @@
 #include <charconv>
 #include <cstdint>
 
-#include "model/tree_operations.h"
 #include "census/branch_shape.h"
+#include "model/tree_operations.h"
 
 namespace dorvanix {
 

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "census/subdivisor_options.h"
 #include "model/fiber_data.h"
 #include "model/progress.h"
-#include "census/subdivisor_options.h"
 
 namespace dorvanix {
 

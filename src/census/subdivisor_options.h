@@ -24,8 +24,7 @@ inline bool passesEllFilter(int ellFilter, long long ell) {
            (ellFilter < 0 && ell != -static_cast<long long>(ellFilter));
 }
 
-inline bool passesFilters(const SubdivisorOptions& options, long long ell,
-                          std::string_view types) {
+inline bool passesFilters(const SubdivisorOptions& options, long long ell, std::string_view types) {
     if (!passesEllFilter(options.ellFilter, ell)) return false;
     if (options.exceptOnlyAB && types.find_first_not_of("AB0") == std::string_view::npos) {
         return false;

@@ -2,15 +2,15 @@
 #include <ostream>
 #include <string>
 
+#include "analysis/analysis_summary.h"
+#include "analysis/subdivisor_analysis.h"
+#include "census/subdivisor_line.h"
 #include "cli/analysis_json.h"
 #include "cli/commands.h"
 #include "model/divisor_notation.h"
 #include "model/fiber_data.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
-#include "analysis/analysis_summary.h"
-#include "analysis/subdivisor_analysis.h"
-#include "census/subdivisor_line.h"
 
 namespace dorvanix::cli {
 
@@ -29,8 +29,8 @@ void printCounts(const AnalysisFigures& f, std::ostream& out) {
         << "proportional branch: "
         << (f.proportionalBranch ? "yes, the analysis ended there (no chain diagram)" : "no")
         << '\n'
-        << "kc = " << f.coreBranches << " core branches, " << f.stubCount << " stubs, a = "
-        << f.insertedCount << " inserted nodes, chi(X) = " << f.supportEulerX
+        << "kc = " << f.coreBranches << " core branches, " << f.stubCount
+        << " stubs, a = " << f.insertedCount << " inserted nodes, chi(X) = " << f.supportEulerX
         << ", chi(R) = " << f.supportEulerR << '\n';
 }
 

@@ -5,9 +5,9 @@
 
 #include "cli/commands.h"
 #include "cli/progress_line.h"
+#include "files/atomic_file.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
-#include "files/atomic_file.h"
 
 namespace dorvanix::cli {
 

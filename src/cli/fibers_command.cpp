@@ -1,13 +1,13 @@
 #include <CLI/CLI.hpp>
 #include <ostream>
 
+#include "census/fiber_enumeration.h"
 #include "cli/commands.h"
 #include "cli/json_lines.h"
 #include "cli/output_target.h"
 #include "cli/progress_line.h"
-#include "census/fiber_enumeration.h"
-#include "model/input_check.h"
 #include "files/list_files.h"
+#include "model/input_check.h"
 
 namespace dorvanix::cli {
 
@@ -117,10 +117,10 @@ void addFibersCommand(CLI::App& app, CommandContext& context) {
         command
             ->add_option("--output", args->target.outputPath, "write the fiber list file to FILE")
             ->option_text("FILE");
-    auto* save =
-        command
-            ->add_flag("--save", args->target.save, "write the fiber list file under its default name")
-            ->excludes(output);
+    auto* save = command
+                     ->add_flag("--save", args->target.save,
+                                "write the fiber list file under its default name")
+                     ->excludes(output);
     command->add_flag("--jsonl", args->jsonl, "print one JSON object a line")
         ->excludes(output)
         ->excludes(save);

@@ -24,10 +24,8 @@ std::string fiberJsonLine(int m, int r, const FiberEntry& fiber) {
 
 std::string subdivisorJsonLine(const Subdivisor& y) {
     const nlohmann::ordered_json object = {
-        {"k", y.k},
-        {"ys", std::vector<int>(y.ys.begin(), y.ys.end())},
-        {"ell", y.ell},
-        {"types", y.types},
+        {"k", y.k},       {"ys", std::vector<int>(y.ys.begin(), y.ys.end())},
+        {"ell", y.ell},   {"types", y.types},
         {"line", y.line},
     };
     return object.dump();

@@ -11,7 +11,9 @@ namespace {
 
 // Ctrl-C ends the tool at once with status 130. A file being written is an unnamed temporary until
 // it is complete, so the earlier file stays as it was and nothing is left behind.
-extern "C" void onInterrupt(int) { _exit(dorvanix::cli::kInterrupted); }
+extern "C" void onInterrupt(int) {
+    _exit(dorvanix::cli::kInterrupted);
+}
 
 }  // namespace
 

@@ -4,7 +4,10 @@
 #include <optional>
 #include <ostream>
 
+#include "analysis/subdivisor_analysis.h"
+#include "census/subdivisor_line.h"
 #include "cli/commands.h"
+#include "files/atomic_file.h"
 #include "model/divisor_notation.h"
 #include "model/fiber_data.h"
 #include "model/input_check.h"
@@ -12,9 +15,6 @@
 #include "model/tree_operations.h"
 #include "picture/picture_animation.h"
 #include "picture/svg_export.h"
-#include "files/atomic_file.h"
-#include "analysis/subdivisor_analysis.h"
-#include "census/subdivisor_line.h"
 
 namespace dorvanix::cli {
 

@@ -1,12 +1,12 @@
 #include <CLI/CLI.hpp>
 #include <ostream>
 
+#include "census/subdivisor_line.h"
 #include "cli/commands.h"
 #include "cli/output_target.h"
+#include "files/quorbel_file.h"
 #include "model/fiber_data.h"
 #include "model/input_check.h"
-#include "files/quorbel_file.h"
-#include "census/subdivisor_line.h"
 
 namespace dorvanix::cli {
 
@@ -38,11 +38,12 @@ void addQuorbelCommand(CLI::App& app, CommandContext& context) {
         "quorbel", "Print the polynomial file of a fiber X and a sub-divisor line Y");
     command->add_option("X", args->x, "the fiber: a fiber line or divisor notation")->required();
     command->add_option("Y", args->y, "a sub-divisor line of X as listed")->required();
-    auto* output = command->add_option("--output", args->target.outputPath,
-                                       "write the polynomial file to FILE")
-                       ->option_text("FILE");
-    command->add_flag("--save", args->target.save,
-                      "write the polynomial file under its default name")
+    auto* output =
+        command
+            ->add_option("--output", args->target.outputPath, "write the polynomial file to FILE")
+            ->option_text("FILE");
+    command
+        ->add_flag("--save", args->target.save, "write the polynomial file under its default name")
         ->excludes(output);
     command->callback([args, &context] { runQuorbel(*args, context); });
 }

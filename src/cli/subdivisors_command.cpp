@@ -1,15 +1,15 @@
 #include <CLI/CLI.hpp>
 #include <ostream>
 
+#include "census/subdivisor_count.h"
+#include "census/subdivisor_listing.h"
 #include "cli/commands.h"
 #include "cli/json_lines.h"
 #include "cli/output_target.h"
 #include "cli/progress_line.h"
+#include "files/list_files.h"
 #include "model/fiber_data.h"
 #include "model/input_check.h"
-#include "files/list_files.h"
-#include "census/subdivisor_count.h"
-#include "census/subdivisor_listing.h"
 
 namespace dorvanix::cli {
 

@@ -14,8 +14,10 @@ namespace dorvanix {
 // A write buffer over a file descriptor that remembers the first error instead of throwing, so
 // that the stream stays usable and commit() can report it.
 class AtomicFile::Buffer : public std::streambuf {
-public:
-    explicit Buffer(int fd) : fd_(fd), data_(1 << 16) { setp(data_.data(), data_.data() + data_.size()); }
+  public:
+    explicit Buffer(int fd) : fd_(fd), data_(1 << 16) {
+        setp(data_.data(), data_.data() + data_.size());
+    }
 
     int error() const { return error_; }
 
@@ -33,7 +35,7 @@ public:
         return error_ == 0;
     }
 
-protected:
+  protected:
     int_type overflow(int_type ch) override {
         if (!flushAll()) return traits_type::eof();
         if (!traits_type::eq_int_type(ch, traits_type::eof())) {
@@ -45,7 +47,7 @@ protected:
 
     int sync() override { return flushAll() ? 0 : -1; }
 
-private:
+  private:
     int fd_;
     std::vector<char> data_;
     int error_ = 0;
@@ -83,9 +85,13 @@ AtomicFile::AtomicFile(std::filesystem::path target) : target_(std::move(target)
     stream_ = std::make_unique<std::ostream>(buffer_.get());
 }
 
-AtomicFile::~AtomicFile() { discard(); }
+AtomicFile::~AtomicFile() {
+    discard();
+}
 
-std::ostream& AtomicFile::stream() { return *stream_; }
+std::ostream& AtomicFile::stream() {
+    return *stream_;
+}
 
 void AtomicFile::discard() {
     if (fd_ >= 0) ::close(fd_);

@@ -10,7 +10,7 @@ namespace dorvanix {
 
 // A file that could not be written; the message names the file and the reason.
 class FileWriteError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -18,7 +18,7 @@ public:
 // the target's folder, which is linked into place only by commit(). Until then, and if anything
 // fails, an earlier file of that name stays exactly as it was and no temporary is left behind.
 class AtomicFile {
-public:
+  public:
     // Opens the temporary; throws FileWriteError when the folder cannot take it.
     explicit AtomicFile(std::filesystem::path target);
     ~AtomicFile();
@@ -31,7 +31,7 @@ public:
 
     const std::filesystem::path& target() const { return target_; }
 
-private:
+  private:
     class Buffer;
     [[noreturn]] void fail(int error);
     void discard();

@@ -7,7 +7,9 @@ namespace dorvanix {
 
 namespace {
 
-void formatted(std::ostream& out, std::string_view text) { out << text << kFormattedLineEnd; }
+void formatted(std::ostream& out, std::string_view text) {
+    out << text << kFormattedLineEnd;
+}
 
 // The number after position `at` with atoi semantics (blanks and a sign allowed).
 long long numberAt(std::string_view text, std::size_t at) {
@@ -30,7 +32,9 @@ std::string fiberListFileName(int m, int r, int b) {
     return name.str();
 }
 
-void writeFiberListLine(std::ostream& out, std::string_view line) { out << line << kCopiedLineEnd; }
+void writeFiberListLine(std::ostream& out, std::string_view line) {
+    out << line << kCopiedLineEnd;
+}
 
 std::string subdivisorListFileName(std::string_view xNotation) {
     std::string name = "X" + std::to_string(numberAt(xNotation, 1));
@@ -48,7 +52,8 @@ SubdivisorListWriter::SubdivisorListWriter(std::ostream& out, std::string_view x
     out_ << xNotation << kCopiedLineEnd;
     formatted(out_, "******List of subdivisors******");
     if (options.ellFilter > 0) {
-        formatted(out_, "******Subdivisors of ell= " + std::to_string(options.ellFilter) + "******");
+        formatted(out_,
+                  "******Subdivisors of ell= " + std::to_string(options.ellFilter) + "******");
     } else if (options.ellFilter < 0) {
         formatted(out_, "******Subdivisors of except ell=" +
                             std::to_string(-static_cast<long long>(options.ellFilter)) + "******");
@@ -56,7 +61,8 @@ SubdivisorListWriter::SubdivisorListWriter(std::ostream& out, std::string_view x
     if (options.exceptOnlyAB) {
         formatted(out_, "******Subdivisors which don't have type AB branches******");
     }
-    if (options.onlyABC) formatted(out_, "******Subdivisors which consists of type ABC branches******");
+    if (options.onlyABC)
+        formatted(out_, "******Subdivisors which consists of type ABC branches******");
 }
 
 void SubdivisorListWriter::line(std::string_view entry) {

@@ -26,13 +26,13 @@ std::string subdivisorListFileName(std::string_view xNotation);
 // Writes the sub-divisor list file: the header with X and the options, the entries as they come,
 // and "NONE" when there was none.
 class SubdivisorListWriter {
-public:
+  public:
     SubdivisorListWriter(std::ostream& out, std::string_view xNotation,
                          const SubdivisorOptions& options);
     void line(std::string_view entry);
     void finish();
 
-private:
+  private:
     std::ostream& out_;
     bool anyLine_ = false;
 };

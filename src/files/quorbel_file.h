@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "model/fiber_data.h"
 #include "census/subdivisor_line.h"
+#include "model/fiber_data.h"
 
 namespace dorvanix {
 

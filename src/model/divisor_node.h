@@ -9,7 +9,7 @@ namespace dorvanix {
 // animates. Per-arm arrays are empty until a builder sizes them; an empty `neighbors` plays the
 // part of a missing neighbour array, so every reader goes through `neighbor()`.
 class DivisorNode {
-public:
+  public:
     virtual ~DivisorNode() = default;
 
     int multiplicity = 0;

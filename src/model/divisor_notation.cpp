@@ -15,7 +15,7 @@ constexpr long long kIntLimit = 2147483648LL;
 // A read position in the text, with the scanning rules of the parsers: numbers are read with
 // atoi semantics and the character that stops them is not consumed.
 class Cursor {
-public:
+  public:
     explicit Cursor(std::string_view text, std::size_t pos = 0) : text_(text), pos_(pos) {}
 
     // Looks for `ch` from one character after the cursor; moves just past it and answers true,
@@ -56,7 +56,7 @@ public:
         if (pos_ > 0) --pos_;
     }
 
-private:
+  private:
     std::string_view text_;
     std::size_t pos_;
 };
@@ -68,19 +68,28 @@ void setCoreArm(DivisorNode& root, int k, int branches, double length) {
 }
 
 // Rounds up the quotient of two multiplicities; 0 when the divisor is 0.
-int ceilingRatio(int parent, int child) { return child == 0 ? 0 : (parent - 1) / child + 1; }
+int ceilingRatio(int parent, int child) {
+    return child == 0 ? 0 : (parent - 1) / child + 1;
+}
 
 }  // namespace
 
 double coreSpreadFactor(int branches) {
     switch (branches) {
-        case 3: return 0.8;
-        case 4: return 0.6;
-        case 5: return 0.5;
-        case 6: return 0.42;
-        case 7: return 0.36;
-        case 8: return 0.32;
-        default: return 0.3;
+        case 3:
+            return 0.8;
+        case 4:
+            return 0.6;
+        case 5:
+            return 0.5;
+        case 6:
+            return 0.42;
+        case 7:
+            return 0.36;
+        case 8:
+            return 0.32;
+        default:
+            return 0.3;
     }
 }
 

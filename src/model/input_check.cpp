@@ -58,8 +58,8 @@ int branchMultiplicity(TextScanner& scan, int m) {
     const std::size_t at = scan.position();
     const int a = scan.number("a branch multiplicity");
     if (a < 1 || a > m - 1) {
-        scan.failAt(at, "branch multiplicity " + std::to_string(a) + " is outside 1 ... m-1 = " +
-                            std::to_string(m - 1));
+        scan.failAt(at, "branch multiplicity " + std::to_string(a) +
+                            " is outside 1 ... m-1 = " + std::to_string(m - 1));
     }
     return a;
 }
@@ -85,8 +85,8 @@ FiberData readFiberLine(std::string_view text) {
     const std::size_t rAt = scan.position();
     const int r = scan.number("r");
     if (r < 2) {
-        scan.failAt(rAt, "the core self-intersection r must be at least 2, not " +
-                             std::to_string(r));
+        scan.failAt(rAt,
+                    "the core self-intersection r must be at least 2, not " + std::to_string(r));
     }
     scan.expect(')');
     std::vector<int> parts;

@@ -10,7 +10,7 @@ namespace dorvanix {
 
 // Text from a user that cannot be taken: the message says what is wrong and where.
 class InputError : public std::invalid_argument {
-public:
+  public:
     using std::invalid_argument::invalid_argument;
 };
 

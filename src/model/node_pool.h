@@ -11,7 +11,7 @@ namespace dorvanix {
 
 // Thrown by NodePool::take when a bounded pool has no free slot.
 class PoolExhausted : public std::runtime_error {
-public:
+  public:
     explicit PoolExhausted(std::size_t capacity);
 };
 
@@ -20,7 +20,7 @@ public:
 // and answers null when they are all taken; a growing pool adds another block instead, and since
 // blocks never move, node addresses stay valid for the pool's whole life.
 class NodePool {
-public:
+  public:
     static constexpr std::size_t kClassicCapacity = 250;
     enum class Growth { Bounded, Grow };
 
@@ -41,7 +41,7 @@ public:
     // Index of a node of this pool, counted over all blocks; -1 for a foreign node.
     long indexOf(const DivisorNode* node) const;
 
-private:
+  private:
     DivisorNode& slot(std::size_t index);
     void addBlock();
 

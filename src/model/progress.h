@@ -9,7 +9,7 @@ namespace dorvanix {
 // one that watches. The work reports a fraction and polls `cancelled()` often enough to stop
 // within a few milliseconds; the watcher reads the fraction and may cancel at any time.
 class Progress {
-public:
+  public:
     void cancel() { cancelled_.store(true, std::memory_order_relaxed); }
     bool cancelled() const { return cancelled_.load(std::memory_order_relaxed); }
 
@@ -21,7 +21,7 @@ public:
     void addResults(std::uint64_t count) { results_.fetch_add(count, std::memory_order_relaxed); }
     std::uint64_t results() const { return results_.load(std::memory_order_relaxed); }
 
-private:
+  private:
     std::atomic<bool> cancelled_{false};
     std::atomic<double> fraction_{0.0};
     std::atomic<std::uint64_t> results_{0};

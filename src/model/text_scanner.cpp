@@ -58,7 +58,9 @@ void TextScanner::expectEnd() {
     if (!atEnd()) fail("unexpected text after the end: " + quoteInput(rest()));
 }
 
-void TextScanner::fail(std::string_view problem) const { failAt(pos_, problem); }
+void TextScanner::fail(std::string_view problem) const {
+    failAt(pos_, problem);
+}
 
 void TextScanner::failAt(std::size_t pos, std::string_view problem) const {
     throw InputError(std::string(what_) + " " + quoteInput(text_) + ": at character " +

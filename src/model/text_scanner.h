@@ -8,7 +8,7 @@ namespace dorvanix {
 // A strict left-to-right reader for typed divisor text. Every failure throws InputError with the
 // position (counted from 1) and what was expected there.
 class TextScanner {
-public:
+  public:
     TextScanner(std::string_view text, std::string_view what) : text_(text), what_(what) {}
 
     bool atEnd() const { return pos_ >= text_.size(); }
@@ -30,7 +30,7 @@ public:
     [[noreturn]] void fail(std::string_view problem) const;
     [[noreturn]] void failAt(std::size_t pos, std::string_view problem) const;
 
-private:
+  private:
     std::string_view text_;
     std::string_view what_;
     std::size_t pos_ = 0;

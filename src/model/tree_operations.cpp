@@ -71,7 +71,9 @@ long long gcd64(long long a, long long b) {
     return a;
 }
 
-int gcd(int a, int b) { return static_cast<int>(gcd64(a, b)); }
+int gcd(int a, int b) {
+    return static_cast<int>(gcd64(a, b));
+}
 
 void sumPositions(DivisorNode& node, double& sumX, double& sumY, int& count) {
     if (node.pointCount == 0) {
@@ -115,4 +117,3 @@ void recentreDivisor(DivisorNode& root) {
 }
 
 }  // namespace dorvanix
-

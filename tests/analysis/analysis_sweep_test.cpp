@@ -4,9 +4,9 @@
 #include <unordered_set>
 #include <vector>
 
+#include "analysis/analysis_summary.h"
 #include "analysis_fixture.h"
 #include "census/fiber_enumeration.h"
-#include "analysis/analysis_summary.h"
 #include "census/subdivisor_listing.h"
 
 namespace dorvanix {

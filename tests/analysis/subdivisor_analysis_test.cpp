@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis_fixture.h"
 #include "analysis/analysis_summary.h"
+#include "analysis_fixture.h"
 
 namespace dorvanix {
 namespace {

@@ -6,8 +6,8 @@
 #include "picture/layout_relaxation.h"
 
 #include "app_test_support.h"
-#include "model/fiber_data.h"
 #include "census/subdivisor_listing.h"
+#include "model/fiber_data.h"
 
 namespace dorvanix::testing {
 namespace {

@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "census/subdivisor_count.h"
 #include "oracle/exhaustive_subdivisors.h"
 #include "oracle/fiber_sweep.h"
-#include "census/subdivisor_count.h"
 
 namespace dorvanix {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "model/fiber_data.h"
 #include "census/fiber_enumeration.h"
 #include "census/subdivisor_line.h"
+#include "model/fiber_data.h"
 
 namespace dorvanix {
 namespace {

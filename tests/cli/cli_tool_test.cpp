@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "census/subdivisor_listing.h"
 #include "model/fiber_data.h"
 #include "process_run.h"
-#include "census/subdivisor_listing.h"
 
 namespace dorvanix {
 namespace {

@@ -36,9 +36,10 @@ inline void writeBytes(const std::filesystem::path& path, const std::string& byt
 
 // A fresh empty folder, removed with everything in it when the object goes.
 class ScratchFolder {
-public:
+  public:
     ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "dorvanix-cli-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "dorvanix-cli-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
         path_ = pattern;
     }
@@ -61,7 +62,7 @@ public:
         return names;
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -86,7 +87,8 @@ inline ProcessResult runProcess(const std::string& program, const std::vector<st
         ::dup2(out, 1);
         ::dup2(err, 2);
         if (fileSizeLimit > 0) {
-            const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+            const rlimit limit{static_cast<rlim_t>(fileSizeLimit),
+                               static_cast<rlim_t>(fileSizeLimit)};
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
         std::vector<char*> argv;

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "model/input_check.h"
 #include "census/subdivisor_line.h"
+#include "model/input_check.h"
 
 namespace dorvanix {
 namespace {

@@ -7,14 +7,14 @@
 #include <sstream>
 #include <string>
 
+#include "analysis/subdivisor_analysis.h"
+#include "census/subdivisor_line.h"
 #include "model/divisor_notation.h"
 #include "model/fiber_data.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
 #include "model/tree_operations.h"
 #include "picture/picture_animation.h"
-#include "analysis/subdivisor_analysis.h"
-#include "census/subdivisor_line.h"
 
 using namespace dorvanix;
 
@@ -22,7 +22,9 @@ namespace {
 
 constexpr int kTicks = 300;
 
-bool small(const FiberData& x) { return x.m <= 12 && x.r <= 6 && x.branchCount() <= 6; }
+bool small(const FiberData& x) {
+    return x.m <= 12 && x.r <= 6 && x.branchCount() <= 6;
+}
 
 std::string withLetters(const FiberData& x, const SubdivisorLine& y, const std::string& choice) {
     if (choice.empty()) return y.line;
@@ -67,11 +69,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int genus = fiberGenus(x.m, x.firstMultiplicities());
     AnalysisResult analysis = analyzeSubdivisor(xRoot, yRoot, genus, pool);
     int relaxationStarted = 0;
-    const Scene scene{&xRoot,          &yRoot, analysis.root, analysis.chains, analysis.chainCount,
-                      genus,           &relaxationStarted};
+    const Scene scene{&xRoot,
+                      &yRoot,
+                      analysis.root,
+                      analysis.chains,
+                      analysis.chainCount,
+                      genus,
+                      &relaxationStarted};
     PictureAnimation animation;
     unsigned seed = 1;
-    const RandomSource random = [&seed] { return static_cast<int>((seed = seed * 1103515245u + 12345u) >> 16 & 0x7fff); };
+    const RandomSource random = [&seed] {
+        return static_cast<int>((seed = seed * 1103515245u + 12345u) >> 16 & 0x7fff);
+    };
     for (int tick = 0; tick < kTicks; ++tick) {
         animation.tick(scene, random);
         if (tick % 25 == 0) animation.paint(scene, View{});

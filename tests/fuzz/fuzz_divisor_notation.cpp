@@ -4,12 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "census/subdivisor_line.h"
 #include "model/divisor_notation.h"
 #include "model/fiber_data.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
 #include "model/tree_operations.h"
-#include "census/subdivisor_line.h"
 
 using namespace dorvanix;
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "census/fiber_enumeration.h"
 #include "model/divisor_notation.h"
 #include "model/fiber_data.h"
-#include "census/fiber_enumeration.h"
 #include "model/input_check.h"
 #include "model/tree_operations.h"
 

@@ -4,8 +4,8 @@
 #include <array>
 #include <charconv>
 
-#include "model/tree_operations.h"
 #include "census/branch_shape.h"
+#include "model/tree_operations.h"
 
 namespace dorvanix::oracle {
 

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "model/fiber_data.h"
-#include "model/progress.h"
 #include "census/subdivisor_listing.h"
 #include "census/subdivisor_options.h"
+#include "model/fiber_data.h"
+#include "model/progress.h"
 
 // The sub-divisor listing that visits every vector of the odometer, admitted or not.
 namespace dorvanix::oracle {

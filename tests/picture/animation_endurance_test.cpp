@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "analysis/subdivisor_analysis.h"
+#include "census/fiber_enumeration.h"
+#include "census/subdivisor_line.h"
+#include "census/subdivisor_listing.h"
 #include "model/divisor_notation.h"
 #include "model/fiber_data.h"
-#include "census/fiber_enumeration.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
 #include "model/tree_operations.h"
 #include "picture/picture_animation.h"
-#include "analysis/subdivisor_analysis.h"
-#include "census/subdivisor_line.h"
-#include "census/subdivisor_listing.h"
 
 namespace dorvanix {
 namespace {

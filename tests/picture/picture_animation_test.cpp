@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "analysis/subdivisor_analysis.h"
+#include "census/subdivisor_line.h"
 #include "model/divisor_notation.h"
 #include "model/node_pool.h"
 #include "model/tree_operations.h"
 #include "picture/divisor_drawing.h"
-#include "analysis/subdivisor_analysis.h"
-#include "census/subdivisor_line.h"
 
 namespace dorvanix {
 namespace {
