@@ -235,6 +235,21 @@ TEST(CliFiles, InterruptedWriteLeavesTheEarlierFileAndNoTemporary) {
     EXPECT_EQ(folder.entries(), std::set<std::string>{"old.doc"});
 }
 
+// A progress line on a terminal (script gives the tool one) beside a list piped to a reader that
+// starts late: the full pipe holds the tool past the second after which the line shows, and the
+// list must come through exactly as without a terminal.
+TEST(CliProgress, ListBesideTheProgressLineIsWhole) {
+    ScratchFolder folder;
+    const ProcessResult plain = run({"fibers", "20", "2", "6", "--jsonl"}, folder);
+    const std::string piped = "'" + kCli + "' fibers 20 2 6 --jsonl | { sleep 1.3; cat; } > l";
+    const ProcessResult shown =
+        runProcess("/usr/bin/script", {"-q", "-c", piped, "/dev/null"}, folder.path());
+    EXPECT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_NE(shown.out.find("dorvanix-cli: fibers"), std::string::npos) << "no progress line";
+    const std::string list = readBytes(folder / "l");
+    EXPECT_TRUE(list == plain.out) << list.size() << " bytes, not " << plain.out.size();
+}
+
 std::string repeated(const std::string& piece, int times) {
     std::string text;
     for (int i = 0; i < times; ++i) text += piece;
