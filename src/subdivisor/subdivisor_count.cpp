@@ -158,12 +158,18 @@ class CoreCount {
         const std::size_t lastBlock = (flags - 1) * gcdCount;  // marked if need be, gcd 1
         std::vector<std::size_t> gcdAfter;
         std::vector<long long> shifts;
+        std::vector<BranchStep> groupSteps;
         for (std::size_t group = 0; group < groups_.size(); ++group) {
-            const std::vector<BranchStep>& groupSteps = steps[group];
-            const long long largest = groupSteps.back().z;
+            const long long largest = steps[group].back().z;
+            // A shortfall past `last` can never be admitted; such steps are left out at once.
             shifts.clear();
-            for (const BranchStep& step : groupSteps) {
-                shifts.push_back(form.shortfall ? largest - step.z : std::min(step.z, form.last));
+            groupSteps.clear();
+            for (const BranchStep& step : steps[group]) {
+                const long long shift =
+                    form.shortfall ? largest - step.z : std::min(step.z, form.last);
+                if (shift > form.last) continue;
+                shifts.push_back(shift);
+                groupSteps.push_back(step);
             }
             gcdAfter.assign(gcdCount * groupSteps.size(), 0);
             for (std::size_t g = 0; g < gcdCount; ++g) {
@@ -181,7 +187,6 @@ class CoreCount {
                         if (!live[flag * gcdCount + g]) continue;
                         const WideCount* from = &current[(flag * gcdCount + g) * row];
                         for (std::size_t s = 0; s < groupSteps.size(); ++s) {
-                            if (form.shortfall && shifts[s] > form.last) continue;
                             // One look per pass over the totals keeps a stop within
                             // milliseconds even when the table runs into the millions.
                             if (stopRequested(progress)) return std::nullopt;
