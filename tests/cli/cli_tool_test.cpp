@@ -241,7 +241,7 @@ TEST(CliFiles, InterruptedWriteLeavesTheEarlierFileAndNoTemporary) {
 TEST(CliProgress, ListBesideTheProgressLineIsWhole) {
     ScratchFolder folder;
     const ProcessResult plain = run({"fibers", "20", "2", "6", "--jsonl"}, folder);
-    const std::string piped = "'" + kCli + "' fibers 20 2 6 --jsonl | { sleep 1.3; cat; } > l";
+    const std::string piped = "'" + kCli + "' fibers 20 2 6 --jsonl | { sleep 1.5; cat; } > l";
     const ProcessResult shown =
         runProcess("/usr/bin/script", {"-q", "-c", piped, "/dev/null"}, folder.path());
     EXPECT_EQ(shown.exitCode, 0) << shown.err;
