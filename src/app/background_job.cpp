@@ -1,11 +1,14 @@
 #include "app/background_job.h"
 
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <cmath>
+#include <exception>
+#include <new>
 
 namespace dorvanix {
 
@@ -31,9 +34,20 @@ BackgroundJob::~BackgroundJob() {
 void BackgroundJob::start(Work work) {
     stopAndWait();
     cancelled_ = false;
+    failure_.clear();
     progress_ = std::make_unique<Progress>();
     Progress* progress = progress_.get();
-    thread_ = QThread::create([work = std::move(work), progress] { work(*progress); });
+    // An exception must not leave the worker thread, which would end the program: the reason is
+    // kept and shown once the work is over, and whatever it found so far stays.
+    thread_ = QThread::create([this, work = std::move(work), progress] {
+        try {
+            work(*progress);
+        } catch (const std::bad_alloc&) {
+            failure_ = tr("Not enough memory to finish this.");
+        } catch (const std::exception& error) {
+            failure_ = QString::fromUtf8(error.what());
+        }
+    });
     // A run that was stopped and waited for may still have its end queued; only the latest counts.
     const unsigned run = ++run_;
     connect(thread_, &QThread::finished, this, [this, run] {
@@ -89,6 +103,12 @@ void BackgroundJob::workDone() {
         thread_->wait();
         thread_->deleteLater();
         thread_ = nullptr;
+    }
+    if (!failure_.isEmpty()) {
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Dorvanix"), failure_,
+                                    QMessageBox::Ok, owner_);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
     }
     emit finished();
 }

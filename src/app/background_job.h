@@ -38,6 +38,9 @@ class BackgroundJob : public QObject {
     bool running() const;
     // True when the last run was cancelled before it ended.
     bool cancelled() const;
+    // Why the last run stopped with an exception (out of memory, an input too large to answer);
+    // empty when it did not. The owner is shown the reason in a message box as well.
+    QString failure() const { return failure_; }
     // The progress dialog, while it is shown (for tests).
     QProgressDialog* progressDialog() const { return dialog_; }
 
@@ -58,6 +61,7 @@ class BackgroundJob : public QObject {
     std::unique_ptr<QElapsedTimer> clock_;
     QPointer<QProgressDialog> dialog_;
     bool cancelled_ = false;
+    QString failure_;  // written by the worker, read only once it has ended
     unsigned run_ = 0;
 };
 

@@ -1,16 +1,48 @@
 #include <QApplication>
+#include <QMessageBox>
 #include <QTextStream>
 #include <QTimer>
+#include <exception>
+#include <new>
 
 #include "app/app_context.h"
 #include "app/app_icon.h"
 #include "app/parameter_dialog.h"
 #include "app/screenshot_tour.h"
 
+namespace {
+
+// An exception from an event handler would end the program with everything the user had open;
+// it is shown in a message box instead, and the program goes on.
+class DorvanixApplication : public QApplication {
+  public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::bad_alloc&) {
+            warn(QObject::tr("Not enough memory to do this."));
+        } catch (const std::exception& error) {
+            warn(QString::fromUtf8(error.what()));
+        }
+        return false;
+    }
+
+  private:
+    static void warn(const QString& text) {
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Dorvanix"), text);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    }
+};
+
+}  // namespace
+
 // dorvanix                     the program
 // dorvanix --screenshot DIR    walks through one run and saves a picture of every window in DIR
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    DorvanixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dorvanix"));
     // The run lasts as long as the main window; the other windows go with it.
     QApplication::setQuitOnLastWindowClosed(false);

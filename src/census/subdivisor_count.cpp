@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <climits>
 #include <cstddef>
+#include <map>
+#include <optional>
 #include <vector>
 
 #include "census/branch_shape.h"
 #include "census/subdivisor_listing.h"
+#include "model/input_check.h"
 #include "model/tree_operations.h"
 
 namespace dorvanix {
@@ -32,113 +35,211 @@ struct BranchStep {
     bool marks = false;
 };
 
+// The branches of X that share a first multiplicity share their chain, so a fiber of 10000 equal
+// branches is followed once and its steps are taken 10000 times.
+struct BranchGroup {
+    BranchShape shape;
+    long long size = 0;
+};
+
+// Past this many numbers in one table of the dynamic program (two tables of 16 bytes each, so
+// 512 MiB in all) a count is declined.
+constexpr long long kMaxTableEntries = 1LL << 24;
+
+// A count whose table would run longer than this first counts the vectors that fall short of the
+// largest values by at most this much: a lower bound that settles a saturated count cheaply.
+constexpr long long kProbeShortfall = 64;
+
 // The sub-divisor count of one core multiplicity k, by dynamic programming per ell.
 class CoreCount {
   public:
-    CoreCount(const std::vector<BranchShape>& shapes, int k, long long r,
+    CoreCount(const std::vector<BranchGroup>& groups, int k, long long r,
               const SubdivisorOptions& options)
-        : k_(k), r_(r), options_(options) {
-        for (const BranchShape& shape : shapes) {
-            const int bound = std::min(shape.firstMultiplicity(), k);
-            std::vector<BranchEnd> ends;
-            for (int y = 0; y <= std::max(bound, 0); ++y) ends.push_back(shape.follow(k, y));
-            ends_.push_back(std::move(ends));
-        }
-    }
+        : groups_(groups), k_(k), r_(r), options_(options) {}
 
     // Largest reachable sum of the y's, to skip a k that admits nothing.
     long long largestSum() const {
         long long sum = 0;
-        for (const auto& ends : ends_) sum += static_cast<long long>(ends.size()) - 1;
+        for (const BranchGroup& group : groups_) sum += group.size * boundOf(group.shape);
         return sum;
     }
 
     // Adds the count of every ell that passes the ell filter to `tally`; false when cancelled.
+    // Stops early once the tally is saturated.
     bool addTo(SubdivisorTally& tally, Progress* progress) {
         if (largestSum() < k_ * r_) return true;
         for (long long ell : divisorsOf(k_)) {
             if (!passesEllFilter(options_.ellFilter, ell)) continue;
             if (!countForEll(ell, tally, progress)) return false;
+            if (tally.saturated) return true;
         }
         return true;
     }
 
   private:
-    std::vector<BranchStep> stepsOf(std::size_t branch, long long ell) const {
+    // How the running total of a vector is kept. Sum: the sum of the z's, capped at the admission
+    // sum `need`; a vector counts when it reaches `need`. Shortfall: how far the z's fall short of
+    // each branch's largest allowed value; a vector counts while that stays within `last`. The
+    // table is as long as the smaller of the two, which keeps it short for many equal branches,
+    // where the admission sum is large but the slack small.
+    struct Form {
+        bool shortfall = false;
+        long long last = 0;  // the largest total kept
+        long long need = 0;  // the admission sum of the z's
+    };
+
+    long long boundOf(const BranchShape& shape) const {
+        return std::max(0LL, std::min<long long>(shape.firstMultiplicity(), k_));
+    }
+
+    std::vector<BranchStep> stepsOf(const BranchShape& shape, long long ell) const {
         std::vector<BranchStep> steps;
-        const auto& ends = ends_[branch];
-        for (std::size_t y = 0; y < ends.size(); y += static_cast<std::size_t>(ell)) {
-            const char letter = branchLetter(static_cast<long long>(y), ends[y], ell);
+        for (long long y = 0; y <= boundOf(shape); y += ell) {
+            const char letter = branchLetter(y, shape.follow(k_, y), ell);
             if (options_.onlyABC && letter == '?') continue;
-            steps.push_back({static_cast<long long>(y) / ell, letter == 'C' || letter == '?'});
+            steps.push_back({y / ell, letter == 'C' || letter == '?'});
         }
         return steps;
     }
 
-    // States: index ((flag * gcds + g) * (cap + 1) + sum), where g indexes the divisors of
-    // k / ell (the running gcd of k / ell and the z's) and the sum is capped at cap.
     bool countForEll(long long ell, SubdivisorTally& tally, Progress* progress) {
         const long long reduced = k_ / ell;
-        const std::vector<long long> gcds = divisorsOf(reduced);
-        const std::size_t gcdCount = gcds.size();
-        const long long cap = std::max(0LL, reduced * r_);
-        const std::size_t row = static_cast<std::size_t>(cap) + 1;
-        const std::size_t flags = options_.exceptOnlyAB ? 2 : 1;
-        std::vector<WideCount> current(flags * gcdCount * row, 0);
-        std::vector<WideCount> next(current.size(), 0);
-        current[(gcdCount - 1) * row] = 1;  // gcd k / ell, sum 0, nothing marked
-        std::vector<std::size_t> gcdAfter;
-        for (std::size_t branch = 0; branch < ends_.size(); ++branch) {
-            const std::vector<BranchStep> steps = stepsOf(branch, ell);
-            gcdAfter.assign(gcdCount * steps.size(), 0);
-            for (std::size_t g = 0; g < gcdCount; ++g) {
-                for (std::size_t s = 0; s < steps.size(); ++s) {
-                    const long long value = gcd64(gcds[g], steps[s].z);
-                    gcdAfter[g * steps.size() + s] = static_cast<std::size_t>(
-                        std::lower_bound(gcds.begin(), gcds.end(), value) - gcds.begin());
-                }
-            }
-            std::fill(next.begin(), next.end(), 0);
-            for (std::size_t flag = 0; flag < flags; ++flag) {
-                for (std::size_t g = 0; g < gcdCount; ++g) {
-                    const WideCount* from = &current[(flag * gcdCount + g) * row];
-                    for (std::size_t s = 0; s < steps.size(); ++s) {
-                        // One look per pass over the sums keeps a stop within milliseconds
-                        // even when the admission sum runs into the tens of thousands.
-                        if (stopRequested(progress)) return false;
-                        const std::size_t toFlag = steps[s].marks && flags == 2 ? 1 : flag;
-                        WideCount* to =
-                            &next[(toFlag * gcdCount + gcdAfter[g * steps.size() + s]) * row];
-                        spread(from, to, cap, steps[s].z);
-                    }
-                }
-            }
-            current.swap(next);
+        std::vector<std::vector<BranchStep>> steps;
+        long long top = 0;  // the sum of every branch's largest allowed z ('0' is always allowed)
+        for (const BranchGroup& group : groups_) {
+            steps.push_back(stepsOf(group.shape, ell));
+            top += group.size * steps.back().back().z;
         }
-        const std::size_t lastFlag = flags - 1;
-        const WideCount found = current[(lastFlag * gcdCount + 0) * row + cap];
-        if (found == kWideCountMax) tally.saturated = true;
-        tally.count = addSaturating(tally.count, found);
+        const long long need = reduced * r_;
+        if (top < need) return true;
+        const long long slack = top - need;
+        const Form whole{slack <= need, std::min(slack, need), need};
+        std::optional<WideCount> found;
+        if (whole.last > 4 * kProbeShortfall) {
+            found = run(steps, reduced, Form{true, kProbeShortfall, need}, progress);
+            if (!found) return false;
+            if (*found != kWideCountMax) found.reset();
+        }
+        if (!found) found = run(steps, reduced, whole, progress);
+        if (!found) return false;
+        if (*found == kWideCountMax) tally.saturated = true;
+        tally.count = addSaturating(tally.count, *found);
         if (tally.count == kWideCountMax) tally.saturated = true;
         return true;
     }
 
-    // to[min(cap, sum + z)] += from[sum] for every sum.
-    static void spread(const WideCount* from, WideCount* to, long long cap, long long z) {
-        const long long shift = std::min(z, cap);
-        for (long long sum = 0; sum + shift < cap; ++sum) {
-            to[sum + shift] = addSaturating(to[sum + shift], from[sum]);
+    // The number of vectors counted in `form` whose gcd with k / ell is 1, kWideCountMax as soon
+    // as that is known to be reached; nothing when cancelled. States: index ((flag * gcds + g) *
+    // (last + 1) + total), where g indexes the divisors of k / ell (the running gcd of k / ell and
+    // the z's).
+    std::optional<WideCount> run(const std::vector<std::vector<BranchStep>>& steps,
+                                 long long reduced, const Form& form, Progress* progress) const {
+        const std::vector<long long> gcds = divisorsOf(reduced);
+        const std::size_t gcdCount = gcds.size();
+        const std::size_t row = static_cast<std::size_t>(form.last) + 1;
+        const std::size_t flags = options_.exceptOnlyAB ? 2 : 1;
+        const std::size_t blocks = flags * gcdCount;
+        if (static_cast<long long>(blocks * row) > kMaxTableEntries) {
+            throw InputError("counting the sub-divisors with k = " + std::to_string(k_) +
+                             " would take a table of " + std::to_string(blocks * row) +
+                             " numbers, more than the " + std::to_string(kMaxTableEntries) +
+                             " this tool holds");
         }
-        WideCount& top = to[cap];
-        for (long long sum = std::max(0LL, cap - shift); sum <= cap; ++sum) {
-            top = addSaturating(top, from[sum]);
+        std::vector<WideCount> current(blocks * row, 0);
+        std::vector<WideCount> next(current.size(), 0);
+        std::vector<char> live(blocks, 0);  // blocks holding anything, to skip the empty ones
+        current[(gcdCount - 1) * row] = 1;  // gcd k / ell, total 0, nothing marked
+        live[gcdCount - 1] = 1;
+        // The largest z's of the branches still to come, for which vectors can still reach `need`.
+        long long topToCome = 0;
+        for (std::size_t group = 0; group < groups_.size(); ++group) {
+            topToCome += groups_[group].size * steps[group].back().z;
+        }
+        const std::size_t lastBlock = (flags - 1) * gcdCount;  // marked if need be, gcd 1
+        std::vector<std::size_t> gcdAfter;
+        std::vector<long long> shifts;
+        std::vector<BranchStep> groupSteps;
+        for (std::size_t group = 0; group < groups_.size(); ++group) {
+            const long long largest = steps[group].back().z;
+            // A shortfall past `last` can never be admitted; such steps are left out at once.
+            shifts.clear();
+            groupSteps.clear();
+            for (const BranchStep& step : steps[group]) {
+                const long long shift =
+                    form.shortfall ? largest - step.z : std::min(step.z, form.last);
+                if (shift > form.last) continue;
+                shifts.push_back(shift);
+                groupSteps.push_back(step);
+            }
+            gcdAfter.assign(gcdCount * groupSteps.size(), 0);
+            for (std::size_t g = 0; g < gcdCount; ++g) {
+                for (std::size_t s = 0; s < groupSteps.size(); ++s) {
+                    const long long value = gcd64(gcds[g], groupSteps[s].z);
+                    gcdAfter[g * groupSteps.size() + s] = static_cast<std::size_t>(
+                        std::lower_bound(gcds.begin(), gcds.end(), value) - gcds.begin());
+                }
+            }
+            for (long long copy = 0; copy < groups_[group].size; ++copy) {
+                std::fill(next.begin(), next.end(), 0);
+                std::vector<char> nextLive(blocks, 0);
+                for (std::size_t flag = 0; flag < flags; ++flag) {
+                    for (std::size_t g = 0; g < gcdCount; ++g) {
+                        if (!live[flag * gcdCount + g]) continue;
+                        const WideCount* from = &current[(flag * gcdCount + g) * row];
+                        for (std::size_t s = 0; s < groupSteps.size(); ++s) {
+                            // One look per pass over the totals keeps a stop within
+                            // milliseconds even when the table runs into the millions.
+                            if (stopRequested(progress)) return std::nullopt;
+                            const std::size_t toFlag = groupSteps[s].marks && flags == 2 ? 1 : flag;
+                            const std::size_t to =
+                                toFlag * gcdCount + gcdAfter[g * groupSteps.size() + s];
+                            nextLive[to] = 1;
+                            spread(from, &next[to * row], form, shifts[s]);
+                        }
+                    }
+                }
+                current.swap(next);
+                live.swap(nextLive);
+                topToCome -= largest;
+                // Every vector begun so far that can still be admitted is finished at least one
+                // way (the largest values from here on), and gcd 1 and a mark are kept; so once
+                // these reach the largest count, so does the answer.
+                const long long firstFinishable =
+                    form.shortfall ? 0 : std::max(0LL, form.need - topToCome);
+                WideCount finishable = 0;
+                for (long long total = firstFinishable; total <= form.last; ++total) {
+                    finishable = addSaturating(finishable, current[lastBlock * row + total]);
+                }
+                if (finishable == kWideCountMax) return kWideCountMax;
+            }
+        }
+        const WideCount* counted = &current[lastBlock * row];
+        if (!form.shortfall) return counted[form.last];
+        WideCount found = 0;
+        for (std::size_t total = 0; total < row; ++total)
+            found = addSaturating(found, counted[total]);
+        return found;
+    }
+
+    // to[total + shift] += from[total] for every total; past `last` a sum is capped there and a
+    // shortfall dropped.
+    static void spread(const WideCount* from, WideCount* to, const Form& form, long long shift) {
+        const long long last = form.last;
+        for (long long total = 0; total + shift <= last; ++total) {
+            if (total + shift == last && !form.shortfall) break;
+            to[total + shift] = addSaturating(to[total + shift], from[total]);
+        }
+        if (form.shortfall) return;
+        WideCount& top = to[last];
+        for (long long total = std::max(0LL, last - shift); total <= last; ++total) {
+            top = addSaturating(top, from[total]);
         }
     }
 
+    const std::vector<BranchGroup>& groups_;
     long long k_;
     long long r_;
     SubdivisorOptions options_;
-    std::vector<std::vector<BranchEnd>> ends_;
 };
 
 }  // namespace
@@ -153,21 +254,32 @@ namespace {
 SubdivisorTally tally(const FiberData& x, const SubdivisorOptions& options, Progress* progress,
                       bool reportFraction) {
     SubdivisorTally result;
-    std::vector<BranchShape> shapes;
-    for (const auto& chain : x.chains) shapes.emplace_back(x.m, chain);
-    if (shapes.empty()) return result;
+    // A branch's chain follows from m and its first multiplicity, so equal first multiplicities
+    // make one group.
+    std::vector<BranchGroup> groups;
+    std::map<int, std::size_t> groupOf;
+    for (const auto& chain : x.chains) {
+        const int first = chain.empty() ? 0 : chain.front();
+        const auto [found, added] = groupOf.emplace(first, groups.size());
+        if (added) groups.push_back({BranchShape(x.m, chain), 0});
+        ++groups[found->second].size;
+    }
+    if (groups.empty()) return result;
     // The work of a core multiplicity k grows about as k squared.
     double total = 0;
     for (long long k = 1; k < x.m; ++k) total += static_cast<double>(k * k);
     double done = 0;
     for (int k = x.m - 1; k >= 1; --k) {
-        CoreCount core(shapes, k, x.r, options);
+        CoreCount core(groups, k, x.r, options);
         if (!core.addTo(result, progress)) {
             result.cancelled = true;
             return result;
         }
         done += static_cast<double>(k) * k;
+        // A saturated count cannot change any more.
+        if (result.saturated) done = total;
         if (progress != nullptr && reportFraction) progress->setFraction(done / total);
+        if (result.saturated) break;
     }
     return result;
 }

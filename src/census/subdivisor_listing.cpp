@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <map>
 
 #include "census/branch_shape.h"
 #include "model/tree_operations.h"
@@ -37,17 +38,25 @@ class PrunedWalk {
     PrunedWalk(const FiberData& x, const SubdivisorOptions& options, const SubdivisorSink& sink,
                Progress* progress)
         : r_(x.r), options_(options), sink_(sink), progress_(progress) {
-        for (const auto& chain : x.chains) shapes_.emplace_back(x.m, chain);
-        const std::size_t b = shapes_.size();
+        // A branch's chain follows from m and its first multiplicity: equal branches share one
+        // shape and one set of choices, which keeps 10000 branches of 9999 curves small.
+        std::map<int, std::size_t> groupOfFirst;
+        for (const auto& chain : x.chains) {
+            const int first = chain.empty() ? 0 : chain.front();
+            const auto [found, added] = groupOfFirst.emplace(first, shapes_.size());
+            if (added) shapes_.emplace_back(x.m, chain);
+            groupOf_.push_back(found->second);
+        }
+        const std::size_t b = groupOf_.size();
         ys_.assign(b, 0);
         bounds_.assign(b, 0);
         reachBelow_.assign(b, 0);
-        choices_.resize(b);
+        choices_.resize(shapes_.size());
         types_.assign(b, '0');
     }
 
     bool run(int m) {
-        if (shapes_.empty()) return true;
+        if (groupOf_.empty()) return true;
         std::vector<double> weights;
         for (int k = m - 1; k >= 1; --k) weights.push_back(vectorCount(k));
         double total = 0;
@@ -59,7 +68,7 @@ class PrunedWalk {
             doneBefore_ = done;
             total_ = total;
             const long long need = static_cast<long long>(k) * r_;
-            if (!descend(shapes_.size() - 1, need, k)) return false;
+            if (!descend(groupOf_.size() - 1, need, k)) return false;
             done += kWeight_;
             if (progress_ != nullptr && total > 0) progress_->setFraction(done / total);
         }
@@ -69,8 +78,8 @@ class PrunedWalk {
   private:
     double vectorCount(int k) const {
         double count = 1;
-        for (const BranchShape& shape : shapes_) {
-            count *= std::max(0, std::min(shape.firstMultiplicity(), k)) + 1.0;
+        for (std::size_t group : groupOf_) {
+            count *= std::max(0, std::min(shapes_[group].firstMultiplicity(), k)) + 1.0;
         }
         return count;
     }
@@ -79,16 +88,19 @@ class PrunedWalk {
         k_ = k;
         std::vector<long long> rest;
         long long reach = 0;
-        for (std::size_t i = 0; i < shapes_.size(); ++i) {
+        for (std::size_t i = 0; i < groupOf_.size(); ++i) {
             reachBelow_[i] = reach;
-            bounds_[i] = std::max(0, std::min(shapes_[i].firstMultiplicity(), k));
+            bounds_[i] = std::max(0, std::min(shapes_[groupOf_[i]].firstMultiplicity(), k));
             reach += bounds_[i];
             ys_[i] = 0;
-            choices_[i].resize(static_cast<std::size_t>(bounds_[i]) + 1);
-            for (int y = 0; y <= bounds_[i]; ++y) {
+        }
+        for (std::size_t group = 0; group < shapes_.size(); ++group) {
+            const int bound = std::max(0, std::min(shapes_[group].firstMultiplicity(), k));
+            choices_[group].resize(static_cast<std::size_t>(bound) + 1);
+            for (int y = 0; y <= bound; ++y) {
                 rest.clear();
-                BranchChoice& choice = choices_[i][y];
-                choice.end = shapes_[i].follow(k, y, y > 0 ? &rest : nullptr);
+                BranchChoice& choice = choices_[group][y];
+                choice.end = shapes_[group].follow(k, y, y > 0 ? &rest : nullptr);
                 choice.text = "(";
                 if (y > 0) appendNumber(choice.text, y);
                 for (long long n : rest) {
@@ -112,7 +124,7 @@ class PrunedWalk {
         for (long long y = first; y <= bounds_[i]; ++y) {
             if (!poll()) return false;
             ys_[i] = static_cast<int>(y);
-            if (i + 1 == shapes_.size()) reportPosition(y);
+            if (i + 1 == groupOf_.size()) reportPosition(y);
             const long long g = (common == 1 || y == 0) ? common : gcd64(common, y);
             if (i == 0) {
                 visit(g);
@@ -133,7 +145,7 @@ class PrunedWalk {
     void visit(long long ell) {
         if (!passesEllFilter(options_.ellFilter, ell)) return;
         for (std::size_t i = 0; i < ys_.size(); ++i) {
-            types_[i] = branchLetter(ys_[i], choices_[i][ys_[i]].end, ell);
+            types_[i] = branchLetter(ys_[i], choices_[groupOf_[i]][ys_[i]].end, ell);
         }
         if (!passesFilters(options_, ell, types_)) return;
         Subdivisor y;
@@ -153,7 +165,7 @@ class PrunedWalk {
         line_ += ';';
         for (std::size_t i = 0; i < ys_.size(); ++i) {
             if (i > 0) line_ += ',';
-            line_ += choices_[i][ys_[i]].text;
+            line_ += choices_[groupOf_[i]][ys_[i]].text;
         }
         line_ += "):: ell = ";
         appendNumber(line_, ell);
@@ -166,10 +178,12 @@ class PrunedWalk {
     SubdivisorOptions options_;
     const SubdivisorSink& sink_;
     Progress* progress_;
-    std::vector<BranchShape> shapes_;
+    std::vector<BranchShape> shapes_;   // one per first multiplicity
+    std::vector<std::size_t> groupOf_;  // the shape of each branch
     std::vector<int> ys_;
     std::vector<int> bounds_;
     std::vector<long long> reachBelow_;  // sum of the bounds of the branches before i
+    // The choices of each shape.
     std::vector<std::vector<BranchChoice>> choices_;
     std::string types_;
     std::string line_;

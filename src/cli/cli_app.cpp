@@ -1,6 +1,7 @@
 #include "cli/cli_app.h"
 
 #include <CLI/CLI.hpp>
+#include <new>
 #include <ostream>
 
 #include "cli/commands.h"
@@ -15,12 +16,15 @@ namespace {
 
 constexpr const char* kFooter = R"(
 Sizes: every number typed (m, r, b, multiplicities, genus) is at most 10000; sums are exact
-64-bit integers, and counts are exact up to 2^128 - 1 ("at least" that number beyond).
+64-bit integers, and counts are exact up to 2^128 - 1 ("at least" that number beyond). A count
+that would need a table of more than 2^24 numbers and a picture of more than 100000 curves are
+declined.
 
 Progress: fibers, --count and file listings that run longer than a second show a progress line
 on standard error when it is a terminal of its own.
 
-Exit status: 0 done, 1 a file could not be written, 2 bad input, 130 interrupted.
+Exit status: 0 done, 1 a file could not be written, 2 bad input or an answer too large to hold,
+130 interrupted.
 
 Examples:
   dorvanix-cli fibers 3 2 3
@@ -93,6 +97,12 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kWriteFailed;
     } catch (const PoolExhausted& error) {
         err << "dorvanix-cli: " << error.what() << '\n';
+        return kBadInput;
+    } catch (const std::bad_alloc&) {
+        err << "dorvanix-cli: not enough memory for this input\n";
+        return kBadInput;
+    } catch (const std::exception& error) {
+        err << "dorvanix-cli: " << oneLine(error.what()) << '\n';
         return kBadInput;
     }
     out.flush();

@@ -23,8 +23,16 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
     std::ios::sync_with_stdio(false);
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    const int status = dorvanix::cli::runCli(args, std::cout, std::cerr);
+    int status = dorvanix::cli::kBadInput;
+    try {
+        const std::vector<std::string> args(argv + 1, argv + argc);
+        status = dorvanix::cli::runCli(args, std::cout, std::cerr);
+    } catch (const std::exception& error) {
+        // runCli answers the failures of a command itself; this catches one outside them, such
+        // as running out of memory while the arguments are copied.
+        std::cerr << "dorvanix-cli: " << error.what() << '\n';
+        return dorvanix::cli::kBadInput;
+    }
     std::cout.flush();
     // A list that could not be printed (a full disk, a closed pipe) must not pass for a result.
     if (!std::cout && status == dorvanix::cli::kDone) {

@@ -1,4 +1,5 @@
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -23,6 +24,18 @@ namespace {
 // The animation settles after 100 ticks; more only keep it breathing, and the bound keeps a run
 // over a large fiber short.
 constexpr int kMaxTicks = 1000;
+
+// Past this many curves (those of X, or the nodes of the chain diagram) the picture is declined:
+// each curve holds about 1.3 KB while the picture animates and writes 300 bytes of SVG, and a
+// 1024 x 768 frame cannot show that many anyway.
+constexpr long long kMaxPictureCurves = 100'000;
+
+void checkCurveCount(const std::string& what, long long curves) {
+    if (curves <= kMaxPictureCurves) return;
+    throw InputError("the picture would draw " + what + " of " + std::to_string(curves) +
+                     " curves, more than the " + std::to_string(kMaxPictureCurves) +
+                     " this tool draws");
+}
 
 struct PictureArguments {
     std::string x;
@@ -55,6 +68,11 @@ void selectSubdivisor(PictureTrees& trees, const FiberData& x, const SubdivisorL
     Scene& scene = trees.scene;
     scene.subdivisor = &root;
     recentreDivisor(*scene.fiber);
+    const ChainCounts counts = chainCounts(*scene.fiber, root);
+    if (!counts.proportionalBranch) {
+        checkCurveCount("a chain diagram",
+                        static_cast<long long>(counts.chainCount) * std::max(scene.genus, 0));
+    }
     trees.analysis = analyzeSubdivisor(*scene.fiber, root, scene.genus, trees.pool);
     trees.relaxationStarted = 0;
     scene.analysisDivisor = trees.analysis.root;
@@ -68,6 +86,9 @@ void runPicture(const PictureArguments& args, CommandContext& context) {
                          std::to_string(args.ticks));
     }
     const FiberData x = parseFiberText(args.x);
+    long long curves = 1;
+    for (const auto& chain : x.chains) curves += static_cast<long long>(chain.size());
+    checkCurveCount("X", curves);
     std::optional<SubdivisorLine> y;
     if (!args.y.empty()) y = parseSubdivisorLine(x, args.y);
 

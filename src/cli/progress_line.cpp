@@ -3,14 +3,26 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <iostream>
 
 namespace dorvanix::cli {
 
+namespace {
+
+// The file descriptor under std::cerr or std::cout, -1 for any other stream.
+int descriptorOf(const std::ostream& stream) {
+    if (&stream == &std::cerr) return STDERR_FILENO;
+    if (&stream == &std::cout) return STDOUT_FILENO;
+    return -1;
+}
+
+}  // namespace
+
 ProgressLine::ProgressLine(const Progress& progress, std::ostream& err, std::string what,
                            bool enabled, Clock::duration delay, Clock::duration period)
-    : progress_(progress), err_(err), what_(std::move(what)) {
+    : progress_(progress), err_(err), errDescriptor_(descriptorOf(err)), what_(std::move(what)) {
     if (enabled) thread_ = std::thread([this, delay, period] { watch(delay, period); });
 }
 
@@ -45,18 +57,34 @@ void ProgressLine::draw() {
     const std::string line = text(what_, progress_.fraction(), progress_.results());
     // Pad over what a longer earlier line left behind.
     const std::size_t pad = shownWidth_ > line.size() ? shownWidth_ - line.size() : 0;
-    err_ << '\r' << line << std::string(pad, ' ') << std::flush;
+    show('\r' + line + std::string(pad, ' '));
     shownWidth_ = std::max(shownWidth_, line.size());
 }
 
 void ProgressLine::wipe() {
-    err_ << '\r' << std::string(shownWidth_, ' ') << '\r' << std::flush;
+    show('\r' + std::string(shownWidth_, ' ') + '\r');
+}
+
+// std::cerr is tied to std::cout, so writing through it would flush the results' buffer from this
+// thread while the main thread fills it, and lines would be lost or doubled. On a standard stream
+// the line goes straight to the file descriptor and never touches a stream buffer.
+void ProgressLine::show(const std::string& text) {
+    if (errDescriptor_ < 0) {
+        err_ << text << std::flush;
+        return;
+    }
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t step = ::write(errDescriptor_, text.data() + written, text.size() - written);
+        if (step < 0 && errno == EINTR) continue;
+        if (step <= 0) return;  // a terminal that went away: the line is only a courtesy
+        written += static_cast<std::size_t>(step);
+    }
 }
 
 bool writesToTerminal(const std::ostream& stream) {
-    if (&stream == &std::cerr) return isatty(STDERR_FILENO) == 1;
-    if (&stream == &std::cout) return isatty(STDOUT_FILENO) == 1;
-    return false;
+    const int descriptor = descriptorOf(stream);
+    return descriptor >= 0 && isatty(descriptor) == 1;
 }
 
 }  // namespace dorvanix::cli

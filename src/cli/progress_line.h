@@ -15,7 +15,8 @@ namespace dorvanix::cli {
 // Shows how far a long computation has come on one line of the terminal, redrawn in place:
 // "dorvanix-cli: fibers 42% (17 listed)". A thread of its own polls the Progress; nothing is
 // written until the work has run for `delay`, and the line is wiped again when the work ends.
-// When not enabled (standard error is no terminal) it starts no thread and writes nothing.
+// When not enabled (standard error is no terminal) it starts no thread and writes nothing. On
+// std::cerr the line is written to the file descriptor itself, never through a stream buffer.
 class ProgressLine {
   public:
     using Clock = std::chrono::steady_clock;
@@ -35,9 +36,11 @@ class ProgressLine {
     void watch(Clock::duration delay, Clock::duration period);
     void draw();
     void wipe();
+    void show(const std::string& text);
 
     const Progress& progress_;
     std::ostream& err_;
+    int errDescriptor_;  // the descriptor written to directly when err_ is a standard stream
     std::string what_;
     std::size_t shownWidth_ = 0;
     std::mutex mutex_;

@@ -28,7 +28,13 @@ std::vector<int> branchChain(int m, int a) {
 FiberData fiberFromParts(int m, int r, const std::vector<int>& parts) {
     FiberData fiber{m, r, {}};
     fiber.chains.reserve(parts.size());
-    for (int a : parts) fiber.chains.push_back(branchChain(m, a));
+    for (int a : parts) {
+        // Equal parts have equal chains, and a fiber line lists them side by side: 10000 branches
+        // of 9999 under m = 10000 are one chain of 9999 curves copied, not worked out 10000 times.
+        const bool repeated = !fiber.chains.empty() && !fiber.chains.back().empty() &&
+                              fiber.chains.back().front() == a;
+        fiber.chains.push_back(repeated ? fiber.chains.back() : branchChain(m, a));
+    }
     return fiber;
 }
 

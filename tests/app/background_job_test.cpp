@@ -5,6 +5,7 @@
 #include <QThread>
 #include <QWidget>
 #include <atomic>
+#include <new>
 
 #include "app/background_job.h"
 
@@ -55,6 +56,19 @@ TEST(BackgroundJob, ARestartDropsTheEndOfTheEarlierRun) {
     EXPECT_EQ(finished.count(), 1) << "the stopped run ends silently";
     EXPECT_EQ(lastRun, 2);
     EXPECT_FALSE(job.cancelled()) << "the latest run went to its end";
+}
+
+// Work that throws ends like any other, with the reason kept instead of ending the program.
+TEST(BackgroundJob, WorkThatThrowsEndsWithItsReason) {
+    QWidget owner;
+    BackgroundJob job(&owner, "working");
+    QSignalSpy finished(&job, &BackgroundJob::finished);
+    job.start([](Progress&) { throw std::bad_alloc(); });
+    ASSERT_TRUE(QTest::qWaitFor([&finished] { return finished.count() == 1; }));
+    EXPECT_TRUE(job.failure().contains("memory")) << job.failure().toStdString();
+    job.start([](Progress&) {});
+    ASSERT_TRUE(QTest::qWaitFor([&finished] { return finished.count() == 2; }));
+    EXPECT_TRUE(job.failure().isEmpty());
 }
 
 TEST(BackgroundJob, DestroyingTheJobWaitsForItsWork) {

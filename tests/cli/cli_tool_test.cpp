@@ -235,6 +235,21 @@ TEST(CliFiles, InterruptedWriteLeavesTheEarlierFileAndNoTemporary) {
     EXPECT_EQ(folder.entries(), std::set<std::string>{"old.doc"});
 }
 
+// A progress line on a terminal (script gives the tool one) beside a list piped to a reader that
+// starts late: the full pipe holds the tool past the second after which the line shows, and the
+// list must come through exactly as without a terminal.
+TEST(CliProgress, ListBesideTheProgressLineIsWhole) {
+    ScratchFolder folder;
+    const ProcessResult plain = run({"fibers", "20", "2", "6", "--jsonl"}, folder);
+    const std::string piped = "'" + kCli + "' fibers 20 2 6 --jsonl | { sleep 1.5; cat; } > l";
+    const ProcessResult shown =
+        runProcess("/usr/bin/script", {"-q", "-c", piped, "/dev/null"}, folder.path());
+    EXPECT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_NE(shown.out.find("dorvanix-cli: fibers"), std::string::npos) << "no progress line";
+    const std::string list = readBytes(folder / "l");
+    EXPECT_TRUE(list == plain.out) << list.size() << " bytes, not " << plain.out.size();
+}
+
 std::string repeated(const std::string& piece, int times) {
     std::string text;
     for (int i = 0; i < times; ++i) text += piece;
@@ -246,14 +261,17 @@ std::string singleCurveBranches(int branches) {
     return "(2;" + repeated("(1),", branches - 1) + "(1))";
 }
 
-// What a careless or hostile caller can hand the tool; each row names what it tries.
+// What a careless or hostile caller can hand the tool; each row names what it tries, and none
+// may take more than 4 GiB.
 TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
     const std::string x = "((3,2),2,2,2)";
     const std::string x5 = "(5;(4,3,2,1),(3,1),(3,1))";
+    const std::string wide = "((10000,9999)" + repeated(",9999", 10000) + ")";
     struct Row {
         const char* name;
         std::vector<std::string> args;
         std::string message;  // part of the line on standard error
+        long memoryLimit = 4L << 30;
     };
     const Row rows[] = {
         {"m not a number", {"fibers", "x", "2", "3", "--save"}, "m"},
@@ -334,11 +352,21 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
         {"picture: Y too large on a branch", {"picture", x, "(2;(2),(9),(1))"}, "branch"},
         {"picture: negative ticks", {"picture", x, "--ticks", "-1"}, "--ticks"},
         {"picture: too many ticks", {"picture", x, "--ticks", "1001"}, "--ticks"},
+        {"picture: 10000 branches of 9999 curves", {"picture", wide}, "X of 99990001 curves"},
+        {"picture: chain diagram of 4000 chains of 1000 nodes",
+         {"picture", "((2001,2),2000,1001,1001)", "(2000;(2000),(1001),(1001))"},
+         "chain diagram of 4000000"},
+        {"count of 10000 branches of 9999 in 256 MiB",
+         {"subdivisors", wide, "--count"},
+         "not enough memory",
+         256L << 20},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
+        if (row.memoryLimit < (4L << 30) && !testing::kCanLimitMemory) continue;
         ScratchFolder folder;
-        const ProcessResult result = run(row.args, folder);
+        const ProcessResult result =
+            runProcess(kCli, row.args, folder.path(), 0, nullptr, 0, row.memoryLimit);
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.err.rfind("dorvanix-cli: ", 0), 0u) << result.err;

@@ -66,13 +66,22 @@ class ScratchFolder {
     std::filesystem::path path_;
 };
 
+#if defined(__SANITIZE_ADDRESS__)
+// AddressSanitizer reserves terabytes of address space, so no limit on it can be set.
+inline constexpr bool kCanLimitMemory = false;
+#else
+inline constexpr bool kCanLimitMemory = true;
+#endif
+
 // Runs `program` with `args` in `folder`, standard output and error caught in files outside it.
-// A positive `fileSizeLimit` caps the size of every file the process writes.
+// A positive `fileSizeLimit` caps the size of every file the process writes, a positive
+// `memoryLimit` its address space (where kCanLimitMemory).
 // `outDevice`, when given, takes standard output instead of the capture file. A positive
 // `interruptAfterMs` sends SIGINT that many milliseconds after the start.
 inline ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                                 const std::filesystem::path& folder, long fileSizeLimit = 0,
-                                const char* outDevice = nullptr, int interruptAfterMs = 0) {
+                                const char* outDevice = nullptr, int interruptAfterMs = 0,
+                                long memoryLimit = 0) {
     ScratchFolder capture;
     const std::string outPath = (capture / "stdout").string();
     const std::string errPath = (capture / "stderr").string();
@@ -90,6 +99,10 @@ inline ProcessResult runProcess(const std::string& program, const std::vector<st
             const rlimit limit{static_cast<rlim_t>(fileSizeLimit),
                                static_cast<rlim_t>(fileSizeLimit)};
             ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (memoryLimit > 0 && kCanLimitMemory) {
+            const rlimit limit{static_cast<rlim_t>(memoryLimit), static_cast<rlim_t>(memoryLimit)};
+            ::setrlimit(RLIMIT_AS, &limit);
         }
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));

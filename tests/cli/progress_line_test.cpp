@@ -81,6 +81,8 @@ TEST(CliCount, PrintsCountsBeyondSixtyFourBitsAndSaysWhenItGivesUp) {
          "at least 340282366920938463463374607431768211455\n"},
         {"6000 single curves, 2^6000 lines", fiber("(2;(1)", ",(1)", 5999),
          "at least 340282366920938463463374607431768211455\n"},
+        {"10000 branches of 9999 under m = 10000", fiber("((10000,9999)", ",9999", 10000),
+         "at least 340282366920938463463374607431768211455\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
