@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "dorvanix/version.h"
 #include "model/fiber_data.h"
 #include "process_run.h"
 #include "subdivisor/subdivisor_listing.h"
@@ -356,6 +357,7 @@ TEST(CliHelp, PrintsUsage) {
     };
     const Row rows[] = {
         {"tool", {"--help"}, {"fibers", "subdivisors", "quorbel", "Exit status"}},
+        {"version", {"--version"}, {"dorvanix-cli " DORVANIX_VERSION "\n"}},
         {"fibers",
          {"fibers", "--help"},
          {"--no-duplicates", "--genus", "--at-most-two-crusts", "--multiplicities", "--output",
