@@ -1,6 +1,7 @@
 #include <pybind11/pybind11.h>
 
 #include "bindings.h"
+#include "dorvanix/version.h"
 #include "error_translation.h"
 
 namespace py = pybind11;
@@ -42,5 +43,5 @@ PYBIND11_MODULE(dorvanix, module) {
     defineFiles(module, fiber);
     defineAnalysis(analysis, fiber);
     definePicture(fiber, analysis);
-    module.attr("__version__") = "1.1.0";
+    module.attr("__version__") = DORVANIX_VERSION;
 }

@@ -10,6 +10,8 @@ packages=(
     qt6-base-dev qt6-svg-dev fonts-vlgothic
     pybind11-dev python3-dev python3-pytest
     jupyter-nbconvert python3-ipykernel
+    help2man librsvg2-bin desktop-file-utils appstream dpkg-dev file
+    python3-setuptools python3-wheel python3-pybind11 python3-venv
 )
 
 missing=()

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/app_icon.h"
+#include "dorvanix/version.h"
 
 namespace dorvanix {
 
@@ -19,7 +20,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     auto* icon = new QLabel(this);
     icon->setObjectName("128");
     icon->setPixmap(appIcon().pixmap(32, 32));
-    auto* version = new QLabel(QStringLiteral("Dorvanix Version 1. 1. 0. 5"), this);
+    auto* version = new QLabel(QStringLiteral("Dorvanix Version " DORVANIX_VERSION), this);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName("1");
     ok->setDefault(true);

@@ -3,12 +3,48 @@
 #include <QTextStream>
 #include <QTimer>
 #include <exception>
+#include <iostream>
 #include <new>
+#include <string_view>
 
 #include "app/app_context.h"
 #include "app/app_icon.h"
 #include "app/parameter_dialog.h"
 #include "app/screenshot_tour.h"
+#include "dorvanix/version.h"
+
+namespace {
+
+constexpr const char* kUsage = R"(Usage: dorvanix [--screenshot DIR]
+The desktop program of Dorvanix: enumerates star-shaped singular fibers, lists and analyses the
+sub-divisors of a chosen fiber, animates them and writes the list and polynomial files.
+
+Options:
+  --screenshot DIR  walk through one run and save a picture of every window in DIR
+  -h, --help        print this help and exit
+  --version         print the version and exit
+
+Qt's own options (-platform NAME, -style NAME, ...) are accepted as well. The same work without a
+display: dorvanix-cli --help.
+)";
+
+// --help and --version answer before Qt starts, so they work without a display.
+bool answersWithoutWindow(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            std::cout << kUsage;
+            return true;
+        }
+        if (argument == "--version") {
+            std::cout << "dorvanix " DORVANIX_VERSION "\n";
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
 
 namespace {
 
@@ -42,8 +78,11 @@ class DorvanixApplication : public QApplication {
 // dorvanix                     the program
 // dorvanix --screenshot DIR    walks through one run and saves a picture of every window in DIR
 int main(int argc, char* argv[]) {
+    if (answersWithoutWindow(argc, argv)) return 0;
     DorvanixApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dorvanix"));
+    QApplication::setApplicationVersion(QStringLiteral(DORVANIX_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral(DORVANIX_APP_ID));
     // The run lasts as long as the main window; the other windows go with it.
     QApplication::setQuitOnLastWindowClosed(false);
     const QStringList arguments = QApplication::arguments();

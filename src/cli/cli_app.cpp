@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/progress_line.h"
+#include "dorvanix/version.h"
 #include "files/atomic_file.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
@@ -38,6 +39,7 @@ Examples:
 
 void buildApp(CLI::App& app, CommandContext& context) {
     app.require_subcommand(1);
+    app.set_version_flag("--version", "dorvanix-cli " DORVANIX_VERSION);
     app.footer(kFooter);
     addFibersCommand(app, context);
     addSubdivisorsCommand(app, context);
@@ -85,6 +87,9 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kDone;
     } catch (const CLI::CallForAllHelp&) {
         out << app.help("", CLI::AppFormatMode::All);
+        return kDone;
+    } catch (const CLI::CallForVersion& version) {
+        out << version.what() << '\n';
         return kDone;
     } catch (const CLI::ParseError& error) {
         err << "dorvanix-cli: " << oneLine(error.what()) << " (see dorvanix-cli --help)\n";

@@ -6,6 +6,7 @@
 #include "app/about_dialog.h"
 #include "app/app_context.h"
 #include "app/app_icon.h"
+#include "dorvanix/version.h"
 
 namespace dorvanix {
 namespace {
@@ -21,7 +22,7 @@ TEST(AboutDialog, ShowsTheVersionOkAndTheIconDrawnAtEverySize) {
     EXPECT_EQ(ok->text(), "OK");
     const QList<QLabel*> labels = about.findChildren<QLabel*>();
     EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* label) {
-        return label->text() == "Dorvanix Version 1. 1. 0. 5";
+        return label->text() == "Dorvanix Version " DORVANIX_VERSION;
     }));
     auto* iconLabel = about.findChild<QLabel*>("128");
     ASSERT_NE(iconLabel, nullptr);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "census/subdivisor_listing.h"
+#include "dorvanix/version.h"
 #include "model/fiber_data.h"
 #include "process_run.h"
 
@@ -384,6 +385,7 @@ TEST(CliHelp, PrintsUsage) {
     };
     const Row rows[] = {
         {"tool", {"--help"}, {"fibers", "subdivisors", "quorbel", "Exit status"}},
+        {"version", {"--version"}, {"dorvanix-cli " DORVANIX_VERSION "\n"}},
         {"fibers",
          {"fibers", "--help"},
          {"--no-duplicates", "--genus", "--at-most-two-crusts", "--multiplicities", "--output",

@@ -65,8 +65,8 @@ def test_notebook_runs(tmp_path):
         pytest.skip("python3-ipykernel is not installed")
     import dorvanix
 
-    # the kernel starts in the notebook's folder: give it the module's folder as an absolute path
-    env = dict(os.environ, PYTHONPATH=str(Path(dorvanix.__file__).resolve().parent))
+    # the kernel starts in the notebook's folder: give it the folder holding the package, absolute
+    env = dict(os.environ, PYTHONPATH=str(Path(dorvanix.__file__).resolve().parents[1]))
     done = subprocess.run(
         ["jupyter-nbconvert", "--to", "notebook", "--execute", "--output-dir", str(tmp_path),
          "--ExecutePreprocessor.timeout=120", str(EXAMPLES / "fiber_tour.ipynb")],
