@@ -306,7 +306,6 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
         {"branch sum that is not a multiple of m",
          {"subdivisors", singleCurveBranches(5001), "--count"},
          "not a multiple of m"},
-        {"ell 0", {"subdivisors", x, "--ell", "0", "--save"}, "-100 to 100"},
         {"ell 101", {"subdivisors", x, "--ell", "101", "--save"}, "-100 to 100"},
         {"ell with eleven digits", {"subdivisors", x, "--ell", "99999999999"}, "too large"},
         {"count and output", {"subdivisors", x, "--count", "--output", "a.doc"}, "--count"},
