@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "model/fiber_data.h"
-#include "model/tree_operations.h"
+#include "model/arithmetic.h"
 #include "oracle/exhaustive_subdivisors.h"
 
 namespace dorvanix::oracle {
