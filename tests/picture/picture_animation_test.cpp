@@ -159,7 +159,7 @@ TEST(PictureAnimation, PauseFreezesAndRestartGoesBackToX) {
 // The window's frames of ((5,2),4,3,3) with its ABB line, painted after every tick, byte for
 // byte; the files were checked against the desktop program's own paints when they were made.
 TEST(PictureAnimation, FramesAfterTicksMatchTheWindowsFrames) {
-    const auto golden = std::filesystem::path(__FILE__).parent_path() / "golden";
+    const auto golden = std::filesystem::path(DORVANIX_TEST_DIR) / "golden";
     const FiberData x = parseFiberText("((5,2),4,3,3)");
     const SubdivisorLine y = parseSubdivisorLine(x, "(3;(2,1),(2,1),(2,1))");
     for (const int ticks : {0, 1, 2, 25, 60}) {
