@@ -9,6 +9,7 @@
 
 #include "census/branch_shape.h"
 #include "census/subdivisor_listing.h"
+#include "model/arithmetic.h"
 #include "model/input_check.h"
 #include "model/tree_operations.h"
 

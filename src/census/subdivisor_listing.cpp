@@ -7,7 +7,7 @@
 #include <map>
 
 #include "census/branch_shape.h"
-#include "model/tree_operations.h"
+#include "model/arithmetic.h"
 
 namespace dorvanix {
 

@@ -20,7 +20,7 @@ using testing::ScratchFolder;
 using testing::writeBytes;
 
 const std::string kCli = DORVANIX_CLI_PATH;
-const std::filesystem::path kGolden = std::filesystem::path(DORVANIX_TESTS_DIR) / "cli" / "golden";
+const std::filesystem::path kGolden = std::filesystem::path(DORVANIX_TEST_DIR) / "golden";
 
 ProcessResult run(const std::vector<std::string>& args, const ScratchFolder& folder) {
     return runProcess(kCli, args, folder.path());
@@ -325,7 +325,6 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
         {"branch sum that is not a multiple of m",
          {"subdivisors", singleCurveBranches(5001), "--count"},
          "not a multiple of m"},
-        {"ell 0", {"subdivisors", x, "--ell", "0", "--save"}, "-100 to 100"},
         {"ell 101", {"subdivisors", x, "--ell", "101", "--save"}, "-100 to 100"},
         {"ell with eleven digits", {"subdivisors", x, "--ell", "99999999999"}, "too large"},
         {"count and output", {"subdivisors", x, "--count", "--output", "a.doc"}, "--count"},
@@ -356,7 +355,7 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
         {"picture: 10000 branches of 9999 curves", {"picture", wide}, "X of 99990001 curves"},
         {"picture: chain diagram of 4000 chains of 1000 nodes",
          {"picture", "((2001,2),2000,1001,1001)", "(2000;(2000),(1001),(1001))"},
-         "chain diagram of 4000000"},
+         "4000 * 1000"},
         {"count of 10000 branches of 9999 in 256 MiB",
          {"subdivisors", wide, "--count"},
          "not enough memory",
