@@ -10,6 +10,8 @@
 #include "app/app_context.h"
 #include "app/app_icon.h"
 #include "app/background_job.h"
+#include "app/control_ids.h"
+#include "app/dialog_controls.h"
 #include "app/line_list.h"
 #include "census/fiber_enumeration.h"
 #include "files/list_files.h"
@@ -18,33 +20,22 @@
 
 namespace dorvanix {
 
-namespace {
-
-QPushButton* makeButton(QWidget* parent, const char* id, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(id);
-    button->setAutoDefault(false);
-    return button;
-}
-
-}  // namespace
-
 FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
     : QDialog(parent),
       context_(context),
       list_(new LineList(this)),
       job_(new BackgroundJob(this, tr("Enumerating the fibers ..."))) {
-    setObjectName("101");
+    setObjectName(ids::kFiberList);
     setWindowTitle("Dorvanix");
     setWindowIcon(appIcon());
     setAttribute(Qt::WA_DeleteOnClose);
-    list_->setObjectName("1006");
+    list_->setObjectName(ids::kFiberLines);
 
-    auto* ok = makeButton(this, "1007", QStringLiteral("OK >"));
+    auto* ok = makeButton(this, ids::kFiberOkButton, QStringLiteral("OK >"));
     ok->setDefault(true);
-    auto* cancel = makeButton(this, "1008", QStringLiteral("< Cancel"));
-    auto* help = makeButton(this, "1005", QStringLiteral("Help"));
-    auto* save = makeButton(this, "1030", QStringLiteral("Save list"));
+    auto* cancel = makeButton(this, ids::kFiberCancelButton, QStringLiteral("< Cancel"));
+    auto* help = makeButton(this, ids::kFiberHelpButton, QStringLiteral("Help"));
+    auto* save = makeButton(this, ids::kFiberSaveButton, QStringLiteral("Save list"));
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ok);
     buttons->addWidget(cancel);

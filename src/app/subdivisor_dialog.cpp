@@ -14,6 +14,8 @@
 #include "app/app_context.h"
 #include "app/app_icon.h"
 #include "app/background_job.h"
+#include "app/control_ids.h"
+#include "app/dialog_controls.h"
 #include "app/dialog_number.h"
 #include "app/line_list.h"
 #include "census/subdivisor_line.h"
@@ -28,19 +30,6 @@ namespace dorvanix {
 namespace {
 
 constexpr int kEllFilterBound = 100;
-
-QPushButton* makeButton(QWidget* parent, const char* id, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(id);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QCheckBox* makeCheck(QWidget* parent, const char* id, const QString& caption) {
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(id);
-    return box;
-}
 
 // The polynomial file's numbers, read off the current fiber and the first selected sub-divisor.
 QuorbelInput quorbelInputOfTrees(const DivisorNode& x, const DivisorNode& y) {
@@ -63,7 +52,7 @@ SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
     : QDialog(parent),
       context_(context),
       job_(new BackgroundJob(this, tr("Listing the sub-divisors ..."))) {
-    setObjectName("106");
+    setObjectName(ids::kSubdivisorDialog);
     setWindowTitle("Dorvanix");
     setWindowIcon(appIcon());
     setAttribute(Qt::WA_DeleteOnClose);
@@ -92,29 +81,29 @@ SubdivisorDialog::~SubdivisorDialog() {
 
 void SubdivisorDialog::buildControls() {
     fiberEdit_ = new QLineEdit(this);
-    fiberEdit_->setObjectName("1010");
+    fiberEdit_->setObjectName(ids::kFiberEdit);
     fiberEdit_->setReadOnly(true);
     subdivisors_ = new LineList(this);
-    subdivisors_->setObjectName("1011");
+    subdivisors_->setObjectName(ids::kSubdivisorLines);
     selected_ = new LineList(this);
-    selected_->setObjectName("1016");
+    selected_->setObjectName(ids::kSelectedLines);
 
-    auto* selectButton = makeButton(this, "1014", QStringLiteral("Select"));
-    auto* saveButton = makeButton(this, "1030", QStringLiteral("Save list"));
-    auto* cancelButton = makeButton(this, "1012", QStringLiteral("< Cancel"));
-    auto* helpButton = makeButton(this, "1015", QStringLiteral("Help "));
-    auto* relistButton = makeButton(this, "1028", QStringLiteral("Re-list"));
-    auto* pictureButton = makeButton(this, "1013", QStringLiteral("See picture >"));
-    auto* deleteButton = makeButton(this, "1017", QStringLiteral("Delete"));
-    auto* quorbelButton = makeButton(this, "1043", QStringLiteral("Save Quorbel File"));
+    auto* selectButton = makeButton(this, ids::kSelectButton, QStringLiteral("Select"));
+    auto* saveButton = makeButton(this, ids::kSaveListButton, QStringLiteral("Save list"));
+    auto* cancelButton = makeButton(this, ids::kCancelButton, QStringLiteral("< Cancel"));
+    auto* helpButton = makeButton(this, ids::kHelpButton, QStringLiteral("Help "));
+    auto* relistButton = makeButton(this, ids::kRelistButton, QStringLiteral("Re-list"));
+    auto* pictureButton = makeButton(this, ids::kPictureButton, QStringLiteral("See picture >"));
+    auto* deleteButton = makeButton(this, ids::kDeleteButton, QStringLiteral("Delete"));
+    auto* quorbelButton =
+        makeButton(this, ids::kQuorbelButton, QStringLiteral("Save Quorbel File"));
 
     auto* options = new QGroupBox(QStringLiteral("Listing option"), this);
-    ellBox_ = makeCheck(options, "1025", QStringLiteral("only for ell ="));
-    ellEdit_ = new QLineEdit(options);
-    ellEdit_->setObjectName("1026");
-    ellEdit_->setFixedWidth(50);
-    exceptOnlyABBox_ = makeCheck(options, "1027", QStringLiteral("except 'only AB' type"));
-    onlyABCBox_ = makeCheck(options, "1029", QStringLiteral("only ABC type"));
+    ellBox_ = makeCheck(options, ids::kEllBox, QStringLiteral("only for ell ="));
+    ellEdit_ = makeEdit(options, ids::kEllEdit, 50);
+    exceptOnlyABBox_ =
+        makeCheck(options, ids::kExceptOnlyABBox, QStringLiteral("except 'only AB' type"));
+    onlyABCBox_ = makeCheck(options, ids::kOnlyABCBox, QStringLiteral("only ABC type"));
     auto* optionLayout = new QGridLayout(options);
     optionLayout->addWidget(ellBox_, 0, 0);
     optionLayout->addWidget(ellEdit_, 0, 1);

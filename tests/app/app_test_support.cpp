@@ -47,8 +47,7 @@ void selectLine(SubdivisorDialog* dialog, const std::string& line) {
 }
 
 AppSession::AppSession()
-    : context(std::make_unique<AppContext>()),
-      mainWindow(std::make_unique<ParameterDialog>(*context)) {
+    : context(std::make_unique<AppContext>()), mainWindow(std::make_unique<MainWindow>(*context)) {
     savePath = folder.filePath("saved.txt");
     context->chooseFile = [this](QWidget*, const SaveRequest& request) {
         saveRequests.push_back(request);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace dorvanix {
+
+// The controls of the three dialogs, each named by its id (control_ids.h).
+
+// A push button; it is not the default button unless the dialog makes it so.
+QPushButton* makeButton(QWidget* parent, const char* id, const QString& caption);
+QCheckBox* makeCheck(QWidget* parent, const char* id, const QString& caption);
+// An edit of a fixed width in pixels.
+QLineEdit* makeEdit(QWidget* parent, const char* id, int width = 60);
+
+}  // namespace dorvanix
