@@ -19,6 +19,7 @@
 #include "app/dialog_controls.h"
 #include "app/dialog_number.h"
 #include "app/fiber_list_dialog.h"
+#include "model/input_check.h"
 
 namespace dorvanix {
 
@@ -155,12 +156,8 @@ void MainWindow::onSimpleCrusts() {
 
 void MainWindow::onGenusOption() {
     int& genus = context_.state.requiredGenus;
-    if (genus != 0) {
-        genus = 0;
-    } else {
-        // Checking the box always starts the restriction at genus 1; typing in 1042 changes it.
-        genus = 1;
-    }
+    // Ticking the box restricts to the genus the field shows (1 when it shows none).
+    genus = genus != 0 ? 0 : std::max(1, dialogNumber(genusEdit_->text()));
     genusBox_->setChecked(genus != 0);
     genusEdit_->setEnabled(genus != 0);
 }
@@ -182,7 +179,39 @@ void MainWindow::onMultiplicityEdited() {
     if (dialogNumber(mEdit_->text()) >= 3) coreShownEdit_->setText(mEdit_->text());
 }
 
+// Numbers below their bounds are raised to them, as they always were; numbers above what the
+// core takes are refused with the range, so that nothing runs away with time or memory.
+bool MainWindow::withinBounds() {
+    struct Field {
+        const char* name;
+        const QLineEdit* edit;
+        int lowest;
+        bool used;
+    };
+    const bool multiplicities = context_.state.multiplicityOption != 0;
+    const Field fields[] = {
+        {"m", mEdit_, 2, true},
+        {"r", rEdit_, 2, true},
+        {"b", bEdit_, 3, true},
+        {"genus", genusEdit_, 1, genusBox_->isChecked()},
+        {"multiplicity 1", requiredEdits_[0], 0, multiplicities},
+        {"multiplicity 2", requiredEdits_[1], 0, multiplicities},
+        {"multiplicity 3", requiredEdits_[2], 0, multiplicities},
+        {"multiplicity 4", requiredEdits_[3], 0, multiplicities},
+    };
+    for (const Field& field : fields) {
+        if (!field.used || dialogNumber(field.edit->text()) <= kMaxInputNumber) continue;
+        context_.reportError(this, tr("%1 = %2 is too large: %1 goes from %3 to %4.")
+                                       .arg(QString::fromLatin1(field.name), field.edit->text())
+                                       .arg(field.lowest)
+                                       .arg(kMaxInputNumber));
+        return false;
+    }
+    return true;
+}
+
 void MainWindow::onOk() {
+    if (!withinBounds()) return;
     SharedState& state = context_.state;
     const int m = std::max(2, dialogNumber(mEdit_->text()));
     const int r = std::max(2, dialogNumber(rEdit_->text()));
