@@ -6,10 +6,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <memory>
-#include <sstream>
 
 #include "app/app_context.h"
 #include "app/app_icon.h"
@@ -18,6 +18,7 @@
 #include "app/dialog_controls.h"
 #include "app/dialog_number.h"
 #include "app/line_list.h"
+#include "app/subdivisor_lines.h"
 #include "census/subdivisor_line.h"
 #include "census/subdivisor_listing.h"
 #include "files/list_files.h"
@@ -85,11 +86,15 @@ void SubdivisorDialog::buildControls() {
     fiberEdit_->setReadOnly(true);
     subdivisors_ = new LineList(this);
     subdivisors_->setObjectName(ids::kSubdivisorLines);
+    lineModel_ = new SubdivisorLineModel(this);
+    subdivisors_->setLineModel(lineModel_);
     selected_ = new LineList(this);
     selected_->setObjectName(ids::kSelectedLines);
 
     auto* selectButton = makeButton(this, ids::kSelectButton, QStringLiteral("Select"));
     auto* saveButton = makeButton(this, ids::kSaveListButton, QStringLiteral("Save list"));
+    selectButton_ = selectButton;
+    saveButton_ = saveButton;
     auto* cancelButton = makeButton(this, ids::kCancelButton, QStringLiteral("< Cancel"));
     auto* helpButton = makeButton(this, ids::kHelpButton, QStringLiteral("Help "));
     auto* relistButton = makeButton(this, ids::kRelistButton, QStringLiteral("Re-list"));
@@ -167,33 +172,107 @@ QString SubdivisorDialog::fiberText() const {
     return fiberEdit_->text();
 }
 
-void SubdivisorDialog::startListing() {
+struct SubdivisorDialog::Listing {
+    SubdivisorLines lines;
+    long long total = -1;  // the count of the lines; -1 when it was cancelled
+    bool stoppedAtLimit = false;
+};
+
+void SubdivisorDialog::startListing(long long limit) {
     const FiberData fiber = fiber_;
     const SubdivisorOptions options = options_;
-    // The lines become QStrings on the worker, so that the window only has to take the list.
-    auto found = std::make_shared<QStringList>();
-    subdivisors_->clearLines();
+    auto listing = std::make_shared<Listing>();
+    listing->lines = SubdivisorLines(fiber);
+    lineModel_->setLines(SubdivisorLines(fiber));
+    setBusy(true);
     status_->setText(tr("Listing ..."));
     connect(
         job_, &BackgroundJob::finished, this,
-        [this, found] {
-            subdivisors_->setLines(std::move(*found));
-            status_->setText(job_->cancelled()
-                                 ? tr("%n line(s) (listing cancelled)", "", subdivisors_->count())
-                                 : tr("%n line(s)", "", subdivisors_->count()));
-            emit listed();
-        },
+        [this, listing, options, limit] { listingEnded(*listing, options, limit); },
         Qt::SingleShotConnection);
-    job_->start([fiber, options, found](Progress& progress) {
-        if (fiber.branchCount() == 0) return;
+    const long long askAbove = askAboveLines_;
+    job_->start([fiber, options, listing, limit, askAbove](Progress& progress) {
+        if (fiber.branchCount() == 0) {
+            listing->total = 0;
+            return;
+        }
+        // Counting takes milliseconds and tells what the list would cost before it exists.
+        listing->total = countSubdivisors(fiber, options, &progress);
+        if (listing->total < 0 || (limit < 0 && listing->total > askAbove)) return;
+        const long long wanted = limit < 0 ? listing->total : std::min(limit, listing->total);
+        listing->lines.reserve(static_cast<std::size_t>(wanted));
+        Listing& found = *listing;
         listSubdivisors(
             fiber, options,
-            [&found](const Subdivisor& y) {
-                found->append(
-                    QString::fromUtf8(y.line.data(), static_cast<qsizetype>(y.line.size())));
+            [&found, &progress, wanted](const Subdivisor& y) {
+                if (static_cast<long long>(found.lines.size()) >= wanted) {
+                    found.stoppedAtLimit = true;
+                    progress.cancel();
+                    return;
+                }
+                found.lines.append(y);
             },
             &progress);
     });
+}
+
+void SubdivisorDialog::listingEnded(Listing& listing, const SubdivisorOptions& options,
+                                    long long limit) {
+    const bool cancelled = job_->cancelled();
+    if (!cancelled && limit < 0 && listing.total > askAboveLines_) {
+        askHowMuch(listing.total);
+        return;
+    }
+    const QLocale locale;
+    const auto shown = static_cast<long long>(listing.lines.size());
+    lineModel_->setLines(std::move(listing.lines));
+    listedOptions_ = options;
+    listTotal_ = listing.total;
+    listComplete_ = !cancelled && !listing.stoppedAtLimit && shown == listing.total;
+    if (cancelled) {
+        status_->setText(tr("Listing cancelled after %1 lines.").arg(locale.toString(shown)));
+    } else if (!listComplete_) {
+        status_->setText(tr("The first %1 of %2 lines.")
+                             .arg(locale.toString(shown), locale.toString(listing.total)));
+    } else {
+        status_->setText(tr("%1 lines.").arg(locale.toString(shown)));
+    }
+    setBusy(false);
+    emit listed();
+}
+
+void SubdivisorDialog::askHowMuch(long long total) {
+    const QLocale locale;
+    const double bytes = SubdivisorLines::bytesFor(total, fiber_.branchCount());
+    const bool allFit = bytes <= kListMemoryCap;
+    QStringList answers;
+    if (allFit) answers << tr("List all %1 lines").arg(locale.toString(total));
+    answers << tr("List the first %1").arg(locale.toString(firstLines_))
+            << tr("Refine the options");
+    const QString question =
+        tr("This list would have %1 lines and take about %2 of memory.%3")
+            .arg(locale.toString(total),
+                 locale.formattedDataSize(static_cast<qint64>(std::min(bytes, 9e18))),
+                 allFit ? QString() : tr("\nThat is more than a list may take."));
+    const int answer = context_.ask(this, question, answers);
+    const int firstAnswer = allFit ? 1 : 0;
+    if (allFit && answer == 0) {
+        startListing(total);
+    } else if (answer == firstAnswer) {
+        startListing(firstLines_);
+    } else {
+        listTotal_ = total;
+        listComplete_ = false;
+        status_->setText(tr("Not listed: %1 lines. Narrow the listing options and press Re-list.")
+                             .arg(locale.toString(total)));
+        setBusy(false);
+        emit listed();
+    }
+}
+
+void SubdivisorDialog::setBusy(bool busy) {
+    selectButton_->setEnabled(!busy);
+    saveButton_->setEnabled(!busy);
 }
 
 bool SubdivisorDialog::busy() const {
@@ -291,20 +370,39 @@ void SubdivisorDialog::seePicture() {
 }
 
 void SubdivisorDialog::saveList() {
+    if (busy()) return;
+    const QLocale locale;
+    const SubdivisorLines& lines = lineModel_->lines();
+    const auto shown = static_cast<long long>(lines.size());
+    // A list that is not whole is saved only when the user says so, and the file says so too.
+    std::string cutShort;
+    if (!listComplete_) {
+        cutShort = listTotal_ >= 0 ? "******List cut short: " + std::to_string(shown) + " of " +
+                                         std::to_string(listTotal_) + " subdivisors******"
+                                   : "******List cut short after " + std::to_string(shown) +
+                                         " subdivisors******";
+        const QString question =
+            tr("This list is not complete: it holds %1 lines%2.\nSave it marked as cut short?")
+                .arg(locale.toString(shown),
+                     listTotal_ >= 0 ? tr(" of %1").arg(locale.toString(listTotal_)) : QString());
+        if (context_.ask(this, question, {tr("Save as cut short")}) != 0) return;
+    }
     SaveRequest request;
     const std::string xText = fiberText().toStdString();
     request.defaultName = QString::fromStdString(subdivisorListFileName(xText));
     request.defaultSuffix = QStringLiteral("doc");
     request.filter = kListFileFilter;
-    const QStringList lines = subdivisors_->lines();
-    const SubdivisorOptions options = options_;
-    saveWithChooser(this, context_.chooseFile, context_.reportError, request, [&] {
-        std::ostringstream out;
-        SubdivisorListWriter writer(out, xText, options);
-        for (const QString& line : lines) writer.line(line.toStdString());
-        writer.finish();
-        return out.str();
-    });
+    streamWithChooser(this, context_.chooseFile, context_.reportError, request,
+                      [&](std::ostream& out) {
+                          SubdivisorListWriter writer(out, xText, listedOptions_);
+                          for (std::size_t row = 0; row < lines.size() && out; ++row)
+                              writer.line(lines.line(row));
+                          if (cutShort.empty()) {
+                              writer.finish();
+                          } else {
+                              out << cutShort << kFormattedLineEnd;
+                          }
+                      });
 }
 
 void SubdivisorDialog::saveQuorbelFile() {

@@ -54,6 +54,13 @@ AppSession::AppSession()
         return savePath;
     };
     context->reportError = [this](QWidget*, const QString& message) { errors.push_back(message); };
+    context->ask = [this](QWidget*, const QString& question, const QStringList&) {
+        questions.push_back(question);
+        if (answers.empty()) return -1;
+        const int answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    };
     mainWindow->show();
 }
 

@@ -65,6 +65,9 @@ class AppSession : public ::testing::Test {
     QString savePath;  // what the replaced save dialog answers; empty means Cancel
     std::vector<SaveRequest> saveRequests;
     std::vector<QString> errors;
+    // The questions asked, and the answers given to them in turn (-1, closed, when none is left).
+    std::vector<QString> questions;
+    std::vector<int> answers;
 };
 
 }  // namespace dorvanix::testing
