@@ -13,6 +13,7 @@
 #include "app/control_ids.h"
 #include "app/dialog_controls.h"
 #include "app/line_list.h"
+#include "app/subdivisor_dialog.h"
 #include "census/fiber_enumeration.h"
 #include "files/list_files.h"
 #include "model/divisor_notation.h"
@@ -65,11 +66,11 @@ FiberListDialog::~FiberListDialog() {
 }
 
 void FiberListDialog::startEnumeration() {
-    const DivisorNode* core = context_.state.currentFiber;
-    if (core == nullptr) return;
-    const int m = core->multiplicity;
-    const int r = core->selfIntersection;
-    const int b = core->degree;
+    const SharedState& state = context_.state;
+    const int m = state.listM;
+    const int r = state.listR;
+    const int b = state.listB;
+    if (m == 0) return;
     const FiberOptions options = context_.state.fiberOptions();
     // The lines become QStrings on the worker, so that the window only has to take the list.
     auto found = std::make_shared<QStringList>();
@@ -98,11 +99,21 @@ bool FiberListDialog::busy() const {
 
 void FiberListDialog::choose() {
     SharedState& state = context_.state;
-    if (list_->count() == 0 || state.currentFiber == nullptr) return;
+    if (list_->count() == 0) return;
     const int row = list_->currentRow() >= 0 ? list_->currentRow() : 0;
     const std::string line = list_->line(row).toStdString();
-    // The branches of an earlier choice go back to the pool before the new fiber is built.
-    state.releaseFiberBranches();
+    // Everything the sub-divisor dialog shows belongs to its X: another X replaces the dialog,
+    // and its selected divisors with it, only when the user says so.
+    if (SubdivisorDialog* open = context_.subdivisorDialog();
+        open != nullptr && state.subdivisorDialogOpen != 0) {
+        const QString question =
+            tr("The sub-divisor window works on X = %1.\nClose it, with its selected divisors "
+               "and picture, and work on %2 instead?")
+                .arg(open->fiberText(), list_->line(row));
+        if (context_.ask(this, question, {tr("Work on the new fiber")}) != 0) return;
+        open->reject();
+    }
+    state.startFiber(state.listM, state.listR, state.listB);
     parseFiberLine(state.pool, *state.currentFiber, line);
     const FiberData fiber = fiberDataOf(*state.currentFiber);
     state.currentGenus = fiberGenus(fiber.m, fiber.firstMultiplicities());
@@ -111,11 +122,10 @@ void FiberListDialog::choose() {
 }
 
 void FiberListDialog::saveList() {
-    const DivisorNode* core = context_.state.currentFiber;
-    if (core == nullptr) return;
+    const SharedState& state = context_.state;
     SaveRequest request;
-    request.defaultName = QString::fromStdString(
-        fiberListFileName(core->multiplicity, core->selfIntersection, core->degree));
+    request.defaultName =
+        QString::fromStdString(fiberListFileName(state.listM, state.listR, state.listB));
     request.defaultSuffix = QStringLiteral("dat");
     request.filter = kListFileFilter;
     const QStringList lines = list_->lines();

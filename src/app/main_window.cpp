@@ -226,7 +226,10 @@ void MainWindow::onOk() {
         context_.openFiberList()->raise();
         return;
     }
-    state.startFiber(m, r, b);
+    // The sub-divisor dialog keeps working on its own X; only the list's numbers change.
+    state.listM = m;
+    state.listR = r;
+    state.listB = b;
     context_.openFiberList();
 }
 

@@ -32,21 +32,6 @@ namespace {
 
 constexpr int kEllFilterBound = 100;
 
-// The polynomial file's numbers, read off the current fiber and the first selected sub-divisor.
-QuorbelInput quorbelInputOfTrees(const DivisorNode& x, const DivisorNode& y) {
-    QuorbelInput input;
-    input.m = x.multiplicity;
-    input.k = y.multiplicity;
-    input.ell = y.ell;
-    for (int i = 0; i < x.degree; ++i) {
-        const DivisorNode* xFirst = x.neighbor(i);
-        const DivisorNode* yFirst = y.neighbor(i);
-        input.xFirsts.push_back(xFirst != nullptr ? xFirst->multiplicity : 0);
-        input.yFirsts.push_back(yFirst != nullptr ? yFirst->multiplicity : 0);
-    }
-    return input;
-}
-
 }  // namespace
 
 SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
@@ -325,17 +310,14 @@ void SubdivisorDialog::deleteSelected() {
     const int row = selected_->currentRow();
     if (row < 0) return;
     selected_->removeLine(row);
+    // The parsed divisors follow the list at once, so that the picture and the Quorbel file
+    // never show a line that is gone.
+    rebuildSelected();
     context_.state.releaseAnalysis();
     showFigures();
 }
 
 void SubdivisorDialog::relist() {
-    // The list is made for the fiber chosen last, which need not be the one this dialog opened on.
-    SharedState& state = context_.state;
-    if (state.fiberBuilt()) {
-        fiber_ = fiberDataOf(*state.currentFiber);
-        fiberEdit_->setText(QString::fromStdString(printDivisorNotation(*state.currentFiber)));
-    }
     startListing();
 }
 
@@ -406,16 +388,13 @@ void SubdivisorDialog::saveList() {
 }
 
 void SubdivisorDialog::saveQuorbelFile() {
-    const SharedState& state = context_.state;
-    const DivisorNode* holder = state.selectedDivisors;
-    if (holder == nullptr || holder->neighbor(0) == nullptr || selected_->count() == 0 ||
-        !state.fiberBuilt()) {
-        return;
-    }
-    const QuorbelInput input = quorbelInputOfTrees(*state.currentFiber, *holder->neighbor(0));
+    if (selected_->count() == 0 || fiber_.branchCount() == 0) return;
+    // The file is made from the line whose name it proposes, against this dialog's X.
+    const std::string yLine = selected_->line(0).toStdString();
+    const QuorbelInput input = quorbelInputOf(fiber_, parseSubdivisorLine(fiber_, yLine));
     SaveRequest request;
-    request.defaultName = QString::fromStdString(
-        polynomialFileName(fiberText().toStdString(), selected_->line(0).toStdString()));
+    request.defaultName =
+        QString::fromStdString(polynomialFileName(fiberText().toStdString(), yLine));
     request.defaultSuffix = QStringLiteral("qpf");
     request.filter = kQuorbelFileFilter;
     saveWithChooser(this, context_.chooseFile, context_.reportError, request,

@@ -45,10 +45,9 @@ TEST_F(MainWindow, TypedTextIsReadAsNumbersAndRaisedToItsBounds) {
         }
         FiberListDialog* list = enumerate(row.m, row.r, row.b);
         ASSERT_NE(list, nullptr);
-        const DivisorNode* core = context->state.currentFiber;
-        EXPECT_EQ(core->multiplicity, row.expectedM);
-        EXPECT_EQ(core->selfIntersection, row.expectedR);
-        EXPECT_EQ(core->degree, row.expectedB);
+        EXPECT_EQ(context->state.listM, row.expectedM);
+        EXPECT_EQ(context->state.listR, row.expectedR);
+        EXPECT_EQ(context->state.listB, row.expectedB);
         EXPECT_EQ(linesOf(list->list()),
                   fiberLines(row.expectedM, row.expectedR, row.expectedB, FiberOptions{}));
         closeFiberList();

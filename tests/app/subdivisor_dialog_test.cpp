@@ -6,7 +6,9 @@
 #include "picture/layout_relaxation.h"
 
 #include "app_test_support.h"
+#include "census/subdivisor_line.h"
 #include "census/subdivisor_listing.h"
+#include "files/quorbel_file.h"
 #include "model/fiber_data.h"
 
 namespace dorvanix::testing {
@@ -133,8 +135,8 @@ TEST_F(SubdivisorWindow, SelectTwiceAnalysesTheFirstLineAndDeleteRemovesTheCurre
     EXPECT_EQ(linesOf(dialog->selectedList()), std::vector<std::string>{kBB0});
     EXPECT_EQ(context->state.analysisChainCount, -1);
     EXPECT_EQ(context->state.analysisGcd, -1);
-    EXPECT_EQ(printDivisorNotation(*firstSelected()), "(2;(2),(1),(1))")
-        << "the parsed divisors wait for the next Select";
+    EXPECT_EQ(printDivisorNotation(*firstSelected()), "(2;(2),(2),())")
+        << "the parsed divisors follow the list at once";
     selectLine(dialog, kCAA);
     y = firstSelected();
     EXPECT_EQ(printDivisorNotation(*y), "(2;(2),(2),())") << "now the first line is the one left";
@@ -240,6 +242,14 @@ TEST_F(SubdivisorWindow, SaveQuorbelFileWritesThePolynomialsOfTheFirstSelected) 
     EXPECT_EQ(readFile(savePath),
               "*polynomial\r\nx*(x*y*(1-y)-3)^2-2^2\r\n*degenerateloci\r\n0\r\n"
               "*branchpoly\r\n(1*y*(1-y)-1)*y*(1-y)\r\n");
+    // After Delete of the first line, name and content both come from the new first line.
+    dialog->selectedList()->setCurrentRow(0);
+    click(dialog, "1017");
+    saveRequests.clear();
+    click(dialog, "1043");
+    const FiberData x = fiberFromParts(3, 2, {2, 2, 2});
+    expectSaveRequest("3222-2211.qpf", "qpf", "Quorbelファイル (*.qpf);;全てのファイル (*.*)");
+    EXPECT_EQ(readFile(savePath), quorbelFileText(quorbelInputOf(x, parseSubdivisorLine(x, kCAA))));
     QFile::remove(savePath);
     savePath.clear();
     click(dialog, "1043");
