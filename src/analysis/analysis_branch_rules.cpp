@@ -1,5 +1,7 @@
 #include "analysis/analysis_builder.h"
+#include "analysis/analysis_serials.h"
 #include "model/node_links.h"
+#include "model/pi.h"
 
 // The branch copies of the letters '0', 'B' and 'C' (also '?', and any letter not otherwise
 // known), with the tail walk that makes the stubs where Y ends on a branch of type 'C'.
@@ -28,11 +30,11 @@ void AnalysisBuilder::ruleZero(Cursor at, int mY) {
     if (nextInChain(&head) == nullptr) {
         // The whole branch is one curve: its q stubs go round the full turn.
         DivisorNode& copy = copyX(at, q + 1, head.serial, head.multiplicity);
-        fan(copy, 1, q, arm0, arm0.angle, 6.2832 / (q + 1));
+        fan(copy, 1, q, arm0, arm0.angle, kTurnRounded4 / (q + 1));
         return;
     }
     DivisorNode& copy = copyX(at, q + 2, head.serial, head.multiplicity);
-    if (q > 0) fan(copy, 2, q, arm0, armOf(head, 1).angle, 3.1416 / q);
+    if (q > 0) fan(copy, 2, q, arm0, armOf(head, 1).angle, kPiRounded4 / q);
     while (advance(at)) copyX(at, chainDegree(*at.x), at.x->serial, at.x->multiplicity);
 }
 
@@ -41,7 +43,7 @@ void AnalysisBuilder::ruleB(Cursor at, const DivisorNode* yc) {
         const DivisorNode& x = *at.x;
         const int degree = chainDegree(x);
         if (yc == nullptr) {
-            copyX(at, degree, x.serial + 1000, x.multiplicity);
+            copyX(at, degree, x.serial + kBeyondYSerialOffset, x.multiplicity);
         } else {
             DivisorNode& copy = copyX(at, degree, x.serial, x.multiplicity - yc->multiplicity);
             if (copy.multiplicity == 0) {
@@ -49,7 +51,7 @@ void AnalysisBuilder::ruleB(Cursor at, const DivisorNode* yc) {
                 // before it; the chain after it (if any) stays hanging on it.
                 setNeighbor(*at.parent, linkSlotOf(*at.parent, copy, 0), nullptr);
                 setNeighbor(copy, 0, nullptr);
-                copy.serial = 1000;
+                copy.serial = kStubSerial;
                 copy.multiplicity = ell_;
                 stubs_.push_back(&copy);
             }
@@ -100,8 +102,8 @@ const DivisorNode* AnalysisBuilder::tailWalk(const DivisorNode* start, int yMult
             // A new stub where acc is back at ell.
             DivisorNode& stub = take();
             const Arm arm0 = armOf(*w, 0);
-            initNode(stub, 1, nullptr, w->x, w->y, 1000, ell_,
-                     {arm0.handle, arm0.length, arm0.angle + 3.1416});
+            initNode(stub, 1, nullptr, w->x, w->y, kStubSerial, ell_,
+                     {arm0.handle, arm0.length, arm0.angle + kPiRounded4});
             stubs_.push_back(&stub);
             prev = &stub;
             prevIsStub = true;
@@ -127,8 +129,9 @@ const DivisorNode* AnalysisBuilder::tailWalk(const DivisorNode* start, int yMult
 DivisorNode& AnalysisBuilder::setUpChainNode(DivisorNode& node, DivisorNode* prev,
                                              const DivisorNode& w, int acc) {
     const Arm arm0 = armOf(w, 0);
-    initNode(node, 2, prev, w.x, w.y, 2000 - acc, acc, {arm0.handle, arm0.handle, arm0.angle},
-             {arm0.handle, arm0.handle, arm0.angle + 3.14159});
+    initNode(node, 2, prev, w.x, w.y, kTailSerialTop - acc, acc,
+             {arm0.handle, arm0.handle, arm0.angle},
+             {arm0.handle, arm0.handle, arm0.angle + kPiCut5});
     node.neighbors[1] = nullptr;
     if (w.degree >= 2) setArm(node, 1, armOf(w, 1));
     return node;

@@ -1,4 +1,6 @@
 #include "analysis/analysis_builder.h"
+#include "analysis/analysis_serials.h"
+#include "model/pi.h"
 
 #include <cmath>
 
@@ -70,8 +72,8 @@ DivisorNode& AnalysisBuilder::standardStub(DivisorNode& node, int arm) {
     stubs_.push_back(&stub);
     const Arm a = armOf(node, arm);
     initNode(stub, 1, &node, node.x + 2 * a.length * std::cos(a.angle),
-             node.y + 2 * a.length * std::sin(a.angle), 1000, ell_,
-             {a.handle, a.length, a.angle - 3.1416});
+             node.y + 2 * a.length * std::sin(a.angle), kStubSerial, ell_,
+             {a.handle, a.length, a.angle - kPiRounded4});
     return stub;
 }
 
@@ -101,7 +103,7 @@ void AnalysisBuilder::buildRoot(const DivisorNode& x, const DivisorNode& y) {
     const Arm first = armOf(x, 0);
     const double lastAngle = armOf(x, b - 1).angle;
     for (int t = 0; t < kc; ++t) {
-        const double angle = ((kc - t) * lastAngle + (2 + 2 * t) * 3.1416) / (kc + 1);
+        const double angle = ((kc - t) * lastAngle + (2 + 2 * t) * kPiRounded4) / (kc + 1);
         setArm(root, b + t, {first.handle, first.length, angle});
         standardStub(root, b + t);
     }

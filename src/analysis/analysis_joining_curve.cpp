@@ -3,6 +3,8 @@
 #include <unordered_set>
 
 #include "analysis/analysis_builder.h"
+#include "analysis/analysis_serials.h"
+#include "model/pi.h"
 
 // The joining curve J: one curve of multiplicity ell through three points per stub, linked to
 // every component a stub was attached to, standing in for all the stubs; and the genus chain of
@@ -35,7 +37,7 @@ void AnalysisBuilder::buildJoiningCurve() {
     result_.joiningCurve = &curve;
     const int count = static_cast<int>(stubs_.size());
     sizeJoiningCurve(curve, 3 * count);
-    curve.serial = 1000;
+    curve.serial = kJoiningCurveSerial;
     curve.multiplicity = ell_;
     for (int i = 0; i < count; ++i) {
         DivisorNode& stub = *stubs_[static_cast<std::size_t>(i)];
@@ -103,8 +105,8 @@ void AnalysisBuilder::buildGenusChain(int genus) {
         DivisorNode& node = take();
         const double distance = 30.0 + 60.0 * i;
         initNode(node, i < genus - 1 ? 2 : 1, previous, baseX + std::cos(beta) * distance,
-                 baseY + std::sin(beta) * distance, 3001 + i, ell_, {30.0, 30.0, beta - 3.14159},
-                 {30.0, 30.0, beta});
+                 baseY + std::sin(beta) * distance, kGenusChainFirstSerial + i, ell_,
+                 {30.0, 30.0, beta - kPiCut5}, {30.0, 30.0, beta});
         node.marked = 1;
         setNeighbor(*previous, previous == &curve ? p : 1, &node);
         previous = &node;

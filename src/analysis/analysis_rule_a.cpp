@@ -3,6 +3,9 @@
 #include <cmath>
 
 #include "analysis/analysis_builder.h"
+#include "analysis/analysis_serials.h"
+#include "model/arithmetic.h"
+#include "model/pi.h"
 #include "model/tree_operations.h"
 
 // The branch copy of letter 'A': Y's multiplicities are taken off the copies, stubs go where Y
@@ -44,11 +47,11 @@ void AnalysisBuilder::ruleA(Cursor at, const DivisorNode& y, const DivisorNode* 
         } else if (!state.flag && state.yprev != nullptr) {
             q = state.yprev->multiplicity / ell_;
         } else {
-            serial += 2000;
+            serial += kPastYSerialOffset;
         }
         DivisorNode& copy = copyX(at, q + 2, serial, multiplicity);
         const Arm arm1 = armOf(x, 1);
-        fan(copy, 2, q, arm1, arm1.angle, 3.1416 / (q + 1));
+        fan(copy, 2, q, arm1, arm1.angle, kPiRounded4 / (q + 1));
         state.yprev = state.yc;
         state.yc = nextNonEmpty(state.yc);
         if (!advance(at)) return;
@@ -67,10 +70,10 @@ void AnalysisBuilder::lastNodeA(Cursor at, const RuleAState& state) {
                             ell_;
         q = w == 0 ? 0 : static_cast<int>(gcd64(yc->multiplicity / ell_, w));
     }
-    const int serial = x.serial + (q == 0 ? 2000 : 0);
+    const int serial = x.serial + (q == 0 ? kPastYSerialOffset : 0);
     DivisorNode& copy = copyX(at, q + 1, serial, x.multiplicity - multiplicityOf(yc));
     const Arm arm0 = armOf(x, 0);
-    fan(copy, 1, q, arm0, arm0.angle, 6.2832 / (q + 1));
+    fan(copy, 1, q, arm0, arm0.angle, kTurnRounded4 / (q + 1));
 }
 
 bool AnalysisBuilder::insertionApplies(const Cursor& at, const RuleAState& state) const {
@@ -113,7 +116,7 @@ void AnalysisBuilder::insertChain(Cursor& at, RuleAState& state) {
         long long multiplicity = 0;
         if (u < v) {
             t = ell_ * u + t + s;
-            serial = 1000 - state.inserted;
+            serial = kInsertedSerialTop - state.inserted;
             multiplicity = t;
         } else if (u > v) {
             s = s + ell_ * v + t;
@@ -124,7 +127,7 @@ void AnalysisBuilder::insertChain(Cursor& at, RuleAState& state) {
         }
         initNode(node, degree, anchor, anchor->x + arm1.length * std::cos(arm1.angle),
                  anchor->y + arm1.length * std::sin(arm1.angle), serial, clampToInt(multiplicity),
-                 {arm0.handle, length, arm1.angle - 3.1415926}, {arm0.handle, length, arm1.angle});
+                 {arm0.handle, length, arm1.angle - kPiCut7}, {arm0.handle, length, arm1.angle});
         // Linked in right after the anchor.
         DivisorNode* after = anchor->neighbor(1);
         setNeighbor(node, 1, after);
@@ -142,7 +145,7 @@ void AnalysisBuilder::insertChain(Cursor& at, RuleAState& state) {
             if (first == nullptr) first = &node;
             const int count = static_cast<int>(u);
             const std::size_t stubsBefore = stubs_.size();
-            fan(node, 2, count, {arm0.handle, length, 0.0}, arm1.angle, 3.1416 / (count + 1));
+            fan(node, 2, count, {arm0.handle, length, 0.0}, arm1.angle, kPiRounded4 / (count + 1));
             for (std::size_t i = stubsBefore; i < stubs_.size(); ++i)
                 stubs_[i]->armLength[0] = 30.0;
             break;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "analysis/analysis_builder.h"
+#include "model/arithmetic.h"
 #include "model/tree_operations.h"
 
 namespace dorvanix {

@@ -7,19 +7,12 @@
 
 #include "census/partition_count.h"
 #include "census/subdivisor_count.h"
+#include "model/arithmetic.h"
 #include "model/fiber_data.h"
-#include "model/tree_operations.h"
 
 namespace dorvanix {
 
 namespace {
-
-// The Riemann-Hurwitz sum s = 2m + sum_j (gcd(m, a_j) - m); the genus is (2 - s) div 2.
-long long hurwitzSum(int m, std::span<const int> parts) {
-    long long s = 2LL * m;
-    for (int a : parts) s += gcd(m, a) - m;
-    return s;
-}
 
 // The partitions of m r into exactly b parts, each from 1 to m - 1, in decreasing lexicographic
 // order: the part at each position runs from the largest value that still leaves every later
@@ -153,7 +146,7 @@ bool enumerateFibers(int m, int r, int b, const FiberOptions& options, const Fib
     const bool done = partitions.run([&](std::span<const int> parts) {
         if (stopped) return;
         if (!acceptFiber(m, parts, options.noDuplicateBranches, options.requiredGenus)) return;
-        const int genus = static_cast<int>((2 - hurwitzSum(m, parts)) / 2);
+        const int genus = fiberGenus(m, parts);
         const FiberData fiber = fiberFromParts(m, r, std::vector<int>(parts.begin(), parts.end()));
         const SubdivisorTally tally = tallySubdivisorsQuietly(fiber, kSimpleCrustOptions, progress);
         if (tally.cancelled) {

@@ -7,7 +7,7 @@
 
 #include "census/branch_shape.h"
 #include "census/subdivisor_listing.h"
-#include "model/tree_operations.h"
+#include "model/arithmetic.h"
 
 namespace dorvanix {
 

@@ -1,10 +1,11 @@
 #include "census/subdivisor_line.h"
 
 #include "census/branch_shape.h"
+#include "model/arithmetic.h"
 #include "model/divisor_notation.h"
 #include "model/input_check.h"
+#include "model/leading_number.h"
 #include "model/text_scanner.h"
-#include "model/tree_operations.h"
 
 namespace dorvanix {
 
@@ -115,19 +116,10 @@ void readSuffix(TextScanner& scan, const FiberData& x, SubdivisorLine& result) {
     result.types = letters;
 }
 
-// The number after the first occurrence of `key`, with atoi semantics; 0 when there is none.
+// The number after the first occurrence of `key` (leadingNumber); 0 when there is none.
 int numberAfter(std::string_view line, std::string_view key) {
     const std::size_t at = line.find(key);
-    if (at == std::string_view::npos) return 0;
-    long long value = 0;
-    bool negative = false;
-    std::size_t i = at + key.size();
-    if (i < line.size() && (line[i] == '-' || line[i] == '+')) negative = line[i++] == '-';
-    for (; i < line.size() && line[i] >= '0' && line[i] <= '9' && value < kMaxInputNumber * 10LL;
-         ++i) {
-        value = value * 10 + (line[i] - '0');
-    }
-    return static_cast<int>(negative ? -value : value);
+    return at == std::string_view::npos ? 0 : leadingNumber(line, at + key.size());
 }
 
 }  // namespace

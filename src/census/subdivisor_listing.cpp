@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "census/branch_shape.h"
-#include "model/tree_operations.h"
+#include "model/arithmetic.h"
 
 namespace dorvanix {
 

@@ -3,24 +3,15 @@
 #include <iomanip>
 #include <sstream>
 
+#include "census/subdivisor_listing.h"
+#include "model/leading_number.h"
+
 namespace dorvanix {
 
 namespace {
 
 void formatted(std::ostream& out, std::string_view text) {
     out << text << kFormattedLineEnd;
-}
-
-// The number after position `at` with atoi semantics (blanks and a sign allowed).
-long long numberAt(std::string_view text, std::size_t at) {
-    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
-    bool negative = false;
-    if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
-    long long value = 0;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
-        if (value < 1'000'000'000'000LL) value = value * 10 + (text[at] - '0');
-    }
-    return negative ? -value : value;
 }
 
 }  // namespace
@@ -37,10 +28,10 @@ void writeFiberListLine(std::ostream& out, std::string_view line) {
 }
 
 std::string subdivisorListFileName(std::string_view xNotation) {
-    std::string name = "X" + std::to_string(numberAt(xNotation, 1));
+    std::string name = "X" + std::to_string(leadingNumber(xNotation, 1));
     for (std::size_t at = xNotation.find('(', 1); at != std::string_view::npos;
          at = xNotation.find('(', at + 1)) {
-        name += "-" + std::to_string(numberAt(xNotation, at + 1));
+        name += "-" + std::to_string(leadingNumber(xNotation, at + 1));
     }
     return name + ".doc";
 }
@@ -73,6 +64,24 @@ void SubdivisorListWriter::line(std::string_view entry) {
 void SubdivisorListWriter::finish() {
     if (!anyLine_) formatted(out_, "NONE");
     formatted(out_, "******End of Subdivisors******");
+}
+
+bool writeSubdivisorList(std::ostream& out, const FiberData& x, const SubdivisorOptions& options,
+                         Progress* progress) {
+    Progress own;
+    Progress& watched = progress != nullptr ? *progress : own;
+    SubdivisorListWriter writer(out, fiberNotation(x), options);
+    const bool done = listSubdivisors(
+        x, options,
+        [&](const Subdivisor& y) {
+            writer.line(y.line);
+            // A file that stopped taking lines ends the listing.
+            if (!out) watched.cancel();
+        },
+        &watched);
+    if (!done) return false;
+    writer.finish();
+    return static_cast<bool>(out);
 }
 
 }  // namespace dorvanix

@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "census/subdivisor_options.h"
+#include "model/fiber_data.h"
+#include "model/progress.h"
 
 namespace dorvanix {
 
@@ -36,5 +38,11 @@ class SubdivisorListWriter {
     std::ostream& out_;
     bool anyLine_ = false;
 };
+
+// Lists the sub-divisors of X under the options straight into a whole sub-divisor list file on
+// `out`. False when the listing stopped early, because `progress` was cancelled or `out` stopped
+// taking lines: the file is then incomplete and must not be kept.
+bool writeSubdivisorList(std::ostream& out, const FiberData& x, const SubdivisorOptions& options,
+                         Progress* progress = nullptr);
 
 }  // namespace dorvanix

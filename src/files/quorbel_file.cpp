@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "model/tree_operations.h"
+#include "model/arithmetic.h"
+#include "model/leading_number.h"
 
 namespace dorvanix {
 
@@ -105,16 +106,9 @@ std::string quorbelFileText(const QuorbelInput& input) {
 
 namespace {
 
-// The number at position `at` (digits after an optional sign, atoi style), as text.
+// The number at position `at` (leadingNumber), as text.
 std::string numberTextAt(std::string_view text, std::size_t at) {
-    bool negative = false;
-    if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
-    std::size_t end = at;
-    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
-    std::string digits(text.substr(at, end - at));
-    const std::size_t nonZero = digits.find_first_not_of('0');
-    digits = nonZero == std::string::npos ? "0" : digits.substr(nonZero);
-    return negative && digits != "0" ? "-" + digits : digits;
+    return std::to_string(leadingNumber(text, at));
 }
 
 std::string numbersOf(std::string_view text) {

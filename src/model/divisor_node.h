@@ -4,6 +4,10 @@
 
 namespace dorvanix {
 
+// The builders number the core of a divisor 1 and every further node in creation order, so a
+// child always has a larger serial than its parent.
+inline constexpr int kCoreSerial = 1;
+
 // One curve of a divisor: the core, a member of a branch chain, a stub, the joining curve or a
 // node of the chain diagram. Besides the integers of the curve it carries the layout the picture
 // animates. Per-arm arrays are empty until a builder sizes them; an empty `neighbors` plays the

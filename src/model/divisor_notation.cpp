@@ -2,15 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
+
+#include "model/fiber_tree.h"
+#include "model/leading_number.h"
+#include "model/pi.h"
 
 namespace dorvanix {
 
 namespace {
-
-// Angles are written with these decimal values, not the full-precision constants.
-constexpr double kFullTurn = 6.283185307;
-constexpr double kHalfTurn = 3.1415926535;
-constexpr long long kIntLimit = 2147483648LL;
 
 // A read position in the text, with the scanning rules of the parsers: numbers are read with
 // atoi semantics and the character that stops them is not consumed.
@@ -36,20 +36,8 @@ class Cursor {
         return count;
     }
 
-    // Decimal value with atoi semantics: optional blanks and sign, then digits; 0 if none.
-    int number() const {
-        std::size_t i = pos_;
-        while (i < text_.size() && (text_[i] == ' ' || text_[i] == '\t')) ++i;
-        bool negative = false;
-        if (i < text_.size() && (text_[i] == '-' || text_[i] == '+')) negative = text_[i++] == '-';
-        long long value = 0;
-        for (; i < text_.size() && text_[i] >= '0' && text_[i] <= '9'; ++i) {
-            value = std::min(value * 10 + (text_[i] - '0'), kIntLimit);
-        }
-        // Out-of-range text saturates instead of overflowing as atoi would.
-        if (negative) return static_cast<int>(-std::min(value, kIntLimit));
-        return static_cast<int>(std::min(value, kIntLimit - 1));
-    }
+    // The number at the cursor (leadingNumber); the cursor stays.
+    int number() const { return leadingNumber(text_, pos_); }
 
     char current() const { return pos_ < text_.size() ? text_[pos_] : '\0'; }
     void stepBack() {
@@ -60,12 +48,6 @@ class Cursor {
     std::string_view text_;
     std::size_t pos_;
 };
-
-void setCoreArm(DivisorNode& root, int k, int branches, double length) {
-    root.armAngle[k] = k * kFullTurn / branches;
-    root.armLength[k] = length;
-    root.handleLength[k] = length * coreSpreadFactor(branches);
-}
 
 // Rounds up the quotient of two multiplicities; 0 when the divisor is 0.
 int ceilingRatio(int parent, int child) {
@@ -93,13 +75,19 @@ double coreSpreadFactor(int branches) {
     }
 }
 
+void setCoreArm(DivisorNode& root, int k, int branches, double length) {
+    root.armAngle[k] = k * kTurnCut9 / branches;
+    root.armLength[k] = length;
+    root.handleLength[k] = length * coreSpreadFactor(branches);
+}
+
 void attachChainNode(DivisorNode& parent, DivisorNode& node, int n, int arm) {
     node.degree = n;
     node.allocateArms(n);
     node.neighbors[0] = &parent;
-    node.armAngle[0] = parent.armAngle[arm] - kHalfTurn;
+    node.armAngle[0] = parent.armAngle[arm] - kPiCut10;
     for (int t = 0; t < n; ++t) {
-        if (t > 0) node.armAngle[t] = t * kFullTurn / n + node.armAngle[0];
+        if (t > 0) node.armAngle[t] = t * kTurnCut9 / n + node.armAngle[0];
         node.armLength[t] = 25;
         node.handleLength[t] = (n == 1 || n == 2) ? 25 * 1.3 : 25 * 0.8;
     }
@@ -114,61 +102,22 @@ void attachChainNode(DivisorNode& parent, DivisorNode& node, int n, int arm) {
 
 void parseFiberLine(NodePool& pool, DivisorNode& root, std::string_view text) {
     if (text.size() < 2 || text[0] != '(' || text[1] != '(') return;
-    int serial = 1;
-    root.serial = serial;
     Cursor cursor(text, 2);
     const int m = cursor.number();
-    root.multiplicity = m;
     cursor.skipPast(',');
-    root.selfIntersection = cursor.number();
-    const int branches = cursor.countChar(',');
-    root.degree = branches;
-    root.x = root.y = 0.0;
-    root.allocateArms(branches);
-    for (int k = 0; k < branches; ++k) {
-        setCoreArm(root, k, branches, 50);
-        DivisorNode* current = &pool.take();
-        root.neighbors[k] = current;
-        current->serial = ++serial;
+    const int r = cursor.number();
+    std::vector<int> parts(static_cast<std::size_t>(cursor.countChar(',')));
+    for (int& a : parts) {
         cursor.skipPast(',');
-        current->multiplicity = cursor.number();
-        // The continued-fraction rule: r_i c_i = c_{i-1} + c_{i+1}, ending where c_i | c_{i-1}.
-        int before = m;
-        DivisorNode* previous = &root;
-        int arm = k;
-        while (true) {
-            const int c = current->multiplicity;
-            if (c <= 0) {  // only a corrupt line gets here; end the branch on this node
-                attachChainNode(*previous, *current, 1, arm);
-                break;
-            }
-            const int ri = before / c + 1;
-            const int next = ri * c - before;
-            if (next == c) {
-                current->selfIntersection = ri - 1;
-                attachChainNode(*previous, *current, 1, arm);
-                break;
-            }
-            current->selfIntersection = ri;
-            attachChainNode(*previous, *current, 2, arm);
-            DivisorNode* following = &pool.take();
-            current->neighbors[1] = following;
-            following->serial = ++serial;
-            following->multiplicity = next;
-            before = c;
-            previous = current;
-            current = following;
-            arm = 1;
-        }
+        a = cursor.number();
     }
-    root.movingX = root.movingY = 0.0;
-    root.velocityX = root.velocityY = 0.0;
+    buildFiberTree(pool, root, m, r, parts);
 }
 
 int parseDivisorNotation(NodePool& pool, DivisorNode& root, std::string_view text) {
     if (text.empty() || text[0] != '(') return root.selfIntersection;
     Cursor cursor(text, 1);
-    int serial = 1;
+    int serial = kCoreSerial;
     root.serial = serial;
     const int k = cursor.number();
     root.multiplicity = k;

@@ -17,11 +17,15 @@ namespace dorvanix {
 // Handle spread of the core by its number of branches.
 double coreSpreadFactor(int branches);
 
+// Arm k of a core with `branches` branches: evenly spread, `length` long (50 in a fiber, 40 in a
+// sub-divisor), its handle spread by coreSpreadFactor.
+void setCoreArm(DivisorNode& root, int k, int branches, double length);
+
 // Gives chain node `node` its arrays and geometry, hanging it on arm `arm` of `parent`.
 void attachChainNode(DivisorNode& parent, DivisorNode& node, int n, int arm);
 
-// Builds the fiber of a fiber line under `root` (any annotation after the closing bracket is
-// ignored). Does nothing unless the text starts with "((".
+// Builds the fiber of a fiber line under `root` with buildFiberTree (any annotation after the
+// closing bracket is ignored). Does nothing unless the text starts with "((".
 void parseFiberLine(NodePool& pool, DivisorNode& root, std::string_view text);
 
 // Builds the divisor of a divisor-notation text under `root`, returns the core's

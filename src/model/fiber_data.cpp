@@ -1,7 +1,5 @@
 #include "model/fiber_data.h"
 
-#include "model/tree_operations.h"
-
 namespace dorvanix {
 
 std::vector<int> FiberData::firstMultiplicities() const {
@@ -17,10 +15,10 @@ std::vector<int> branchChain(int m, int a) {
     long long current = a;
     while (current > 0) {
         chain.push_back(static_cast<int>(current));
-        const long long next = (before / current + 1) * current - before;
-        if (next == current) break;
+        const ChainStep step = chainStep(before, current);
+        if (step.last) break;
         before = current;
-        current = next;
+        current = step.next;
     }
     return chain;
 }
@@ -67,12 +65,6 @@ std::string fiberNotation(const FiberData& fiber) {
         text += chainText(fiber.chains[j]);
     }
     return text + ")";
-}
-
-int fiberGenus(int m, const std::vector<int>& parts) {
-    long long s = 2LL * m;
-    for (int a : parts) s += gcd(m, a) - m;
-    return static_cast<int>((2 - s) / 2);
 }
 
 }  // namespace dorvanix

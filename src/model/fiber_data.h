@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "model/arithmetic.h"
 #include "model/divisor_node.h"
 
 namespace dorvanix {
@@ -21,10 +22,8 @@ struct FiberData {
     bool operator==(const FiberData&) const = default;
 };
 
-// The chain of a branch with first multiplicity a under a core of multiplicity m, by the
-// Hirzebruch-Jung continued fraction m/a = r1 - 1/(r2 - ...): c0 = m, c1 = a and
-// c_{i+1} = r_i c_i - c_{i-1} with r_i = c_{i-1} div c_i + 1, until c_i divides c_{i-1}.
-// Needs 0 < a.
+// The chain of a branch with first multiplicity a under a core of multiplicity m: c0 = m, c1 = a
+// and chainStep onward, until c_i divides c_{i-1}. Needs 0 < a.
 std::vector<int> branchChain(int m, int a);
 
 FiberData fiberFromParts(int m, int r, const std::vector<int>& parts);
@@ -37,8 +36,5 @@ std::string chainText(const std::vector<int>& chain);
 std::string fiberLineText(int m, int r, const std::vector<int>& parts);
 // "(m;(c,...),...)"
 std::string fiberNotation(const FiberData& fiber);
-
-// Genus of the fiber by Riemann-Hurwitz: s = 2m + sum_j (gcd(m, a_j) - m), g = (2 - s) div 2.
-int fiberGenus(int m, const std::vector<int>& parts);
 
 }  // namespace dorvanix

@@ -31,6 +31,44 @@ int parseInputNumber(std::string_view text, std::string_view what) {
     return negative ? -value : value;
 }
 
+int atLeast(int value, std::string_view name, int least) {
+    if (value < least) {
+        throw InputError(std::string(name) + " must be at least " + std::to_string(least) +
+                         ", not " + std::to_string(value));
+    }
+    return value;
+}
+
+int genusRequirement(int genus) {
+    return genus < 1 ? 1 : genus;
+}
+
+std::array<int, 4> requiredMultiplicities(std::span<const int> values) {
+    if (values.size() > kMaxRequiredMultiplicities) {
+        throw InputError("the required multiplicities take at most " +
+                         std::to_string(kMaxRequiredMultiplicities) + " values, not " +
+                         std::to_string(values.size()));
+    }
+    std::array<int, 4> required{};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (values[i] < 0) {
+            throw InputError("a required multiplicity cannot be negative: " +
+                             std::to_string(values[i]));
+        }
+        required[i] = values[i];
+    }
+    return required;
+}
+
+int ellFilter(int value) {
+    if (value < -kEllFilterLimit || value > kEllFilterLimit) {
+        throw InputError("ell takes a value from " + std::to_string(-kEllFilterLimit) + " to " +
+                         std::to_string(kEllFilterLimit) + " (0 for every ell), not " +
+                         std::to_string(value));
+    }
+    return value;
+}
+
 namespace {
 
 // The checks shared by both forms, once m, r and the first-branch multiplicities are known.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -28,6 +30,26 @@ FiberData parseFiberText(std::string_view text);
 // A number typed on its own: decimal digits with an optional sign, nothing else, within
 // -kMaxInputNumber ... kMaxInputNumber. `what` names it in the message. Throws InputError.
 int parseInputNumber(std::string_view text, std::string_view what);
+
+// The rules for the numbers that start a fiber list and for the listing options; every face
+// applies them through these, so that the bounds and the messages agree. The desktop program
+// clamps to the least values instead of refusing.
+inline constexpr int kLeastCoreMultiplicity = 2;  // m
+inline constexpr int kLeastSelfIntersection = 2;  // r
+inline constexpr int kLeastBranchCount = 3;       // b
+// Required first-branch multiplicities can be given for the positions 1 to 4.
+inline constexpr std::size_t kMaxRequiredMultiplicities = 4;
+// The ell filter of the sub-divisor listing keeps ell = v (v > 0) or drops ell = -v (v < 0).
+inline constexpr int kEllFilterLimit = 100;
+
+// The parameter `name` (m, r or b) when it is at least `least`: "m must be at least 2, not 1".
+int atLeast(int value, std::string_view name, int least);
+// The genus a fiber of the list must have: a genus below 1 counts as 1.
+int genusRequirement(int genus);
+// The required multiplicities of positions 1, 2, ...: at most four, none negative; 0 = any.
+std::array<int, 4> requiredMultiplicities(std::span<const int> values);
+// The ell filter: -kEllFilterLimit ... kEllFilterLimit, 0 for every ell.
+int ellFilter(int value);
 
 // The text quoted in a message: at most 60 characters of it, non-printable bytes as \xNN.
 std::string quoteInput(std::string_view text);

@@ -60,21 +60,6 @@ int supportEulerNumber(DivisorNode& root) {
     return countSupport(root);
 }
 
-long long gcd64(long long a, long long b) {
-    a = a < 0 ? -a : a;
-    b = b < 0 ? -b : b;
-    while (b != 0) {
-        const long long t = a % b;
-        a = b;
-        b = t;
-    }
-    return a;
-}
-
-int gcd(int a, int b) {
-    return static_cast<int>(gcd64(a, b));
-}
-
 void sumPositions(DivisorNode& node, double& sumX, double& sumY, int& count) {
     if (node.pointCount == 0) {
         sumX += node.x;

@@ -18,9 +18,6 @@ void clearVisited(DivisorNode* node);
 // Euler number of the part with nonzero multiplicity that hangs together with the root (the root
 // always counts): twice the curves minus the parent-child links between them.
 int supportEulerNumber(DivisorNode& root);
-// Greatest common divisor of |a| and |b|; gcd(0, 0) = 0.
-int gcd(int a, int b);
-long long gcd64(long long a, long long b);
 void sumPositions(DivisorNode& node, double& sumX, double& sumY, int& count);
 // Moves a tree by (-dx, -dy); the extra points of a joining curve stay where they are.
 void translateDivisor(DivisorNode& node, double dx, double dy);

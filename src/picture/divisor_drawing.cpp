@@ -1,4 +1,5 @@
 #include "picture/divisor_drawing.h"
+#include "model/pi.h"
 
 #include <algorithm>
 #include <array>
@@ -31,7 +32,6 @@ constexpr std::array<Rgb, 10> kChainColours{{{192, 192, 192},
                                              {208, 168, 128},
                                              {176, 176, 176}}};
 
-constexpr double kHalfTurn = 3.1415926535;
 // Half width of a chain tube, before scaling.
 constexpr double kTubeHalfWidth = 20.0;
 
@@ -251,7 +251,7 @@ void drawChainMiddle(const Pen& pen, const DivisorNode& node, Vec q, const View&
     const ArmFrame a1 = armFrame(node, 1, view);
     const double middle = (node.armAngle[0] + node.armAngle[1]) / 2.0;
     drawBendWall(pen, q, a0, direction(middle), across(middle), a1, w);
-    drawBendWall(pen, q, a1, direction(middle + kHalfTurn), across(middle + kHalfTurn), a0, w);
+    drawBendWall(pen, q, a1, direction(middle + kPiCut10), across(middle + kPiCut10), a0, w);
 }
 
 void drawChainJunction(const Pen& pen, const DivisorNode& node, int arms, Vec q, const View& view,

@@ -7,14 +7,12 @@
 #include <vector>
 
 #include "model/node_links.h"
+#include "model/pi.h"
 
 namespace dorvanix {
 
 namespace {
 
-constexpr double kFullTurn = 6.28318;
-constexpr double kHalfTurnForHandles = 3.14159;
-constexpr double kHalfTurnBack = 3.1415926535;
 constexpr double kAngleScale = 0.05;
 constexpr double kRootScale = 2.0;
 constexpr double kChildScale = 1.0;
@@ -103,13 +101,13 @@ int dropEmptyArms(DivisorNode& node, int arms, bool withPoints) {
 
 void spreadArms(DivisorNode& node, int arms) {
     for (int k = 1; k < arms; ++k) {
-        pullToward(node.armAngle[k], k * kFullTurn / arms + node.armAngle[0], 0.025, 0.05);
+        pullToward(node.armAngle[k], k * kTurnCut5 / arms + node.armAngle[0], 0.025, 0.05);
     }
 }
 
 // Handles of a star of three or more arms open to fill the angle between neighbouring arms.
 double starHandle(int arms, double armLength) {
-    return std::tan(kHalfTurnForHandles / arms) * armLength * 0.5;
+    return std::tan(kPiCut5 / arms) * armLength * 0.5;
 }
 
 // ---- the root step ----
@@ -155,7 +153,7 @@ void turnTowardParent(DivisorNode& child, const DivisorNode& parent, int parentA
     for (int j = 0; j < arms; ++j) {
         if (j != back) child.armAngle[j] -= child.armAngle[back];
     }
-    child.armAngle[back] = parent.armAngle[parentArm] - kHalfTurnBack;
+    child.armAngle[back] = parent.armAngle[parentArm] - kPiCut10;
     for (int j = 0; j < arms; ++j) {
         if (j == back) continue;
         child.armAngle[j] += child.armAngle[back];
@@ -331,8 +329,8 @@ bool interpolatedAngle(const Gathering& gathering, int j, int n, double& target)
         }
     }
     if (before == j - n || after == j + n) return false;
-    const double low = angleAt(before) - (before < 0 ? 6.28 : 0.0);
-    const double high = angleAt(after) + (after >= n ? 6.28 : 0.0);
+    const double low = angleAt(before) - (before < 0 ? kTurnCut2 : 0.0);
+    const double high = angleAt(after) + (after >= n ? kTurnCut2 : 0.0);
     target = ((j - before) * high + (after - j) * low) / (after - before);
     return true;
 }
@@ -356,10 +354,9 @@ bool gatherPoints(DivisorNode& curve, const DivisorNode& parent, int parentArm,
             if (interpolatedAngle(gathering, j, curve.degree, angle)) {
                 pullToward(curve.armAngle[j], angle, 0.008, 0.016);
             }
-            handleTarget =
-                std::tan(kHalfTurnForHandles / curve.pointCount) * curve.armLength[j] * 0.5;
+            handleTarget = std::tan(kPiCut5 / curve.pointCount) * curve.armLength[j] * 0.5;
         } else if (linkSlotOf(parent, curve, j) == parentArm) {
-            curve.armAngle[j] = parent.armAngle[parentArm] + kHalfTurnForHandles;
+            curve.armAngle[j] = parent.armAngle[parentArm] + kPiCut5;
         }
         pullToward(curve.handleLength[j], handleTarget, 0.025, 0.05);
     }

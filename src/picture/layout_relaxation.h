@@ -1,15 +1,14 @@
 #pragma once
 
 #include <array>
-#include <functional>
 
 #include "model/divisor_node.h"
+#include "picture/library_random.h"
 
 namespace dorvanix {
 
-// The source of the random draws that decide which velocities step: the standard library's
-// `rand`, never seeded, in the window and the tool; a fixed sequence in tests.
-using RandomSource = std::function<int()>;
+// The process's own rand(), unseeded. The window still draws from it; LibraryRandom gives the
+// same sequence per picture.
 RandomSource standardRandom();
 
 // The closed cycle every arm and moving-point velocity runs through, scaled per quantity.

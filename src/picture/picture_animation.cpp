@@ -2,15 +2,13 @@
 
 #include <cmath>
 
+#include "model/pi.h"
 #include "model/tree_operations.h"
 #include "picture/divisor_drawing.h"
 
 namespace dorvanix {
 
 namespace {
-
-// pi as the flight of the chains takes it.
-constexpr double kFlightHalfTurn = 3.14159;
 
 DivisorNode* chainRoot(const Scene& scene, int i) {
     return scene.analysisChains != nullptr ? scene.analysisChains->neighbor(i) : nullptr;
@@ -61,7 +59,7 @@ void PictureAnimation::flyChainsOut(const Scene& scene, const RandomSource& rand
     for (int i = 0; i < n; ++i) {
         DivisorNode* root = chainRoot(scene, i);
         if (root == nullptr) continue;
-        const double angle = 2 * i * kFlightHalfTurn / n;
+        const double angle = 2 * i * kPiCut5 / n;
         root->x = x.x + static_cast<int>(std::floor(std::cos(angle) * d * d * 0.5));
         root->y = x.y + static_cast<int>(std::floor(std::sin(angle) * d * d * 0.5));
         relaxStep(root, random, relaxationFlag(scene));
@@ -103,6 +101,15 @@ DrawList PictureAnimation::paint(const Scene& scene, const View& view) {
         }
     }
     return list;
+}
+
+DrawList PictureAnimation::frameAfterTicks(const Scene& scene, int ticks,
+                                           const RandomSource& random, const View& view) {
+    for (int t = 0; t < ticks; ++t) {
+        tick(scene, random);
+        if (t + 1 < ticks) paint(scene, view);
+    }
+    return paint(scene, view);
 }
 
 }  // namespace dorvanix

@@ -40,6 +40,11 @@ class PictureAnimation {
     // The draw list of one paint. Re-centres X while it is shown, and goes back to step 0 when a
     // step that shows Y finds none.
     DrawList paint(const Scene& scene, const View& view);
+    // `ticks` timer ticks, each followed by a paint as the window repaints after every tick, and
+    // the draw list of the last paint (with no tick, the frame as it stands). The paints matter:
+    // each re-centres X while it is shown, which moves where the next tick places Y.
+    DrawList frameAfterTicks(const Scene& scene, int ticks, const RandomSource& random,
+                             const View& view);
     // Starts over from X (the left mouse button, Select, "See picture >").
     void restart() { animationStep_ = 0; }
     // Freezes or resumes the layouts and the step (the right mouse button).

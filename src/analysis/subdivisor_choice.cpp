@@ -1,0 +1,73 @@
+#include "analysis/subdivisor_choice.h"
+
+#include <string>
+
+#include "model/arithmetic.h"
+#include "model/fiber_tree.h"
+#include "model/input_check.h"
+#include "model/tree_operations.h"
+
+namespace dorvanix {
+
+void checkChainDiagramSize(const DivisorNode& x, const DivisorNode& y, int genusX) {
+    const ChainCounts counts = chainCounts(x, y);
+    const long long nodes = static_cast<long long>(counts.chainCount) * (genusX > 0 ? genusX : 0);
+    if (counts.proportionalBranch || nodes <= kMaxChainDiagramNodes) return;
+    throw InputError("the chain diagram would have N * g = " + std::to_string(counts.chainCount) +
+                     " * " + std::to_string(genusX) + " = " + std::to_string(nodes) +
+                     " nodes, more than the " + std::to_string(kMaxChainDiagramNodes) +
+                     " an analysis builds");
+}
+
+AnalysisResult analyseSelected(NodePool& pool, DivisorNode& x, DivisorNode& y, int genusX) {
+    recentreDivisor(x);
+    checkChainDiagramSize(x, y, genusX);
+    return analyzeSubdivisor(x, y, genusX, pool);
+}
+
+SubdivisorChoice::SubdivisorChoice(const FiberData& x)
+    : SubdivisorChoice(x, std::make_unique<NodePool>(), nullptr) {}
+
+SubdivisorChoice::SubdivisorChoice(const FiberData& x, NodePool& pool)
+    : SubdivisorChoice(x, nullptr, &pool) {}
+
+SubdivisorChoice::SubdivisorChoice(const FiberData& x, std::unique_ptr<NodePool> ownPool,
+                                   NodePool* pool)
+    : ownPool_(std::move(ownPool)),
+      pool_(pool != nullptr ? pool : ownPool_.get()),
+      branches_(x.branchCount()),
+      genus_(fiberGenus(x.m, x.firstMultiplicities())),
+      x_(&pool_->take()) {
+    try {
+        buildFiberTree(*pool_, *x_, x);
+    } catch (...) {
+        releaseSubtree(*pool_, x_);
+        throw;
+    }
+}
+
+SubdivisorChoice::~SubdivisorChoice() {
+    releaseSubdivisor();
+    releaseSubtree(*pool_, x_);
+}
+
+void SubdivisorChoice::releaseSubdivisor() {
+    releaseAnalysis(*pool_, analysis_);
+    if (y_ != nullptr) releaseSubtree(*pool_, y_);
+    y_ = nullptr;
+}
+
+void SubdivisorChoice::choose(std::string_view line) {
+    releaseSubdivisor();
+    y_ = &pool_->take();
+    buildSelectedDivisor(*pool_, *y_, line, branches_);
+    analysis_ = analyseSelected(*pool_, *x_, *y_, genus_);
+}
+
+AnalysisFigures analysisFigures(const FiberData& x, const SubdivisorLine& y) {
+    SubdivisorChoice choice(x);
+    choice.choose(y.line);
+    return analysisFigures(choice.analysis());
+}
+
+}  // namespace dorvanix

@@ -1,0 +1,47 @@
+#include "picture/picture_session.h"
+
+#include "model/input_check.h"
+#include "picture/svg_export.h"
+
+namespace dorvanix {
+
+void checkTickCount(int ticks) {
+    if (ticks < 0 || ticks > kMaxPictureTicks) {
+        throw InputError("ticks must lie in 0 ... " + std::to_string(kMaxPictureTicks) + ", not " +
+                         std::to_string(ticks));
+    }
+}
+
+void PictureSession::choose(std::string_view line) {
+    choice_.choose(line);
+    relaxationStarted_ = 0;
+    animation_.restart();
+}
+
+Scene PictureSession::scene() {
+    const AnalysisResult& analysis = choice_.analysis();
+    Scene scene;
+    scene.fiber = &choice_.fiber();
+    scene.subdivisor = choice_.subdivisor();
+    scene.analysisDivisor = analysis.root;
+    scene.analysisChains = analysis.chains;
+    scene.analysisChainCount = analysis.chainCount;
+    scene.genus = choice_.genus();
+    scene.relaxationStarted = &relaxationStarted_;
+    return scene;
+}
+
+DrawList PictureSession::frameAfterTicks(int ticks, const RandomSource& random, const View& view) {
+    return animation_.frameAfterTicks(scene(), ticks, random, view);
+}
+
+std::string pictureSvg(const FiberData& x, const SubdivisorLine* y, int ticks,
+                       const RandomSource& random) {
+    checkTickCount(ticks);
+    PictureSession session(x);
+    if (y != nullptr) session.choose(y->line);
+    const View centred{kPictureWidth / 2, kPictureHeight / 2, 1.0};
+    return svgDocument(session.frameAfterTicks(ticks, random, centred));
+}
+
+}  // namespace dorvanix
