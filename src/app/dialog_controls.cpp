@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "model/leading_number.h"
+
 namespace dorvanix {
 
 QPushButton* makeButton(QWidget* parent, const char* id, const QString& caption) {
@@ -24,6 +26,10 @@ QLineEdit* makeEdit(QWidget* parent, const char* id, int width) {
     edit->setObjectName(QString::fromLatin1(id));
     edit->setFixedWidth(width);
     return edit;
+}
+
+int fieldNumber(const QLineEdit* edit) {
+    return leadingNumber(edit->text().toStdString());
 }
 
 }  // namespace dorvanix

@@ -16,5 +16,7 @@ QPushButton* makeButton(QWidget* parent, const char* id, const QString& caption)
 QCheckBox* makeCheck(QWidget* parent, const char* id, const QString& caption);
 // An edit of a fixed width in pixels.
 QLineEdit* makeEdit(QWidget* parent, const char* id, int width = 60);
+// The number an edit shows, read by the core's one number reader (leading digits, 0 for none).
+int fieldNumber(const QLineEdit* edit);
 
 }  // namespace dorvanix

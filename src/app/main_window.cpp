@@ -17,7 +17,6 @@
 #include "app/app_icon.h"
 #include "app/control_ids.h"
 #include "app/dialog_controls.h"
-#include "app/dialog_number.h"
 #include "app/fiber_list_dialog.h"
 #include "model/input_check.h"
 
@@ -157,13 +156,13 @@ void MainWindow::onSimpleCrusts() {
 void MainWindow::onGenusOption() {
     int& genus = context_.state.requiredGenus;
     // Ticking the box restricts to the genus the field shows (1 when it shows none).
-    genus = genus != 0 ? 0 : std::max(1, dialogNumber(genusEdit_->text()));
+    genus = genus != 0 ? 0 : genusRequirement(fieldNumber(genusEdit_));
     genusBox_->setChecked(genus != 0);
     genusEdit_->setEnabled(genus != 0);
 }
 
 void MainWindow::onGenusEdited() {
-    context_.state.requiredGenus = std::max(1, dialogNumber(genusEdit_->text()));
+    context_.state.requiredGenus = genusRequirement(fieldNumber(genusEdit_));
 }
 
 void MainWindow::onMultiplicityOption() {
@@ -176,7 +175,7 @@ void MainWindow::onMultiplicityOption() {
 
 void MainWindow::onMultiplicityEdited() {
     if (context_.state.multiplicityOption == 0) return;
-    if (dialogNumber(mEdit_->text()) >= 3) coreShownEdit_->setText(mEdit_->text());
+    if (fieldNumber(mEdit_) >= 3) coreShownEdit_->setText(mEdit_->text());
 }
 
 // Numbers below their bounds are raised to them, as they always were; numbers above what the
@@ -190,9 +189,9 @@ bool MainWindow::withinBounds() {
     };
     const bool multiplicities = context_.state.multiplicityOption != 0;
     const Field fields[] = {
-        {"m", mEdit_, 2, true},
-        {"r", rEdit_, 2, true},
-        {"b", bEdit_, 3, true},
+        {"m", mEdit_, kLeastCoreMultiplicity, true},
+        {"r", rEdit_, kLeastSelfIntersection, true},
+        {"b", bEdit_, kLeastBranchCount, true},
         {"genus", genusEdit_, 1, genusBox_->isChecked()},
         {"multiplicity 1", requiredEdits_[0], 0, multiplicities},
         {"multiplicity 2", requiredEdits_[1], 0, multiplicities},
@@ -200,7 +199,7 @@ bool MainWindow::withinBounds() {
         {"multiplicity 4", requiredEdits_[3], 0, multiplicities},
     };
     for (const Field& field : fields) {
-        if (!field.used || dialogNumber(field.edit->text()) <= kMaxInputNumber) continue;
+        if (!field.used || fieldNumber(field.edit) <= kMaxInputNumber) continue;
         context_.reportError(this, tr("%1 = %2 is too large: %1 goes from %3 to %4.")
                                        .arg(QString::fromLatin1(field.name), field.edit->text())
                                        .arg(field.lowest)
@@ -213,12 +212,12 @@ bool MainWindow::withinBounds() {
 void MainWindow::onOk() {
     if (!withinBounds()) return;
     SharedState& state = context_.state;
-    const int m = std::max(2, dialogNumber(mEdit_->text()));
-    const int r = std::max(2, dialogNumber(rEdit_->text()));
-    const int b = std::max(3, dialogNumber(bEdit_->text()));
+    const int m = std::max(kLeastCoreMultiplicity, fieldNumber(mEdit_));
+    const int r = std::max(kLeastSelfIntersection, fieldNumber(rEdit_));
+    const int b = std::max(kLeastBranchCount, fieldNumber(bEdit_));
     if (state.multiplicityOption != 0) {
         for (std::size_t i = 0; i < requiredEdits_.size(); ++i) {
-            state.requiredMultiplicities[i] = dialogNumber(requiredEdits_[i]->text());
+            state.requiredMultiplicities[i] = fieldNumber(requiredEdits_[i]);
         }
     }
     if (state.fiberListOpen != 0) {

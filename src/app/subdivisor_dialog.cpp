@@ -16,7 +16,6 @@
 #include "app/background_job.h"
 #include "app/control_ids.h"
 #include "app/dialog_controls.h"
-#include "app/dialog_number.h"
 #include "app/line_list.h"
 #include "app/subdivisor_lines.h"
 #include "census/subdivisor_line.h"
@@ -24,15 +23,10 @@
 #include "files/list_files.h"
 #include "files/quorbel_file.h"
 #include "model/divisor_notation.h"
+#include "model/input_check.h"
 #include "model/tree_operations.h"
 
 namespace dorvanix {
-
-namespace {
-
-constexpr int kEllFilterBound = 100;
-
-}  // namespace
 
 SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
     : QDialog(parent),
@@ -270,7 +264,6 @@ void SubdivisorDialog::select() {
     selected_->appendLine(subdivisors_->line(row));
     rebuildSelected();
     SharedState& state = context_.state;
-    if (state.fiberBuilt()) recentreDivisor(*state.currentFiber);
     analyseFirstSelected();
     state.animation.restart();
 }
@@ -323,8 +316,8 @@ void SubdivisorDialog::relist() {
 
 void SubdivisorDialog::onEllOption() {
     if (options_.ellFilter == 0) {
-        const int value = dialogNumber(ellEdit_->text());
-        options_.ellFilter = value < -kEllFilterBound || value > kEllFilterBound ? 0 : value;
+        const int value = fieldNumber(ellEdit_);
+        options_.ellFilter = value < -kEllFilterLimit || value > kEllFilterLimit ? 0 : value;
     } else {
         options_.ellFilter = 0;
     }
