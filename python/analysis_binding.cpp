@@ -1,3 +1,4 @@
+#include "analysis/subdivisor_choice.h"
 #include "analysis_object.h"
 #include "bindings.h"
 
@@ -66,7 +67,7 @@ AnalysisObject analyze(const FiberObject& fiber, const SubdivisorObject& y) {
     AnalysisFigures figures;
     {
         py::gil_scoped_release release;
-        figures = analyzeLine(*data, line);
+        figures = analysisFigures(*data, line);
     }
     return AnalysisObject{std::move(data), std::move(line), std::move(figures)};
 }
@@ -83,7 +84,9 @@ void defineAnalysis(py::class_<AnalysisObject>& analysis, FiberClass& fiber) {
     fiber.def("analyze", &analyze, py::arg("subdivisor"),
               "Analyses the sub-divisor as Select does in the desktop program: builds the "
               "analysis divisor (X with Y taken off, the stubs joined into the joining curve J) "
-              "and the chain diagram, and gives their figures as an Analysis.");
+              "and the chain diagram, and gives their figures as an Analysis. Raises ValueError, "
+              "as dorvanix-cli analyze does, when the chain diagram would hold more than a "
+              "million nodes.");
     figure(
         analysis, "chain_count",
         [](const AnalysisFigures& f) { return definedOrNone(f.chainCount); },

@@ -15,7 +15,4 @@ struct AnalysisObject {
     AnalysisFigures figures;
 };
 
-// Builds X and Y as Select does, analyses Y on a pool of its own and reads off the figures.
-AnalysisFigures analyzeLine(const FiberData& x, const SubdivisorLine& y);
-
 }  // namespace dorvanix::python

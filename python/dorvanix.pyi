@@ -73,7 +73,8 @@ class Fiber:
     def _repr_svg_(self) -> str: ...
     def analyze(self, subdivisor: Subdivisor) -> Analysis:
         """Analyses the sub-divisor: the analysis divisor, the joining curve and the chain
-        diagram, as figures."""
+        diagram, as figures. Raises ValueError, as `dorvanix-cli analyze` does, when the chain
+        diagram would hold more than a million nodes."""
     def __eq__(self, other: object) -> bool: ...
     def __hash__(self) -> int: ...
 

@@ -29,11 +29,7 @@ std::string FiberObject::listLine() {
 }
 
 SubdivisorOptions listingOptions(int ell, bool exceptOnlyAB, bool allTypes) {
-    if (ell < -100 || ell > 100) {
-        throw InputError("ell takes a value from -100 to 100 (0 for every ell), not " +
-                         std::to_string(ell));
-    }
-    return SubdivisorOptions{ell, exceptOnlyAB, !allTypes};
+    return SubdivisorOptions{ellFilter(ell), exceptOnlyAB, !allTypes};
 }
 
 SubdivisorLine subdivisorOf(const FiberObject& fiber, const SubdivisorObject& y) {

@@ -39,7 +39,7 @@ struct SubdivisorObject {
 };
 
 // The listing options from their Python keywords: ell = 0 (every ell), ell > 0 (only that ell)
-// or ell < 0 (every ell but -ell), at most 100 either way. Throws InputError.
+// or ell < 0 (every ell but -ell), within the bound of ellFilter. Throws InputError.
 SubdivisorOptions listingOptions(int ell, bool exceptOnlyAB, bool allTypes);
 
 // The sub-divisor of `fiber` that `y` names, checked against it: a sub-divisor listed from

@@ -1,7 +1,6 @@
 #include <pybind11/stl/filesystem.h>
 
 #include "bindings.h"
-#include "census/subdivisor_listing.h"
 #include "files/atomic_file.h"
 #include "files/list_files.h"
 #include "files/quorbel_file.h"
@@ -39,12 +38,10 @@ void writeSubdivisorList(const FiberObject& fiber, const std::filesystem::path& 
     // Interrupted, the worker drops its unfinished file; an earlier file stays as it was.
     runInterruptibly<bool>([&](Progress& progress) {
         AtomicFile file(path);
-        const std::string notation = fiberNotation(*data);
-        SubdivisorListWriter writer(file.stream(), notation, options);
-        const bool done = listSubdivisors(
-            *data, options, [&](const Subdivisor& y) { writer.line(y.line); }, &progress);
-        if (!done) return false;
-        writer.finish();
+        // Stopped with the file still taking lines: interrupted. A file that failed is
+        // committed all the same, so that the failure is raised.
+        const bool done = dorvanix::writeSubdivisorList(file.stream(), *data, options, &progress);
+        if (!done && file.stream()) return false;
         file.commit();
         return true;
     });

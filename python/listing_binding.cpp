@@ -1,4 +1,5 @@
 #include <string>
+#include <vector>
 
 #include "bindings.h"
 #include "census/subdivisor_count.h"
@@ -23,47 +24,32 @@ int wholeNumber(const py::handle& value, const std::string& what) {
     return parseInputNumber(text, what);
 }
 
-int atLeast(const py::handle& value, const std::string& name, int lowest) {
-    const int number = wholeNumber(value, name);
-    if (number < lowest) {
-        throw InputError(name + " must be at least " + std::to_string(lowest) + ", not " +
-                         std::to_string(number));
-    }
-    return number;
+int atLeast(const py::handle& value, const char* name, int least) {
+    return dorvanix::atLeast(wholeNumber(value, name), name, least);
 }
 
-std::array<int, 4> requiredMultiplicities(const py::handle& values) {
-    std::array<int, 4> required{};
-    std::size_t position = 0;
+std::array<int, 4> readMultiplicities(const py::handle& values) {
+    std::vector<int> required;
     for (const py::handle value : values) {
-        if (position == required.size()) {
-            throw InputError("multiplicities takes at most 4 values, not " +
-                             std::to_string(py::len(values)));
-        }
-        required[position] = wholeNumber(value, "a required multiplicity");
-        if (required[position] < 0) {
-            throw InputError("a required multiplicity cannot be negative: " +
-                             std::to_string(required[position]));
-        }
-        ++position;
+        required.push_back(wholeNumber(value, "a required multiplicity"));
     }
-    return required;
+    return requiredMultiplicities(required);
 }
 
 std::unique_ptr<FiberIterator> startFibers(const py::object& m, const py::object& r,
                                            const py::object& b, bool noDuplicates,
                                            const py::object& genus, bool atMostTwoCrusts,
                                            const py::object& multiplicities) {
-    const int coreMultiplicity = atLeast(m, "m", 2);
-    const int selfIntersection = atLeast(r, "r", 2);
-    const int branches = atLeast(b, "b", 3);
+    const int coreMultiplicity = atLeast(m, "m", kLeastCoreMultiplicity);
+    const int selfIntersection = atLeast(r, "r", kLeastSelfIntersection);
+    const int branches = atLeast(b, "b", kLeastBranchCount);
     FiberOptions options;
     options.noDuplicateBranches = noDuplicates;
     options.atMostTwoSimpleCrusts = atMostTwoCrusts;
-    if (!genus.is_none()) options.requiredGenus = std::max(1, wholeNumber(genus, "the genus"));
+    if (!genus.is_none()) options.requiredGenus = genusRequirement(wholeNumber(genus, "the genus"));
     if (!multiplicities.is_none()) {
         options.multiplicityOption = true;
-        options.requiredMultiplicities = requiredMultiplicities(multiplicities);
+        options.requiredMultiplicities = readMultiplicities(multiplicities);
     }
     return std::make_unique<FiberIterator>(coreMultiplicity, selfIntersection, branches, options);
 }

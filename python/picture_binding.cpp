@@ -1,5 +1,6 @@
 #include "bindings.h"
-#include "picture_render.h"
+#include "picture/library_random.h"
+#include "picture/picture_session.h"
 
 namespace dorvanix::python {
 
@@ -7,12 +8,22 @@ namespace py = pybind11;
 
 namespace {
 
+// The animation settles after this many 100 ms ticks: X with the analysis divisor and the
+// chain diagram at rest.
+constexpr int kSettledTicks = 100;
+
+// The picture after `ticks` ticks, drawn from the start of the library's random sequence every
+// time, as `dorvanix-cli picture` draws it.
+std::string pictureAfter(const FiberData& x, const SubdivisorLine* y, int ticks) {
+    py::gil_scoped_release release;
+    return pictureSvg(x, y, ticks, LibraryRandom());
+}
+
 std::string picture(const FiberObject& fiber, const std::optional<SubdivisorObject>& y, int ticks) {
     std::optional<SubdivisorLine> line;
     if (y) line = subdivisorOf(fiber, *y);
     const std::shared_ptr<const FiberData> data = fiber.data;
-    py::gil_scoped_release release;
-    return pictureSvg(*data, line, ticks);
+    return pictureAfter(*data, line ? &*line : nullptr, ticks);
 }
 
 }  // namespace
@@ -29,8 +40,7 @@ void definePicture(FiberClass& fiber, py::class_<AnalysisObject>& analysis) {
     analysis.def(
         "picture",
         [](const AnalysisObject& a, int ticks) {
-            py::gil_scoped_release release;
-            return pictureSvg(*a.fiber, a.subdivisor, ticks);
+            return pictureAfter(*a.fiber, &a.subdivisor, ticks);
         },
         py::arg("ticks") = kSettledTicks,
         "The picture of the analysed sub-divisor after `ticks` animation steps (by default "
@@ -38,8 +48,7 @@ void definePicture(FiberClass& fiber, py::class_<AnalysisObject>& analysis) {
     analysis.def(
         "_repr_svg_",
         [](const AnalysisObject& a) {
-            py::gil_scoped_release release;
-            return pictureSvg(*a.fiber, a.subdivisor, kSettledTicks);
+            return pictureAfter(*a.fiber, &a.subdivisor, kSettledTicks);
         },
         "The settled picture of the analysis, for Jupyter.");
 }

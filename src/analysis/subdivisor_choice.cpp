@@ -47,21 +47,26 @@ SubdivisorChoice::SubdivisorChoice(const FiberData& x, std::unique_ptr<NodePool>
 }
 
 SubdivisorChoice::~SubdivisorChoice() {
-    releaseSubdivisor();
+    clearChoice();
     releaseSubtree(*pool_, x_);
 }
 
-void SubdivisorChoice::releaseSubdivisor() {
+void SubdivisorChoice::clearChoice() {
     releaseAnalysis(*pool_, analysis_);
     if (y_ != nullptr) releaseSubtree(*pool_, y_);
     y_ = nullptr;
 }
 
 void SubdivisorChoice::choose(std::string_view line) {
-    releaseSubdivisor();
+    clearChoice();
     y_ = &pool_->take();
-    buildSelectedDivisor(*pool_, *y_, line, branches_);
-    analysis_ = analyseSelected(*pool_, *x_, *y_, genus_);
+    try {
+        buildSelectedDivisor(*pool_, *y_, line, branches_);
+        analysis_ = analyseSelected(*pool_, *x_, *y_, genus_);
+    } catch (...) {
+        clearChoice();
+        throw;
+    }
 }
 
 AnalysisFigures analysisFigures(const FiberData& x, const SubdivisorLine& y) {

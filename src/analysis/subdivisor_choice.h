@@ -40,8 +40,10 @@ class SubdivisorChoice {
 
     // Chooses Y by its line as listed ("(k;...):: ell = L :: type = T"); an earlier Y and its
     // analysis go back to the pool first. Throws InputError when the chain diagram would be too
-    // large (Y then stays built, without an analysis) and whatever the analysis throws.
+    // large, and whatever building or analysing Y throws; then no Y is chosen.
     void choose(std::string_view line);
+    // Gives Y and its analysis back to the pool; X stays.
+    void clearChoice();
 
     DivisorNode& fiber() { return *x_; }
     int genus() const { return genus_; }
@@ -52,7 +54,6 @@ class SubdivisorChoice {
 
   private:
     SubdivisorChoice(const FiberData& x, std::unique_ptr<NodePool> ownPool, NodePool* pool);
-    void releaseSubdivisor();
 
     std::unique_ptr<NodePool> ownPool_;
     NodePool* pool_;

@@ -3,14 +3,12 @@
 #include <string>
 
 #include "analysis/analysis_summary.h"
-#include "analysis/subdivisor_analysis.h"
+#include "analysis/subdivisor_choice.h"
 #include "census/subdivisor_line.h"
 #include "cli/analysis_json.h"
 #include "cli/commands.h"
-#include "model/divisor_notation.h"
 #include "model/fiber_data.h"
 #include "model/input_check.h"
-#include "model/node_pool.h"
 
 namespace dorvanix::cli {
 
@@ -66,39 +64,10 @@ void printPlain(const FiberData& x, const SubdivisorLine& y, const AnalysisFigur
     printChains(f, out);
 }
 
-// The chain diagram holds N chains of g nodes; past this many nodes the tool declines, since
-// building them would take gigabytes and the listing of them would be unreadable.
-constexpr long long kMaxChainDiagramNodes = 1'000'000;
-
-void checkDiagramSize(const DivisorNode& x, const DivisorNode& y, int genus) {
-    const ChainCounts counts = chainCounts(x, y);
-    const long long nodes = static_cast<long long>(counts.chainCount) * (genus > 0 ? genus : 0);
-    if (counts.proportionalBranch || nodes <= kMaxChainDiagramNodes) return;
-    throw InputError("the chain diagram would have N * g = " + std::to_string(counts.chainCount) +
-                     " * " + std::to_string(genus) + " = " + std::to_string(nodes) +
-                     " nodes, more than the " + std::to_string(kMaxChainDiagramNodes) +
-                     " this tool builds");
-}
-
-// Builds X as the fiber list does and Y as Select does, and analyses Y.
-AnalysisFigures analyse(const FiberData& x, const SubdivisorLine& y) {
-    NodePool pool;
-    DivisorNode& xRoot = pool.take();
-    parseFiberLine(pool, xRoot, fiberLineText(x.m, x.r, x.firstMultiplicities()));
-    DivisorNode& yRoot = pool.take();
-    buildSelectedDivisor(pool, yRoot, y.line, x.branchCount());
-    const int genus = fiberGenus(x.m, x.firstMultiplicities());
-    checkDiagramSize(xRoot, yRoot, genus);
-    AnalysisResult result = analyzeSubdivisor(xRoot, yRoot, genus, pool);
-    AnalysisFigures figures = analysisFigures(result);
-    releaseAnalysis(pool, result);
-    return figures;
-}
-
 void runAnalyze(const AnalyzeArguments& args, CommandContext& context) {
     const FiberData x = parseFiberText(args.x);
     const SubdivisorLine y = parseSubdivisorLine(x, args.y);
-    const AnalysisFigures figures = analyse(x, y);
+    const AnalysisFigures figures = analysisFigures(x, y);
     if (args.json) {
         context.out << analysisJson(figures).dump(2) << '\n';
     } else {

@@ -1,5 +1,6 @@
 #include <CLI/CLI.hpp>
 #include <ostream>
+#include <vector>
 
 #include "census/fiber_enumeration.h"
 #include "cli/commands.h"
@@ -25,45 +26,28 @@ struct FibersArguments {
     OutputTarget target;
 };
 
-int atLeast(const std::string& text, const char* name, int lowest) {
-    const int value = parseInputNumber(text, name);
-    if (value < lowest) {
-        throw InputError(std::string(name) + " must be at least " + std::to_string(lowest) +
-                         ", not " + std::to_string(value));
-    }
-    return value;
-}
-
+// "A1[,A2[,A3[,A4]]]": the required multiplicities of positions 1, 2, ...
 std::array<int, 4> readMultiplicities(const std::string& text) {
-    std::array<int, 4> values{};
-    std::size_t position = 0;
-    std::size_t start = 0;
-    while (true) {
+    std::vector<int> values;
+    for (std::size_t start = 0;;) {
         const std::size_t comma = text.find(',', start);
-        if (position == values.size()) {
-            throw InputError("--multiplicities takes at most 4 values: " + quoteInput(text));
-        }
-        const std::string item = text.substr(start, comma - start);
-        values[position] = parseInputNumber(item, "a required multiplicity");
-        if (values[position] < 0) {
-            throw InputError("a required multiplicity cannot be negative: " + quoteInput(item));
-        }
-        ++position;
+        values.push_back(
+            parseInputNumber(text.substr(start, comma - start), "a required multiplicity"));
         if (comma == std::string::npos) break;
         start = comma + 1;
     }
-    return values;
+    return requiredMultiplicities(values);
 }
 
 void runFibers(const FibersArguments& args, CommandContext& context) {
-    const int m = atLeast(args.m, "m", 2);
-    const int r = atLeast(args.r, "r", 2);
-    const int b = atLeast(args.b, "b", 3);
+    const int m = atLeast(parseInputNumber(args.m, "m"), "m", kLeastCoreMultiplicity);
+    const int r = atLeast(parseInputNumber(args.r, "r"), "r", kLeastSelfIntersection);
+    const int b = atLeast(parseInputNumber(args.b, "b"), "b", kLeastBranchCount);
     FiberOptions options;
     options.noDuplicateBranches = args.noDuplicates;
     options.atMostTwoSimpleCrusts = args.atMostTwoCrusts;
     if (args.genusGiven) {
-        options.requiredGenus = std::max(1, parseInputNumber(args.genus, "the genus"));
+        options.requiredGenus = genusRequirement(parseInputNumber(args.genus, "the genus"));
     }
     if (args.multiplicitiesGiven) {
         options.multiplicityOption = true;

@@ -27,13 +27,7 @@ struct SubdivisorsArguments {
 
 SubdivisorOptions readOptions(const SubdivisorsArguments& args) {
     SubdivisorOptions options;
-    if (!args.ell.empty()) {
-        options.ellFilter = parseInputNumber(args.ell, "--ell");
-        if (options.ellFilter == 0 || options.ellFilter < -100 || options.ellFilter > 100) {
-            throw InputError("--ell takes a value from -100 to 100 other than 0, not " +
-                             quoteInput(args.ell));
-        }
-    }
+    if (!args.ell.empty()) options.ellFilter = ellFilter(parseInputNumber(args.ell, "--ell"));
     options.exceptOnlyAB = args.exceptOnlyAB;
     options.onlyABC = !args.allTypes;
     return options;
@@ -59,21 +53,13 @@ void runSubdivisors(const SubdivisorsArguments& args, CommandContext& context) {
         });
         return;
     }
-    const std::string notation = fiberNotation(x);
-    args.target.writeFile(subdivisorListFileName(notation), context.out, [&](std::ostream& file) {
+    const auto write = [&](std::ostream& file) {
         const ProgressLine shown(progress, context.err, "sub-divisors",
                                  context.showsProgress(true));
-        SubdivisorListWriter writer(file, notation, options);
-        listSubdivisors(
-            x, options,
-            [&](const Subdivisor& y) {
-                writer.line(y.line);
-                // A file that stopped taking lines ends the listing; the commit reports why.
-                if (!file) progress.cancel();
-            },
-            &progress);
-        writer.finish();
-    });
+        // A file that stopped taking lines fails its commit, which says why.
+        writeSubdivisorList(file, x, options, &progress);
+    };
+    args.target.writeFile(subdivisorListFileName(fiberNotation(x)), context.out, write);
 }
 
 }  // namespace
@@ -82,7 +68,9 @@ void addSubdivisorsCommand(CLI::App& app, CommandContext& context) {
     auto args = std::make_shared<SubdivisorsArguments>();
     CLI::App* command = app.add_subcommand("subdivisors", "List the sub-divisors Y of a fiber X");
     command->add_option("X", args->x, "the fiber: a fiber line or divisor notation")->required();
-    command->add_option("--ell", args->ell, "only ell = V (V > 0), or all but ell = -V (V < 0)")
+    command
+        ->add_option("--ell", args->ell,
+                     "only ell = V (V > 0), or all but ell = -V (V < 0); 0 for every ell")
         ->option_text("V");
     command->add_flag("--except-only-ab", args->exceptOnlyAB,
                       "leave out the sub-divisors whose branches are all of type A, B or 0");

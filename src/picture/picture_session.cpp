@@ -5,10 +5,10 @@
 
 namespace dorvanix {
 
-void checkTickCount(int ticks) {
+void checkTickCount(int ticks, std::string_view name) {
     if (ticks < 0 || ticks > kMaxPictureTicks) {
-        throw InputError("ticks must lie in 0 ... " + std::to_string(kMaxPictureTicks) + ", not " +
-                         std::to_string(ticks));
+        throw InputError(std::string(name) + " must lie in 0 ... " +
+                         std::to_string(kMaxPictureTicks) + ", not " + std::to_string(ticks));
     }
 }
 

@@ -15,8 +15,8 @@ namespace dorvanix {
 // The animation settles after 100 ticks; more only keep it breathing, and the bound keeps a
 // picture of a large fiber quick.
 inline constexpr int kMaxPictureTicks = 1000;
-// Throws InputError unless 0 <= ticks <= kMaxPictureTicks.
-void checkTickCount(int ticks);
+// Throws InputError unless 0 <= ticks <= kMaxPictureTicks; `name` names the count in the message.
+void checkTickCount(int ticks, std::string_view name = "ticks");
 
 // The picture of a fiber X with at most one chosen sub-divisor Y, as the picture window holds it:
 // the trees of a SubdivisorChoice, the animation's phase machine and the relaxation's flag.

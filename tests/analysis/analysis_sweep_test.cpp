@@ -5,15 +5,13 @@
 #include <vector>
 
 #include "analysis/analysis_summary.h"
-#include "analysis_fixture.h"
+#include "analysis/subdivisor_choice.h"
 #include "census/fiber_enumeration.h"
 #include "census/subdivisor_listing.h"
+#include "model/input_check.h"
 
 namespace dorvanix {
 namespace {
-
-using testing::FiberUnderTest;
-using testing::SelectedUnderTest;
 
 // Every fiber with 2 <= m <= maxM, 2 <= r <= 3 and 3 <= b <= 4.
 std::vector<std::string> smallFibers(int maxM) {
@@ -88,21 +86,21 @@ void checkShape(const AnalysisResult& result, int genusX) {
     }
 }
 
-// Runs one line of one fiber and checks it; the pool must come back to where it started.
+// Chooses one line of one fiber and checks it; the pool must come back to where it started.
 template <typename Check>
-void analyseLine(NodePool& pool, FiberUnderTest& x, const std::string& line, Check&& check) {
+void analyseLine(SubdivisorChoice& x, const std::string& line, Check&& check) {
     SCOPED_TRACE(line);
-    SelectedUnderTest y(x.data(), line, pool);
-    const std::size_t before = pool.inUseCount();
-    AnalysisResult result = analyzeSubdivisor(x.root(), y.root(), x.genus(), pool);
+    const std::size_t before = x.pool().inUseCount();
+    x.choose(line);
+    const AnalysisResult& result = x.analysis();
     checkShape(result, x.genus());
-    const ChainCounts counts = chainCounts(x.root(), y.root());
+    const ChainCounts counts = chainCounts(x.fiber(), *x.subdivisor());
     EXPECT_EQ(counts.chainCount, result.chainCount);
     EXPECT_EQ(counts.gcd, result.gcd);
     EXPECT_EQ(counts.proportionalBranch, result.proportionalBranch);
     check(result);
-    releaseAnalysis(pool, result);
-    EXPECT_EQ(pool.inUseCount(), before);
+    x.clearChoice();
+    EXPECT_EQ(x.pool().inUseCount(), before);
     EXPECT_TRUE(result.root == nullptr && result.nodes.empty()) << "released nodes still held";
 }
 
@@ -116,15 +114,14 @@ TEST(AnalysisSweep, EveryAdmittedLineOfEverySmallFiberWithAnyLettersHasTheRightS
     NodePool pool;  // one pool for the whole sweep, as in a long working session
     for (const std::string& fiber : smallFibers(7)) {
         SCOPED_TRACE(fiber);
-        FiberUnderTest x(fiber, pool);
-        const std::size_t before = pool.inUseCount();
-        for (const std::string& line :
-             subdivisorLines(x.data(), SubdivisorOptions{0, false, false})) {
+        const FiberData data = parseFiberText(fiber);
+        SubdivisorChoice x(data, pool);
+        for (const std::string& line : subdivisorLines(data, SubdivisorOptions{0, false, false})) {
             ++lines;
             // On the lines the default listing shows (no '?') with at most one core stub, the
             // genus of J comes out whole and not negative.
             const bool listed = line.find('?') == std::string::npos;
-            analyseLine(pool, x, line, [&](const AnalysisResult& result) {
+            analyseLine(x, line, [&](const AnalysisResult& result) {
                 if (!listed || result.proportionalBranch || result.coreBranches > 1) return;
                 ++parityChecked;
                 const int excess =
@@ -138,12 +135,11 @@ TEST(AnalysisSweep, EveryAdmittedLineOfEverySmallFiberWithAnyLettersHasTheRightS
                     std::string variant = line;
                     variant[j] = letter;
                     ++variants;
-                    analyseLine(pool, x, variant, [](const AnalysisResult&) {});
+                    analyseLine(x, variant, [](const AnalysisResult&) {});
                 }
             }
             if (::testing::Test::HasFatalFailure()) return;
         }
-        EXPECT_EQ(pool.inUseCount(), before);
     }
     EXPECT_EQ(pool.inUseCount(), 0u) << "every fiber and every analysis gave its nodes back";
     EXPECT_GT(lines, 1000);

@@ -11,8 +11,6 @@ namespace dorvanix {
 namespace {
 
 using testing::AnalysisUnderTest;
-using testing::FiberUnderTest;
-using testing::SelectedUnderTest;
 
 constexpr const char* kSmall = "(3;(2,1),(2,1),(2,1))";
 constexpr const char* kFive = "(5;(4,3,2,1),(3,1),(3,1))";
@@ -234,36 +232,32 @@ TEST(SubdivisorAnalysis, CoreStubsLieBetweenTheLastBranchAndAFullTurn) {
 }
 
 TEST(SubdivisorAnalysis, APoolTooSmallThrowsAndGivesEveryNodeBack) {
-    // Every capacity below what the analysis needs must fail cleanly at a different node.
+    // Every capacity below what Y and its analysis need must fail cleanly at a different node.
     bool succeeded = false;
     int failures = 0;
-    // X and Y take 15 nodes, so the smallest pool fails at the very first node of the analysis.
-    for (std::size_t capacity = 15; capacity < 80 && !succeeded; ++capacity) {
+    for (std::size_t capacity = 9; capacity < 80 && !succeeded; ++capacity) {
         SCOPED_TRACE("capacity " + std::to_string(capacity));
         NodePool pool(capacity, NodePool::Growth::Bounded);
-        FiberUnderTest x(kFive, pool);
-        SelectedUnderTest y(x.data(), "(3;(3,3),(2,1),(1)):: ell = 1 :: type = CBA", pool);
+        SubdivisorChoice x(parseFiberText(kFive), pool);
         const std::size_t before = pool.inUseCount();
         try {
-            AnalysisResult result = analyzeSubdivisor(x.root(), y.root(), x.genus(), pool);
+            x.choose("(3;(3,3),(2,1),(1)):: ell = 1 :: type = CBA");
             succeeded = true;
-            releaseAnalysis(pool, result);
+            x.clearChoice();
         } catch (const PoolExhausted&) {
             ++failures;
         }
         EXPECT_EQ(pool.inUseCount(), before);
     }
     EXPECT_TRUE(succeeded);
-    EXPECT_GT(failures, 10) << "the analysis should fail at many different nodes";
+    EXPECT_GT(failures, 10) << "the choice should fail at many different nodes";
 }
 
 TEST(SubdivisorAnalysis, RefusesAnEllBelowOne) {
     NodePool pool;
-    FiberUnderTest x(kSmall, pool);
-    SelectedUnderTest y(x.data(), "(2;(2),(1),(1)):: ell = 1 :: type = CAA", pool);
-    y.root().ell = 0;
+    SubdivisorChoice x(parseFiberText(kSmall), pool);
     const std::size_t before = pool.inUseCount();
-    EXPECT_THROW(analyzeSubdivisor(x.root(), y.root(), x.genus(), pool), std::invalid_argument);
+    EXPECT_THROW(x.choose("(2;(2),(1),(1)):: ell = 0 :: type = CAA"), std::invalid_argument);
     EXPECT_EQ(pool.inUseCount(), before);
 }
 

@@ -1,10 +1,10 @@
 // Typed fiber text: a fiber line or divisor notation is either rejected with InputError or
-// accepted, and then the tree its fiber line builds carries exactly the accepted chains.
+// accepted, and then the tree built from its numbers carries exactly the accepted chains.
 #include <cstdint>
 #include <string_view>
 
-#include "model/divisor_notation.h"
 #include "model/fiber_data.h"
+#include "model/fiber_tree.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
 #include "model/tree_operations.h"
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     NodePool pool;
     DivisorNode& root = pool.take();
-    parseFiberLine(pool, root, fiberLineText(fiber.m, fiber.r, fiber.firstMultiplicities()));
+    buildFiberTree(pool, root, fiber);
     if (!(fiberDataOf(root) == fiber)) __builtin_trap();
     releaseBranches(pool, root);
     pool.releaseNode(&root);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/arithmetic.h"
 #include "model/divisor_notation.h"
 
 namespace dorvanix {

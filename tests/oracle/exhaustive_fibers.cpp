@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "model/arithmetic.h"
 #include "model/fiber_data.h"
-#include "model/tree_operations.h"
 #include "oracle/exhaustive_subdivisors.h"
 
 namespace dorvanix::oracle {

@@ -5,7 +5,7 @@
 #include <charconv>
 
 #include "census/branch_shape.h"
-#include "model/tree_operations.h"
+#include "model/arithmetic.h"
 
 namespace dorvanix::oracle {
 

@@ -6,16 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "analysis/subdivisor_analysis.h"
 #include "census/fiber_enumeration.h"
-#include "census/subdivisor_line.h"
 #include "census/subdivisor_listing.h"
-#include "model/divisor_notation.h"
-#include "model/fiber_data.h"
 #include "model/input_check.h"
-#include "model/node_pool.h"
-#include "model/tree_operations.h"
-#include "picture/picture_animation.h"
+#include "picture/picture_session.h"
 
 namespace dorvanix {
 namespace {
@@ -84,24 +78,16 @@ TEST(AnimationEndurance, EveryPhaseStaysFiniteAndInPlace) {
     int relaxationsStarted = 0;
     for (const Case& c : all) {
         SCOPED_TRACE(c.fiber + " with " + c.subdivisor);
-        const FiberData data = parseFiberText(c.fiber);
-        NodePool pool;
-        DivisorNode& x = pool.take();
-        parseFiberLine(pool, x, c.fiber);
-        DivisorNode& y = pool.take();
-        buildSelectedDivisor(pool, y, c.subdivisor, data.branchCount());
-        recentreDivisor(x);
-        const int genus = fiberGenus(data.m, data.firstMultiplicities());
-        AnalysisResult analysis = analyzeSubdivisor(x, y, genus, pool);
-        int started = 0;
-        const Scene scene{&x,    &y,      analysis.root, analysis.chains, analysis.chainCount,
-                          genus, &started};
-        PictureAnimation animation;
+        PictureSession session(parseFiberText(c.fiber));
+        session.choose(c.subdivisor);
+        const Scene scene = session.scene();
+        const AnalysisResult& analysis = session.choice().analysis();
+        PictureAnimation& animation = session.animation();
         for (int t = 0; t < 160; ++t) {
-            animation.tick(scene, random);
-            animation.paint(scene, View{});
+            session.frameAfterTicks(1, random, View{});
             ++ticks;
-            for (const DivisorNode* tree : {&x, &y, analysis.root, analysis.chains}) {
+            for (const DivisorNode* tree :
+                 {scene.fiber, scene.subdivisor, analysis.root, analysis.chains}) {
                 const std::string bad = firstBadValue(tree);
                 ASSERT_TRUE(bad.empty()) << "tick " << t << ": " << bad;
             }
@@ -109,7 +95,7 @@ TEST(AnimationEndurance, EveryPhaseStaysFiniteAndInPlace) {
         EXPECT_EQ(animation.animationStep(), 100);
         collapsedToNode +=
             analysis.joiningCurve != nullptr && analysis.joiningCurve->pointCount == 0;
-        relaxationsStarted += started;
+        relaxationsStarted += *scene.relaxationStarted;
     }
     EXPECT_GT(ticks, 5000);
     // Both ends of a joining curve's gathering occur among these cases.

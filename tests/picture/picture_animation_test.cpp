@@ -3,15 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
-#include "analysis/subdivisor_analysis.h"
 #include "census/subdivisor_line.h"
-#include "model/divisor_notation.h"
-#include "model/node_pool.h"
+#include "model/input_check.h"
 #include "model/tree_operations.h"
 #include "picture/divisor_drawing.h"
+#include "picture/picture_session.h"
 
 namespace dorvanix {
 namespace {
@@ -21,20 +23,20 @@ const RandomSource kAlwaysStep = [] { return 1; };
 // X = ((3,2),2,2,2) with Y = (2;(2),(1),(1)):: ell = 1 :: type = CAA selected and analysed:
 // the analysis divisor and two one-node chains along the spokes 0 and pi.
 struct Trees {
-    NodePool pool;
-    DivisorNode* x = &pool.take();
-    DivisorNode* y = &pool.take();
-    AnalysisResult analysis;
-    int started = 0;
+    PictureSession session{parseFiberText("((3,2),2,2,2)")};
+    DivisorNode* x = &session.choice().fiber();
+    DivisorNode* y = nullptr;
+    const AnalysisResult& analysis = session.choice().analysis();
 
     Trees() {
-        parseFiberLine(pool, *x, "((3,2),2,2,2)");
-        buildSelectedDivisor(pool, *y, "(2;(2),(1),(1)):: ell = 1 :: type = CAA", 3);
-        analysis = analyzeSubdivisor(*x, *y, 1, pool);
+        session.choose("(2;(2),(1),(1)):: ell = 1 :: type = CAA");
+        y = session.choice().subdivisor();
     }
 
     Scene scene(bool withY = true) {
-        return Scene{x, withY ? y : nullptr, analysis.root, analysis.chains, 2, 1, &started};
+        Scene scene = session.scene();
+        if (!withY) scene.subdivisor = nullptr;
+        return scene;
     }
     const DivisorNode& chain(int i) const { return *analysis.chains->neighbor(i); }
 };
@@ -152,6 +154,21 @@ TEST(PictureAnimation, PauseFreezesAndRestartGoesBackToX) {
     EXPECT_EQ(animation.animationStep(), 0);
     animation.tick(trees.scene(), kAlwaysStep);
     EXPECT_EQ(trees.y->x, trees.x->x + 100) << "Y is placed again from the start";
+}
+
+// The window's frames of ((5,2),4,3,3) with its ABB line, painted after every tick, byte for
+// byte; the files were checked against the desktop program's own paints when they were made.
+TEST(PictureAnimation, FramesAfterTicksMatchTheWindowsFrames) {
+    const auto golden = std::filesystem::path(DORVANIX_TEST_DIR) / "golden";
+    const FiberData x = parseFiberText("((5,2),4,3,3)");
+    const SubdivisorLine y = parseSubdivisorLine(x, "(3;(2,1),(2,1),(2,1))");
+    for (const int ticks : {0, 1, 2, 25, 60}) {
+        SCOPED_TRACE(std::to_string(ticks) + " ticks");
+        std::ifstream file(golden / ("abb_" + std::to_string(ticks) + ".svg"), std::ios::binary);
+        ASSERT_TRUE(file) << "golden file missing";
+        const std::string expected{std::istreambuf_iterator<char>(file), {}};
+        EXPECT_EQ(pictureSvg(x, &y, ticks, LibraryRandom()), expected);
+    }
 }
 
 }  // namespace

@@ -61,6 +61,14 @@ def test_bad_options():
             call()
 
 
+def test_analysis_refuses_what_the_tool_refuses():
+    text, line = "((1001,2),1000,1000,1,1)", "(999;(999,999),(999,999),(1),(1))"
+    x = dorvanix.Fiber(text)
+    with pytest.raises(ValueError) as raised:
+        x.analyze(dorvanix.Subdivisor(x, line))
+    assert str(raised.value) == tool_message("analyze", text, line)
+
+
 def test_python_integers_of_every_kind_are_accepted():
     class Index:
         def __init__(self, value):
