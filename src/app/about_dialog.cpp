@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/app_icon.h"
+#include "app/control_ids.h"
 #include "dorvanix/version.h"
 
 namespace dorvanix {
@@ -15,14 +16,14 @@ QString aboutMenuText() {
 }
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
-    setObjectName("100");
+    setObjectName(ids::kAboutBox);
     setWindowTitle(QStringLiteral("Dorvanix00aのﾊﾞｰｼﾞｮﾝ情報"));
     auto* icon = new QLabel(this);
-    icon->setObjectName("128");
+    icon->setObjectName(ids::kAboutIcon);
     icon->setPixmap(appIcon().pixmap(32, 32));
     auto* version = new QLabel(QStringLiteral("Dorvanix Version " DORVANIX_VERSION), this);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName("1");
+    ok->setObjectName(ids::kAboutOkButton);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -17,7 +17,7 @@ class SubdivisorDialog;
 
 // Everything the windows of one run reach: the shared state, the modeless windows (each at most
 // once, guarded by the open flags of the state), the help window, and the services that tests
-// replace (the save-file chooser, the error reporter, the picture window's maker).
+// replace (the save-file chooser, the error reporter, the questions, the picture window's maker).
 class AppContext : public QObject {
     Q_OBJECT
   public:
@@ -30,6 +30,7 @@ class AppContext : public QObject {
     SharedState state;
     FileChooser chooseFile = chooseFileWithDialog;
     ErrorReporter reportError = reportWithMessageBox;
+    Asker ask = askWithMessageBox;
     PictureMaker makePicture;
 
     // The fiber list (101), unless it is open already; answers the open one either way.

@@ -10,7 +10,10 @@
 #include "app/app_context.h"
 #include "app/app_icon.h"
 #include "app/background_job.h"
+#include "app/control_ids.h"
+#include "app/dialog_controls.h"
 #include "app/line_list.h"
+#include "app/subdivisor_dialog.h"
 #include "census/fiber_enumeration.h"
 #include "files/list_files.h"
 #include "model/divisor_notation.h"
@@ -18,33 +21,22 @@
 
 namespace dorvanix {
 
-namespace {
-
-QPushButton* makeButton(QWidget* parent, const char* id, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(id);
-    button->setAutoDefault(false);
-    return button;
-}
-
-}  // namespace
-
 FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
     : QDialog(parent),
       context_(context),
       list_(new LineList(this)),
       job_(new BackgroundJob(this, tr("Enumerating the fibers ..."))) {
-    setObjectName("101");
+    setObjectName(ids::kFiberList);
     setWindowTitle("Dorvanix");
     setWindowIcon(appIcon());
     setAttribute(Qt::WA_DeleteOnClose);
-    list_->setObjectName("1006");
+    list_->setObjectName(ids::kFiberLines);
 
-    auto* ok = makeButton(this, "1007", QStringLiteral("OK >"));
+    auto* ok = makeButton(this, ids::kFiberOkButton, QStringLiteral("OK >"));
     ok->setDefault(true);
-    auto* cancel = makeButton(this, "1008", QStringLiteral("< Cancel"));
-    auto* help = makeButton(this, "1005", QStringLiteral("Help"));
-    auto* save = makeButton(this, "1030", QStringLiteral("Save list"));
+    auto* cancel = makeButton(this, ids::kFiberCancelButton, QStringLiteral("< Cancel"));
+    auto* help = makeButton(this, ids::kFiberHelpButton, QStringLiteral("Help"));
+    auto* save = makeButton(this, ids::kFiberSaveButton, QStringLiteral("Save list"));
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
@@ -74,11 +66,11 @@ FiberListDialog::~FiberListDialog() {
 }
 
 void FiberListDialog::startEnumeration() {
-    const DivisorNode* core = context_.state.currentFiber;
-    if (core == nullptr) return;
-    const int m = core->multiplicity;
-    const int r = core->selfIntersection;
-    const int b = core->degree;
+    const SharedState& state = context_.state;
+    const int m = state.listM;
+    const int r = state.listR;
+    const int b = state.listB;
+    if (m == 0) return;
     const FiberOptions options = context_.state.fiberOptions();
     // The lines become QStrings on the worker, so that the window only has to take the list.
     auto found = std::make_shared<QStringList>();
@@ -107,11 +99,21 @@ bool FiberListDialog::busy() const {
 
 void FiberListDialog::choose() {
     SharedState& state = context_.state;
-    if (list_->count() == 0 || state.currentFiber == nullptr) return;
+    if (list_->count() == 0) return;
     const int row = list_->currentRow() >= 0 ? list_->currentRow() : 0;
     const std::string line = list_->line(row).toStdString();
-    // The branches of an earlier choice go back to the pool before the new fiber is built.
-    state.releaseFiberBranches();
+    // Everything the sub-divisor dialog shows belongs to its X: another X replaces the dialog,
+    // and its selected divisors with it, only when the user says so.
+    if (SubdivisorDialog* open = context_.subdivisorDialog();
+        open != nullptr && state.subdivisorDialogOpen != 0) {
+        const QString question =
+            tr("The sub-divisor window works on X = %1.\nClose it, with its selected divisors "
+               "and picture, and work on %2 instead?")
+                .arg(open->fiberText(), list_->line(row));
+        if (context_.ask(this, question, {tr("Work on the new fiber")}) != 0) return;
+        open->reject();
+    }
+    state.startFiber(state.listM, state.listR, state.listB);
     parseFiberLine(state.pool, *state.currentFiber, line);
     const FiberData fiber = fiberDataOf(*state.currentFiber);
     state.currentGenus = fiberGenus(fiber.m, fiber.firstMultiplicities());
@@ -120,11 +122,10 @@ void FiberListDialog::choose() {
 }
 
 void FiberListDialog::saveList() {
-    const DivisorNode* core = context_.state.currentFiber;
-    if (core == nullptr) return;
+    const SharedState& state = context_.state;
     SaveRequest request;
-    request.defaultName = QString::fromStdString(
-        fiberListFileName(core->multiplicity, core->selfIntersection, core->degree));
+    request.defaultName =
+        QString::fromStdString(fiberListFileName(state.listM, state.listR, state.listB));
     request.defaultSuffix = QStringLiteral("dat");
     request.filter = kListFileFilter;
     const QStringList lines = list_->lines();

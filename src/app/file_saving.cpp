@@ -3,7 +3,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "files/atomic_file.h"
 
@@ -21,6 +24,18 @@ QString chooseFileWithDialog(QWidget* parent, const SaveRequest& request) {
     return files.isEmpty() ? QString() : files.first();
 }
 
+int askWithMessageBox(QWidget* parent, const QString& question, const QStringList& answers) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Dorvanix"), question,
+                    QMessageBox::NoButton, parent);
+    std::vector<QAbstractButton*> buttons;
+    for (const QString& answer : answers)
+        buttons.push_back(box.addButton(answer, QMessageBox::AcceptRole));
+    box.addButton(QMessageBox::Cancel);
+    box.exec();
+    const auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return chosen == buttons.end() ? -1 : static_cast<int>(chosen - buttons.begin());
+}
+
 void reportWithMessageBox(QWidget* parent, const QString& message) {
     QMessageBox::warning(parent, QStringLiteral("Dorvanix"), message);
 }
@@ -32,6 +47,25 @@ QString writeFileAtomically(const QString& path, std::string_view bytes) {
         return QString::fromLocal8Bit(failed.what());
     }
     return {};
+}
+
+bool streamWithChooser(QWidget* parent, const FileChooser& choose, const ErrorReporter& report,
+                       const SaveRequest& request,
+                       const std::function<void(std::ostream&)>& write) {
+    const QString path = choose(parent, request);
+    if (path.isEmpty()) return false;
+    try {
+        AtomicFile file(std::filesystem::path(QFile::encodeName(path).toStdString()));
+        write(file.stream());
+        if (!file.stream()) throw FileWriteError(path.toStdString() + ": a write failed");
+        file.commit();
+    } catch (const FileWriteError& failed) {
+        report(
+            parent,
+            QObject::tr("The file was not saved.\n%1").arg(QString::fromLocal8Bit(failed.what())));
+        return false;
+    }
+    return true;
 }
 
 bool saveWithChooser(QWidget* parent, const FileChooser& choose, const ErrorReporter& report,

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,10 @@ struct SaveRequest {
 
 // Asks the user where to save; an empty answer means the user cancelled.
 using FileChooser = std::function<QString(QWidget* parent, const SaveRequest& request)>;
+// Asks the user a question; answers the index of the chosen answer, or -1 when the user closed
+// the question without choosing.
+using Asker =
+    std::function<int(QWidget* parent, const QString& question, const QStringList& answers)>;
 // Tells the user that something went wrong.
 using ErrorReporter = std::function<void(QWidget* parent, const QString& message)>;
 
@@ -28,6 +34,8 @@ inline const QString kQuorbelFileFilter =
 
 // Qt's save dialog, asking before it replaces a file.
 QString chooseFileWithDialog(QWidget* parent, const SaveRequest& request);
+// A message box with one button per answer.
+int askWithMessageBox(QWidget* parent, const QString& question, const QStringList& answers);
 // A warning message box.
 void reportWithMessageBox(QWidget* parent, const QString& message);
 
@@ -36,6 +44,11 @@ void reportWithMessageBox(QWidget* parent, const QString& message);
 // once complete. Answers an empty string on success and otherwise one line naming the file and
 // the reason it failed.
 QString writeFileAtomically(const QString& path, std::string_view bytes);
+
+// Asks for a file with `choose` and streams it with `write`, checking every write: the file is
+// complete or not there, and a failure is reported with `report`. Answers true when written.
+bool streamWithChooser(QWidget* parent, const FileChooser& choose, const ErrorReporter& report,
+                       const SaveRequest& request, const std::function<void(std::ostream&)>& write);
 
 // Asks for a file with `choose`, writes `bytes` into it and reports a failure with `report`.
 // Answers true when a file was written.

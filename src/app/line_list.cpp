@@ -1,5 +1,6 @@
 #include "app/line_list.h"
 
+#include <QKeyEvent>
 #include <QStringListModel>
 
 namespace dorvanix {
@@ -22,7 +23,22 @@ void LineList::setLines(const std::vector<std::string>& lines) {
 }
 
 void LineList::setLines(const QStringList& lines) {
+    if (model() != model_) setModel(model_);
     model_->setStringList(lines);
+}
+
+void LineList::setLineModel(QAbstractItemModel* model) {
+    setModel(model);
+}
+
+void LineList::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && currentRow() >= 0) {
+        emit lineActivated(currentRow());
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 void LineList::appendLine(const QString& line) {
@@ -36,19 +52,22 @@ void LineList::removeLine(int row) {
 }
 
 void LineList::clearLines() {
-    model_->setStringList({});
+    setLines(QStringList());
 }
 
 int LineList::count() const {
-    return model_->rowCount();
+    return model()->rowCount();
 }
 
 QString LineList::line(int row) const {
-    return model_->index(row).data().toString();
+    return model()->index(row, 0).data().toString();
 }
 
 QStringList LineList::lines() const {
-    return model_->stringList();
+    if (model() == model_) return model_->stringList();
+    QStringList lines;
+    for (int row = 0; row < count(); ++row) lines.append(line(row));
+    return lines;
 }
 
 int LineList::currentRow() const {
@@ -57,7 +76,7 @@ int LineList::currentRow() const {
 }
 
 void LineList::setCurrentRow(int row) {
-    setCurrentIndex(model_->index(row));
+    setCurrentIndex(model()->index(row, 0));
 }
 
 }  // namespace dorvanix

@@ -10,7 +10,9 @@ class QStringListModel;
 namespace dorvanix {
 
 // A list box for very long lists of text lines: a model-based view with rows of one height, so
-// that hundreds of thousands of lines scroll without delay. The lines are set all at once.
+// that millions of lines scroll without delay. It shows its own list of strings, or a model that
+// formats its lines when they are shown (setLineModel). Enter on the current line is a double
+// click.
 class LineList : public QListView {
     Q_OBJECT
   public:
@@ -21,6 +23,8 @@ class LineList : public QListView {
     void appendLine(const QString& line);
     void removeLine(int row);
     void clearLines();
+    // Shows `model` instead of the list's own strings; the list does not own it.
+    void setLineModel(QAbstractItemModel* model);
 
     int count() const;
     QString line(int row) const;
@@ -32,6 +36,9 @@ class LineList : public QListView {
   signals:
     // A line was double-clicked.
     void lineActivated(int row);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QStringListModel* model_;

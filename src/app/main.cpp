@@ -9,7 +9,7 @@
 
 #include "app/app_context.h"
 #include "app/app_icon.h"
-#include "app/parameter_dialog.h"
+#include "app/main_window.h"
 #include "app/screenshot_tour.h"
 #include "dorvanix/version.h"
 
@@ -91,7 +91,7 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(dorvanix::appIcon());
     int status = 0;
     {
-        dorvanix::ParameterDialog mainWindow(context);
+        dorvanix::MainWindow mainWindow(context);
         QObject::connect(&mainWindow, &QDialog::finished, &app, &QApplication::quit);
         mainWindow.show();
         if (screenshotAt > 0 && screenshotAt + 1 < arguments.size()) {

@@ -14,6 +14,7 @@
 #include <QPen>
 #include <variant>
 
+#include "app/control_ids.h"
 #include "app/file_saving.h"
 #include "files/atomic_file.h"
 #include "picture/svg_export.h"
@@ -68,7 +69,7 @@ PictureWindow::PictureWindow(PictureAnimation& animation, std::function<Scene()>
       animation_(animation),
       scene_(std::move(scene)),
       frame_(kPictureWidth, kPictureHeight, QImage::Format_RGB32) {
-    setObjectName("108");
+    setObjectName(ids::kPictureWindow);
     setWindowTitle("Dorvanix");
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_OpaquePaintEvent);

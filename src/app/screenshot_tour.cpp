@@ -12,7 +12,7 @@
 #include "app/fiber_list_dialog.h"
 #include "app/help_window.h"
 #include "app/line_list.h"
-#include "app/parameter_dialog.h"
+#include "app/main_window.h"
 #include "app/subdivisor_dialog.h"
 
 namespace dorvanix {
@@ -35,7 +35,7 @@ bool save(QWidget* window, const QString& folder, const QString& name) {
 
 }  // namespace
 
-int takeScreenshots(AppContext& context, ParameterDialog& mainWindow, const QString& folder) {
+int takeScreenshots(AppContext& context, MainWindow& mainWindow, const QString& folder) {
     QDir().mkpath(folder);
     int written = 0;
     mainWindow.findChild<QLineEdit*>("1001")->setText("3");

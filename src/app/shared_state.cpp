@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "analysis/subdivisor_choice.h"
 #include "app/analysis_text.h"
 #include "model/tree_operations.h"
 
@@ -59,7 +60,8 @@ void SharedState::analyseFirstSelected() {
     DivisorNode* y = selectedDivisors != nullptr ? selectedDivisors->neighbor(0) : nullptr;
     if (y == nullptr || !fiberBuilt()) return;
     try {
-        analysis = analyzeSubdivisor(*currentFiber, *y, currentGenus, pool);
+        // Re-centres X and refuses a chain diagram past the core's node limit.
+        analysis = analyseSelected(pool, *currentFiber, *y, currentGenus);
     } catch (const std::exception& error) {
         analysisSummary = std::string("The analysis failed: ") + error.what();
         return;

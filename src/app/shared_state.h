@@ -24,7 +24,12 @@ class SharedState {
     // The default pool grows, so a long session never runs out of nodes.
     NodePool pool;
 
+    // X of the sub-divisor dialog: only choosing a fiber in the fiber list replaces it.
     DivisorNode* currentFiber = nullptr;
+    // m, r and b of the fiber list, as "OK >" gave them.
+    int listM = 0;
+    int listR = 0;
+    int listB = 0;
     // Holder whose neighbours are the parsed lines of the selected list, in list order.
     DivisorNode* selectedDivisors = nullptr;
     DivisorNode* analysisDivisor = nullptr;

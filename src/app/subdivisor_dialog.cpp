@@ -6,64 +6,33 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <memory>
-#include <sstream>
 
 #include "app/app_context.h"
 #include "app/app_icon.h"
 #include "app/background_job.h"
-#include "app/dialog_number.h"
+#include "app/control_ids.h"
+#include "app/dialog_controls.h"
 #include "app/line_list.h"
+#include "app/subdivisor_lines.h"
 #include "census/subdivisor_line.h"
 #include "census/subdivisor_listing.h"
 #include "files/list_files.h"
 #include "files/quorbel_file.h"
 #include "model/divisor_notation.h"
+#include "model/input_check.h"
 #include "model/tree_operations.h"
 
 namespace dorvanix {
-
-namespace {
-
-constexpr int kEllFilterBound = 100;
-
-QPushButton* makeButton(QWidget* parent, const char* id, const QString& caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(id);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QCheckBox* makeCheck(QWidget* parent, const char* id, const QString& caption) {
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(id);
-    return box;
-}
-
-// The polynomial file's numbers, read off the current fiber and the first selected sub-divisor.
-QuorbelInput quorbelInputOfTrees(const DivisorNode& x, const DivisorNode& y) {
-    QuorbelInput input;
-    input.m = x.multiplicity;
-    input.k = y.multiplicity;
-    input.ell = y.ell;
-    for (int i = 0; i < x.degree; ++i) {
-        const DivisorNode* xFirst = x.neighbor(i);
-        const DivisorNode* yFirst = y.neighbor(i);
-        input.xFirsts.push_back(xFirst != nullptr ? xFirst->multiplicity : 0);
-        input.yFirsts.push_back(yFirst != nullptr ? yFirst->multiplicity : 0);
-    }
-    return input;
-}
-
-}  // namespace
 
 SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
     : QDialog(parent),
       context_(context),
       job_(new BackgroundJob(this, tr("Listing the sub-divisors ..."))) {
-    setObjectName("106");
+    setObjectName(ids::kSubdivisorDialog);
     setWindowTitle("Dorvanix");
     setWindowIcon(appIcon());
     setAttribute(Qt::WA_DeleteOnClose);
@@ -92,29 +61,33 @@ SubdivisorDialog::~SubdivisorDialog() {
 
 void SubdivisorDialog::buildControls() {
     fiberEdit_ = new QLineEdit(this);
-    fiberEdit_->setObjectName("1010");
+    fiberEdit_->setObjectName(ids::kFiberEdit);
     fiberEdit_->setReadOnly(true);
     subdivisors_ = new LineList(this);
-    subdivisors_->setObjectName("1011");
+    subdivisors_->setObjectName(ids::kSubdivisorLines);
+    lineModel_ = new SubdivisorLineModel(this);
+    subdivisors_->setLineModel(lineModel_);
     selected_ = new LineList(this);
-    selected_->setObjectName("1016");
+    selected_->setObjectName(ids::kSelectedLines);
 
-    auto* selectButton = makeButton(this, "1014", QStringLiteral("Select"));
-    auto* saveButton = makeButton(this, "1030", QStringLiteral("Save list"));
-    auto* cancelButton = makeButton(this, "1012", QStringLiteral("< Cancel"));
-    auto* helpButton = makeButton(this, "1015", QStringLiteral("Help "));
-    auto* relistButton = makeButton(this, "1028", QStringLiteral("Re-list"));
-    auto* pictureButton = makeButton(this, "1013", QStringLiteral("See picture >"));
-    auto* deleteButton = makeButton(this, "1017", QStringLiteral("Delete"));
-    auto* quorbelButton = makeButton(this, "1043", QStringLiteral("Save Quorbel File"));
+    auto* selectButton = makeButton(this, ids::kSelectButton, QStringLiteral("Select"));
+    auto* saveButton = makeButton(this, ids::kSaveListButton, QStringLiteral("Save list"));
+    selectButton_ = selectButton;
+    saveButton_ = saveButton;
+    auto* cancelButton = makeButton(this, ids::kCancelButton, QStringLiteral("< Cancel"));
+    auto* helpButton = makeButton(this, ids::kHelpButton, QStringLiteral("Help "));
+    auto* relistButton = makeButton(this, ids::kRelistButton, QStringLiteral("Re-list"));
+    auto* pictureButton = makeButton(this, ids::kPictureButton, QStringLiteral("See picture >"));
+    auto* deleteButton = makeButton(this, ids::kDeleteButton, QStringLiteral("Delete"));
+    auto* quorbelButton =
+        makeButton(this, ids::kQuorbelButton, QStringLiteral("Save Quorbel File"));
 
     auto* options = new QGroupBox(QStringLiteral("Listing option"), this);
-    ellBox_ = makeCheck(options, "1025", QStringLiteral("only for ell ="));
-    ellEdit_ = new QLineEdit(options);
-    ellEdit_->setObjectName("1026");
-    ellEdit_->setFixedWidth(50);
-    exceptOnlyABBox_ = makeCheck(options, "1027", QStringLiteral("except 'only AB' type"));
-    onlyABCBox_ = makeCheck(options, "1029", QStringLiteral("only ABC type"));
+    ellBox_ = makeCheck(options, ids::kEllBox, QStringLiteral("only for ell ="));
+    ellEdit_ = makeEdit(options, ids::kEllEdit, 50);
+    exceptOnlyABBox_ =
+        makeCheck(options, ids::kExceptOnlyABBox, QStringLiteral("except 'only AB' type"));
+    onlyABCBox_ = makeCheck(options, ids::kOnlyABCBox, QStringLiteral("only ABC type"));
     auto* optionLayout = new QGridLayout(options);
     optionLayout->addWidget(ellBox_, 0, 0);
     optionLayout->addWidget(ellEdit_, 0, 1);
@@ -178,33 +151,107 @@ QString SubdivisorDialog::fiberText() const {
     return fiberEdit_->text();
 }
 
-void SubdivisorDialog::startListing() {
+struct SubdivisorDialog::Listing {
+    SubdivisorLines lines;
+    long long total = -1;  // the count of the lines; -1 when it was cancelled
+    bool stoppedAtLimit = false;
+};
+
+void SubdivisorDialog::startListing(long long limit) {
     const FiberData fiber = fiber_;
     const SubdivisorOptions options = options_;
-    // The lines become QStrings on the worker, so that the window only has to take the list.
-    auto found = std::make_shared<QStringList>();
-    subdivisors_->clearLines();
+    auto listing = std::make_shared<Listing>();
+    listing->lines = SubdivisorLines(fiber);
+    lineModel_->setLines(SubdivisorLines(fiber));
+    setBusy(true);
     status_->setText(tr("Listing ..."));
     connect(
         job_, &BackgroundJob::finished, this,
-        [this, found] {
-            subdivisors_->setLines(std::move(*found));
-            status_->setText(job_->cancelled()
-                                 ? tr("%n line(s) (listing cancelled)", "", subdivisors_->count())
-                                 : tr("%n line(s)", "", subdivisors_->count()));
-            emit listed();
-        },
+        [this, listing, options, limit] { listingEnded(*listing, options, limit); },
         Qt::SingleShotConnection);
-    job_->start([fiber, options, found](Progress& progress) {
-        if (fiber.branchCount() == 0) return;
+    const long long askAbove = askAboveLines_;
+    job_->start([fiber, options, listing, limit, askAbove](Progress& progress) {
+        if (fiber.branchCount() == 0) {
+            listing->total = 0;
+            return;
+        }
+        // Counting takes milliseconds and tells what the list would cost before it exists.
+        listing->total = countSubdivisors(fiber, options, &progress);
+        if (listing->total < 0 || (limit < 0 && listing->total > askAbove)) return;
+        const long long wanted = limit < 0 ? listing->total : std::min(limit, listing->total);
+        listing->lines.reserve(static_cast<std::size_t>(wanted));
+        Listing& found = *listing;
         listSubdivisors(
             fiber, options,
-            [&found](const Subdivisor& y) {
-                found->append(
-                    QString::fromUtf8(y.line.data(), static_cast<qsizetype>(y.line.size())));
+            [&found, &progress, wanted](const Subdivisor& y) {
+                if (static_cast<long long>(found.lines.size()) >= wanted) {
+                    found.stoppedAtLimit = true;
+                    progress.cancel();
+                    return;
+                }
+                found.lines.append(y);
             },
             &progress);
     });
+}
+
+void SubdivisorDialog::listingEnded(Listing& listing, const SubdivisorOptions& options,
+                                    long long limit) {
+    const bool cancelled = job_->cancelled();
+    if (!cancelled && limit < 0 && listing.total > askAboveLines_) {
+        askHowMuch(listing.total);
+        return;
+    }
+    const QLocale locale;
+    const auto shown = static_cast<long long>(listing.lines.size());
+    lineModel_->setLines(std::move(listing.lines));
+    listedOptions_ = options;
+    listTotal_ = listing.total;
+    listComplete_ = !cancelled && !listing.stoppedAtLimit && shown == listing.total;
+    if (cancelled) {
+        status_->setText(tr("Listing cancelled after %1 lines.").arg(locale.toString(shown)));
+    } else if (!listComplete_) {
+        status_->setText(tr("The first %1 of %2 lines.")
+                             .arg(locale.toString(shown), locale.toString(listing.total)));
+    } else {
+        status_->setText(tr("%1 lines.").arg(locale.toString(shown)));
+    }
+    setBusy(false);
+    emit listed();
+}
+
+void SubdivisorDialog::askHowMuch(long long total) {
+    const QLocale locale;
+    const double bytes = SubdivisorLines::bytesFor(total, fiber_.branchCount());
+    const bool allFit = bytes <= kListMemoryCap;
+    QStringList answers;
+    if (allFit) answers << tr("List all %1 lines").arg(locale.toString(total));
+    answers << tr("List the first %1").arg(locale.toString(firstLines_))
+            << tr("Refine the options");
+    const QString question =
+        tr("This list would have %1 lines and take about %2 of memory.%3")
+            .arg(locale.toString(total),
+                 locale.formattedDataSize(static_cast<qint64>(std::min(bytes, 9e18))),
+                 allFit ? QString() : tr("\nThat is more than a list may take."));
+    const int answer = context_.ask(this, question, answers);
+    const int firstAnswer = allFit ? 1 : 0;
+    if (allFit && answer == 0) {
+        startListing(total);
+    } else if (answer == firstAnswer) {
+        startListing(firstLines_);
+    } else {
+        listTotal_ = total;
+        listComplete_ = false;
+        status_->setText(tr("Not listed: %1 lines. Narrow the listing options and press Re-list.")
+                             .arg(locale.toString(total)));
+        setBusy(false);
+        emit listed();
+    }
+}
+
+void SubdivisorDialog::setBusy(bool busy) {
+    selectButton_->setEnabled(!busy);
+    saveButton_->setEnabled(!busy);
 }
 
 bool SubdivisorDialog::busy() const {
@@ -217,7 +264,6 @@ void SubdivisorDialog::select() {
     selected_->appendLine(subdivisors_->line(row));
     rebuildSelected();
     SharedState& state = context_.state;
-    if (state.fiberBuilt()) recentreDivisor(*state.currentFiber);
     analyseFirstSelected();
     state.animation.restart();
 }
@@ -257,24 +303,21 @@ void SubdivisorDialog::deleteSelected() {
     const int row = selected_->currentRow();
     if (row < 0) return;
     selected_->removeLine(row);
+    // The parsed divisors follow the list at once, so that the picture and the Quorbel file
+    // never show a line that is gone.
+    rebuildSelected();
     context_.state.releaseAnalysis();
     showFigures();
 }
 
 void SubdivisorDialog::relist() {
-    // The list is made for the fiber chosen last, which need not be the one this dialog opened on.
-    SharedState& state = context_.state;
-    if (state.fiberBuilt()) {
-        fiber_ = fiberDataOf(*state.currentFiber);
-        fiberEdit_->setText(QString::fromStdString(printDivisorNotation(*state.currentFiber)));
-    }
     startListing();
 }
 
 void SubdivisorDialog::onEllOption() {
     if (options_.ellFilter == 0) {
-        const int value = dialogNumber(ellEdit_->text());
-        options_.ellFilter = value < -kEllFilterBound || value > kEllFilterBound ? 0 : value;
+        const int value = fieldNumber(ellEdit_);
+        options_.ellFilter = value < -kEllFilterLimit || value > kEllFilterLimit ? 0 : value;
     } else {
         options_.ellFilter = 0;
     }
@@ -302,33 +345,49 @@ void SubdivisorDialog::seePicture() {
 }
 
 void SubdivisorDialog::saveList() {
+    if (busy()) return;
+    const QLocale locale;
+    const SubdivisorLines& lines = lineModel_->lines();
+    const auto shown = static_cast<long long>(lines.size());
+    // A list that is not whole is saved only when the user says so, and the file says so too.
+    std::string cutShort;
+    if (!listComplete_) {
+        cutShort = listTotal_ >= 0 ? "******List cut short: " + std::to_string(shown) + " of " +
+                                         std::to_string(listTotal_) + " subdivisors******"
+                                   : "******List cut short after " + std::to_string(shown) +
+                                         " subdivisors******";
+        const QString question =
+            tr("This list is not complete: it holds %1 lines%2.\nSave it marked as cut short?")
+                .arg(locale.toString(shown),
+                     listTotal_ >= 0 ? tr(" of %1").arg(locale.toString(listTotal_)) : QString());
+        if (context_.ask(this, question, {tr("Save as cut short")}) != 0) return;
+    }
     SaveRequest request;
     const std::string xText = fiberText().toStdString();
     request.defaultName = QString::fromStdString(subdivisorListFileName(xText));
     request.defaultSuffix = QStringLiteral("doc");
     request.filter = kListFileFilter;
-    const QStringList lines = subdivisors_->lines();
-    const SubdivisorOptions options = options_;
-    saveWithChooser(this, context_.chooseFile, context_.reportError, request, [&] {
-        std::ostringstream out;
-        SubdivisorListWriter writer(out, xText, options);
-        for (const QString& line : lines) writer.line(line.toStdString());
-        writer.finish();
-        return out.str();
-    });
+    streamWithChooser(this, context_.chooseFile, context_.reportError, request,
+                      [&](std::ostream& out) {
+                          SubdivisorListWriter writer(out, xText, listedOptions_);
+                          for (std::size_t row = 0; row < lines.size() && out; ++row)
+                              writer.line(lines.line(row));
+                          if (cutShort.empty()) {
+                              writer.finish();
+                          } else {
+                              out << cutShort << kFormattedLineEnd;
+                          }
+                      });
 }
 
 void SubdivisorDialog::saveQuorbelFile() {
-    const SharedState& state = context_.state;
-    const DivisorNode* holder = state.selectedDivisors;
-    if (holder == nullptr || holder->neighbor(0) == nullptr || selected_->count() == 0 ||
-        !state.fiberBuilt()) {
-        return;
-    }
-    const QuorbelInput input = quorbelInputOfTrees(*state.currentFiber, *holder->neighbor(0));
+    if (selected_->count() == 0 || fiber_.branchCount() == 0) return;
+    // The file is made from the line whose name it proposes, against this dialog's X.
+    const std::string yLine = selected_->line(0).toStdString();
+    const QuorbelInput input = quorbelInputOf(fiber_, parseSubdivisorLine(fiber_, yLine));
     SaveRequest request;
-    request.defaultName = QString::fromStdString(
-        polynomialFileName(fiberText().toStdString(), selected_->line(0).toStdString()));
+    request.defaultName =
+        QString::fromStdString(polynomialFileName(fiberText().toStdString(), yLine));
     request.defaultSuffix = QStringLiteral("qpf");
     request.filter = kQuorbelFileFilter;
     saveWithChooser(this, context_.chooseFile, context_.reportError, request,

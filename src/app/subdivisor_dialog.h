@@ -23,8 +23,19 @@ class SubdivisorDialog : public QDialog {
     explicit SubdivisorDialog(AppContext& context, QWidget* parent = nullptr);
     ~SubdivisorDialog() override;
 
-    // Lists the sub-divisors of X on a worker thread under the current options.
-    void startListing();
+    // Lines above which the dialog asks before it lists, and how many "the first" are.
+    void setListLimits(long long askAboveLines, long long firstLines) {
+        askAboveLines_ = askAboveLines;
+        firstLines_ = firstLines;
+    }
+    // The most memory a whole list may take; a longer list can only be listed in part.
+    static constexpr double kListMemoryCap = 2.0 * 1024 * 1024 * 1024;
+
+    // Lists the sub-divisors of X on a worker thread under the current options. The lines are
+    // counted first; past a million the user chooses between all of them (when they fit in
+    // memory), the first million, or narrowing the options. A `limit` lists at most that
+    // many lines without asking.
+    void startListing(long long limit = -1);
     bool busy() const;
     BackgroundJob* job() const { return job_; }
 
@@ -52,7 +63,11 @@ class SubdivisorDialog : public QDialog {
     void listed();
 
   private:
+    struct Listing;
     void buildControls();
+    void listingEnded(Listing& listing, const SubdivisorOptions& options, long long limit);
+    void askHowMuch(long long total);
+    void setBusy(bool busy);
     void rebuildSelected();
     void analyseFirstSelected();
     void showFigures();
@@ -69,6 +84,15 @@ class SubdivisorDialog : public QDialog {
     QCheckBox* onlyABCBox_ = nullptr;
     QLabel* figures_ = nullptr;
     QLabel* status_ = nullptr;
+    QWidget* selectButton_ = nullptr;
+    QWidget* saveButton_ = nullptr;
+    class SubdivisorLineModel* lineModel_ = nullptr;
+    // What the list shown was made with, and whether it holds every line.
+    SubdivisorOptions listedOptions_;
+    long long listTotal_ = -1;
+    long long askAboveLines_ = 1'000'000;
+    long long firstLines_ = 1'000'000;
+    bool listComplete_ = true;
     BackgroundJob* job_ = nullptr;
 };
 

@@ -47,14 +47,20 @@ void selectLine(SubdivisorDialog* dialog, const std::string& line) {
 }
 
 AppSession::AppSession()
-    : context(std::make_unique<AppContext>()),
-      mainWindow(std::make_unique<ParameterDialog>(*context)) {
+    : context(std::make_unique<AppContext>()), mainWindow(std::make_unique<MainWindow>(*context)) {
     savePath = folder.filePath("saved.txt");
     context->chooseFile = [this](QWidget*, const SaveRequest& request) {
         saveRequests.push_back(request);
         return savePath;
     };
     context->reportError = [this](QWidget*, const QString& message) { errors.push_back(message); };
+    context->ask = [this](QWidget*, const QString& question, const QStringList&) {
+        questions.push_back(question);
+        if (answers.empty()) return -1;
+        const int answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    };
     mainWindow->show();
 }
 

@@ -15,7 +15,7 @@
 #include "app/app_context.h"
 #include "app/fiber_list_dialog.h"
 #include "app/line_list.h"
-#include "app/parameter_dialog.h"
+#include "app/main_window.h"
 #include "app/subdivisor_dialog.h"
 
 namespace dorvanix::testing {
@@ -60,11 +60,14 @@ class AppSession : public ::testing::Test {
     void expectSaveRequest(const char* name, const char* suffix, const char* filter) const;
 
     std::unique_ptr<AppContext> context;
-    std::unique_ptr<ParameterDialog> mainWindow;
+    std::unique_ptr<MainWindow> mainWindow;
     QTemporaryDir folder;
     QString savePath;  // what the replaced save dialog answers; empty means Cancel
     std::vector<SaveRequest> saveRequests;
     std::vector<QString> errors;
+    // The questions asked, and the answers given to them in turn (-1, closed, when none is left).
+    std::vector<QString> questions;
+    std::vector<int> answers;
 };
 
 }  // namespace dorvanix::testing

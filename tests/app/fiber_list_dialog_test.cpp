@@ -5,6 +5,7 @@
 #include "app/help_window.h"
 
 #include "app_test_support.h"
+#include "model/divisor_notation.h"
 #include "model/fiber_data.h"
 
 namespace dorvanix::testing {
@@ -83,23 +84,31 @@ TEST_F(FiberList, OkWithoutSelectionChoosesTheFirstFiber) {
     EXPECT_EQ(fiberDataOf(*state.currentFiber), fiberFromParts(3, 2, {2, 2, 2}));
 }
 
-TEST_F(FiberList, ChoosingAgainRebuildsTheFiberButOpensNothing) {
-    FiberListDialog* list = enumerate("6", "2", "3");
-    ASSERT_EQ(list->list()->count(), 2);
-    click(list, "1007");
-    SubdivisorDialog* opened = context->subdivisorDialog();
-    QWidget* picture = context->picture();
-    list->list()->setCurrentRow(1);
-    emit list->list()->lineActivated(1);
-    const SharedState& state = context->state;
-    EXPECT_EQ(fiberDataOf(*state.currentFiber), fiberFromParts(6, 2, {5, 4, 3}));
-    EXPECT_EQ(state.currentGenus, 1);
-    EXPECT_EQ(context->subdivisorDialog(), opened);
-    EXPECT_EQ(context->picture(), picture);
-    // The old branches went back to the pool: the core and the new chains only.
-    EXPECT_LE(state.pool.inUseCount(), 1u + 3u * 5u);
-    EXPECT_EQ(opened->fiberText().toStdString(), "(6;(5,4,3,2,1),(5,4,3,2,1),(2))")
-        << "the dialog keeps the fiber it opened with";
+// Choosing another fiber while the sub-divisor dialog is open asks first: the dialog either keeps
+// its X, or goes with its selection and picture and opens again on the new X.
+TEST_F(FiberList, ChoosingAgainAsksBeforeTheSubdivisorDialogChangesItsX) {
+    const std::string oldX = "(6;(5,4,3,2,1),(5,4,3,2,1),(2))";
+    const std::pair<int, std::string> rows[] = {{-1, oldX}, {0, "(6;(5,4,3,2,1),(4,2),(3))"}};
+    for (const auto& [answer, expectedX] : rows) {
+        SCOPED_TRACE(answer);
+        FiberListDialog* list = enumerate("6", "2", "3");
+        ASSERT_EQ(list->list()->count(), 2);
+        list->list()->setCurrentRow(0);
+        SubdivisorDialog* opened = chooseFiber();
+        selectLine(opened, linesOf(opened->subdivisorList()).at(0));
+        answers = {answer};
+        list->list()->setCurrentRow(1);
+        emit list->list()->lineActivated(1);
+        SubdivisorDialog* now = context->subdivisorDialog();
+        ASSERT_TRUE(waitForSubdivisors(now));
+        EXPECT_EQ(now->fiberText().toStdString(), expectedX);
+        EXPECT_EQ(printDivisorNotation(*context->state.currentFiber), expectedX);
+        EXPECT_EQ(now->selectedList()->count(), answer == 0 ? 0 : 1);
+        EXPECT_NE(context->picture(), nullptr);
+        closeSubdivisorDialog();
+        closeFiberList();
+        EXPECT_EQ(context->state.pool.inUseCount(), 1u) << "every node went back";
+    }
 }
 
 TEST_F(FiberList, SaveWritesEveryLineWithLfCrAndReportsFailures) {
@@ -177,16 +186,15 @@ TEST_F(NewCore, OkWhileTheSubdivisorDialogIsOpenKeepsItSafe) {
     EXPECT_EQ(context->subdivisorDialog(), dialog);
     EXPECT_NE(context->picture(), nullptr);
     EXPECT_EQ(context->state.pictureOpen, 1);
-    EXPECT_TRUE(context->state.fiberBuilt());
     enumerate("5", "2", "3");
-    EXPECT_FALSE(context->state.fiberBuilt());
+    EXPECT_TRUE(context->state.fiberBuilt()) << "the dialog keeps its X";
     dialog->subdivisorList()->setCurrentRow(1);
     click(dialog, "1014");
     EXPECT_EQ(dialog->selectedList()->count(), 1);
-    EXPECT_EQ(context->state.analysisDivisor, nullptr) << "no fiber, no analysis";
+    EXPECT_NE(context->state.analysisDivisor, nullptr) << "Select goes on working";
     saveRequests.clear();
     click(dialog, "1043");
-    EXPECT_TRUE(saveRequests.empty());
+    EXPECT_EQ(saveRequests.size(), 1u);
     closeSubdivisorDialog();
     EXPECT_EQ(context->state.pool.inUseCount(), 1u);
 }

@@ -6,7 +6,9 @@
 #include "picture/layout_relaxation.h"
 
 #include "app_test_support.h"
+#include "census/subdivisor_line.h"
 #include "census/subdivisor_listing.h"
+#include "files/quorbel_file.h"
 #include "model/fiber_data.h"
 
 namespace dorvanix::testing {
@@ -133,8 +135,8 @@ TEST_F(SubdivisorWindow, SelectTwiceAnalysesTheFirstLineAndDeleteRemovesTheCurre
     EXPECT_EQ(linesOf(dialog->selectedList()), std::vector<std::string>{kBB0});
     EXPECT_EQ(context->state.analysisChainCount, -1);
     EXPECT_EQ(context->state.analysisGcd, -1);
-    EXPECT_EQ(printDivisorNotation(*firstSelected()), "(2;(2),(1),(1))")
-        << "the parsed divisors wait for the next Select";
+    EXPECT_EQ(printDivisorNotation(*firstSelected()), "(2;(2),(2),())")
+        << "the parsed divisors follow the list at once";
     selectLine(dialog, kCAA);
     y = firstSelected();
     EXPECT_EQ(printDivisorNotation(*y), "(2;(2),(2),())") << "now the first line is the one left";
@@ -208,9 +210,8 @@ TEST_F(SubdivisorWindow, SaveListWritesTheHeaderTheLinesAndTheEnd) {
     const std::string end = "******End of Subdivisors******\r\n";
     const Row rows[] = {
         {"opening options", "", "", false, head + abc + lines + end},
-        {"every ell but 3, except only AB, not re-listed", "-3", "1025 1027", false,
-         head + "******Subdivisors of except ell=3******\r\n" +
-             "******Subdivisors which don't have type AB branches******\r\n" + abc + lines + end},
+        {"options changed but not re-listed: the header keeps the listed ones", "-3", "1025 1027",
+         false, head + abc + lines + end},
         {"an empty list says NONE", "7", "1025 1029", true,
          head + "******Subdivisors of ell= 7******\r\nNONE\r\n" + end},
     };
@@ -241,10 +242,72 @@ TEST_F(SubdivisorWindow, SaveQuorbelFileWritesThePolynomialsOfTheFirstSelected) 
     EXPECT_EQ(readFile(savePath),
               "*polynomial\r\nx*(x*y*(1-y)-3)^2-2^2\r\n*degenerateloci\r\n0\r\n"
               "*branchpoly\r\n(1*y*(1-y)-1)*y*(1-y)\r\n");
+    // After Delete of the first line, name and content both come from the new first line.
+    dialog->selectedList()->setCurrentRow(0);
+    click(dialog, "1017");
+    saveRequests.clear();
+    click(dialog, "1043");
+    const FiberData x = fiberFromParts(3, 2, {2, 2, 2});
+    expectSaveRequest("3222-2211.qpf", "qpf", "Quorbelファイル (*.qpf);;全てのファイル (*.*)");
+    EXPECT_EQ(readFile(savePath), quorbelFileText(quorbelInputOf(x, parseSubdivisorLine(x, kCAA))));
     QFile::remove(savePath);
     savePath.clear();
     click(dialog, "1043");
     EXPECT_TRUE(QDir(folder.path()).isEmpty()) << "a cancelled save writes nothing";
+}
+
+// Past the limit the dialog asks first: all lines (when they fit), the first N, or none. A list
+// that is not whole is saved only when asked, and marked as cut short.
+TEST_F(SubdivisorWindow, LongListsAreCountedAndOfferedInPart) {
+    std::string lines;
+    for (const std::string& line : subdivisorLines(fiberFromParts(3, 2, {2, 2, 2}), {}))
+        lines += line + "\n\r";
+    struct Row {
+        const char* label;
+        std::vector<int> answers;  // to the listing's question, then to Save list's
+        int count;
+        std::string fileEnd;  // empty: nothing saved
+    };
+    const Row rows[] = {
+        {"all", {0}, 14, "******End of Subdivisors******\r\n"},
+        {"the first 3, saved", {1, 0}, 3, "******List cut short: 3 of 14 subdivisors******\r\n"},
+        {"the first 3, not saved", {1, -1}, 3, ""},
+        {"none", {2, 0}, 0, "******List cut short: 0 of 14 subdivisors******\r\n"},
+    };
+    dialog->setListLimits(5, 3);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        QFile::remove(savePath);
+        answers = row.answers;
+        click(dialog, "1028");
+        ASSERT_TRUE(waitForSubdivisors(dialog));
+        EXPECT_EQ(dialog->subdivisorList()->count(), row.count);
+        click(dialog, "1030");
+        EXPECT_TRUE(answers.empty()) << "every question asked";
+        const std::string file = readFile(savePath);
+        if (row.fileEnd.empty()) {
+            EXPECT_EQ(file, "<missing>");
+            continue;
+        }
+        const std::size_t end = file.size() - std::min(file.size(), row.fileEnd.size());
+        EXPECT_EQ(file.substr(end), row.fileEnd);
+        EXPECT_EQ(file.find(lines.substr(0, 40)) != std::string::npos, row.count > 0);
+    }
+}
+
+// A fiber with 618,679,078,298 sub-divisors: counted, never listed whole.
+TEST_F(AppSession, AListTooLongForMemoryIsOnlyOfferedInPart) {
+    answers = {-1};
+    SubdivisorDialog* dialog = chooseFirstFiber("2", "20", "40");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_TRUE(questions[0].contains("618,679,078,298")) << questions[0].toStdString();
+    EXPECT_EQ(dialog->subdivisorList()->count(), 0);
+    dialog->setListLimits(5, 3);
+    answers = {0};
+    click(dialog, "1028");
+    ASSERT_TRUE(waitForSubdivisors(dialog));
+    EXPECT_EQ(dialog->subdivisorList()->count(), 3) << "the first answer is the first N";
 }
 
 using AnalysisFigures = AppSession;

@@ -13,7 +13,8 @@ namespace {
 
 using MainWindow = AppSession;
 
-// The edits are read as atoi reads them, then raised to m >= 2, r >= 2, b >= 3.
+// The edits are read as atoi reads them, then raised to m >= 2, r >= 2, b >= 3; numbers above
+// 10000 are refused with the range (expected m of 0).
 TEST_F(MainWindow, TypedTextIsReadAsNumbersAndRaisedToItsBounds) {
     struct Row {
         const char* label;
@@ -27,15 +28,26 @@ TEST_F(MainWindow, TypedTextIsReadAsNumbersAndRaisedToItsBounds) {
         {"non-numeric text", "m", "r", "b", 2, 2, 3},
         {"a negative number two thousand digits long", "-" + QString(2000, '9'), "2", "3", 2, 2, 3},
         {"values above the bounds are kept", "5", "3", "4", 5, 3, 4},
+        {"m beyond the core's bound", "99999999999", "2", "3", 0, 0, 0},
+        {"b beyond the core's bound", "3", "2", "99999999999", 0, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
+        errors.clear();
+        if (row.expectedM == 0) {
+            type(mainWindow.get(), "1001", row.m);
+            type(mainWindow.get(), "1003", row.b);
+            click(mainWindow.get(), "1007");
+            EXPECT_EQ(context->fiberList(), nullptr);
+            ASSERT_EQ(errors.size(), 1u);
+            EXPECT_TRUE(errors[0].contains("10000")) << errors[0].toStdString();
+            continue;
+        }
         FiberListDialog* list = enumerate(row.m, row.r, row.b);
         ASSERT_NE(list, nullptr);
-        const DivisorNode* core = context->state.currentFiber;
-        EXPECT_EQ(core->multiplicity, row.expectedM);
-        EXPECT_EQ(core->selfIntersection, row.expectedR);
-        EXPECT_EQ(core->degree, row.expectedB);
+        EXPECT_EQ(context->state.listM, row.expectedM);
+        EXPECT_EQ(context->state.listR, row.expectedR);
+        EXPECT_EQ(context->state.listB, row.expectedB);
         EXPECT_EQ(linesOf(list->list()),
                   fiberLines(row.expectedM, row.expectedR, row.expectedB, FiberOptions{}));
         closeFiberList();
@@ -86,7 +98,7 @@ TEST_F(MainWindow, GenusOptionTakesAtLeastOneAndRestrictsTheList) {
     EXPECT_EQ(context->state.requiredGenus, 0);
     EXPECT_FALSE(genusEdit->isEnabled());
     click(mainWindow.get(), "1034");
-    EXPECT_EQ(context->state.requiredGenus, 1) << "checked again with 2 still in the edit";
+    EXPECT_EQ(context->state.requiredGenus, 2) << "checked again with 2 still in the edit";
 }
 
 TEST_F(MainWindow, MultiplicityOptionShowsTheCoreAndFiltersTheList) {

@@ -1,15 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <QString>
 #include <climits>
 #include <string>
 
-#include "app/dialog_number.h"
+#include "model/leading_number.h"
 
 namespace dorvanix {
 namespace {
 
-TEST(DialogNumber, ReadsLeadingDigitsAndSaturates) {
+TEST(LeadingNumber, ReadsLeadingDigitsAndSaturates) {
     struct Row {
         const char* label;
         std::string text;
@@ -32,8 +31,7 @@ TEST(DialogNumber, ReadsLeadingDigitsAndSaturates) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
-        EXPECT_EQ(dialogNumber(std::string_view(row.text)), row.expected);
-        EXPECT_EQ(dialogNumber(QString::fromStdString(row.text)), row.expected);
+        EXPECT_EQ(leadingNumber(row.text), row.expected);
     }
 }
 

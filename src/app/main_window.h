@@ -13,12 +13,12 @@ class AppContext;
 
 // The main window (102): m, r, b and the options of the fiber list. "OK >" stores them in the
 // shared state and opens the fiber list; closing this window ends the program.
-class ParameterDialog : public QDialog {
+class MainWindow : public QDialog {
     Q_OBJECT
   public:
-    explicit ParameterDialog(AppContext& context, QWidget* parent = nullptr);
+    explicit MainWindow(AppContext& context, QWidget* parent = nullptr);
     // Closes the help window with the main window.
-    ~ParameterDialog() override;
+    ~MainWindow() override;
 
     // The About box, modal.
     void showAbout();
@@ -35,19 +35,20 @@ class ParameterDialog : public QDialog {
     void onGenusEdited();
     void onMultiplicityOption();
     void onMultiplicityEdited();
+    bool withinBounds();
     void onOk();
 
     AppContext& context_;
-    QLineEdit* m_;
-    QLineEdit* r_;
-    QLineEdit* b_;
-    QCheckBox* noDuplicates_;
-    QCheckBox* simpleCrusts_;
-    QCheckBox* genusOption_;
-    QLineEdit* genus_;
-    QCheckBox* multiplicityOption_;
-    QLineEdit* coreShown_;
-    std::array<QLineEdit*, 4> required_{};
+    QLineEdit* mEdit_;
+    QLineEdit* rEdit_;
+    QLineEdit* bEdit_;
+    QCheckBox* noDuplicatesBox_;
+    QCheckBox* simpleCrustsBox_;
+    QCheckBox* genusBox_;
+    QLineEdit* genusEdit_;
+    QCheckBox* multiplicityBox_;
+    QLineEdit* coreShownEdit_;
+    std::array<QLineEdit*, 4> requiredEdits_{};
 };
 
 }  // namespace dorvanix

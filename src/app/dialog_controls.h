@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace dorvanix {
+
+// The controls of the three dialogs, each named by its id (control_ids.h).
+
+// A push button; it is not the default button unless the dialog makes it so.
+QPushButton* makeButton(QWidget* parent, const char* id, const QString& caption);
+QCheckBox* makeCheck(QWidget* parent, const char* id, const QString& caption);
+// An edit of a fixed width in pixels.
+QLineEdit* makeEdit(QWidget* parent, const char* id, int width = 60);
+// The number an edit shows, read by the core's one number reader (leading digits, 0 for none).
+int fieldNumber(const QLineEdit* edit);
+
+}  // namespace dorvanix

@@ -1,0 +1,248 @@
+#include "app/main_window.h"
+
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/about_dialog.h"
+#include "app/app_context.h"
+#include "app/app_icon.h"
+#include "app/control_ids.h"
+#include "app/dialog_controls.h"
+#include "app/fiber_list_dialog.h"
+#include "model/input_check.h"
+
+namespace dorvanix {
+
+namespace {
+
+void addNumberRow(QGridLayout* grid, int row, const QString& label, QLineEdit* edit,
+                  const QString& bound) {
+    grid->addWidget(new QLabel(label), row, 0);
+    grid->addWidget(new QLabel(QStringLiteral("=")), row, 1);
+    grid->addWidget(edit, row, 2);
+    grid->addWidget(new QLabel(bound), row, 3);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(AppContext& context, QWidget* parent) : QDialog(parent), context_(context) {
+    setObjectName(ids::kMainWindow);
+    setWindowTitle("Dorvanix");
+    setWindowIcon(appIcon());
+    buildControls();
+    resetOptions();
+}
+
+MainWindow::~MainWindow() {
+    context_.closeHelp();
+}
+
+void MainWindow::buildControls() {
+    mEdit_ = makeEdit(this, ids::kMEdit);
+    rEdit_ = makeEdit(this, ids::kREdit);
+    bEdit_ = makeEdit(this, ids::kBEdit);
+    auto* numbers = new QGridLayout;
+    addNumberRow(numbers, 0, QStringLiteral("m : multiplicity of core"), mEdit_,
+                 QStringLiteral("(>= 2)"));
+    addNumberRow(numbers, 1, QStringLiteral("r : self-intersection of core"), rEdit_,
+                 QStringLiteral("(>= 2)"));
+    addNumberRow(numbers, 2, QStringLiteral("b : number of branches"), bEdit_,
+                 QStringLiteral("(>= 3)"));
+
+    auto* options = new QGroupBox(QStringLiteral("Option"), this);
+    noDuplicatesBox_ =
+        makeCheck(options, ids::kNoDuplicatesBox, QStringLiteral("No duplicate branches"));
+    simpleCrustsBox_ =
+        makeCheck(options, ids::kSimpleCrustsBox, QStringLiteral("# of simple crusts <= 2"));
+    genusBox_ = makeCheck(options, ids::kGenusBox, QStringLiteral("genus ="));
+    genusEdit_ = makeEdit(options, ids::kGenusEdit, 50);
+    multiplicityBox_ =
+        makeCheck(options, ids::kMultiplicityBox, QStringLiteral("Option by multiplicities"));
+    coreShownEdit_ = makeEdit(options, ids::kCoreShownEdit, 40);
+    coreShownEdit_->setReadOnly(true);
+    auto* genusRow = new QHBoxLayout;
+    genusRow->addWidget(genusBox_);
+    genusRow->addWidget(genusEdit_);
+    genusRow->addStretch();
+    auto* multiplicityRow = new QHBoxLayout;
+    multiplicityRow->addWidget(coreShownEdit_);
+    multiplicityRow->addWidget(new QLabel(QStringLiteral(";"), options));
+    for (std::size_t i = 0; i < requiredEdits_.size(); ++i) {
+        requiredEdits_[i] = makeEdit(options, ids::kRequiredEdits[i], 40);
+        multiplicityRow->addWidget(requiredEdits_[i]);
+    }
+    multiplicityRow->addStretch();
+    auto* optionLayout = new QVBoxLayout(options);
+    optionLayout->addWidget(noDuplicatesBox_);
+    optionLayout->addWidget(simpleCrustsBox_);
+    optionLayout->addLayout(genusRow);
+    optionLayout->addWidget(multiplicityBox_);
+    optionLayout->addLayout(multiplicityRow);
+
+    auto* ok = makeButton(this, ids::kMainOkButton, QStringLiteral("OK >"));
+    ok->setDefault(true);
+    auto* cancel = makeButton(this, ids::kMainCancelButton, QStringLiteral("< Cancel"));
+    auto* help = makeButton(this, ids::kMainHelpButton, QStringLiteral("Help"));
+    help->setAutoDefault(false);
+    cancel->setAutoDefault(false);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addStretch();
+    buttons->addWidget(help);
+
+    auto* left = new QVBoxLayout;
+    auto* title = new QLabel(QStringLiteral("          Dorvanix"), this);
+    QFont titleFont = title->font();
+    titleFont.setBold(true);
+    title->setFont(titleFont);
+    left->addWidget(title);
+    left->addLayout(numbers);
+    left->addWidget(options);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(buttons);
+
+    connect(noDuplicatesBox_, &QCheckBox::clicked, this, &MainWindow::onNoDuplicates);
+    connect(simpleCrustsBox_, &QCheckBox::clicked, this, &MainWindow::onSimpleCrusts);
+    connect(genusBox_, &QCheckBox::clicked, this, &MainWindow::onGenusOption);
+    connect(genusEdit_, &QLineEdit::textChanged, this, &MainWindow::onGenusEdited);
+    connect(multiplicityBox_, &QCheckBox::clicked, this, &MainWindow::onMultiplicityOption);
+    connect(mEdit_, &QLineEdit::textChanged, this, &MainWindow::onMultiplicityEdited);
+    connect(ok, &QPushButton::clicked, this, &MainWindow::onOk);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(help, &QPushButton::clicked, this, [this] { context_.showHelp(2); });
+}
+
+void MainWindow::resetOptions() {
+    SharedState& state = context_.state;
+    state.atMostTwoSimpleCrusts = 0;
+    state.requiredGenus = 0;
+    state.noDuplicateBranches = 0;
+    noDuplicatesBox_->setChecked(false);
+    genusBox_->setChecked(false);
+    simpleCrustsBox_->setChecked(false);
+    genusEdit_->setEnabled(false);
+    state.multiplicityOption = 0;
+    multiplicityBox_->setChecked(false);
+    for (QLineEdit* edit : requiredEdits_) edit->setEnabled(false);
+    state.requiredMultiplicities = {};
+    state.fiberListOpen = 0;
+    state.subdivisorDialogOpen = 0;
+    state.pictureOpen = 0;
+}
+
+void MainWindow::onNoDuplicates() {
+    int& flag = context_.state.noDuplicateBranches;
+    flag = flag == 0 ? 1 : 0;
+    noDuplicatesBox_->setChecked(flag != 0);
+}
+
+void MainWindow::onSimpleCrusts() {
+    int& flag = context_.state.atMostTwoSimpleCrusts;
+    flag = flag == 0 ? 1 : 0;
+    simpleCrustsBox_->setChecked(flag != 0);
+}
+
+void MainWindow::onGenusOption() {
+    int& genus = context_.state.requiredGenus;
+    // Ticking the box restricts to the genus the field shows (1 when it shows none).
+    genus = genus != 0 ? 0 : genusRequirement(fieldNumber(genusEdit_));
+    genusBox_->setChecked(genus != 0);
+    genusEdit_->setEnabled(genus != 0);
+}
+
+void MainWindow::onGenusEdited() {
+    context_.state.requiredGenus = genusRequirement(fieldNumber(genusEdit_));
+}
+
+void MainWindow::onMultiplicityOption() {
+    int& option = context_.state.multiplicityOption;
+    option = option == 0 ? 1 : 0;
+    multiplicityBox_->setChecked(option != 0);
+    for (QLineEdit* edit : requiredEdits_) edit->setEnabled(option != 0);
+    if (option != 0) onMultiplicityEdited();
+}
+
+void MainWindow::onMultiplicityEdited() {
+    if (context_.state.multiplicityOption == 0) return;
+    if (fieldNumber(mEdit_) >= 3) coreShownEdit_->setText(mEdit_->text());
+}
+
+// Numbers below their bounds are raised to them, as they always were; numbers above what the
+// core takes are refused with the range, so that nothing runs away with time or memory.
+bool MainWindow::withinBounds() {
+    struct Field {
+        const char* name;
+        const QLineEdit* edit;
+        int lowest;
+        bool used;
+    };
+    const bool multiplicities = context_.state.multiplicityOption != 0;
+    const Field fields[] = {
+        {"m", mEdit_, kLeastCoreMultiplicity, true},
+        {"r", rEdit_, kLeastSelfIntersection, true},
+        {"b", bEdit_, kLeastBranchCount, true},
+        {"genus", genusEdit_, 1, genusBox_->isChecked()},
+        {"multiplicity 1", requiredEdits_[0], 0, multiplicities},
+        {"multiplicity 2", requiredEdits_[1], 0, multiplicities},
+        {"multiplicity 3", requiredEdits_[2], 0, multiplicities},
+        {"multiplicity 4", requiredEdits_[3], 0, multiplicities},
+    };
+    for (const Field& field : fields) {
+        if (!field.used || fieldNumber(field.edit) <= kMaxInputNumber) continue;
+        context_.reportError(this, tr("%1 = %2 is too large: %1 goes from %3 to %4.")
+                                       .arg(QString::fromLatin1(field.name), field.edit->text())
+                                       .arg(field.lowest)
+                                       .arg(kMaxInputNumber));
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::onOk() {
+    if (!withinBounds()) return;
+    SharedState& state = context_.state;
+    const int m = std::max(kLeastCoreMultiplicity, fieldNumber(mEdit_));
+    const int r = std::max(kLeastSelfIntersection, fieldNumber(rEdit_));
+    const int b = std::max(kLeastBranchCount, fieldNumber(bEdit_));
+    if (state.multiplicityOption != 0) {
+        for (std::size_t i = 0; i < requiredEdits_.size(); ++i) {
+            state.requiredMultiplicities[i] = fieldNumber(requiredEdits_[i]);
+        }
+    }
+    if (state.fiberListOpen != 0) {
+        // The open list keeps the fibers it was filled with, and the chosen fiber stays.
+        context_.openFiberList()->raise();
+        return;
+    }
+    // The sub-divisor dialog keeps working on its own X; only the list's numbers change.
+    state.listM = m;
+    state.listR = r;
+    state.listB = b;
+    context_.openFiberList();
+}
+
+void MainWindow::showAbout() {
+    AboutDialog about(this);
+    about.exec();
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    QAction* about = menu.addAction(aboutMenuText());
+    about->setObjectName(ids::kAboutAction);
+    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
+    menu.exec(event->globalPos());
+}
+
+}  // namespace dorvanix
