@@ -27,6 +27,8 @@ void writeFiberList(const std::filesystem::path& path, const py::iterable& fiber
                                  std::string(py::str(py::type::of(item).attr("__name__"))));
         }
         writeFiberListLine(file.stream(), item.cast<FiberObject&>().listLine());
+        // A file that stopped taking lines ends the work; the commit reports why.
+        if (!file.stream()) break;
     }
     py::gil_scoped_release release;
     file.commit();
@@ -42,8 +44,15 @@ void writeSubdivisorList(const FiberObject& fiber, const std::filesystem::path& 
         const std::string notation = fiberNotation(*data);
         SubdivisorListWriter writer(file.stream(), notation, options);
         const bool done = listSubdivisors(
-            *data, options, [&](const Subdivisor& y) { writer.line(y.line); }, &progress);
-        if (!done) return false;
+            *data, options,
+            [&](const Subdivisor& y) {
+                writer.line(y.line);
+                // A file that stopped taking lines (a full disk) ends the listing at once.
+                if (!file.stream()) progress.cancel();
+            },
+            &progress);
+        // Cancelled by Ctrl-C, or by a failed write, which the commit reports.
+        if (!done && file.stream()) return false;
         writer.finish();
         file.commit();
         return true;
