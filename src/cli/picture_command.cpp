@@ -27,7 +27,7 @@ constexpr int kMaxTicks = 1000;
 struct PictureArguments {
     std::string x;
     std::string y;
-    int ticks = 0;
+    std::string ticks = "0";
     std::string outputPath;
 };
 
@@ -63,9 +63,11 @@ void selectSubdivisor(PictureTrees& trees, const FiberData& x, const SubdivisorL
 }
 
 void runPicture(const PictureArguments& args, CommandContext& context) {
-    if (args.ticks < 0 || args.ticks > kMaxTicks) {
+    // Read as typed numbers are everywhere (decimal), not by CLI11, which takes 0x10 for 16.
+    const int ticks = parseInputNumber(args.ticks, "--ticks");
+    if (ticks < 0 || ticks > kMaxTicks) {
         throw InputError("--ticks must lie in 0 ... " + std::to_string(kMaxTicks) + ", not " +
-                         std::to_string(args.ticks));
+                         std::to_string(ticks));
     }
     const FiberData x = parseFiberText(args.x);
     std::optional<SubdivisorLine> y;
@@ -79,7 +81,7 @@ void runPicture(const PictureArguments& args, CommandContext& context) {
     std::srand(1);
     const RandomSource random = standardRandom();
     PictureAnimation animation;
-    for (int t = 0; t < args.ticks; ++t) animation.tick(trees->scene, random);
+    for (int t = 0; t < ticks; ++t) animation.tick(trees->scene, random);
     const View view{kPictureWidth / 2, kPictureHeight / 2, 1.0};
     const std::string svg = svgDocument(animation.paint(trees->scene, view));
     if (args.outputPath.empty()) {
