@@ -90,6 +90,8 @@ def test_a_full_disk_stops_a_long_write(alarm, tmp_path, label, call):
     try:
         with pytest.raises(OSError) as failed:
             call(dorvanix.Fiber(HUGE), tmp_path)
+    except KeyboardInterrupt:
+        pytest.fail(f"{label}: still writing long after the disk was full")
     finally:
         resource.setrlimit(resource.RLIMIT_FSIZE, limits)
     assert failed.value.errno == errno.EFBIG, label
