@@ -93,32 +93,3 @@ def test_a_failing_fiber_source_leaves_no_file(tmp_path):
         dorvanix.write_fiber_list(path, ["((3,2),2,2,2)"])
     assert path.read_bytes() == b"earlier"
 
-
-# A save belongs to the process that began it: a child forked from the fiber source carries on
-# with the same call, and must neither write into the parent's file nor put it in place.
-def test_a_save_forked_away_stays_with_the_parent(tmp_path):
-    path, parent, fibers = tmp_path / "forked.doc", os.getpid(), list(dorvanix.fibers(7, 2, 3))
-    children = []
-
-    def source():
-        for i, fiber in enumerate(fibers):
-            if i == 1:
-                children.append(os.fork())
-            yield fiber
-
-    try:
-        dorvanix.write_fiber_list(path, source())
-        if os.getpid() != parent:
-            os._exit(4)  # the child put the parent's file in place
-    except OSError:
-        if os.getpid() != parent:
-            os._exit(3)  # refused, as it should be
-        raise
-    finally:
-        if os.getpid() != parent:
-            os._exit(5)
-    _, status = os.waitpid(children[0], 0)
-    assert os.waitstatus_to_exitcode(status) == 3, "the child's save was not refused"
-    run_cli("fibers", 7, 2, 3, "--output", tmp_path / "tool.doc")
-    assert path.read_bytes() == (tmp_path / "tool.doc").read_bytes()
-    assert sorted(os.listdir(tmp_path)) == ["forked.doc", "tool.doc"]
