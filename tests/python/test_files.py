@@ -92,4 +92,3 @@ def test_a_failing_fiber_source_leaves_no_file(tmp_path):
     with pytest.raises(TypeError, match="not str"):
         dorvanix.write_fiber_list(path, ["((3,2),2,2,2)"])
     assert path.read_bytes() == b"earlier"
-
