@@ -150,7 +150,7 @@ AtomicFile::AtomicFile(std::filesystem::path target)
         fd_ = ::open(file_.c_str(),
                      O_WRONLY | O_NOCTTY | O_CLOEXEC | (destination.appends ? O_APPEND : 0));
     } else {
-        openTemporary(folderOf(file_));
+        openTemporary();
         if (fd_ >= 0) takeOverFrom(fd_, destination);
     }
     if (fd_ < 0) fail(errno);
@@ -158,20 +158,26 @@ AtomicFile::AtomicFile(std::filesystem::path target)
     stream_ = std::make_unique<std::ostream>(buffer_.get());
 }
 
-void AtomicFile::openTemporary(const std::filesystem::path& folder) {
+void AtomicFile::openTemporary() {
     if (std::getenv(kNamedTemporariesVariable) == nullptr) {
-        fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        fd_ = ::open(folderOf(file_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
         if (fd_ >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return;
     }
-    // No unnamed temporaries on this file system: a hidden named one beside the file.
-    namedTemporary_ = std::make_unique<RegisteredTemporary>(
-        (folder / ("." + file_.filename().string() + ".tmp")).string());
-    fd_ = namedTemporary_->fd();
-    if (fd_ < 0) {
-        const int error = errno;
+    // No unnamed temporaries on this file system: a hidden named one beside the file, made with
+    // O_EXCL rather than by mkostemp, whose 0600 would have to be widened by a umask that cannot
+    // be read without changing it.
+    namedTemporary_ = std::make_unique<RegisteredTemporary>(hiddenStem(), [&](const char* path) {
+        fd_ = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        return fd_ >= 0 ? 0 : errno;
+    });
+    if (const int error = namedTemporary_->error(); error != 0) {
         namedTemporary_.reset();
         errno = error;
     }
+}
+
+std::string AtomicFile::hiddenStem() const {
+    return (folderOf(file_) / ("." + file_.filename().string() + ".tmp")).string();
 }
 
 AtomicFile::~AtomicFile() {
@@ -185,8 +191,6 @@ std::ostream& AtomicFile::stream() {
 void AtomicFile::discard() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    // A forked child leaves the temporary to the parent it belongs to.
-    if (namedTemporary_ && ::getpid() == owner_) namedTemporary_->remove();
     namedTemporary_.reset();
 }
 
@@ -223,21 +227,11 @@ void AtomicFile::linkIntoPlace() {
     // Link the unnamed file under a hidden name, then rename it over the file: rename replaces
     // an earlier file in one step, which linkat cannot.
     const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-    const std::filesystem::path folder = folderOf(file_);
-    for (int attempt = 0;; ++attempt) {
-        const std::filesystem::path hidden =
-            folder / ("." + file_.filename().string() + ".tmp" + std::to_string(::getpid()) + "-" +
-                      std::to_string(attempt));
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, hidden.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-            if (::rename(hidden.c_str(), file_.c_str()) != 0) {
-                const int error = errno;
-                ::unlink(hidden.c_str());
-                fail(error);
-            }
-            return;
-        }
-        if (errno != EEXIST || attempt > 100) fail(errno);
-    }
+    RegisteredTemporary hidden(hiddenStem(), [&](const char* path) {
+        return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path, AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+    });
+    if (hidden.error() != 0) fail(hidden.error());
+    if (const int error = hidden.commit(file_.c_str()); error != 0) fail(error);
 }
 
 void writeFileAtomically(const std::filesystem::path& target, std::string_view text) {

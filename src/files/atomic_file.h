@@ -54,7 +54,8 @@ class AtomicFile {
     class Buffer;
     [[noreturn]] void fail(int error);
     void discard();
-    void openTemporary(const std::filesystem::path& folder);
+    void openTemporary();
+    std::string hiddenStem() const;
     void linkIntoPlace();
 
     std::filesystem::path target_;  // as named, for messages

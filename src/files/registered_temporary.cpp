@@ -1,6 +1,5 @@
 #include "files/registered_temporary.h"
 
-#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
@@ -92,46 +91,35 @@ RegisteredTemporary::Slot* takeSlot() {
 
 }  // namespace
 
-RegisteredTemporary::RegisteredTemporary(const std::string& stem) {
+RegisteredTemporary::RegisteredTemporary(const std::string& stem,
+                                         const std::function<int(const char*)>& make) {
     installCleanup();
     slot_ = takeSlot();
     slot_->owner = ::getpid();
     const std::string prefix = stem + std::to_string(slot_->owner) + "-";
     const EndingSignalsHeld held;
-    // Made with O_EXCL rather than by mkostemp, whose 0600 would have to be widened by a umask
-    // that cannot be read without changing it.
     for (int attempt = 0; attempt <= kMaxAttempts; ++attempt) {
         slot_->path = prefix + std::to_string(attempt);
-        fd_ = ::open(slot_->path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ >= 0) {
+        error_ = make(slot_->path.c_str());
+        if (error_ == 0) {
             slot_->state.store(Slot::kArmed);
             return;
         }
-        if (errno != EEXIST) break;
+        if (error_ != EEXIST) break;
     }
-    const int error = errno;
     release();
-    errno = error;
 }
 
 RegisteredTemporary::~RegisteredTemporary() {
+    if (slot_ != nullptr && slot_->owner == ::getpid()) ::unlink(slot_->path.c_str());
     release();
-}
-
-const char* RegisteredTemporary::path() const {
-    return slot_ != nullptr ? slot_->path.c_str() : "";
 }
 
 int RegisteredTemporary::commit(const char* target) {
-    const int error = ::rename(path(), target) == 0 ? 0 : errno;
+    if (slot_ == nullptr) return EBADF;
+    const int error = ::rename(slot_->path.c_str(), target) == 0 ? 0 : errno;
     if (error == 0) release();
     return error;
-}
-
-void RegisteredTemporary::remove() {
-    if (slot_ == nullptr) return;
-    ::unlink(slot_->path.c_str());
-    release();
 }
 
 void RegisteredTemporary::release() {

@@ -1,32 +1,31 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace dorvanix {
 
-// A hidden named temporary of a save in progress, used where the file system has no unnamed
-// temporaries (NFS, vfat). While it is registered, a signal that ends the process (Ctrl-C,
-// SIGTERM, SIGHUP) removes it first, so that only a kill -9 can leave it behind. The first one
-// made installs that cleanup for each of those signals still at its default action; a program
-// with handlers of its own calls removeRegisteredTemporaries() from them.
+// A hidden name that a save makes beside its file and renames over it when the file is complete:
+// the named temporary used where the file system has no unnamed ones (NFS, vfat), or the name an
+// unnamed temporary is linked under on its way into place. While it is registered, a signal that
+// ends the process (Ctrl-C, SIGTERM, SIGHUP) removes it first, so that only a kill -9 can leave it
+// behind. The first one made installs that cleanup for each of those signals still at its
+// default action; a program with handlers of its own calls removeRegisteredTemporaries() there.
 class RegisteredTemporary {
   public:
-    // Creates and opens (write only, close on exec) a new file named `stem` followed by a number
-    // of its own, with the permissions a new file gets under the umask; the caller closes fd().
-    // On failure fd() is negative and errno tells why.
-    explicit RegisteredTemporary(const std::string& stem);
-    // Unregisters the name without removing the file: commit() or remove() come first.
+    // Makes the file through `make`, which gets the path (`stem`, the process number and a
+    // number of its own) and answers 0 or the error number; on EEXIST the next number is tried.
+    RegisteredTemporary(const std::string& stem, const std::function<int(const char*)>& make);
+    // Removes the file unless commit() put it in place; a process forked meanwhile leaves it to
+    // the one that made it.
     ~RegisteredTemporary();
     RegisteredTemporary(const RegisteredTemporary&) = delete;
     RegisteredTemporary& operator=(const RegisteredTemporary&) = delete;
 
-    int fd() const { return fd_; }
-    const char* path() const;
-
-    // Renames the file to `target` and unregisters it; answers 0 or the error number.
+    // 0 when the file was made, otherwise why not.
+    int error() const { return error_; }
+    // Renames the file to `target`; answers 0 or the error number.
     int commit(const char* target);
-    // Removes the file and unregisters it.
-    void remove();
 
     // The registration of one name, kept where signal handlers can reach it.
     struct Slot;
@@ -35,7 +34,7 @@ class RegisteredTemporary {
     void release();
 
     Slot* slot_ = nullptr;
-    int fd_ = -1;
+    int error_ = 0;
 };
 
 // Removes every registered temporary of this process. Safe in a signal handler; a process forked
