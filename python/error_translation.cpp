@@ -14,7 +14,13 @@ bool raiseCoreError(std::exception_ptr failure) {
     } catch (const InputError& bad) {
         PyErr_SetString(PyExc_ValueError, bad.what());
     } catch (const FileWriteError& failed) {
-        PyErr_SetString(PyExc_OSError, failed.what());
+        // OSError(errno, message), so that callers can tell a full disk from a missing folder.
+        if (failed.error() != 0) {
+            PyErr_SetObject(PyExc_OSError,
+                            pybind11::make_tuple(failed.error(), failed.what()).ptr());
+        } else {
+            PyErr_SetString(PyExc_OSError, failed.what());
+        }
     } catch (const PoolExhausted& full) {
         PyErr_SetString(PyExc_MemoryError, full.what());
     } catch (...) {

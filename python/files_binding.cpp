@@ -26,6 +26,8 @@ void writeFiberList(const std::filesystem::path& path, const py::iterable& fiber
                                  std::string(py::str(py::type::of(item).attr("__name__"))));
         }
         writeFiberListLine(file.stream(), item.cast<FiberObject&>().listLine());
+        // A file that stopped taking lines ends the work; the commit reports why.
+        if (!file.stream()) break;
     }
     py::gil_scoped_release release;
     file.commit();

@@ -48,12 +48,37 @@ void buildApp(CLI::App& app, CommandContext& context) {
     addPictureCommand(app, context);
 }
 
-// CLI11's own messages, made into one line.
+// The tool's own messages, and CLI11's, made into one line.
 std::string oneLine(std::string message) {
     for (char& ch : message) {
         if (ch == '\n' || ch == '\r') ch = ' ';
     }
     while (!message.empty() && message.back() == ' ') message.pop_back();
+    return message;
+}
+
+// CLI11's messages hold typed text raw and whole (a value given to a flag, say): every byte that
+// is not printable is written \xNN, and the message is cut after kLongestMessage characters.
+std::string escapedMessage(std::string_view message) {
+    constexpr std::size_t kLongestMessage = 200;
+    const std::string quoted = quoteInput(message.substr(0, kLongestMessage));
+    std::string text = quoted.substr(1, quoted.size() - 2);  // without quoteInput's quotes
+    if (message.size() > kLongestMessage) text += "...";
+    return text;
+}
+
+// The arguments CLI11 found no place for, named as the tool names typed text: quoted, escaped and
+// shortened, the first few of them and how many more.
+std::string unexpectedArguments(const CLI::App& app, std::string_view fallback) {
+    constexpr std::size_t kNamed = 3;
+    const std::vector<std::string> extras = app.remaining(true);
+    if (extras.empty()) return escapedMessage(fallback);
+    std::string message = extras.size() == 1 ? "unexpected argument" : "unexpected arguments";
+    for (std::size_t i = 0; i < extras.size() && i < kNamed; ++i) {
+        message += " " + quoteInput(extras[i]);
+    }
+    if (extras.size() > kNamed)
+        message += " and " + std::to_string(extras.size() - kNamed) + " more";
     return message;
 }
 
@@ -91,8 +116,13 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } catch (const CLI::CallForVersion& version) {
         out << version.what() << '\n';
         return kDone;
+    } catch (const CLI::ExtrasError& error) {
+        err << "dorvanix-cli: " << unexpectedArguments(app, error.what())
+            << " (see dorvanix-cli --help)\n";
+        return kBadInput;
     } catch (const CLI::ParseError& error) {
-        err << "dorvanix-cli: " << oneLine(error.what()) << " (see dorvanix-cli --help)\n";
+        err << "dorvanix-cli: " << escapedMessage(oneLine(error.what()))
+            << " (see dorvanix-cli --help)\n";
         return kBadInput;
     } catch (const InputError& error) {
         err << "dorvanix-cli: " << oneLine(error.what()) << '\n';

@@ -6,12 +6,15 @@
 #include <vector>
 
 #include "cli/cli_app.h"
+#include "files/registered_temporary.h"
 
 namespace {
 
-// Ctrl-C ends the tool at once with status 130. A file being written is an unnamed temporary until
-// it is complete, so the earlier file stays as it was and nothing is left behind.
+// Ctrl-C ends the tool at once with status 130. A file being written is a temporary until it is
+// complete, so the earlier file stays as it was; a named temporary (on file systems without
+// unnamed ones) is removed here, so nothing is left behind.
 extern "C" void onInterrupt(int) {
+    dorvanix::removeRegisteredTemporaries();
     _exit(dorvanix::cli::kInterrupted);
 }
 

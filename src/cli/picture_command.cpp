@@ -18,17 +18,19 @@ namespace {
 struct PictureArguments {
     std::string x;
     std::string y;
-    int ticks = 0;
+    std::string ticks = "0";
     std::string outputPath;
 };
 
 void runPicture(const PictureArguments& args, CommandContext& context) {
-    checkTickCount(args.ticks, "--ticks");
+    // Read as typed numbers are everywhere (decimal), not by CLI11, which takes 0x10 for 16.
+    const int ticks = parseInputNumber(args.ticks, "--ticks");
+    checkTickCount(ticks, "--ticks");
     const FiberData x = parseFiberText(args.x);
     std::optional<SubdivisorLine> y;
     if (!args.y.empty()) y = parseSubdivisorLine(x, args.y);
     // Every run draws from the start of the library's sequence, as a freshly started program.
-    const std::string svg = pictureSvg(x, y ? &*y : nullptr, args.ticks, LibraryRandom());
+    const std::string svg = pictureSvg(x, y ? &*y : nullptr, ticks, LibraryRandom());
     if (args.outputPath.empty()) {
         context.out << svg;
     } else {

@@ -1,21 +1,40 @@
 #include "files/atomic_file.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <streambuf>
 #include <vector>
 
+#include "files/registered_temporary.h"
+
 namespace dorvanix {
+
+namespace {
+
+// The error of a save used in a process forked from the one that began it.
+constexpr int kForkedAway = -1;
+
+// Set (to anything) in the environment, saves use the hidden named temporary that is otherwise
+// kept for file systems without unnamed ones (NFS, vfat): the way tests reach that path.
+constexpr const char* kNamedTemporariesVariable = "DORVANIX_NAMED_TEMPORARIES";
+
+// As many symbolic links as the kernel follows in one name before it gives up with ELOOP.
+constexpr int kMaxLinks = 40;
+
+}  // namespace
 
 // A write buffer over a file descriptor that remembers the first error instead of throwing, so
 // that the stream stays usable and commit() can report it.
 class AtomicFile::Buffer : public std::streambuf {
   public:
-    explicit Buffer(int fd) : fd_(fd), data_(1 << 16) {
+    Buffer(int fd, pid_t owner) : fd_(fd), owner_(owner), data_(1 << 16) {
         setp(data_.data(), data_.data() + data_.size());
     }
 
@@ -23,6 +42,7 @@ class AtomicFile::Buffer : public std::streambuf {
 
     bool flushAll() {
         const char* from = pbase();
+        if (from < pptr() && error_ == 0 && ::getpid() != owner_) error_ = kForkedAway;
         while (from < pptr() && error_ == 0) {
             const ssize_t written = ::write(fd_, from, static_cast<std::size_t>(pptr() - from));
             if (written < 0) {
@@ -49,40 +69,115 @@ class AtomicFile::Buffer : public std::streambuf {
 
   private:
     int fd_;
+    pid_t owner_;
     std::vector<char> data_;
     int error_ = 0;
 };
 
 namespace {
 
-std::filesystem::path folderOf(const std::filesystem::path& target) {
-    const std::filesystem::path parent = target.parent_path();
+std::filesystem::path folderOf(const std::filesystem::path& file) {
+    const std::filesystem::path parent = file.parent_path();
     return parent.empty() ? std::filesystem::path(".") : parent;
 }
 
-mode_t creationMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+// Where the text of a save goes, found by following the target's symbolic links.
+struct Destination {
+    std::filesystem::path file;
+    struct stat existing {};
+    bool exists = false;
+    bool direct = false;   // not a regular file: written into
+    bool appends = false;  // an open file reached through /proc, written at its end
+    int error = 0;
+};
+
+bool onProcFileSystem(const std::filesystem::path& folder) {
+    struct statfs info {};
+    return ::statfs(folder.c_str(), &info) == 0 && info.f_type == PROC_SUPER_MAGIC;
+}
+
+Destination destinationOf(const std::filesystem::path& target) {
+    Destination destination{target};
+    for (int links = 0;; ++links) {
+        // A name that cannot be looked at is a new file; making it tells why it cannot be.
+        if (::lstat(destination.file.c_str(), &destination.existing) != 0) return destination;
+        if (!S_ISLNK(destination.existing.st_mode)) {
+            destination.exists = true;
+            destination.direct = !S_ISREG(destination.existing.st_mode);
+            return destination;
+        }
+        // /proc/self/fd/N, where /dev/stdout leads, stands for an open file (perhaps a pipe)
+        // rather than a name: the text goes to that open file.
+        if (onProcFileSystem(folderOf(destination.file))) {
+            destination.direct = true;
+            destination.appends = true;
+            return destination;
+        }
+        std::error_code error;
+        const std::filesystem::path link = std::filesystem::read_symlink(destination.file, error);
+        if (error || links == kMaxLinks) {
+            destination.error = error ? error.value() : ELOOP;
+            return destination;
+        }
+        destination.file = link.is_absolute() ? link : folderOf(destination.file) / link;
+    }
+}
+
+// The new file takes over the old one's mode, and its owner and group as far as this user may
+// give them away (a new file has the usual permissions under the umask already). Failures are
+// let pass: file systems such as vfat keep modes of their own.
+void takeOverFrom(int fd, const Destination& destination) {
+    if (!destination.exists) return;
+    const struct stat& old = destination.existing;
+    bool unchanged = false;
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        unchanged = ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0;
+    }
+    // After fchown, which clears the set-id bits.
+    unchanged = ::fchmod(fd, old.st_mode & 07777) != 0 || unchanged;
+    static_cast<void>(unchanged);
 }
 
 }  // namespace
 
-AtomicFile::AtomicFile(std::filesystem::path target) : target_(std::move(target)) {
-    const std::filesystem::path folder = folderOf(target_);
-    fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
-        // No unnamed temporaries on this file system: use a hidden named one beside the target.
-        std::string pattern = (folder / ("." + target_.filename().string() + ".XXXXXX")).string();
-        fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
-        if (fd_ >= 0) {
-            namedTemporary_ = pattern;
-            ::fchmod(fd_, creationMode());
-        }
+AtomicFile::AtomicFile(std::filesystem::path target)
+    : target_(std::move(target)), owner_(::getpid()) {
+    const Destination destination = destinationOf(target_);
+    if (destination.error != 0) fail(destination.error);
+    file_ = destination.file;
+    direct_ = destination.direct;
+    if (direct_) {
+        fd_ = ::open(file_.c_str(),
+                     O_WRONLY | O_NOCTTY | O_CLOEXEC | (destination.appends ? O_APPEND : 0));
+    } else {
+        openTemporary();
+        if (fd_ >= 0) takeOverFrom(fd_, destination);
     }
     if (fd_ < 0) fail(errno);
-    buffer_ = std::make_unique<Buffer>(fd_);
+    buffer_ = std::make_unique<Buffer>(fd_, owner_);
     stream_ = std::make_unique<std::ostream>(buffer_.get());
+}
+
+void AtomicFile::openTemporary() {
+    if (std::getenv(kNamedTemporariesVariable) == nullptr) {
+        fd_ = ::open(folderOf(file_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd_ >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return;
+    }
+    // No unnamed temporaries on this file system: a hidden named one beside the file, made with
+    // O_EXCL rather than by mkostemp, whose 0600 would have to be widened by a umask that cannot
+    // be read without changing it.
+    namedTemporary_ = std::make_unique<RegisteredTemporary>(hiddenStem(), [&](const char* path) {
+        fd_ = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        return fd_ >= 0 ? 0 : errno;
+    });
+    if (const int error = namedTemporary_->error(); error != 0) {
+        namedTemporary_.reset();
+        errno = error;
+    }
+}
+
+std::string AtomicFile::hiddenStem() const {
+    return (folderOf(file_) / ("." + file_.filename().string() + ".tmp")).string();
 }
 
 AtomicFile::~AtomicFile() {
@@ -96,50 +191,47 @@ std::ostream& AtomicFile::stream() {
 void AtomicFile::discard() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    if (!namedTemporary_.empty()) ::unlink(namedTemporary_.c_str());
-    namedTemporary_.clear();
+    namedTemporary_.reset();
 }
 
 void AtomicFile::fail(int error) {
-    const std::string reason = std::strerror(error);
+    const std::string reason = error == kForkedAway
+                                   ? "the save belongs to the process this one was forked from"
+                                   : std::strerror(error);
     discard();
-    throw FileWriteError("cannot write " + target_.string() + ": " + reason);
+    throw FileWriteError("cannot write " + target_.string() + ": " + reason,
+                         error == kForkedAway ? 0 : error);
 }
 
 void AtomicFile::commit() {
     if (fd_ < 0) throw FileWriteError("cannot write " + target_.string() + ": already closed");
+    if (::getpid() != owner_) fail(kForkedAway);
     stream_->flush();
     if (!buffer_->flushAll()) fail(buffer_->error());
+    // Terminals and pipes cannot be synced.
     if (::fsync(fd_) != 0 && errno != EINVAL) fail(errno);
-    if (!namedTemporary_.empty()) {
-        if (::rename(namedTemporary_.c_str(), target_.c_str()) != 0) fail(errno);
-        namedTemporary_.clear();
-    } else {
-        // Link the unnamed file under a hidden name, then rename it over the target: rename
-        // replaces an earlier file in one step, which linkat cannot.
-        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-        const std::filesystem::path folder = folderOf(target_);
-        for (int attempt = 0;; ++attempt) {
-            const std::filesystem::path hidden =
-                folder / ("." + target_.filename().string() + ".tmp" + std::to_string(::getpid()) +
-                          "-" + std::to_string(attempt));
-            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, hidden.c_str(), AT_SYMLINK_FOLLOW) ==
-                0) {
-                if (::rename(hidden.c_str(), target_.c_str()) != 0) {
-                    const int error = errno;
-                    ::unlink(hidden.c_str());
-                    fail(error);
-                }
-                break;
-            }
-            if (errno != EEXIST || attempt > 100) fail(errno);
-        }
-    }
+    if (!direct_) linkIntoPlace();
     if (::close(fd_) != 0) {
         fd_ = -1;
         fail(errno);
     }
     fd_ = -1;
+}
+
+void AtomicFile::linkIntoPlace() {
+    if (namedTemporary_) {
+        if (const int error = namedTemporary_->commit(file_.c_str()); error != 0) fail(error);
+        namedTemporary_.reset();
+        return;
+    }
+    // Link the unnamed file under a hidden name, then rename it over the file: rename replaces
+    // an earlier file in one step, which linkat cannot.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    RegisteredTemporary hidden(hiddenStem(), [&](const char* path) {
+        return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path, AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+    });
+    if (hidden.error() != 0) fail(hidden.error());
+    if (const int error = hidden.commit(file_.c_str()); error != 0) fail(error);
 }
 
 void writeFileAtomically(const std::filesystem::path& target, std::string_view text) {

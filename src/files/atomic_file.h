@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -8,15 +10,32 @@
 
 namespace dorvanix {
 
-// A file that could not be written; the message names the file and the reason.
+class RegisteredTemporary;
+
+// A file that could not be written; the message names the file and the reason, error() is the
+// system's error number (0 when there is none).
 class FileWriteError : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    explicit FileWriteError(const std::string& message, int error = 0)
+        : std::runtime_error(message), error_(error) {}
+    int error() const { return error_; }
+
+  private:
+    int error_;
 };
 
 // Writes a file so that it is either complete or absent: the text goes to an unnamed temporary in
 // the target's folder, which is linked into place only by commit(). Until then, and if anything
 // fails, an earlier file of that name stays exactly as it was and no temporary is left behind.
+//
+// What was there decides the rest. A regular file is replaced by one with its mode, and its owner
+// and group as far as this user may give them; other hard links to it keep the old text. A
+// symbolic link is written through: it stays, and the file it leads to is replaced in that file's
+// own folder. Anything else (a device, a FIFO, a terminal, /dev/stdout) is written into directly,
+// as a shell's redirection would, and is not complete-or-absent.
+//
+// A save belongs to the process that began it: in a child forked meanwhile, writes and commit
+// fail and the parent's file is left alone.
 class AtomicFile {
   public:
     // Opens the temporary; throws FileWriteError when the folder cannot take it.
@@ -35,9 +54,15 @@ class AtomicFile {
     class Buffer;
     [[noreturn]] void fail(int error);
     void discard();
+    void openTemporary();
+    std::string hiddenStem() const;
+    void linkIntoPlace();
 
-    std::filesystem::path target_;
-    std::filesystem::path namedTemporary_;  // only where the system has no unnamed temporaries
+    std::filesystem::path target_;  // as named, for messages
+    std::filesystem::path file_;    // the file itself, at the end of the target's links
+    bool direct_ = false;           // written into, not replaced
+    pid_t owner_ = 0;
+    std::unique_ptr<RegisteredTemporary> namedTemporary_;  // where there are no unnamed ones
     int fd_ = -1;
     std::unique_ptr<Buffer> buffer_;
     std::unique_ptr<std::ostream> stream_;

@@ -223,17 +223,32 @@ TEST(CliFiles, FailedWritesExitWithOneAndLeaveTheEarlierFiles) {
     }
 }
 
+// Also where the file system has no unnamed temporaries: the named one is removed on the way out.
 TEST(CliFiles, InterruptedWriteLeavesTheEarlierFileAndNoTemporary) {
-    ScratchFolder folder;
-    const std::string earlier = "an earlier list\r\n";
-    writeBytes(folder / "old.doc", earlier);
-    // The fibers with m = 60 and six branches take far longer than the second and a half after
-    // which the tool is stopped, and their list stays well below the megabyte files may grow to.
-    const ProcessResult result = runProcess(kCli, {"fibers", "60", "2", "6", "--output", "old.doc"},
-                                            folder.path(), 1 << 20, nullptr, 1500);
-    EXPECT_EQ(result.exitCode, 130);
-    EXPECT_EQ(readBytes(folder / "old.doc"), earlier);
-    EXPECT_EQ(folder.entries(), std::set<std::string>{"old.doc"});
+    const struct {
+        const char* name;
+        int signal;
+        bool noUnnamedTemporaries;
+    } rows[] = {
+        {"Ctrl-C", SIGINT, false},
+        {"Ctrl-C, no unnamed temporaries", SIGINT, true},
+        {"SIGTERM, no unnamed temporaries", SIGTERM, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScratchFolder folder;
+        const std::string earlier = "an earlier list\r\n";
+        writeBytes(folder / "old.doc", earlier);
+        // The fibers with m = 60 and six branches take far longer than the second and a half
+        // after which the tool is stopped, and their list stays well below the megabyte files
+        // may grow to.
+        const ProcessResult result =
+            runProcess(kCli, {"fibers", "60", "2", "6", "--output", "old.doc"}, folder.path(),
+                       1 << 20, nullptr, 1500, row.signal, row.noUnnamedTemporaries);
+        EXPECT_EQ(result.exitCode, 130);
+        EXPECT_EQ(readBytes(folder / "old.doc"), earlier);
+        EXPECT_EQ(folder.entries(), std::set<std::string>{"old.doc"});
+    }
 }
 
 // A progress line on a terminal (script gives the tool one) beside a list piped to a reader that
@@ -268,6 +283,7 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
     const std::string x = "((3,2),2,2,2)";
     const std::string x5 = "(5;(4,3,2,1),(3,1),(3,1))";
     const std::string wide = "((10000,9999)" + repeated(",9999", 10000) + ")";
+    const std::string kLong(100'000, 'q');
     struct Row {
         const char* name;
         std::vector<std::string> args;
@@ -360,6 +376,16 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
          {"subdivisors", wide, "--count"},
          "not enough memory",
          256L << 20},
+        {"picture: ticks in hexadecimal", {"picture", x, "--ticks", "0x10"}, "--ticks \"0x10\""},
+        {"a terminal title sequence as an extra argument",
+         {"fibers", "3", "2", "3", "a\x1b]0;x\ab"},
+         "unexpected argument \"a\\x1b]0;x\\x07b\""},
+        {"three extra arguments of 100 kB",
+         {"fibers", "3", "2", "3", kLong, kLong, kLong},
+         "unexpected arguments \"" + kLong.substr(0, 60) + "...\" \""},
+        {"a flag given an escape sequence",
+         {"fibers", "3", "2", "3", "--save=\x1b]0;x"},
+         "\\x1b]0;x"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -372,6 +398,12 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
         EXPECT_EQ(result.err.rfind("dorvanix-cli: ", 0), 0u) << result.err;
         EXPECT_NE(result.err.find(row.message), std::string::npos) << result.err;
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        // Typed text is quoted escaped and shortened: nothing reaches the terminal raw.
+        EXPECT_LT(result.err.size(), 400u) << result.err.substr(0, 400);
+        EXPECT_EQ(std::count_if(result.err.begin(), result.err.end(),
+                                [](char c) { return static_cast<unsigned char>(c) < 0x20; }),
+                  1)
+            << result.err.substr(0, 400);
         EXPECT_TRUE(folder.entries().empty()) << "a file was written";
     }
 }

@@ -3,11 +3,16 @@
 // Runs dorvanix-cli as a separate process in a folder of its own and collects what it printed.
 
 #include <fcntl.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -72,15 +77,33 @@ inline constexpr bool kCanLimitMemory = false;
 #else
 inline constexpr bool kCanLimitMemory = true;
 #endif
+// From here on this process cannot make unnamed temporaries: openat with O_TMPFILE fails with
+// EOPNOTSUPP, as on NFS or vfat.
+inline bool refuseUnnamedTemporaries() {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),  // flags, low half
+        BPF_STMT(BPF_ALU | BPF_AND | BPF_K, __O_TMPFILE),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __O_TMPFILE, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+    };
+    const sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
 
 // Runs `program` with `args` in `folder`, standard output and error caught in files outside it.
 // A positive `fileSizeLimit` caps the size of every file the process writes, a positive
 // `memoryLimit` its address space (where kCanLimitMemory).
 // `outDevice`, when given, takes standard output instead of the capture file. A positive
-// `interruptAfterMs` sends SIGINT that many milliseconds after the start.
+// `interruptAfterMs` sends `interrupt` that many milliseconds after the start. With
+// `noUnnamedTemporaries` the process runs as on a file system without them.
 inline ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                                 const std::filesystem::path& folder, long fileSizeLimit = 0,
                                 const char* outDevice = nullptr, int interruptAfterMs = 0,
+                                int interrupt = SIGINT, bool noUnnamedTemporaries = false,
                                 long memoryLimit = 0) {
     ScratchFolder capture;
     const std::string outPath = (capture / "stdout").string();
@@ -104,6 +127,7 @@ inline ProcessResult runProcess(const std::string& program, const std::vector<st
             const rlimit limit{static_cast<rlim_t>(memoryLimit), static_cast<rlim_t>(memoryLimit)};
             ::setrlimit(RLIMIT_AS, &limit);
         }
+        if (noUnnamedTemporaries && !refuseUnnamedTemporaries()) ::_exit(127);
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));
         for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -113,7 +137,7 @@ inline ProcessResult runProcess(const std::string& program, const std::vector<st
     }
     if (pid > 0 && interruptAfterMs > 0) {
         ::usleep(static_cast<useconds_t>(interruptAfterMs) * 1000);
-        ::kill(pid, SIGINT);
+        ::kill(pid, interrupt);
     }
     ProcessResult result;
     int status = 0;

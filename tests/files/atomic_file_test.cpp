@@ -1,8 +1,11 @@
 #include "files/atomic_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -15,21 +18,101 @@ using testing::readBytes;
 using testing::ScratchFolder;
 using testing::writeBytes;
 
+// Saves use the hidden named temporary of file systems without unnamed ones while it lives.
+class NamedTemporaries {
+  public:
+    explicit NamedTemporaries(bool named)
+        : trace_(__FILE__, __LINE__, named ? "named" : "unnamed") {
+        if (named) ::setenv("DORVANIX_NAMED_TEMPORARIES", "1", 1);
+    }
+    ~NamedTemporaries() { ::unsetenv("DORVANIX_NAMED_TEMPORARIES"); }
+
+  private:
+    ::testing::ScopedTrace trace_;
+};
+
+mode_t modeOf(const std::filesystem::path& path, struct stat* info = nullptr) {
+    struct stat own {};
+    if (info == nullptr) info = &own;
+    return ::lstat(path.c_str(), info) == 0 ? info->st_mode : 0;
+}
+
 TEST(AtomicFile, WritesTheTextWholeWithTheUsualPermissions) {
     std::string everyByte = "a\r\nb\n\rc";
     for (int i = 0; i < 256; ++i) everyByte += static_cast<char>(i);
-    for (const std::string& text : {std::string(), everyByte, std::string(3'000'001, 'q')}) {
-        SCOPED_TRACE(std::to_string(text.size()) + " bytes");
-        ScratchFolder folder;
-        const mode_t mask = ::umask(022);
-        writeFileAtomically(folder / "out.doc", text);
-        ::umask(mask);
-        EXPECT_EQ(readBytes(folder / "out.doc"), text);
-        EXPECT_EQ(folder.entries(), std::set<std::string>{"out.doc"}) << "nothing else is left";
-        struct stat info {};
-        ASSERT_EQ(::stat((folder / "out.doc").c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 0777, 0644u);
-    }
+    for (const bool named : {false, true})
+        for (const std::string& text : {std::string(), everyByte, std::string(3'000'001, 'q')}) {
+            SCOPED_TRACE(std::to_string(text.size()) + " bytes");
+            const NamedTemporaries kind(named);
+            ScratchFolder folder;
+            const mode_t mask = ::umask(022);
+            writeFileAtomically(folder / "out.doc", text);
+            ::umask(mask);
+            EXPECT_EQ(readBytes(folder / "out.doc"), text);
+            EXPECT_EQ(folder.entries(), std::set<std::string>{"out.doc"}) << "nothing else is left";
+            EXPECT_EQ(modeOf(folder / "out.doc"), S_IFREG | 0644u);
+        }
+}
+
+// What stood at the target decides what a save does to it: a file keeps its mode, owner and group,
+// a link stays and the file it leads to gets the text, a device or a FIFO is written into.
+TEST(AtomicFile, KeepsWhatStoodAtTheTarget) {
+    const std::string text = "((3,2),2,2,2) : 14 (g=1)\n\r";
+    const struct {
+        const char* name;
+        const char* setUp;   // shell commands run in the folder (as root in CI)
+        const char* holder;  // the file that gets the text; empty: written into
+        mode_t mode = 0;     // of the holder afterwards, when not 0
+        uid_t owner = 0;
+    } rows[] = {
+        {"another user's file", "echo old >out.doc && chmod 600 out.doc && chown 1:1 out.doc",
+         "out.doc", 0600, 1},
+        {"file of mode 0750", "echo old >out.doc && chmod 750 out.doc", "out.doc", 0750},
+        {"link into another folder", "ln -s real/kept.doc out.doc", "real/kept.doc", 0640},
+        {"link to a file not yet there", "ln -s real/new.doc out.doc", "real/new.doc"},
+        {"character device (as /dev/null)", "mknod out.doc c 1 3", ""},
+        {"FIFO", "mkfifo out.doc", ""},
+    };
+    for (const bool named : {false, true})
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.name);
+            const NamedTemporaries kind(named);
+            ScratchFolder folder;
+            const std::filesystem::path out = folder / "out.doc";
+            const std::string setUp = "cd " + folder.path().string() + " && mkdir real && echo " +
+                                      "old >real/kept.doc && chmod 640 real/kept.doc && " +
+                                      row.setUp;
+            ASSERT_EQ(std::system(setUp.c_str()), 0);
+            struct stat before {};
+            struct stat after {};
+            modeOf(out, &before);
+            // A FIFO is opened by a save only while it has a reader; this one holds what it takes.
+            const int fifo =
+                S_ISFIFO(before.st_mode) ? ::open(out.c_str(), O_RDWR | O_NONBLOCK) : -1;
+            writeFileAtomically(out, text);
+            EXPECT_EQ(modeOf(out, &after), before.st_mode) << "the kind of what stood there";
+            EXPECT_EQ(after.st_rdev, before.st_rdev);
+            if (fifo >= 0) {
+                std::string taken(text.size() + 1, '\0');
+                taken.resize(static_cast<std::size_t>(
+                    std::max<ssize_t>(0, ::read(fifo, taken.data(), taken.size()))));
+                ::close(fifo);
+                EXPECT_EQ(taken, text);
+            }
+            std::set<std::string> entries;
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path())) {
+                entries.insert(entry.path().lexically_relative(folder.path()).string());
+            }
+            std::set<std::string> expected{"out.doc", "real", "real/kept.doc", row.holder};
+            expected.erase("");
+            EXPECT_EQ(entries, expected) << "nothing else is left";
+            if (*row.holder == 0) continue;
+            EXPECT_EQ(readBytes(folder / row.holder), text);
+            struct stat info {};
+            const mode_t mode = modeOf(folder / row.holder, &info) & 07777;
+            EXPECT_EQ(row.mode != 0 ? mode : 0, row.mode);
+            EXPECT_EQ(info.st_uid, row.owner);
+        }
 }
 
 // The earlier file stays whole until commit; a write never committed leaves nothing behind.
@@ -60,6 +143,7 @@ TEST(AtomicFile, ReportsAPlaceThatCannotTakeTheFileAndLeavesNothingBehind) {
     ScratchFolder folder;
     writeBytes(folder / "plain", "x");
     std::filesystem::create_directory(folder / "taken.doc");
+    ASSERT_EQ(::mknod((folder / "full").c_str(), S_IFCHR | 0600, ::makedev(1, 7)), 0) << "as root";
     const struct {
         const char* name;
         std::filesystem::path target;
@@ -67,6 +151,7 @@ TEST(AtomicFile, ReportsAPlaceThatCannotTakeTheFileAndLeavesNothingBehind) {
         {"missing folder", folder / "missing" / "out.doc"},
         {"file as folder", folder / "plain" / "out.doc"},
         {"name held by a folder", folder / "taken.doc"},
+        {"device that is always full (as /dev/full)", folder / "full"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -77,8 +162,35 @@ TEST(AtomicFile, ReportsAPlaceThatCannotTakeTheFileAndLeavesNothingBehind) {
             EXPECT_NE(std::string(error.what()).find(row.target.string()), std::string::npos)
                 << error.what();
         }
-        EXPECT_EQ(folder.entries(), (std::set<std::string>{"plain", "taken.doc"}));
+        EXPECT_EQ(folder.entries(), (std::set<std::string>{"full", "plain", "taken.doc"}));
+        EXPECT_TRUE(S_ISCHR(modeOf(folder / "full"))) << "a device stays";
         EXPECT_EQ(readBytes(folder / "plain"), "x");
+    }
+}
+
+// A save belongs to the process that began it. A child forked meanwhile neither writes into the
+// parent's file nor, ended by SIGTERM, removes its temporary; its own temporary goes with it.
+TEST(AtomicFile, ForkedChildLeavesTheParentsSaveAlone) {
+    for (const bool named : {false, true}) {
+        const NamedTemporaries kind(named);
+        ScratchFolder folder;
+        AtomicFile parents(folder / "list.doc");
+        parents.stream() << "parent's";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            parents.stream() << " and the child's";
+            parents.stream().flush();
+            AtomicFile own(folder / "own.doc");
+            own.stream() << "child's own";
+            ::raise(SIGTERM);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+        parents.commit();
+        EXPECT_EQ(readBytes(folder / "list.doc"), "parent's");
+        EXPECT_EQ(folder.entries(), std::set<std::string>{"list.doc"});
     }
 }
 

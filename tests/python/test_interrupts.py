@@ -1,7 +1,9 @@
 """Ctrl-C stops long calls quickly and leaves the module usable; dropped iterators free their
 workers."""
 
+import errno
 import gc
+import resource
 import signal
 import time
 
@@ -62,6 +64,38 @@ def test_ctrl_c_stops_a_long_call(alarm, tmp_path, label, call):
     # the module goes on working
     assert [f.line for f in dorvanix.fibers(5, 2, 3)] == [
         "((5,2),4,4,2) : 22 (g=2)", "((5,2),4,3,3) : 18 (g=2)"]
+
+
+def fibers_past_a_full_disk():
+    x = dorvanix.Fiber("((3,2),2,2,2)")
+    for _ in range(100_000):  # 2.6 MB of lines
+        yield x
+    raise RuntimeError("the writer kept taking fibers after the disk was full")
+
+
+FULL_DISK = [
+    ("sub-divisor list file", lambda x, tmp: x.write_subdivisor_list(tmp / "list.doc")),
+    ("fiber list file", lambda x, tmp: dorvanix.write_fiber_list(tmp / "fibers.doc",
+                                                                 fibers_past_a_full_disk())),
+]
+
+
+# The first failed write ends a long call. The limit on file sizes stands in for a full disk:
+# Python ignores SIGXFSZ, so writes beyond it fail with EFBIG.
+@pytest.mark.parametrize("label,call", FULL_DISK, ids=[c[0] for c in FULL_DISK])
+def test_a_full_disk_stops_a_long_write(alarm, tmp_path, label, call):
+    limits = resource.getrlimit(resource.RLIMIT_FSIZE)
+    resource.setrlimit(resource.RLIMIT_FSIZE, (4096, limits[1]))
+    alarm(30)  # a listing that went on after the failure would run for hours
+    try:
+        with pytest.raises(OSError) as failed:
+            call(dorvanix.Fiber(HUGE), tmp_path)
+    except KeyboardInterrupt:
+        pytest.fail(f"{label}: still writing long after the disk was full")
+    finally:
+        resource.setrlimit(resource.RLIMIT_FSIZE, limits)
+    assert failed.value.errno == errno.EFBIG, label
+    assert list(tmp_path.iterdir()) == [], label
 
 
 # Lists that start at once and run for seconds: 17262 sub-divisors, 531 fibers.
