@@ -55,13 +55,6 @@ char letter(long long y, const ChainEnd& c, long long ell) {
     return '?';
 }
 
-bool passes(const SubdivisorOptions& options, long long ell, const std::string& types) {
-    if (options.ellFilter > 0 && ell != options.ellFilter) return false;
-    if (options.ellFilter < 0 && ell == -static_cast<long long>(options.ellFilter)) return false;
-    if (options.exceptOnlyAB && types.find_first_not_of("AB0") == std::string::npos) return false;
-    return !options.onlyABC || types.find('?') == std::string::npos;
-}
-
 // Visits every vector of the odometer for every k and hands each admitted vector that passes the
 // options to `onHit`(k, ys, ell, types, ends). Answers false when stopped.
 template <typename OnHit>
@@ -91,7 +84,7 @@ bool walkSubdivisors(const FiberData& x, const SubdivisorOptions& options, Progr
                 long long ell = k;
                 for (int y : ys) ell = std::gcd(ell, static_cast<long long>(y));
                 for (std::size_t i = 0; i < b; ++i) types[i] = letter(ys[i], ends[i][ys[i]], ell);
-                if (passes(options, ell, types)) onHit(k, ys, ell, types, ends);
+                if (passesOptions(options, ell, types)) onHit(k, ys, ell, types, ends);
             }
             std::size_t i = 0;  // the odometer: the first branch turns fastest
             while (i < b && ++ys[i] == static_cast<int>(ends[i].size())) ys[i++] = 0;
@@ -105,6 +98,14 @@ bool walkSubdivisors(const FiberData& x, const SubdivisorOptions& options, Progr
 }
 
 }  // namespace
+
+bool passesOptions(const SubdivisorOptions& options, long long ell, std::string_view types) {
+    if (options.ellFilter > 0 && ell != options.ellFilter) return false;
+    if (options.ellFilter < 0 && ell == -static_cast<long long>(options.ellFilter)) return false;
+    if (options.exceptOnlyAB && types.find_first_not_of("AB0") == std::string_view::npos)
+        return false;
+    return !options.onlyABC || types.find('?') == std::string_view::npos;
+}
 
 bool listSubdivisors(const FiberData& x, const SubdivisorOptions& options,
                      const SubdivisorSink& sink, Progress* progress) {
