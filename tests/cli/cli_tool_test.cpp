@@ -7,7 +7,7 @@
 
 #include "census/subdivisor_listing.h"
 #include "model/fiber_data.h"
-#include "process_run.h"
+#include "support/process_run.h"
 
 namespace dorvanix {
 namespace {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "../cli/process_run.h"
+#include "support/process_run.h"
 
 namespace dorvanix {
 namespace {
@@ -54,32 +54,6 @@ TEST(AtomicFile, ReplacesAnEarlierFileOnlyOnCommit) {
     }
     EXPECT_EQ(readBytes(folder / "list.doc"), "later");
     EXPECT_EQ(folder.entries(), std::set<std::string>{"list.doc"});
-}
-
-TEST(AtomicFile, ReportsAPlaceThatCannotTakeTheFileAndLeavesNothingBehind) {
-    ScratchFolder folder;
-    writeBytes(folder / "plain", "x");
-    std::filesystem::create_directory(folder / "taken.doc");
-    const struct {
-        const char* name;
-        std::filesystem::path target;
-    } rows[] = {
-        {"missing folder", folder / "missing" / "out.doc"},
-        {"file as folder", folder / "plain" / "out.doc"},
-        {"name held by a folder", folder / "taken.doc"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        try {
-            writeFileAtomically(row.target, "text");
-            ADD_FAILURE() << "no error";
-        } catch (const FileWriteError& error) {
-            EXPECT_NE(std::string(error.what()).find(row.target.string()), std::string::npos)
-                << error.what();
-        }
-        EXPECT_EQ(folder.entries(), (std::set<std::string>{"plain", "taken.doc"}));
-        EXPECT_EQ(readBytes(folder / "plain"), "x");
-    }
 }
 
 }  // namespace
