@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "census/fiber_enumeration.h"
 #include "census/subdivisor_line.h"
 #include "model/fiber_data.h"
+#include "support/listed_fibers.h"
 
 namespace dorvanix {
 namespace {
@@ -82,24 +82,17 @@ TEST(ListSubdivisors, FourSingleCurvesGiveElevenLines) {
 // to the numbers the sink was given.
 TEST(ListSubdivisors, EveryLineOfEverySmallFiberParsesBackToItself) {
     long long lines = 0;
-    for (int m = 2; m <= 9; ++m) {
-        for (int r = 2; r <= 3; ++r) {
-            for (int b = 3; b <= 5; ++b) {
-                enumerateFibers(m, r, b, {}, [&](const FiberEntry& fiber) {
-                    const FiberData x =
-                        fiberFromParts(m, r, {fiber.parts.begin(), fiber.parts.end()});
-                    listSubdivisors(x, {0, false, false}, [&](const Subdivisor& y) {
-                        ++lines;
-                        const SubdivisorLine parsed = parseSubdivisorLine(x, y.line);
-                        ASSERT_EQ(parsed.line, std::string(y.line)) << fiber.line;
-                        ASSERT_EQ(parsed.k, y.k) << y.line;
-                        ASSERT_EQ(parsed.ys, std::vector<int>(y.ys.begin(), y.ys.end())) << y.line;
-                        ASSERT_EQ(parsed.ell, y.ell) << y.line;
-                        ASSERT_EQ(parsed.types, std::string(y.types)) << y.line;
-                    });
-                });
-            }
-        }
+    for (const auto& fiber : testing::listedFibers(9, 3, 5)) {
+        const FiberData x = fiberFromParts(fiber.m, fiber.r, fiber.parts);
+        listSubdivisors(x, {0, false, false}, [&](const Subdivisor& y) {
+            ++lines;
+            const SubdivisorLine parsed = parseSubdivisorLine(x, y.line);
+            ASSERT_EQ(parsed.line, std::string(y.line)) << fiber.line;
+            ASSERT_EQ(parsed.k, y.k) << y.line;
+            ASSERT_EQ(parsed.ys, std::vector<int>(y.ys.begin(), y.ys.end())) << y.line;
+            ASSERT_EQ(parsed.ell, y.ell) << y.line;
+            ASSERT_EQ(parsed.types, std::string(y.types)) << y.line;
+        });
     }
     EXPECT_GT(lines, 100000);
 }
