@@ -10,12 +10,8 @@
 namespace dorvanix {
 namespace {
 
-FiberOptions options(bool noDuplicates, std::array<int, 4> multiplicities = {}) {
-    FiberOptions o;
-    o.noDuplicateBranches = noDuplicates;
-    o.multiplicityOption = multiplicities != std::array<int, 4>{};
-    o.requiredMultiplicities = multiplicities;
-    return o;
+FiberOptions required(std::array<int, 4> multiplicities) {
+    return {.multiplicityOption = true, .requiredMultiplicities = multiplicities};
 }
 
 // Worked by hand: they anchor the exhaustive walk, which the sweep below holds the fast one to.
@@ -37,9 +33,14 @@ TEST(EnumerateFibers, ListsTheKnownFibersInOrder) {
          3,
          {},
          "((6,2),5,5,2) : 20 (g=2)|((6,2),5,4,3) : 9 (g=1)"},
-        {"6,2,3 without duplicates", 6, 2, 3, options(true), "((6,2),5,4,3) : 9 (g=1)"},
+        {"6,2,3 without duplicates",
+         6,
+         2,
+         3,
+         {.noDuplicateBranches = true},
+         "((6,2),5,4,3) : 9 (g=1)"},
         {"7,2,3", 7, 2, 3, {}, m7 + "|((7,2),5,5,4) : 19 (g=3)"},
-        {"7,2,3 with first multiplicity 6", 7, 2, 3, options(false, {6, 0, 0, 0}), m7},
+        {"7,2,3 with first multiplicity 6", 7, 2, 3, required({6, 0, 0, 0}), m7},
         {"2,2,4: only (1,1,1,1)", 2, 2, 4, {}, "((2,2),1,1,1,1) : 11 (g=1)"},
         {"more branches than m r", 3, 2, 7, {}, ""},
     };
@@ -60,21 +61,17 @@ TEST(FiberEnumeration, ListsTheLinesOfTheFullPartitionWalk) {
     };
     int nonEmpty = 0;
     for (int m = 2; m <= 9; ++m) {
-        FiberOptions genus1, genus3, atMostTwo, allOn = options(true);
-        genus1.requiredGenus = 1;
-        genus3.requiredGenus = 3;
-        atMostTwo.atMostTwoSimpleCrusts = allOn.atMostTwoSimpleCrusts = true;
-        allOn.requiredGenus = 2;
         const OptionRow rows[] = {
             {"no options", {}},
-            {"no duplicate branches", options(true)},
-            {"genus 1", genus1},
-            {"genus 3", genus3},
-            {"at most two simple crusts", atMostTwo},
-            {"first multiplicity m - 1", options(false, {m - 1, 0, 0, 0})},
-            {"second multiplicity m / 2", options(false, {0, m / 2, 0, 0})},
-            {"fourth multiplicity 1", options(false, {0, 0, 0, 1})},
-            {"no duplicates, genus 2, at most two crusts", allOn},
+            {"no duplicate branches", {.noDuplicateBranches = true}},
+            {"genus 1", {.requiredGenus = 1}},
+            {"genus 3", {.requiredGenus = 3}},
+            {"at most two simple crusts", {.atMostTwoSimpleCrusts = true}},
+            {"first multiplicity m - 1", required({m - 1, 0, 0, 0})},
+            {"second multiplicity m / 2", required({0, m / 2, 0, 0})},
+            {"fourth multiplicity 1", required({0, 0, 0, 1})},
+            {"no duplicates, genus 2, at most two crusts",
+             {.noDuplicateBranches = true, .requiredGenus = 2, .atMostTwoSimpleCrusts = true}},
         };
         for (int r = 2; r <= 3; ++r) {
             for (int b = 3; b <= 6; ++b) {
@@ -89,8 +86,7 @@ TEST(FiberEnumeration, ListsTheLinesOfTheFullPartitionWalk) {
     }
     EXPECT_GT(nonEmpty, 100);
     // The first size with fibers of at most two simple crusts, where the option keeps lines.
-    FiberOptions atMostTwo;
-    atMostTwo.atMostTwoSimpleCrusts = true;
+    const FiberOptions atMostTwo{.atMostTwoSimpleCrusts = true};
     const std::vector<std::string> marked = oracle::fiberLines(10, 3, 6, atMostTwo);
     EXPECT_FALSE(marked.empty());
     EXPECT_EQ(fiberLines(10, 3, 6, atMostTwo), marked);
