@@ -1,5 +1,5 @@
-// The fast listing and count: against the exhaustive walk over every vector of the odometer,
-// beyond 64 bits, and cancelled.
+// The fast listing and count against the exhaustive walk over every vector of the odometer, beyond
+// 64 bits, and cancelled; the fiber list's progress and cancel with them.
 #include "census/subdivisor_listing.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +9,10 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
+#include "census/fiber_enumeration.h"
 #include "census/subdivisor_count.h"
 #include "oracle/exhaustive_subdivisors.h"
 #include "oracle/fiber_sweep.h"
@@ -18,56 +20,31 @@
 namespace dorvanix {
 namespace {
 
-struct Admitted {
-    std::string line;
-    long long ell;
-    std::string types;
-};
-
-std::vector<std::string> passing(const std::vector<Admitted>& all,
-                                 const SubdivisorOptions& options) {
-    std::vector<std::string> lines;
-    for (const Admitted& a : all) {
-        if (passesFilters(options, a.ell, a.types)) lines.push_back(a.line);
-    }
-    return lines;
-}
-
-// Every ell filter that can select something on these fibers (ell is at most 8), and the
-// extremes, with both flags each way.
-std::vector<SubdivisorOptions> everyFilterCombination() {
+// Counts under every ell filter that can select something on these fibers (ell is at most 8) and
+// the extremes, both flags each way; whole listings under a few of them.
+void expectSameAsTheWalk(const std::string& label, const FiberData& x) {
+    std::vector<std::tuple<std::string, long long, std::string>> all;
+    oracle::listSubdivisors(x, {0, false, false},
+                            [&](const Subdivisor& y) { all.emplace_back(y.line, y.ell, y.types); });
     std::vector<int> ellFilters{100, -100};
     for (int ell = -9; ell <= 9; ++ell) ellFilters.push_back(ell);
-    std::vector<SubdivisorOptions> combinations;
     for (int ell : ellFilters) {
         for (bool exceptOnlyAB : {false, true}) {
-            for (bool onlyABC : {false, true}) combinations.push_back({ell, exceptOnlyAB, onlyABC});
-        }
-    }
-    return combinations;
-}
-
-std::string describe(const SubdivisorOptions& o) {
-    return "ell filter " + std::to_string(o.ellFilter) +
-           (o.exceptOnlyAB ? ", except only AB" : "") + (o.onlyABC ? ", only ABC" : "");
-}
-
-// Counts under every filter combination, whole listings under a few of them.
-void expectSameAsTheWalk(const std::string& label, const FiberData& x) {
-    std::vector<Admitted> all;
-    oracle::listSubdivisors(x, SubdivisorOptions{0, false, false}, [&](const Subdivisor& y) {
-        all.push_back({std::string(y.line), y.ell, std::string(y.types)});
-    });
-    for (const SubdivisorOptions& options : everyFilterCombination()) {
-        const auto expected = passing(all, options);
-        ASSERT_EQ(countSubdivisors(x, options), static_cast<long long>(expected.size()))
-            << label << " with " << describe(options);
-        if (options.ellFilter < -1 || options.ellFilter > 3) continue;
-        const std::vector<std::string> fast = subdivisorLines(x, options);
-        ASSERT_EQ(fast.size(), expected.size()) << label << " with " << describe(options);
-        for (std::size_t i = 0; i < fast.size(); ++i) {
-            ASSERT_EQ(fast[i], expected[i])
-                << label << " with " << describe(options) << ", line " << i + 1;
+            for (bool onlyABC : {false, true}) {
+                const SubdivisorOptions options{ell, exceptOnlyAB, onlyABC};
+                const std::string where = label + " with ell filter " + std::to_string(ell) +
+                                          (exceptOnlyAB ? ", except only AB" : "") +
+                                          (onlyABC ? ", only ABC" : "");
+                std::vector<std::string> expected;
+                for (const auto& [line, lineEll, types] : all) {
+                    if (oracle::passesOptions(options, lineEll, types)) expected.push_back(line);
+                }
+                ASSERT_EQ(countSubdivisors(x, options), static_cast<long long>(expected.size()))
+                    << where;
+                if (ell >= -1 && ell <= 3) {
+                    ASSERT_EQ(subdivisorLines(x, options), expected) << where;
+                }
+            }
         }
     }
 }
@@ -94,64 +71,75 @@ TEST(FastSubdivisors, ListAndCountAsTheExhaustiveWalkOnIrregularFibers) {
     for (const auto& [label, x] : fibers) expectSameAsTheWalk(label, x);
 }
 
-// Work far too long to finish stops soon after it is cancelled, and work left alone ends on the
-// whole fraction; a count cancelled before it starts answers -1.
+// Work far too long to finish stops soon after it is cancelled; work left alone reports a growing
+// fraction that ends whole and counts its results; a count cancelled before it starts answers -1.
 TEST(FastSubdivisors, StopSoonAfterCancelAndEndOnTheWholeFraction) {
     const FiberData thirtyBranches{3, 2, std::vector<std::vector<int>>(30, {2, 1})};
     const FiberData largeCore = fiberFromParts(2000, 2, {1999, 1999, 2});
+    using Run = std::function<bool(Progress*, const std::function<void()>&)>;
     const struct {
         const char* label;
-        std::function<bool(Progress*)> run;  // false when it stopped early
+        Run endless, finite;  // false when they stopped early; the callback runs per result
     } rows[] = {
         {"listing",
-         [&](Progress* progress) {
+         [&](Progress* p, const std::function<void()>&) {
              return listSubdivisors(
-                 thirtyBranches, SubdivisorOptions{0, false, false}, [](const Subdivisor&) {},
-                 progress);
+                 thirtyBranches, {0, false, false}, [](const Subdivisor&) {}, p);
+         },
+         [](Progress* p, const std::function<void()>& seen) {
+             return listSubdivisors(
+                 fiberFromParts(9, 3, {8, 7, 5, 4, 3}), {0, false, false},
+                 [&](const Subdivisor&) { seen(); }, p);
          }},
         {"count",
-         [&](Progress* progress) {
-             return !tallySubdivisors(largeCore, kSimpleCrustOptions, progress).cancelled;
+         [&](Progress* p, const std::function<void()>&) {
+             return !tallySubdivisors(largeCore, kSimpleCrustOptions, p).cancelled;
+         },
+         [](Progress* p, const std::function<void()>&) {
+             return countSimpleCrusts(fiberFromParts(9, 2, {8, 5, 4, 1}), p) >= 0;
+         }},
+        {"fiber list",
+         [](Progress* p, const std::function<void()>&) {
+             return enumerateFibers(
+                 60, 2, 6, {}, [](const FiberEntry&) {}, p);
+         },
+         [](Progress* p, const std::function<void()>& seen) {
+             return enumerateFibers(
+                 12, 2, 4, {}, [&](const FiberEntry&) { seen(); }, p);
          }},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         Progress progress;
         bool finished = true;
-        std::thread worker([&] { finished = row.run(&progress); });
+        std::thread worker([&] { finished = row.endless(&progress, [] {}); });
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         progress.cancel();
         worker.join();
         EXPECT_FALSE(finished);
         EXPECT_LT(progress.fraction(), 1.0);
-    }
 
-    const FiberData x = fiberFromParts(9, 3, {8, 7, 5, 4, 3});
-    Progress progress;
-    double last = 0;
-    bool grows = true;
-    std::uint64_t seen = 0;
-    listSubdivisors(
-        x, SubdivisorOptions{0, false, false},
-        [&](const Subdivisor&) {
-            const double now = progress.fraction();
-            grows = grows && now >= last && now <= 1.0;
-            last = now;
+        Progress whole;
+        double last = 0;
+        bool grows = true;
+        std::uint64_t seen = 0;
+        EXPECT_TRUE(row.finite(&whole, [&] {
+            grows = grows && whole.fraction() >= last && whole.fraction() <= 1.0;
+            last = whole.fraction();
             ++seen;
-        },
-        &progress);
-    EXPECT_TRUE(grows);
-    EXPECT_EQ(progress.results(), seen);
-    EXPECT_GT(last, 0.0);
-    EXPECT_DOUBLE_EQ(progress.fraction(), 1.0);
-    Progress whole;
-    countSimpleCrusts(fiberFromParts(9, 2, {8, 5, 4, 1}), &whole);
-    EXPECT_DOUBLE_EQ(whole.fraction(), 1.0) << "count";
-
+        }));
+        EXPECT_TRUE(grows);
+        EXPECT_EQ(whole.results(), seen);
+        EXPECT_DOUBLE_EQ(whole.fraction(), 1.0);
+    }
     Progress cancelled;
     cancelled.cancel();
     EXPECT_EQ(countSubdivisors(thirtyBranches, kSimpleCrustOptions, &cancelled), -1);
     EXPECT_EQ(countSimpleCrusts(thirtyBranches, &cancelled), -1);
+    int lines = 0;
+    EXPECT_FALSE(enumerateFibers(
+        5, 2, 3, {}, [&](const FiberEntry&) { ++lines; }, &cancelled));
+    EXPECT_EQ(lines, 0) << "a fiber list cancelled before the start";
 }
 
 // n branches (2,1) under a core of multiplicity 3 with r = 2: every vector is admitted once its

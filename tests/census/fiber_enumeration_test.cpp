@@ -2,164 +2,80 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "model/fiber_data.h"
 #include "oracle/exhaustive_fibers.h"
 
 namespace dorvanix {
 namespace {
 
-FiberOptions multiplicities(std::array<int, 4> values) {
-    FiberOptions options;
-    options.multiplicityOption = true;
-    options.requiredMultiplicities = values;
-    return options;
+FiberOptions required(std::array<int, 4> multiplicities) {
+    return {.multiplicityOption = true, .requiredMultiplicities = multiplicities};
 }
 
-// The worked examples; the options one at a time are compared with the described walk for
-// every small fiber size below.
+// Worked by hand: they anchor the exhaustive walk, which the sweep below holds the fast one to.
 TEST(EnumerateFibers, ListsTheKnownFibersInOrder) {
-    FiberOptions noDuplicates;
-    noDuplicates.noDuplicateBranches = true;
+    const std::string m7 =
+        "((7,2),6,6,2) : 30 (g=3)|((7,2),6,5,3) : 21 (g=3)|"
+        "((7,2),6,4,4) : 23 (g=3)";
     const struct {
         const char* name;
         int m, r, b;
         FiberOptions options;
-        std::vector<std::string> expected;
+        std::string expected;  // lines joined by '|'
     } rows[] = {
-        {"3,2,3", 3, 2, 3, {}, {"((3,2),2,2,2) : 14 (g=1)"}},
-        {"5,2,3", 5, 2, 3, {}, {"((5,2),4,4,2) : 22 (g=2)", "((5,2),4,3,3) : 18 (g=2)"}},
-        {"5,2,3 without duplicate branches", 5, 2, 3, noDuplicates, {}},
+        {"3,2,3", 3, 2, 3, {}, "((3,2),2,2,2) : 14 (g=1)"},
+        {"5,2,3", 5, 2, 3, {}, "((5,2),4,4,2) : 22 (g=2)|((5,2),4,3,3) : 18 (g=2)"},
         {"6,2,3: (4,4,4) fails the gcd test",
          6,
          2,
          3,
          {},
-         {"((6,2),5,5,2) : 20 (g=2)", "((6,2),5,4,3) : 9 (g=1)"}},
-        {"6,2,3 without duplicate branches", 6, 2, 3, noDuplicates, {"((6,2),5,4,3) : 9 (g=1)"}},
-        {"7,2,3",
-         7,
+         "((6,2),5,5,2) : 20 (g=2)|((6,2),5,4,3) : 9 (g=1)"},
+        {"6,2,3 without duplicates",
+         6,
          2,
          3,
-         {},
-         {"((7,2),6,6,2) : 30 (g=3)", "((7,2),6,5,3) : 21 (g=3)", "((7,2),6,4,4) : 23 (g=3)",
-          "((7,2),5,5,4) : 19 (g=3)"}},
-        {"7,2,3 with first multiplicity 6",
-         7,
-         2,
-         3,
-         multiplicities({6, 0, 0, 0}),
-         {"((7,2),6,6,2) : 30 (g=3)", "((7,2),6,5,3) : 21 (g=3)", "((7,2),6,4,4) : 23 (g=3)"}},
-        {"2,2,4: only (1,1,1,1)", 2, 2, 4, {}, {"((2,2),1,1,1,1) : 11 (g=1)"}},
-        {"more branches than m r", 3, 2, 7, {}, {}},
-        {"too few branches to reach m r", 4, 3, 3, {}, {}},
-        {"m below 2", 1, 2, 3, {}, {}},
-        {"two positions required",
-         7,
-         2,
-         3,
-         multiplicities({6, 4, 0, 0}),
-         {"((7,2),6,4,4) : 23 (g=3)"}},
-        {"third position required",
-         7,
-         2,
-         3,
-         multiplicities({0, 0, 4, 0}),
-         {"((7,2),6,4,4) : 23 (g=3)", "((7,2),5,5,4) : 19 (g=3)"}},
+         {.noDuplicateBranches = true},
+         "((6,2),5,4,3) : 9 (g=1)"},
+        {"7,2,3", 7, 2, 3, {}, m7 + "|((7,2),5,5,4) : 19 (g=3)"},
+        {"7,2,3 with first multiplicity 6", 7, 2, 3, required({6, 0, 0, 0}), m7},
+        {"2,2,4: only (1,1,1,1)", 2, 2, 4, {}, "((2,2),1,1,1,1) : 11 (g=1)"},
+        {"more branches than m r", 3, 2, 7, {}, ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(fiberLines(row.m, row.r, row.b, row.options), row.expected);
+        std::string joined;
+        for (const std::string& line : fiberLines(row.m, row.r, row.b, row.options)) {
+            joined += (joined.empty() ? "" : "|") + line;
+        }
+        EXPECT_EQ(joined, row.expected);
     }
-}
-
-TEST(FiberListLine, MarksFibersWithAtMostTwoSimpleCrusts) {
-    const struct {
-        const char* name;
-        long long crusts;
-        const char* expected;
-    } rows[] = {
-        {"none", 0, "((5,2),4,4,2) : 0 (g=2)*********************"},
-        {"two", 2, "((5,2),4,4,2) : 2 (g=2)*********************"},
-        {"three: no mark", 3, "((5,2),4,4,2) : 3 (g=2)"},
-        {"beyond 32 bits", 123456789012LL, "((5,2),4,4,2) : 123456789012 (g=2)"},
-    };
-    const int parts[] = {4, 4, 2};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(fiberListLine(5, 2, parts, row.crusts, 2), row.expected);
-    }
-}
-
-// The described walk uses this test too, so it is checked here on its own.
-TEST(AcceptFiber, AppliesGcdDuplicateAndGenusTests) {
-    const struct {
-        const char* name;
-        int m;
-        std::vector<int> parts;
-        bool noDuplicates;
-        int genus;
-        bool expected;
-    } rows[] = {
-        {"coprime parts", 6, {5, 4, 3}, false, 0, true},
-        {"common factor 2 with m = 6", 6, {4, 4, 4}, false, 0, false},
-        {"common factor 3", 6, {3, 3, 3, 3}, false, 0, false},
-        {"one part coprime is enough", 6, {4, 4, 3, 1}, false, 0, true},
-        {"duplicates allowed", 5, {4, 3, 3}, false, 0, true},
-        {"duplicates refused", 5, {4, 3, 3}, true, 0, false},
-        {"distinct parts pass", 7, {6, 5, 3}, true, 0, true},
-        {"right genus", 5, {4, 4, 2}, false, 2, true},
-        {"wrong genus", 5, {4, 4, 2}, false, 1, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(acceptFiber(row.m, row.parts, row.noDuplicates, row.genus), row.expected);
-    }
-}
-
-struct OptionRow {
-    const char* label;
-    FiberOptions options;
-};
-
-// The option sets of the sweep; the required multiplicities are put in per fiber size below.
-std::vector<OptionRow> optionRows(int m) {
-    FiberOptions largestFirst;
-    largestFirst.multiplicityOption = true;
-    largestFirst.requiredMultiplicities = {m - 1, 0, 0, 0};
-    FiberOptions secondFixed;
-    secondFixed.multiplicityOption = true;
-    secondFixed.requiredMultiplicities = {0, m / 2, 0, 0};
-    FiberOptions fourthFixed;
-    fourthFixed.multiplicityOption = true;
-    fourthFixed.requiredMultiplicities = {0, 0, 0, 1};
-    FiberOptions allOn;
-    allOn.noDuplicateBranches = true;
-    allOn.requiredGenus = 2;
-    allOn.atMostTwoSimpleCrusts = true;
-    return {
-        {"no options", FiberOptions{}},
-        {"no duplicate branches", FiberOptions{true, 0, false, {}, false}},
-        {"genus 1", FiberOptions{false, 1, false, {}, false}},
-        {"genus 3", FiberOptions{false, 3, false, {}, false}},
-        {"at most two simple crusts", FiberOptions{false, 0, false, {}, true}},
-        {"first multiplicity m - 1", largestFirst},
-        {"second multiplicity m / 2", secondFixed},
-        {"fourth multiplicity 1", fourthFixed},
-        {"no duplicates, genus 2, at most two crusts", allOn},
-    };
 }
 
 TEST(FiberEnumeration, ListsTheLinesOfTheFullPartitionWalk) {
+    struct OptionRow {
+        const char* label;
+        FiberOptions options;
+    };
     int nonEmpty = 0;
     for (int m = 2; m <= 9; ++m) {
+        const OptionRow rows[] = {
+            {"no options", {}},
+            {"no duplicate branches", {.noDuplicateBranches = true}},
+            {"genus 1", {.requiredGenus = 1}},
+            {"genus 3", {.requiredGenus = 3}},
+            {"at most two simple crusts", {.atMostTwoSimpleCrusts = true}},
+            {"first multiplicity m - 1", required({m - 1, 0, 0, 0})},
+            {"second multiplicity m / 2", required({0, m / 2, 0, 0})},
+            {"fourth multiplicity 1", required({0, 0, 0, 1})},
+            {"no duplicates, genus 2, at most two crusts",
+             {.noDuplicateBranches = true, .requiredGenus = 2, .atMostTwoSimpleCrusts = true}},
+        };
         for (int r = 2; r <= 3; ++r) {
             for (int b = 3; b <= 6; ++b) {
-                for (const auto& [label, options] : optionRows(m)) {
+                for (const auto& [label, options] : rows) {
                     const std::vector<std::string> expected = oracle::fiberLines(m, r, b, options);
                     EXPECT_EQ(fiberLines(m, r, b, options), expected)
                         << "m = " << m << ", r = " << r << ", b = " << b << ", " << label;
@@ -170,51 +86,10 @@ TEST(FiberEnumeration, ListsTheLinesOfTheFullPartitionWalk) {
     }
     EXPECT_GT(nonEmpty, 100);
     // The first size with fibers of at most two simple crusts, where the option keeps lines.
-    FiberOptions atMostTwo;
-    atMostTwo.atMostTwoSimpleCrusts = true;
+    const FiberOptions atMostTwo{.atMostTwoSimpleCrusts = true};
     const std::vector<std::string> marked = oracle::fiberLines(10, 3, 6, atMostTwo);
     EXPECT_FALSE(marked.empty());
     EXPECT_EQ(fiberLines(10, 3, 6, atMostTwo), marked);
-}
-
-TEST(FiberEnumeration, StopsAtOnceOrSoonAfterCancel) {
-    Progress cancelled;
-    cancelled.cancel();
-    int lines = 0;
-    EXPECT_FALSE(enumerateFibers(
-        5, 2, 3, {}, [&](const FiberEntry&) { ++lines; }, &cancelled));
-    EXPECT_EQ(lines, 0) << "cancelled before the start";
-
-    Progress progress;
-    bool finished = true;
-    std::thread worker([&] {
-        finished = enumerateFibers(
-            60, 2, 6, FiberOptions{}, [](const FiberEntry&) {}, &progress);
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    progress.cancel();
-    worker.join();
-    EXPECT_FALSE(finished);
-    EXPECT_LT(progress.fraction(), 1.0);
-}
-
-TEST(FiberEnumeration, FractionGrowsAndResultsAreCounted) {
-    Progress progress;
-    double last = 0;
-    bool grows = true;
-    int seen = 0;
-    EXPECT_TRUE(enumerateFibers(
-        12, 2, 4, FiberOptions{},
-        [&](const FiberEntry&) {
-            grows = grows && progress.fraction() >= last && progress.fraction() < 1.0;
-            last = progress.fraction();
-            ++seen;
-        },
-        &progress));
-    EXPECT_TRUE(grows);
-    EXPECT_GT(seen, 3);
-    EXPECT_EQ(progress.results(), static_cast<std::uint64_t>(seen));
-    EXPECT_DOUBLE_EQ(progress.fraction(), 1.0);
 }
 
 }  // namespace

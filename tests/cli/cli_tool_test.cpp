@@ -8,7 +8,7 @@
 #include "census/subdivisor_listing.h"
 #include "dorvanix/version.h"
 #include "model/fiber_data.h"
-#include "process_run.h"
+#include "support/process_run.h"
 
 namespace dorvanix {
 namespace {
@@ -36,6 +36,7 @@ std::string lines(const std::vector<std::string>& items, const std::string& end 
 // checks them against the lines worked out by hand.
 const std::vector<std::string> kThreeSubdivisors =
     subdivisorLines(fiberFromParts(3, 2, {2, 2, 2}), SubdivisorOptions{});
+const std::string kCAA = "(2;(2),(1),(1)):: ell = 1 :: type = CAA";
 
 struct PrintRow {
     const char* name;
@@ -56,55 +57,38 @@ void expectPrints(const std::vector<PrintRow>& rows) {
 }
 
 // One row per option: the lines themselves are checked against the exhaustive walk elsewhere.
-TEST(CliFibers, PrintsTheFiberLines) {
-    expectPrints({
-        {"3 2 3", {"fibers", "3", "2", "3"}, lines({"((3,2),2,2,2) : 14 (g=1)"})},
-        {"6 2 3 without duplicates",
-         {"fibers", "6", "2", "3", "--no-duplicates"},
-         lines({"((6,2),5,4,3) : 9 (g=1)"})},
-        {"7 2 3 positions 1 and 3",
-         {"fibers", "7", "2", "3", "--multiplicities", "0,0,4"},
-         lines({"((7,2),6,4,4) : 23 (g=3)", "((7,2),5,5,4) : 19 (g=3)"})},
-        {"genus 2", {"fibers", "6", "2", "3", "--genus", "2"}, lines({"((6,2),5,5,2) : 20 (g=2)"})},
-        {"negative genus counts as 1",
-         {"fibers", "6", "2", "3", "--genus=-4"},
-         lines({"((6,2),5,4,3) : 9 (g=1)"})},
-        {"at most two crusts", {"fibers", "5", "2", "3", "--at-most-two-crusts"}, ""},
-        {"too many branches: empty list", {"fibers", "3", "2", "7"}, ""},
-        // Three parts of at most 9999 can never sum to 10^8: the list is empty, at once.
-        {"m and r beyond any three parts", {"fibers", "10000", "10000", "3"}, ""},
-    });
-}
-
-TEST(CliSubdivisors, PrintsTheSubdivisorLinesAndPolynomials) {
+TEST(CliLists, PrintTheFiberAndSubdivisorLinesAndPolynomials) {
+    const std::string x = "((3,2),2,2,2)";
     std::vector<std::string> ellTwo, withC;
     for (const std::string& line : kThreeSubdivisors) {
         if (line.find("ell = 2") != std::string::npos) ellTwo.push_back(line);
         if (line.find('C', line.find("type")) != std::string::npos) withC.push_back(line);
     }
+    const std::string polynomials = readBytes(kGolden / "3222-2211.qpf");
     expectPrints({
-        {"fiber line", {"subdivisors", "((3,2),2,2,2)"}, lines(kThreeSubdivisors)},
-        {"fiber line with annotation",
-         {"subdivisors", "((3,2),2,2,2) : 14 (g=1)"},
-         lines(kThreeSubdivisors)},
-        {"only ell 2",
-         {"subdivisors", "((3,2),2,2,2)", "--ell", "2", "--all-types"},
-         lines(ellTwo)},
-        {"all but ell 1",
-         {"subdivisors", "((3,2),2,2,2)", "--ell", "-1", "--all-types"},
-         lines(ellTwo)},
-        {"except only AB", {"subdivisors", "((3,2),2,2,2)", "--except-only-ab"}, lines(withC)},
-        {"count", {"subdivisors", "((3,2),2,2,2)", "--count"}, "14\n"},
+        {"3 2 3", {"fibers", "3", "2", "3"}, lines({"((3,2),2,2,2) : 14 (g=1)"})},
+        {"no duplicates",
+         {"fibers", "6", "2", "3", "--no-duplicates"},
+         "((6,2),5,4,3) : 9 (g=1)\n"},
+        {"7 2 3 positions 1 and 3",
+         {"fibers", "7", "2", "3", "--multiplicities", "0,0,4"},
+         lines({"((7,2),6,4,4) : 23 (g=3)", "((7,2),5,5,4) : 19 (g=3)"})},
+        {"genus 2", {"fibers", "6", "2", "3", "--genus", "2"}, "((6,2),5,5,2) : 20 (g=2)\n"},
+        {"negative genus counts as 1",
+         {"fibers", "6", "2", "3", "--genus=-4"},
+         "((6,2),5,4,3) : 9 (g=1)\n"},
+        {"at most two crusts", {"fibers", "5", "2", "3", "--at-most-two-crusts"}, ""},
+        // Three parts of at most 9999 can never sum to 10^8: the list is empty, at once.
+        {"m and r beyond any three parts", {"fibers", "10000", "10000", "3"}, ""},
+        {"sub-divisors", {"subdivisors", x}, lines(kThreeSubdivisors)},
+        {"only ell 2", {"subdivisors", x, "--ell", "2", "--all-types"}, lines(ellTwo)},
+        {"except only AB", {"subdivisors", x, "--except-only-ab"}, lines(withC)},
+        {"count", {"subdivisors", x, "--count"}, "14\n"},
         {"count with '?' types",
          {"subdivisors", "((5,2),4,3,3)", "--all-types", "--count"},
          "44\n"},
-        {"no line", {"subdivisors", "((3,2),2,2,2)", "--ell", "5"}, ""},
-        {"polynomials of a listed line",
-         {"quorbel", "(3;(2,1),(2,1),(2,1))", "(2;(2),(1),(1)):: ell = 1 :: type = CAA"},
-         readBytes(kGolden / "3222-2211.qpf")},
-        {"polynomials of a fiber line and a bare notation",
-         {"quorbel", "((3,2),2,2,2)", "(2;(2),(1),(1))"},
-         readBytes(kGolden / "3222-2211.qpf")},
+        {"polynomials of a listed line", {"quorbel", "(3;(2,1),(2,1),(2,1))", kCAA}, polynomials},
+        {"polynomials of a bare notation", {"quorbel", x, "(2;(2),(1),(1))"}, polynomials},
     });
 }
 
@@ -126,15 +110,8 @@ std::vector<FileRow> fileRows() {
          {"subdivisors", "((3,2),2,2,2)"},
          "X3-2-2-2.doc",
          readBytes(kGolden / "X3-2-2-2.doc")},
-        {"sub-divisor list, NONE",
-         {"subdivisors", "((3,2),2,2,2)", "--ell", "3"},
-         "X3-2-2-2.doc",
-         "******original divisor******\r\n(3;(2,1),(2,1),(2,1))\n\r"
-         "******List of subdivisors******\r\n******Subdivisors of ell= 3******\r\n"
-         "******Subdivisors which consists of type ABC branches******\r\nNONE\r\n"
-         "******End of Subdivisors******\r\n"},
         {"polynomial file",
-         {"quorbel", "((3,2),2,2,2)", "(2;(2),(1),(1)):: ell = 1 :: type = CAA"},
+         {"quorbel", "((3,2),2,2,2)", kCAA},
          "3222-2211.qpf",
          readBytes(kGolden / "3222-2211.qpf")},
     };
@@ -266,15 +243,11 @@ TEST(CliProgress, ListBesideTheProgressLineIsWhole) {
     EXPECT_TRUE(list == plain.out) << list.size() << " bytes, not " << plain.out.size();
 }
 
-std::string repeated(const std::string& piece, int times) {
-    std::string text;
-    for (int i = 0; i < times; ++i) text += piece;
-    return text;
-}
-
 // "(2;(1),(1),...,(1))" with the given number of branches.
 std::string singleCurveBranches(int branches) {
-    return "(2;" + repeated("(1),", branches - 1) + "(1))";
+    std::string text = "(2;(1)";
+    for (int i = 1; i < branches; ++i) text += ",(1)";
+    return text + ")";
 }
 
 // What a careless or hostile caller can hand the tool; each row names what it tries, and none
@@ -291,14 +264,11 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
         long memoryLimit = 4L << 30;
     };
     const Row rows[] = {
-        {"m not a number", {"fibers", "x", "2", "3", "--save"}, "m"},
         {"empty m", {"fibers", "", "2", "3"}, "expected m"},
+        {"number with junk", {"fibers", "3", "2x", "3", "--save"}, "r \"2x\": at character 2"},
         {"m below 2", {"fibers", "1", "2", "3", "--save"}, "m must be at least 2, not 1"},
         {"r below 2", {"fibers", "3", "1", "3", "--save"}, "r must be at least 2, not 1"},
         {"b below 3", {"fibers", "3", "2", "2", "--save"}, "b must be at least 3, not 2"},
-        {"number with junk",
-         {"fibers", "3", "2x", "3", "--save"},
-         "r \"2x\": at character 2: unexpected text after the end"},
         {"m with twenty digits", {"fibers", "99999999999999999999", "2", "3"}, "m is too large"},
         {"missing B", {"fibers", "3", "2"}, "B"},
         {"unknown option", {"fibers", "3", "2", "3", "--bogus", "--save"}, "--bogus"},
@@ -308,29 +278,13 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
         {"a letter among the multiplicities",
          {"fibers", "7", "2", "3", "--multiplicities", "6,x"},
          "expected a required multiplicity"},
-        {"multiplicities empty",
-         {"fibers", "7", "2", "3", "--multiplicities", ""},
-         "a required multiplicity \"\": at character 1"},
-        {"genus empty", {"fibers", "7", "2", "3", "--genus", ""}, "the genus \"\": at character 1"},
-        {"genus with twenty digits",
-         {"fibers", "3", "2", "3", "--genus", "99999999999999999999"},
-         "too large"},
         {"output and save", {"fibers", "3", "2", "3", "--output", "a.doc", "--save"}, "--save"},
-        {"jsonl and save", {"fibers", "3", "2", "3", "--jsonl", "--save"}, "--jsonl"},
         {"jsonl and output", {"subdivisors", x, "--jsonl", "--output", "f.doc"}, "--jsonl"},
         {"jsonl and count", {"subdivisors", x, "--jsonl", "--count"}, "--jsonl"},
+        {"count and output", {"subdivisors", x, "--count", "--output", "a.doc"}, "--count"},
         {"no command", {}, "subcommand"},
         {"unknown command", {"picturesque", "3"}, "unknown command \"picturesque\""},
         {"malformed X", {"subdivisors", "((3,2),2,2,2", "--save"}, "expected ')'"},
-        {"X branch sum", {"subdivisors", "((3,2),2,2,1)", "--save"}, "sum to 5, not m*r = 6"},
-        {"X branch outside 1 ... m-1",
-         {"subdivisors", "((3,2),3,2,1)", "--save"},
-         "outside 1 ... m-1 = 2"},
-        {"X chain broken",
-         {"subdivisors", "(3;(2,1),(2,1),(2))", "--save"},
-         "does not follow the continued-fraction rule"},
-        {"X with two branches", {"subdivisors", "((3,2),3,3)", "--save"}, "outside"},
-        {"X junk after", {"subdivisors", x + "junk", "--save"}, "unexpected text"},
         {"bytes that are not UTF-8", {"subdivisors", "\xff\xfe\x80"}, "expected a fiber line"},
         {"a hundred kilobytes of brackets",
          {"subdivisors", std::string(100000, '(')},
@@ -346,25 +300,14 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
         {"count and output", {"subdivisors", x, "--count", "--output", "a.doc"}, "--count"},
         {"Y not of X", {"quorbel", x, "(2;(2),(2))", "--save"}, "Y has 2 branches but X has 3"},
         {"Y not admitted", {"quorbel", x, "(2;(1),(1),(1))", "--save"}, "not admitted"},
-        {"Y wrong ell",
-         {"quorbel", x, "(2;(2),(1),(1)):: ell = 2 :: type = CAA", "--save"},
-         "ell = 2 but gcd"},
         {"ell with fourteen digits",
          {"quorbel", x, "(2;(2),(1),(1)):: ell = 99999999999999 :: type = CAA"},
          "ell is too large"},
-        {"a type letter outside 0 A B C ?",
-         {"quorbel", x, "(2;(2),(1),(1)):: ell = 1 :: type = CAZ"},
-         "type letter"},
-        {"Y malformed", {"quorbel", x, "2;(2),(1),(1)", "--save"}, "expected '('"},
-        {"X malformed for quorbel",
-         {"quorbel", "(3,2),2,2,2", "(2;(2),(1),(1))", "--save"},
-         "at character 3: expected ';'"},
-        {"analyze: Y missing", {"analyze", x5}, "Y"},
+        {"analyze: Y missing", {"analyze", "(5;(4,3,2,1),(3,1),(3,1))"}, "Y"},
         {"analyze: X not a fiber", {"analyze", "(3;(2),(2),(2))", "(1;(1),(1),(1))"}, ""},
         {"analyze: chain diagram of 4000 chains of 1000 nodes",
          {"analyze", "((2001,2),2000,1001,1001)", "(2000;(2000),(1001),(1001))"},
          "4000 * 1000"},
-        {"picture: not a fiber", {"picture", "abc"}, "fiber"},
         {"picture: Y too large on a branch", {"picture", x, "(2;(2),(9),(1))"}, "branch"},
         {"picture: negative ticks", {"picture", x, "--ticks", "-1"}, "--ticks"},
         {"picture: too many ticks", {"picture", x, "--ticks", "1001"}, "--ticks"},
@@ -406,32 +349,12 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
             << result.err.substr(0, 400);
         EXPECT_TRUE(folder.entries().empty()) << "a file was written";
     }
-}
-
-TEST(CliHelp, PrintsUsage) {
-    struct Row {
-        const char* name;
-        std::vector<std::string> args;
-        std::vector<const char*> mentions;
-    };
-    const Row rows[] = {
-        {"tool", {"--help"}, {"fibers", "subdivisors", "quorbel", "Exit status"}},
-        {"version", {"--version"}, {"dorvanix-cli " DORVANIX_VERSION "\n"}},
-        {"fibers",
-         {"fibers", "--help"},
-         {"--no-duplicates", "--genus", "--at-most-two-crusts", "--multiplicities", "--output",
-          "--save"}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        ScratchFolder folder;
-        const ProcessResult result = run(row.args, folder);
-        EXPECT_EQ(result.exitCode, 0);
-        EXPECT_EQ(result.err, "");
-        for (const char* mention : row.mentions) {
-            EXPECT_NE(result.out.find(mention), std::string::npos) << mention;
-        }
-    }
+    ScratchFolder folder;
+    const ProcessResult help = run({"--help"}, folder);
+    EXPECT_EQ(help.exitCode, 0) << "help is not an error";
+    EXPECT_NE(help.out.find("Exit status"), std::string::npos);
+    const ProcessResult version = run({"--version"}, folder);
+    EXPECT_EQ(version.out, "dorvanix-cli " DORVANIX_VERSION "\n");
 }
 
 }  // namespace

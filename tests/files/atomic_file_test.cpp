@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "../cli/process_run.h"
+#include "support/process_run.h"
 
 namespace dorvanix {
 namespace {

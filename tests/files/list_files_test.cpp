@@ -35,12 +35,8 @@ TEST(SubdivisorListFile, FramesTheLinesWithHeaderAndOptionLines) {
         SubdivisorOptions options;
         std::string optionLines;
     } rows[] = {
-        {"opening options", {0, false, true}, kOnlyABC},
         {"no option set", {0, false, false}, ""},
         {"only ell = 3: blank after =", {3, false, false}, "******Subdivisors of ell= 3******\r\n"},
-        {"all but ell = 3: no blank",
-         {-3, false, false},
-         "******Subdivisors of except ell=3******\r\n"},
         {"every option, in order",
          {-100, true, true},
          "******Subdivisors of except ell=100******\r\n" + kExceptAB + kOnlyABC},
@@ -66,13 +62,6 @@ TEST(ListFiles, EntriesAreWrittenWholeWithTheirLineEnds) {
     const std::string file = listFile(x, {0, false, false}, {line});
     EXPECT_NE(file.find(x + "\n\r"), std::string::npos);
     EXPECT_NE(file.find("\r\n" + line + "\n\r"), std::string::npos);
-}
-
-TEST(ListFileNames, FollowTheDefaultPatterns) {
-    EXPECT_EQ(fiberListFileName(3, 2, 3), "03-2-3.doc") << "m padded to two digits";
-    EXPECT_EQ(fiberListFileName(100, 2, 10), "100-2-10.doc");
-    EXPECT_EQ(subdivisorListFileName("(3;(2,1),(2,1),(2,1))"), "X3-2-2-2.doc");
-    EXPECT_EQ(subdivisorListFileName("(12;(11,10),(9,6,3),(6))"), "X12-11-9-6.doc");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
-// Divisor notation: accepted text parses into a tree that prints back to the same text, and the
-// sub-divisor lines checked against that fiber print back to their canonical form.
+// Typed fiber text and divisor notation: text is rejected with InputError or accepted, and then the
+// trees its fiber line and its notation build carry exactly the accepted chains, the notation
+// prints back to itself, and the sub-divisor lines checked against a fiber print back to their
+// canonical form. Nothing may leave a node taken.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,6 +32,11 @@ void checkRoundTrip(std::string_view text) {
     if (divisorNotationLength(root) != static_cast<int>(notation.size())) __builtin_trap();
     if (text.front() == '(' && text.substr(0, 2) != "((" && notation != text) __builtin_trap();
     releaseBranches(pool, root);
+    parseFiberLine(pool, root, fiberLineText(fiber.m, fiber.r, fiber.firstMultiplicities()));
+    if (!(fiberDataOf(root) == fiber)) __builtin_trap();
+    releaseBranches(pool, root);
+    pool.releaseNode(&root);
+    if (pool.inUseCount() != 0) __builtin_trap();
 }
 
 // A sub-divisor line against the fixed fiber (5;(4,3,2,1),(3,1),(3,1)).

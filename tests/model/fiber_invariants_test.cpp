@@ -9,41 +9,15 @@
 #include "model/fiber_data.h"
 #include "model/input_check.h"
 #include "model/tree_operations.h"
+#include "support/listed_fibers.h"
 
 namespace dorvanix {
 namespace {
 
-constexpr int kMaxM = 9;
-constexpr int kMaxR = 3;
-constexpr int kMaxB = 5;
-
-struct ListedFiber {
-    int m, r;
-    std::vector<int> parts;
-    int genus;
-    long long simpleCrusts;
-    std::string line;  // with its annotation
-};
+using testing::ListedFiber;
 
 const std::vector<ListedFiber>& smallFibers() {
-    static const std::vector<ListedFiber> fibers = [] {
-        std::vector<ListedFiber> all;
-        for (int m = 2; m <= kMaxM; ++m) {
-            for (int r = 2; r <= kMaxR; ++r) {
-                for (int b = 3; b <= kMaxB; ++b) {
-                    enumerateFibers(m, r, b, {}, [&](const FiberEntry& fiber) {
-                        all.push_back({m,
-                                       r,
-                                       {fiber.parts.begin(), fiber.parts.end()},
-                                       fiber.genus,
-                                       fiber.simpleCrusts,
-                                       std::string(fiber.line)});
-                    });
-                }
-            }
-        }
-        return all;
-    }();
+    static const std::vector<ListedFiber> fibers = testing::listedFibers(9, 3, 5);
     return fibers;
 }
 

@@ -12,20 +12,11 @@ namespace dorvanix {
 namespace {
 
 TEST(Gcd, TakesAbsoluteValuesAndTreatsZeroAsNeutral) {
-    struct Row {
-        const char* name;
-        int a, b, expected;
-    };
-    const Row rows[] = {
-        {"negative first", -4, 6, 2}, {"zero and negative", 0, -5, 5},
-        {"both zero", 0, 0, 0},       {"both negative", -12, -18, 6},
-        {"coprime", 9, 28, 1},        {"one divides other", 3, 12, 3},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(gcd(row.a, row.b), row.expected);
-        EXPECT_EQ(gcd(row.b, row.a), row.expected) << "gcd is symmetric";
-        EXPECT_EQ(gcd64(row.a, row.b), row.expected);
+    const int rows[][3] = {{-4, 6, 2}, {0, -5, 5}, {0, 0, 0}, {-12, -18, 6}, {9, 28, 1}};
+    for (const auto& [a, b, expected] : rows) {
+        EXPECT_EQ(gcd(a, b), expected) << a << ", " << b;
+        EXPECT_EQ(gcd(b, a), expected) << b << ", " << a;
+        EXPECT_EQ(gcd64(a, b), expected) << a << ", " << b;
     }
     EXPECT_EQ(gcd64(6'000'000'000LL, 4'000'000'000LL), 2'000'000'000LL);
 }

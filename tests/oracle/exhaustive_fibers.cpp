@@ -1,11 +1,12 @@
 #include "oracle/exhaustive_fibers.h"
 
 #include <algorithm>
+#include <numeric>
 
-#include "model/arithmetic.h"
-#include "model/fiber_data.h"
 #include "oracle/exhaustive_subdivisors.h"
 
+// The acceptance tests, the chains and the line are read from the rules of the fiber list here,
+// not taken from the census stage, so that a fault there shows up as a difference.
 namespace dorvanix::oracle {
 
 namespace {
@@ -13,8 +14,39 @@ namespace {
 // The Riemann-Hurwitz sum s = 2m + sum_j (gcd(m, a_j) - m); the genus is (2 - s) div 2.
 long long hurwitzSum(int m, std::span<const int> parts) {
     long long s = 2LL * m;
-    for (int a : parts) s += gcd(m, a) - m;
+    for (int a : parts) s += std::gcd(m, a) - m;
     return s;
+}
+
+// gcd(m, a1, ..., ab) = 1, no two parts equal when asked (the parts come largest first, so equal
+// parts stand side by side), and the genus when one is required.
+bool accepted(int m, std::span<const int> parts, const FiberOptions& options) {
+    int common = m;
+    for (int a : parts) common = std::gcd(common, a);
+    if (common != 1) return false;
+    if (options.noDuplicateBranches &&
+        std::adjacent_find(parts.begin(), parts.end()) != parts.end()) {
+        return false;
+    }
+    return options.requiredGenus == 0 || 2 - 2LL * options.requiredGenus == hurwitzSum(m, parts);
+}
+
+// The chain c0 = m, c1 = a, c(i+1) = c(i) - (c(i-1) mod c(i)), until c(i) divides c(i-1).
+std::vector<int> chainOf(int m, int a) {
+    std::vector<int> chain{a};
+    for (int before = m; before % chain.back() != 0;) {
+        const int c = chain.back();
+        chain.push_back(c - before % c);
+        before = c;
+    }
+    return chain;
+}
+
+std::string lineOf(int m, int r, std::span<const int> parts, long long crusts, int genus) {
+    std::string line = "((" + std::to_string(m) + "," + std::to_string(r) + ")";
+    for (int a : parts) line += "," + std::to_string(a);
+    line += ") : " + std::to_string(crusts) + " (g=" + std::to_string(genus) + ")";
+    return crusts <= 2 ? line + std::string(21, '*') : line;
 }
 
 bool meetsRequiredMultiplicities(const FiberOptions& options, std::span<const int> parts) {
@@ -79,14 +111,14 @@ bool enumerateFibers(int m, int r, int b, const FiberOptions& options, const Fib
         if (stopRequested(progress)) return false;
         const std::span<const int> parts = walk.parts();
         if (static_cast<int>(parts.size()) == b && meetsRequiredMultiplicities(options, parts) &&
-            acceptFiber(m, parts, options.noDuplicateBranches, options.requiredGenus)) {
+            accepted(m, parts, options)) {
             const int genus = static_cast<int>((2 - hurwitzSum(m, parts)) / 2);
-            const FiberData fiber =
-                fiberFromParts(m, r, std::vector<int>(parts.begin(), parts.end()));
+            FiberData fiber{m, r, {}};
+            for (int a : parts) fiber.chains.push_back(chainOf(m, a));
             const long long crusts = oracle::countSimpleCrusts(fiber, progress);
             if (crusts < 0) return false;
             if (crusts <= 2 || !options.atMostTwoSimpleCrusts) {
-                const std::string line = fiberListLine(m, r, parts, crusts, genus);
+                const std::string line = lineOf(m, r, parts, crusts, genus);
                 sink(FiberEntry{parts, crusts, genus, line});
                 if (progress != nullptr) progress->addResults(1);
             }

@@ -1,144 +1,95 @@
 #include "oracle/exhaustive_subdivisors.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
+#include <cstdlib>
+#include <numeric>
 
-#include "census/branch_shape.h"
-#include "model/arithmetic.h"
-
+// Read from the rules of the listing alone: nothing here calls the census stage, so that a fault
+// in its chain walk, its type letters or its filters shows up as a difference.
 namespace dorvanix::oracle {
 
 namespace {
 
 constexpr std::uint64_t kPollInterval = 1 << 14;
 
-void appendNumber(std::string& text, long long value) {
-    std::array<char, 24> digits;
-    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value);
-    text.append(digits.data(), result.ptr);
-}
+// One branch of X by its multiplicities: m(0) = m, m(1) ... m(L), and 0 beyond.
+struct Branch {
+    std::vector<long long> mult;
 
-// What every value y of one branch gives for the current k: where Y's chain stops and the text
-// "(y,n2,...,nt)" of the branch ("()" for y = 0).
-struct BranchChoice {
-    BranchEnd end;
+    long long at(std::size_t j) const { return j < mult.size() ? mult[j] : 0; }
+    // The chain coefficient e(j) = (m(j-1) + m(j+1)) div m(j), 0 where m(j) = 0.
+    long long e(std::size_t j) const { return at(j) == 0 ? 0 : (at(j - 1) + at(j + 1)) / at(j); }
+};
+
+// Where Y's chain n(0) = k, n(1) = y stops on a branch: n = n(t), p = n(t-1), e = e(t),
+// mu = m(t), muNext = m(t+1), and the branch's text "(y,n(2),...,n(t))".
+struct ChainEnd {
+    long long n, p, e, mu, muNext;
     std::string text;
 };
 
-// The work arrays of one listing, built once per k and reused for every vector of that k.
-class Walk {
-  public:
-    Walk(const FiberData& x) : m_(x.m), r_(x.r) {
-        for (const auto& chain : x.chains) shapes_.emplace_back(x.m, chain);
-        const std::size_t b = shapes_.size();
-        ys_.assign(b, 0);
-        bounds_.assign(b, 0);
-        choices_.resize(b);
-        types_.assign(b, '0');
+ChainEnd follow(const Branch& branch, long long k, long long y) {
+    ChainEnd end{y, k, 0, 0, 0, y > 0 ? "(" + std::to_string(y) : "("};
+    std::size_t j = 1;
+    for (;; ++j) {
+        const long long next = branch.e(j) * end.n - end.p;
+        if (next <= 0 || next > branch.at(j + 1)) break;
+        end.text += "," + std::to_string(next);
+        end.p = end.n;
+        end.n = next;
     }
+    end.e = branch.e(j);
+    end.mu = branch.at(j);
+    end.muNext = branch.at(j + 1);
+    end.text += ')';
+    return end;
+}
 
-    int branches() const { return static_cast<int>(shapes_.size()); }
+// The first rule that holds gives the letter; with y > 0 the chain's last value n is positive.
+char letter(long long y, const ChainEnd& c, long long ell) {
+    if (y == 0) return '0';
+    if (c.p >= c.e * c.n) return 'A';
+    if (c.n == c.mu && c.mu == ell) return 'B';
+    const long long d = std::llabs((c.e - 1) * c.n - c.muNext - c.p + c.mu);
+    if (c.p % c.n == 0 && d != 0 && ell % d == 0) return 'C';
+    return '?';
+}
 
-    void prepare(int k) {
-        std::vector<long long> rest;
-        for (std::size_t i = 0; i < shapes_.size(); ++i) {
-            bounds_[i] = std::min(shapes_[i].firstMultiplicity(), k);
-            ys_[i] = 0;
-            choices_[i].resize(static_cast<std::size_t>(bounds_[i]) + 1);
-            for (int y = 0; y <= bounds_[i]; ++y) {
-                rest.clear();
-                BranchChoice& choice = choices_[i][y];
-                choice.end = shapes_[i].follow(k, y, y > 0 ? &rest : nullptr);
-                choice.text = "(";
-                if (y > 0) appendNumber(choice.text, y);
-                for (long long n : rest) {
-                    choice.text += ',';
-                    appendNumber(choice.text, n);
-                }
-                choice.text += ')';
-            }
-        }
-    }
-
-    // Moves the odometer on; false when this k is done.
-    bool advance() {
-        for (std::size_t i = 0; i < ys_.size(); ++i) {
-            if (++ys_[i] <= bounds_[i]) return true;
-            ys_[i] = 0;
-        }
-        return false;
-    }
-
-    bool admitted(int k) const {
-        long long sum = 0;
-        for (int y : ys_) sum += y;
-        return sum >= static_cast<long long>(k) * r_;
-    }
-
-    long long ell(int k) const {
-        long long value = k;
-        for (int y : ys_) {
-            if (value == 1) break;
-            if (y != 0) value = gcd64(value, y);
-        }
-        return value;
-    }
-
-    std::string_view letters(long long ell) {
-        for (std::size_t i = 0; i < ys_.size(); ++i) {
-            types_[i] = branchLetter(ys_[i], choices_[i][ys_[i]].end, ell);
-        }
-        return types_;
-    }
-
-    std::string_view line(int k, long long ell) {
-        line_.clear();
-        line_ += '(';
-        appendNumber(line_, k);
-        line_ += ';';
-        for (std::size_t i = 0; i < ys_.size(); ++i) {
-            if (i > 0) line_ += ',';
-            line_ += choices_[i][ys_[i]].text;
-        }
-        line_ += "):: ell = ";
-        appendNumber(line_, ell);
-        line_ += " :: type = ";
-        line_ += types_;
-        return line_;
-    }
-
-    std::span<const int> ys() const { return ys_; }
-
-  private:
-    int m_;
-    int r_;
-    std::vector<BranchShape> shapes_;
-    std::vector<int> ys_;
-    std::vector<int> bounds_;
-    std::vector<std::vector<BranchChoice>> choices_;
-    std::string types_;
-    std::string line_;
-};
-
-// Runs the walk over every admitted vector that passes the options; `onHit` receives the walk,
-// k and ell. Answers false when stopped.
+// Visits every vector of the odometer for every k and hands each admitted vector that passes the
+// options to `onHit`(k, ys, ell, types, ends). Answers false when stopped.
 template <typename OnHit>
 bool walkSubdivisors(const FiberData& x, const SubdivisorOptions& options, Progress* progress,
                      OnHit&& onHit) {
-    Walk walk(x);
-    if (walk.branches() == 0) return true;
+    const std::size_t b = x.chains.size();
+    std::vector<Branch> branches;
+    for (const auto& chain : x.chains) {
+        branches.push_back({{x.m}});
+        branches.back().mult.insert(branches.back().mult.end(), chain.begin(), chain.end());
+    }
+    std::vector<int> ys(b, 0);
+    std::vector<std::vector<ChainEnd>> ends(b);
+    std::string types(b, '0');
     std::uint64_t visits = 0;
-    for (int k = x.m - 1; k >= 1; --k) {
-        walk.prepare(k);
-        do {
+    for (int k = x.m - 1; k >= 1 && b > 0; --k) {
+        for (std::size_t i = 0; i < b; ++i) {
+            ends[i].clear();
+            for (long long y = 0; y <= std::min<long long>(branches[i].at(1), k); ++y) {
+                ends[i].push_back(follow(branches[i], k, y));
+            }
+        }
+        std::fill(ys.begin(), ys.end(), 0);
+        while (true) {
             if (++visits % kPollInterval == 0 && stopRequested(progress)) return false;
-            if (!walk.admitted(k)) continue;
-            const long long ell = walk.ell(k);
-            if (!passesEllFilter(options.ellFilter, ell)) continue;
-            if (!passesFilters(options, ell, walk.letters(ell))) continue;
-            onHit(walk, k, ell);
-        } while (walk.advance());
+            if (std::accumulate(ys.begin(), ys.end(), 0LL) >= static_cast<long long>(k) * x.r) {
+                long long ell = k;
+                for (int y : ys) ell = std::gcd(ell, static_cast<long long>(y));
+                for (std::size_t i = 0; i < b; ++i) types[i] = letter(ys[i], ends[i][ys[i]], ell);
+                if (passesOptions(options, ell, types)) onHit(k, ys, ell, types, ends);
+            }
+            std::size_t i = 0;  // the odometer: the first branch turns fastest
+            while (i < b && ++ys[i] == static_cast<int>(ends[i].size())) ys[i++] = 0;
+            if (i == b) break;
+        }
         if (progress != nullptr) {
             progress->setFraction(static_cast<double>(x.m - k) / std::max(1, x.m - 1));
         }
@@ -148,18 +99,28 @@ bool walkSubdivisors(const FiberData& x, const SubdivisorOptions& options, Progr
 
 }  // namespace
 
+bool passesOptions(const SubdivisorOptions& options, long long ell, std::string_view types) {
+    if (options.ellFilter > 0 && ell != options.ellFilter) return false;
+    if (options.ellFilter < 0 && ell == -static_cast<long long>(options.ellFilter)) return false;
+    if (options.exceptOnlyAB && types.find_first_not_of("AB0") == std::string_view::npos)
+        return false;
+    return !options.onlyABC || types.find('?') == std::string_view::npos;
+}
+
 bool listSubdivisors(const FiberData& x, const SubdivisorOptions& options,
                      const SubdivisorSink& sink, Progress* progress) {
-    return walkSubdivisors(x, options, progress, [&](Walk& walk, int k, long long ell) {
-        Subdivisor y;
-        y.k = k;
-        y.ys = walk.ys();
-        y.ell = ell;
-        y.types = walk.letters(ell);
-        y.line = walk.line(k, ell);
-        sink(y);
-        if (progress != nullptr) progress->addResults(1);
-    });
+    std::string line;
+    return walkSubdivisors(
+        x, options, progress,
+        [&](int k, const auto& ys, long long ell, const auto& types, const auto& ends) {
+            line = "(" + std::to_string(k) + ";";
+            for (std::size_t i = 0; i < ys.size(); ++i) {
+                line += (i > 0 ? "," : "") + ends[i][ys[i]].text;
+            }
+            line += "):: ell = " + std::to_string(ell) + " :: type = " + types;
+            sink(Subdivisor{k, ys, ell, types, line});
+            if (progress != nullptr) progress->addResults(1);
+        });
 }
 
 std::vector<std::string> subdivisorLines(const FiberData& x, const SubdivisorOptions& options) {
@@ -172,12 +133,13 @@ long long countSubdivisors(const FiberData& x, const SubdivisorOptions& options,
                            Progress* progress) {
     long long count = 0;
     const bool done =
-        walkSubdivisors(x, options, progress, [&](Walk&, int, long long) { ++count; });
+        walkSubdivisors(x, options, progress,
+                        [&](int, const auto&, long long, const auto&, const auto&) { ++count; });
     return done ? count : -1;
 }
 
 long long countSimpleCrusts(const FiberData& x, Progress* progress) {
-    return oracle::countSubdivisors(x, kSimpleCrustOptions, progress);
+    return oracle::countSubdivisors(x, SubdivisorOptions{0, false, true}, progress);
 }
 
 }  // namespace dorvanix::oracle

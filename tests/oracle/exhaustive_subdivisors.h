@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "census/subdivisor_listing.h"
@@ -21,5 +22,8 @@ long long countSubdivisors(const FiberData& x, const SubdivisorOptions& options,
                            Progress* progress = nullptr);
 
 long long countSimpleCrusts(const FiberData& x, Progress* progress = nullptr);
+
+// The three listing options applied to a sub-divisor with this ell and these type letters.
+bool passesOptions(const SubdivisorOptions& options, long long ell, std::string_view types);
 
 }  // namespace dorvanix::oracle

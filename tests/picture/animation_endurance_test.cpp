@@ -17,28 +17,20 @@ namespace {
 // No coordinate, length or angle of a settled picture comes anywhere near this.
 constexpr double kFar = 5000.0;
 
-// Checks every value the layout moves, for every node reachable from `root`; names the first
-// value that is not finite or has run away.
+// Names the first node reachable from `root` whose position, moving point or extra points are not
+// finite or have run away; a runaway arm shows there within a tick.
 std::string firstBadValue(const DivisorNode* root) {
     std::set<const DivisorNode*> seen;
-    std::vector<const DivisorNode*> open{root};
-    while (!open.empty()) {
+    for (std::vector<const DivisorNode*> open{root}; !open.empty();) {
         const DivisorNode* node = open.back();
         open.pop_back();
         if (node == nullptr || !seen.insert(node).second) continue;
-        const auto bad = [](double v) { return !std::isfinite(v) || std::abs(v) > kFar; };
-        const std::string where = "node of serial " + std::to_string(node->serial) + ": ";
-        for (const double v : {node->x, node->y, node->movingX, node->movingY}) {
-            if (bad(v)) return where + "position " + std::to_string(v);
-        }
-        for (const auto* arms : {&node->armAngle, &node->armLength, &node->handleLength}) {
-            for (const double v : *arms) {
-                if (bad(v)) return where + "arm value " + std::to_string(v);
-            }
-        }
-        for (const auto* points : {&node->pointX, &node->pointY}) {
-            for (const double v : *points) {
-                if (bad(v)) return where + "extra point " + std::to_string(v);
+        std::vector<double> values{node->x, node->y, node->movingX, node->movingY};
+        values.insert(values.end(), node->pointX.begin(), node->pointX.end());
+        values.insert(values.end(), node->pointY.begin(), node->pointY.end());
+        for (const double v : values) {
+            if (!std::isfinite(v) || std::abs(v) > kFar) {
+                return "node of serial " + std::to_string(node->serial) + ": " + std::to_string(v);
             }
         }
         for (int k = 0; k < node->degree; ++k) open.push_back(node->neighbor(k));

@@ -21,7 +21,7 @@ namespace {
 const RandomSource kAlwaysStep = [] { return 1; };
 
 // X = ((3,2),2,2,2) with Y = (2;(2),(1),(1)):: ell = 1 :: type = CAA selected and analysed:
-// the analysis divisor and two one-node chains along the spokes 0 and pi.
+// the analysis divisor and two one-node chains.
 struct Trees {
     PictureSession session{parseFiberText("((3,2),2,2,2)")};
     DivisorNode* x = &session.choice().fiber();
@@ -38,7 +38,6 @@ struct Trees {
         if (!withY) scene.subdivisor = nullptr;
         return scene;
     }
-    const DivisorNode& chain(int i) const { return *analysis.chains->neighbor(i); }
 };
 
 int drawnSegments(const DivisorNode* node) {
@@ -62,44 +61,6 @@ TEST(PictureAnimation, WithoutASubdivisorOnlyXIsShownAndNothingMoves) {
     const DrawList frame = animation.paint(trees.scene(false), View{});
     EXPECT_EQ(animation.animationStep(), 0);
     EXPECT_EQ(frame.segmentCount(), drawnSegments(trees.x));
-}
-
-TEST(PictureAnimation, YFliesDownOntoXsCore) {
-    struct Case {
-        int step;
-        int offset;
-    };
-    const std::vector<Case> cases{{0, 100}, {1, 99}, {10, 96}, {25, 75}, {49, 3}};
-    Trees trees;
-    PictureAnimation animation;
-    int step = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE("step " + std::to_string(c.step));
-        while (step < c.step) {
-            animation.tick(trees.scene(), kAlwaysStep);
-            ++step;
-        }
-        animation.tick(trees.scene(), kAlwaysStep);
-        ++step;
-        EXPECT_EQ(trees.y->x, trees.x->x + c.offset);
-        EXPECT_EQ(trees.y->y, trees.x->y - c.offset);
-    }
-}
-
-TEST(PictureAnimation, ChainsFlyOutAlongTheirSpokes) {
-    Trees trees;
-    PictureAnimation animation;
-    for (int t = 0; t < 50; ++t) animation.tick(trees.scene(), kAlwaysStep);
-    for (int s = 50; s < 70; ++s) {
-        SCOPED_TRACE("step " + std::to_string(s));
-        animation.tick(trees.scene(), kAlwaysStep);
-        const int d = s - 50;
-        const DivisorNode& right = trees.chain(0);
-        const DivisorNode& left = trees.chain(1);
-        EXPECT_EQ(right.x, trees.x->x + std::floor(d * d * 0.5));
-        EXPECT_EQ(left.x, trees.x->x + std::floor(std::cos(3.14159) * d * d * 0.5));
-        EXPECT_EQ(left.y, trees.x->y + std::floor(std::sin(3.14159) * d * d * 0.5));
-    }
 }
 
 // The step runs up to 100 and stays: 0 X alone, 1-49 Y flying onto X, 50 Y alone, then the

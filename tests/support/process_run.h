@@ -1,6 +1,7 @@
 #pragma once
 
-// Runs dorvanix-cli as a separate process in a folder of its own and collects what it printed.
+// Runs a program (the command-line tool) as a separate process in a folder of its own and collects
+// what it printed; scratch folders and whole-file reads and writes for the tests of files.
 
 #include <fcntl.h>
 #include <linux/filter.h>

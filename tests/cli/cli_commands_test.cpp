@@ -1,0 +1,119 @@
+// The tool's commands run inside the test: what analyze, the JSON lines and picture print. The
+// processes, their files and their bad input are in cli_tool_test.cpp.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "in_process_run.h"
+
+namespace dorvanix::cli {
+namespace {
+
+constexpr const char* kSmall = "(3;(2,1),(2,1),(2,1))";
+constexpr const char* kFive = "(5;(4,3,2,1),(3,1),(3,1))";
+constexpr const char* kCAA = "(2;(2),(1),(1)):: ell = 1 :: type = CAA";
+
+std::vector<nlohmann::json> jsonLines(const std::vector<std::string>& args) {
+    const CliRun run = runInProcess(args);
+    EXPECT_EQ(run.status, kDone) << run.err;
+    std::vector<nlohmann::json> rows;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) rows.push_back(nlohmann::json::parse(line));
+    return rows;
+}
+
+TEST(AnalyzeCommand, PrintsTheCountsAndTheAnalysisDivisor) {
+    const CliRun run = runInProcess({"analyze", kSmall, kCAA});
+    ASSERT_EQ(run.status, kDone) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out,
+              "X = (3;(2,1),(2,1),(2,1)), g = 1\n"
+              "Y = (2;(2),(1),(1)):: ell = 1 :: type = CAA\n"
+              "N = 2 (chain count)\n"
+              "d = 1 (gcd)\n"
+              "h = 0 (genus of the joining curve)\n"
+              "proportional branch: no\n"
+              "kc = 0 core branches, 4 stubs, a = 0 inserted nodes, chi(X) = 8, chi(R) = 6\n"
+              "analysis divisor (serial: multiplicity, degree; children indented):\n"
+              "  1: multiplicity 1, degree 3\n"
+              "    2: multiplicity 0, degree 2\n"
+              "    4: multiplicity 1, degree 2\n"
+              "      5: multiplicity 1, degree 2\n"
+              "        1000: multiplicity 1, degree 12 (joining curve, 12 points)\n"
+              "    6: multiplicity 1, degree 2\n"
+              "      7: multiplicity 1, degree 2\n"
+              "chain diagram (2 chains, * = flagged):\n"
+              "  1*\n"
+              "  1*\n");
+}
+
+// The figures themselves are checked in the analysis tests, and the module's against these over a
+// sweep; here what the JSON makes of them: -1 for what a proportional branch leaves undefined, the
+// marked nodes of the genus chain, the chain diagram.
+TEST(AnalyzeCommand, JsonCarriesTheFiguresNodesAndChains) {
+    const auto abb = nlohmann::json::parse(
+        runInProcess({"analyze", kFive, "(3;(2,1),(2,1),(2,1)):: ell = 1 :: type = ABB", "--json"})
+            .out);
+    EXPECT_EQ(abb.at("analysisChainCount"), 3);
+    EXPECT_EQ(abb.at("joiningCurveGenus"), 1);
+    EXPECT_EQ(abb.at("proportionalBranch"), false);
+    int marked = 0;
+    for (const auto& node : abb.at("nodes")) marked += node.at("marked").get<int>();
+    EXPECT_EQ(marked, 1);
+    EXPECT_EQ(abb.at("chains"), nlohmann::json::parse(R"([[{"multiplicity":1,"flagged":true},)"
+                                                      R"({"multiplicity":2,"flagged":false}],)"
+                                                      R"([{"multiplicity":1,"flagged":true},)"
+                                                      R"({"multiplicity":2,"flagged":false}],)"
+                                                      R"([{"multiplicity":1,"flagged":true},)"
+                                                      R"({"multiplicity":2,"flagged":false}]])"));
+    const auto proportional = nlohmann::json::parse(
+        runInProcess({"analyze", "((4,2),3,3,2)", "(2;(2,2),(1),(1))", "--json"}).out);
+    EXPECT_EQ(proportional.at("analysisChainCount"), -1);
+    EXPECT_EQ(proportional.at("analysisGcd"), -1);
+    EXPECT_EQ(proportional.at("proportionalBranch"), true);
+    EXPECT_TRUE(proportional.at("chains").empty());
+}
+
+TEST(JsonLines, FibersAndSubdivisorsCarryEveryFigureOfTheirLine) {
+    const auto fibers = jsonLines({"fibers", "5", "2", "3", "--jsonl"});
+    ASSERT_EQ(fibers.size(), 2u);
+    EXPECT_EQ(fibers[1], nlohmann::json::parse(
+                             R"j({"m":5,"r":2,"branches":[4,3,3],"chains":[[4,3,2,1],[3,1],[3,1]],
+                                 "genus":2,"simple_crust_count":18,
+                                 "line":"((5,2),4,3,3) : 18 (g=2)",
+                                 "notation":"(5;(4,3,2,1),(3,1),(3,1))"})j"));
+    const auto subdivisors = jsonLines({"subdivisors", "((3,2),2,2,2)", "--jsonl"});
+    ASSERT_EQ(subdivisors.size(), 14u);
+    EXPECT_EQ(subdivisors[1],
+              nlohmann::json(
+                  {{"k", 2}, {"ys", {2, 1, 1}}, {"ell", 1}, {"types", "CAA"}, {"line", kCAA}}));
+}
+
+// Without Y nothing moves; with Y the ticks move the picture; --output holds the printed frame.
+TEST(PictureCommand, TicksMoveOnlyWithASubdivisorAndTheFileHoldsTheFrame) {
+    const std::string x = "((3,2),2,2,2)", y = "(2;(2),(1),(1))";
+    const CliRun still = runInProcess({"picture", x});
+    ASSERT_EQ(still.status, kDone) << still.err;
+    EXPECT_EQ(runInProcess({"picture", x, "--ticks", "80"}).out, still.out);
+    const CliRun moving = runInProcess({"picture", x, y, "--ticks", "10"});
+    EXPECT_NE(moving.out, runInProcess({"picture", x, y}).out);
+    EXPECT_NE(moving.out.find("</svg>"), std::string::npos);
+
+    const auto path = std::filesystem::temp_directory_path() / "dorvanix_picture_test.svg";
+    std::filesystem::remove(path);
+    const CliRun written =
+        runInProcess({"picture", x, y, "--ticks", "10", "--output", path.string()});
+    ASSERT_EQ(written.status, kDone) << written.err;
+    EXPECT_TRUE(written.out.empty());
+    std::ifstream file(path);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), moving.out);
+    std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace dorvanix::cli
