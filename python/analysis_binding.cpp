@@ -1,5 +1,6 @@
 #include "analysis_object.h"
 #include "bindings.h"
+#include "interruptible_wait.h"
 
 namespace dorvanix::python {
 
@@ -63,11 +64,8 @@ py::dict analysisDict(const AnalysisObject& analysis) {
 AnalysisObject analyze(const FiberObject& fiber, const SubdivisorObject& y) {
     SubdivisorLine line = subdivisorOf(fiber, y);
     std::shared_ptr<const FiberData> data = fiber.data;
-    AnalysisFigures figures;
-    {
-        py::gil_scoped_release release;
-        figures = analyzeLine(*data, line);
-    }
+    AnalysisFigures figures = runInterruptibly<AnalysisFigures>(
+        [&](Progress& progress) { return analyzeLine(*data, line, progress); });
     return AnalysisObject{std::move(data), std::move(line), std::move(figures)};
 }
 

@@ -16,6 +16,7 @@ struct AnalysisObject {
 };
 
 // Builds X and Y as Select does, analyses Y on a pool of its own and reads off the figures.
-AnalysisFigures analyzeLine(const FiberData& x, const SubdivisorLine& y);
+// Throws Cancelled when `progress` is cancelled.
+AnalysisFigures analyzeLine(const FiberData& x, const SubdivisorLine& y, const Progress& progress);
 
 }  // namespace dorvanix::python

@@ -1,4 +1,5 @@
 #include "bindings.h"
+#include "interruptible_wait.h"
 #include "picture_render.h"
 
 namespace dorvanix::python {
@@ -7,12 +8,16 @@ namespace py = pybind11;
 
 namespace {
 
+// Drawn on a worker thread, so that Ctrl-C stops a picture of a large analysis.
+std::string drawn(const FiberData& x, const std::optional<SubdivisorLine>& y, int ticks) {
+    return runInterruptibly<std::string>(
+        [&](Progress& progress) { return pictureSvg(x, y, ticks, progress); });
+}
+
 std::string picture(const FiberObject& fiber, const std::optional<SubdivisorObject>& y, int ticks) {
     std::optional<SubdivisorLine> line;
     if (y) line = subdivisorOf(fiber, *y);
-    const std::shared_ptr<const FiberData> data = fiber.data;
-    py::gil_scoped_release release;
-    return pictureSvg(*data, line, ticks);
+    return drawn(*fiber.data, line, ticks);
 }
 
 }  // namespace
@@ -28,19 +33,13 @@ void definePicture(FiberClass& fiber, py::class_<AnalysisObject>& analysis) {
         "The fiber's picture, for Jupyter.");
     analysis.def(
         "picture",
-        [](const AnalysisObject& a, int ticks) {
-            py::gil_scoped_release release;
-            return pictureSvg(*a.fiber, a.subdivisor, ticks);
-        },
+        [](const AnalysisObject& a, int ticks) { return drawn(*a.fiber, a.subdivisor, ticks); },
         py::arg("ticks") = kSettledTicks,
         "The picture of the analysed sub-divisor after `ticks` animation steps (by default "
         "the settled analysis divisor and chain diagram), as SVG text.");
     analysis.def(
         "_repr_svg_",
-        [](const AnalysisObject& a) {
-            py::gil_scoped_release release;
-            return pictureSvg(*a.fiber, a.subdivisor, kSettledTicks);
-        },
+        [](const AnalysisObject& a) { return drawn(*a.fiber, a.subdivisor, kSettledTicks); },
         "The settled picture of the analysis, for Jupyter.");
 }
 

@@ -38,12 +38,12 @@ struct PictureTrees {
     }
 
     // What Select does with a single line: Y is built, X re-centred and Y analysed.
-    void select(const FiberData& x, const SubdivisorLine& y) {
+    void select(const FiberData& x, const SubdivisorLine& y, const Progress& progress) {
         DivisorNode& root = pool.take();
         buildSelectedDivisor(pool, root, y.line, x.branchCount());
         scene.subdivisor = &root;
         recentreDivisor(*scene.fiber);
-        analysis = analyzeSubdivisor(*scene.fiber, root, scene.genus, pool);
+        analysis = analyzeSubdivisor(*scene.fiber, root, scene.genus, pool, &progress);
         relaxationStarted = 0;
         scene.analysisDivisor = analysis.root;
         scene.analysisChains = analysis.chains;
@@ -53,18 +53,22 @@ struct PictureTrees {
 
 }  // namespace
 
-std::string pictureSvg(const FiberData& x, const std::optional<SubdivisorLine>& y, int ticks) {
+std::string pictureSvg(const FiberData& x, const std::optional<SubdivisorLine>& y, int ticks,
+                       const Progress& progress) {
     if (ticks < 0 || ticks > kMaxTicks) {
         throw InputError("ticks must lie in 0 ... " + std::to_string(kMaxTicks) + ", not " +
                          std::to_string(ticks));
     }
     auto trees = std::make_unique<PictureTrees>(x);
-    if (y) trees->select(x, *y);
+    if (y) trees->select(x, *y, progress);
     std::lock_guard lock(randomSequence);
     std::srand(1);
     const RandomSource random = standardRandom();
     PictureAnimation animation;
-    for (int t = 0; t < ticks; ++t) animation.tick(trees->scene, random);
+    for (int t = 0; t < ticks; ++t) {
+        throwIfCancelled(&progress);
+        animation.tick(trees->scene, random);
+    }
     const View view{kPictureWidth / 2, kPictureHeight / 2, 1.0};
     return svgDocument(animation.paint(trees->scene, view));
 }
