@@ -19,7 +19,7 @@ using testing::ScratchFolder;
 using testing::writeBytes;
 
 const std::string kCli = DORVANIX_CLI_PATH;
-const std::filesystem::path kGolden = std::filesystem::path(__FILE__).parent_path() / "golden";
+const std::filesystem::path kGolden = DORVANIX_GOLDEN_DIR;
 
 ProcessResult run(const std::vector<std::string>& args, const ScratchFolder& folder) {
     return runProcess(kCli, args, folder.path());
