@@ -1,6 +1,7 @@
 #include "analysis/subdivisor_choice.h"
 #include "analysis_object.h"
 #include "bindings.h"
+#include "interruptible_wait.h"
 
 namespace dorvanix::python {
 
@@ -64,11 +65,8 @@ py::dict analysisDict(const AnalysisObject& analysis) {
 AnalysisObject analyze(const FiberObject& fiber, const SubdivisorObject& y) {
     SubdivisorLine line = subdivisorOf(fiber, y);
     std::shared_ptr<const FiberData> data = fiber.data;
-    AnalysisFigures figures;
-    {
-        py::gil_scoped_release release;
-        figures = analysisFigures(*data, line);
-    }
+    AnalysisFigures figures = runInterruptibly<AnalysisFigures>(
+        [&](Progress& progress) { return analysisFigures(*data, line, &progress); });
     return AnalysisObject{std::move(data), std::move(line), std::move(figures)};
 }
 

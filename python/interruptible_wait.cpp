@@ -20,9 +20,9 @@ bool waitReleasingGil(std::mutex& mutex, std::condition_variable& wakeUp,
     }
 }
 
-void joinReleasingGil(std::thread& worker) {
+void joinReleasingGil(WorkerThread& worker) {
     // Taken over while the GIL is held, so that of two Python threads only one joins it.
-    std::thread joining = std::move(worker);
+    WorkerThread joining = std::move(worker);
     if (!joining.joinable()) return;
     py::gil_scoped_release release;
     joining.join();

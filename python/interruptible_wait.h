@@ -8,9 +8,9 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 #include "model/progress.h"
+#include "worker_thread.h"
 
 namespace dorvanix::python {
 
@@ -24,7 +24,7 @@ bool waitReleasingGil(std::mutex& mutex, std::condition_variable& wakeUp,
                       const std::function<bool()>& ready);
 
 // Joins `worker` with the GIL released, so that a worker that is finishing never waits for it.
-void joinReleasingGil(std::thread& worker);
+void joinReleasingGil(WorkerThread& worker);
 
 // Runs `work` on a worker thread while the calling thread waits with the GIL released. Ctrl-C
 // cancels the work through its Progress, waits for the worker to stop and raises
@@ -37,16 +37,19 @@ Result runInterruptibly(const std::function<Result(Progress&)>& work) {
     bool done = false;
     std::optional<Result> result;
     std::exception_ptr error;
-    std::thread worker([&] {
-        try {
-            result.emplace(work(progress));
-        } catch (...) {
-            error = std::current_exception();
-        }
-        std::lock_guard lock(mutex);
-        done = true;
-        finished.notify_one();
-    });
+    WorkerThread worker;
+    worker.start(
+        [&] {
+            try {
+                result.emplace(work(progress));
+            } catch (...) {
+                error = std::current_exception();
+            }
+            std::lock_guard lock(mutex);
+            done = true;
+            finished.notify_one();
+        },
+        0, "this call");
     const bool completed = waitReleasingGil(mutex, finished, [&] { return done; });
     if (!completed) {
         pybind11::error_already_set interrupt;

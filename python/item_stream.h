@@ -1,70 +1,133 @@
 #pragma once
 
 #include <pybind11/pybind11.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "interruptible_wait.h"
 #include "model/progress.h"
+#include "worker_thread.h"
 
 namespace dorvanix::python {
 
 // The results of a callback-driven enumeration (the fiber list, a sub-divisor listing) handed to
-// Python one at a time. The enumeration runs on a worker thread that fills a ring of a few hundred
-// slots and waits while the ring is full, so a census of millions of results never holds more than
-// that at once. The worker starts on the first request; stopping (or destroying) the stream
-// cancels it through its Progress and joins it.
+// Python one at a time. The enumeration runs on a worker thread of its own, started by the first
+// request, that fills batches of results and hands each over whole under a mutex: the reader
+// takes a batch, reads it without any lock, and gives it back for reuse, so that the strings and
+// vectors of the results keep their buffers and a result costs no allocation once the batches
+// have gone round. Stopping (or destroying) the stream cancels the enumeration through its
+// Progress and joins the worker.
 //
-// At hundreds of thousands of results a second, a lock or an allocation per result costs more
-// than the result itself. So the slots are filled in place (their strings and vectors keep their
-// buffers from one round of the ring to the next), the two sides meet through two counters, and a
-// side sleeps, under the mutex, only when the ring is empty or full: the reader until a batch has
-// come, a moment has passed or the enumeration has ended; the worker until half the ring is free.
+// The worker stays at most one batch ahead of the reader. Batches start small and double (up to
+// kMaxBatch) each time the worker finds the reader behind: a reader that takes a few results and
+// leaves the iterator alone keeps only a few dozen results, while one that reads a whole listing
+// is woken once per few hundred. A reader that waits with nothing to read gets whatever the
+// worker holds at its next result. The worker's stack is sized to the enumeration's depth.
+//
+// After os.fork() the child has the stream but not its worker, and the worker may have held the
+// mutex at that moment. The child leaves that state behind and starts the enumeration again,
+// dropping the results already handed out, so the listing continues where it stood.
 template <typename Item>
 class ItemStream {
+  private:
+    struct Batch {
+        std::vector<Item> items;  // slots, reused; only the first `count` hold results
+        std::size_t count = 0;
+    };
+
+    // What the worker and the reader share; every field but the flags is under `mutex`.
+    struct Shared {
+        Progress progress;
+        std::mutex mutex;
+        std::condition_variable wakeUp;
+        std::optional<Batch> ready;  // handed over, not yet taken
+        std::vector<Batch> spare;    // given back by the reader
+        bool finished = false;
+        std::exception_ptr error;
+        std::atomic<bool> readerWaiting{false};
+    };
+
   public:
+    static constexpr std::size_t kFirstBatch = 16;
+    static constexpr std::size_t kMaxBatch = 256;
+
     // The worker's end, handed to the enumeration.
     class Sink {
       public:
-        // Lets `fill` write the next result into a free slot and hands it to the reader; false
-        // when the reader has stopped listening.
+        // Lets `fill` write the next result into a slot; false when the reader has stopped
+        // listening.
         template <typename Fill>
         bool push(Fill&& fill) {
-            Item* slot = stream_.freeSlot();
-            if (slot == nullptr) return false;
-            fill(*slot);
-            stream_.publish();
-            return true;
+            // The enumeration only looks at its Progress now and then: until it does, results
+            // after a stop are dropped here unmade.
+            if (shared_.progress.cancelled()) return false;
+            if (skip_ > 0) {
+                --skip_;
+                return true;
+            }
+            if (filling_.count == filling_.items.size()) filling_.items.emplace_back();
+            fill(filling_.items[filling_.count++]);
+            if (filling_.count < limit_ && !shared_.readerWaiting.load(std::memory_order_relaxed)) {
+                return true;
+            }
+            return handOver();
         }
 
       private:
         friend class ItemStream;
-        explicit Sink(ItemStream& stream) : stream_(stream) {}
-        ItemStream& stream_;
+        Sink(Shared& shared, std::size_t skip) : shared_(shared), skip_(skip) {}
+
+        // Hands the batch being filled to the reader once it has taken the one before.
+        bool handOver() {
+            std::unique_lock lock(shared_.mutex);
+            if (shared_.ready) {
+                limit_ = std::min(2 * limit_, kMaxBatch);
+                shared_.wakeUp.wait(lock,
+                                    [&] { return !shared_.ready || shared_.progress.cancelled(); });
+            }
+            if (shared_.progress.cancelled()) return false;
+            if (filling_.count == 0) return true;
+            shared_.ready = std::move(filling_);
+            filling_ = Batch{};
+            if (!shared_.spare.empty()) {
+                filling_ = std::move(shared_.spare.back());
+                shared_.spare.pop_back();
+                filling_.count = 0;
+            }
+            shared_.wakeUp.notify_all();
+            return true;
+        }
+
+        Shared& shared_;
+        Batch filling_;
+        std::size_t limit_ = kFirstBatch;
+        std::size_t skip_;
     };
 
     using Producer = std::function<void(Sink&, Progress&)>;
 
-    // The results a waiting reader is woken for, and how long it waits for fewer.
-    static constexpr std::size_t kBatch = 64;
-    static constexpr std::chrono::milliseconds kPatience{10};
-
-    explicit ItemStream(Producer producer, std::size_t capacity = 256)
-        : producer_(std::move(producer)), ring_(capacity) {}
+    // `stackBytes` is the worker's stack: enough for the enumeration's deepest recursion.
+    ItemStream(Producer producer, std::size_t stackBytes)
+        : producer_(std::move(producer)), stackBytes_(stackBytes) {}
     ~ItemStream() {
+        if (forked()) {
+            worker_.abandon();
+            static_cast<void>(shared_.release());
+            return;
+        }
         requestStop();
-        if (worker_.joinable()) worker_.join();
     }
     ItemStream(const ItemStream&) = delete;
     ItemStream& operator=(const ItemStream&) = delete;
@@ -72,114 +135,131 @@ class ItemStream {
     // What `make` makes of the next result, or none at the end. Waits with the GIL released; the
     // reading side is touched only with the GIL held, so several Python threads may share one
     // stream. On Ctrl-C the stream is stopped and the KeyboardInterrupt raised; an error of the
-    // enumeration is raised here.
+    // enumeration is raised here, after the results that came before it.
     template <typename Make>
     auto next(Make&& make) -> std::optional<std::invoke_result_t<Make, const Item&>> {
-        if (!started_ && !closed_) start();
-        while (!closed_ && available() == 0) awaitResults();
+        while (!closed_ && reading_.taken == reading_.batch.count) refill();
         if (closed_) return std::nullopt;
-        const std::size_t tail = tail_.load(std::memory_order_relaxed);
-        auto made = make(static_cast<const Item&>(ring_[tail % ring_.size()]));
-        tail_.store(tail + 1, std::memory_order_seq_cst);
-        if (workerWaiting_.load(std::memory_order_seq_cst) && available() <= ring_.size() / 2) {
-            std::lock_guard lock(mutex_);
-            wakeUp_.notify_all();
-        }
+        auto made = make(static_cast<const Item&>(reading_.batch.items[reading_.taken]));
+        ++reading_.taken;
+        ++delivered_;
         return made;
     }
 
-    // Cancels the enumeration; later requests find the end.
+    // Cancels the enumeration and frees what it held; later requests find the end.
     void stop() {
-        requestStop();
-        joinReleasingGil(worker_);
-        closed_ = true;
+        if (forked()) {
+            leaveWorkerBehind();
+        } else {
+            requestStop();
+            joinReleasingGil(worker_);
+        }
+        close();
     }
 
   private:
+    bool forked() const { return started_ && owner_ != getpid(); }
+
     void start() {
+        if (forked()) {
+            leaveWorkerBehind();
+            skip_ = delivered_;
+        }
+        Shared& shared = *shared_;
+        const std::size_t skip = skip_;
+        worker_.start([this, &shared, skip] { produce(shared, skip); }, stackBytes_, "a listing");
+        owner_ = getpid();
         started_ = true;
-        worker_ = std::thread([this] { produce(); });
     }
 
-    void produce() {
-        Sink sink(*this);
+    // The state the worker shared stays as it is, never touched again: its mutex may be held by
+    // a thread that did not come through the fork.
+    void leaveWorkerBehind() {
+        worker_.abandon();
+        static_cast<void>(shared_.release());
+        shared_ = std::make_unique<Shared>();
+        started_ = false;
+    }
+
+    void produce(Shared& shared, std::size_t skip) {
+        Sink sink(shared, skip);
         try {
-            producer_(sink, progress_);
+            producer_(sink, shared.progress);
         } catch (...) {
-            error_ = std::current_exception();
+            shared.error = std::current_exception();
         }
-        std::lock_guard lock(mutex_);
-        finished_.store(true, std::memory_order_seq_cst);
-        wakeUp_.notify_all();
-    }
-
-    std::size_t available() const {
-        return head_.load(std::memory_order_seq_cst) - tail_.load(std::memory_order_seq_cst);
-    }
-
-    // The slot for the next result, once the reader has left one free; null when cancelled.
-    Item* freeSlot() {
-        if (available() == ring_.size()) {
-            std::unique_lock lock(mutex_);
-            workerWaiting_.store(true, std::memory_order_seq_cst);
-            wakeUp_.wait(lock, [&] { return available() < ring_.size() || progress_.cancelled(); });
-            workerWaiting_.store(false, std::memory_order_seq_cst);
-        }
-        if (progress_.cancelled()) return nullptr;
-        return &ring_[head_.load(std::memory_order_relaxed) % ring_.size()];
-    }
-
-    void publish() {
-        head_.store(head_.load(std::memory_order_relaxed) + 1, std::memory_order_seq_cst);
-        if (readerWaiting_.load(std::memory_order_seq_cst) && available() >= kBatch) {
-            std::lock_guard lock(mutex_);
-            wakeUp_.notify_all();
-        }
+        sink.handOver();
+        std::lock_guard lock(shared.mutex);
+        shared.finished = true;
+        shared.wakeUp.notify_all();
     }
 
     void requestStop() {
         {
-            std::lock_guard lock(mutex_);
-            progress_.cancel();
+            std::lock_guard lock(shared_->mutex);
+            shared_->progress.cancel();
         }
-        wakeUp_.notify_all();
+        shared_->wakeUp.notify_all();
     }
 
-    // Waits for a batch, a moment, or the end; then closes the stream when it has ended.
-    void awaitResults() {
-        const auto patience = std::chrono::steady_clock::now() + kPatience;
-        readerWaiting_.store(true, std::memory_order_seq_cst);
-        const bool ready = waitReleasingGil(mutex_, wakeUp_, [&] {
-            const std::size_t waiting = available();
-            return waiting >= kBatch || finished_.load(std::memory_order_seq_cst) ||
-                   (waiting > 0 && std::chrono::steady_clock::now() >= patience);
+    // Replaces the batch read up by the next one; closes the stream at the end.
+    void refill() {
+        if (!started_ || forked()) start();
+        Shared& shared = *shared_;
+        const bool woken = waitReleasingGil(shared.mutex, shared.wakeUp, [&] {
+            if (shared.ready || shared.finished) return true;
+            shared.readerWaiting.store(true, std::memory_order_relaxed);
+            return false;
         });
-        readerWaiting_.store(false, std::memory_order_seq_cst);
-        if (!ready) {
+        if (!woken) {
             pybind11::error_already_set interrupt;
             stop();
             throw interrupt;
         }
-        if (available() > 0 || !finished_.load(std::memory_order_seq_cst)) return;
+        std::unique_lock lock(shared.mutex);
+        shared.readerWaiting.store(false, std::memory_order_relaxed);
+        // Another Python thread may have been here while the GIL was released.
+        if (closed_ || reading_.taken < reading_.batch.count) return;
+        if (shared.ready) {
+            Batch read = std::exchange(reading_.batch, std::move(*shared.ready));
+            shared.ready.reset();
+            reading_.taken = 0;
+            if (!read.items.empty()) shared.spare.push_back(std::move(read));
+            shared.wakeUp.notify_all();
+            return;
+        }
+        if (!shared.finished) return;
+        lock.unlock();
         joinReleasingGil(worker_);
-        closed_ = true;
-        if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+        const std::exception_ptr error = std::exchange(shared.error, nullptr);
+        close();
+        if (error) std::rethrow_exception(error);
     }
 
+    // Only once the worker has been joined (or left behind).
+    void close() {
+        closed_ = true;
+        reading_ = Reading{};
+        shared_->ready.reset();
+        shared_->spare.clear();
+    }
+
+    struct Reading {
+        Batch batch;
+        std::size_t taken = 0;
+    };
+
     Producer producer_;
-    Progress progress_;
-    std::vector<Item> ring_;
-    std::atomic<std::size_t> head_{0};  // results published, written by the worker
-    std::atomic<std::size_t> tail_{0};  // results taken, written by the reader
-    std::atomic<bool> finished_{false};
-    std::atomic<bool> readerWaiting_{false};
-    std::atomic<bool> workerWaiting_{false};
-    std::mutex mutex_;
-    std::condition_variable wakeUp_;
-    std::exception_ptr error_;  // written by the worker before finished_
-    bool started_ = false;      // the reading side's, under the GIL
+    std::size_t stackBytes_;
+    std::unique_ptr<Shared> shared_ = std::make_unique<Shared>();
+    WorkerThread worker_;
+    pid_t owner_ = 0;  // the process that started the worker
+    // The reading side's, under the GIL.
+    Reading reading_;
+    std::size_t delivered_ = 0;  // results made for Python, counted for a restart after a fork
+    std::size_t skip_ = 0;
+    bool started_ = false;
     bool closed_ = false;
-    std::thread worker_;
 };
 
 }  // namespace dorvanix::python

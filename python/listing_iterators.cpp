@@ -4,18 +4,32 @@
 
 namespace dorvanix::python {
 
+namespace {
+
+// The enumerations recurse once per branch, a few hundred bytes a level (more under the
+// sanitizers); 1 KiB a level and 256 KiB for the rest leave a wide margin.
+std::size_t walkStack(std::size_t branches) {
+    return (256 + branches) * 1024;
+}
+
+}  // namespace
+
 FiberIterator::FiberIterator(int m, int r, int b, const FiberOptions& options)
-    : m_(m), r_(r), stream_([m, r, b, options](auto& sink, Progress& progress) {
-          enumerateFibers(
-              m, r, b, options,
-              [&](const FiberEntry& fiber) {
-                  sink.push([&](FiberRecord& slot) {
-                      slot.parts.assign(fiber.parts.begin(), fiber.parts.end());
-                      slot.simpleCrusts = fiber.simpleCrusts;
-                  });
-              },
-              &progress);
-      }) {}
+    : m_(m),
+      r_(r),
+      stream_(
+          [m, r, b, options](auto& sink, Progress& progress) {
+              enumerateFibers(
+                  m, r, b, options,
+                  [&](const FiberEntry& fiber) {
+                      sink.push([&](FiberRecord& slot) {
+                          slot.parts.assign(fiber.parts.begin(), fiber.parts.end());
+                          slot.simpleCrusts = fiber.simpleCrusts;
+                      });
+                  },
+                  &progress);
+          },
+          walkStack(static_cast<std::size_t>(b))) {}
 
 std::optional<FiberObject> FiberIterator::tryNext() {
     return stream_.next([this](const FiberRecord& record) {
@@ -26,21 +40,25 @@ std::optional<FiberObject> FiberIterator::tryNext() {
 
 SubdivisorIterator::SubdivisorIterator(std::shared_ptr<const FiberData> fiber,
                                        const SubdivisorOptions& options)
-    : fiber_(fiber), stream_([fiber, options](auto& sink, Progress& progress) {
-          listSubdivisors(
-              *fiber, options,
-              [&](const Subdivisor& y) {
-                  // The slot's buffers are reused: no allocation once the ring has gone round.
-                  sink.push([&](SubdivisorLine& slot) {
-                      slot.k = y.k;
-                      slot.ys.assign(y.ys.begin(), y.ys.end());
-                      slot.ell = y.ell;
-                      slot.types.assign(y.types);
-                      slot.line.assign(y.line);
-                  });
-              },
-              &progress);
-      }) {}
+    : fiber_(fiber),
+      stream_(
+          [fiber, options](auto& sink, Progress& progress) {
+              listSubdivisors(
+                  *fiber, options,
+                  [&](const Subdivisor& y) {
+                      // The slot's buffers are reused: no allocation once the batches have gone
+                      // round.
+                      sink.push([&](SubdivisorLine& slot) {
+                          slot.k = y.k;
+                          slot.ys.assign(y.ys.begin(), y.ys.end());
+                          slot.ell = y.ell;
+                          slot.types.assign(y.types);
+                          slot.line.assign(y.line);
+                      });
+                  },
+                  &progress);
+          },
+          walkStack(static_cast<std::size_t>(fiber->branchCount()))) {}
 
 std::optional<SubdivisorObject> SubdivisorIterator::tryNext() {
     return stream_.next([this](const SubdivisorLine& y) { return SubdivisorObject{fiber_, y}; });

@@ -1,4 +1,5 @@
 #include "bindings.h"
+#include "interruptible_wait.h"
 #include "picture/library_random.h"
 #include "picture/picture_session.h"
 
@@ -13,10 +14,11 @@ namespace {
 constexpr int kSettledTicks = 100;
 
 // The picture after `ticks` ticks, drawn from the start of the library's random sequence every
-// time, as `dorvanix-cli picture` draws it.
+// time, as `dorvanix-cli picture` draws it; on a worker thread, so that Ctrl-C stops a picture
+// of a large analysis.
 std::string pictureAfter(const FiberData& x, const SubdivisorLine* y, int ticks) {
-    py::gil_scoped_release release;
-    return pictureSvg(x, y, ticks, LibraryRandom());
+    return runInterruptibly<std::string>(
+        [&](Progress& progress) { return pictureSvg(x, y, ticks, LibraryRandom(), &progress); });
 }
 
 std::string picture(const FiberObject& fiber, const std::optional<SubdivisorObject>& y, int ticks) {

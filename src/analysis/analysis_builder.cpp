@@ -37,12 +37,14 @@ const DivisorNode* nextInChain(const DivisorNode* node) {
     return node != nullptr && node->degree >= 2 ? node->neighbor(1) : nullptr;
 }
 
-AnalysisBuilder::AnalysisBuilder(NodePool& pool, AnalysisResult& result, int ell)
-    : pool_(pool), result_(result), ell_(ell) {}
+AnalysisBuilder::AnalysisBuilder(NodePool& pool, AnalysisResult& result, int ell,
+                                 const Progress* progress)
+    : pool_(pool), result_(result), ell_(ell), progress_(progress) {}
 
 DivisorNode& AnalysisBuilder::take() {
     // Room first, so that a node is never taken without being tracked.
     auto& nodes = result_.nodes;
+    if (nodes.size() % 4096 == 0) throwIfCancelled(progress_);
     if (nodes.size() == nodes.capacity()) nodes.reserve(2 * nodes.capacity() + 16);
     DivisorNode& node = pool_.take();
     result_.nodes.push_back(&node);

@@ -6,6 +6,7 @@
 #include "model/divisor_node.h"
 #include "model/node_links.h"
 #include "model/node_pool.h"
+#include "model/progress.h"
 
 namespace dorvanix {
 
@@ -14,7 +15,9 @@ namespace dorvanix {
 // over analysis_*.cpp by stage.
 class AnalysisBuilder {
   public:
-    AnalysisBuilder(NodePool& pool, AnalysisResult& result, int ell);
+    // `progress` (possibly none) is looked at every few thousand nodes: the chain diagram alone
+    // can have tens of millions.
+    AnalysisBuilder(NodePool& pool, AnalysisResult& result, int ell, const Progress* progress);
 
     // Stage 1: the root R with its core stubs, then every branch by its letter.
     void buildRoot(const DivisorNode& x, const DivisorNode& y);
@@ -72,6 +75,7 @@ class AnalysisBuilder {
     NodePool& pool_;
     AnalysisResult& result_;
     int ell_;
+    const Progress* progress_;
     std::vector<DivisorNode*> stubs_;
     // armAngle[0] of the first and second stub, kept for the genus chain once the stubs are gone.
     std::vector<double> stubAngles_;

@@ -45,7 +45,7 @@ std::vector<const DivisorNode*> chainNodes(const DivisorNode* first) {
     return chain;
 }
 
-AnalysisFigures analysisFigures(const AnalysisResult& result) {
+AnalysisFigures analysisFigures(const AnalysisResult& result, const Progress* progress) {
     AnalysisFigures figures;
     figures.chainCount = result.chainCount;
     figures.gcd = result.gcd;
@@ -58,12 +58,14 @@ AnalysisFigures analysisFigures(const AnalysisResult& result) {
     figures.proportionalBranch = result.proportionalBranch;
     if (result.root != nullptr) {
         for (const auto& [node, depth] : nodesByChildRule(*result.root)) {
+            if (figures.nodes.size() % 4096 == 0) throwIfCancelled(progress);
             figures.nodes.push_back({node->serial, node->multiplicity, node->degree, node->marked,
                                      node->pointCount, depth});
         }
     }
     if (result.chains != nullptr) {
         for (int i = 0; i < result.chains->degree; ++i) {
+            throwIfCancelled(progress);
             auto& chain = figures.chains.emplace_back();
             for (const DivisorNode* node : chainNodes(result.chains->neighbor(i))) {
                 chain.push_back({node->multiplicity, node->selfIntersection == 1});

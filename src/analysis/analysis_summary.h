@@ -4,6 +4,7 @@
 
 #include "analysis/subdivisor_analysis.h"
 #include "model/divisor_node.h"
+#include "model/progress.h"
 
 namespace dorvanix {
 
@@ -45,6 +46,7 @@ std::vector<std::pair<const DivisorNode*, int>> nodesByChildRule(const DivisorNo
 // The chain of the chain diagram that starts at `first`, followed by the child rule.
 std::vector<const DivisorNode*> chainNodes(const DivisorNode* first);
 
-AnalysisFigures analysisFigures(const AnalysisResult& result);
+// Throws Cancelled when `progress` (possibly none) is cancelled.
+AnalysisFigures analysisFigures(const AnalysisResult& result, const Progress* progress = nullptr);
 
 }  // namespace dorvanix

@@ -36,8 +36,9 @@ void computeGenus(DivisorNode& x, AnalysisResult& result) {
     result.joiningCurveGenus = clampToInt((product - difference) / 2);
 }
 
-void analyze(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool, AnalysisResult& result) {
-    AnalysisBuilder builder(pool, result, y.ell);
+void analyze(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool, AnalysisResult& result,
+             const Progress* progress) {
+    AnalysisBuilder builder(pool, result, y.ell, progress);
     builder.buildRoot(x, y);
     for (int j = 0; j < x.degree; ++j) builder.copyBranch(x, y, j);
     builder.buildJoiningCurve();
@@ -73,14 +74,15 @@ ChainCounts chainCounts(const DivisorNode& x, const DivisorNode& y) {
     return {false, clampToInt(n), clampToInt(d)};
 }
 
-AnalysisResult analyzeSubdivisor(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool) {
+AnalysisResult analyzeSubdivisor(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool,
+                                 const Progress* progress) {
     if (y.ell < 1) {
         throw std::invalid_argument("the sub-divisor's ell must be at least 1, not " +
                                     std::to_string(y.ell));
     }
     AnalysisResult result;
     try {
-        analyze(x, y, genusX, pool, result);
+        analyze(x, y, genusX, pool, result, progress);
     } catch (...) {
         releaseAnalysis(pool, result);
         throw;

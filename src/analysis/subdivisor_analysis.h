@@ -4,6 +4,7 @@
 
 #include "model/divisor_node.h"
 #include "model/node_pool.h"
+#include "model/progress.h"
 
 namespace dorvanix {
 
@@ -32,8 +33,9 @@ struct AnalysisResult {
 // of J) and the chain diagram, and computes N, d and h. Every node comes from `pool`; when the
 // pool cannot serve, PoolExhausted is thrown and every node taken so far is given back. X keeps
 // its shape (only its `visited` flags change). Throws std::invalid_argument when Y's ell is
-// below 1.
-AnalysisResult analyzeSubdivisor(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool);
+// below 1, and Cancelled (giving the nodes back likewise) when `progress` is cancelled.
+AnalysisResult analyzeSubdivisor(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool,
+                                 const Progress* progress = nullptr);
 
 // The chain count N and the gcd d of the analysis of Y, from the multiplicities of X and Y alone
 // (the chain diagram has N chains of genus(X) nodes); both -1 when a branch of Y is

@@ -19,10 +19,11 @@ void checkChainDiagramSize(const DivisorNode& x, const DivisorNode& y, int genus
                      " an analysis builds");
 }
 
-AnalysisResult analyseSelected(NodePool& pool, DivisorNode& x, DivisorNode& y, int genusX) {
+AnalysisResult analyseSelected(NodePool& pool, DivisorNode& x, DivisorNode& y, int genusX,
+                               const Progress* progress) {
     recentreDivisor(x);
     checkChainDiagramSize(x, y, genusX);
-    return analyzeSubdivisor(x, y, genusX, pool);
+    return analyzeSubdivisor(x, y, genusX, pool, progress);
 }
 
 SubdivisorChoice::SubdivisorChoice(const FiberData& x)
@@ -57,22 +58,23 @@ void SubdivisorChoice::clearChoice() {
     y_ = nullptr;
 }
 
-void SubdivisorChoice::choose(std::string_view line) {
+void SubdivisorChoice::choose(std::string_view line, const Progress* progress) {
     clearChoice();
     y_ = &pool_->take();
     try {
         buildSelectedDivisor(*pool_, *y_, line, branches_);
-        analysis_ = analyseSelected(*pool_, *x_, *y_, genus_);
+        analysis_ = analyseSelected(*pool_, *x_, *y_, genus_, progress);
     } catch (...) {
         clearChoice();
         throw;
     }
 }
 
-AnalysisFigures analysisFigures(const FiberData& x, const SubdivisorLine& y) {
+AnalysisFigures analysisFigures(const FiberData& x, const SubdivisorLine& y,
+                                const Progress* progress) {
     SubdivisorChoice choice(x);
-    choice.choose(y.line);
-    return analysisFigures(choice.analysis());
+    choice.choose(y.line, progress);
+    return analysisFigures(choice.analysis(), progress);
 }
 
 }  // namespace dorvanix

@@ -9,6 +9,7 @@
 #include "model/divisor_node.h"
 #include "model/fiber_data.h"
 #include "model/node_pool.h"
+#include "model/progress.h"
 
 namespace dorvanix {
 
@@ -24,7 +25,9 @@ void checkChainDiagramSize(const DivisorNode& x, const DivisorNode& y, int genus
 // What Select does once the selected lines are built into trees: X is re-centred (the picture
 // starts over from X in the middle), the size of the chain diagram is checked, and Y, the first
 // selected sub-divisor, is analysed with nodes from `pool`.
-AnalysisResult analyseSelected(NodePool& pool, DivisorNode& x, DivisorNode& y, int genusX);
+// A cancelled `progress` stops the analysis with Cancelled.
+AnalysisResult analyseSelected(NodePool& pool, DivisorNode& x, DivisorNode& y, int genusX,
+                               const Progress* progress = nullptr);
 
 // A fiber X built from its numbers (buildFiberTree) and at most one sub-divisor Y chosen from it
 // as Select chooses its first line: Y built from its line (buildSelectedDivisor), then
@@ -41,7 +44,7 @@ class SubdivisorChoice {
     // Chooses Y by its line as listed ("(k;...):: ell = L :: type = T"); an earlier Y and its
     // analysis go back to the pool first. Throws InputError when the chain diagram would be too
     // large, and whatever building or analysing Y throws; then no Y is chosen.
-    void choose(std::string_view line);
+    void choose(std::string_view line, const Progress* progress = nullptr);
     // Gives Y and its analysis back to the pool; X stays.
     void clearChoice();
 
@@ -66,6 +69,7 @@ class SubdivisorChoice {
 
 // The figures of the analysis of Y on X, both built and Y analysed as Select does, on a pool of
 // their own. Throws InputError when the chain diagram would be too large.
-AnalysisFigures analysisFigures(const FiberData& x, const SubdivisorLine& y);
+AnalysisFigures analysisFigures(const FiberData& x, const SubdivisorLine& y,
+                                const Progress* progress = nullptr);
 
 }  // namespace dorvanix

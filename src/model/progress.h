@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <exception>
 
 namespace dorvanix {
 
@@ -30,6 +31,17 @@ class Progress {
 // True when the computation watched by `progress` (possibly none) should stop.
 inline bool stopRequested(const Progress* progress) {
     return progress != nullptr && progress->cancelled();
+}
+
+// Thrown out of a computation that was cancelled halfway and has no partial answer to give (an
+// analysis, a picture); the walks that list results stop and answer false instead.
+class Cancelled : public std::exception {
+  public:
+    const char* what() const noexcept override { return "cancelled"; }
+};
+
+inline void throwIfCancelled(const Progress* progress) {
+    if (stopRequested(progress)) throw Cancelled();
 }
 
 }  // namespace dorvanix

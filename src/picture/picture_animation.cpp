@@ -104,8 +104,10 @@ DrawList PictureAnimation::paint(const Scene& scene, const View& view) {
 }
 
 DrawList PictureAnimation::frameAfterTicks(const Scene& scene, int ticks,
-                                           const RandomSource& random, const View& view) {
+                                           const RandomSource& random, const View& view,
+                                           const Progress* progress) {
     for (int t = 0; t < ticks; ++t) {
+        throwIfCancelled(progress);
         tick(scene, random);
         if (t + 1 < ticks) paint(scene, view);
     }

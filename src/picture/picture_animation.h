@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/divisor_node.h"
+#include "model/progress.h"
 #include "picture/draw_list.h"
 #include "picture/layout_relaxation.h"
 
@@ -43,8 +44,9 @@ class PictureAnimation {
     // `ticks` timer ticks, each followed by a paint as the window repaints after every tick, and
     // the draw list of the last paint (with no tick, the frame as it stands). The paints matter:
     // each re-centres X while it is shown, which moves where the next tick places Y.
+    // A cancelled `progress` stops it between ticks with Cancelled.
     DrawList frameAfterTicks(const Scene& scene, int ticks, const RandomSource& random,
-                             const View& view);
+                             const View& view, const Progress* progress = nullptr);
     // Starts over from X (the left mouse button, Select, "See picture >").
     void restart() { animationStep_ = 0; }
     // Freezes or resumes the layouts and the step (the right mouse button).

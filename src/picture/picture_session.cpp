@@ -12,8 +12,8 @@ void checkTickCount(int ticks, std::string_view name) {
     }
 }
 
-void PictureSession::choose(std::string_view line) {
-    choice_.choose(line);
+void PictureSession::choose(std::string_view line, const Progress* progress) {
+    choice_.choose(line, progress);
     relaxationStarted_ = 0;
     animation_.restart();
 }
@@ -31,8 +31,9 @@ Scene PictureSession::scene() {
     return scene;
 }
 
-DrawList PictureSession::frameAfterTicks(int ticks, const RandomSource& random, const View& view) {
-    return animation_.frameAfterTicks(scene(), ticks, random, view);
+DrawList PictureSession::frameAfterTicks(int ticks, const RandomSource& random, const View& view,
+                                         const Progress* progress) {
+    return animation_.frameAfterTicks(scene(), ticks, random, view, progress);
 }
 
 void checkPictureSize(const FiberData& x) {
@@ -45,13 +46,13 @@ void checkPictureSize(const FiberData& x) {
 }
 
 std::string pictureSvg(const FiberData& x, const SubdivisorLine* y, int ticks,
-                       const RandomSource& random) {
+                       const RandomSource& random, const Progress* progress) {
     checkTickCount(ticks);
     checkPictureSize(x);
     PictureSession session(x);
-    if (y != nullptr) session.choose(y->line);
+    if (y != nullptr) session.choose(y->line, progress);
     const View centred{kPictureWidth / 2, kPictureHeight / 2, 1.0};
-    return svgDocument(session.frameAfterTicks(ticks, random, centred));
+    return svgDocument(session.frameAfterTicks(ticks, random, centred, progress));
 }
 
 }  // namespace dorvanix

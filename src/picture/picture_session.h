@@ -33,11 +33,12 @@ class PictureSession {
 
     // Select with this one line: Y is chosen and analysed (SubdivisorChoice::choose), the
     // relaxation may collapse a joining curve again, and the animation starts over from X.
-    void choose(std::string_view line);
+    void choose(std::string_view line, const Progress* progress = nullptr);
     // The trees the picture shows now.
     Scene scene();
     // The frame after `ticks` more timer ticks, painted after every tick as the window paints.
-    DrawList frameAfterTicks(int ticks, const RandomSource& random, const View& view);
+    DrawList frameAfterTicks(int ticks, const RandomSource& random, const View& view,
+                             const Progress* progress = nullptr);
 
     SubdivisorChoice& choice() { return choice_; }
     PictureAnimation& animation() { return animation_; }
@@ -50,8 +51,8 @@ class PictureSession {
 
 // The SVG of the picture after choosing X, selecting Y when there is one and `ticks` timer ticks
 // (checkTickCount), centred in the 1024 x 768 picture: the frame the window shows then. The
-// relaxation draws from `random`.
+// relaxation draws from `random`. A cancelled `progress` stops it with Cancelled.
 std::string pictureSvg(const FiberData& x, const SubdivisorLine* y, int ticks,
-                       const RandomSource& random);
+                       const RandomSource& random, const Progress* progress = nullptr);
 
 }  // namespace dorvanix

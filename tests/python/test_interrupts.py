@@ -1,10 +1,15 @@
 """Ctrl-C stops long calls quickly and leaves the module usable; dropped iterators free their
-workers."""
+workers, many live ones fit, and a started one goes on in a forked child."""
 
 import errno
 import gc
 import resource
+import itertools
+import os
+import select
 import signal
+import subprocess
+import sys
 import time
 
 import pytest
@@ -27,12 +32,20 @@ def walk_fibers():
         pass
 
 
+def large_analysis():
+    """A fiber and its second listed line, whose chain diagram has 1332 chains of 666 nodes."""
+    x = dorvanix.Fiber("((38,37)" + ",37" * 38 + ")")
+    return x, next(itertools.islice(x.subdivisors(), 1, None))
+
+
 LONG_CALLS = [
     ("listing", lambda x, tmp: list_all(x)),
     ("fiber list", lambda x, tmp: walk_fibers()),
     ("sub-divisor list file", lambda x, tmp: x.write_subdivisor_list(tmp / "list.doc")),
     ("fiber list file", lambda x, tmp: dorvanix.write_fiber_list(tmp / "fibers.doc",
                                                                  dorvanix.fibers(40, 3, 9))),
+    ("analysis and its picture",
+     lambda x, tmp: (lambda big, y: big.picture(y, ticks=100))(*large_analysis())),
 ]
 
 
@@ -129,3 +142,49 @@ def test_iterator_left_halfway_frees_its_worker(label, make, how):
     assert os_thread_count() == threads, f"{label}: the worker is still running"
     # what was taken stays valid after its list is gone
     assert all(str(item) for item in taken), label
+
+
+def test_many_live_iterators_fit_and_a_worker_that_cannot_start_says_so():
+    if "tsan" in os.environ.get("LD_PRELOAD", ""):
+        pytest.skip("ThreadSanitizer's shadow memory does not fit an address space limit")
+    # A thousand started listings within 1 GiB of address space; then a limit just above what is
+    # in use leaves no room for another worker's stack. The C library's malloc arenas (64 MiB of
+    # address space each, up to eight per core) are held to two, so the limit measures workers.
+    script = """if True:
+        import resource, dorvanix
+        resource.setrlimit(resource.RLIMIT_AS, (1 << 30, resource.RLIM_INFINITY))
+        x = dorvanix.Fiber("%s")
+        live = [x.subdivisors(all_types=True) for _ in range(1000)]
+        assert all(next(iterator) for iterator in live)
+        used = int(open("/proc/self/status").read().split("VmSize:")[1].split()[0]) << 10
+        resource.setrlimit(resource.RLIMIT_AS, (used + (64 << 10), resource.RLIM_INFINITY))
+        try:
+            next(x.subdivisors())
+        except RuntimeError as error:
+            print(error)
+    """ % MANY_LINES
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
+                          env=dict(os.environ, MALLOC_ARENA_MAX="2"), timeout=120)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.startswith(
+        "cannot start the worker thread of a listing: Resource temporarily unavailable"), done.stdout
+
+
+@pytest.mark.parametrize("label,make,how", DROPS[::2], ids=[d[0] for d in DROPS[::2]])
+def test_started_iterator_goes_on_in_a_forked_child(label, make, how):
+    iterator = make()
+    head = [str(next(iterator)) for _ in range(3)]
+    read, write = os.pipe()
+    child = os.fork()
+    if child == 0:
+        try:
+            os.write(write, "\n".join(str(item) for item in itertools.islice(iterator, 300)).encode())
+        finally:
+            os._exit(0)
+    os.close(write)
+    if not select.select([read], [], [], 60)[0]:
+        os.kill(child, signal.SIGKILL)  # it hangs
+    with os.fdopen(read, "rb") as pipe:
+        in_child = pipe.read().decode().splitlines()
+    os.waitpid(child, 0)
+    assert head and in_child == [str(item) for item in itertools.islice(iterator, 300)], label

@@ -109,6 +109,8 @@ def test_one_listing_shared_by_threads_gives_every_line_once():
     def read(into):
         for y in listing:
             into.append(y.line)
+            if len(into) % 200 == 1:  # meanwhile a listing of its own, dropped after a line
+                next(x.subdivisors(all_types=True))
 
     readers = [threading.Thread(target=read, args=(into,)) for into in taken]
     for reader in readers:
