@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "census/branch_shape.h"
@@ -75,17 +76,40 @@ class CoreCount {
         return steps;
     }
 
-    // States: index ((flag * gcds + g) * (cap + 1) + sum), where g indexes the divisors of
-    // k / ell (the running gcd of k / ell and the z's) and the sum is capped at cap.
     bool countForEll(long long ell, SubdivisorTally& tally, Progress* progress) {
+        WideCount found = 0;
+        if (!countForEllIn<WideCount>(ell, found, progress)) return false;
+        if (!tally.wide && found != kWideCountMax && found < kWideCountMax - tally.count) {
+            tally.count += found;
+            return true;
+        }
+        if (!tally.wide) {
+            tally.large = wideToGmp(tally.count);
+            tally.wide = true;
+        }
+        if (found != kWideCountMax) {
+            tally.large += wideToGmp(found);
+            return true;
+        }
+        mpz_class exact = 0;
+        if (!countForEllIn<mpz_class>(ell, exact, progress)) return false;
+        tally.large += exact;
+        return true;
+    }
+
+    // States: index ((flag * gcds + g) * (cap + 1) + sum), where g indexes the divisors of
+    // k / ell (the running gcd of k / ell and the z's) and the sum is capped at cap. In 128 bits
+    // a cell that overflows stays at kWideCountMax, and so does every cell it feeds.
+    template <typename Number>
+    bool countForEllIn(long long ell, Number& found, Progress* progress) {
         const long long reduced = k_ / ell;
         const std::vector<long long> gcds = divisorsOf(reduced);
         const std::size_t gcdCount = gcds.size();
         const long long cap = std::max(0LL, reduced * r_);
         const std::size_t row = static_cast<std::size_t>(cap) + 1;
         const std::size_t flags = options_.exceptOnlyAB ? 2 : 1;
-        std::vector<WideCount> current(flags * gcdCount * row, 0);
-        std::vector<WideCount> next(current.size(), 0);
+        std::vector<Number> current(flags * gcdCount * row, Number(0));
+        std::vector<Number> next(current.size(), Number(0));
         current[(gcdCount - 1) * row] = 1;  // gcd k / ell, sum 0, nothing marked
         std::vector<std::size_t> gcdAfter;
         for (std::size_t branch = 0; branch < ends_.size(); ++branch) {
@@ -98,16 +122,16 @@ class CoreCount {
                         std::lower_bound(gcds.begin(), gcds.end(), value) - gcds.begin());
                 }
             }
-            std::fill(next.begin(), next.end(), 0);
+            for (Number& cell : next) cell = 0;
             for (std::size_t flag = 0; flag < flags; ++flag) {
                 for (std::size_t g = 0; g < gcdCount; ++g) {
-                    const WideCount* from = &current[(flag * gcdCount + g) * row];
+                    const Number* from = &current[(flag * gcdCount + g) * row];
                     for (std::size_t s = 0; s < steps.size(); ++s) {
                         // One look per pass over the sums keeps a stop within milliseconds
                         // even when the admission sum runs into the tens of thousands.
                         if (stopRequested(progress)) return false;
                         const std::size_t toFlag = steps[s].marks && flags == 2 ? 1 : flag;
-                        WideCount* to =
+                        Number* to =
                             &next[(toFlag * gcdCount + gcdAfter[g * steps.size() + s]) * row];
                         spread(from, to, cap, steps[s].z);
                     }
@@ -116,23 +140,22 @@ class CoreCount {
             current.swap(next);
         }
         const std::size_t lastFlag = flags - 1;
-        const WideCount found = current[(lastFlag * gcdCount + 0) * row + cap];
-        if (found == kWideCountMax) tally.saturated = true;
-        tally.count = addSaturating(tally.count, found);
-        if (tally.count == kWideCountMax) tally.saturated = true;
+        found = current[(lastFlag * gcdCount + 0) * row + cap];
         return true;
     }
 
+    static void add(WideCount& to, const WideCount& from) { to = addSaturating(to, from); }
+    static void add(mpz_class& to, const mpz_class& from) {
+        if (from != 0) to += from;
+    }
+
     // to[min(cap, sum + z)] += from[sum] for every sum.
-    static void spread(const WideCount* from, WideCount* to, long long cap, long long z) {
+    template <typename Number>
+    static void spread(const Number* from, Number* to, long long cap, long long z) {
         const long long shift = std::min(z, cap);
-        for (long long sum = 0; sum + shift < cap; ++sum) {
-            to[sum + shift] = addSaturating(to[sum + shift], from[sum]);
-        }
-        WideCount& top = to[cap];
-        for (long long sum = std::max(0LL, cap - shift); sum <= cap; ++sum) {
-            top = addSaturating(top, from[sum]);
-        }
+        for (long long sum = 0; sum + shift < cap; ++sum) add(to[sum + shift], from[sum]);
+        Number& top = to[cap];
+        for (long long sum = std::max(0LL, cap - shift); sum <= cap; ++sum) add(top, from[sum]);
     }
 
     long long k_;
@@ -143,9 +166,20 @@ class CoreCount {
 
 }  // namespace
 
+mpz_class wideToGmp(WideCount value) {
+    mpz_class high = static_cast<unsigned long>(static_cast<std::uint64_t>(value >> 64));
+    mpz_class low = static_cast<unsigned long>(static_cast<std::uint64_t>(value));
+    return (high << 64) + low;
+}
+
+mpz_class SubdivisorTally::exact() const {
+    return wide ? large : wideToGmp(count);
+}
+
 long long SubdivisorTally::clamped() const {
     if (cancelled) return -1;
-    return count >= static_cast<WideCount>(LLONG_MAX) ? LLONG_MAX : static_cast<long long>(count);
+    if (wide || count >= static_cast<WideCount>(LLONG_MAX)) return LLONG_MAX;
+    return static_cast<long long>(count);
 }
 
 namespace {
@@ -185,8 +219,7 @@ SubdivisorTally tallySubdivisorsQuietly(const FiberData& x, const SubdivisorOpti
 }
 
 std::string tallyText(const SubdivisorTally& tally) {
-    const std::string digits = wideCountText(tally.count);
-    return tally.saturated ? "at least " + digits : digits;
+    return tally.wide ? tally.large.get_str() : wideCountText(tally.count);
 }
 
 long long countSubdivisors(const FiberData& x, const SubdivisorOptions& options,
