@@ -42,5 +42,6 @@ PYBIND11_MODULE(dorvanix, module) {
     defineFiles(module, fiber);
     defineAnalysis(analysis, fiber);
     definePicture(fiber, analysis);
+    defineCensus(module, fiber, analysis);
     module.attr("__version__") = "1.1.0";
 }

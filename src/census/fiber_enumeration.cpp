@@ -12,14 +12,13 @@
 
 namespace dorvanix {
 
-namespace {
-
-// The Riemann-Hurwitz sum s = 2m + sum_j (gcd(m, a_j) - m); the genus is (2 - s) div 2.
 long long hurwitzSum(int m, std::span<const int> parts) {
     long long s = 2LL * m;
     for (int a : parts) s += gcd(m, a) - m;
     return s;
 }
+
+namespace {
 
 // The partitions of m r into exactly b parts, each from 1 to m - 1, in decreasing lexicographic
 // order: the part at each position runs from the largest value that still leaves every later
@@ -115,7 +114,8 @@ class BoundedPartitions {
     double weightDone_ = 0;
 };
 
-// The fiber line with the simple crust count written out in full (it may pass 2^63).
+}  // namespace
+
 std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
                                const std::string& countText, long long simpleCrusts, int genus) {
     std::string line = fiberLineText(m, r, std::vector<int>(parts.begin(), parts.end()));
@@ -123,8 +123,6 @@ std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
     if (simpleCrusts <= 2) line += std::string(21, '*');
     return line;
 }
-
-}  // namespace
 
 bool acceptFiber(int m, std::span<const int> parts, bool noDuplicates, int requiredGenus) {
     int common = m;
