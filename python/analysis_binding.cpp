@@ -9,21 +9,25 @@ namespace py = pybind11;
 
 namespace {
 
-// -1 stands for "ended by a proportional branch" in the core; Python says None.
+// -1 stands for "none" in the core (no parent, or ended by a proportional branch); Python says
+// None.
 py::object definedOrNone(int value) {
     return value < 0 ? py::none() : py::object(py::int_(value));
 }
 
 py::list nodeList(const AnalysisFigures& figures) {
     py::list nodes;
-    for (const AnalysisNodeFigures& node : figures.nodes) {
+    for (std::size_t id = 0; id < figures.nodes.size(); ++id) {
+        const AnalysisNodeFigures& node = figures.nodes[id];
         py::dict row;
+        row["id"] = id;
+        row["parent"] = definedOrNone(node.parent);
+        row["depth"] = node.depth;
         row["serial"] = node.serial;
         row["multiplicity"] = node.multiplicity;
         row["degree"] = node.degree;
-        row["marked"] = node.marked;
+        row["marked"] = node.marked != 0;
         row["point_count"] = node.pointCount;
-        row["depth"] = node.depth;
         nodes.append(row);
     }
     return nodes;
@@ -119,7 +123,8 @@ void defineAnalysis(py::class_<AnalysisObject>& analysis, FiberClass& fiber) {
     figure(
         analysis, "nodes", [](const AnalysisFigures& f) { return nodeList(f); },
         "The nodes of the analysis divisor from its root by the child rule, depth first: "
-        "dicts of serial, multiplicity, degree, marked, point_count and depth.");
+        "dicts of id (the position in this list), parent (its id, None for the root), depth, "
+        "serial, multiplicity, degree, marked and point_count.");
     figure(
         analysis, "chains", [](const AnalysisFigures& f) { return chainList(f); },
         "The chains of the chain diagram, each a list of dicts of multiplicity and flagged.");

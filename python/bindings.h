@@ -23,5 +23,7 @@ void defineListings(pybind11::module_& module, FiberClass& fiber,
 void defineFiles(pybind11::module_& module, FiberClass& fiber);
 void defineAnalysis(pybind11::class_<AnalysisObject>& analysis, FiberClass& fiber);
 void definePicture(FiberClass& fiber, pybind11::class_<AnalysisObject>& analysis);
+void defineCensus(pybind11::module_& module, FiberClass& fiber,
+                  pybind11::class_<AnalysisObject>& analysis);
 
 }  // namespace dorvanix::python

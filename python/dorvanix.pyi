@@ -44,6 +44,12 @@ class Fiber:
         """Default name of the sub-divisor list file, e.g. 'X3-2-2-2.doc'."""
     def to_dict(self) -> dict[str, Any]:
         """The attributes as plain values: one line of `dorvanix-cli fibers --jsonl`."""
+    def dual_graph(self) -> dict[str, Any]:
+        """'vertices' (id, multiplicity, self_intersection, genus, kind) and 'edges' (pairs of
+        ids): `dorvanix-cli graph X`. The core is vertex 0."""
+    def intersection_matrix(self) -> list[list[int]]:
+        """Intersection matrix of the curves, in the order of dual_graph()['vertices']."""
+    def _repr_latex_(self) -> str: ...
     def subdivisors(
         self, *, ell: int = 0, except_only_ab: bool = False, all_types: bool = False
     ) -> SubdivisorIterator:
@@ -140,9 +146,9 @@ class Analysis:
     def proportional_branch(self) -> bool:
         """True when a branch of Y is proportional to X's."""
     @property
-    def nodes(self) -> list[dict[str, int]]:
-        """Nodes of the analysis divisor: serial, multiplicity, degree, marked, point_count,
-        depth."""
+    def nodes(self) -> list[dict[str, Any]]:
+        """Nodes of the analysis divisor, depth first: id, parent (None for the root), depth,
+        serial, multiplicity, degree, marked, point_count."""
     @property
     def chains(self) -> list[list[dict[str, Any]]]:
         """Chains of the chain diagram: multiplicity and flagged per node."""
@@ -157,6 +163,24 @@ class Analysis:
     def picture(self, ticks: int = 100) -> str:
         """SVG of the analysed sub-divisor's picture; by default the settled frame."""
     def _repr_svg_(self) -> str: ...
+    def dual_graph(self) -> dict[str, Any]:
+        """Dual graph of the analysis divisor R with its joining curve (kind 'joining_curve',
+        genus h); self-intersections are None."""
+    def _repr_latex_(self) -> str: ...
+
+class CensusIterator(Iterator[Fiber]):
+    """Lazy iterator over the fibers of one genus; closing or dropping it stops the work."""
+
+    def __iter__(self) -> CensusIterator: ...
+    def __next__(self) -> Fiber: ...
+    def close(self) -> None:
+        """Stops the census."""
+    def __enter__(self) -> CensusIterator: ...
+    def __exit__(self, *args: object) -> None: ...
+
+def census(*, genus: SupportsIndex, threads: SupportsIndex = 0) -> CensusIterator:
+    """Every fiber of the genus over all m, r and b, ordered by m, r, b and then as fibers()
+    lists them; simple crusts counted on `threads` threads (0: one per core)."""
 
 class FiberIterator(Iterator[Fiber]):
     """Lazy iterator over a fiber list; closing or dropping it stops the work."""

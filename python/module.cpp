@@ -43,5 +43,6 @@ PYBIND11_MODULE(dorvanix, module) {
     defineFiles(module, fiber);
     defineAnalysis(analysis, fiber);
     definePicture(fiber, analysis);
+    defineCensus(module, fiber, analysis);
     module.attr("__version__") = DORVANIX_VERSION;
 }

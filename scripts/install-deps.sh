@@ -6,9 +6,9 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build bsdutils
     libgtest-dev libgmock-dev libbenchmark-dev
-    libcli11-dev nlohmann-json3-dev
+    libcli11-dev nlohmann-json3-dev libgmp-dev pkg-config
     qt6-base-dev qt6-svg-dev fonts-vlgothic
-    pybind11-dev python3-dev python3-pytest
+    pybind11-dev python3-dev python3-pytest python3-jsonschema
     jupyter-nbconvert python3-ipykernel
     help2man librsvg2-bin desktop-file-utils appstream dpkg-dev file
     python3-setuptools python3-wheel python3-pybind11 python3-venv

@@ -57,10 +57,16 @@ AnalysisFigures analysisFigures(const AnalysisResult& result, const Progress* pr
     figures.supportEulerR = result.supportEulerR;
     figures.proportionalBranch = result.proportionalBranch;
     if (result.root != nullptr) {
+        // Depth first, so a node's parent is the last node met one level up.
+        std::vector<int> lastAtDepth;
         for (const auto& [node, depth] : nodesByChildRule(*result.root)) {
             if (figures.nodes.size() % 4096 == 0) throwIfCancelled(progress);
+            const auto level = static_cast<std::size_t>(depth);
+            const int parent = level == 0 ? -1 : lastAtDepth[level - 1];
+            lastAtDepth.resize(level + 1);
+            lastAtDepth[level] = static_cast<int>(figures.nodes.size());
             figures.nodes.push_back({node->serial, node->multiplicity, node->degree, node->marked,
-                                     node->pointCount, depth});
+                                     node->pointCount, depth, parent});
         }
     }
     if (result.chains != nullptr) {

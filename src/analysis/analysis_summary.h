@@ -15,7 +15,8 @@ struct AnalysisNodeFigures {
     int degree = 0;
     int marked = 0;
     int pointCount = 0;
-    int depth = 0;  // links from the root along the child rule
+    int depth = 0;    // links from the root along the child rule
+    int parent = -1;  // position of the parent in the list of nodes, -1 for the root
 };
 
 // One node of a chain of the chain diagram.

@@ -108,7 +108,8 @@ class BoundedPartitions {
     double weightDone_ = 0;
 };
 
-// The fiber line with the simple crust count written out in full (it may pass 2^63).
+}  // namespace
+
 std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
                                const std::string& countText, long long simpleCrusts, int genus) {
     std::string line = fiberLineText(m, r, std::vector<int>(parts.begin(), parts.end()));
@@ -116,8 +117,6 @@ std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
     if (simpleCrusts <= 2) line += std::string(21, '*');
     return line;
 }
-
-}  // namespace
 
 bool acceptFiber(int m, std::span<const int> parts, bool noDuplicates, int requiredGenus) {
     int common = m;

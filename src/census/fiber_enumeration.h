@@ -44,6 +44,10 @@ std::vector<std::string> fiberLines(int m, int r, int b, const FiberOptions& opt
 // the required genus when one is given.
 bool acceptFiber(int m, std::span<const int> parts, bool noDuplicates, int requiredGenus);
 
+// The fiber line with the simple crust count written out in full (it may pass 2^63).
+std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
+                               const std::string& countText, long long simpleCrusts, int genus);
+
 // The line of the fiber list for a fiber and its counts.
 std::string fiberListLine(int m, int r, std::span<const int> parts, long long simpleCrusts,
                           int genus);

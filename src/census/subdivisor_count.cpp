@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 #include "census/branch_shape.h"
@@ -51,6 +54,9 @@ constexpr long long kMaxTableEntries = 1LL << 24;
 // largest values by at most this much: a lower bound that settles a saturated count cheaply.
 constexpr long long kProbeShortfall = 64;
 
+// The memory an exact count may take for its two tables of whole numbers.
+constexpr double kMaxExactBytes = 1024.0 * 1024 * 1024;
+
 // The sub-divisor count of one core multiplicity k, by dynamic programming per ell.
 class CoreCount {
   public:
@@ -66,13 +72,11 @@ class CoreCount {
     }
 
     // Adds the count of every ell that passes the ell filter to `tally`; false when cancelled.
-    // Stops early once the tally is saturated.
     bool addTo(SubdivisorTally& tally, Progress* progress) {
         if (largestSum() < k_ * r_) return true;
         for (long long ell : divisorsOf(k_)) {
             if (!passesEllFilter(options_.ellFilter, ell)) continue;
             if (!countForEll(ell, tally, progress)) return false;
-            if (tally.saturated) return true;
         }
         return true;
     }
@@ -103,6 +107,7 @@ class CoreCount {
         return steps;
     }
 
+    // Counts in 128 bits first; a count that reaches 2^128 - 1 there is counted again exactly.
     bool countForEll(long long ell, SubdivisorTally& tally, Progress* progress) {
         const long long reduced = k_ / ell;
         std::vector<std::vector<BranchStep>> steps;
@@ -117,24 +122,67 @@ class CoreCount {
         const Form whole{slack <= need, std::min(slack, need), need};
         std::optional<WideCount> found;
         if (whole.last > 4 * kProbeShortfall) {
-            found = run(steps, reduced, Form{true, kProbeShortfall, need}, progress);
+            found = run<WideCount>(steps, reduced, Form{true, kProbeShortfall, need}, progress);
             if (!found) return false;
             if (*found != kWideCountMax) found.reset();
         }
-        if (!found) found = run(steps, reduced, whole, progress);
+        if (!found) found = run<WideCount>(steps, reduced, whole, progress);
         if (!found) return false;
-        if (*found == kWideCountMax) tally.saturated = true;
-        tally.count = addSaturating(tally.count, *found);
-        if (tally.count == kWideCountMax) tally.saturated = true;
+        if (*found != kWideCountMax) {
+            addWide(tally, *found);
+            return true;
+        }
+        checkExactCost(steps, reduced, whole);
+        const std::optional<mpz_class> exact = run<mpz_class>(steps, reduced, whole, progress);
+        if (!exact) return false;
+        widen(tally);
+        tally.large += *exact;
         return true;
+    }
+
+    static void widen(SubdivisorTally& tally) {
+        if (tally.wide) return;
+        tally.large = wideToGmp(tally.count);
+        tally.wide = true;
+    }
+
+    static void addWide(SubdivisorTally& tally, WideCount found) {
+        if (!tally.wide && found < kWideCountMax - tally.count) {
+            tally.count += found;
+            return;
+        }
+        widen(tally);
+        tally.large += wideToGmp(found);
+    }
+
+    // An exact count holds numbers of up to about log2(product of the branches' choices) bits in
+    // every cell of its two tables; past kMaxExactBytes it is declined rather than left to run
+    // out of memory.
+    void checkExactCost(const std::vector<std::vector<BranchStep>>& steps, long long reduced,
+                        const Form& form) const {
+        double bits = 64;
+        for (std::size_t group = 0; group < groups_.size(); ++group) {
+            bits += static_cast<double>(groups_[group].size) *
+                    std::log2(static_cast<double>(steps[group].size()));
+        }
+        const double cells = static_cast<double>(divisorsOf(reduced).size()) *
+                             (options_.exceptOnlyAB ? 2 : 1) * static_cast<double>(form.last + 1);
+        const double bytes = 2 * cells * (bits / 8 + 16);
+        if (bytes <= kMaxExactBytes) return;
+        throw InputError("counting the sub-divisors with k = " + std::to_string(k_) +
+                         " exactly would take about " + std::to_string(std::llround(bytes / 1e6)) +
+                         " MB, more than the " +
+                         std::to_string(std::llround(kMaxExactBytes / 1e6)) +
+                         " MB this tool holds");
     }
 
     // The number of vectors counted in `form` whose gcd with k / ell is 1, kWideCountMax as soon
     // as that is known to be reached; nothing when cancelled. States: index ((flag * gcds + g) *
     // (last + 1) + total), where g indexes the divisors of k / ell (the running gcd of k / ell and
     // the z's).
-    std::optional<WideCount> run(const std::vector<std::vector<BranchStep>>& steps,
-                                 long long reduced, const Form& form, Progress* progress) const {
+    template <typename Number>
+    std::optional<Number> run(const std::vector<std::vector<BranchStep>>& steps, long long reduced,
+                              const Form& form, Progress* progress) const {
         const std::vector<long long> gcds = divisorsOf(reduced);
         const std::size_t gcdCount = gcds.size();
         const std::size_t row = static_cast<std::size_t>(form.last) + 1;
@@ -146,8 +194,8 @@ class CoreCount {
                              " numbers, more than the " + std::to_string(kMaxTableEntries) +
                              " this tool holds");
         }
-        std::vector<WideCount> current(blocks * row, 0);
-        std::vector<WideCount> next(current.size(), 0);
+        std::vector<Number> current(blocks * row, Number(0));
+        std::vector<Number> next(current.size(), Number(0));
         std::vector<char> live(blocks, 0);  // blocks holding anything, to skip the empty ones
         current[(gcdCount - 1) * row] = 1;  // gcd k / ell, total 0, nothing marked
         live[gcdCount - 1] = 1;
@@ -181,12 +229,12 @@ class CoreCount {
                 }
             }
             for (long long copy = 0; copy < groups_[group].size; ++copy) {
-                std::fill(next.begin(), next.end(), 0);
+                for (Number& cell : next) cell = 0;
                 std::vector<char> nextLive(blocks, 0);
                 for (std::size_t flag = 0; flag < flags; ++flag) {
                     for (std::size_t g = 0; g < gcdCount; ++g) {
                         if (!live[flag * gcdCount + g]) continue;
-                        const WideCount* from = &current[(flag * gcdCount + g) * row];
+                        const Number* from = &current[(flag * gcdCount + g) * row];
                         for (std::size_t s = 0; s < groupSteps.size(); ++s) {
                             // One look per pass over the totals keeps a stop within
                             // milliseconds even when the table runs into the millions.
@@ -205,35 +253,42 @@ class CoreCount {
                 // Every vector begun so far that can still be admitted is finished at least one
                 // way (the largest values from here on), and gcd 1 and a mark are kept; so once
                 // these reach the largest count, so does the answer.
-                const long long firstFinishable =
-                    form.shortfall ? 0 : std::max(0LL, form.need - topToCome);
-                WideCount finishable = 0;
-                for (long long total = firstFinishable; total <= form.last; ++total) {
-                    finishable = addSaturating(finishable, current[lastBlock * row + total]);
+                if constexpr (std::is_same_v<Number, WideCount>) {
+                    const long long firstFinishable =
+                        form.shortfall ? 0 : std::max(0LL, form.need - topToCome);
+                    WideCount finishable = 0;
+                    for (long long total = firstFinishable; total <= form.last; ++total) {
+                        finishable = addSaturating(finishable, current[lastBlock * row + total]);
+                    }
+                    if (finishable == kWideCountMax) return kWideCountMax;
                 }
-                if (finishable == kWideCountMax) return kWideCountMax;
             }
         }
-        const WideCount* counted = &current[lastBlock * row];
+        const Number* counted = &current[lastBlock * row];
         if (!form.shortfall) return counted[form.last];
-        WideCount found = 0;
-        for (std::size_t total = 0; total < row; ++total)
-            found = addSaturating(found, counted[total]);
+        Number found = 0;
+        for (std::size_t total = 0; total < row; ++total) add(found, counted[total]);
         return found;
     }
 
     // to[total + shift] += from[total] for every total; past `last` a sum is capped there and a
     // shortfall dropped.
-    static void spread(const WideCount* from, WideCount* to, const Form& form, long long shift) {
+    static void add(WideCount& to, const WideCount& from) { to = addSaturating(to, from); }
+    static void add(mpz_class& to, const mpz_class& from) {
+        if (from != 0) to += from;
+    }
+
+    template <typename Number>
+    static void spread(const Number* from, Number* to, const Form& form, long long shift) {
         const long long last = form.last;
         for (long long total = 0; total + shift <= last; ++total) {
             if (total + shift == last && !form.shortfall) break;
-            to[total + shift] = addSaturating(to[total + shift], from[total]);
+            add(to[total + shift], from[total]);
         }
         if (form.shortfall) return;
-        WideCount& top = to[last];
+        Number& top = to[last];
         for (long long total = std::max(0LL, last - shift); total <= last; ++total) {
-            top = addSaturating(top, from[total]);
+            add(top, from[total]);
         }
     }
 
@@ -245,9 +300,20 @@ class CoreCount {
 
 }  // namespace
 
+mpz_class wideToGmp(WideCount value) {
+    mpz_class high = static_cast<unsigned long>(static_cast<std::uint64_t>(value >> 64));
+    mpz_class low = static_cast<unsigned long>(static_cast<std::uint64_t>(value));
+    return (high << 64) + low;
+}
+
+mpz_class SubdivisorTally::exact() const {
+    return wide ? large : wideToGmp(count);
+}
+
 long long SubdivisorTally::clamped() const {
     if (cancelled) return -1;
-    return count >= static_cast<WideCount>(LLONG_MAX) ? LLONG_MAX : static_cast<long long>(count);
+    if (wide || count >= static_cast<WideCount>(LLONG_MAX)) return LLONG_MAX;
+    return static_cast<long long>(count);
 }
 
 namespace {
@@ -277,10 +343,7 @@ SubdivisorTally tally(const FiberData& x, const SubdivisorOptions& options, Prog
             return result;
         }
         done += static_cast<double>(k) * k;
-        // A saturated count cannot change any more.
-        if (result.saturated) done = total;
         if (progress != nullptr && reportFraction) progress->setFraction(done / total);
-        if (result.saturated) break;
     }
     return result;
 }
@@ -298,8 +361,7 @@ SubdivisorTally tallySubdivisorsQuietly(const FiberData& x, const SubdivisorOpti
 }
 
 std::string tallyText(const SubdivisorTally& tally) {
-    const std::string digits = wideCountText(tally.count);
-    return tally.saturated ? "at least " + digits : digits;
+    return tally.wide ? tally.large.get_str() : wideCountText(tally.count);
 }
 
 long long countSubdivisors(const FiberData& x, const SubdivisorOptions& options,

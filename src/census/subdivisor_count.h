@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gmpxx.h>
+
 #include <string>
 
 #include "census/subdivisor_options.h"
@@ -10,10 +12,17 @@
 namespace dorvanix {
 
 // The number of sub-divisor lines of a fiber, counted without visiting the vectors.
+mpz_class wideToGmp(WideCount value);
+
+// Counts below 2^128 stay in 128-bit arithmetic; past it the count is held as a GMP integer.
 struct SubdivisorTally {
-    WideCount count = 0;     // exact unless saturated
-    bool saturated = false;  // the true number is at least kWideCountMax = 2^128 - 1
+    WideCount count = 0;  // the count, when `wide` is false
+    bool wide = false;    // the count is at least 2^128 - 1 and held in `large`
+    mpz_class large = 0;  // the count, when `wide` is true
     bool cancelled = false;
+
+    // The exact count, whichever way it is held.
+    mpz_class exact() const;
 
     // The count as a signed 64-bit number: -1 when cancelled, and 2^63 - 1 when it is at least
     // that large.
@@ -25,8 +34,9 @@ struct SubdivisorTally {
 // ell, and admission only on the sum of the y's; so the vectors whose y's are multiples of ell
 // are counted by dynamic programming over the branches on (the running sum capped at the
 // admission sum, the running gcd, whether a letter other than 'A', 'B', '0' has been met), and
-// only those whose gcd with k is exactly ell are kept. Every step adds non-negative numbers, so a
-// saturated count stays a true lower bound.
+// only those whose gcd with k is exactly ell are kept. Each (k, ell) is counted in 128 bits first;
+// the additions saturate, and a result that reached 2^128 - 1 is counted again with GMP, so the
+// count is exact at any size while small counts cost no more than before.
 SubdivisorTally tallySubdivisors(const FiberData& x, const SubdivisorOptions& options,
                                  Progress* progress = nullptr);
 
@@ -35,7 +45,7 @@ SubdivisorTally tallySubdivisors(const FiberData& x, const SubdivisorOptions& op
 SubdivisorTally tallySubdivisorsQuietly(const FiberData& x, const SubdivisorOptions& options,
                                         Progress* progress);
 
-// The count in decimal, "at least 340282366920938463463374607431768211455" when saturated.
+// The count in decimal.
 std::string tallyText(const SubdivisorTally& tally);
 
 }  // namespace dorvanix

@@ -4,14 +4,23 @@ namespace dorvanix::cli {
 
 namespace {
 
+// -1 stands for "none" in the core (no parent, or an analysis ended by a proportional branch).
+nlohmann::json countOrNull(int value) {
+    return value < 0 ? nlohmann::json(nullptr) : nlohmann::json(value);
+}
+
 nlohmann::json nodesJson(const AnalysisFigures& figures) {
     nlohmann::json nodes = nlohmann::json::array();
-    for (const AnalysisNodeFigures& node : figures.nodes) {
-        nodes.push_back({{"serial", node.serial},
+    for (std::size_t id = 0; id < figures.nodes.size(); ++id) {
+        const AnalysisNodeFigures& node = figures.nodes[id];
+        nodes.push_back({{"id", id},
+                         {"parent", countOrNull(node.parent)},
+                         {"depth", node.depth},
+                         {"serial", node.serial},
                          {"multiplicity", node.multiplicity},
                          {"degree", node.degree},
-                         {"marked", node.marked},
-                         {"pointCount", node.pointCount}});
+                         {"marked", node.marked != 0},
+                         {"point_count", node.pointCount}});
     }
     return nodes;
 }
@@ -30,17 +39,18 @@ nlohmann::json chainsJson(const AnalysisFigures& figures) {
 
 }  // namespace
 
-nlohmann::json analysisJson(const AnalysisFigures& figures) {
+nlohmann::json analysisJson(const AnalysisFigures& figures, const std::string& subdivisor) {
     nlohmann::json json = nlohmann::json::object();
-    json["analysisChainCount"] = figures.chainCount;
-    json["analysisGcd"] = figures.gcd;
-    json["joiningCurveGenus"] = figures.joiningCurveGenus;
-    json["coreBranches"] = figures.coreBranches;
-    json["stubCount"] = figures.stubCount;
-    json["insertedCount"] = figures.insertedCount;
-    json["supportEulerX"] = figures.supportEulerX;
-    json["supportEulerR"] = figures.supportEulerR;
-    json["proportionalBranch"] = figures.proportionalBranch;
+    json["subdivisor"] = subdivisor;
+    json["chain_count"] = countOrNull(figures.chainCount);
+    json["gcd"] = countOrNull(figures.gcd);
+    json["joining_curve_genus"] = figures.joiningCurveGenus;
+    json["core_branches"] = figures.coreBranches;
+    json["stub_count"] = figures.stubCount;
+    json["inserted_count"] = figures.insertedCount;
+    json["support_euler_x"] = figures.supportEulerX;
+    json["support_euler_r"] = figures.supportEulerR;
+    json["proportional_branch"] = figures.proportionalBranch;
     json["nodes"] = nodesJson(figures);
     json["chains"] = chainsJson(figures);
     return json;

@@ -1,4 +1,5 @@
 #include <CLI/CLI.hpp>
+#include <iostream>
 #include <ostream>
 #include <string>
 
@@ -18,6 +19,7 @@ struct AnalyzeArguments {
     std::string x;
     std::string y;
     bool json = false;
+    bool jsonl = false;
 };
 
 void printCounts(const AnalysisFigures& f, std::ostream& out) {
@@ -64,12 +66,39 @@ void printPlain(const FiberData& x, const SubdivisorLine& y, const AnalysisFigur
     printChains(f, out);
 }
 
+// Y given as "-": one sub-divisor line a line from standard input (blank lines skipped), one
+// record each; a bad line stops with its number.
+void analyseLines(const FiberData& x, const AnalyzeArguments& args, CommandContext& context) {
+    std::istream& in = context.in != nullptr ? *context.in : std::cin;
+    std::string text;
+    for (long long number = 1; std::getline(in, text); ++number) {
+        if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
+        SubdivisorLine y;
+        try {
+            y = parseSubdivisorLine(x, text);
+        } catch (const InputError& error) {
+            throw InputError("line " + std::to_string(number) +
+                             " of standard input: " + error.what());
+        }
+        const AnalysisFigures figures = analysisFigures(x, y);
+        if (args.jsonl) {
+            context.out << analysisJson(figures, y.line).dump() << '\n';
+        } else {
+            printPlain(x, y, figures, context.out);
+        }
+    }
+}
+
 void runAnalyze(const AnalyzeArguments& args, CommandContext& context) {
     const FiberData x = parseFiberText(args.x);
+    if (args.y == "-") {
+        analyseLines(x, args, context);
+        return;
+    }
     const SubdivisorLine y = parseSubdivisorLine(x, args.y);
     const AnalysisFigures figures = analysisFigures(x, y);
-    if (args.json) {
-        context.out << analysisJson(figures).dump(2) << '\n';
+    if (args.json || args.jsonl) {
+        context.out << analysisJson(figures, y.line).dump(args.jsonl ? -1 : 2) << '\n';
     } else {
         printPlain(x, y, figures, context.out);
     }
@@ -82,8 +111,13 @@ void addAnalyzeCommand(CLI::App& app, CommandContext& context) {
     CLI::App* command = app.add_subcommand(
         "analyze", "Analyse a sub-divisor Y of a fiber X: N, d, h and the analysis divisor");
     command->add_option("X", args->x, "the fiber: a fiber line or divisor notation")->required();
-    command->add_option("Y", args->y, "a sub-divisor line of X as listed")->required();
-    command->add_flag("--json", args->json, "print the figures as one JSON object");
+    command
+        ->add_option("Y", args->y,
+                     "a sub-divisor line of X as listed, or - to read one a line from standard "
+                     "input")
+        ->required();
+    auto* json = command->add_flag("--json", args->json, "print the figures as one JSON object");
+    command->add_flag("--jsonl", args->jsonl, "print one JSON object a line")->excludes(json);
     command->callback([args, &context] { runAnalyze(*args, context); });
 }
 

@@ -17,9 +17,9 @@ namespace {
 
 constexpr const char* kFooter = R"(
 Sizes: every number typed (m, r, b, multiplicities, genus) is at most 10000; sums are exact
-64-bit integers, and counts are exact up to 2^128 - 1 ("at least" that number beyond). A count
-that would need a table of more than 2^24 numbers and a picture of more than 100000 curves are
-declined.
+64-bit integers, and counts are exact at any size. A count that would need a table of more than
+2^24 numbers (or more than 1 GB of whole numbers for an exact count past 2^128) and a picture of
+more than 100000 curves are declined.
 
 Progress: fibers, --count and file listings that run longer than a second show a progress line
 on standard error when it is a terminal of its own.
@@ -35,6 +35,8 @@ Examples:
   dorvanix-cli quorbel '(3;(2,1),(2,1),(2,1))' '(2;(2),(1),(1)):: ell = 1 :: type = CAA'
   dorvanix-cli analyze '(5;(4,3,2,1),(3,1),(3,1))' '(3;(2,1),(2,1),(2,1)):: ell = 1 :: type = ABB'
   dorvanix-cli picture '((3,2),2,2,2)' '(2;(2),(1),(1))' --ticks 30 --output fly.svg
+  dorvanix-cli census --genus 2
+  dorvanix-cli graph '((3,2),2,2,2)' --format dot
 )";
 
 void buildApp(CLI::App& app, CommandContext& context) {
@@ -46,6 +48,8 @@ void buildApp(CLI::App& app, CommandContext& context) {
     addQuorbelCommand(app, context);
     addAnalyzeCommand(app, context);
     addPictureCommand(app, context);
+    addCensusCommand(app, context);
+    addGraphCommand(app, context);
 }
 
 // The tool's own messages, and CLI11's, made into one line.

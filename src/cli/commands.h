@@ -16,6 +16,8 @@ struct CommandContext {
     // themselves go to a terminal, where a progress line would get in their way.
     bool errOnTerminal = false;
     bool outOnTerminal = false;
+    // Where "-" reads from; standard input when null.
+    std::istream* in = nullptr;
 
     // A progress line is shown when it has a terminal to itself.
     bool showsProgress(bool resultsToFile) const {
@@ -30,5 +32,7 @@ void addSubdivisorsCommand(CLI::App& app, CommandContext& context);
 void addQuorbelCommand(CLI::App& app, CommandContext& context);
 void addAnalyzeCommand(CLI::App& app, CommandContext& context);
 void addPictureCommand(CLI::App& app, CommandContext& context);
+void addCensusCommand(CLI::App& app, CommandContext& context);
+void addGraphCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace dorvanix::cli

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "census/genus_census.h"
+#include "model/dual_graph.h"
+#include "model/fiber_data.h"
 #include "oracle/exhaustive_fibers.h"
 
 namespace dorvanix {
@@ -90,6 +93,67 @@ TEST(FiberEnumeration, ListsTheLinesOfTheFullPartitionWalk) {
     const std::vector<std::string> marked = oracle::fiberLines(10, 3, 6, atMostTwo);
     EXPECT_FALSE(marked.empty());
     EXPECT_EQ(fiberLines(10, 3, 6, atMostTwo), marked);
+}
+
+// The census of a genus is the fiber lists of every (m, r, b) under the genus filter, joined in
+// census order, whatever the number of threads; the walk runs a little past the bounds, to catch
+// a fiber of that genus outside them. (The filtered fiber lists walk every partition, so genera
+// above 3 take minutes this way.)
+TEST(GenusCensus, IsTheFiberListsOfEveryShapeFilteredByGenus) {
+    for (int genus = 1; genus <= 3; ++genus) {
+        SCOPED_TRACE("genus " + std::to_string(genus));
+        const GenusBounds bounds = genusBounds(genus);
+        FiberOptions options;
+        options.requiredGenus = genus;
+        std::vector<std::string> expected;
+        for (int m = 2; m <= bounds.maxM + 3; ++m) {
+            for (int r = 2; r <= bounds.maxR + 2; ++r) {
+                for (int b = 3; b <= bounds.maxB + 2; ++b) {
+                    for (std::string& line : fiberLines(m, r, b, options)) {
+                        expected.push_back(std::move(line));
+                    }
+                }
+            }
+        }
+        for (int threads : {1, 3}) {
+            std::vector<std::string> census;
+            EXPECT_TRUE(censusByGenus(
+                genus, [&](const CensusFiber& f) { census.push_back(f.line); }, nullptr,
+                CensusOptions{threads}));
+            EXPECT_EQ(census, expected) << threads << " threads";
+        }
+    }
+}
+
+// On every fiber of the census of small genera the dual graph is a tree, numerically trivial
+// (m_i s_i + the multiplicities of its neighbours = 0 at each curve), and adjunction over the
+// rational curves, K.F = sum_i m_i (-2 - s_i) = 2g - 2, gives back the fiber's genus.
+TEST(DualGraph, IsANumericallyTrivialTreeOfTheFibersGenus) {
+    for (int genus = 1; genus <= 4; ++genus) {
+        for (const CensusShape& shape : genusShapes(genus)) {
+            const FiberData x = fiberFromParts(shape.m, shape.r, shape.parts);
+            SCOPED_TRACE(fiberNotation(x));
+            const DualGraph graph = fiberDualGraph(x);
+            const std::vector<std::vector<int>> matrix = intersectionMatrix(graph);
+            const std::size_t n = graph.vertices.size();
+            ASSERT_EQ(graph.edges.size() + 1, n);
+            std::vector<bool> reached(n, false);
+            reached[0] = true;
+            for (const auto& [i, j] : graph.edges) {  // chains are listed outward from the core
+                EXPECT_TRUE(reached[static_cast<std::size_t>(i)]);
+                reached[static_cast<std::size_t>(j)] = true;
+            }
+            long long canonical = 0;
+            for (std::size_t i = 0; i < n; ++i) {
+                long long dot = 0;
+                for (std::size_t j = 0; j < n; ++j)
+                    dot += matrix[i][j] * graph.vertices[j].multiplicity;
+                EXPECT_EQ(dot, 0) << "curve " << i;
+                canonical += graph.vertices[i].multiplicity * (-2LL - matrix[i][i]);
+            }
+            EXPECT_EQ(canonical, 2LL * genus - 2);
+        }
+    }
 }
 
 }  // namespace

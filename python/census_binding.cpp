@@ -1,0 +1,160 @@
+#include <sstream>
+
+#include "analysis/analysis_dual_graph.h"
+#include "bindings.h"
+#include "census/genus_census.h"
+#include "model/dual_graph.h"
+
+namespace dorvanix::python {
+
+namespace py = pybind11;
+
+namespace {
+
+// One fiber of the census as the worker hands it over.
+struct CensusRecord {
+    int m = 0;
+    int r = 0;
+    std::vector<int> parts;
+    long long simpleCrusts = 0;
+};
+
+py::dict graphDict(const DualGraph& graph) {
+    py::list vertices;
+    for (const DualVertex& v : graph.vertices) {
+        py::dict row;
+        row["id"] = v.id;
+        row["multiplicity"] = v.multiplicity;
+        row["self_intersection"] =
+            v.selfIntersection ? py::object(py::int_(*v.selfIntersection)) : py::none();
+        row["genus"] = v.genus;
+        row["kind"] = v.kind;
+        vertices.append(row);
+    }
+    py::list edges;
+    for (const auto& [i, j] : graph.edges) {
+        py::list edge;
+        edge.append(i);
+        edge.append(j);
+        edges.append(edge);
+    }
+    py::dict dict;
+    dict["vertices"] = vertices;
+    dict["edges"] = edges;
+    return dict;
+}
+
+// The fiber and its intersection matrix, for a notebook's LaTeX output.
+std::string fiberLatex(const FiberObject& x) {
+    const std::vector<std::vector<int>> matrix = intersectionMatrix(fiberDualGraph(*x.data));
+    std::ostringstream out;
+    out << "$X = " << x.notation() << ",\\ g = " << x.genus() << ",\\quad (E_i\\cdot E_j) = "
+        << "\\left(\\begin{smallmatrix}";
+    for (std::size_t i = 0; i < matrix.size(); ++i) {
+        for (std::size_t j = 0; j < matrix[i].size(); ++j)
+            out << (j == 0 ? "" : "&") << matrix[i][j];
+        out << (i + 1 == matrix.size() ? "" : "\\\\");
+    }
+    out << "\\end{smallmatrix}\\right)$";
+    return out.str();
+}
+
+std::string countLatex(int value) {
+    return value < 0 ? "\\text{none}" : std::to_string(value);
+}
+
+}  // namespace
+
+// The lazy census of `dorvanix.census`.
+class CensusIterator {
+  public:
+    CensusIterator(int genus, int threads)
+        : stream_([genus, threads](auto& sink, Progress& progress) {
+              censusByGenus(
+                  genus,
+                  [&](const CensusFiber& fiber) {
+                      sink.push([&](CensusRecord& slot) {
+                          slot.m = fiber.shape.m;
+                          slot.r = fiber.shape.r;
+                          slot.parts = fiber.shape.parts;
+                          slot.simpleCrusts = fiber.simpleCrusts.clamped();
+                      });
+                  },
+                  &progress, CensusOptions{threads});
+          }) {}
+
+    std::optional<FiberObject> tryNext() {
+        return stream_.next([](const CensusRecord& record) {
+            return FiberObject{
+                std::make_shared<const FiberData>(fiberFromParts(record.m, record.r, record.parts)),
+                record.simpleCrusts};
+        });
+    }
+    void close() { stream_.stop(); }
+
+  private:
+    ItemStream<CensusRecord> stream_;
+};
+
+void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObject>& analysis) {
+    py::class_<CensusIterator> census(
+        module, "CensusIterator", "Lazy iterator over the fibers of one genus (dorvanix.census).");
+    census.def(
+        "__iter__", [](py::object self) { return self; }, "The iterator itself.");
+    census.def(
+        "__next__",
+        [](CensusIterator& self) {
+            auto item = self.tryNext();
+            if (!item) throw py::stop_iteration();
+            return std::move(*item);
+        },
+        "The next fiber; waits with the GIL released, Ctrl-C stops the census.");
+    census.def("close", &CensusIterator::close, "Stops the census.");
+    census.def(
+        "__enter__", [](py::object self) { return self; }, "The iterator itself.");
+    census.def(
+        "__exit__", [](CensusIterator& self, const py::args&) { self.close(); },
+        "Closes the iterator.");
+    module.def(
+        "census",
+        [](int genus, int threads) {
+            if (genus < 1) throw py::value_error("the genus must be at least 1");
+            if (threads < 0) throw py::value_error("threads cannot be negative");
+            return std::make_unique<CensusIterator>(genus, threads);
+        },
+        py::kw_only(), py::arg("genus"), py::arg("threads") = 0,
+        "Every fiber of the genus over all m, r and b, lazily, ordered by m, then r, then b, and "
+        "within one (m, r, b) as dorvanix.fibers lists them. The simple crusts are counted on "
+        "`threads` threads (0: one per core); the order does not depend on it.");
+    fiber.def(
+        "dual_graph", [](const FiberObject& x) { return graphDict(fiberDualGraph(*x.data)); },
+        "The dual graph as a dict: 'vertices' (dicts of id, multiplicity, self_intersection, "
+        "genus, kind) and 'edges' (pairs of ids); the core is vertex 0.");
+    fiber.def(
+        "intersection_matrix",
+        [](const FiberObject& x) { return intersectionMatrix(fiberDualGraph(*x.data)); },
+        "The intersection matrix of the curves, in the order of dual_graph()['vertices'].");
+    fiber.def("_repr_latex_", &fiberLatex, "The fiber and its intersection matrix in LaTeX.");
+    analysis.def(
+        "dual_graph",
+        [](const AnalysisObject& a) {
+            DualGraph graph;
+            {
+                py::gil_scoped_release release;
+                graph = analysisDualGraph(*a.fiber, a.subdivisor.line);
+            }
+            return graphDict(graph);
+        },
+        "The dual graph of the analysis divisor R with its joining curve (kind "
+        "'joining_curve', genus h); self-intersections are None.");
+    analysis.def(
+        "_repr_latex_",
+        [](const AnalysisObject& a) {
+            const AnalysisFigures& f = a.figures;
+            return "$N = " + countLatex(f.chainCount) + ",\\ d = " + countLatex(f.gcd) +
+                   ",\\ h = " + std::to_string(f.joiningCurveGenus) + "$";
+        },
+        "N, d and h in LaTeX.");
+}
+
+}  // namespace dorvanix::python

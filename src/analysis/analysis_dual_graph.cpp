@@ -1,0 +1,54 @@
+#include "analysis/analysis_dual_graph.h"
+
+#include <unordered_map>
+
+#include "analysis/analysis_summary.h"
+#include "census/subdivisor_line.h"
+#include "model/divisor_notation.h"
+#include "model/node_pool.h"
+
+namespace dorvanix {
+
+DualGraph analysisDualGraph(const AnalysisResult& result) {
+    DualGraph graph;
+    if (result.root == nullptr) return graph;
+    std::unordered_map<const DivisorNode*, int> ids;
+    std::vector<const DivisorNode*> curves;
+    for (const auto& [node, depth] : nodesByChildRule(*result.root)) {
+        if (node->multiplicity == 0 || node->marked != 0) continue;
+        const int id = static_cast<int>(curves.size());
+        ids.emplace(node, id);
+        curves.push_back(node);
+        const bool joining = node == result.joiningCurve;
+        graph.vertices.push_back({id, node->multiplicity, std::nullopt,
+                                  joining ? result.joiningCurveGenus : 0,
+                                  node == result.root ? "core"
+                                  : joining           ? "joining_curve"
+                                                      : "branch"});
+    }
+    // Every meeting point is a link on both curves; it is counted on the curve listed first.
+    for (std::size_t i = 0; i < curves.size(); ++i) {
+        for (int k = 0; k < curves[i]->degree; ++k) {
+            const auto found = ids.find(curves[i]->neighbor(k));
+            if (found != ids.end() && found->second > static_cast<int>(i)) {
+                graph.edges.emplace_back(static_cast<int>(i), found->second);
+            }
+        }
+    }
+    return graph;
+}
+
+DualGraph analysisDualGraph(const FiberData& x, std::string_view yLine) {
+    NodePool pool;
+    DivisorNode& xRoot = pool.take();
+    parseFiberLine(pool, xRoot, fiberLineText(x.m, x.r, x.firstMultiplicities()));
+    DivisorNode& yRoot = pool.take();
+    buildSelectedDivisor(pool, yRoot, yLine, x.branchCount());
+    AnalysisResult result =
+        analyzeSubdivisor(xRoot, yRoot, fiberGenus(x.m, x.firstMultiplicities()), pool);
+    DualGraph graph = analysisDualGraph(result);
+    releaseAnalysis(pool, result);
+    return graph;
+}
+
+}  // namespace dorvanix

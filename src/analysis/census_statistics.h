@@ -1,0 +1,37 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "census/genus_census.h"
+#include "model/fiber_data.h"
+#include "model/progress.h"
+
+namespace dorvanix {
+
+// How many listed sub-divisors of a fiber have one value of (N, d, h): the chain count, the
+// gcd and the genus of the joining curve of their analysis (N = d = -1 for a proportional
+// branch).
+struct AnalysisTally {
+    int chainCount = 0;
+    int gcd = 0;
+    int joiningCurveGenus = 0;
+    long long count = 0;
+    bool operator==(const AnalysisTally&) const = default;
+};
+
+// The rows of a fiber, ordered by (N, d, h).
+using AnalysisTable = std::vector<AnalysisTally>;
+
+// Analyses every sub-divisor of X that the default listing lists (no '?' branch) and tallies
+// the results. An empty table and `cancelled` when `progress` asked to stop.
+AnalysisTable analysisTable(const FiberData& x, Progress* progress = nullptr);
+
+using CensusAnalysisSink = std::function<void(const CensusFiber&, const AnalysisTable&)>;
+
+// The census of genus G, each fiber with its table; the tables are worked out on a pool of
+// threads and handed to the sink on the calling thread in census order.
+bool censusAnalysis(int genus, const CensusAnalysisSink& sink, Progress* progress = nullptr,
+                    const CensusOptions& options = {});
+
+}  // namespace dorvanix

@@ -1,0 +1,151 @@
+#include "census/genus_census.h"
+
+#include <algorithm>
+#include <atomic>
+#include <span>
+#include <thread>
+
+#include "census/fiber_enumeration.h"
+#include "model/fiber_data.h"
+#include "model/tree_operations.h"
+
+namespace dorvanix {
+
+namespace {
+
+int smallestPrimeFactor(int n) {
+    for (int p = 2; p * p <= n; ++p) {
+        if (n % p == 0) return p;
+    }
+    return n;
+}
+
+// The fibers of one m and genus: the parts are placed largest first, each one keeping both the
+// core sum m r and the Riemann-Hurwitz sum 2G - 2 + 2m = sum_j (m - gcd(m, a_j)) within reach
+// of the parts still to come.
+class GenusWalk {
+  public:
+    GenusWalk(int m, int genus, std::vector<CensusShape>& out)
+        : m_(m),
+          hurwitzTarget_(2LL * genus - 2 + 2LL * m),
+          smallestTerm_(m - m / smallestPrimeFactor(m)),
+          out_(out) {}
+
+    void run(int r, int b) {
+        r_ = r;
+        parts_.assign(static_cast<std::size_t>(b), 0);
+        place(0, static_cast<long long>(m_) * r, hurwitzTarget_, m_ - 1, m_);
+    }
+
+  private:
+    // Whether `left` parts can add exactly `rest` to the Riemann-Hurwitz sum.
+    bool hurwitzReachable(long long left, long long rest) const {
+        return rest >= left * smallestTerm_ && rest <= left * (m_ - 1);
+    }
+
+    void place(std::size_t position, long long rest, long long hurwitzRest, long long cap,
+               int common) {
+        const long long left = static_cast<long long>(parts_.size() - position);
+        if (left == 0) {
+            if (common == 1 && hurwitzRest == 0) {
+                out_.push_back(CensusShape{m_, r_, parts_});
+            }
+            return;
+        }
+        if (!hurwitzReachable(left, hurwitzRest)) return;
+        const long long high = std::min(cap, rest - (left - 1));
+        const long long low = (rest + left - 1) / left;
+        for (long long part = high; part >= low; --part) {
+            const int a = static_cast<int>(part);
+            const int g = gcd(m_, a);
+            const long long term = m_ - g;
+            if (!hurwitzReachable(left - 1, hurwitzRest - term)) continue;
+            parts_[position] = a;
+            place(position + 1, rest - part, hurwitzRest - term, part, gcd(common, g));
+        }
+    }
+
+    int m_;
+    int r_ = 0;
+    long long hurwitzTarget_;
+    long long smallestTerm_;
+    std::vector<int> parts_;
+    std::vector<CensusShape>& out_;
+};
+
+int threadCount(int wanted) {
+    if (wanted > 0) return wanted;
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+}  // namespace
+
+GenusBounds genusBounds(int genus) {
+    return GenusBounds{4 * genus + 2, 2 * genus + 2, 2 * genus + 1};
+}
+
+std::vector<CensusShape> genusShapes(int genus) {
+    std::vector<CensusShape> shapes;
+    if (genus < 1) return shapes;
+    const GenusBounds bounds = genusBounds(genus);
+    for (int m = 2; m <= bounds.maxM; ++m) {
+        GenusWalk walk(m, genus, shapes);
+        for (int r = 2; r <= bounds.maxR; ++r) {
+            for (int b = std::max(3, r + 1); b <= bounds.maxB; ++b) walk.run(r, b);
+        }
+    }
+    return shapes;
+}
+
+bool runInOrder(std::size_t count, int threads, const std::function<void(std::size_t)>& job,
+                const std::function<void(std::size_t)>& done, Progress* progress) {
+    // Blocks of work go to the pool one after another; within a block the threads take the
+    // next index as they come free, and the block is handed over in order once it is complete.
+    const std::size_t workers = static_cast<std::size_t>(threadCount(threads));
+    const std::size_t block = 256 * workers;
+    for (std::size_t start = 0; start < count; start += block) {
+        const std::size_t end = std::min(count, start + block);
+        std::atomic<std::size_t> next{start};
+        auto work = [&] {
+            for (std::size_t i = next++; i < end; i = next++) {
+                if (stopRequested(progress)) return;
+                job(i);
+            }
+        };
+        std::vector<std::jthread> pool;
+        for (std::size_t t = 1; t < std::min(workers, end - start); ++t) pool.emplace_back(work);
+        work();
+        pool.clear();
+        if (stopRequested(progress)) return false;
+        for (std::size_t i = start; i < end; ++i) done(i);
+        if (progress != nullptr) {
+            progress->setFraction(static_cast<double>(end) / static_cast<double>(count));
+        }
+    }
+    return !stopRequested(progress);
+}
+
+bool censusByGenus(int genus, const CensusSink& sink, Progress* progress,
+                   const CensusOptions& options) {
+    const std::vector<CensusShape> shapes = genusShapes(genus);
+    std::vector<SubdivisorTally> tallies(shapes.size());
+    return runInOrder(
+        shapes.size(), options.threads,
+        [&](std::size_t i) {
+            const CensusShape& shape = shapes[i];
+            tallies[i] = tallySubdivisorsQuietly(fiberFromParts(shape.m, shape.r, shape.parts),
+                                                 kSimpleCrustOptions, progress);
+        },
+        [&](std::size_t i) {
+            const CensusShape& shape = shapes[i];
+            const SubdivisorTally& tally = tallies[i];
+            const std::string line = fiberLineWithCount(shape.m, shape.r, shape.parts,
+                                                        tallyText(tally), tally.clamped(), genus);
+            sink(CensusFiber{shape, tally, genus, line});
+            if (progress != nullptr) progress->addResults(1);
+            tallies[i] = SubdivisorTally{};
+        },
+        progress);
+}
+
+}  // namespace dorvanix

@@ -1,0 +1,105 @@
+#include <CLI/CLI.hpp>
+#include <ostream>
+
+#include <nlohmann/json.hpp>
+
+#include "analysis/census_statistics.h"
+#include "census/genus_census.h"
+#include "cli/commands.h"
+#include "cli/json_lines.h"
+#include "cli/progress_line.h"
+#include "model/input_check.h"
+
+namespace dorvanix::cli {
+
+namespace {
+
+struct CensusArguments {
+    std::string genus;
+    bool jsonl = false;
+    bool analyze = false;
+    int threads = 0;
+};
+
+constexpr const char* kCensusHelp =
+    "List every fiber of genus G over all m, r and b, ordered by m, then r, then b, and within "
+    "one (m, r, b) as `fibers` lists them. A fiber of genus G >= 1 has m <= 4G + 2 (the largest "
+    "order of an automorphism of a curve of genus G), b <= 2G + 2 (every branch adds at least "
+    "m/2 to 2G - 2 + 2m) and r <= b - 1 (m r is the sum of b parts below m); the branch "
+    "multiplicities are chosen so that the genus comes out exactly.";
+
+std::string fiberJson(const CensusFiber& fiber) {
+    const FiberEntry entry{fiber.shape.parts, fiber.simpleCrusts.clamped(), fiber.genus,
+                           fiber.line};
+    return fiberJsonLine(fiber.shape.m, fiber.shape.r, entry);
+}
+
+// A proportional branch has no chain count and no gcd: null in JSON.
+nlohmann::json countOrNull(int value) {
+    return value < 0 ? nlohmann::json(nullptr) : nlohmann::json(value);
+}
+
+void writeCensusAnalysis(int genus, int threads, bool jsonl, CommandContext& context,
+                         Progress& progress) {
+    censusAnalysis(
+        genus,
+        [&](const CensusFiber& fiber, const AnalysisTable& table) {
+            if (jsonl) {
+                nlohmann::ordered_json object = nlohmann::ordered_json::parse(fiberJson(fiber));
+                nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+                for (const AnalysisTally& row : table) {
+                    rows.push_back({{"chain_count", countOrNull(row.chainCount)},
+                                    {"gcd", countOrNull(row.gcd)},
+                                    {"joining_curve_genus", row.joiningCurveGenus},
+                                    {"count", row.count}});
+                }
+                object["analysis_table"] = std::move(rows);
+                context.out << object.dump() << '\n';
+                return;
+            }
+            context.out << fiber.line << '\n';
+            for (const AnalysisTally& row : table) {
+                context.out << "  N = " << row.chainCount << ", d = " << row.gcd
+                            << ", h = " << row.joiningCurveGenus << ": " << row.count << '\n';
+            }
+        },
+        &progress, CensusOptions{threads});
+}
+
+void runCensus(const CensusArguments& args, CommandContext& context) {
+    const int genus = parseInputNumber(args.genus, "the genus");
+    if (genus < 1) {
+        throw InputError("the genus must be at least 1, not " + std::to_string(genus));
+    }
+    if (args.threads < 0) throw InputError("--threads cannot be negative");
+    Progress progress;
+    const ProgressLine shown(progress, context.err, "census", context.showsProgress(false));
+    if (args.analyze) {
+        writeCensusAnalysis(genus, args.threads, args.jsonl, context, progress);
+        return;
+    }
+    censusByGenus(
+        genus,
+        [&](const CensusFiber& fiber) {
+            context.out << (args.jsonl ? fiberJson(fiber) : fiber.line) << '\n';
+        },
+        &progress, CensusOptions{args.threads});
+}
+
+}  // namespace
+
+void addCensusCommand(CLI::App& app, CommandContext& context) {
+    auto args = std::make_shared<CensusArguments>();
+    CLI::App* command = app.add_subcommand("census", kCensusHelp);
+    command->add_option("--genus", args->genus, "the genus G of the fibers (at least 1)")
+        ->option_text("G")
+        ->required();
+    command->add_flag("--jsonl", args->jsonl, "print one JSON object a line");
+    command->add_flag("--analyze", args->analyze,
+                      "for every fiber, the table of (N, d, h) over its listed sub-divisors");
+    command->add_option("--threads", args->threads, "threads to use (0: one per core)")
+        ->option_text("T");
+    command->callback([args, &context] { runCensus(*args, context); });
+}
+
+}  // namespace dorvanix::cli

@@ -1,0 +1,52 @@
+#include <CLI/CLI.hpp>
+#include <ostream>
+
+#include "analysis/analysis_dual_graph.h"
+#include "census/subdivisor_line.h"
+#include "cli/commands.h"
+#include "files/graph_formats.h"
+#include "model/dual_graph.h"
+#include "model/input_check.h"
+
+namespace dorvanix::cli {
+
+namespace {
+
+struct GraphArguments {
+    std::string x;
+    std::string y;
+    std::string format = "json";
+};
+
+void runGraph(const GraphArguments& args, CommandContext& context) {
+    const FiberData x = parseFiberText(args.x);
+    DualGraph graph;
+    if (args.y.empty()) {
+        graph = fiberDualGraph(x);
+    } else {
+        const SubdivisorLine y = parseSubdivisorLine(x, args.y);
+        graph = analysisDualGraph(x, y.line);
+    }
+    if (args.format == "dot") {
+        context.out << dualGraphDot(graph);
+    } else if (args.format == "tikz") {
+        context.out << dualGraphTikz(graph);
+    } else {
+        context.out << dualGraphJson(graph) << '\n';
+    }
+}
+
+}  // namespace
+
+void addGraphCommand(CLI::App& app, CommandContext& context) {
+    auto args = std::make_shared<GraphArguments>();
+    CLI::App* command = app.add_subcommand(
+        "graph", "The dual graph of X, or with Y of the analysis divisor R and its joining curve");
+    command->add_option("X", args->x, "the fiber: a fiber line or divisor notation")->required();
+    command->add_option("Y", args->y, "a sub-divisor line of X as listed");
+    command->add_option("--format", args->format, "json (default), dot (Graphviz) or tikz (LaTeX)")
+        ->check(CLI::IsMember({"json", "dot", "tikz"}));
+    command->callback([args, &context] { runGraph(*args, context); });
+}
+
+}  // namespace dorvanix::cli

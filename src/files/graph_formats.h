@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "model/dual_graph.h"
+
+namespace dorvanix {
+
+// {"vertices": [{"id", "multiplicity", "self_intersection", "genus", "kind"}, ...],
+//  "edges": [[i, j], ...]}, with null for an unknown self-intersection.
+std::string dualGraphJson(const DualGraph& graph);
+
+// An undirected Graphviz graph, each vertex labelled "multiplicity / self-intersection".
+std::string dualGraphDot(const DualGraph& graph);
+
+// A standalone LaTeX document with one TikZ picture: vertex 0 in the middle and the rest laid
+// out as a star, each branch (the path from a neighbour of vertex 0 outward) on a ray of its own.
+std::string dualGraphTikz(const DualGraph& graph);
+
+}  // namespace dorvanix

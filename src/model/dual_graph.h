@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/fiber_data.h"
+
+namespace dorvanix {
+
+// One curve of a divisor as a vertex of its dual graph.
+struct DualVertex {
+    int id = 0;
+    int multiplicity = 0;
+    std::optional<int> selfIntersection;  // unknown for the curves of an analysis divisor
+    int genus = 0;
+    std::string kind;  // "core", "branch", "joining_curve"
+};
+
+// The dual graph: a vertex per curve, an edge per intersection point (two curves may meet more
+// than once).
+struct DualGraph {
+    std::vector<DualVertex> vertices;
+    std::vector<std::pair<int, int>> edges;
+};
+
+// The self-intersections -r_1, ..., -r_n of the branch with first multiplicity a under a core of
+// multiplicity m, from the Hirzebruch-Jung continued fraction m/a = r_1 - 1/(r_2 - ...).
+std::vector<int> branchSelfIntersections(int m, int a);
+
+// The dual graph of X: the core (vertex 0, self-intersection -r) and every branch chain in
+// order, each curve rational.
+DualGraph fiberDualGraph(const FiberData& x);
+
+// The intersection matrix of a graph whose self-intersections are all known: E_i . E_j is the
+// number of edges between i and j, E_i . E_i its self-intersection.
+std::vector<std::vector<int>> intersectionMatrix(const DualGraph& graph);
+
+}  // namespace dorvanix
