@@ -65,6 +65,10 @@ std::string countLatex(int value) {
 
 }  // namespace
 
+// The census walk recurses once per branch, at most 2 genus + 2 of them, and its crust counts
+// run on threads of their own: a megabyte is far more than the walk needs.
+constexpr std::size_t kCensusStack = std::size_t{1} << 20;
+
 // The lazy census of `dorvanix.census`.
 class CensusIterator {
   public:
@@ -81,7 +85,8 @@ class CensusIterator {
                       });
                   },
                   &progress, CensusOptions{threads});
-          }) {}
+          },
+          kCensusStack) {}
 
     std::optional<FiberObject> tryNext() {
         return stream_.next([](const CensusRecord& record) {

@@ -250,6 +250,12 @@ std::string singleCurveBranches(int branches) {
     return text + ")";
 }
 
+std::string repeated(const std::string& piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += piece;
+    return text;
+}
+
 // What a careless or hostile caller can hand the tool; each row names what it tries, and none
 // may take more than 4 GiB.
 TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
@@ -315,9 +321,9 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
         {"picture: chain diagram of 4000 chains of 1000 nodes",
          {"picture", "((2001,2),2000,1001,1001)", "(2000;(2000),(1001),(1001))"},
          "4000 * 1000"},
-        {"count of 10000 branches of 9999 in 256 MiB",
+        {"exact count of 10000 branches of 9999, in 256 MiB",
          {"subdivisors", wide, "--count"},
-         "not enough memory",
+         "exactly would take about",
          256L << 20},
         {"picture: ticks in hexadecimal", {"picture", x, "--ticks", "0x10"}, "--ticks \"0x10\""},
         {"a terminal title sequence as an extra argument",
