@@ -73,20 +73,21 @@ constexpr std::size_t kCensusStack = std::size_t{1} << 20;
 class CensusIterator {
   public:
     CensusIterator(int genus, int threads)
-        : stream_([genus, threads](auto& sink, Progress& progress) {
-              censusByGenus(
-                  genus,
-                  [&](const CensusFiber& fiber) {
-                      sink.push([&](CensusRecord& slot) {
-                          slot.m = fiber.shape.m;
-                          slot.r = fiber.shape.r;
-                          slot.parts = fiber.shape.parts;
-                          slot.simpleCrusts = fiber.simpleCrusts.clamped();
-                      });
-                  },
-                  &progress, CensusOptions{threads});
-          },
-          kCensusStack) {}
+        : stream_(
+              [genus, threads](auto& sink, Progress& progress) {
+                  censusByGenus(
+                      genus,
+                      [&](const CensusFiber& fiber) {
+                          sink.push([&](CensusRecord& slot) {
+                              slot.m = fiber.shape.m;
+                              slot.r = fiber.shape.r;
+                              slot.parts = fiber.shape.parts;
+                              slot.simpleCrusts = fiber.simpleCrusts.clamped();
+                          });
+                      },
+                      &progress, CensusOptions{threads});
+              },
+              kCensusStack) {}
 
     std::optional<FiberObject> tryNext() {
         return stream_.next([](const CensusRecord& record) {

@@ -59,6 +59,5 @@ TEST(ProgressLine, StaysSilentForShortWorkOrWithoutTerminal) {
     EXPECT_EQ(off.str(), "");
 }
 
-
 }  // namespace
 }  // namespace dorvanix::cli
