@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <memory>
-#include <sstream>
 
 #include "app/app_context.h"
 #include "app/app_icon.h"
@@ -128,12 +127,14 @@ void FiberListDialog::saveList() {
         QString::fromStdString(fiberListFileName(state.listM, state.listR, state.listB));
     request.defaultSuffix = QStringLiteral("dat");
     request.filter = kListFileFilter;
-    const QStringList lines = list_->lines();
-    saveWithChooser(this, context_.chooseFile, context_.reportError, request, [&lines] {
-        std::ostringstream out;
-        for (const QString& line : lines) writeFiberListLine(out, line.toStdString());
-        return out.str();
-    });
+    // Line by line into the file: a long list is never copied whole into memory.
+    const LineList& list = *list_;
+    streamWithChooser(this, context_.chooseFile, context_.reportError, request,
+                      [&list](std::ostream& out) {
+                          for (int row = 0; row < list.count() && out; ++row) {
+                              writeFiberListLine(out, list.line(row).toStdString());
+                          }
+                      });
 }
 
 void FiberListDialog::reject() {
