@@ -236,10 +236,12 @@ class ItemStream {
         if (error) std::rethrow_exception(error);
     }
 
-    // Only once the worker has been joined (or left behind).
+    // Only once the worker has been joined (or left behind). Another Python thread may still be
+    // waiting on the mutex with the GIL released.
     void close() {
         closed_ = true;
         reading_ = Reading{};
+        std::lock_guard lock(shared_->mutex);
         shared_->ready.reset();
         shared_->spare.clear();
     }
