@@ -66,7 +66,9 @@ class PictureWindow : public QWidget {
 
     PictureAnimation& animation_;
     std::function<Scene()> scene_;
-    RandomSource random_ = standardRandom();
+    // The window's own draws, from the start of the C library's sequence when it opens.
+    LibraryRandom randomSequence_;
+    RandomSource random_ = std::ref(randomSequence_);
     View view_;
     QImage frame_;
     DrawList frameItems_;

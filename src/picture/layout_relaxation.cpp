@@ -427,10 +427,6 @@ void relaxJoiningCurve(DivisorNode& curve, const DivisorNode& parent, int parent
 
 }  // namespace
 
-RandomSource standardRandom() {
-    return [] { return std::rand(); };
-}
-
 double advanceOnCycle(double velocity, double scale) {
     for (std::size_t i = 0; i + 1 < kVelocityCycle.size(); ++i) {
         if (velocity == scale * kVelocityCycle[i]) return scale * kVelocityCycle[i + 1];

@@ -7,10 +7,6 @@
 
 namespace dorvanix {
 
-// The process's own rand(), unseeded. The window still draws from it; LibraryRandom gives the
-// same sequence per picture.
-RandomSource standardRandom();
-
 // The closed cycle every arm and moving-point velocity runs through, scaled per quantity.
 inline constexpr std::array<double, 14> kVelocityCycle{1.0,  0.5,  0.3,  0.0, -0.3, -0.5, -1.0,
                                                        -0.9, -0.4, -0.2, 0.2, 0.4,  0.9,  1.0};

@@ -34,7 +34,8 @@ class SubdivisorWindow : public AppSession {
     }
     // Moves the picture's animation on by `ticks` steps, as its timer would.
     void advanceAnimation(int ticks) {
-        const RandomSource random = standardRandom();
+        LibraryRandom sequence;
+        const RandomSource random = std::ref(sequence);
         for (int i = 0; i < ticks; ++i)
             context->state.animation.tick(context->state.scene(), random);
     }
