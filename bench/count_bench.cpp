@@ -13,8 +13,8 @@ void countFast(benchmark::State& state, const FiberData& x, const SubdivisorOpti
         tally = tallySubdivisors(x, options);
         benchmark::DoNotOptimize(tally.count);
     }
-    state.counters["count"] = static_cast<double>(tally.count);
-    state.counters["saturated"] = tally.saturated ? 1 : 0;
+    state.counters["count"] = tally.exact().get_d();
+    state.counters["beyond_128_bits"] = tally.wide ? 1 : 0;
 }
 
 void countExhaustive(benchmark::State& state, const FiberData& x,
