@@ -26,13 +26,24 @@ class BoundedPartitions {
           parts_(static_cast<std::size_t>(b), 0),
           options_(options),
           progress_(progress),
-          counts_(progress != nullptr ? total_ : -1, b - 1, m - 1) {}
+          counts_(progress != nullptr ? total_ : -1, b - 1, m - 1) {
+        if (options.requiredGenus != 0) {
+            // Riemann-Hurwitz: 2 - 2g = 2m - sum (m - gcd(m, a_i)), so the defects m - gcd(m, a_i)
+            // of the parts add up to 2m - 2 + 2g. A part's defect lies between m - m/p (p the
+            // least prime factor of m, so m/p its largest proper divisor) and m - 1, which bounds
+            // what the later parts can still add.
+            wantedDefect_ = 2LL * m - 2 + 2LL * options.requiredGenus;
+            int p = 2;
+            while (m % p != 0) ++p;
+            leastDefect_ = m - m / p;
+        }
+    }
 
     // Calls visit(parts) for each partition; false when stopped.
     template <typename Visit>
     bool run(Visit&& visit) {
         if (!requirementsFit()) return true;
-        return place(0, total_, m_ - 1, visit);
+        return place(0, total_, m_ - 1, 0, visit);
     }
 
   private:
@@ -50,9 +61,19 @@ class BoundedPartitions {
         return options_.requiredMultiplicities[position];
     }
 
+    // Whether parts of defect `defect` so far can still reach the required genus with `left`
+    // parts to come.
+    bool genusReachable(long long defect, long long left) const {
+        if (wantedDefect_ < 0) return true;
+        const long long need = wantedDefect_ - defect;
+        return need >= left * leastDefect_ && need <= left * (m_ - 1);
+    }
+
     template <typename Visit>
-    bool place(std::size_t position, long long rest, long long cap, Visit& visit) {
+    bool place(std::size_t position, long long rest, long long cap, long long defect,
+               Visit& visit) {
         const long long left = static_cast<long long>(parts_.size() - position);
+        if (!genusReachable(defect, left)) return true;
         if (left == 0) {
             if (stopRequested(progress_)) return false;
             visit(std::span<const int>(parts_));
@@ -69,7 +90,8 @@ class BoundedPartitions {
         for (long long part = high; part >= low; --part) {
             if (position == 0) reportFirst(part, high);
             parts_[position] = static_cast<int>(part);
-            if (!place(position + 1, rest - part, part, visit)) return false;
+            const long long partDefect = m_ - gcd(m_, static_cast<int>(part));
+            if (!place(position + 1, rest - part, part, defect + partDefect, visit)) return false;
         }
         return true;
     }
@@ -106,6 +128,8 @@ class BoundedPartitions {
     std::vector<double> weights_;
     double weightTotal_ = 0;
     double weightDone_ = 0;
+    long long wantedDefect_ = -1;  // the defects' sum the required genus asks for; -1: any genus
+    long long leastDefect_ = 0;
 };
 
 }  // namespace
