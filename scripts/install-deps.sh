@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Dorvanix needs to build, test and run, when they are missing.
+# Installs the Debian 12 packages Dorvanix needs, when they are missing: `install-deps.sh run` only
+# those for building and running the programs, `install-deps.sh` also those of the tests.
 # Uses apt-get directly as root, through sudo otherwise.
 set -euo pipefail
 
+# What building and running the programs needs (`run`), and what the tests, the benchmarks and
+# the package need besides (the default, `all`).
 packages=(
     g++ cmake ninja-build bsdutils
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev
     libcli11-dev nlohmann-json3-dev libgmp-dev pkg-config
     qt6-base-dev qt6-svg-dev fonts-vlgothic
-    pybind11-dev python3-dev python3-pytest python3-jsonschema
-    jupyter-nbconvert python3-ipykernel
-    help2man librsvg2-bin desktop-file-utils appstream dpkg-dev file
-    python3-setuptools python3-wheel python3-pybind11 python3-venv
+    pybind11-dev python3-dev
 )
+if [ "${1:-all}" != run ]; then
+    packages+=(
+        libbenchmark-dev python3-pytest python3-jsonschema
+        jupyter-nbconvert python3-ipykernel
+        help2man librsvg2-bin desktop-file-utils appstream dpkg-dev file
+        python3-setuptools python3-wheel python3-pybind11 python3-venv
+        texlive-latex-base texlive-pictures python3-distributed
+    )
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh run
 cmake --preset default >/dev/null
 cmake --build --preset default --target dorvanix dorvanix-cli
 if [ -x build/default/src/app/dorvanix ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then

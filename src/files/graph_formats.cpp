@@ -90,7 +90,10 @@ std::string dualGraphTikz(const DualGraph& graph) {
     const int rayCount = rays(graph, depth, ray);
     std::ostringstream out;
     out << std::fixed << std::setprecision(3);
-    out << "\\documentclass[tikz,border=4pt]{standalone}\n\\begin{document}\n"
+    // A whole document that needs only LaTeX and TikZ (no standalone class): the picture is set
+    // in a box, and under pdfTeX the page is cut to the box and a 4pt border.
+    out << "\\documentclass{article}\n\\usepackage{tikz}\n\\begin{document}\n"
+           "\\newsavebox{\\dualgraph}\n\\begin{lrbox}{\\dualgraph}\n"
            "\\begin{tikzpicture}[curve/.style={circle,draw,inner sep=1.5pt,font=\\small}]\n";
     int unreached = 0;
     for (const DualVertex& v : graph.vertices) {
@@ -110,7 +113,14 @@ std::string dualGraphTikz(const DualGraph& graph) {
             << text << "};\n";
     }
     for (const auto& [i, j] : graph.edges) out << "  \\draw (v" << i << ") -- (v" << j << ");\n";
-    out << "\\end{tikzpicture}\n\\end{document}\n";
+    out << "\\end{tikzpicture}\n\\end{lrbox}\n"
+           "\\ifdefined\\pdfpagewidth\n"
+           "\\pdfpagewidth=\\dimexpr\\wd\\dualgraph+8pt\\relax\n"
+           "\\pdfpageheight=\\dimexpr\\ht\\dualgraph+\\dp\\dualgraph+8pt\\relax\n"
+           "\\hoffset=-1in \\voffset=-1in\n"
+           "\\shipout\\vbox{\\kern4pt\\moveright4pt\\box\\dualgraph}\n"
+           "\\else\n\\noindent\\usebox{\\dualgraph}\n\\fi\n"
+           "\\end{document}\n";
     return out.str();
 }
 

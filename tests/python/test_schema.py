@@ -2,6 +2,7 @@
 
 import json
 import os
+import shutil
 import subprocess
 
 import jsonschema
@@ -57,3 +58,15 @@ def test_module_dicts_are_the_tool_records():
     y = "(3;(3,3),(2,1),(1))"
     assert x.analyze(dorvanix.Subdivisor(x, y)).dual_graph() == json.loads(
         run_cli("graph", X, y).stdout)
+
+
+@pytest.mark.parametrize("args", [[X], [X, "(3;(3,3),(2,1),(1))"], ["((5,2),4,4,2)"]],
+                         ids=["graph X", "graph X Y", "graph ((5,2),4,4,2)"])
+def test_tikz_compiles_to_one_page(tmp_path, args):
+    if shutil.which("pdflatex") is None:
+        pytest.skip("pdflatex is not installed (texlive-pictures)")
+    (tmp_path / "graph.tex").write_bytes(run_cli("graph", *args, "--format", "tikz").stdout)
+    done = subprocess.run(["pdflatex", "-interaction=nonstopmode", "-halt-on-error", "graph.tex"],
+                          cwd=tmp_path, capture_output=True, text=True, timeout=120)
+    assert done.returncode == 0, done.stdout[-2000:]
+    assert "Output written on graph.pdf (1 page" in done.stdout
