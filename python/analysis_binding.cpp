@@ -9,12 +9,6 @@ namespace py = pybind11;
 
 namespace {
 
-// -1 stands for "none" in the core (no parent, or ended by a proportional branch); Python says
-// None.
-py::object definedOrNone(int value) {
-    return value < 0 ? py::none() : py::object(py::int_(value));
-}
-
 py::list nodeList(const AnalysisFigures& figures) {
     py::list nodes;
     for (std::size_t id = 0; id < figures.nodes.size(); ++id) {

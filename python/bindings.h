@@ -10,6 +10,12 @@
 namespace dorvanix::python {
 
 using FiberClass = pybind11::class_<FiberObject>;
+
+// -1 stands for "none" in the core (no parent, or ended by a proportional branch); Python says
+// None.
+inline pybind11::object definedOrNone(long long value) {
+    return value < 0 ? pybind11::none() : pybind11::object(pybind11::int_(value));
+}
 using SubdivisorClass = pybind11::class_<SubdivisorObject>;
 
 // Each fills in one part of the module; the classes are declared first so that every signature

@@ -1,8 +1,10 @@
 #include <sstream>
 
 #include "analysis/analysis_dual_graph.h"
+#include "analysis/census_statistics.h"
 #include "bindings.h"
 #include "census/genus_census.h"
+#include "interruptible_wait.h"
 #include "model/dual_graph.h"
 
 namespace dorvanix::python {
@@ -140,6 +142,26 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
         "intersection_matrix",
         [](const FiberObject& x) { return intersectionMatrix(fiberDualGraph(*x.data)); },
         "The intersection matrix of the curves, in the order of dual_graph()['vertices'].");
+    fiber.def(
+        "analysis_table",
+        [](const FiberObject& x) {
+            std::shared_ptr<const FiberData> data = x.data;
+            const AnalysisTable table = runInterruptibly<AnalysisTable>(
+                [&](Progress& progress) { return analysisTable(*data, &progress); });
+            py::list rows;
+            for (const AnalysisTally& tally : table) {
+                py::dict row;
+                row["chain_count"] = definedOrNone(tally.chainCount);
+                row["gcd"] = definedOrNone(tally.gcd);
+                row["joining_curve_genus"] = tally.joiningCurveGenus;
+                row["count"] = tally.count;
+                rows.append(row);
+            }
+            return rows;
+        },
+        "How many listed sub-divisors (the default listing) have each (N, d, h): dicts of "
+        "chain_count, gcd, joining_curve_genus and count, ordered by (N, d, h), as the rows of "
+        "'analysis_table' in `dorvanix-cli census --analyze --jsonl`.");
     fiber.def("_repr_latex_", &fiberLatex, "The fiber and its intersection matrix in LaTeX.");
     analysis.def(
         "dual_graph",

@@ -47,6 +47,9 @@ class Fiber:
     def dual_graph(self) -> dict[str, Any]:
         """'vertices' (id, multiplicity, self_intersection, genus, kind) and 'edges' (pairs of
         ids): `dorvanix-cli graph X`. The core is vertex 0."""
+    def analysis_table(self) -> list[dict[str, Any]]:
+        """How many listed sub-divisors have each (N, d, h): dicts of chain_count, gcd,
+        joining_curve_genus and count, as 'analysis_table' in `dorvanix-cli census --analyze`."""
     def intersection_matrix(self) -> list[list[int]]:
         """Intersection matrix of the curves, in the order of dual_graph()['vertices']."""
     def _repr_latex_(self) -> str: ...

@@ -1,5 +1,6 @@
 """The examples run and tell the truth."""
 
+import json
 import os
 import re
 import shutil
@@ -76,3 +77,17 @@ def test_notebook_runs(tmp_path):
     assert "((5,2),4,3,3) : 18 (g=2)" in executed
     assert "x^3*y^2*(1-y)*(x*y*(1-y)-5)^2-2^2" in executed
     assert executed.count("image/svg+xml") >= 3
+
+
+def test_dask_census_is_the_single_process_census():
+    pytest.importorskip("dask.distributed", reason="python3-distributed is not installed")
+    import dorvanix
+
+    env = dict(os.environ, PYTHONPATH=str(Path(dorvanix.__file__).resolve().parents[1]))
+    done = subprocess.run([sys.executable, str(EXAMPLES / "dask_census.py"), "--genus", "3",
+                           "--workers", "2"], capture_output=True, text=True, timeout=300, env=env)
+    assert done.returncode == 0, done.stderr[-3000:]
+    spread = [json.loads(line) for line in done.stdout.splitlines()]
+    single = [json.loads(line) for line in cli_lines("census", "--genus", 3, "--analyze", "--jsonl")]
+    assert len(spread) > 10
+    assert spread == single
