@@ -1,6 +1,7 @@
 #include "analysis/subdivisor_choice.h"
 #include "analysis_object.h"
 #include "bindings.h"
+#include "files/analysis_records.h"
 #include "interruptible_wait.h"
 
 namespace dorvanix::python {
@@ -9,55 +10,13 @@ namespace py = pybind11;
 
 namespace {
 
-py::list nodeList(const AnalysisFigures& figures) {
-    py::list nodes;
-    for (std::size_t id = 0; id < figures.nodes.size(); ++id) {
-        const AnalysisNodeFigures& node = figures.nodes[id];
-        py::dict row;
-        row["id"] = id;
-        row["parent"] = definedOrNone(node.parent);
-        row["depth"] = node.depth;
-        row["serial"] = node.serial;
-        row["multiplicity"] = node.multiplicity;
-        row["degree"] = node.degree;
-        row["marked"] = node.marked != 0;
-        row["point_count"] = node.pointCount;
-        nodes.append(row);
-    }
-    return nodes;
+// -1 stands for "none" in the core (ended by a proportional branch); Python says None.
+py::object definedOrNone(int value) {
+    return value < 0 ? py::none() : py::object(py::int_(value));
 }
 
-py::list chainList(const AnalysisFigures& figures) {
-    py::list chains;
-    for (const auto& chain : figures.chains) {
-        py::list nodes;
-        for (const ChainNodeFigures& node : chain) {
-            py::dict row;
-            row["multiplicity"] = node.multiplicity;
-            row["flagged"] = node.flagged;
-            nodes.append(row);
-        }
-        chains.append(nodes);
-    }
-    return chains;
-}
-
-py::dict analysisDict(const AnalysisObject& analysis) {
-    const AnalysisFigures& f = analysis.figures;
-    py::dict dict;
-    dict["subdivisor"] = analysis.subdivisor.line;
-    dict["chain_count"] = definedOrNone(f.chainCount);
-    dict["gcd"] = definedOrNone(f.gcd);
-    dict["joining_curve_genus"] = f.joiningCurveGenus;
-    dict["core_branches"] = f.coreBranches;
-    dict["stub_count"] = f.stubCount;
-    dict["inserted_count"] = f.insertedCount;
-    dict["support_euler_x"] = f.supportEulerX;
-    dict["support_euler_r"] = f.supportEulerR;
-    dict["proportional_branch"] = f.proportionalBranch;
-    dict["nodes"] = nodeList(f);
-    dict["chains"] = chainList(f);
-    return dict;
+py::object analysisDict(const AnalysisObject& analysis) {
+    return jsonObject(analysisJson(analysis.figures, analysis.subdivisor.line).dump());
 }
 
 AnalysisObject analyze(const FiberObject& fiber, const SubdivisorObject& y) {
@@ -115,12 +74,14 @@ void defineAnalysis(py::class_<AnalysisObject>& analysis, FiberClass& fiber) {
         [](const AnalysisFigures& f) { return f.proportionalBranch; },
         "True when a branch of Y is proportional to X's, which ends the analysis early.");
     figure(
-        analysis, "nodes", [](const AnalysisFigures& f) { return nodeList(f); },
+        analysis, "nodes",
+        [](const AnalysisFigures& f) { return jsonObject(analysisNodesJson(f).dump()); },
         "The nodes of the analysis divisor from its root by the child rule, depth first: "
         "dicts of id (the position in this list), parent (its id, None for the root), depth, "
         "serial, multiplicity, degree, marked and point_count.");
     figure(
-        analysis, "chains", [](const AnalysisFigures& f) { return chainList(f); },
+        analysis, "chains",
+        [](const AnalysisFigures& f) { return jsonObject(analysisChainsJson(f).dump()); },
         "The chains of the chain diagram, each a list of dicts of multiplicity and flagged.");
     analysis.def_property_readonly(
         "subdivisor",

@@ -11,10 +11,10 @@ namespace dorvanix::python {
 
 using FiberClass = pybind11::class_<FiberObject>;
 
-// -1 stands for "none" in the core (no parent, or ended by a proportional branch); Python says
-// None.
-inline pybind11::object definedOrNone(long long value) {
-    return value < 0 ? pybind11::none() : pybind11::object(pybind11::int_(value));
+// A record the core writes as JSON, as Python objects: the tool's lines and the module's dicts
+// share their keys by being made by the same code.
+inline pybind11::object jsonObject(const std::string& text) {
+    return pybind11::module_::import("json").attr("loads")(text);
 }
 using SubdivisorClass = pybind11::class_<SubdivisorObject>;
 

@@ -4,6 +4,8 @@
 #include "analysis/census_statistics.h"
 #include "bindings.h"
 #include "census/genus_census.h"
+#include "files/analysis_records.h"
+#include "files/graph_formats.h"
 #include "interruptible_wait.h"
 #include "model/dual_graph.h"
 
@@ -21,29 +23,8 @@ struct CensusRecord {
     long long simpleCrusts = 0;
 };
 
-py::dict graphDict(const DualGraph& graph) {
-    py::list vertices;
-    for (const DualVertex& v : graph.vertices) {
-        py::dict row;
-        row["id"] = v.id;
-        row["multiplicity"] = v.multiplicity;
-        row["self_intersection"] =
-            v.selfIntersection ? py::object(py::int_(*v.selfIntersection)) : py::none();
-        row["genus"] = v.genus;
-        row["kind"] = v.kind;
-        vertices.append(row);
-    }
-    py::list edges;
-    for (const auto& [i, j] : graph.edges) {
-        py::list edge;
-        edge.append(i);
-        edge.append(j);
-        edges.append(edge);
-    }
-    py::dict dict;
-    dict["vertices"] = vertices;
-    dict["edges"] = edges;
-    return dict;
+py::object graphDict(const DualGraph& graph) {
+    return jsonObject(dualGraphJson(graph));
 }
 
 // The fiber and its intersection matrix, for a notebook's LaTeX output.
@@ -148,16 +129,7 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
             std::shared_ptr<const FiberData> data = x.data;
             const AnalysisTable table = runInterruptibly<AnalysisTable>(
                 [&](Progress& progress) { return analysisTable(*data, &progress); });
-            py::list rows;
-            for (const AnalysisTally& tally : table) {
-                py::dict row;
-                row["chain_count"] = definedOrNone(tally.chainCount);
-                row["gcd"] = definedOrNone(tally.gcd);
-                row["joining_curve_genus"] = tally.joiningCurveGenus;
-                row["count"] = tally.count;
-                rows.append(row);
-            }
-            return rows;
+            return jsonObject(analysisTableJson(table).dump());
         },
         "How many listed sub-divisors (the default listing) have each (N, d, h): dicts of "
         "chain_count, gcd, joining_curve_genus and count, ordered by (N, d, h), as the rows of "

@@ -6,8 +6,8 @@
 #include "analysis/analysis_summary.h"
 #include "analysis/subdivisor_choice.h"
 #include "census/subdivisor_line.h"
-#include "cli/analysis_json.h"
 #include "cli/commands.h"
+#include "files/analysis_records.h"
 #include "model/fiber_data.h"
 #include "model/input_check.h"
 

@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/json_lines.h"
 #include "cli/progress_line.h"
+#include "files/analysis_records.h"
 #include "model/input_check.h"
 
 namespace dorvanix::cli {
@@ -34,11 +35,6 @@ std::string fiberJson(const CensusFiber& fiber) {
     return fiberJsonLine(fiber.shape.m, fiber.shape.r, entry);
 }
 
-// A proportional branch has no chain count and no gcd: null in JSON.
-nlohmann::json countOrNull(int value) {
-    return value < 0 ? nlohmann::json(nullptr) : nlohmann::json(value);
-}
-
 void writeCensusAnalysis(int genus, int threads, bool jsonl, CommandContext& context,
                          Progress& progress) {
     censusAnalysis(
@@ -46,14 +42,7 @@ void writeCensusAnalysis(int genus, int threads, bool jsonl, CommandContext& con
         [&](const CensusFiber& fiber, const AnalysisTable& table) {
             if (jsonl) {
                 nlohmann::ordered_json object = nlohmann::ordered_json::parse(fiberJson(fiber));
-                nlohmann::ordered_json rows = nlohmann::ordered_json::array();
-                for (const AnalysisTally& row : table) {
-                    rows.push_back({{"chain_count", countOrNull(row.chainCount)},
-                                    {"gcd", countOrNull(row.gcd)},
-                                    {"joining_curve_genus", row.joiningCurveGenus},
-                                    {"count", row.count}});
-                }
-                object["analysis_table"] = std::move(rows);
+                object["analysis_table"] = analysisTableJson(table);
                 context.out << object.dump() << '\n';
                 return;
             }

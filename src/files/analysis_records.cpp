@@ -1,15 +1,17 @@
-#include "cli/analysis_json.h"
+#include "files/analysis_records.h"
 
-namespace dorvanix::cli {
+namespace dorvanix {
 
 namespace {
 
 // -1 stands for "none" in the core (no parent, or an analysis ended by a proportional branch).
-nlohmann::json countOrNull(int value) {
+nlohmann::json countOrNull(long long value) {
     return value < 0 ? nlohmann::json(nullptr) : nlohmann::json(value);
 }
 
-nlohmann::json nodesJson(const AnalysisFigures& figures) {
+}  // namespace
+
+nlohmann::json analysisNodesJson(const AnalysisFigures& figures) {
     nlohmann::json nodes = nlohmann::json::array();
     for (std::size_t id = 0; id < figures.nodes.size(); ++id) {
         const AnalysisNodeFigures& node = figures.nodes[id];
@@ -25,7 +27,7 @@ nlohmann::json nodesJson(const AnalysisFigures& figures) {
     return nodes;
 }
 
-nlohmann::json chainsJson(const AnalysisFigures& figures) {
+nlohmann::json analysisChainsJson(const AnalysisFigures& figures) {
     nlohmann::json chains = nlohmann::json::array();
     for (const auto& chain : figures.chains) {
         nlohmann::json nodes = nlohmann::json::array();
@@ -36,8 +38,6 @@ nlohmann::json chainsJson(const AnalysisFigures& figures) {
     }
     return chains;
 }
-
-}  // namespace
 
 nlohmann::json analysisJson(const AnalysisFigures& figures, const std::string& subdivisor) {
     nlohmann::json json = nlohmann::json::object();
@@ -51,9 +51,23 @@ nlohmann::json analysisJson(const AnalysisFigures& figures, const std::string& s
     json["support_euler_x"] = figures.supportEulerX;
     json["support_euler_r"] = figures.supportEulerR;
     json["proportional_branch"] = figures.proportionalBranch;
-    json["nodes"] = nodesJson(figures);
-    json["chains"] = chainsJson(figures);
+    json["nodes"] = analysisNodesJson(figures);
+    json["chains"] = analysisChainsJson(figures);
     return json;
 }
 
-}  // namespace dorvanix::cli
+nlohmann::ordered_json analysisTableJson(const AnalysisTable& table) {
+    nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+    for (const AnalysisTally& row : table) {
+        const auto orNull = [](int value) {
+            return value < 0 ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(value);
+        };
+        rows.push_back({{"chain_count", orNull(row.chainCount)},
+                        {"gcd", orNull(row.gcd)},
+                        {"joining_curve_genus", row.joiningCurveGenus},
+                        {"count", row.count}});
+    }
+    return rows;
+}
+
+}  // namespace dorvanix

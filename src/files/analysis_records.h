@@ -1,0 +1,28 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "analysis/analysis_summary.h"
+#include "analysis/census_statistics.h"
+
+namespace dorvanix {
+
+// The JSON records of analyses (schema/dorvanix.schema.json), the one source of their keys for
+// the tool's output and the module's to_dict(). -1 in the figures, "none", is written null.
+
+// The figures of an analysis of the sub-divisor line `subdivisor` as one JSON object: "subdivisor",
+// the counts
+// ("chain_count" and "gcd" null after a proportional branch), "nodes" (the analysis divisor by the
+// child rule, each with its id, its parent's id and its depth) and "chains" (the chain diagram).
+nlohmann::json analysisJson(const AnalysisFigures& figures, const std::string& subdivisor);
+
+// Its "nodes" and its "chains".
+nlohmann::json analysisNodesJson(const AnalysisFigures& figures);
+nlohmann::json analysisChainsJson(const AnalysisFigures& figures);
+
+// The (N, d, h) table of a fiber: one object of chain_count, gcd, joining_curve_genus and count
+// per row, in that order.
+nlohmann::ordered_json analysisTableJson(const AnalysisTable& table);
+
+}  // namespace dorvanix
