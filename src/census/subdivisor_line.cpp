@@ -1,5 +1,7 @@
 #include "census/subdivisor_line.h"
 
+#include <algorithm>
+
 #include "census/branch_shape.h"
 #include "model/arithmetic.h"
 #include "model/divisor_notation.h"
@@ -11,15 +13,41 @@ namespace dorvanix {
 
 namespace {
 
-std::string branchText(const BranchShape& shape, int k, int y) {
-    std::string text = "(";
+// The chain a branch of Y with first multiplicity y has under core multiplicity k.
+std::vector<long long> branchChain(const BranchShape& shape, int k, int y) {
+    std::vector<long long> chain;
     if (y > 0) {
-        text += std::to_string(y);
-        std::vector<long long> rest;
-        shape.follow(k, y, &rest);
-        for (long long n : rest) text += "," + std::to_string(n);
+        chain.push_back(y);
+        shape.follow(k, y, &chain);
+    }
+    return chain;
+}
+
+std::string numbersText(const std::vector<long long>& numbers) {
+    std::string text = "(";
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        text += (i > 0 ? "," : "") + std::to_string(numbers[i]);
     }
     return text + ")";
+}
+
+// What is wrong with a typed branch: the whole chain it should read when that is short, else the
+// first number that differs, so that the message stays one readable line for long chains.
+std::string chainMismatch(const std::string& label, const std::vector<long long>& expected,
+                          const std::vector<int>& typed, int k) {
+    const std::string forK = " for k = " + std::to_string(k);
+    const std::string text = numbersText(expected);
+    if (text.size() <= 60) return label + " should read " + text + forK;
+    std::size_t i = 0;
+    while (i < expected.size() && i < typed.size() && expected[i] == typed[i]) ++i;
+    const std::string length = " (" + std::to_string(expected.size()) + " numbers" + forK + ")";
+    if (i < expected.size() && i < typed.size()) {
+        return label + ": number " + std::to_string(i + 1) + " should be " +
+               std::to_string(expected[i]) + ", not " + std::to_string(typed[i]) + length;
+    }
+    return label + " has " + std::to_string(typed.size()) +
+           (typed.size() == 1 ? " number" : " numbers") + " but should have " +
+           std::to_string(expected.size()) + forK;
 }
 
 long long ellOf(int k, const std::vector<int>& ys) {
@@ -73,10 +101,9 @@ void checkAgainstFiber(const TextScanner& scan, const FiberData& x, SubdivisorLi
                                  std::to_string(shape.firstMultiplicity()) +
                                  ", k = " + std::to_string(result.k) + ")");
         }
-        const std::string expected = branchText(shape, result.k, y);
-        if (chainText(chains[i]) != expected && !(chains[i].empty() && expected == "()")) {
-            scan.failAt(
-                end, label + " should read " + expected + " for k = " + std::to_string(result.k));
+        const std::vector<long long> expected = branchChain(shape, result.k, y);
+        if (!std::equal(expected.begin(), expected.end(), chains[i].begin(), chains[i].end())) {
+            scan.failAt(end, chainMismatch(label, expected, chains[i], result.k));
         }
         result.ys.push_back(y);
         sum += y;
@@ -138,7 +165,7 @@ std::string subdivisorLineText(const FiberData& x, int k, const std::vector<int>
     std::string text = "(" + std::to_string(k) + ";";
     for (std::size_t i = 0; i < x.chains.size() && i < ys.size(); ++i) {
         if (i > 0) text += ",";
-        text += branchText(BranchShape(x.m, x.chains[i]), k, ys[i]);
+        text += numbersText(branchChain(BranchShape(x.m, x.chains[i]), k, ys[i]));
     }
     return text + "):: ell = " + std::to_string(ell) + " :: type = " + std::string(types);
 }

@@ -52,7 +52,11 @@ TEST(ParseSubdivisorLine, RejectsLinesThatDoNotFitX) {
         const char* name;
         const char* text;
         const char* message;  // a part of the message, or all of it
+        const FiberData& x = kThree;
     };
+    // Its first branch under k = 20 is twenty 20s, under k = 2 thirty-eight 2s: too long to spell
+    // out in a message.
+    const FiberData longChains = fiberFromParts(40, 2, {39, 39, 2});
     const Row rows[] = {
         {"too few branches", "(2;(2),(2))", "Y has 2 branches but X has 3"},
         {"too many branches", "(2;(2),(2),(),())", "Y has more branches than X"},
@@ -68,6 +72,11 @@ TEST(ParseSubdivisorLine, RejectsLinesThatDoNotFitX) {
         {"too many letters", "(2;(2),(2),()):: ell = 2 :: type = BB00", "unexpected text"},
         {"broken suffix", "(2;(2),(2),()) ell = 2", "expected \":: ell = \""},
         {"blank inside", "(2; (2),(2),())", "expected '(' but found ' '"},
+        {"long branch: its first wrong number",
+         "(20;(20,20,20,20,20,20,20,20,20,20,20,20,20,21,20,20,20,20,20,20),(),())",
+         "branch 1 of Y: number 14 should be 20, not 21 (20 numbers for k = 20)", longChains},
+        {"long branch cut short", "(2;(2),(),())",
+         "branch 1 of Y has 1 number but should have 38 for k = 2", longChains},
         {"the whole message: what, where, found", "(2;(2),(2),(x))",
          "sub-divisor line \"(2;(2),(2),(x))\": at character 13: expected a multiplicity (a "
          "number) "
@@ -76,7 +85,7 @@ TEST(ParseSubdivisorLine, RejectsLinesThatDoNotFitX) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         try {
-            parseSubdivisorLine(kThree, row.text);
+            parseSubdivisorLine(row.x, row.text);
             ADD_FAILURE() << "accepted " << row.text;
         } catch (const InputError& error) {
             EXPECT_NE(std::string(error.what()).find(row.message), std::string::npos)
