@@ -177,6 +177,7 @@ void PictureWindow::togglePause() {
 void PictureWindow::zoomAbout(double factor, QPointF windowPoint) {
     constexpr double kLeastZoom = 0.1;
     constexpr double kMostZoom = 20.0;
+    if (width() <= 0 || height() <= 0) return;
     const QPointF scenePoint = sceneToWindow().inverted().map(windowPoint);
     zoom_ = std::clamp(zoom_ * factor, kLeastZoom, kMostZoom);
     const double scale = sceneToWindow().m11();

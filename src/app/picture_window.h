@@ -36,8 +36,6 @@ class PictureWindow : public QWidget {
                   QWidget* parent = nullptr);
     ~PictureWindow() override;
 
-    // The origin of the drawing in the scene (its centre) and the scale 1.
-    const View& view() const { return view_; }
     // The draw list of the last paint.
     const DrawList& frameItems() const { return frameItems_; }
     // Where the scene lands in the window: fitted, zoomed about the point in view.
@@ -79,6 +77,7 @@ class PictureWindow : public QWidget {
     // The window's own draws, from the start of the C library's sequence when it opens.
     LibraryRandom randomSequence_;
     RandomSource random_ = std::ref(randomSequence_);
+    // The drawing's origin at the centre of the 1024 x 768 scene, where the tool puts it too.
     View view_;
     DrawList frameItems_;
     QTimer timer_;
