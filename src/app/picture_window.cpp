@@ -49,26 +49,6 @@ void paintLabel(QPainter& painter, const TextLabel& label) {
                      QString::fromStdString(label.text));
 }
 
-}  // namespace
-
-void paintDrawList(QPainter& painter, const DrawList& list) {
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    painter.setBrush(Qt::NoBrush);
-    QFont font = painter.font();
-    font.setPixelSize(kLabelPixelSize);
-    painter.setFont(font);
-    for (const DrawItem& item : list.items) {
-        if (const auto* segment = std::get_if<CubicSegment>(&item)) {
-            paintSegment(painter, *segment);
-        } else {
-            paintLabel(painter, std::get<TextLabel>(item));
-        }
-    }
-}
-
-namespace {
-
 // A menu at the mouse with one entry per answer; the question is not shown.
 int askWithMenu(QWidget* parent, const QString&, const QStringList& answers) {
     QMenu menu(parent);
@@ -92,6 +72,22 @@ std::string pngOf(const DrawList& frame) {
 }
 
 }  // namespace
+
+void paintDrawList(QPainter& painter, const DrawList& list) {
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.setBrush(Qt::NoBrush);
+    QFont font = painter.font();
+    font.setPixelSize(kLabelPixelSize);
+    painter.setFont(font);
+    for (const DrawItem& item : list.items) {
+        if (const auto* segment = std::get_if<CubicSegment>(&item)) {
+            paintSegment(painter, *segment);
+        } else {
+            paintLabel(painter, std::get<TextLabel>(item));
+        }
+    }
+}
 
 PictureWindow::PictureWindow(PictureAnimation& animation, std::function<Scene()> scene,
                              QWidget* parent)
