@@ -22,6 +22,13 @@ namespace {
 QWidget* makePictureWindow(AppContext& context) {
     SharedState& state = context.state;
     auto* window = new PictureWindow(state.animation, [&state] { return state.scene(); });
+    // Saving a frame asks and reports as every other save of the run does.
+    window->chooseFile = [&context](QWidget* parent, const SaveRequest& request) {
+        return context.chooseFile(parent, request);
+    };
+    window->reportError = [&context](QWidget* parent, const QString& message) {
+        context.reportError(parent, message);
+    };
     QObject::connect(window, &PictureWindow::closed, &context, [&state] { state.pictureOpen = 0; });
     return window;
 }

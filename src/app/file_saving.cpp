@@ -2,8 +2,10 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <algorithm>
 #include <filesystem>
 #include <vector>
@@ -12,12 +14,30 @@
 
 namespace dorvanix {
 
+namespace {
+
+constexpr char kSaveFolderKey[] = "files/saveFolder";
+
+QString chosenPath(QWidget* parent, const FileChooser& choose, SaveRequest request) {
+    request.folder = QSettings().value(kSaveFolderKey).toString();
+    QString path = choose(parent, request);
+    if (path.isEmpty()) return path;
+    if (!request.defaultSuffix.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
+        path += QLatin1Char('.') + request.defaultSuffix;
+    }
+    QSettings().setValue(kSaveFolderKey, QFileInfo(path).absolutePath());
+    return path;
+}
+
+}  // namespace
+
 QString chooseFileWithDialog(QWidget* parent, const SaveRequest& request) {
     QFileDialog dialog(parent, QObject::tr("Save as"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(request.filter.split(QStringLiteral(";;")));
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.folder.isEmpty()) dialog.setDirectory(request.folder);
     dialog.selectFile(request.defaultName);
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList files = dialog.selectedFiles();
@@ -52,7 +72,7 @@ QString writeFileAtomically(const QString& path, std::string_view bytes) {
 bool streamWithChooser(QWidget* parent, const FileChooser& choose, const ErrorReporter& report,
                        const SaveRequest& request,
                        const std::function<void(std::ostream&)>& write) {
-    const QString path = choose(parent, request);
+    const QString path = chosenPath(parent, choose, request);
     if (path.isEmpty()) return false;
     try {
         AtomicFile file(std::filesystem::path(QFile::encodeName(path).toStdString()));
@@ -70,7 +90,7 @@ bool streamWithChooser(QWidget* parent, const FileChooser& choose, const ErrorRe
 
 bool saveWithChooser(QWidget* parent, const FileChooser& choose, const ErrorReporter& report,
                      const SaveRequest& request, const std::function<std::string()>& bytes) {
-    const QString path = choose(parent, request);
+    const QString path = chosenPath(parent, choose, request);
     if (path.isEmpty()) return false;
     const QString failure = writeFileAtomically(path, bytes());
     if (failure.isEmpty()) return true;

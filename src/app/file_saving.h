@@ -16,6 +16,7 @@ struct SaveRequest {
     QString defaultName;    // offered file name
     QString defaultSuffix;  // appended to a name typed without extension
     QString filter;         // "Name (*.ext);;All (*.*)"
+    QString folder;         // where the dialog opens: the folder of the last save, empty at first
 };
 
 // Asks the user where to save; an empty answer means the user cancelled.
@@ -44,6 +45,10 @@ void reportWithMessageBox(QWidget* parent, const QString& message);
 // once complete. Answers an empty string on success and otherwise one line naming the file and
 // the reason it failed.
 QString writeFileAtomically(const QString& path, std::string_view bytes);
+
+// Every save below asks through `choose` with the folder of the last save (remembered between
+// runs), adds the request's suffix to a name typed without an extension, and remembers the
+// chosen file's folder.
 
 // Asks for a file with `choose` and streams it with `write`, checking every write: the file is
 // complete or not there, and a failure is reported with `report`. Answers true when written.

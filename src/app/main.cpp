@@ -1,10 +1,13 @@
 #include <QApplication>
 #include <QMessageBox>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 #include <exception>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string_view>
 
 #include "app/app_context.h"
@@ -80,6 +83,8 @@ class DorvanixApplication : public QApplication {
 int main(int argc, char* argv[]) {
     if (answersWithoutWindow(argc, argv)) return 0;
     DorvanixApplication app(argc, argv);
+    // Where the remembered input and save folder are kept.
+    QApplication::setOrganizationName(QStringLiteral("Dorvanix"));
     QApplication::setApplicationName(QStringLiteral("Dorvanix"));
     QApplication::setApplicationVersion(QStringLiteral(DORVANIX_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(DORVANIX_APP_ID));
@@ -87,6 +92,12 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     const QStringList arguments = QApplication::arguments();
     const qsizetype screenshotAt = arguments.indexOf(QStringLiteral("--screenshot"));
+    // The tour shows a fresh start: it neither reads nor changes what the user's runs remembered.
+    std::optional<QTemporaryDir> tourSettings;
+    if (screenshotAt > 0) {
+        tourSettings.emplace();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, tourSettings->path());
+    }
     dorvanix::AppContext context;
     QApplication::setWindowIcon(dorvanix::appIcon());
     int status = 0;

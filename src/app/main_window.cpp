@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -40,9 +41,11 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QDialog(parent), 
     setWindowIcon(appIcon());
     buildControls();
     resetOptions();
+    restoreInput();
 }
 
 MainWindow::~MainWindow() {
+    rememberInput();
     context_.closeHelp();
 }
 
@@ -92,13 +95,16 @@ void MainWindow::buildControls() {
     ok->setDefault(true);
     auto* cancel = makeButton(this, ids::kMainCancelButton, QStringLiteral("< Cancel"));
     auto* help = makeButton(this, ids::kMainHelpButton, QStringLiteral("Help"));
+    auto* about = makeButton(this, ids::kAboutAction, QStringLiteral("About..."));
     help->setAutoDefault(false);
+    about->setAutoDefault(false);
     cancel->setAutoDefault(false);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     buttons->addStretch();
     buttons->addWidget(help);
+    buttons->addWidget(about);
 
     auto* left = new QVBoxLayout;
     auto* title = new QLabel(QStringLiteral("          Dorvanix"), this);
@@ -120,7 +126,9 @@ void MainWindow::buildControls() {
     connect(mEdit_, &QLineEdit::textChanged, this, &MainWindow::onMultiplicityEdited);
     connect(ok, &QPushButton::clicked, this, &MainWindow::onOk);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ok, &QPushButton::clicked, this, &MainWindow::rememberInput);
     connect(help, &QPushButton::clicked, this, [this] { context_.showHelp(2); });
+    connect(about, &QPushButton::clicked, this, &MainWindow::showAbout);
 }
 
 void MainWindow::resetOptions() {
@@ -139,6 +147,50 @@ void MainWindow::resetOptions() {
     state.fiberListOpen = 0;
     state.subdivisorDialogOpen = 0;
     state.pictureOpen = 0;
+}
+
+namespace {
+
+constexpr char kInputGroup[] = "mainWindow";
+
+}  // namespace
+
+std::vector<std::pair<QString, QLineEdit*>> MainWindow::rememberedFields() const {
+    std::vector<std::pair<QString, QLineEdit*>> fields = {
+        {"m", mEdit_}, {"r", rEdit_}, {"b", bEdit_}, {"genus", genusEdit_}};
+    for (std::size_t i = 0; i < requiredEdits_.size(); ++i) {
+        fields.emplace_back(QStringLiteral("multiplicity%1").arg(i + 1), requiredEdits_[i]);
+    }
+    return fields;
+}
+
+// The options are switched on again through the handlers of their boxes, so that the state, the
+// marks and the enabled fields agree as after a click.
+const std::array<MainWindow::RememberedOption, 4> MainWindow::kRememberedOptions = {{
+    {"noDuplicates", &SharedState::noDuplicateBranches, &MainWindow::onNoDuplicates},
+    {"simpleCrusts", &SharedState::atMostTwoSimpleCrusts, &MainWindow::onSimpleCrusts},
+    {"genusOption", &SharedState::requiredGenus, &MainWindow::onGenusOption},
+    {"multiplicityOption", &SharedState::multiplicityOption, &MainWindow::onMultiplicityOption},
+}};
+
+void MainWindow::restoreInput() {
+    QSettings settings;
+    settings.beginGroup(kInputGroup);
+    for (const auto& [key, edit] : rememberedFields())
+        edit->setText(settings.value(key).toString());
+    context_.state.requiredGenus = 0;  // the genus field's text counts only once ticked
+    for (const RememberedOption& option : kRememberedOptions) {
+        if (settings.value(option.key).toBool()) (this->*option.switchOn)();
+    }
+}
+
+void MainWindow::rememberInput() const {
+    QSettings settings;
+    settings.beginGroup(kInputGroup);
+    for (const auto& [key, edit] : rememberedFields()) settings.setValue(key, edit->text());
+    for (const RememberedOption& option : kRememberedOptions) {
+        settings.setValue(option.key, context_.state.*option.flag != 0);
+    }
 }
 
 void MainWindow::onNoDuplicates() {

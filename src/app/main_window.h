@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <array>
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 class QLineEdit;
@@ -10,14 +13,16 @@ class QPushButton;
 namespace dorvanix {
 
 class AppContext;
+class SharedState;
 
 // The main window (102): m, r, b and the options of the fiber list. "OK >" stores them in the
-// shared state and opens the fiber list; closing this window ends the program.
+// shared state and opens the fiber list; closing this window ends the program. The fields and
+// options come back as they were left in the last run.
 class MainWindow : public QDialog {
     Q_OBJECT
   public:
     explicit MainWindow(AppContext& context, QWidget* parent = nullptr);
-    // Closes the help window with the main window.
+    // Remembers the fields and options for the next run and closes the help window.
     ~MainWindow() override;
 
     // The About box, modal.
@@ -27,8 +32,22 @@ class MainWindow : public QDialog {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
+    // An option remembered between runs: its key, its flag in the shared state (on when nonzero)
+    // and the handler of its box.
+    struct RememberedOption {
+        const char* key;
+        int SharedState::*flag;
+        void (MainWindow::*switchOn)();
+    };
+    static const std::array<RememberedOption, 4> kRememberedOptions;
+
     void buildControls();
     void resetOptions();
+    // The fields and options of the last run, and remembering them for the next.
+    void restoreInput();
+    void rememberInput() const;
+    // The fields remembered between runs, by their key.
+    std::vector<std::pair<QString, QLineEdit*>> rememberedFields() const;
     void onNoDuplicates();
     void onSimpleCrusts();
     void onGenusOption();

@@ -3,15 +3,17 @@
 #include <QBuffer>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QFileDialog>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
 #include <variant>
 
 #include "app/control_ids.h"
@@ -24,6 +26,8 @@ namespace dorvanix {
 namespace {
 
 constexpr int kTickMilliseconds = 100;
+// One wheel notch or one Ctrl + plus.
+constexpr double kZoomStep = 1.25;
 
 QColor qtColour(Rgb colour) {
     return QColor(colour.red, colour.green, colour.blue);
@@ -43,6 +47,28 @@ void paintLabel(QPainter& painter, const TextLabel& label) {
     const double ascent = QFontMetricsF(painter.font()).ascent();
     painter.drawText(QPointF(label.topLeft.x, label.topLeft.y + ascent),
                      QString::fromStdString(label.text));
+}
+
+// A menu at the mouse with one entry per answer; the question is not shown.
+int askWithMenu(QWidget* parent, const QString&, const QStringList& answers) {
+    QMenu menu(parent);
+    for (const QString& answer : answers) menu.addAction(answer);
+    const QAction* chosen = menu.exec(QCursor::pos());
+    return chosen == nullptr ? -1 : static_cast<int>(menu.actions().indexOf(chosen));
+}
+
+std::string pngOf(const DrawList& frame) {
+    QImage image(kPictureWidth, kPictureHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paintDrawList(painter, frame);
+    painter.end();
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        throw FileWriteError("The frame could not be encoded as PNG.");
+    }
+    return png.toStdString();
 }
 
 }  // namespace
@@ -66,17 +92,19 @@ void paintDrawList(QPainter& painter, const DrawList& list) {
 PictureWindow::PictureWindow(PictureAnimation& animation, std::function<Scene()> scene,
                              QWidget* parent)
     : QWidget(parent, Qt::Window),
+      chooseFormat(askWithMenu),
       animation_(animation),
       scene_(std::move(scene)),
-      frame_(kPictureWidth, kPictureHeight, QImage::Format_RGB32) {
+      view_{kPictureWidth / 2, kPictureHeight / 2, 1.0},
+      focus_(view_.originX, view_.originY) {
     setObjectName(ids::kPictureWindow);
-    setWindowTitle("Dorvanix");
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    frame_.fill(Qt::white);
+    setFocusPolicy(Qt::StrongFocus);
     resize(598, 480);
     timer_.setInterval(kTickMilliseconds);
     connect(&timer_, &QTimer::timeout, this, &PictureWindow::advance);
+    followPause();
 }
 
 PictureWindow::~PictureWindow() {
@@ -94,27 +122,89 @@ void PictureWindow::advance() {
     update();
 }
 
-void PictureWindow::renderFrame() {
-    frameItems_ = animation_.paint(scene_(), view_);
-    frame_.fill(Qt::white);
-    QPainter painter(&frame_);
-    paintDrawList(painter, frameItems_);
+QTransform PictureWindow::sceneToWindow() const {
+    const double fit = std::min(width() / double(kPictureWidth), height() / double(kPictureHeight));
+    const double scale = fit * zoom_;
+    QTransform transform;
+    transform.translate(width() / 2.0, height() / 2.0);
+    transform.scale(scale, scale);
+    transform.translate(-focus_.x(), -focus_.y());
+    return transform;
 }
 
+// The curves are painted straight onto the window, so they stay sharp at every zoom and on
+// screens of any pixel density; Qt's backing store keeps the animation from flickering.
 void PictureWindow::paintEvent(QPaintEvent*) {
-    renderFrame();
+    frameItems_ = animation_.paint(scene_(), view_);
     QPainter painter(this);
-    painter.drawImage(0, 0, frame_);
+    painter.fillRect(rect(), Qt::white);
+    painter.save();
+    painter.setTransform(sceneToWindow());
+    paintDrawList(painter, frameItems_);
+    painter.restore();
+    if (animation_.animationPaused()) {
+        painter.setPen(Qt::darkGray);
+        painter.drawText(rect().adjusted(8, 4, -8, -4), Qt::AlignLeft | Qt::AlignTop, tr("Paused"));
+    }
 }
 
-// The drawing's origin goes to half the outer window size, so the picture stays centred.
-void PictureWindow::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    const QRect outer = frameGeometry();
-    view_.originX = outer.width() / 2;
-    view_.originY = outer.height() / 2;
-    timer_.start();
+void PictureWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    followPause();
+}
+
+void PictureWindow::followPause() {
+    const bool paused = animation_.animationPaused();
+    setWindowTitle(paused ? tr("Dorvanix - Paused") : QStringLiteral("Dorvanix"));
+    if (paused || !isVisible()) {
+        timer_.stop();
+    } else if (!timer_.isActive()) {
+        timer_.start();
+    }
     update();
+}
+
+void PictureWindow::togglePause() {
+    animation_.togglePause();
+    followPause();
+}
+
+// The scene point under `windowPoint` stays there.
+void PictureWindow::zoomAbout(double factor, QPointF windowPoint) {
+    constexpr double kLeastZoom = 0.1;
+    constexpr double kMostZoom = 20.0;
+    if (width() <= 0 || height() <= 0) return;
+    const QPointF scenePoint = sceneToWindow().inverted().map(windowPoint);
+    zoom_ = std::clamp(zoom_ * factor, kLeastZoom, kMostZoom);
+    const double scale = sceneToWindow().m11();
+    focus_ = scenePoint - (windowPoint - QPointF(width() / 2.0, height() / 2.0)) / scale;
+    update();
+}
+
+void PictureWindow::wheelEvent(QWheelEvent* event) {
+    if (!event->modifiers().testFlag(Qt::ControlModifier)) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    zoomAbout(std::pow(kZoomStep, event->angleDelta().y() / 120.0), event->position());
+    event->accept();
+}
+
+void PictureWindow::keyPressEvent(QKeyEvent* event) {
+    const QPointF centre(width() / 2.0, height() / 2.0);
+    if (!event->modifiers().testFlag(Qt::ControlModifier)) {
+        QWidget::keyPressEvent(event);
+    } else if (event->key() == Qt::Key_Plus || event->key() == Qt::Key_Equal) {
+        zoomAbout(kZoomStep, centre);
+    } else if (event->key() == Qt::Key_Minus) {
+        zoomAbout(1 / kZoomStep, centre);
+    } else if (event->key() == Qt::Key_0) {
+        zoom_ = 1.0;
+        focus_ = QPointF(view_.originX, view_.originY);
+        update();
+    } else {
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void PictureWindow::mouseReleaseEvent(QMouseEvent* event) {
@@ -122,13 +212,13 @@ void PictureWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         animation_.restart();
     } else if (event->button() == Qt::RightButton && !menuRequest) {
-        animation_.togglePause();
+        togglePause();
     }
     update();
     QWidget::mouseReleaseEvent(event);
 }
 
-// A plain right click pauses; the save menu comes with Ctrl or from the keyboard.
+// A plain right click pauses; saving comes with Ctrl or from the keyboard.
 void PictureWindow::contextMenuEvent(QContextMenuEvent* event) {
     const bool fromMouse = event->reason() == QContextMenuEvent::Mouse;
     if (fromMouse && !event->modifiers().testFlag(Qt::ControlModifier)) {
@@ -139,38 +229,20 @@ void PictureWindow::contextMenuEvent(QContextMenuEvent* event) {
     offerToSave();
 }
 
+// The frame is taken before anything is asked: the animation goes on behind the menu and the
+// save dialog, and what is saved is what was on the screen at the click.
 void PictureWindow::offerToSave() {
-    QMenu menu(this);
-    QAction* png = menu.addAction(tr("Save frame as PNG..."));
-    menu.addAction(tr("Save frame as SVG..."));
-    QAction* chosen = menu.exec(QCursor::pos());
-    if (chosen == nullptr) return;
-    const bool asPng = chosen == png;
-    const QString path = QFileDialog::getSaveFileName(
-        this, chosen->text(), QString(), asPng ? tr("PNG image (*.png)") : tr("SVG image (*.svg)"));
-    if (path.isEmpty()) return;
-    const QString failure =
-        asPng ? writeFramePng(path) : writeFileAtomically(path, svgDocument(frameItems_));
-    if (!failure.isEmpty()) QMessageBox::warning(this, windowTitle(), failure);
-}
-
-// The image is encoded in memory first, so that the file is written whole or not at all.
-QString PictureWindow::writeFramePng(const QString& path) const {
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !frame_.save(&buffer, "PNG")) {
-        return tr("The frame could not be encoded as PNG.");
-    }
-    return writeFileAtomically(path, std::string_view(png.constData(), png.size()));
-}
-
-bool PictureWindow::saveFramePng(const QString& path) const {
-    return writeFramePng(path).isEmpty();
-}
-
-void PictureWindow::saveFrameSvg(const QString& path) const {
-    const QString failure = writeFileAtomically(path, svgDocument(frameItems_));
-    if (!failure.isEmpty()) throw FileWriteError(failure.toLocal8Bit().toStdString());
+    const DrawList frame = frameItems_;
+    const int format = chooseFormat(this, tr("Save the frame"),
+                                    {tr("Save frame as PNG..."), tr("Save frame as SVG...")});
+    if (format < 0) return;
+    const bool asPng = format == 0;
+    SaveRequest request;
+    request.defaultName = QStringLiteral("frame");
+    request.defaultSuffix = asPng ? QStringLiteral("png") : QStringLiteral("svg");
+    request.filter = asPng ? tr("PNG image (*.png)") : tr("SVG image (*.svg)");
+    saveWithChooser(this, chooseFile, reportError, request,
+                    [&frame, asPng] { return asPng ? pngOf(frame) : svgDocument(frame); });
 }
 
 void PictureWindow::closeEvent(QCloseEvent* event) {

@@ -1,11 +1,13 @@
 #pragma once
 
-#include <QImage>
+#include <QPointF>
 #include <QString>
 #include <QTimer>
+#include <QTransform>
 #include <QWidget>
 #include <functional>
 
+#include "app/file_saving.h"
 #include "picture/draw_list.h"
 #include "picture/layout_relaxation.h"
 #include "picture/picture_animation.h"
@@ -19,11 +21,13 @@ namespace dorvanix {
 // labels placed by their top-left corner.
 void paintDrawList(QPainter& painter, const DrawList& list);
 
-// The picture window (object name "108", caption "Dorvanix"): paints the animation's frame into
-// a white 1024 x 768 image and shows it at the window's top-left corner. A 100 ms timer, started
-// on every resize, ticks the animation. The left button restarts from X, the right button pauses
-// and resumes; Ctrl + right button (or the menu key) offers to save the frame as PNG or SVG.
-// The window deletes itself when closed and emits closed() once, when it is closed or destroyed.
+// The picture window (object name "108", caption "Dorvanix"): paints the animation's frame, a
+// 1024 x 768 scene with the drawing centred as the tool centres it, fitted into the window with
+// its aspect kept. Ctrl + wheel, Ctrl + plus and Ctrl + minus zoom, Ctrl + 0 fits again. A 100 ms
+// timer ticks the animation. The left button restarts from X; the right button pauses, which
+// stops the timer and says "Paused", and resumes. Ctrl + right button (or the menu key) saves
+// the frame shown at that moment as PNG or SVG. The window deletes itself when closed and emits
+// closed() once, when it is closed or destroyed.
 class PictureWindow : public QWidget {
     Q_OBJECT
 
@@ -32,16 +36,17 @@ class PictureWindow : public QWidget {
                   QWidget* parent = nullptr);
     ~PictureWindow() override;
 
-    // The origin of the drawing (half the outer window size) and the scale 1.
-    const View& view() const { return view_; }
-    // The image of the last paint, and its draw list.
-    const QImage& frame() const { return frame_; }
+    // The draw list of the last paint.
     const DrawList& frameItems() const { return frameItems_; }
+    // Where the scene lands in the window: fitted, zoomed about the point in view.
+    QTransform sceneToWindow() const;
+    // True while the animation's timer runs (never while paused).
+    bool ticking() const { return timer_.isActive(); }
 
-    // Writes the last painted frame, whole or not at all; false (PNG) or FileWriteError (SVG)
-    // when that fails.
-    bool saveFramePng(const QString& path) const;
-    void saveFrameSvg(const QString& path) const;
+    // How a frame is saved; tests replace them. chooseFormat answers 0 for PNG, 1 for SVG.
+    Asker chooseFormat;
+    FileChooser chooseFile = chooseFileWithDialog;
+    ErrorReporter reportError = reportWithMessageBox;
 
   public slots:
     // One timer tick: the animation moves by one step and the window is repainted.
@@ -52,16 +57,19 @@ class PictureWindow : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void renderFrame();
+    void togglePause();
+    // The timer runs while the window is shown and the animation is not paused.
+    void followPause();
+    void zoomAbout(double factor, QPointF windowPoint);
     void offerToSave();
-    // Writes the frame as PNG; answers the reason when it could not.
-    QString writeFramePng(const QString& path) const;
     void announceClosed();
 
     PictureAnimation& animation_;
@@ -69,10 +77,13 @@ class PictureWindow : public QWidget {
     // The window's own draws, from the start of the C library's sequence when it opens.
     LibraryRandom randomSequence_;
     RandomSource random_ = std::ref(randomSequence_);
+    // The drawing's origin at the centre of the 1024 x 768 scene, where the tool puts it too.
     View view_;
-    QImage frame_;
     DrawList frameItems_;
     QTimer timer_;
+    double zoom_ = 1.0;
+    // The point of the scene shown at the window's centre.
+    QPointF focus_;
     bool closedAnnounced_ = false;
 };
 

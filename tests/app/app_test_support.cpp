@@ -1,6 +1,7 @@
 #include "app_test_support.h"
 
 #include <QFile>
+#include <QSettings>
 
 #include <algorithm>
 
@@ -67,6 +68,7 @@ AppSession::AppSession()
 AppSession::~AppSession() {
     mainWindow.reset();
     context.reset();
+    QSettings().clear();  // the next test starts as a first run
 }
 
 bool AppSession::waitForFiberList(FiberListDialog* list) {

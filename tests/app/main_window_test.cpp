@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTimer>
 #include <algorithm>
 
 #include "app/background_job.h"
@@ -136,6 +137,39 @@ TEST_F(MainWindow, MultiplicityOptionShowsTheCoreAndFiltersTheList) {
     }
     click(mainWindow.get(), "1041");
     EXPECT_FALSE(first->isEnabled());
+}
+
+TEST_F(MainWindow, FieldsAndOptionsComeBackInTheNextRun) {
+    type(mainWindow.get(), "1001", "7");
+    type(mainWindow.get(), "1003", "4");
+    click(mainWindow.get(), "1034");
+    type(mainWindow.get(), "1042", "3");
+    click(mainWindow.get(), "1041");
+    type(mainWindow.get(), "1037", "5");
+    mainWindow.reset();
+    context->state.requiredGenus = context->state.multiplicityOption = 0;
+    mainWindow = std::make_unique<dorvanix::MainWindow>(*context);
+    const std::pair<const char*, QString> fields[] = {{"1001", "7"}, {"1002", ""},  {"1003", "4"},
+                                                      {"1042", "3"}, {"1036", "7"}, {"1037", "5"}};
+    for (const auto& [id, text] : fields) {
+        EXPECT_EQ(control<QLineEdit>(mainWindow.get(), id)->text(), text) << id;
+    }
+    EXPECT_EQ(context->state.requiredGenus, 3);
+    EXPECT_TRUE(control<QLineEdit>(mainWindow.get(), "1042")->isEnabled());
+    EXPECT_EQ(context->state.multiplicityOption, 1);
+    EXPECT_FALSE(checked(mainWindow.get(), "1033"));
+    EXPECT_EQ(context->state.noDuplicateBranches, 0);
+}
+
+TEST_F(MainWindow, AboutButtonShowsTheAboutBox) {
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (box != nullptr) shown = box->objectName();
+        if (box != nullptr) box->close();
+    });
+    click(mainWindow.get(), "16");
+    EXPECT_EQ(shown, "100");
 }
 
 TEST_F(MainWindow, OkTwiceOpensOneListOfTheOneFiber) {
