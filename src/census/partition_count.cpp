@@ -1,5 +1,7 @@
 #include "census/partition_count.h"
 
+#include <cmath>
+
 namespace dorvanix {
 
 PartitionCounts::PartitionCounts(long long maxSum, int maxParts, int maxPart, std::size_t cellLimit)
@@ -30,6 +32,17 @@ double PartitionCounts::count(long long sum, int parts, int maxPart) const {
     if (!available() || sum < 0 || parts < 0 || maxPart < 0) return 0.0;
     if (sum > maxSum_ || parts > maxParts_ || maxPart > maxPart_) return 0.0;
     return table_[index(sum, parts, maxPart)];
+}
+
+double partitionCountBound(long long sum, int parts, int maxPart) {
+    if (sum < 0 || parts < 0 || maxPart < 0) return 0.0;
+    if (parts == 0) return sum == 0 ? 1.0 : 0.0;
+    if (sum < parts || sum > static_cast<long long>(parts) * maxPart) return 0.0;
+    const PartitionCounts table(sum, parts, maxPart);
+    if (table.available()) return table.count(sum, parts, maxPart);
+    const double n = static_cast<double>(maxPart) + parts - 1.0;
+    return std::ceil(
+        std::exp(std::lgamma(n + 1.0) - std::lgamma(parts + 1.0) - std::lgamma(n - parts + 1.0)));
 }
 
 }  // namespace dorvanix
