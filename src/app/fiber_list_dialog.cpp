@@ -70,8 +70,9 @@ struct FiberListDialog::Listing {
     QStringList found;  // lines the worker has found and the window not yet taken
     long long limit = -1;
     long long askAbove = 0;
-    double bound = 0;         // at most this many lines
-    double bytesPerLine = 0;  // what one of them takes
+    double bound = 0;            // at most this many lines
+    double bytesPerLine = 0;     // what one of them takes
+    bool boundExceeded = false;  // there are more than `bound` lines, how many more is unknown
     bool stoppedAtLimit = false;
 };
 
@@ -148,8 +149,16 @@ void FiberListDialog::startEnumeration(long long limit) {
         Listing& run = *listing;
         // The bound costs little next to the list and tells what the list could cost.
         if (genus != 0) {
+            // Counted as far as the limit only: a large genus has more fibers than memory holds.
+            long long shapes = 0;
+            if (run.limit < 0) {
+                forEachGenusShape(genus, [&](const CensusShape&) {
+                    return ++shapes <= run.askAbove && !progress.cancelled();
+                });
+            }
+            run.bound = static_cast<double>(shapes);
+            run.boundExceeded = shapes > run.askAbove;
             const GenusBounds most = genusBounds(genus);
-            run.bound = static_cast<double>(genusShapes(genus).size());
             run.bytesPerLine = bytesPerLine(most.maxM, most.maxB);
         } else {
             run.bound = partitionCountBound(static_cast<long long>(m) * r, b, m - 1);
@@ -211,7 +220,7 @@ void FiberListDialog::enumerationEnded() {
     } else if (!job_->failure().isEmpty()) {
         status_->setText(tr("Stopped after %1: %2").arg(count, job_->failure()));
     } else if (listing.stoppedAtLimit) {
-        status_->setText(tr("The first %1 of at most %2.").arg(count, boundText(listing.bound)));
+        status_->setText(tr("The first %1.").arg(count));
     } else {
         status_->setText(count);
     }
@@ -224,13 +233,16 @@ void FiberListDialog::askHowMuch() {
     const QLocale locale;
     const Listing& listing = *listing_;
     const double bytes = listing.bound * listing.bytesPerLine;
-    const bool allFit = bytes <= SubdivisorDialog::kListMemoryCap;
+    const bool allFit = !listing.boundExceeded && bytes <= SubdivisorDialog::kListMemoryCap;
+    const QString lines =
+        (listing.boundExceeded ? tr("more than %1") : tr("up to %1"))
+            .arg(boundText(listing.boundExceeded ? listing.bound - 1 : listing.bound));
     QStringList answers;
     if (allFit) answers << tr("List them all");
     answers << tr("List the first %1").arg(locale.toString(firstLines_)) << tr("Do not list");
     const QString question =
-        tr("This list could have up to %1 fibers, taking up to %2 of memory.%3")
-            .arg(boundText(listing.bound),
+        tr("This list could have %1 fibers, taking %2 %3 of memory.%4")
+            .arg(lines, listing.boundExceeded ? tr("more than") : tr("up to"),
                  locale.formattedDataSize(static_cast<qint64>(std::min(bytes, 9e18))),
                  allFit ? QString() : tr("\nThat is more than a list may take."));
     const int answer = context_.ask(this, question, answers);
@@ -239,9 +251,9 @@ void FiberListDialog::askHowMuch() {
     } else if (answer == (allFit ? 1 : 0)) {
         startEnumeration(firstLines_);
     } else {
-        status_->setText(tr("Not listed: up to %1 fibers. Close this list, narrow the numbers or "
+        status_->setText(tr("Not listed: %1 fibers. Close this list, narrow the numbers or "
                             "options in the main window and press OK > again.")
-                             .arg(boundText(listing.bound)));
+                             .arg(lines));
         setBusy(false);
         emit listed();
     }

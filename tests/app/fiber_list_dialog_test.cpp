@@ -161,8 +161,8 @@ TEST_F(FiberList, UnfinishedListsSaySoAndAreSavedMarked) {
     };
     const Row rows[] = {
         {"all", {0}, false, 2, "2 fibers"},
-        {"the first one, saved", {1, 0}, false, 1, "The first 1 fiber of at most 3."},
-        {"the first one, not saved", {1, -1}, false, 1, "The first 1 fiber of at most 3."},
+        {"the first one, saved", {1, 0}, false, 1, "The first 1 fiber."},
+        {"the first one, not saved", {1, -1}, false, 1, "The first 1 fiber."},
         {"not listed", {2, 0}, false, 0, "Not listed: up to 3 fibers."},
         {"cancelled", {0}, true, 0, "Cancelled after 0 fibers."},
     };

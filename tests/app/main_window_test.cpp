@@ -168,11 +168,12 @@ TEST_F(MainWindow, GenusWithEmptyMListsTheWholeGenus) {
         {"genus 2, a fiber with m = 5", 2, 4, fiberFromParts(5, 2, {4, 3, 3})},
         {"genus 20, thousands of fibers", 20, -1, {}},
     };
+    std::vector<std::string> census;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         type(mainWindow.get(), "1042", QString::number(row.genus));
         FiberListDialog* list = enumerate("", "4", "3");
-        std::vector<std::string> census;
+        census.clear();
         censusByGenus(row.genus, [&](const CensusFiber& f) { census.push_back(f.line); });
         EXPECT_EQ(linesOf(list->list()), census);
         EXPECT_EQ(control<QLabel>(list, "status")->text(),
@@ -186,6 +187,16 @@ TEST_F(MainWindow, GenusWithEmptyMListsTheWholeGenus) {
         }
         closeFiberList();
     }
+    // Past the limit a genus is counted only that far, and only its first lines are offered.
+    FiberListDialog* list = enumerate("", "", "");
+    list->setListLimits(100, 5);
+    answers = {0};
+    list->startEnumeration();
+    ASSERT_TRUE(waitForFiberList(list));
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_TRUE(questions[0].contains("more than 100 fibers")) << questions[0].toStdString();
+    census.resize(5);
+    EXPECT_EQ(linesOf(list->list()), census);
 }
 
 TEST_F(MainWindow, OkTwiceOpensOneListOfTheOneFiber) {
