@@ -234,6 +234,10 @@ void FiberListDialog::askHowMuch() {
     const Listing& listing = *listing_;
     const double bytes = listing.bound * listing.bytesPerLine;
     const bool allFit = !listing.boundExceeded && bytes <= SubdivisorDialog::kListMemoryCap;
+    // A list whose length is not known to the end is offered only in part.
+    const QString note = listing.boundExceeded ? tr("\nThey were counted no further.")
+                         : allFit              ? QString()
+                                               : tr("\nThat is more than a list may take.");
     const QString lines =
         (listing.boundExceeded ? tr("more than %1") : tr("up to %1"))
             .arg(boundText(listing.boundExceeded ? listing.bound - 1 : listing.bound));
@@ -243,8 +247,7 @@ void FiberListDialog::askHowMuch() {
     const QString question =
         tr("This list could have %1 fibers, taking %2 %3 of memory.%4")
             .arg(lines, listing.boundExceeded ? tr("more than") : tr("up to"),
-                 locale.formattedDataSize(static_cast<qint64>(std::min(bytes, 9e18))),
-                 allFit ? QString() : tr("\nThat is more than a list may take."));
+                 locale.formattedDataSize(static_cast<qint64>(std::min(bytes, 9e18))), note);
     const int answer = context_.ask(this, question, answers);
     if (allFit && answer == 0) {
         startEnumeration(std::numeric_limits<long long>::max());
