@@ -51,7 +51,7 @@ class LineList : public QListView {
 
     QStringListModel* model_;
     WideRowDelegate* delegate_;
-    qsizetype longestLine_ = 0;
+    qsizetype longestLine_ = 0;  // characters of the longest line so far
 };
 
 }  // namespace dorvanix
