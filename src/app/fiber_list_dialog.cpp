@@ -2,9 +2,13 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
-#include <memory>
+#include <cmath>
+#include <limits>
+#include <mutex>
 
 #include "app/app_context.h"
 #include "app/app_icon.h"
@@ -14,28 +18,85 @@
 #include "app/line_list.h"
 #include "app/subdivisor_dialog.h"
 #include "census/fiber_enumeration.h"
+#include "census/genus_census.h"
+#include "census/partition_count.h"
 #include "files/list_files.h"
 #include "model/divisor_notation.h"
 #include "model/fiber_data.h"
 
 namespace dorvanix {
 
+namespace {
+
+constexpr int kArrivalMs = 100;
+
+// What one line of a list of fibers with cores up to m and up to b branches takes in the window:
+// its characters as UTF-16 (the parts, a crust count of up to b log10 m digits, the genus and the
+// asterisks) and the bookkeeping of the string and the list.
+double bytesPerLine(int m, int b) {
+    const double digits = std::floor(std::log10(std::max(m, 1))) + 1;
+    const double chars = 40 + 3 * digits + b * (digits + 1 + std::log10(std::max(m, 1)));
+    return 2 * chars + 64;
+}
+
+// The main window's options on a fiber of a whole-genus list; the genus is the census's own.
+bool passesOptions(const FiberOptions& options, const CensusFiber& fiber) {
+    const std::vector<int>& parts = fiber.shape.parts;
+    if (!acceptFiber(fiber.shape.m, parts, options.noDuplicateBranches, 0)) return false;
+    for (std::size_t i = 0; options.multiplicityOption && i < 4; ++i) {
+        const int required = options.requiredMultiplicities[i];
+        if (required != 0 && (i >= parts.size() || parts[i] != required)) return false;
+    }
+    return !options.atMostTwoSimpleCrusts || fiber.simpleCrusts.clamped() <= 2;
+}
+
+QString fiberCount(long long count) {
+    return count == 1 ? QObject::tr("1 fiber")
+                      : QObject::tr("%1 fibers").arg(QLocale().toString(count));
+}
+
+// A bound on a number of lines, exact while a double holds it so.
+QString boundText(double lines) {
+    if (!std::isfinite(lines)) return QObject::tr("more than 10^300");
+    if (lines < 1e15) return QLocale().toString(static_cast<qint64>(lines));
+    return QObject::tr("about %1").arg(lines, 0, 'g', 3);
+}
+
+}  // namespace
+
+// One run of the list, shared with its worker.
+struct FiberListDialog::Listing {
+    std::mutex mutex;
+    QStringList found;  // lines the worker has found and the window not yet taken
+    long long limit = -1;
+    long long askAbove = 0;
+    double bound = 0;            // at most this many lines
+    double bytesPerLine = 0;     // what one of them takes
+    bool boundExceeded = false;  // there are more than `bound` lines, how many more is unknown
+    bool stoppedAtLimit = false;
+};
+
 FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
     : QDialog(parent),
       context_(context),
       list_(new LineList(this)),
-      job_(new BackgroundJob(this, tr("Enumerating the fibers ..."))) {
+      job_(new BackgroundJob(this, tr("Enumerating the fibers ..."))),
+      status_(new QLabel(this)),
+      arrivals_(new QTimer(this)) {
     setObjectName(ids::kFiberList);
     setWindowTitle("Dorvanix");
     setWindowIcon(appIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     list_->setObjectName(ids::kFiberLines);
+    status_->setObjectName("status");
 
     auto* ok = makeButton(this, ids::kFiberOkButton, QStringLiteral("OK >"));
     ok->setDefault(true);
     auto* cancel = makeButton(this, ids::kFiberCancelButton, QStringLiteral("< Cancel"));
     auto* help = makeButton(this, ids::kFiberHelpButton, QStringLiteral("Help"));
     auto* save = makeButton(this, ids::kFiberSaveButton, QStringLiteral("Save list"));
+    okButton_ = ok;
+    saveButton_ = save;
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
@@ -46,11 +107,15 @@ FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
     left->addWidget(
         new QLabel(QStringLiteral("Dorvanix: Select the first singular fiber X"), this));
     left->addWidget(list_, 1);
+    left->addWidget(status_);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
     layout->addLayout(buttons);
     resize(440, 300);
 
+    arrivals_->setInterval(kArrivalMs);
+    connect(arrivals_, &QTimer::timeout, this, &FiberListDialog::takeFound);
+    connect(job_, &BackgroundJob::finished, this, &FiberListDialog::enumerationEnded);
     connect(list_, &LineList::lineActivated, this, [this](int) { choose(); });
     connect(ok, &QPushButton::clicked, this, &FiberListDialog::choose);
     connect(cancel, &QPushButton::clicked, this, &FiberListDialog::reject);
@@ -64,32 +129,142 @@ FiberListDialog::~FiberListDialog() {
     context_.state.fiberListOpen = 0;
 }
 
-void FiberListDialog::startEnumeration() {
+void FiberListDialog::startEnumeration(long long limit) {
     const SharedState& state = context_.state;
     const int m = state.listM;
     const int r = state.listR;
     const int b = state.listB;
-    if (m == 0) return;
+    const int genus = state.listGenus;
+    if (m == 0 && genus == 0) return;
     const FiberOptions options = context_.state.fiberOptions();
-    // The lines become QStrings on the worker, so that the window only has to take the list.
-    auto found = std::make_shared<QStringList>();
-    connect(
-        job_, &BackgroundJob::finished, this,
-        [this, found] {
-            list_->setLines(std::move(*found));
-            if (list_->count() > 0) list_->setCurrentRow(0);
-            emit listed();
-        },
-        Qt::SingleShotConnection);
-    job_->start([m, r, b, options, found](Progress& progress) {
-        enumerateFibers(
-            m, r, b, options,
-            [&found](const FiberEntry& entry) {
-                const std::string_view line = entry.line;
-                found->append(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
-            },
-            &progress);
+    auto listing = std::make_shared<Listing>();
+    listing->limit = limit;
+    listing->askAbove = askAboveLines_;
+    listing_ = listing;
+    list_->clearLines();
+    complete_ = false;
+    setBusy(true);
+    status_->setText(tr("Listing ..."));
+    job_->start([m, r, b, genus, options, listing](Progress& progress) {
+        Listing& run = *listing;
+        // The bound costs little next to the list and tells what the list could cost.
+        if (genus != 0) {
+            // Counted as far as the limit only: a large genus has more fibers than memory holds.
+            long long shapes = 0;
+            if (run.limit < 0) {
+                forEachGenusShape(genus, [&](const CensusShape&) {
+                    return ++shapes <= run.askAbove && !progress.cancelled();
+                });
+            }
+            run.bound = static_cast<double>(shapes);
+            run.boundExceeded = shapes > run.askAbove;
+            const GenusBounds most = genusBounds(genus);
+            run.bytesPerLine = bytesPerLine(most.maxM, most.maxB);
+        } else {
+            run.bound = partitionCountBound(static_cast<long long>(m) * r, b, m - 1);
+            run.bytesPerLine = bytesPerLine(m, b);
+        }
+        if (run.limit < 0 && run.bound > static_cast<double>(run.askAbove)) return;
+        long long kept = 0;
+        const auto keep = [&run, &progress, &kept](std::string_view line) {
+            if (run.limit >= 0 && kept >= run.limit) {
+                run.stoppedAtLimit = true;
+                progress.cancel();
+                return;
+            }
+            ++kept;
+            QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+            const std::lock_guard<std::mutex> lock(run.mutex);
+            run.found.append(std::move(text));
+        };
+        if (genus != 0) {
+            censusByGenus(
+                genus,
+                [&](const CensusFiber& fiber) {
+                    if (passesOptions(options, fiber)) keep(fiber.line);
+                },
+                &progress);
+        } else {
+            enumerateFibers(
+                m, r, b, options, [&](const FiberEntry& entry) { keep(entry.line); }, &progress);
+        }
     });
+    arrivals_->start();
+}
+
+// Moves the lines found so far into the list; the count below it follows.
+void FiberListDialog::takeFound() {
+    if (listing_ == nullptr) return;
+    QStringList found;
+    {
+        const std::lock_guard<std::mutex> lock(listing_->mutex);
+        found.swap(listing_->found);
+    }
+    list_->appendLines(found);
+    if (busy()) status_->setText(tr("Listing ... %1 so far").arg(fiberCount(list_->count())));
+}
+
+void FiberListDialog::enumerationEnded() {
+    arrivals_->stop();
+    takeFound();
+    const Listing& listing = *listing_;
+    const bool cancelled = job_->cancelled();
+    if (!cancelled && listing.limit < 0 && listing.bound > static_cast<double>(listing.askAbove)) {
+        askHowMuch();
+        return;
+    }
+    const QString count = fiberCount(list_->count());
+    complete_ = !cancelled && !listing.stoppedAtLimit && job_->failure().isEmpty();
+    if (cancelled) {
+        status_->setText(tr("Cancelled after %1.").arg(count));
+    } else if (!job_->failure().isEmpty()) {
+        status_->setText(tr("Stopped after %1: %2").arg(count, job_->failure()));
+    } else if (listing.stoppedAtLimit) {
+        status_->setText(tr("The first %1.").arg(count));
+    } else {
+        status_->setText(count);
+    }
+    if (list_->count() > 0 && list_->currentRow() < 0) list_->setCurrentRow(0);
+    setBusy(false);
+    emit listed();
+}
+
+void FiberListDialog::askHowMuch() {
+    const QLocale locale;
+    const Listing& listing = *listing_;
+    const double bytes = listing.bound * listing.bytesPerLine;
+    const bool allFit = !listing.boundExceeded && bytes <= SubdivisorDialog::kListMemoryCap;
+    // A list whose length is not known to the end is offered only in part.
+    const QString note = listing.boundExceeded ? tr("\nThey were counted no further.")
+                         : allFit              ? QString()
+                                               : tr("\nThat is more than a list may take.");
+    const QString lines =
+        (listing.boundExceeded ? tr("more than %1") : tr("up to %1"))
+            .arg(boundText(listing.boundExceeded ? listing.bound - 1 : listing.bound));
+    QStringList answers;
+    if (allFit) answers << tr("List them all");
+    answers << tr("List the first %1").arg(locale.toString(firstLines_)) << tr("Do not list");
+    const QString question =
+        tr("This list could have %1 fibers, taking %2 %3 of memory.%4")
+            .arg(lines, listing.boundExceeded ? tr("more than") : tr("up to"),
+                 locale.formattedDataSize(static_cast<qint64>(std::min(bytes, 9e18))), note);
+    const int answer = context_.ask(this, question, answers);
+    if (allFit && answer == 0) {
+        startEnumeration(std::numeric_limits<long long>::max());
+    } else if (answer == (allFit ? 1 : 0)) {
+        startEnumeration(firstLines_);
+    } else {
+        status_->setText(tr("Not listed: %1 fibers. Close this list, narrow the numbers or "
+                            "options in the main window and press OK > again.")
+                             .arg(lines));
+        setBusy(false);
+        emit listed();
+    }
+}
+
+void FiberListDialog::setBusy(bool busy) {
+    okButton_->setEnabled(!busy);
+    saveButton_->setEnabled(!busy);
 }
 
 bool FiberListDialog::busy() const {
@@ -98,7 +273,7 @@ bool FiberListDialog::busy() const {
 
 void FiberListDialog::choose() {
     SharedState& state = context_.state;
-    if (list_->count() == 0) return;
+    if (busy() || list_->count() == 0) return;
     const int row = list_->currentRow() >= 0 ? list_->currentRow() : 0;
     const std::string line = list_->line(row).toStdString();
     // Everything the sub-divisor dialog shows belongs to its X: another X replaces the dialog,
@@ -112,7 +287,8 @@ void FiberListDialog::choose() {
         if (context_.ask(this, question, {tr("Work on the new fiber")}) != 0) return;
         open->reject();
     }
-    state.startFiber(state.listM, state.listR, state.listB);
+    // The line carries m, r and the parts (a whole-genus list mixes them); the parser sets them.
+    state.startFiber(0, 0, 0);
     parseFiberLine(state.pool, *state.currentFiber, line);
     const FiberData fiber = fiberDataOf(*state.currentFiber);
     state.currentGenus = fiberGenus(fiber.m, fiber.firstMultiplicities());
@@ -121,19 +297,31 @@ void FiberListDialog::choose() {
 }
 
 void FiberListDialog::saveList() {
+    if (busy()) return;
     const SharedState& state = context_.state;
+    const long long shown = list_->count();
+    // A list that is not whole is saved only when the user says so, and the file says so too.
+    if (!complete_) {
+        const QString question =
+            tr("This list is not complete: it holds %1.\nSave it marked as cut short?")
+                .arg(fiberCount(shown));
+        if (context_.ask(this, question, {tr("Save as cut short")}) != 0) return;
+    }
     SaveRequest request;
-    request.defaultName =
-        QString::fromStdString(fiberListFileName(state.listM, state.listR, state.listB));
+    request.defaultName = QString::fromStdString(
+        state.listGenus != 0 ? genusFiberListFileName(state.listGenus)
+                             : fiberListFileName(state.listM, state.listR, state.listB));
     request.defaultSuffix = QStringLiteral("dat");
     request.filter = kListFileFilter;
     // Line by line into the file: a long list is never copied whole into memory.
     const LineList& list = *list_;
+    const bool complete = complete_;
     streamWithChooser(this, context_.chooseFile, context_.reportError, request,
-                      [&list](std::ostream& out) {
+                      [&list, complete, shown](std::ostream& out) {
                           for (int row = 0; row < list.count() && out; ++row) {
                               writeFiberListLine(out, list.line(row).toStdString());
                           }
+                          if (!complete) writeCutShortMark(out, shown, -1, "fibers");
                       });
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
+
+class QLabel;
+class QTimer;
 
 namespace dorvanix {
 
@@ -9,17 +13,28 @@ class BackgroundJob;
 class LineList;
 
 // The fiber list (101): the fibers X the enumeration finds for the main window's m, r, b and
-// options. Choosing one builds it as the current fiber and opens the sub-divisor dialog and the
-// picture.
+// options, or every fiber of one genus. Choosing one builds it as the current fiber and opens the
+// sub-divisor dialog and the picture.
 class FiberListDialog : public QDialog {
     Q_OBJECT
   public:
     explicit FiberListDialog(AppContext& context, QWidget* parent = nullptr);
     ~FiberListDialog() override;
 
-    // Runs the enumeration on a worker thread; the list fills when it is done (or cancelled).
-    void startEnumeration();
+    // Lines above which the list asks before it is made, and how many "the first" are.
+    void setListLimits(long long askAboveLines, long long firstLines) {
+        askAboveLines_ = askAboveLines;
+        firstLines_ = firstLines;
+    }
+
+    // Runs the enumeration (or the census of a genus) on a worker thread; the lines show as they
+    // are found. The lines there could be are bounded first; past the limit the user chooses
+    // between all of them (when they fit in memory), the first ones, or none. A `limit` lists at
+    // most that many lines without asking.
+    void startEnumeration(long long limit = -1);
     bool busy() const;
+    // False while the list is being made, and when it was cancelled or cut off.
+    bool complete() const { return complete_; }
     BackgroundJob* job() const { return job_; }
     LineList* list() const { return list_; }
 
@@ -34,9 +49,23 @@ class FiberListDialog : public QDialog {
     void listed();
 
   private:
+    struct Listing;
+    void takeFound();
+    void enumerationEnded();
+    void askHowMuch();
+    void setBusy(bool busy);
+
     AppContext& context_;
     LineList* list_;
     BackgroundJob* job_;
+    QLabel* status_;
+    QWidget* okButton_ = nullptr;
+    QWidget* saveButton_ = nullptr;
+    QTimer* arrivals_;
+    std::shared_ptr<Listing> listing_;
+    long long askAboveLines_ = 1'000'000;
+    long long firstLines_ = 1'000'000;
+    bool complete_ = false;
 };
 
 }  // namespace dorvanix

@@ -2,11 +2,27 @@
 
 #include <QKeyEvent>
 #include <QStringListModel>
+#include <QStyledItemDelegate>
+#include <algorithm>
 
 namespace dorvanix {
 
-LineList::LineList(QWidget* parent) : QListView(parent), model_(new QStringListModel(this)) {
+class WideRowDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setWidth(std::max(size.width(), width));
+        return size;
+    }
+    int width = 0;
+};
+
+LineList::LineList(QWidget* parent)
+    : QListView(parent), model_(new QStringListModel(this)), delegate_(new WideRowDelegate(this)) {
     setModel(model_);
+    setItemDelegate(delegate_);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -24,7 +40,26 @@ void LineList::setLines(const std::vector<std::string>& lines) {
 
 void LineList::setLines(const QStringList& lines) {
     if (model() != model_) setModel(model_);
+    longestLine_ = 0;
+    delegate_->width = 0;
     model_->setStringList(lines);
+    widenFor(lines);
+}
+
+void LineList::widenFor(const QStringList& lines) {
+    const QString* longest = nullptr;
+    for (const QString& line : lines) {
+        if (line.size() > longestLine_) {
+            longestLine_ = line.size();
+            longest = &line;
+        }
+    }
+    if (longest == nullptr) return;
+    // The lines are mostly digits, which share one width; two wide characters spare the rest.
+    const int width = fontMetrics().horizontalAdvance(*longest + QStringLiteral("MM"));
+    if (width <= delegate_->width) return;
+    delegate_->width = width;
+    scheduleDelayedItemsLayout();
 }
 
 void LineList::setLineModel(QAbstractItemModel* model) {
@@ -42,9 +77,15 @@ void LineList::keyPressEvent(QKeyEvent* event) {
 }
 
 void LineList::appendLine(const QString& line) {
+    appendLines({line});
+}
+
+void LineList::appendLines(const QStringList& lines) {
+    if (lines.isEmpty()) return;
     const int row = model_->rowCount();
-    model_->insertRows(row, 1);
-    model_->setData(model_->index(row), line);
+    model_->insertRows(row, static_cast<int>(lines.size()));
+    for (int i = 0; i < lines.size(); ++i) model_->setData(model_->index(row + i), lines[i]);
+    widenFor(lines);
 }
 
 void LineList::removeLine(int row) {

@@ -230,6 +230,11 @@ void MainWindow::onMultiplicityEdited() {
     if (fieldNumber(mEdit_) >= 3) coreShownEdit_->setText(mEdit_->text());
 }
 
+// "genus =" ticked with m left empty asks for every fiber of that genus, whatever m, r and b.
+bool MainWindow::wholeGenus() const {
+    return context_.state.requiredGenus != 0 && mEdit_->text().trimmed().isEmpty();
+}
+
 // Numbers below their bounds are raised to them, as they always were; numbers above what the
 // core takes are refused with the range, so that nothing runs away with time or memory.
 bool MainWindow::withinBounds() {
@@ -240,10 +245,11 @@ bool MainWindow::withinBounds() {
         bool used;
     };
     const bool multiplicities = context_.state.multiplicityOption != 0;
+    const bool numbers = !wholeGenus();
     const Field fields[] = {
-        {"m", mEdit_, kLeastCoreMultiplicity, true},
-        {"r", rEdit_, kLeastSelfIntersection, true},
-        {"b", bEdit_, kLeastBranchCount, true},
+        {"m", mEdit_, kLeastCoreMultiplicity, numbers},
+        {"r", rEdit_, kLeastSelfIntersection, numbers},
+        {"b", bEdit_, kLeastBranchCount, numbers},
         {"genus", genusEdit_, 1, genusBox_->isChecked()},
         {"multiplicity 1", requiredEdits_[0], 0, multiplicities},
         {"multiplicity 2", requiredEdits_[1], 0, multiplicities},
@@ -278,6 +284,7 @@ void MainWindow::onOk() {
         return;
     }
     // The sub-divisor dialog keeps working on its own X; only the list's numbers change.
+    state.listGenus = wholeGenus() ? state.requiredGenus : 0;
     state.listM = m;
     state.listR = r;
     state.listB = b;

@@ -54,6 +54,7 @@ class MainWindow : public QDialog {
     void onGenusEdited();
     void onMultiplicityOption();
     void onMultiplicityEdited();
+    bool wholeGenus() const;
     bool withinBounds();
     void onOk();
 

@@ -30,6 +30,9 @@ class SharedState {
     int listM = 0;
     int listR = 0;
     int listB = 0;
+    // The genus of a whole-genus list (all m, r and b); 0 when the list is that of listM, listR,
+    // listB.
+    int listGenus = 0;
     // Holder whose neighbours are the parsed lines of the selected list, in list order.
     DivisorNode* selectedDivisors = nullptr;
     DivisorNode* analysisDivisor = nullptr;

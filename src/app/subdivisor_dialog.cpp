@@ -350,12 +350,7 @@ void SubdivisorDialog::saveList() {
     const SubdivisorLines& lines = lineModel_->lines();
     const auto shown = static_cast<long long>(lines.size());
     // A list that is not whole is saved only when the user says so, and the file says so too.
-    std::string cutShort;
     if (!listComplete_) {
-        cutShort = listTotal_ >= 0 ? "******List cut short: " + std::to_string(shown) + " of " +
-                                         std::to_string(listTotal_) + " subdivisors******"
-                                   : "******List cut short after " + std::to_string(shown) +
-                                         " subdivisors******";
         const QString question =
             tr("This list is not complete: it holds %1 lines%2.\nSave it marked as cut short?")
                 .arg(locale.toString(shown),
@@ -372,10 +367,10 @@ void SubdivisorDialog::saveList() {
                           SubdivisorListWriter writer(out, xText, listedOptions_);
                           for (std::size_t row = 0; row < lines.size() && out; ++row)
                               writer.line(lines.line(row));
-                          if (cutShort.empty()) {
+                          if (listComplete_) {
                               writer.finish();
                           } else {
-                              out << cutShort << kFormattedLineEnd;
+                              writeCutShortMark(out, shown, listTotal_, "subdivisors");
                           }
                       });
 }

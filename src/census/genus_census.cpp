@@ -25,16 +25,18 @@ int smallestPrimeFactor(int n) {
 // of the parts still to come.
 class GenusWalk {
   public:
-    GenusWalk(int m, int genus, std::vector<CensusShape>& out)
+    GenusWalk(int m, int genus, const ShapeVisit& visit)
         : m_(m),
           hurwitzTarget_(2LL * genus - 2 + 2LL * m),
           smallestTerm_(m - m / smallestPrimeFactor(m)),
-          out_(out) {}
+          visit_(visit) {}
 
-    void run(int r, int b) {
-        r_ = r;
-        parts_.assign(static_cast<std::size_t>(b), 0);
-        place(0, static_cast<long long>(m_) * r, hurwitzTarget_, m_ - 1, m_);
+    // False when the visitor asked to stop.
+    bool run(int r, int b) {
+        shape_.r = r;
+        shape_.m = m_;
+        shape_.parts.assign(static_cast<std::size_t>(b), 0);
+        return place(0, static_cast<long long>(m_) * r, hurwitzTarget_, m_ - 1, m_);
     }
 
   private:
@@ -43,16 +45,11 @@ class GenusWalk {
         return rest >= left * smallestTerm_ && rest <= left * (m_ - 1);
     }
 
-    void place(std::size_t position, long long rest, long long hurwitzRest, long long cap,
+    bool place(std::size_t position, long long rest, long long hurwitzRest, long long cap,
                int common) {
-        const long long left = static_cast<long long>(parts_.size() - position);
-        if (left == 0) {
-            if (common == 1 && hurwitzRest == 0) {
-                out_.push_back(CensusShape{m_, r_, parts_});
-            }
-            return;
-        }
-        if (!hurwitzReachable(left, hurwitzRest)) return;
+        const long long left = static_cast<long long>(shape_.parts.size() - position);
+        if (left == 0) return common != 1 || hurwitzRest != 0 || visit_(shape_);
+        if (!hurwitzReachable(left, hurwitzRest)) return true;
         const long long high = std::min(cap, rest - (left - 1));
         const long long low = (rest + left - 1) / left;
         for (long long part = high; part >= low; --part) {
@@ -60,17 +57,18 @@ class GenusWalk {
             const int g = gcd(m_, a);
             const long long term = m_ - g;
             if (!hurwitzReachable(left - 1, hurwitzRest - term)) continue;
-            parts_[position] = a;
-            place(position + 1, rest - part, hurwitzRest - term, part, gcd(common, g));
+            shape_.parts[position] = a;
+            if (!place(position + 1, rest - part, hurwitzRest - term, part, gcd(common, g)))
+                return false;
         }
+        return true;
     }
 
     int m_;
-    int r_ = 0;
     long long hurwitzTarget_;
     long long smallestTerm_;
-    std::vector<int> parts_;
-    std::vector<CensusShape>& out_;
+    CensusShape shape_;
+    const ShapeVisit& visit_;
 };
 
 int threadCount(int wanted) {
@@ -84,21 +82,32 @@ GenusBounds genusBounds(int genus) {
     return GenusBounds{4 * genus + 2, 2 * genus + 2, 2 * genus + 1};
 }
 
-std::vector<CensusShape> genusShapes(int genus) {
-    std::vector<CensusShape> shapes;
-    if (genus < 1) return shapes;
+bool forEachGenusShape(int genus, const ShapeVisit& visit) {
+    if (genus < 1) return true;
     const GenusBounds bounds = genusBounds(genus);
     for (int m = 2; m <= bounds.maxM; ++m) {
-        GenusWalk walk(m, genus, shapes);
+        GenusWalk walk(m, genus, visit);
         for (int r = 2; r <= bounds.maxR; ++r) {
-            for (int b = std::max(3, r + 1); b <= bounds.maxB; ++b) walk.run(r, b);
+            for (int b = std::max(3, r + 1); b <= bounds.maxB; ++b) {
+                if (!walk.run(r, b)) return false;
+            }
         }
     }
+    return true;
+}
+
+std::vector<CensusShape> genusShapes(int genus) {
+    std::vector<CensusShape> shapes;
+    forEachGenusShape(genus, [&shapes](const CensusShape& shape) {
+        shapes.push_back(shape);
+        return true;
+    });
     return shapes;
 }
 
 bool runInOrder(std::size_t count, int threads, const std::function<void(std::size_t)>& job,
-                const std::function<void(std::size_t)>& done, Progress* progress) {
+                const std::function<void(std::size_t)>& done, Progress* progress,
+                bool reportFraction) {
     // Blocks of work go to the pool one after another; within a block the threads take the
     // next index as they come free, and the block is handed over in order once it is complete.
     const std::size_t workers = static_cast<std::size_t>(threadCount(threads));
@@ -118,7 +127,7 @@ bool runInOrder(std::size_t count, int threads, const std::function<void(std::si
         pool.clear();
         if (stopRequested(progress)) return false;
         for (std::size_t i = start; i < end; ++i) done(i);
-        if (progress != nullptr) {
+        if (progress != nullptr && reportFraction) {
             progress->setFraction(static_cast<double>(end) / static_cast<double>(count));
         }
     }
@@ -127,25 +136,44 @@ bool runInOrder(std::size_t count, int threads, const std::function<void(std::si
 
 bool censusByGenus(int genus, const CensusSink& sink, Progress* progress,
                    const CensusOptions& options) {
-    const std::vector<CensusShape> shapes = genusShapes(genus);
-    std::vector<SubdivisorTally> tallies(shapes.size());
-    return runInOrder(
-        shapes.size(), options.threads,
-        [&](std::size_t i) {
-            const CensusShape& shape = shapes[i];
-            tallies[i] = tallySubdivisorsQuietly(fiberFromParts(shape.m, shape.r, shape.parts),
-                                                 kSimpleCrustOptions, progress);
-        },
-        [&](std::size_t i) {
-            const CensusShape& shape = shapes[i];
-            const SubdivisorTally& tally = tallies[i];
-            const std::string line = fiberLineWithCount(shape.m, shape.r, shape.parts,
-                                                        tallyText(tally), tally.clamped(), genus);
-            sink(CensusFiber{shape, tally, genus, line});
-            if (progress != nullptr) progress->addResults(1);
-            tallies[i] = SubdivisorTally{};
-        },
-        progress);
+    // The shapes are tallied a block at a time as the walk finds them, so that a large genus
+    // holds one block and not its whole census. The share of core multiplicities walked is the
+    // fraction done.
+    const auto maxM = static_cast<double>(genusBounds(genus).maxM);
+    const std::size_t blockSize = 256 * static_cast<std::size_t>(threadCount(options.threads));
+    std::vector<CensusShape> shapes;
+    std::vector<SubdivisorTally> tallies;
+    const auto tallyBlock = [&]() {
+        tallies.assign(shapes.size(), SubdivisorTally{});
+        const bool done = runInOrder(
+            shapes.size(), options.threads,
+            [&](std::size_t i) {
+                const CensusShape& shape = shapes[i];
+                tallies[i] = tallySubdivisorsQuietly(fiberFromParts(shape.m, shape.r, shape.parts),
+                                                     kSimpleCrustOptions, progress);
+            },
+            [&](std::size_t i) {
+                const CensusShape& shape = shapes[i];
+                const SubdivisorTally& tally = tallies[i];
+                const std::string line = fiberLineWithCount(
+                    shape.m, shape.r, shape.parts, tallyText(tally), tally.clamped(), genus);
+                sink(CensusFiber{shape, tally, genus, line});
+                if (progress != nullptr) progress->addResults(1);
+            },
+            progress, false);
+        if (done && progress != nullptr && !shapes.empty())
+            progress->setFraction((shapes.back().m - 1.0) / maxM);
+        shapes.clear();
+        return done;
+    };
+    const bool walked = forEachGenusShape(genus, [&](const CensusShape& shape) {
+        if (stopRequested(progress)) return false;
+        shapes.push_back(shape);
+        return shapes.size() < blockSize || tallyBlock();
+    });
+    if (!walked || !tallyBlock()) return false;
+    if (progress != nullptr) progress->setFraction(1.0);
+    return true;
 }
 
 }  // namespace dorvanix

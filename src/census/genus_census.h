@@ -34,6 +34,11 @@ struct CensusShape {
 // the core sum m r and the Riemann-Hurwitz sum, so only fibers of genus G are ever built.
 std::vector<CensusShape> genusShapes(int genus);
 
+// The same walk without keeping the shapes: visit sees each shape (valid only during the call)
+// and answers false to stop; false when it did.
+using ShapeVisit = std::function<bool(const CensusShape&)>;
+bool forEachGenusShape(int genus, const ShapeVisit& visit);
+
 // One fiber of the census with its simple crust count, valid while the sink runs.
 struct CensusFiber {
     const CensusShape& shape;
@@ -50,15 +55,18 @@ struct CensusOptions {
 };
 
 // Lists the census of genus G with the simple crust count of every fiber; the counts run on a
-// pool of threads, the sink always runs on the calling thread and always in census order.
-// Answers false when `progress` asked it to stop.
+// pool of threads, a block of fibers at a time as the walk finds them (so a large genus never
+// holds its whole census), and the sink always runs on the calling thread and always in census
+// order. Answers false when `progress` asked it to stop.
 bool censusByGenus(int genus, const CensusSink& sink, Progress* progress = nullptr,
                    const CensusOptions& options = {});
 
 // Runs job(i) for i = 0 ... count - 1 on `threads` threads (0: one per core) and then done(i)
 // on the calling thread in increasing i, each as soon as jobs 0 ... i have ended. Stops early
-// (answers false) when `progress` is cancelled.
+// (answers false) when `progress` is cancelled; reports the share of i done unless told not to
+// (when the count is only part of the work).
 bool runInOrder(std::size_t count, int threads, const std::function<void(std::size_t)>& job,
-                const std::function<void(std::size_t)>& done, Progress* progress);
+                const std::function<void(std::size_t)>& done, Progress* progress,
+                bool reportFraction = true);
 
 }  // namespace dorvanix

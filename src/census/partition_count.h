@@ -30,4 +30,10 @@ class PartitionCounts {
     std::vector<double> table_;
 };
 
+// At most this many partitions of `sum` into exactly `parts` parts, each from 1 to `maxPart`: the
+// exact number (as a double) when it takes at most some 10^8 steps, otherwise the number of
+// multisets of `parts` values from 1 to `maxPart`, C(maxPart + parts - 1, parts). The fiber list of
+// m, r, b has at most partitionCountBound(m r, b, m - 1) lines.
+double partitionCountBound(long long sum, int parts, int maxPart);
+
 }  // namespace dorvanix

@@ -23,8 +23,21 @@ std::string fiberListFileName(int m, int r, int b) {
     return name.str();
 }
 
+std::string genusFiberListFileName(int genus) {
+    return "genus-" + std::to_string(genus) + ".doc";
+}
+
 void writeFiberListLine(std::ostream& out, std::string_view line) {
     out << line << kCopiedLineEnd;
+}
+
+void writeCutShortMark(std::ostream& out, long long shown, long long total, std::string_view what) {
+    std::string mark = "******List cut short";
+    mark += total >= 0 ? ": " + std::to_string(shown) + " of " + std::to_string(total)
+                       : " after " + std::to_string(shown);
+    mark += " ";
+    mark += what;
+    formatted(out, mark + "******");
 }
 
 std::string subdivisorListFileName(std::string_view xNotation) {

@@ -18,8 +18,16 @@ inline constexpr std::string_view kCopiedLineEnd = "\n\r";
 // "%02d-%d-%d.doc": 03-2-3.doc for m = 3, r = 2, b = 3.
 std::string fiberListFileName(int m, int r, int b);
 
+// "genus-2.doc": the fiber list of a whole genus.
+std::string genusFiberListFileName(int genus);
+
 // One entry of the fiber list file.
 void writeFiberListLine(std::ostream& out, std::string_view line);
+
+// The last line of a list file whose list is not whole, in place of its usual end:
+// "******List cut short: 3 of 14 subdivisors******" when the whole list is known to have `total`
+// lines, "******List cut short after 3 fibers******" when it is not (total < 0).
+void writeCutShortMark(std::ostream& out, long long shown, long long total, std::string_view what);
 
 // Default name of the sub-divisor list file from X in divisor notation: "X" and the core
 // multiplicity, then "-" and the number after each further "(", then ".doc" (X3-2-2-2.doc).

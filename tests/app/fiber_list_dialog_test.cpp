@@ -1,7 +1,9 @@
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QTextBrowser>
 
+#include "app/background_job.h"
 #include "app/help_window.h"
 
 #include "app_test_support.h"
@@ -144,6 +146,50 @@ TEST_F(FiberList, SaveWritesEveryLineWithLfCrAndReportsFailures) {
     click(list, "1030");
     EXPECT_EQ(errors.size(), 1u) << "a file that cannot be written is reported";
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
+// A list that is not whole (cut to the first N, not listed, cancelled) says so under the list, is
+// saved only when asked, and its file ends with the cut-short mark. OK and Save list wait for the
+// run to end.
+TEST_F(FiberList, UnfinishedListsSaySoAndAreSavedMarked) {
+    struct Row {
+        const char* label;
+        std::vector<int> answers;  // to "up to 3 fibers?", then to Save list's question
+        bool cancel;
+        int lines;
+        const char* status;
+    };
+    const Row rows[] = {
+        {"all", {0}, false, 2, "2 fibers"},
+        {"the first one, saved", {1, 0}, false, 1, "The first 1 fiber."},
+        {"the first one, not saved", {1, -1}, false, 1, "The first 1 fiber."},
+        {"not listed", {2, 0}, false, 0, "Not listed: up to 3 fibers."},
+        {"cancelled", {0}, true, 0, "Cancelled after 0 fibers."},
+    };
+    FiberListDialog* list = enumerate("6", "2", "3");
+    list->setListLimits(2, 1);
+    auto* ok = control<QPushButton>(list, "1007");
+    auto* save = control<QPushButton>(list, "1030");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        QFile::remove(savePath);
+        answers = row.answers;
+        list->startEnumeration();
+        EXPECT_FALSE(ok->isEnabled() || save->isEnabled()) << "disabled while it runs";
+        if (row.cancel) list->job()->cancel();
+        ASSERT_TRUE(waitForFiberList(list));
+        EXPECT_TRUE(ok->isEnabled() && save->isEnabled());
+        EXPECT_EQ(list->list()->count(), row.lines);
+        EXPECT_TRUE(control<QLabel>(list, "status")->text().startsWith(row.status))
+            << control<QLabel>(list, "status")->text().toStdString();
+        click(list, "1030");
+        EXPECT_TRUE(answers.empty()) << "every question asked";
+        const std::string file = readFile(savePath);
+        const std::string mark =
+            "******List cut short after " + std::to_string(row.lines) + " fibers******\r\n";
+        const bool marked = file.size() >= mark.size() && file.ends_with(mark);
+        EXPECT_EQ(marked, row.answers.back() == 0 && row.lines < 2) << file;
+    }
 }
 
 TEST_F(FiberList, HelpButtonsOpenTheirPages) {

@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -8,11 +9,24 @@
 #include "app/background_job.h"
 #include "app_test_support.h"
 #include "census/fiber_enumeration.h"
+#include "census/genus_census.h"
+#include "model/fiber_data.h"
 
 namespace dorvanix::testing {
 namespace {
 
 using MainWindow = AppSession;
+
+// Every line shows whole, in a list narrower than the lines: its row is as wide as its text.
+void expectWhole(LineList* list) {
+    list->window()->resize(list->window()->minimumSizeHint());
+    for (int row = 0; row < list->count(); ++row) {
+        const QString line = list->line(row);
+        EXPECT_GE(list->visualRect(list->model()->index(row, 0)).width(),
+                  list->fontMetrics().horizontalAdvance(line))
+            << line.toStdString();
+    }
+}
 
 // The edits are read as atoi reads them, then raised to m >= 2, r >= 2, b >= 3; numbers above
 // 10000 are refused with the range (expected m of 0).
@@ -29,6 +43,7 @@ TEST_F(MainWindow, TypedTextIsReadAsNumbersAndRaisedToItsBounds) {
         {"non-numeric text", "m", "r", "b", 2, 2, 3},
         {"a negative number two thousand digits long", "-" + QString(2000, '9'), "2", "3", 2, 2, 3},
         {"values above the bounds are kept", "5", "3", "4", 5, 3, 4},
+        {"line 39 is longer than the first", "12", "2", "4", 12, 2, 4},
         {"m beyond the core's bound", "99999999999", "2", "3", 0, 0, 0},
         {"b beyond the core's bound", "3", "2", "99999999999", 0, 0, 0},
     };
@@ -51,6 +66,7 @@ TEST_F(MainWindow, TypedTextIsReadAsNumbersAndRaisedToItsBounds) {
         EXPECT_EQ(context->state.listB, row.expectedB);
         EXPECT_EQ(linesOf(list->list()),
                   fiberLines(row.expectedM, row.expectedR, row.expectedB, FiberOptions{}));
+        expectWhole(list->list());
         closeFiberList();
         EXPECT_EQ(context->state.fiberListOpen, 0);
     }
@@ -170,6 +186,51 @@ TEST_F(MainWindow, AboutButtonShowsTheAboutBox) {
     });
     click(mainWindow.get(), "16");
     EXPECT_EQ(shown, "100");
+}
+
+// "genus =" with m left empty lists every fiber of that genus, as the census does; a fiber chosen
+// there becomes X with the m and r of its line.
+TEST_F(MainWindow, GenusWithEmptyMListsTheWholeGenus) {
+    click(mainWindow.get(), "1034");
+    const struct {
+        const char* label;
+        int genus;
+        int row;  // the fiber chosen, -1 for none
+        FiberData x;
+    } rows[] = {
+        {"genus 2, its first fiber", 2, 0, fiberFromParts(2, 3, {1, 1, 1, 1, 1, 1})},
+        {"genus 2, a fiber with m = 5", 2, 4, fiberFromParts(5, 2, {4, 3, 3})},
+        {"genus 20, thousands of fibers", 20, -1, {}},
+    };
+    std::vector<std::string> census;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        type(mainWindow.get(), "1042", QString::number(row.genus));
+        FiberListDialog* list = enumerate("", "4", "3");
+        census.clear();
+        censusByGenus(row.genus, [&](const CensusFiber& f) { census.push_back(f.line); });
+        EXPECT_EQ(linesOf(list->list()), census);
+        EXPECT_EQ(control<QLabel>(list, "status")->text(),
+                  QLocale().toString(static_cast<qint64>(census.size())) + " fibers");
+        if (row.row >= 0) {
+            list->list()->setCurrentRow(row.row);
+            ASSERT_NE(chooseFiber(), nullptr);
+            EXPECT_EQ(fiberDataOf(*context->state.currentFiber), row.x);
+            EXPECT_EQ(context->state.currentGenus, row.genus);
+            closeSubdivisorDialog();
+        }
+        closeFiberList();
+    }
+    // Past the limit a genus is counted only that far, and only its first lines are offered.
+    FiberListDialog* list = enumerate("", "", "");
+    list->setListLimits(100, 5);
+    answers = {0};
+    list->startEnumeration();
+    ASSERT_TRUE(waitForFiberList(list));
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_TRUE(questions[0].contains("more than 100 fibers")) << questions[0].toStdString();
+    census.resize(5);
+    EXPECT_EQ(linesOf(list->list()), census);
 }
 
 TEST_F(MainWindow, OkTwiceOpensOneListOfTheOneFiber) {

@@ -24,6 +24,8 @@ TEST(PartitionCounts, AgreesWithCountingByHandInsideAndAtTheEdgesOfTheTable) {
                 const double expected = sum > 24 ? 0 : countByHand(sum, parts, cap);
                 EXPECT_EQ(counts.count(sum, parts, cap), expected)
                     << "sum " << sum << ", " << parts << " parts, none above " << cap;
+                EXPECT_EQ(partitionCountBound(sum, parts, cap), countByHand(sum, parts, cap))
+                    << "bound: sum " << sum << ", " << parts << " parts, none above " << cap;
             }
         }
     }
