@@ -40,27 +40,27 @@ AnalysisTable analysisTable(const FiberData& x, Progress* progress) {
 
 bool censusAnalysis(int genus, const CensusAnalysisSink& sink, Progress* progress,
                     const CensusOptions& options) {
-    const std::vector<CensusShape> shapes = genusShapes(genus);
-    std::vector<AnalysisTable> tables(shapes.size());
-    std::vector<SubdivisorTally> tallies(shapes.size());
-    return runInOrder(
-        shapes.size(), options.threads,
-        [&](std::size_t i) {
-            const CensusShape& shape = shapes[i];
-            const FiberData x = fiberFromParts(shape.m, shape.r, shape.parts);
-            tallies[i] = tallySubdivisorsQuietly(x, kSimpleCrustOptions, progress);
-            tables[i] = analysisTable(x, progress);
-        },
-        [&](std::size_t i) {
-            const CensusShape& shape = shapes[i];
-            const SubdivisorTally& tally = tallies[i];
-            const std::string line = fiberLineWithCount(shape.m, shape.r, shape.parts,
-                                                        tallyText(tally), tally.clamped(), genus);
-            sink(CensusFiber{shape, tally, genus, line}, tables[i]);
-            if (progress != nullptr) progress->addResults(1);
-            tables[i] = AnalysisTable{};
-        },
-        progress);
+    std::vector<SubdivisorTally> tallies;
+    std::vector<AnalysisTable> tables;
+    return forEachGenusBlock(
+        genus,
+        {[&](std::size_t count) {
+             tallies.assign(count, SubdivisorTally{});
+             tables.assign(count, AnalysisTable{});
+         },
+         [&](const CensusShape& shape, std::size_t i) {
+             const FiberData x = fiberFromParts(shape.m, shape.r, shape.parts);
+             tallies[i] = tallySubdivisorsQuietly(x, kSimpleCrustOptions, progress);
+             tables[i] = analysisTable(x, progress);
+         },
+         [&](const CensusShape& shape, std::size_t i) {
+             const SubdivisorTally& tally = tallies[i];
+             const std::string line = fiberLineWithCount(shape.m, shape.r, shape.parts,
+                                                         tallyText(tally), tally.clamped(), genus);
+             sink(CensusFiber{shape, tally, genus, line}, tables[i]);
+             tables[i] = AnalysisTable{};
+         }},
+        progress, options);
 }
 
 }  // namespace dorvanix

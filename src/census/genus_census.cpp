@@ -134,30 +134,20 @@ bool runInOrder(std::size_t count, int threads, const std::function<void(std::si
     return !stopRequested(progress);
 }
 
-bool censusByGenus(int genus, const CensusSink& sink, Progress* progress,
-                   const CensusOptions& options) {
-    // The shapes are tallied a block at a time as the walk finds them, so that a large genus
+bool forEachGenusBlock(int genus, const CensusBlockWork& work, Progress* progress,
+                       const CensusOptions& options) {
+    // The shapes are worked on a block at a time as the walk finds them, so that a large genus
     // holds one block and not its whole census. The share of core multiplicities walked is the
     // fraction done.
     const auto maxM = static_cast<double>(genusBounds(genus).maxM);
     const std::size_t blockSize = 256 * static_cast<std::size_t>(threadCount(options.threads));
     std::vector<CensusShape> shapes;
-    std::vector<SubdivisorTally> tallies;
-    const auto tallyBlock = [&]() {
-        tallies.assign(shapes.size(), SubdivisorTally{});
+    const auto runBlock = [&]() {
+        work.begin(shapes.size());
         const bool done = runInOrder(
-            shapes.size(), options.threads,
+            shapes.size(), options.threads, [&](std::size_t i) { work.job(shapes[i], i); },
             [&](std::size_t i) {
-                const CensusShape& shape = shapes[i];
-                tallies[i] = tallySubdivisorsQuietly(fiberFromParts(shape.m, shape.r, shape.parts),
-                                                     kSimpleCrustOptions, progress);
-            },
-            [&](std::size_t i) {
-                const CensusShape& shape = shapes[i];
-                const SubdivisorTally& tally = tallies[i];
-                const std::string line = fiberLineWithCount(
-                    shape.m, shape.r, shape.parts, tallyText(tally), tally.clamped(), genus);
-                sink(CensusFiber{shape, tally, genus, line});
+                work.done(shapes[i], i);
                 if (progress != nullptr) progress->addResults(1);
             },
             progress, false);
@@ -169,11 +159,30 @@ bool censusByGenus(int genus, const CensusSink& sink, Progress* progress,
     const bool walked = forEachGenusShape(genus, [&](const CensusShape& shape) {
         if (stopRequested(progress)) return false;
         shapes.push_back(shape);
-        return shapes.size() < blockSize || tallyBlock();
+        return shapes.size() < blockSize || runBlock();
     });
-    if (!walked || !tallyBlock()) return false;
+    if (!walked || !runBlock()) return false;
     if (progress != nullptr) progress->setFraction(1.0);
     return true;
+}
+
+bool censusByGenus(int genus, const CensusSink& sink, Progress* progress,
+                   const CensusOptions& options) {
+    std::vector<SubdivisorTally> tallies;
+    return forEachGenusBlock(
+        genus,
+        {[&](std::size_t count) { tallies.assign(count, SubdivisorTally{}); },
+         [&](const CensusShape& shape, std::size_t i) {
+             tallies[i] = tallySubdivisorsQuietly(fiberFromParts(shape.m, shape.r, shape.parts),
+                                                  kSimpleCrustOptions, progress);
+         },
+         [&](const CensusShape& shape, std::size_t i) {
+             const SubdivisorTally& tally = tallies[i];
+             const std::string line = fiberLineWithCount(shape.m, shape.r, shape.parts,
+                                                         tallyText(tally), tally.clamped(), genus);
+             sink(CensusFiber{shape, tally, genus, line});
+         }},
+        progress, options);
 }
 
 }  // namespace dorvanix

@@ -61,6 +61,17 @@ struct CensusOptions {
 bool censusByGenus(int genus, const CensusSink& sink, Progress* progress = nullptr,
                    const CensusOptions& options = {});
 
+// Work on the census of a genus, a block of fibers at a time as the walk finds them: begin(n)
+// when a block of n fibers starts, job(shape, i) for each of them (0 <= i < n) on a pool of
+// threads, then done(shape, i) on the calling thread in census order.
+struct CensusBlockWork {
+    std::function<void(std::size_t)> begin;
+    std::function<void(const CensusShape&, std::size_t)> job;
+    std::function<void(const CensusShape&, std::size_t)> done;
+};
+bool forEachGenusBlock(int genus, const CensusBlockWork& work, Progress* progress,
+                       const CensusOptions& options);
+
 // Runs job(i) for i = 0 ... count - 1 on `threads` threads (0: one per core) and then done(i)
 // on the calling thread in increasing i, each as soon as jobs 0 ... i have ended. Stops early
 // (answers false) when `progress` is cancelled; reports the share of i done unless told not to
