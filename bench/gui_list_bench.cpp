@@ -78,6 +78,7 @@ double millisecondsToSelectNearTheEnd(SubdivisorDialog* dialog, int fromEnd) {
     QElapsedTimer clock;
     clock.start();
     dialog->select();
+    while (dialog->analysing()) QApplication::processEvents(QEventLoop::AllEvents, 1);
     const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     std::printf("selected %s\n  %s\n", list->line(list->currentRow()).toStdString().c_str(),
                 benchContext->state.analysisSummary.c_str());
