@@ -12,8 +12,6 @@
 
 namespace dorvanix {
 
-class Progress;
-
 // An analysis of the first selected sub-divisor that shares no node with the trees the picture
 // draws: X as it stands and Y are copied into a pool of the analysis's own, so that the analysis
 // can run on a worker thread while the picture goes on with the originals.

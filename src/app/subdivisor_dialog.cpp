@@ -466,10 +466,11 @@ void SubdivisorDialog::saveQuorbelFile() {
 bool SubdivisorDialog::mayClose() {
     const int count = selected_->count();
     if (count == 0) return true;
+    const QString what =
+        count == 1 ? tr("Its selected divisor") : tr("Its %1 selected divisors").arg(count);
     const QString question =
-        tr("Close the sub-divisor window?\nIts %n selected divisor(s), their analysis and the "
-           "picture will be lost.",
-           "", count);
+        tr("Close the sub-divisor window?\n%1, the analysis and the picture will be lost.")
+            .arg(what);
     return context_.ask(this, question, {tr("Close")}) == 0;
 }
 
