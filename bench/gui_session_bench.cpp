@@ -40,6 +40,7 @@ void runRound(AppContext& context, const std::string& fiberLine, int round) {
     if (list->count() > 0) {
         list->setCurrentRow(round % list->count());
         dialog->select();
+        while (dialog->analysing()) QApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     dialog->reject();
     QApplication::processEvents();

@@ -41,6 +41,8 @@ class BackgroundJob : public QObject {
     // Why the last run stopped with an exception (out of memory, an input too large to answer);
     // empty when it did not. The owner is shown the reason in a message box as well.
     QString failure() const { return failure_; }
+    // The fraction of the last run's work done, as its progress bar shows it.
+    double fraction() const { return progress_ != nullptr ? progress_->fraction() : 0.0; }
     // The progress dialog, while it is shown (for tests).
     QProgressDialog* progressDialog() const { return dialog_; }
 

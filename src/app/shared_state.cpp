@@ -1,6 +1,7 @@
 #include "app/shared_state.h"
 
 #include <exception>
+#include <utility>
 
 #include "analysis/subdivisor_choice.h"
 #include "app/analysis_text.h"
@@ -45,8 +46,23 @@ void SharedState::releaseSelected() {
     selectedDivisors->degree = 0;
 }
 
+void DetachedAnalysis::run(const Progress* progress) {
+    try {
+        // Re-centres X and refuses a chain diagram past the core's node limit.
+        result = analyseSelected(*pool, *x, *y, genus, progress);
+    } catch (const Cancelled&) {
+        throw;
+    } catch (const std::exception& error) {
+        summary = std::string("The analysis failed: ") + error.what();
+        return;
+    }
+    summary = analysisText(result);
+}
+
 void SharedState::releaseAnalysis() {
-    dorvanix::releaseAnalysis(pool, analysis);
+    // Every node of the analysis belongs to its pool.
+    analysis = AnalysisResult{};
+    analysisPool.reset();
     analysisDivisor = nullptr;
     analysisChains = nullptr;
     analysisChainCount = -1;
@@ -54,23 +70,27 @@ void SharedState::releaseAnalysis() {
     analysisSummary.clear();
 }
 
-void SharedState::analyseFirstSelected() {
+std::unique_ptr<DetachedAnalysis> SharedState::detachAnalysis() const {
+    const DivisorNode* y = selectedDivisors != nullptr ? selectedDivisors->neighbor(0) : nullptr;
+    if (y == nullptr || !fiberBuilt()) return nullptr;
+    auto detached = std::make_unique<DetachedAnalysis>();
+    detached->x = &copyTree(*detached->pool, *currentFiber);
+    detached->y = &copyTree(*detached->pool, *y);
+    detached->genus = currentGenus;
+    return detached;
+}
+
+void SharedState::adoptAnalysis(DetachedAnalysis& done) {
     releaseAnalysis();
     relaxationStarted = 0;
-    DivisorNode* y = selectedDivisors != nullptr ? selectedDivisors->neighbor(0) : nullptr;
-    if (y == nullptr || !fiberBuilt()) return;
-    try {
-        // Re-centres X and refuses a chain diagram past the core's node limit.
-        analysis = analyseSelected(pool, *currentFiber, *y, currentGenus);
-    } catch (const std::exception& error) {
-        analysisSummary = std::string("The analysis failed: ") + error.what();
-        return;
-    }
+    if (fiberBuilt()) recentreDivisor(*currentFiber);
+    analysis = std::exchange(done.result, AnalysisResult{});
+    analysisPool = std::move(done.pool);
     analysisDivisor = analysis.root;
     analysisChains = analysis.chains;
     analysisChainCount = analysis.chainCount;
     analysisGcd = analysis.gcd;
-    analysisSummary = analysisText(analysis);
+    analysisSummary = std::move(done.summary);
 }
 
 Scene SharedState::scene() {

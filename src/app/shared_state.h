@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "analysis/subdivisor_analysis.h"
@@ -10,6 +11,22 @@
 #include "picture/picture_animation.h"
 
 namespace dorvanix {
+
+// An analysis of the first selected sub-divisor that shares no node with the trees the picture
+// draws: X as it stands and Y are copied into a pool of the analysis's own, so that the analysis
+// can run on a worker thread while the picture goes on with the originals.
+struct DetachedAnalysis {
+    std::unique_ptr<NodePool> pool = std::make_unique<NodePool>();
+    DivisorNode* x = nullptr;
+    DivisorNode* y = nullptr;
+    int genus = 0;
+    AnalysisResult result;
+    std::string summary;
+
+    // Analyses Y on X; a failure (a chain diagram too large to build) becomes the summary.
+    // Throws Cancelled when `progress` is cancelled.
+    void run(const Progress* progress);
+};
 
 // What the dialogs of one run share: the trees in the node pool, the options of the fiber list,
 // which of the modeless windows are open, the analysis results and the picture's animation state.
@@ -50,8 +67,10 @@ class SharedState {
     int pictureOpen = 0;
 
     // The analysis of the first selected sub-divisor; its root and chain holder are also
-    // analysisDivisor and analysisChains.
+    // analysisDivisor and analysisChains. Its nodes come from a pool of its own, which goes
+    // with it.
     AnalysisResult analysis;
+    std::unique_ptr<NodePool> analysisPool;
     int analysisChainCount = -1;
     int analysisGcd = -1;
     // The figures of the first selected sub-divisor in words; empty while there is no analysis.
@@ -70,11 +89,14 @@ class SharedState {
     void releaseFiberBranches();
     // Every parsed selected sub-divisor goes back to the pool; the holder stays, now empty.
     void releaseSelected();
-    // The analysis divisor and the chain diagram go back to the pool; the figures are reset.
+    // The analysis divisor and the chain diagram go, with their pool; the figures are reset.
     void releaseAnalysis();
-    // Analyses the first selected sub-divisor of the current fiber, when there is one, and
-    // keeps the result and its figures.
-    void analyseFirstSelected();
+    // The current fiber and the first selected sub-divisor, copied to be analysed away from the
+    // user-interface thread; null when there is no fiber or nothing is selected.
+    std::unique_ptr<DetachedAnalysis> detachAnalysis() const;
+    // Takes over a finished analysis (in place of the earlier one) and re-centres X, as the
+    // analysis re-centred its copy; the picture starts over.
+    void adoptAnalysis(DetachedAnalysis& done);
     // The trees the picture shows now: X (when built), the first selected Y and the analysis.
     Scene scene();
     // True when the current fiber has all its branches built (a fiber has been chosen).

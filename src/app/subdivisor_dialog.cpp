@@ -1,9 +1,11 @@
 #include "app/subdivisor_dialog.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -17,6 +19,7 @@
 #include "app/control_ids.h"
 #include "app/dialog_controls.h"
 #include "app/line_list.h"
+#include "app/shared_state.h"
 #include "app/subdivisor_lines.h"
 #include "census/subdivisor_line.h"
 #include "census/subdivisor_listing.h"
@@ -31,7 +34,8 @@ namespace dorvanix {
 SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
     : QDialog(parent),
       context_(context),
-      job_(new BackgroundJob(this, tr("Listing the sub-divisors ..."))) {
+      job_(new BackgroundJob(this, tr("Listing the sub-divisors ..."))),
+      analysisJob_(new BackgroundJob(this, tr("Analysing the selected sub-divisor ..."))) {
     setObjectName(ids::kSubdivisorDialog);
     setWindowTitle("Dorvanix");
     setWindowIcon(appIcon());
@@ -41,6 +45,7 @@ SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
     SharedState& state = context_.state;
     if (state.currentFiber != nullptr) {
         fiberEdit_->setText(QString::fromStdString(printDivisorNotation(*state.currentFiber)));
+        fiberEdit_->setCursorPosition(0);  // a long X shows its core first
         fiber_ = fiberDataOf(*state.currentFiber);
     }
     options_ = SubdivisorOptions{0, false, true};
@@ -51,11 +56,14 @@ SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
     state.selectedDivisors = nullptr;
     state.releaseAnalysis();
     showFigures();
+    connect(analysisJob_, &BackgroundJob::finished, this, &SubdivisorDialog::analysisEnded);
 }
 
 SubdivisorDialog::~SubdivisorDialog() {
     delete job_;  // waits for a listing before anything it writes to goes
     job_ = nullptr;
+    delete analysisJob_;
+    analysisJob_ = nullptr;
     context_.state.subdivisorDialogOpen = 0;
 }
 
@@ -69,11 +77,14 @@ void SubdivisorDialog::buildControls() {
     subdivisors_->setLineModel(lineModel_);
     selected_ = new LineList(this);
     selected_->setObjectName(ids::kSelectedLines);
+    // Both lists scroll sideways to the end of their longest line.
+    for (LineList* list : {subdivisors_, selected_}) {
+        list->setItemDelegate(new WidestLineDelegate(list));
+        list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    }
 
     auto* selectButton = makeButton(this, ids::kSelectButton, QStringLiteral("Select"));
     auto* saveButton = makeButton(this, ids::kSaveListButton, QStringLiteral("Save list"));
-    selectButton_ = selectButton;
-    saveButton_ = saveButton;
     auto* cancelButton = makeButton(this, ids::kCancelButton, QStringLiteral("< Cancel"));
     auto* helpButton = makeButton(this, ids::kHelpButton, QStringLiteral("Help "));
     auto* relistButton = makeButton(this, ids::kRelistButton, QStringLiteral("Re-list"));
@@ -81,6 +92,10 @@ void SubdivisorDialog::buildControls() {
     auto* deleteButton = makeButton(this, ids::kDeleteButton, QStringLiteral("Delete"));
     auto* quorbelButton =
         makeButton(this, ids::kQuorbelButton, QStringLiteral("Save Quorbel File"));
+    selectButton_ = selectButton;
+    saveButton_ = saveButton;
+    pictureButton_ = pictureButton;
+    quorbelButton_ = quorbelButton;
 
     auto* options = new QGroupBox(QStringLiteral("Listing option"), this);
     ellBox_ = makeCheck(options, ids::kEllBox, QStringLiteral("only for ell ="));
@@ -181,17 +196,25 @@ void SubdivisorDialog::startListing(long long limit) {
         const long long wanted = limit < 0 ? listing->total : std::min(limit, listing->total);
         listing->lines.reserve(static_cast<std::size_t>(wanted));
         Listing& found = *listing;
+        // The count makes the bar exact: it shows the lines found of the lines there will be.
+        // The walk reports to a Progress of its own, which only passes Cancel on.
+        progress.setFraction(wanted > 0 ? 0.0 : 1.0);
+        Progress walk;
         listSubdivisors(
             fiber, options,
-            [&found, &progress, wanted](const Subdivisor& y) {
-                if (static_cast<long long>(found.lines.size()) >= wanted) {
+            [&found, &progress, &walk, wanted](const Subdivisor& y) {
+                if (progress.cancelled()) walk.cancel();
+                const auto size = static_cast<long long>(found.lines.size());
+                if (size >= wanted) {
                     found.stoppedAtLimit = true;
-                    progress.cancel();
+                    walk.cancel();
                     return;
                 }
                 found.lines.append(y);
+                progress.addResults(1);
+                progress.setFraction(static_cast<double>(size + 1) / static_cast<double>(wanted));
             },
-            &progress);
+            &walk);
     });
 }
 
@@ -250,8 +273,22 @@ void SubdivisorDialog::askHowMuch(long long total) {
 }
 
 void SubdivisorDialog::setBusy(bool busy) {
-    selectButton_->setEnabled(!busy);
-    saveButton_->setEnabled(!busy);
+    listing_ = busy;
+    enableButtons();
+}
+
+void SubdivisorDialog::enableButtons() {
+    // Select waits for the list and for the analysis before it; what shows or saves the first
+    // selected divisor waits for its analysis.
+    const bool analysing = this->analysing();
+    selectButton_->setEnabled(!listing_ && !analysing);
+    saveButton_->setEnabled(!listing_);
+    pictureButton_->setEnabled(!analysing);
+    quorbelButton_->setEnabled(!analysing);
+}
+
+bool SubdivisorDialog::analysing() const {
+    return analysisJob_ != nullptr && analysisJob_->running();
 }
 
 bool SubdivisorDialog::busy() const {
@@ -260,12 +297,47 @@ bool SubdivisorDialog::busy() const {
 
 void SubdivisorDialog::select() {
     const int row = subdivisors_->currentRow();
-    if (row < 0) return;
+    if (row < 0 || analysing()) return;
+    linesBeforeSelect_ = selected_->lines();
     selected_->appendLine(subdivisors_->line(row));
     rebuildSelected();
+    // The analysis works on copies of X and Y, so the picture may go on drawing meanwhile; the
+    // figures shown stay those of the selection before until the answer is there.
+    analysis_ = context_.state.detachAnalysis();
+    analysedVersion_ = ++selectionVersion_;
+    if (analysis_ == nullptr) {
+        context_.state.releaseAnalysis();
+        showFigures();
+        return;
+    }
+    const std::shared_ptr<DetachedAnalysis> analysis = analysis_;
+    const auto gate = gate_;
+    analysisJob_->start([analysis, gate](Progress& progress) {
+        if (gate) gate(progress);
+        try {
+            analysis->run(&progress);
+        } catch (const Cancelled&) {
+            // analysisEnded puts the window back as it was before this Select
+        }
+    });
+    enableButtons();
+}
+
+void SubdivisorDialog::analysisEnded() {
+    const std::shared_ptr<DetachedAnalysis> done = std::move(analysis_);
+    enableButtons();
+    // An answer for a selection that has changed since, or for another X, is not shown.
+    if (done == nullptr || analysedVersion_ != selectionVersion_) return;
+    if (analysisJob_->cancelled() || !analysisJob_->failure().isEmpty()) {
+        selected_->setLines(linesBeforeSelect_);
+        rebuildSelected();
+        ++selectionVersion_;
+        return;
+    }
     SharedState& state = context_.state;
-    analyseFirstSelected();
+    state.adoptAnalysis(*done);
     state.animation.restart();
+    showFigures();
 }
 
 void SubdivisorDialog::rebuildSelected() {
@@ -288,11 +360,6 @@ void SubdivisorDialog::rebuildSelected() {
     }
 }
 
-void SubdivisorDialog::analyseFirstSelected() {
-    context_.state.analyseFirstSelected();
-    showFigures();
-}
-
 void SubdivisorDialog::showFigures() {
     const std::string& summary = context_.state.analysisSummary;
     figures_->setText(summary.empty() ? tr("No sub-divisor analysed.")
@@ -303,6 +370,8 @@ void SubdivisorDialog::deleteSelected() {
     const int row = selected_->currentRow();
     if (row < 0) return;
     selected_->removeLine(row);
+    ++selectionVersion_;
+    analysisJob_->cancel();
     // The parsed divisors follow the list at once, so that the picture and the Quorbel file
     // never show a line that is gone.
     rebuildSelected();
@@ -389,8 +458,37 @@ void SubdivisorDialog::saveQuorbelFile() {
                     [&input] { return quorbelFileText(input); });
 }
 
+bool SubdivisorDialog::mayClose() {
+    const int count = selected_->count();
+    if (count == 0) return true;
+    const QString what =
+        count == 1 ? tr("Its selected divisor") : tr("Its %1 selected divisors").arg(count);
+    const QString question =
+        tr("Close the sub-divisor window?\n%1, the analysis and the picture will be lost.")
+            .arg(what);
+    return context_.ask(this, question, {tr("Close")}) == 0;
+}
+
+void SubdivisorDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && !mayClose()) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void SubdivisorDialog::closeEvent(QCloseEvent* event) {
+    if (isVisible() && !mayClose()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
 void SubdivisorDialog::reject() {
     job_->cancel();
+    analysisJob_->cancel();
+    ++selectionVersion_;
     SharedState& state = context_.state;
     state.releaseFiberBranches();
     state.releaseSelected();

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
+#include <functional>
+#include <memory>
 
 #include "census/subdivisor_options.h"
 #include "model/fiber_data.h"
+#include "model/progress.h"
 
 class QCheckBox;
 class QLabel;
@@ -14,6 +18,7 @@ namespace dorvanix {
 class AppContext;
 class BackgroundJob;
 class LineList;
+struct DetachedAnalysis;
 
 // The sub-divisor dialog (106): X in divisor notation, its sub-divisors Y under the listing
 // options, the selected list whose first line is analysed and drawn, and the two savers.
@@ -38,6 +43,12 @@ class SubdivisorDialog : public QDialog {
     void startListing(long long limit = -1);
     bool busy() const;
     BackgroundJob* job() const { return job_; }
+    // Select analyses the first selected line on a worker thread of its own.
+    bool analysing() const;
+    BackgroundJob* analysisJob() const { return analysisJob_; }
+    // Runs on the worker before every analysis; a test holds the analysis there (until the
+    // progress is cancelled) to act while it runs.
+    void setAnalysisGate(std::function<void(const Progress&)> gate) { gate_ = std::move(gate); }
 
     const SubdivisorOptions& options() const { return options_; }
     LineList* subdivisorList() const { return subdivisors_; }
@@ -58,6 +69,11 @@ class SubdivisorDialog : public QDialog {
     // pool, and the picture window goes with this dialog.
     void reject() override;
 
+  protected:
+    // Escape and the window's close ask first when selected divisors would be lost.
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
   signals:
     // A listing has ended and list 1011 holds what it found.
     void listed();
@@ -68,9 +84,11 @@ class SubdivisorDialog : public QDialog {
     void listingEnded(Listing& listing, const SubdivisorOptions& options, long long limit);
     void askHowMuch(long long total);
     void setBusy(bool busy);
+    void enableButtons();
     void rebuildSelected();
-    void analyseFirstSelected();
+    void analysisEnded();
     void showFigures();
+    bool mayClose();
 
     AppContext& context_;
     FiberData fiber_;
@@ -86,6 +104,8 @@ class SubdivisorDialog : public QDialog {
     QLabel* status_ = nullptr;
     QWidget* selectButton_ = nullptr;
     QWidget* saveButton_ = nullptr;
+    QWidget* pictureButton_ = nullptr;
+    QWidget* quorbelButton_ = nullptr;
     class SubdivisorLineModel* lineModel_ = nullptr;
     // What the list shown was made with, and whether it holds every line.
     SubdivisorOptions listedOptions_;
@@ -93,7 +113,16 @@ class SubdivisorDialog : public QDialog {
     long long askAboveLines_ = 1'000'000;
     long long firstLines_ = 1'000'000;
     bool listComplete_ = true;
+    bool listing_ = false;
     BackgroundJob* job_ = nullptr;
+    // The analysis Select started, and the version of the selected list it was started for;
+    // every change of that list counts up, so an answer for an earlier list is never shown.
+    BackgroundJob* analysisJob_ = nullptr;
+    std::shared_ptr<DetachedAnalysis> analysis_;
+    unsigned analysedVersion_ = 0;
+    unsigned selectionVersion_ = 0;
+    QStringList linesBeforeSelect_;
+    std::function<void(const Progress&)> gate_;
 };
 
 }  // namespace dorvanix

@@ -10,6 +10,10 @@ SubdivisorLines::SubdivisorLines(FiberData x)
     : x_(std::move(x)), stride_(static_cast<std::size_t>(x_.branchCount()) + 1) {}
 
 void SubdivisorLines::append(const Subdivisor& y) {
+    if (y.line.size() > widestLength_) {
+        widestLength_ = y.line.size();
+        widestRow_ = static_cast<long long>(size());
+    }
     packed_.push_back(static_cast<std::uint16_t>(y.k));
     for (const int value : y.ys) packed_.push_back(static_cast<std::uint16_t>(value));
 }
@@ -44,6 +48,31 @@ int SubdivisorLineModel::rowCount(const QModelIndex& parent) const {
 QVariant SubdivisorLineModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole) return {};
     return QString::fromStdString(lines_.line(static_cast<std::size_t>(index.row())));
+}
+
+QSize WidestLineDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                   const QModelIndex& index) const {
+    const QAbstractItemModel* model = index.model();
+    long long widest = -1;
+    if (const auto* lines = qobject_cast<const SubdivisorLineModel*>(model)) {
+        widest = lines->lines().widestRow();
+    } else if (model != nullptr) {
+        // A short list of its own (the selected lines): every line is looked at.
+        qsizetype most = -1;
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const qsizetype length = model->index(row, 0).data().toString().size();
+            if (length > most) {
+                most = length;
+                widest = row;
+            }
+        }
+    }
+    const QModelIndex sample =
+        widest >= 0 && model != nullptr ? model->index(static_cast<int>(widest), 0) : index;
+    QSize size = QStyledItemDelegate::sizeHint(option, sample);
+    // Lines of as many characters differ a little in width: room for two more.
+    size.rwidth() += 2 * option.fontMetrics.horizontalAdvance(QLatin1Char('0'));
+    return size;
 }
 
 }  // namespace dorvanix

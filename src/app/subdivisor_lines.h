@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QStyledItemDelegate>
 #include <cstdint>
 #include <ostream>
 #include <vector>
@@ -25,6 +26,8 @@ class SubdivisorLines {
     // Bytes a list of `lines` lines of a fiber with `branches` branches takes.
     static double bytesFor(long long lines, int branches);
     std::size_t bytes() const { return packed_.capacity() * sizeof(std::uint16_t); }
+    // The row of the line with the most characters; -1 while there is none.
+    long long widestRow() const { return widestRow_; }
 
     // The line as the listing writes it.
     std::string line(std::size_t row) const;
@@ -35,6 +38,8 @@ class SubdivisorLines {
     FiberData x_;
     std::size_t stride_ = 0;
     std::vector<std::uint16_t> packed_;
+    long long widestRow_ = -1;
+    std::size_t widestLength_ = 0;
 };
 
 // The list model over SubdivisorLines.
@@ -50,6 +55,16 @@ class SubdivisorLineModel : public QAbstractListModel {
 
   private:
     SubdivisorLines lines_;
+};
+
+// Gives every row of a list the size of its widest line. A list of rows of one height asks a
+// single row for the size of all; this answers with the widest, so that a long line scrolls
+// into view instead of being cut off.
+class WidestLineDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };
 
 }  // namespace dorvanix

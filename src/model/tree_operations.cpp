@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <unordered_map>
+#include <vector>
 
 namespace dorvanix {
 
@@ -99,6 +101,31 @@ void recentreDivisor(DivisorNode& root) {
     sumPositions(root, sumX, sumY, count);
     if (count == 0) return;
     translateDivisor(root, sumX / count, sumY / count);
+}
+
+DivisorNode& copyTree(NodePool& pool, const DivisorNode& root) {
+    std::unordered_map<const DivisorNode*, DivisorNode*> copies;
+    std::vector<const DivisorNode*> pending{&root};
+    // Without recursion: a branch of a large fiber is thousands of nodes deep.
+    while (!pending.empty()) {
+        const DivisorNode* node = pending.back();
+        pending.pop_back();
+        if (copies.contains(node)) continue;
+        DivisorNode& copy = pool.take();
+        const int inUse = copy.inUse;
+        copy = *node;
+        copy.inUse = inUse;
+        copies.emplace(node, &copy);
+        for (const DivisorNode* next : node->neighbors) {
+            if (next != nullptr && !copies.contains(next)) pending.push_back(next);
+        }
+    }
+    for (auto& entry : copies) {
+        for (DivisorNode*& next : entry.second->neighbors) {
+            if (next != nullptr) next = copies.at(next);
+        }
+    }
+    return *copies.at(&root);
 }
 
 }  // namespace dorvanix

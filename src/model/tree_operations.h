@@ -23,5 +23,8 @@ void sumPositions(DivisorNode& node, double& sumX, double& sumY, int& count);
 void translateDivisor(DivisorNode& node, double dx, double dy);
 // Moves a tree so that the mean point of its positions lies at (0, 0).
 void recentreDivisor(DivisorNode& root);
+// Copies every node reached from `root` through the neighbour arrays, layout included, into
+// nodes of `pool`, and links the copies as the originals are linked. Answers the copy of `root`.
+DivisorNode& copyTree(NodePool& pool, const DivisorNode& root);
 
 }  // namespace dorvanix

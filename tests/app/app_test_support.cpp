@@ -45,6 +45,7 @@ void selectLine(SubdivisorDialog* dialog, const std::string& line) {
     }
     dialog->subdivisorList()->setCurrentRow(static_cast<int>(found - lines.begin()));
     click(dialog, "1014");
+    EXPECT_TRUE(QTest::qWaitFor([dialog] { return !dialog->analysing(); }, 20000));
 }
 
 AppSession::AppSession()

@@ -34,7 +34,7 @@ void type(QWidget* dialog, const char* id, const QString& text);
 bool checked(QWidget* dialog, const char* id);
 std::vector<std::string> linesOf(const LineList* list);
 std::string readFile(const QString& path);
-// Makes `line` the current line of a sub-divisor list and presses Select.
+// Makes `line` the current line of a sub-divisor list, presses Select and waits for the analysis.
 void selectLine(SubdivisorDialog* dialog, const std::string& line);
 
 // One run of the program: the shared context and its main window, with the save dialog replaced

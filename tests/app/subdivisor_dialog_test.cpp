@@ -1,7 +1,11 @@
 #include <QFileInfo>
 #include <QLabel>
+#include <QScrollBar>
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
+#include "app/background_job.h"
 #include "model/divisor_notation.h"
 #include "picture/layout_relaxation.h"
 
@@ -55,6 +59,123 @@ TEST_F(SubdivisorWindow, OpensWithXAndItsFourteenLines) {
     EXPECT_FALSE(checked(dialog, "1027"));
     EXPECT_FALSE(checked(dialog, "1025"));
     EXPECT_EQ(dialog->selectedList()->count(), 0);
+    EXPECT_EQ(control<QLineEdit>(dialog, "1010")->cursorPosition(), 0) << "X shows its core first";
+}
+
+TEST_F(SubdivisorWindow, ListsScrollToTheEndOfTheirLongestLine) {
+    selectLine(dialog, kBBB);
+    selectLine(dialog, kBB0);  // a shorter line last
+    for (LineList* list : {dialog->subdivisorList(), dialog->selectedList()}) {
+        SCOPED_TRACE(list->objectName().toStdString());
+        list->setFixedWidth(120);
+        QTest::qWait(50);
+        int widest = 0;
+        for (const QString& line : list->lines())
+            widest = std::max(widest, list->fontMetrics().horizontalAdvance(line));
+        EXPECT_GE(list->horizontalScrollBar()->maximum() + list->viewport()->width(), widest);
+    }
+}
+
+TEST_F(SubdivisorWindow, EscapeAndCloseAskBeforeSelectedDivisorsAreLost) {
+    struct Row {
+        const char* label;
+        bool select, escape;  // escape: Escape pressed; else the window's close
+        int answer;           // 0 close, -1 the question closed
+        std::size_t questions;
+        bool closes;
+    };
+    const Row rows[] = {
+        {"Escape, nothing selected", false, true, -1, 0, true},
+        {"close, nothing selected", false, false, -1, 0, true},
+        {"Escape, kept", true, true, -1, 1, false},
+        {"close, kept", true, false, -1, 1, false},
+        {"Escape, closed", true, true, 0, 1, true},
+        {"close, closed", true, false, 0, 1, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        if (context->subdivisorDialog() == nullptr) dialog = chooseFiber();
+        if (row.select && dialog->selectedList()->count() == 0) selectLine(dialog, kCAA);
+        questions.clear();
+        answers = {row.answer};
+        if (row.escape) {
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        } else {
+            dialog->close();
+        }
+        EXPECT_EQ(questions.size(), row.questions);
+        EXPECT_EQ(dialog->isVisible(), !row.closes);
+        if (row.closes) {
+            EXPECT_TRUE(QTest::qWaitFor([this] { return context->subdivisorDialog() == nullptr; }));
+        }
+    }
+}
+
+// Select analyses on a worker: the window answers meanwhile, what needs the answer waits, and an
+// answer for a selection or an X no longer shown is dropped.
+TEST_F(SubdivisorWindow, SelectAnalysesOffTheInterfaceThreadAndDropsStaleAnswers) {
+    struct Row {
+        const char* label;
+        std::vector<std::string> before;
+        std::string select;
+        std::function<void()> meanwhile;
+        std::vector<std::string> after;
+        int chainCount;
+    };
+    const Row rows[] = {
+        {"left alone", {}, kCAA, [] {}, {kCAA}, 2},
+        {"cancelled: as before",
+         {kCAA},
+         kBB0,
+         [this] { dialog->analysisJob()->cancel(); },
+         {kCAA},
+         2},
+        {"the line deleted",
+         {},
+         kCAA,
+         [this] {
+             dialog->selectedList()->setCurrentRow(0);
+             click(dialog, "1017");
+         },
+         {},
+         -1},
+        {"another X chosen",
+         {kCAA},
+         kBB0,
+         [this] {
+             answers = {0};
+             dialog = chooseFiber();
+         },
+         {},
+         -1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        closeSubdivisorDialog();
+        dialog = chooseFiber();
+        for (const std::string& line : row.before) selectLine(dialog, line);
+        auto* figures = control<QLabel>(dialog, "figures");
+        const QString shown = figures->text();
+        std::atomic<bool> release = false;
+        dialog->setAnalysisGate([&release](const Progress& progress) {
+            while (!release && !progress.cancelled())
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+        const std::vector<std::string> lines = linesOf(dialog->subdivisorList());
+        const auto at = std::find(lines.begin(), lines.end(), row.select);
+        dialog->subdivisorList()->setCurrentRow(static_cast<int>(at - lines.begin()));
+        click(dialog, "1014");
+        EXPECT_TRUE(dialog->analysing());
+        for (const char* id : {"1014", "1013", "1043"})
+            EXPECT_FALSE(control<QWidget>(dialog, id)->isEnabled()) << id;
+        EXPECT_EQ(figures->text(), shown) << "the figures wait for the answer";
+        row.meanwhile();
+        release = true;
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->analysing(); }));
+        EXPECT_EQ(linesOf(dialog->selectedList()), row.after);
+        EXPECT_EQ(context->state.analysisChainCount, row.chainCount);
+        EXPECT_TRUE(control<QWidget>(dialog, "1014")->isEnabled());
+    }
 }
 
 TEST_F(SubdivisorWindow, EllBoxFollowsTheFilterItSets) {
@@ -309,6 +430,7 @@ TEST_F(AppSession, AListTooLongForMemoryIsOnlyOfferedInPart) {
     click(dialog, "1028");
     ASSERT_TRUE(waitForSubdivisors(dialog));
     EXPECT_EQ(dialog->subdivisorList()->count(), 3) << "the first answer is the first N";
+    EXPECT_EQ(dialog->job()->fraction(), 1.0) << "the bar counts lines, of the N wanted";
 }
 
 using AnalysisFigures = AppSession;
