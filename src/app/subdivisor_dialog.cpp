@@ -180,7 +180,8 @@ void SubdivisorDialog::startListing(long long limit) {
     lineModel_->setLines(SubdivisorLines(fiber));
     setBusy(true);
     status_->setText(tr("Listing ..."));
-    connect(
+    disconnect(listingEnd_);
+    listingEnd_ = connect(
         job_, &BackgroundJob::finished, this,
         [this, listing, options, limit] { listingEnded(*listing, options, limit); },
         Qt::SingleShotConnection);

@@ -109,6 +109,9 @@ class SubdivisorDialog : public QDialog {
     class SubdivisorLineModel* lineModel_ = nullptr;
     // What the list shown was made with, and whether it holds every line.
     SubdivisorOptions listedOptions_;
+    // The end of the listing that runs now; a Re-list during a listing replaces it, so that only
+    // the latest listing's end is shown.
+    QMetaObject::Connection listingEnd_;
     long long listTotal_ = -1;
     long long askAboveLines_ = 1'000'000;
     long long firstLines_ = 1'000'000;

@@ -1,6 +1,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -222,9 +223,13 @@ TEST_F(SubdivisorWindow, RelistAppliesTheOptions) {
         EXPECT_EQ(dialog->options(), row.options);
         EXPECT_EQ(linesOf(dialog->subdivisorList()), subdivisorLines(x, SubdivisorOptions{}))
             << "options alone do not re-list";
+        // Re-list pressed again while listing: only the second listing's end is shown.
+        QSignalSpy listed(dialog, &SubdivisorDialog::listed);
+        click(dialog, "1028");
         click(dialog, "1028");
         ASSERT_TRUE(waitForSubdivisors(dialog));
         EXPECT_EQ(linesOf(dialog->subdivisorList()), subdivisorLines(x, row.options));
+        EXPECT_EQ(listed.count(), 1);
     }
 }
 
