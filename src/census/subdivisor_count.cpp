@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <type_traits>
 #include <vector>
@@ -298,7 +299,472 @@ class CoreCount {
     SubdivisorOptions options_;
 };
 
+// Counting by runs. For one k and one ell, with K = k / ell, the vectors z = y / ell whose gcd
+// with K is 1 are, by Moebius inversion, the sum over the squarefree d dividing K of mu(d) times
+// the vectors whose z's are all multiples of d; that drops the running gcd from the tables. The
+// allowed z's of a branch come in runs (the 'A' letters hold on whole stretches of y), and adding
+// a branch whose values fill a run is a difference of prefix sums, so a branch costs the length
+// of the table once per run instead of once per value. The last two branches are not added at
+// all: the vectors they admit are read off twice-summed prefix sums of the table, one look per
+// pair of runs. The signed terms are taken modulo 2^128, which is exact as long as the number of
+// vectors stays below kRunCountBound; larger counts go to CoreCount.
+
+using RunNumber = WideCount;  // wraps round modulo 2^128 here
+
+constexpr double kRunCountBound = 0x1p120;
+
+// Past this many numbers in the tables kept for the first branches (16 bytes each, so 128 MiB),
+// the fibers of a list are counted one by one.
+constexpr double kMaxSharedCells = 1 << 23;
+
+// The values w from lo to hi that one branch may take.
+struct Run {
+    long long lo = 0;
+    long long hi = 0;
+};
+
+// One core multiplicity k with one ell dividing it.
+struct Slot {
+    int k = 0;
+    long long ell = 0;
+    long long need = 0;                             // (k / ell) r, the admission sum of the z's
+    std::vector<std::pair<long long, int>> mobius;  // the squarefree d dividing k / ell, mu(d)
+};
+
+std::vector<std::pair<long long, int>> squarefreeDivisors(long long n) {
+    std::vector<std::pair<long long, int>> found{{1, 1}};
+    for (long long p = 2; p <= n; ++p) {
+        if (p * p > n) p = n;
+        if (n % p != 0) continue;
+        while (n % p == 0) n /= p;
+        const std::size_t before = found.size();
+        for (std::size_t i = 0; i < before; ++i) {
+            found.emplace_back(found[i].first * p, -found[i].second);
+        }
+    }
+    return found;
+}
+
+std::vector<Slot> slotsOf(int m, long long r, const SubdivisorOptions& options) {
+    std::vector<Slot> slots;
+    for (int k = m - 1; k >= 1; --k) {
+        for (long long ell : divisorsOf(k)) {
+            if (!passesEllFilter(options.ellFilter, ell)) continue;
+            slots.push_back({k, ell, k / ell * r, squarefreeDivisors(k / ell)});
+        }
+    }
+    return slots;
+}
+
+// The z's one branch allows in one slot: all of them, and those with a letter 'A', 'B' or '0'.
+struct SlotSteps {
+    std::vector<Run> all;
+    std::vector<Run> plain;
+};
+
+void appendValue(std::vector<Run>& runs, long long z) {
+    if (!runs.empty() && runs.back().hi + 1 == z) {
+        ++runs.back().hi;
+    } else {
+        runs.push_back({z, z});
+    }
+}
+
+SlotSteps slotSteps(const BranchShape& shape, const Slot& slot, bool onlyABC) {
+    SlotSteps steps;
+    const long long bound = std::max(0LL, std::min<long long>(shape.firstMultiplicity(), slot.k));
+    for (long long y = 0; y <= bound; y += slot.ell) {
+        const char letter = branchLetter(y, shape.follow(slot.k, y), slot.ell);
+        if (onlyABC && letter == '?') continue;
+        appendValue(steps.all, y / slot.ell);
+        if (letter != 'C' && letter != '?') appendValue(steps.plain, y / slot.ell);
+    }
+    return steps;
+}
+
+// The runs of the multiples of d among the z's, as w = z / d.
+void multiplesOf(const std::vector<Run>& runs, long long d, std::vector<Run>& to) {
+    to.clear();
+    for (const Run& run : runs) {
+        const Run w{(run.lo + d - 1) / d, run.hi / d};
+        if (w.lo <= w.hi) to.push_back(w);
+    }
+}
+
+// A table of vectors by their total. Summed: the total of the w's, the last cell holding every
+// total from `last` on (those are admitted). Shortfall: how far the w's fall short of each
+// branch's largest one, kept up to `last` (those are admitted).
+struct RunTable {
+    bool shortfall = false;
+    std::vector<RunNumber> cells;
+
+    void start(bool isShortfall, long long last) {
+        shortfall = isShortfall;
+        cells.assign(static_cast<std::size_t>(last) + 1, RunNumber(0));
+        cells[0] = 1;
+    }
+};
+
+// `to` is `from` with one more branch whose values fill `runs`.
+void addBranch(const RunTable& from, const std::vector<Run>& runs, RunTable& to,
+               std::vector<RunNumber>& prefix) {
+    const long long last = static_cast<long long>(from.cells.size()) - 1;
+    prefix.resize(from.cells.size() + 1);
+    prefix[0] = 0;
+    for (std::size_t t = 0; t < from.cells.size(); ++t) prefix[t + 1] = prefix[t] + from.cells[t];
+    to.shortfall = from.shortfall;
+    to.cells.assign(from.cells.size(), RunNumber(0));
+    const long long shifted = from.shortfall ? last + 1 : last;  // cells reached by shifting only
+    for (const Run& run : runs) {
+        for (long long u = run.lo; u < shifted; ++u) {
+            to.cells[u] += prefix[u - run.lo + 1] - prefix[std::max(0LL, u - run.hi)];
+        }
+        if (from.shortfall) continue;
+        for (long long t = std::max(0LL, last - run.hi); t <= last; ++t) {
+            const long long count = run.hi - std::max(run.lo, last - t) + 1;
+            to.cells[last] += from.cells[t] * static_cast<RunNumber>(count);
+        }
+    }
+}
+
+// The vectors of a table that two more branches complete to admitted ones, with one look per
+// pair of runs: F(s) is the number the table holds that a further total s admits, G its prefix
+// sums and H theirs, so a pair of runs takes four values of H.
+class PairSums {
+  public:
+    void reset(const RunTable& table) {
+        const std::size_t size = table.cells.size();
+        last_ = static_cast<long long>(size) - 1;
+        RunNumber total = 0;
+        for (RunNumber cell : table.cells) total += cell;
+        beyond_ = table.shortfall ? 0 : total;
+        g_.assign(size + 1, RunNumber(0));
+        // Summed: F(s) = the cells from last - s on. Shortfall: the cells up to last - s.
+        RunNumber past = 0;  // the cells after last - s
+        for (std::size_t s = 0; s < size; ++s) {
+            const RunNumber upTo = total - past;
+            past += table.cells[size - 1 - s];
+            g_[s + 1] = g_[s] + (table.shortfall ? upTo : past);
+        }
+        h_.assign(size + 2, RunNumber(0));
+        for (std::size_t s = 0; s <= size; ++s) h_[s + 1] = h_[s] + g_[s];
+    }
+
+    // The vectors of the table with a first further value in `a` and a second in `b`.
+    RunNumber pair(const Run& a, const Run& b) const {
+        return h(a.hi + b.hi + 2) - h(a.lo + b.hi + 1) - h(a.hi + b.lo + 1) + h(a.lo + b.lo);
+    }
+
+  private:
+    // H(s) = G(0) + ... + G(s - 1); past the table F stays at `beyond_`.
+    RunNumber h(long long s) const {
+        const long long end = last_ + 2;
+        if (s <= end) return h_[static_cast<std::size_t>(s)];
+        const RunNumber n = static_cast<RunNumber>(s - end);
+        return h_[static_cast<std::size_t>(end)] + n * g_[static_cast<std::size_t>(last_ + 1)] +
+               beyond_ * (n * (n + 1) / 2);
+    }
+
+    long long last_ = 0;
+    RunNumber beyond_ = 0;
+    std::vector<RunNumber> g_;
+    std::vector<RunNumber> h_;
+};
+
+// The runs of a branch turned round: how far each value falls short of `largest`.
+void mirror(std::vector<Run>& runs, long long largest) {
+    for (Run& run : runs) run = {largest - run.hi, largest - run.lo};
+}
+
+// The admitted vectors over branches with these runs, in a table of this form; nothing when
+// cancelled.
+std::optional<RunNumber> admitted(const std::vector<std::vector<Run>>& runs, bool shortfall,
+                                  long long last, Progress* progress) {
+    RunTable table;
+    RunTable next;
+    std::vector<RunNumber> prefix;
+    table.start(shortfall, last);
+    const std::size_t added = runs.size() - 2;
+    for (std::size_t j = 0; j < added; ++j) {
+        if (stopRequested(progress)) return std::nullopt;
+        addBranch(table, runs[j], next, prefix);
+        table.cells.swap(next.cells);
+    }
+    PairSums pairs;
+    pairs.reset(table);
+    RunNumber found = 0;
+    for (const Run& a : runs[added]) {
+        for (const Run& b : runs[added + 1]) found += pairs.pair(a, b);
+    }
+    return found;
+}
+
+// The count of one slot over branches given by their steps, in branch order (at least two).
+std::optional<RunNumber> slotCount(const Slot& slot, const std::vector<const SlotSteps*>& branches,
+                                   bool exceptOnlyAB, Progress* progress) {
+    const std::size_t b = branches.size();
+    std::vector<std::vector<Run>> all(b);
+    std::vector<std::vector<Run>> plain(b);
+    RunNumber found = 0;
+    for (const auto& [d, mu] : slot.mobius) {
+        if (stopRequested(progress)) return std::nullopt;
+        long long top = 0;
+        for (std::size_t j = 0; j < b; ++j) {
+            multiplesOf(branches[j]->all, d, all[j]);  // holds 0 at least: '0' is always allowed
+            multiplesOf(branches[j]->plain, d, plain[j]);
+            top += all[j].back().hi;
+        }
+        const long long need = (slot.need + d - 1) / d;
+        if (top < need) continue;
+        // The shorter table, as CoreCount chooses its form.
+        const long long slack = top - need;
+        const bool shortfall = slack <= need;
+        if (shortfall) {
+            for (std::size_t j = 0; j < b; ++j) {
+                const long long largest = all[j].back().hi;
+                mirror(all[j], largest);
+                mirror(plain[j], largest);
+            }
+        }
+        const long long last = shortfall ? slack : need;
+        std::optional<RunNumber> value = admitted(all, shortfall, last, progress);
+        if (!value) return std::nullopt;
+        if (exceptOnlyAB) {
+            const std::optional<RunNumber> onlyAB = admitted(plain, shortfall, last, progress);
+            if (!onlyAB) return std::nullopt;
+            *value -= *onlyAB;
+        }
+        found += mu > 0 ? *value : -*value;
+    }
+    return found;
+}
+
+// An upper bound on the vectors of every slot: each branch takes at most (its first
+// multiplicity, capped at m - 1) + 1 values.
+double vectorBound(std::size_t slots, int m, const std::vector<int>& firsts) {
+    double bound = static_cast<double>(slots);
+    for (int a : firsts) bound *= std::clamp(a, 0, std::max(0, m - 1)) + 1;
+    return bound;
+}
+
+// The count by runs, or nothing when it could pass kRunCountBound (or there are fewer than two
+// branches); a count cancelled halfway says so.
+std::optional<SubdivisorTally> tallyByRuns(const FiberData& x, const SubdivisorOptions& options,
+                                           Progress* progress, bool reportFraction) {
+    if (x.chains.size() < 2 || x.r < 1) return std::nullopt;
+    const std::vector<Slot> slots = slotsOf(x.m, x.r, options);
+    const std::vector<int> firsts = x.firstMultiplicities();
+    if (vectorBound(slots.size(), x.m, firsts) >= kRunCountBound) return std::nullopt;
+    // Branches with the same first multiplicity share their chain, so their steps too.
+    std::vector<BranchShape> shapes;
+    std::vector<std::size_t> shapeOf;
+    std::map<int, std::size_t> shapeIndex;
+    for (const auto& chain : x.chains) {
+        const int first = chain.empty() ? 0 : chain.front();
+        const auto [found, added] = shapeIndex.emplace(first, shapes.size());
+        if (added) shapes.emplace_back(x.m, chain);
+        shapeOf.push_back(found->second);
+    }
+    double total = 0;
+    for (long long k = 1; k < x.m; ++k) total += static_cast<double>(k * k);
+    double done = 0;
+    SubdivisorTally result;
+    std::vector<SlotSteps> steps(shapes.size());
+    std::vector<const SlotSteps*> branches;
+    for (std::size_t s = 0; s < slots.size(); ++s) {
+        const Slot& slot = slots[s];
+        for (std::size_t i = 0; i < shapes.size(); ++i) {
+            steps[i] = slotSteps(shapes[i], slot, options.onlyABC);
+        }
+        branches.clear();
+        for (std::size_t i : shapeOf) branches.push_back(&steps[i]);
+        const std::optional<RunNumber> found =
+            slotCount(slot, branches, options.exceptOnlyAB, progress);
+        if (!found) {
+            result.cancelled = true;
+            return result;
+        }
+        result.count += *found;
+        if (s + 1 == slots.size() || slots[s + 1].k != slot.k) {
+            done += static_cast<double>(slot.k) * slot.k;
+            if (progress != nullptr && reportFraction) progress->setFraction(done / total);
+        }
+    }
+    if (progress != nullptr && reportFraction) progress->setFraction(1.0);
+    return result;
+}
+
 }  // namespace
+
+// The tables after each number of first branches, for every slot and squarefree d, always in the
+// summed form: that form depends on the branches added so far and on k, ell, d and r only, while
+// the shortfall form depends on the largest values of every branch of X.
+struct PrefixTally::Walk {
+    // The runs of w of one part, for every (slot, d) in order.
+    struct PartSteps {
+        std::vector<std::vector<Run>> all;
+        std::vector<std::vector<Run>> plain;
+    };
+    struct Level {
+        std::vector<RunTable> all;
+        std::vector<RunTable> plain;
+    };
+
+    int m = 0;
+    int r = 0;
+    SubdivisorOptions options;
+    std::vector<Slot> slots;
+    std::vector<long long> needs;  // the admission sum of the w's of each (slot, d)
+    std::vector<std::unique_ptr<PartSteps>> steps;  // by part, made when first needed
+    std::vector<Level> levels;  // levels[j]: after the first j parts of `prefix`
+    std::vector<int> prefix;
+    bool pairsReady = false;  // pairAll and pairPlain are of the last level of `prefix`
+    std::vector<PairSums> pairAll;
+    std::vector<PairSums> pairPlain;
+    std::vector<RunNumber> scratch;
+
+    const PartSteps& stepsOf(int a) {
+        std::unique_ptr<PartSteps>& held = steps[static_cast<std::size_t>(a)];
+        if (held) return *held;
+        held = std::make_unique<PartSteps>();
+        const BranchShape shape(m, branchChain(m, a));
+        for (const Slot& slot : slots) {
+            const SlotSteps z = slotSteps(shape, slot, options.onlyABC);
+            for (const auto& [d, mu] : slot.mobius) {
+                held->all.emplace_back();
+                multiplesOf(z.all, d, held->all.back());
+                held->plain.emplace_back();
+                if (options.exceptOnlyAB) multiplesOf(z.plain, d, held->plain.back());
+            }
+        }
+        return *held;
+    }
+
+    Level startLevel() const {
+        Level level;
+        level.all.resize(needs.size());
+        if (options.exceptOnlyAB) level.plain.resize(needs.size());
+        for (std::size_t t = 0; t < needs.size(); ++t) {
+            level.all[t].start(false, needs[t]);
+            if (options.exceptOnlyAB) level.plain[t].start(false, needs[t]);
+        }
+        return level;
+    }
+
+    // Adds parts[j] to level j; false when cancelled (level j + 1 is then left half made).
+    bool extend(int a, Progress* progress) {
+        const std::size_t j = prefix.size();
+        if (levels.size() < j + 2) levels.push_back(startLevel());
+        const PartSteps& part = stepsOf(a);
+        Level& from = levels[j];
+        Level& to = levels[j + 1];
+        for (std::size_t t = 0; t < needs.size(); ++t) {
+            if (t % 64 == 0 && stopRequested(progress)) return false;
+            addBranch(from.all[t], part.all[t], to.all[t], scratch);
+            if (options.exceptOnlyAB) addBranch(from.plain[t], part.plain[t], to.plain[t], scratch);
+        }
+        prefix.push_back(a);
+        return true;
+    }
+};
+
+PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options)
+    : m_(m), r_(r), options_(options) {
+    if (m < 2 || r < 1 || b < 2) return;
+    auto walk = std::make_unique<Walk>();
+    walk->m = m;
+    walk->r = r;
+    walk->options = options;
+    walk->slots = slotsOf(m, r, options);
+    double cells = 0;
+    for (const Slot& slot : walk->slots) {
+        for (const auto& [d, mu] : slot.mobius) {
+            walk->needs.push_back((slot.need + d - 1) / d);
+            cells += static_cast<double>(walk->needs.back() + 1);
+        }
+    }
+    // A level per branch but the last two, and the pair sums (two cells per cell) of the last.
+    cells *= (options.exceptOnlyAB ? 2 : 1) * static_cast<double>(b + 1);
+    if (cells > kMaxSharedCells) return;
+    walk->steps.resize(static_cast<std::size_t>(m));
+    walk->levels.push_back(walk->startLevel());
+    walk_ = std::move(walk);
+}
+
+PrefixTally::~PrefixTally() = default;
+
+SubdivisorTally PrefixTally::count(std::span<const int> parts, Progress* progress) {
+    const auto alone = [&] {
+        return tallySubdivisorsQuietly(
+            fiberFromParts(m_, r_, std::vector<int>(parts.begin(), parts.end())), options_,
+            progress);
+    };
+    if (!walk_ || parts.size() < 2) return alone();
+    Walk& walk = *walk_;
+    for (int a : parts) {
+        if (a < 1 || a >= walk.m) return alone();
+    }
+    if (vectorBound(walk.slots.size(), walk.m, std::vector<int>(parts.begin(), parts.end())) >=
+        kRunCountBound) {
+        return alone();
+    }
+    SubdivisorTally result;
+    const std::size_t depth = parts.size() - 2;
+    std::size_t common = 0;
+    while (common < walk.prefix.size() && common < depth && walk.prefix[common] == parts[common]) {
+        ++common;
+    }
+    if (common < walk.prefix.size()) {
+        walk.prefix.resize(common);
+        walk.pairsReady = false;
+    }
+    while (walk.prefix.size() < depth) {
+        walk.pairsReady = false;
+        if (!walk.extend(parts[walk.prefix.size()], progress)) {
+            result.cancelled = true;
+            return result;
+        }
+    }
+    const std::size_t tables = walk.needs.size();
+    if (!walk.pairsReady) {
+        const Walk::Level& level = walk.levels[depth];
+        walk.pairAll.resize(tables);
+        walk.pairPlain.resize(walk.options.exceptOnlyAB ? tables : 0);
+        for (std::size_t t = 0; t < tables; ++t) {
+            walk.pairAll[t].reset(level.all[t]);
+            if (walk.options.exceptOnlyAB) walk.pairPlain[t].reset(level.plain[t]);
+        }
+        walk.pairsReady = true;
+    }
+    if (stopRequested(progress)) {
+        result.cancelled = true;
+        return result;
+    }
+    const Walk::PartSteps& first = walk.stepsOf(parts[depth]);
+    const Walk::PartSteps& second = walk.stepsOf(parts[depth + 1]);
+    const auto pairs = [](const PairSums& sums, const std::vector<Run>& a,
+                          const std::vector<Run>& b) {
+        RunNumber found = 0;
+        for (const Run& x : a) {
+            for (const Run& y : b) found += sums.pair(x, y);
+        }
+        return found;
+    };
+    std::size_t t = 0;
+    for (const Slot& slot : walk.slots) {
+        for (const auto& [d, mu] : slot.mobius) {
+            RunNumber value = pairs(walk.pairAll[t], first.all[t], second.all[t]);
+            if (walk.options.exceptOnlyAB) {
+                value -= pairs(walk.pairPlain[t], first.plain[t], second.plain[t]);
+            }
+            result.count += mu > 0 ? value : -value;
+            ++t;
+        }
+    }
+    return result;
+}
+
+namespace {}  // namespace
 
 mpz_class wideToGmp(WideCount value) {
     mpz_class high = static_cast<unsigned long>(static_cast<std::uint64_t>(value >> 64));
@@ -320,6 +786,9 @@ namespace {
 
 SubdivisorTally tally(const FiberData& x, const SubdivisorOptions& options, Progress* progress,
                       bool reportFraction) {
+    if (std::optional<SubdivisorTally> byRuns = tallyByRuns(x, options, progress, reportFraction)) {
+        return *byRuns;
+    }
     SubdivisorTally result;
     // A branch's chain follows from m and its first multiplicity, so equal first multiplicities
     // make one group.

@@ -2,6 +2,8 @@
 
 #include <gmpxx.h>
 
+#include <memory>
+#include <span>
 #include <string>
 
 #include "census/subdivisor_options.h"
@@ -44,6 +46,30 @@ SubdivisorTally tallySubdivisors(const FiberData& x, const SubdivisorOptions& op
 // is only polled for cancellation.
 SubdivisorTally tallySubdivisorsQuietly(const FiberData& x, const SubdivisorOptions& options,
                                         Progress* progress);
+
+// Counts the fibers of one core multiplicity m and one r one after another, as the fiber list
+// meets them: the work on the first branches is kept, so a fiber that starts with the same parts
+// as the one before only adds the parts where it differs, and the last two parts are read off
+// that work in one look per pair of runs of their values. Fibers whose count could reach 2^120,
+// and lists whose kept work would pass 128 MiB, are counted one by one by tallySubdivisorsQuietly.
+class PrefixTally {
+  public:
+    // b is the number of parts the fibers have, for the size of the kept work.
+    PrefixTally(int m, int r, int b, const SubdivisorOptions& options);
+    ~PrefixTally();
+    PrefixTally(const PrefixTally&) = delete;
+    PrefixTally& operator=(const PrefixTally&) = delete;
+
+    // The count of the fiber ((m,r),parts...); `progress` is only polled for cancellation.
+    SubdivisorTally count(std::span<const int> parts, Progress* progress);
+
+  private:
+    struct Walk;
+    int m_;
+    int r_;
+    SubdivisorOptions options_;
+    std::unique_ptr<Walk> walk_;
+};
 
 // The count in decimal.
 std::string tallyText(const SubdivisorTally& tally);
