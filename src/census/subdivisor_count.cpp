@@ -306,15 +306,15 @@ class CoreCount {
 // a branch whose values fill a run is a difference of prefix sums, so a branch costs the length
 // of the table once per run instead of once per value. The last two branches are not added at
 // all: the vectors they admit are read off twice-summed prefix sums of the table, one look per
-// pair of runs. The signed terms are taken modulo 2^128, which is exact as long as the number of
-// vectors stays below kRunCountBound; larger counts go to CoreCount.
-
-using RunNumber = WideCount;  // wraps round modulo 2^128 here
+// pair of runs. The signed terms are taken modulo 2^128 (2^64 while the count stays below
+// kNarrowBound), which gives the true count as long as it stays below kRunCountBound; larger
+// counts go to CoreCount.
 
 constexpr double kRunCountBound = 0x1p120;
+constexpr double kNarrowBound = 0x1p62;
 
-// Past this many numbers in the tables kept for the first branches (16 bytes each, so 128 MiB),
-// the fibers of a list are counted one by one.
+// Past this many numbers in the tables kept for the first branches of a fiber list (16 bytes
+// each, so 128 MiB), its fibers are counted one by one.
 constexpr double kMaxSharedCells = 1 << 23;
 
 // The values w from lo to hi that one branch may take.
@@ -391,38 +391,64 @@ void multiplesOf(const std::vector<Run>& runs, long long d, std::vector<Run>& to
     }
 }
 
+// The runs of a branch turned round: how far each value falls short of `largest`.
+void mirror(std::vector<Run>& runs, long long largest) {
+    for (Run& run : runs) run = {largest - run.hi, largest - run.lo};
+}
+
+long long largestValue(const std::vector<Run>& runs) {
+    long long largest = -1;
+    for (const Run& run : runs) largest = std::max(largest, run.hi);
+    return largest;
+}
+
 // A table of vectors by their total. Summed: the total of the w's, the last cell holding every
-// total from `last` on (those are admitted). Shortfall: how far the w's fall short of each
-// branch's largest one, kept up to `last` (those are admitted).
+// total from there on (those are admitted). Shortfall: how far the w's fall short of each
+// branch's largest one, kept up to the last cell (those are admitted). Cells past `reach` are 0
+// (-1: the table is empty).
+template <typename Number>
 struct RunTable {
     bool shortfall = false;
-    std::vector<RunNumber> cells;
+    long long reach = 0;
+    std::vector<Number> cells;
 
-    void start(bool isShortfall, long long last) {
+    long long last() const { return static_cast<long long>(cells.size()) - 1; }
+
+    void start(bool isShortfall, long long lastCell) {
         shortfall = isShortfall;
-        cells.assign(static_cast<std::size_t>(last) + 1, RunNumber(0));
+        reach = 0;
+        cells.assign(static_cast<std::size_t>(lastCell) + 1, Number(0));
         cells[0] = 1;
     }
 };
 
-// `to` is `from` with one more branch whose values fill `runs`.
-void addBranch(const RunTable& from, const std::vector<Run>& runs, RunTable& to,
-               std::vector<RunNumber>& prefix) {
-    const long long last = static_cast<long long>(from.cells.size()) - 1;
-    prefix.resize(from.cells.size() + 1);
-    prefix[0] = 0;
-    for (std::size_t t = 0; t < from.cells.size(); ++t) prefix[t + 1] = prefix[t] + from.cells[t];
+// `to` (of the same size) is `from` with one more branch whose values fill `runs`.
+template <typename Number>
+void addBranch(const RunTable<Number>& from, const std::vector<Run>& runs, RunTable<Number>& to,
+               std::vector<Number>& prefix) {
+    const long long last = from.last();
+    const long long reach = from.reach;
+    const long long newReach =
+        reach < 0 || runs.empty() ? -1 : std::min(last, reach + largestValue(runs));
+    if (to.cells.size() != from.cells.size()) to.cells.assign(from.cells.size(), Number(0));
+    std::fill(to.cells.begin(), to.cells.begin() + std::max(to.reach, newReach) + 1, Number(0));
     to.shortfall = from.shortfall;
-    to.cells.assign(from.cells.size(), RunNumber(0));
+    to.reach = newReach;
+    if (newReach < 0) return;
+    prefix.resize(static_cast<std::size_t>(reach) + 2);
+    prefix[0] = 0;
+    for (long long t = 0; t <= reach; ++t) prefix[t + 1] = prefix[t] + from.cells[t];
     const long long shifted = from.shortfall ? last + 1 : last;  // cells reached by shifting only
+    Number* cells = to.cells.data();
     for (const Run& run : runs) {
-        for (long long u = run.lo; u < shifted; ++u) {
-            to.cells[u] += prefix[u - run.lo + 1] - prefix[std::max(0LL, u - run.hi)];
+        const long long end = std::min(shifted - 1, reach + run.hi);
+        for (long long u = run.lo; u <= end; ++u) {
+            cells[u] += prefix[std::min(u - run.lo, reach) + 1] - prefix[std::max(0LL, u - run.hi)];
         }
         if (from.shortfall) continue;
-        for (long long t = std::max(0LL, last - run.hi); t <= last; ++t) {
+        for (long long t = std::max(0LL, last - run.hi); t <= reach; ++t) {
             const long long count = run.hi - std::max(run.lo, last - t) + 1;
-            to.cells[last] += from.cells[t] * static_cast<RunNumber>(count);
+            cells[last] += from.cells[t] * static_cast<Number>(count);
         }
     }
 }
@@ -430,82 +456,89 @@ void addBranch(const RunTable& from, const std::vector<Run>& runs, RunTable& to,
 // The vectors of a table that two more branches complete to admitted ones, with one look per
 // pair of runs: F(s) is the number the table holds that a further total s admits, G its prefix
 // sums and H theirs, so a pair of runs takes four values of H.
+template <typename Number>
 class PairSums {
   public:
-    void reset(const RunTable& table) {
+    void reset(const RunTable<Number>& table) {
         const std::size_t size = table.cells.size();
         last_ = static_cast<long long>(size) - 1;
-        RunNumber total = 0;
-        for (RunNumber cell : table.cells) total += cell;
+        Number total = 0;
+        for (long long t = 0; t <= table.reach; ++t) total += table.cells[t];
         beyond_ = table.shortfall ? 0 : total;
-        g_.assign(size + 1, RunNumber(0));
+        g_.resize(size + 1);
+        h_.resize(size + 2);
+        g_[0] = 0;
+        h_[0] = 0;
         // Summed: F(s) = the cells from last - s on. Shortfall: the cells up to last - s.
-        RunNumber past = 0;  // the cells after last - s
+        Number past = 0;  // the cells after last - s
         for (std::size_t s = 0; s < size; ++s) {
-            const RunNumber upTo = total - past;
+            const Number upTo = total - past;
             past += table.cells[size - 1 - s];
             g_[s + 1] = g_[s] + (table.shortfall ? upTo : past);
+            h_[s + 1] = h_[s] + g_[s];
         }
-        h_.assign(size + 2, RunNumber(0));
-        for (std::size_t s = 0; s <= size; ++s) h_[s + 1] = h_[s] + g_[s];
+        h_[size + 1] = h_[size] + g_[size];
     }
 
     // The vectors of the table with a first further value in `a` and a second in `b`.
-    RunNumber pair(const Run& a, const Run& b) const {
+    Number pair(const Run& a, const Run& b) const {
         return h(a.hi + b.hi + 2) - h(a.lo + b.hi + 1) - h(a.hi + b.lo + 1) + h(a.lo + b.lo);
     }
 
   private:
     // H(s) = G(0) + ... + G(s - 1); past the table F stays at `beyond_`.
-    RunNumber h(long long s) const {
+    Number h(long long s) const {
         const long long end = last_ + 2;
         if (s <= end) return h_[static_cast<std::size_t>(s)];
-        const RunNumber n = static_cast<RunNumber>(s - end);
+        const Number n = static_cast<Number>(s - end);
         return h_[static_cast<std::size_t>(end)] + n * g_[static_cast<std::size_t>(last_ + 1)] +
-               beyond_ * (n * (n + 1) / 2);
+               beyond_ * static_cast<Number>((s - end) * (s - end + 1) / 2);
     }
 
     long long last_ = 0;
-    RunNumber beyond_ = 0;
-    std::vector<RunNumber> g_;
-    std::vector<RunNumber> h_;
+    Number beyond_ = 0;
+    std::vector<Number> g_;
+    std::vector<Number> h_;
 };
 
-// The runs of a branch turned round: how far each value falls short of `largest`.
-void mirror(std::vector<Run>& runs, long long largest) {
-    for (Run& run : runs) run = {largest - run.hi, largest - run.lo};
+template <typename Number>
+Number pairTotal(const PairSums<Number>& sums, const std::vector<Run>& a,
+                 const std::vector<Run>& b) {
+    Number found = 0;
+    for (const Run& x : a) {
+        for (const Run& y : b) found += sums.pair(x, y);
+    }
+    return found;
 }
 
 // The admitted vectors over branches with these runs, in a table of this form; nothing when
 // cancelled.
-std::optional<RunNumber> admitted(const std::vector<std::vector<Run>>& runs, bool shortfall,
-                                  long long last, Progress* progress) {
-    RunTable table;
-    RunTable next;
-    std::vector<RunNumber> prefix;
+template <typename Number>
+std::optional<Number> admitted(const std::vector<std::vector<Run>>& runs, bool shortfall,
+                               long long last, Progress* progress) {
+    RunTable<Number> table;
+    RunTable<Number> next;
+    std::vector<Number> prefix;
     table.start(shortfall, last);
     const std::size_t added = runs.size() - 2;
     for (std::size_t j = 0; j < added; ++j) {
         if (stopRequested(progress)) return std::nullopt;
         addBranch(table, runs[j], next, prefix);
-        table.cells.swap(next.cells);
+        std::swap(table, next);
     }
-    PairSums pairs;
+    PairSums<Number> pairs;
     pairs.reset(table);
-    RunNumber found = 0;
-    for (const Run& a : runs[added]) {
-        for (const Run& b : runs[added + 1]) found += pairs.pair(a, b);
-    }
-    return found;
+    return pairTotal(pairs, runs[added], runs[added + 1]);
 }
 
 // The count of one slot over branches given by their steps, in branch order (at least two).
-std::optional<RunNumber> slotCount(const Slot& slot, const std::vector<const SlotSteps*>& branches,
-                                   bool exceptOnlyAB, Progress* progress) {
+template <typename Number>
+std::optional<Number> slotCount(const Slot& slot, const std::vector<const SlotSteps*>& branches,
+                                bool exceptOnlyAB, Progress* progress) {
     const std::size_t b = branches.size();
     std::vector<std::vector<Run>> all(b);
     std::vector<std::vector<Run>> plain(b);
-    RunNumber found = 0;
+    Number found = 0;
     for (const auto& [d, mu] : slot.mobius) {
         if (stopRequested(progress)) return std::nullopt;
         long long top = 0;
@@ -527,34 +560,30 @@ std::optional<RunNumber> slotCount(const Slot& slot, const std::vector<const Slo
             }
         }
         const long long last = shortfall ? slack : need;
-        std::optional<RunNumber> value = admitted(all, shortfall, last, progress);
+        std::optional<Number> value = admitted<Number>(all, shortfall, last, progress);
         if (!value) return std::nullopt;
         if (exceptOnlyAB) {
-            const std::optional<RunNumber> onlyAB = admitted(plain, shortfall, last, progress);
+            const std::optional<Number> onlyAB = admitted<Number>(plain, shortfall, last, progress);
             if (!onlyAB) return std::nullopt;
             *value -= *onlyAB;
         }
-        found += mu > 0 ? *value : -*value;
+        found += mu > 0 ? *value : Number(0) - *value;
     }
     return found;
 }
 
 // An upper bound on the vectors of every slot: each branch takes at most (its first
 // multiplicity, capped at m - 1) + 1 values.
-double vectorBound(std::size_t slots, int m, const std::vector<int>& firsts) {
+double vectorBound(std::size_t slots, int m, std::span<const int> firsts) {
     double bound = static_cast<double>(slots);
     for (int a : firsts) bound *= std::clamp(a, 0, std::max(0, m - 1)) + 1;
     return bound;
 }
 
-// The count by runs, or nothing when it could pass kRunCountBound (or there are fewer than two
-// branches); a count cancelled halfway says so.
-std::optional<SubdivisorTally> tallyByRuns(const FiberData& x, const SubdivisorOptions& options,
-                                           Progress* progress, bool reportFraction) {
-    if (x.chains.size() < 2 || x.r < 1) return std::nullopt;
-    const std::vector<Slot> slots = slotsOf(x.m, x.r, options);
-    const std::vector<int> firsts = x.firstMultiplicities();
-    if (vectorBound(slots.size(), x.m, firsts) >= kRunCountBound) return std::nullopt;
+template <typename Number>
+std::optional<SubdivisorTally> tallyByRuns(const FiberData& x, const std::vector<Slot>& slots,
+                                           const SubdivisorOptions& options, Progress* progress,
+                                           bool reportFraction) {
     // Branches with the same first multiplicity share their chain, so their steps too.
     std::vector<BranchShape> shapes;
     std::vector<std::size_t> shapeOf;
@@ -578,8 +607,8 @@ std::optional<SubdivisorTally> tallyByRuns(const FiberData& x, const SubdivisorO
         }
         branches.clear();
         for (std::size_t i : shapeOf) branches.push_back(&steps[i]);
-        const std::optional<RunNumber> found =
-            slotCount(slot, branches, options.exceptOnlyAB, progress);
+        const std::optional<Number> found =
+            slotCount<Number>(slot, branches, options.exceptOnlyAB, progress);
         if (!found) {
             result.cancelled = true;
             return result;
@@ -594,47 +623,112 @@ std::optional<SubdivisorTally> tallyByRuns(const FiberData& x, const SubdivisorO
     return result;
 }
 
-}  // namespace
+// The count by runs, or nothing when it could pass kRunCountBound (or there are fewer than two
+// branches); a count cancelled halfway says so.
+std::optional<SubdivisorTally> tallyByRuns(const FiberData& x, const SubdivisorOptions& options,
+                                           Progress* progress, bool reportFraction) {
+    if (x.chains.size() < 2 || x.r < 1) return std::nullopt;
+    const std::vector<Slot> slots = slotsOf(x.m, x.r, options);
+    const double bound = vectorBound(slots.size(), x.m, x.firstMultiplicities());
+    if (bound >= kRunCountBound) return std::nullopt;
+    if (bound < kNarrowBound) {
+        return tallyByRuns<std::uint64_t>(x, slots, options, progress, reportFraction);
+    }
+    return tallyByRuns<WideCount>(x, slots, options, progress, reportFraction);
+}
 
 // The tables after each number of first branches, for every slot and squarefree d, always in the
 // summed form: that form depends on the branches added so far and on k, ell, d and r only, while
 // the shortfall form depends on the largest values of every branch of X.
-struct PrefixTally::Walk {
+template <typename Number>
+class SharedPrefix {
+  public:
+    SharedPrefix(int m, const SubdivisorOptions& options, std::vector<Slot> slots,
+                 std::vector<long long> needs)
+        : m_(m),
+          options_(options),
+          slots_(std::move(slots)),
+          needs_(std::move(needs)),
+          steps_(static_cast<std::size_t>(m)) {
+        levels_.push_back(startLevel());
+    }
+
+    // The count of a fiber with these parts (at least two, each from 1 to m - 1); nothing when
+    // cancelled.
+    std::optional<WideCount> count(std::span<const int> parts, Progress* progress) {
+        const std::size_t depth = parts.size() - 2;
+        std::size_t common = 0;
+        while (common < prefix_.size() && common < depth && prefix_[common] == parts[common]) {
+            ++common;
+        }
+        if (common < prefix_.size()) {
+            prefix_.resize(common);
+            ++generation_;
+        }
+        while (prefix_.size() < depth) {
+            ++generation_;
+            if (!extend(parts[prefix_.size()], progress)) return std::nullopt;
+        }
+        if (stopRequested(progress)) return std::nullopt;
+        const Level& level = levels_[depth];
+        const PartSteps& first = stepsOf(parts[depth]);
+        const PartSteps& second = stepsOf(parts[depth + 1]);
+        if (pairsMade_.size() != needs_.size()) {
+            pairsMade_.assign(needs_.size(), 0);
+            pairAll_.resize(needs_.size());
+            pairPlain_.resize(options_.exceptOnlyAB ? needs_.size() : 0);
+        }
+        Number found = 0;
+        std::size_t t = 0;
+        for (const Slot& slot : slots_) {
+            for (const auto& [d, mu] : slot.mobius) {
+                const long long reach = level.all[t].reach;
+                // No vector of the table reaches the admission sum with these two branches.
+                if (reach + first.largest[t] + second.largest[t] < needs_[t]) {
+                    ++t;
+                    continue;
+                }
+                if (pairsMade_[t] != generation_) {
+                    pairAll_[t].reset(level.all[t]);
+                    if (options_.exceptOnlyAB) pairPlain_[t].reset(level.plain[t]);
+                    pairsMade_[t] = generation_;
+                }
+                Number value = pairTotal(pairAll_[t], first.all[t], second.all[t]);
+                if (options_.exceptOnlyAB) {
+                    value -= pairTotal(pairPlain_[t], first.plain[t], second.plain[t]);
+                }
+                found += mu > 0 ? value : Number(0) - value;
+                ++t;
+            }
+        }
+        return static_cast<WideCount>(found);
+    }
+
+  private:
     // The runs of w of one part, for every (slot, d) in order.
     struct PartSteps {
         std::vector<std::vector<Run>> all;
         std::vector<std::vector<Run>> plain;
+        std::vector<long long> largest;  // the largest w of `all`
     };
     struct Level {
-        std::vector<RunTable> all;
-        std::vector<RunTable> plain;
+        std::vector<RunTable<Number>> all;
+        std::vector<RunTable<Number>> plain;
     };
 
-    int m = 0;
-    int r = 0;
-    SubdivisorOptions options;
-    std::vector<Slot> slots;
-    std::vector<long long> needs;  // the admission sum of the w's of each (slot, d)
-    std::vector<std::unique_ptr<PartSteps>> steps;  // by part, made when first needed
-    std::vector<Level> levels;  // levels[j]: after the first j parts of `prefix`
-    std::vector<int> prefix;
-    bool pairsReady = false;  // pairAll and pairPlain are of the last level of `prefix`
-    std::vector<PairSums> pairAll;
-    std::vector<PairSums> pairPlain;
-    std::vector<RunNumber> scratch;
-
     const PartSteps& stepsOf(int a) {
-        std::unique_ptr<PartSteps>& held = steps[static_cast<std::size_t>(a)];
+        std::unique_ptr<PartSteps>& held = steps_[static_cast<std::size_t>(a)];
         if (held) return *held;
         held = std::make_unique<PartSteps>();
-        const BranchShape shape(m, branchChain(m, a));
-        for (const Slot& slot : slots) {
-            const SlotSteps z = slotSteps(shape, slot, options.onlyABC);
+        const BranchShape shape(m_, branchChain(m_, a));
+        for (const Slot& slot : slots_) {
+            const SlotSteps z = slotSteps(shape, slot, options_.onlyABC);
             for (const auto& [d, mu] : slot.mobius) {
                 held->all.emplace_back();
                 multiplesOf(z.all, d, held->all.back());
+                held->largest.push_back(largestValue(held->all.back()));
                 held->plain.emplace_back();
-                if (options.exceptOnlyAB) multiplesOf(z.plain, d, held->plain.back());
+                if (options_.exceptOnlyAB) multiplesOf(z.plain, d, held->plain.back());
             }
         }
         return *held;
@@ -642,129 +736,103 @@ struct PrefixTally::Walk {
 
     Level startLevel() const {
         Level level;
-        level.all.resize(needs.size());
-        if (options.exceptOnlyAB) level.plain.resize(needs.size());
-        for (std::size_t t = 0; t < needs.size(); ++t) {
-            level.all[t].start(false, needs[t]);
-            if (options.exceptOnlyAB) level.plain[t].start(false, needs[t]);
+        level.all.resize(needs_.size());
+        level.plain.resize(options_.exceptOnlyAB ? needs_.size() : 0);
+        for (std::size_t t = 0; t < needs_.size(); ++t) {
+            level.all[t].start(false, needs_[t]);
+            if (options_.exceptOnlyAB) level.plain[t].start(false, needs_[t]);
         }
         return level;
     }
 
-    // Adds parts[j] to level j; false when cancelled (level j + 1 is then left half made).
+    // Adds part a to the last level of the prefix; false when cancelled (the level after it is
+    // then left half made and not counted as held).
     bool extend(int a, Progress* progress) {
-        const std::size_t j = prefix.size();
-        if (levels.size() < j + 2) levels.push_back(startLevel());
+        const std::size_t j = prefix_.size();
+        if (levels_.size() < j + 2) levels_.push_back(startLevel());
         const PartSteps& part = stepsOf(a);
-        Level& from = levels[j];
-        Level& to = levels[j + 1];
-        for (std::size_t t = 0; t < needs.size(); ++t) {
+        const Level& from = levels_[j];
+        Level& to = levels_[j + 1];
+        for (std::size_t t = 0; t < needs_.size(); ++t) {
             if (t % 64 == 0 && stopRequested(progress)) return false;
-            addBranch(from.all[t], part.all[t], to.all[t], scratch);
-            if (options.exceptOnlyAB) addBranch(from.plain[t], part.plain[t], to.plain[t], scratch);
+            addBranch(from.all[t], part.all[t], to.all[t], scratch_);
+            if (options_.exceptOnlyAB) {
+                addBranch(from.plain[t], part.plain[t], to.plain[t], scratch_);
+            }
         }
-        prefix.push_back(a);
+        prefix_.push_back(a);
         return true;
     }
+
+    int m_;
+    SubdivisorOptions options_;
+    std::vector<Slot> slots_;
+    std::vector<long long> needs_;                   // the admission sum of each (slot, d)
+    std::vector<std::unique_ptr<PartSteps>> steps_;  // by part, made when first needed
+    std::vector<Level> levels_;  // levels_[j]: after the first j parts of prefix_
+    std::vector<int> prefix_;
+    // The pair sums of a table are of the last level when made in this generation.
+    std::uint64_t generation_ = 1;
+    std::vector<std::uint64_t> pairsMade_;
+    std::vector<PairSums<Number>> pairAll_;
+    std::vector<PairSums<Number>> pairPlain_;
+    std::vector<Number> scratch_;
+};
+
+}  // namespace
+
+struct PrefixTally::Walk {
+    std::unique_ptr<SharedPrefix<std::uint64_t>> narrow;  // when every count stays below 2^62
+    std::unique_ptr<SharedPrefix<WideCount>> wide;
+    std::size_t slots = 0;
 };
 
 PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options)
     : m_(m), r_(r), options_(options) {
     if (m < 2 || r < 1 || b < 2) return;
-    auto walk = std::make_unique<Walk>();
-    walk->m = m;
-    walk->r = r;
-    walk->options = options;
-    walk->slots = slotsOf(m, r, options);
+    std::vector<Slot> slots = slotsOf(m, r, options);
+    std::vector<long long> needs;
     double cells = 0;
-    for (const Slot& slot : walk->slots) {
+    for (const Slot& slot : slots) {
         for (const auto& [d, mu] : slot.mobius) {
-            walk->needs.push_back((slot.need + d - 1) / d);
-            cells += static_cast<double>(walk->needs.back() + 1);
+            needs.push_back((slot.need + d - 1) / d);
+            cells += static_cast<double>(needs.back() + 1);
         }
     }
     // A level per branch but the last two, and the pair sums (two cells per cell) of the last.
     cells *= (options.exceptOnlyAB ? 2 : 1) * static_cast<double>(b + 1);
     if (cells > kMaxSharedCells) return;
-    walk->steps.resize(static_cast<std::size_t>(m));
-    walk->levels.push_back(walk->startLevel());
-    walk_ = std::move(walk);
+    walk_ = std::make_unique<Walk>();
+    walk_->slots = slots.size();
+    if (vectorBound(slots.size(), m, std::vector<int>(static_cast<std::size_t>(b), m - 1)) <
+        kNarrowBound) {
+        walk_->narrow = std::make_unique<SharedPrefix<std::uint64_t>>(m, options, std::move(slots),
+                                                                      std::move(needs));
+    } else {
+        walk_->wide = std::make_unique<SharedPrefix<WideCount>>(m, options, std::move(slots),
+                                                                std::move(needs));
+    }
 }
 
 PrefixTally::~PrefixTally() = default;
 
 SubdivisorTally PrefixTally::count(std::span<const int> parts, Progress* progress) {
-    const auto alone = [&] {
+    const bool shared =
+        walk_ && parts.size() >= 2 &&
+        std::all_of(parts.begin(), parts.end(), [&](int a) { return a >= 1 && a < m_; }) &&
+        vectorBound(walk_->slots, m_, parts) < kRunCountBound;
+    if (!shared) {
         return tallySubdivisorsQuietly(
             fiberFromParts(m_, r_, std::vector<int>(parts.begin(), parts.end())), options_,
             progress);
-    };
-    if (!walk_ || parts.size() < 2) return alone();
-    Walk& walk = *walk_;
-    for (int a : parts) {
-        if (a < 1 || a >= walk.m) return alone();
     }
-    if (vectorBound(walk.slots.size(), walk.m, std::vector<int>(parts.begin(), parts.end())) >=
-        kRunCountBound) {
-        return alone();
-    }
+    const std::optional<WideCount> found =
+        walk_->narrow ? walk_->narrow->count(parts, progress) : walk_->wide->count(parts, progress);
     SubdivisorTally result;
-    const std::size_t depth = parts.size() - 2;
-    std::size_t common = 0;
-    while (common < walk.prefix.size() && common < depth && walk.prefix[common] == parts[common]) {
-        ++common;
-    }
-    if (common < walk.prefix.size()) {
-        walk.prefix.resize(common);
-        walk.pairsReady = false;
-    }
-    while (walk.prefix.size() < depth) {
-        walk.pairsReady = false;
-        if (!walk.extend(parts[walk.prefix.size()], progress)) {
-            result.cancelled = true;
-            return result;
-        }
-    }
-    const std::size_t tables = walk.needs.size();
-    if (!walk.pairsReady) {
-        const Walk::Level& level = walk.levels[depth];
-        walk.pairAll.resize(tables);
-        walk.pairPlain.resize(walk.options.exceptOnlyAB ? tables : 0);
-        for (std::size_t t = 0; t < tables; ++t) {
-            walk.pairAll[t].reset(level.all[t]);
-            if (walk.options.exceptOnlyAB) walk.pairPlain[t].reset(level.plain[t]);
-        }
-        walk.pairsReady = true;
-    }
-    if (stopRequested(progress)) {
-        result.cancelled = true;
-        return result;
-    }
-    const Walk::PartSteps& first = walk.stepsOf(parts[depth]);
-    const Walk::PartSteps& second = walk.stepsOf(parts[depth + 1]);
-    const auto pairs = [](const PairSums& sums, const std::vector<Run>& a,
-                          const std::vector<Run>& b) {
-        RunNumber found = 0;
-        for (const Run& x : a) {
-            for (const Run& y : b) found += sums.pair(x, y);
-        }
-        return found;
-    };
-    std::size_t t = 0;
-    for (const Slot& slot : walk.slots) {
-        for (const auto& [d, mu] : slot.mobius) {
-            RunNumber value = pairs(walk.pairAll[t], first.all[t], second.all[t]);
-            if (walk.options.exceptOnlyAB) {
-                value -= pairs(walk.pairPlain[t], first.plain[t], second.plain[t]);
-            }
-            result.count += mu > 0 ? value : -value;
-            ++t;
-        }
-    }
+    result.cancelled = !found;
+    if (found) result.count = *found;
     return result;
 }
-
-namespace {}  // namespace
 
 mpz_class wideToGmp(WideCount value) {
     mpz_class high = static_cast<unsigned long>(static_cast<std::uint64_t>(value >> 64));
