@@ -852,11 +852,8 @@ long long SubdivisorTally::clamped() const {
 
 namespace {
 
-SubdivisorTally tally(const FiberData& x, const SubdivisorOptions& options, Progress* progress,
-                      bool reportFraction) {
-    if (std::optional<SubdivisorTally> byRuns = tallyByRuns(x, options, progress, reportFraction)) {
-        return *byRuns;
-    }
+SubdivisorTally tallyByGcdTable(const FiberData& x, const SubdivisorOptions& options,
+                                Progress* progress, bool reportFraction) {
     SubdivisorTally result;
     // A branch's chain follows from m and its first multiplicity, so equal first multiplicities
     // make one group.
@@ -885,6 +882,14 @@ SubdivisorTally tally(const FiberData& x, const SubdivisorOptions& options, Prog
     return result;
 }
 
+SubdivisorTally tally(const FiberData& x, const SubdivisorOptions& options, Progress* progress,
+                      bool reportFraction) {
+    if (std::optional<SubdivisorTally> byRuns = tallyByRuns(x, options, progress, reportFraction)) {
+        return *byRuns;
+    }
+    return tallyByGcdTable(x, options, progress, reportFraction);
+}
+
 }  // namespace
 
 SubdivisorTally tallySubdivisors(const FiberData& x, const SubdivisorOptions& options,
@@ -895,6 +900,11 @@ SubdivisorTally tallySubdivisors(const FiberData& x, const SubdivisorOptions& op
 SubdivisorTally tallySubdivisorsQuietly(const FiberData& x, const SubdivisorOptions& options,
                                         Progress* progress) {
     return tally(x, options, progress, false);
+}
+
+SubdivisorTally tallySubdivisorsByGcdTable(const FiberData& x, const SubdivisorOptions& options,
+                                           Progress* progress) {
+    return tallyByGcdTable(x, options, progress, true);
 }
 
 std::string tallyText(const SubdivisorTally& tally) {
