@@ -370,8 +370,9 @@ void appendValue(std::vector<Run>& runs, long long z) {
     }
 }
 
-SlotSteps slotSteps(const BranchShape& shape, const Slot& slot, bool onlyABC) {
-    SlotSteps steps;
+void slotSteps(const BranchShape& shape, const Slot& slot, bool onlyABC, SlotSteps& steps) {
+    steps.all.clear();
+    steps.plain.clear();
     const long long bound = std::max(0LL, std::min<long long>(shape.firstMultiplicity(), slot.k));
     for (long long y = 0; y <= bound; y += slot.ell) {
         const char letter = branchLetter(y, shape.follow(slot.k, y), slot.ell);
@@ -379,7 +380,6 @@ SlotSteps slotSteps(const BranchShape& shape, const Slot& slot, bool onlyABC) {
         appendValue(steps.all, y / slot.ell);
         if (letter != 'C' && letter != '?') appendValue(steps.plain, y / slot.ell);
     }
-    return steps;
 }
 
 // The runs of the multiples of d among the z's, as w = z / d.
@@ -511,66 +511,77 @@ Number pairTotal(const PairSums<Number>& sums, const std::vector<Run>& a,
     return found;
 }
 
-// The admitted vectors over branches with these runs, in a table of this form; nothing when
-// cancelled.
+// The count of one slot at a time, with its tables kept for the next slot.
 template <typename Number>
-std::optional<Number> admitted(const std::vector<std::vector<Run>>& runs, bool shortfall,
-                               long long last, Progress* progress) {
-    RunTable<Number> table;
-    RunTable<Number> next;
-    std::vector<Number> prefix;
-    table.start(shortfall, last);
-    const std::size_t added = runs.size() - 2;
-    for (std::size_t j = 0; j < added; ++j) {
-        if (stopRequested(progress)) return std::nullopt;
-        addBranch(table, runs[j], next, prefix);
-        std::swap(table, next);
-    }
-    PairSums<Number> pairs;
-    pairs.reset(table);
-    return pairTotal(pairs, runs[added], runs[added + 1]);
-}
-
-// The count of one slot over branches given by their steps, in branch order (at least two).
-template <typename Number>
-std::optional<Number> slotCount(const Slot& slot, const std::vector<const SlotSteps*>& branches,
+class SlotCounter {
+  public:
+    // The count of one slot over branches given by their steps, in branch order (at least two);
+    // nothing when cancelled.
+    std::optional<Number> count(const Slot& slot, const std::vector<const SlotSteps*>& branches,
                                 bool exceptOnlyAB, Progress* progress) {
-    const std::size_t b = branches.size();
-    std::vector<std::vector<Run>> all(b);
-    std::vector<std::vector<Run>> plain(b);
-    Number found = 0;
-    for (const auto& [d, mu] : slot.mobius) {
-        if (stopRequested(progress)) return std::nullopt;
-        long long top = 0;
-        for (std::size_t j = 0; j < b; ++j) {
-            multiplesOf(branches[j]->all, d, all[j]);  // holds 0 at least: '0' is always allowed
-            multiplesOf(branches[j]->plain, d, plain[j]);
-            top += all[j].back().hi;
-        }
-        const long long need = (slot.need + d - 1) / d;
-        if (top < need) continue;
-        // The shorter table, as CoreCount chooses its form.
-        const long long slack = top - need;
-        const bool shortfall = slack <= need;
-        if (shortfall) {
+        const std::size_t b = branches.size();
+        all_.resize(b);
+        plain_.resize(b);
+        Number found = 0;
+        for (const auto& [d, mu] : slot.mobius) {
+            if (stopRequested(progress)) return std::nullopt;
+            long long top = 0;
             for (std::size_t j = 0; j < b; ++j) {
-                const long long largest = all[j].back().hi;
-                mirror(all[j], largest);
-                mirror(plain[j], largest);
+                multiplesOf(branches[j]->all, d, all_[j]);  // holds 0 at least: '0' is allowed
+                top += all_[j].back().hi;
             }
+            const long long need = (slot.need + d - 1) / d;
+            if (top < need) continue;
+            if (exceptOnlyAB) {
+                for (std::size_t j = 0; j < b; ++j) multiplesOf(branches[j]->plain, d, plain_[j]);
+            }
+            // The shorter table, as CoreCount chooses its form.
+            const long long slack = top - need;
+            const bool shortfall = slack <= need;
+            if (shortfall) {
+                for (std::size_t j = 0; j < b; ++j) {
+                    const long long largest = all_[j].back().hi;
+                    mirror(all_[j], largest);
+                    if (exceptOnlyAB) mirror(plain_[j], largest);
+                }
+            }
+            const long long last = shortfall ? slack : need;
+            std::optional<Number> value = admitted(all_, shortfall, last, progress);
+            if (!value) return std::nullopt;
+            if (exceptOnlyAB) {
+                const std::optional<Number> onlyAB = admitted(plain_, shortfall, last, progress);
+                if (!onlyAB) return std::nullopt;
+                *value -= *onlyAB;
+            }
+            found += mu > 0 ? *value : Number(0) - *value;
         }
-        const long long last = shortfall ? slack : need;
-        std::optional<Number> value = admitted<Number>(all, shortfall, last, progress);
-        if (!value) return std::nullopt;
-        if (exceptOnlyAB) {
-            const std::optional<Number> onlyAB = admitted<Number>(plain, shortfall, last, progress);
-            if (!onlyAB) return std::nullopt;
-            *value -= *onlyAB;
-        }
-        found += mu > 0 ? *value : Number(0) - *value;
+        return found;
     }
-    return found;
-}
+
+  private:
+    // The admitted vectors over branches with these runs, in a table of this form.
+    std::optional<Number> admitted(const std::vector<std::vector<Run>>& runs, bool shortfall,
+                                   long long last, Progress* progress) {
+        table_.start(shortfall, last);
+        const std::size_t added = runs.size() - 2;
+        for (std::size_t j = 0; j < added; ++j) {
+            if (stopRequested(progress)) return std::nullopt;
+            next_.reach = -1;  // nothing of another table's to clear
+            next_.cells.assign(table_.cells.size(), Number(0));
+            addBranch(table_, runs[j], next_, prefix_);
+            std::swap(table_, next_);
+        }
+        pairs_.reset(table_);
+        return pairTotal(pairs_, runs[added], runs[added + 1]);
+    }
+
+    std::vector<std::vector<Run>> all_;
+    std::vector<std::vector<Run>> plain_;
+    RunTable<Number> table_;
+    RunTable<Number> next_;
+    std::vector<Number> prefix_;
+    PairSums<Number> pairs_;
+};
 
 // An upper bound on the vectors of every slot: each branch takes at most (its first
 // multiplicity, capped at m - 1) + 1 values.
@@ -600,15 +611,15 @@ std::optional<SubdivisorTally> tallyByRuns(const FiberData& x, const std::vector
     SubdivisorTally result;
     std::vector<SlotSteps> steps(shapes.size());
     std::vector<const SlotSteps*> branches;
+    for (std::size_t i : shapeOf) branches.push_back(&steps[i]);
+    SlotCounter<Number> counter;
     for (std::size_t s = 0; s < slots.size(); ++s) {
         const Slot& slot = slots[s];
         for (std::size_t i = 0; i < shapes.size(); ++i) {
-            steps[i] = slotSteps(shapes[i], slot, options.onlyABC);
+            slotSteps(shapes[i], slot, options.onlyABC, steps[i]);
         }
-        branches.clear();
-        for (std::size_t i : shapeOf) branches.push_back(&steps[i]);
         const std::optional<Number> found =
-            slotCount<Number>(slot, branches, options.exceptOnlyAB, progress);
+            counter.count(slot, branches, options.exceptOnlyAB, progress);
         if (!found) {
             result.cancelled = true;
             return result;
@@ -721,8 +732,9 @@ class SharedPrefix {
         if (held) return *held;
         held = std::make_unique<PartSteps>();
         const BranchShape shape(m_, branchChain(m_, a));
+        SlotSteps z;
         for (const Slot& slot : slots_) {
-            const SlotSteps z = slotSteps(shape, slot, options_.onlyABC);
+            slotSteps(shape, slot, options_.onlyABC, z);
             for (const auto& [d, mu] : slot.mobius) {
                 held->all.emplace_back();
                 multiplesOf(z.all, d, held->all.back());
