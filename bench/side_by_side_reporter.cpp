@@ -61,7 +61,7 @@ void SideBySideReporter::Finalize() {
     ConsoleReporter::Finalize();
     std::ostream& out = GetOutputStream();
     out << "\nSummary (processor time per run; ratio = other / fast)\n";
-    out << std::left << std::setw(52) << "input" << std::setw(12) << "fast" << std::setw(28)
+    out << std::left << std::setw(60) << "input" << std::setw(12) << "fast" << std::setw(28)
         << "other way" << std::setw(12) << "other" << std::setw(10) << "ratio"
         << "fast counters\n";
     for (const std::string& input : order_) {
@@ -76,7 +76,7 @@ void SideBySideReporter::Finalize() {
                      << seconds / pair.fast << 'x';
                 ratio = text.str();
             }
-            out << std::left << std::setw(52) << input << std::setw(12) << formatSeconds(pair.fast)
+            out << std::left << std::setw(60) << input << std::setw(12) << formatSeconds(pair.fast)
                 << std::setw(28) << kind << std::setw(12) << formatSeconds(seconds) << std::setw(10)
                 << ratio << pair.note << '\n';
         }
