@@ -94,7 +94,7 @@ TEST(FastSubdivisors, ListAndCountAsTheExhaustiveWalkOnIrregularFibers) {
 // fraction that ends whole and counts its results; a count cancelled before it starts answers -1.
 TEST(FastSubdivisors, StopSoonAfterCancelAndEndOnTheWholeFraction) {
     const FiberData thirtyBranches{3, 2, std::vector<std::vector<int>>(30, {2, 1})};
-    const FiberData largeCore = fiberFromParts(2000, 2, {1999, 1999, 2});
+    const FiberData largeCore = fiberFromParts(10000, 2, {9999, 9999, 2});  // seconds of work
     using Run = std::function<bool(Progress*, const std::function<void()>&)>;
     const struct {
         const char* label;
