@@ -40,12 +40,32 @@ struct BranchStep {
     bool marks = false;
 };
 
-// The branches of X that share a first multiplicity share their chain, so a fiber of 10000 equal
-// branches is followed once and its steps are taken 10000 times.
+// The branches of X that share their chain, so a fiber of 10000 equal branches is followed once
+// and its steps are taken 10000 times.
 struct BranchGroup {
     BranchShape shape;
     long long size = 0;
 };
+
+// The groups of X's branches in the order they first occur, and the group of each branch.
+std::vector<BranchGroup> groupsOf(const FiberData& x, std::vector<std::size_t>& groupOfBranch) {
+    std::vector<BranchGroup> groups;
+    std::map<std::vector<int>, std::size_t> index;
+    for (const auto& chain : x.chains) {
+        const auto [found, added] = index.emplace(chain, groups.size());
+        if (added) groups.push_back({BranchShape(x.m, chain), 0});
+        ++groups[found->second].size;
+        groupOfBranch.push_back(found->second);
+    }
+    return groups;
+}
+
+// The work of a core multiplicity k grows about as k squared; the work of every k below m.
+double squaresBelow(int m) {
+    double total = 0;
+    for (long long k = 1; k < m; ++k) total += static_cast<double>(k * k);
+    return total;
+}
 
 // Past this many numbers in one table of the dynamic program (two tables of 16 bytes each, so
 // 512 MiB in all) a count is declined.
@@ -306,9 +326,9 @@ class CoreCount {
 // a branch whose values fill a run is a difference of prefix sums, so a branch costs the length
 // of the table once per run instead of once per value. The last two branches are not added at
 // all: the vectors they admit are read off twice-summed prefix sums of the table, one look per
-// pair of runs. The signed terms are taken modulo 2^128 (2^64 while the count stays below
-// kNarrowBound), which gives the true count as long as it stays below kRunCountBound; larger
-// counts go to CoreCount.
+// pair of runs. The signed terms are taken modulo 2^128 (2^64 below kNarrowBound), which gives
+// the true count while the number of vectors, bounded by vectorBound, stays below kRunCountBound;
+// larger counts go to CoreCount.
 
 constexpr double kRunCountBound = 0x1p120;
 constexpr double kNarrowBound = 0x1p62;
@@ -595,28 +615,20 @@ template <typename Number>
 std::optional<SubdivisorTally> tallyByRuns(const FiberData& x, const std::vector<Slot>& slots,
                                            const SubdivisorOptions& options, Progress* progress,
                                            bool reportFraction) {
-    // Branches with the same first multiplicity share their chain, so their steps too.
-    std::vector<BranchShape> shapes;
-    std::vector<std::size_t> shapeOf;
-    std::map<int, std::size_t> shapeIndex;
-    for (const auto& chain : x.chains) {
-        const int first = chain.empty() ? 0 : chain.front();
-        const auto [found, added] = shapeIndex.emplace(first, shapes.size());
-        if (added) shapes.emplace_back(x.m, chain);
-        shapeOf.push_back(found->second);
-    }
-    double total = 0;
-    for (long long k = 1; k < x.m; ++k) total += static_cast<double>(k * k);
+    // Branches with the same chain share their steps.
+    std::vector<std::size_t> groupOfBranch;
+    const std::vector<BranchGroup> groups = groupsOf(x, groupOfBranch);
+    const double total = squaresBelow(x.m);
     double done = 0;
     SubdivisorTally result;
-    std::vector<SlotSteps> steps(shapes.size());
+    std::vector<SlotSteps> steps(groups.size());
     std::vector<const SlotSteps*> branches;
-    for (std::size_t i : shapeOf) branches.push_back(&steps[i]);
+    for (std::size_t i : groupOfBranch) branches.push_back(&steps[i]);
     SlotCounter<Number> counter;
     for (std::size_t s = 0; s < slots.size(); ++s) {
         const Slot& slot = slots[s];
-        for (std::size_t i = 0; i < shapes.size(); ++i) {
-            slotSteps(shapes[i], slot, options.onlyABC, steps[i]);
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            slotSteps(groups[i].shape, slot, options.onlyABC, steps[i]);
         }
         const std::optional<Number> found =
             counter.count(slot, branches, options.exceptOnlyAB, progress);
@@ -867,20 +879,10 @@ namespace {
 SubdivisorTally tallyByGcdTable(const FiberData& x, const SubdivisorOptions& options,
                                 Progress* progress, bool reportFraction) {
     SubdivisorTally result;
-    // A branch's chain follows from m and its first multiplicity, so equal first multiplicities
-    // make one group.
-    std::vector<BranchGroup> groups;
-    std::map<int, std::size_t> groupOf;
-    for (const auto& chain : x.chains) {
-        const int first = chain.empty() ? 0 : chain.front();
-        const auto [found, added] = groupOf.emplace(first, groups.size());
-        if (added) groups.push_back({BranchShape(x.m, chain), 0});
-        ++groups[found->second].size;
-    }
+    std::vector<std::size_t> groupOfBranch;
+    const std::vector<BranchGroup> groups = groupsOf(x, groupOfBranch);
     if (groups.empty()) return result;
-    // The work of a core multiplicity k grows about as k squared.
-    double total = 0;
-    for (long long k = 1; k < x.m; ++k) total += static_cast<double>(k * k);
+    const double total = squaresBelow(x.m);
     double done = 0;
     for (int k = x.m - 1; k >= 1; --k) {
         CoreCount core(groups, k, x.r, options);
