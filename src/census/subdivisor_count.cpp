@@ -442,7 +442,7 @@ struct RunTable {
     }
 };
 
-// `to` (of the same size) is `from` with one more branch whose values fill `runs`.
+// `to` becomes `from` with one more branch whose values fill `runs`.
 template <typename Number>
 void addBranch(const RunTable<Number>& from, const std::vector<Run>& runs, RunTable<Number>& to,
                std::vector<Number>& prefix) {
@@ -450,7 +450,10 @@ void addBranch(const RunTable<Number>& from, const std::vector<Run>& runs, RunTa
     const long long reach = from.reach;
     const long long newReach =
         reach < 0 || runs.empty() ? -1 : std::min(last, reach + largestValue(runs));
-    if (to.cells.size() != from.cells.size()) to.cells.assign(from.cells.size(), Number(0));
+    if (to.cells.size() != from.cells.size()) {
+        to.cells.assign(from.cells.size(), Number(0));
+        to.reach = -1;
+    }
     std::fill(to.cells.begin(), to.cells.begin() + std::max(to.reach, newReach) + 1, Number(0));
     to.shortfall = from.shortfall;
     to.reach = newReach;
@@ -586,8 +589,6 @@ class SlotCounter {
         const std::size_t added = runs.size() - 2;
         for (std::size_t j = 0; j < added; ++j) {
             if (stopRequested(progress)) return std::nullopt;
-            next_.reach = -1;  // nothing of another table's to clear
-            next_.cells.assign(table_.cells.size(), Number(0));
             addBranch(table_, runs[j], next_, prefix_);
             std::swap(table_, next_);
         }
