@@ -333,9 +333,12 @@ class CoreCount {
 constexpr double kRunCountBound = 0x1p120;
 constexpr double kNarrowBound = 0x1p62;
 
-// Past this many numbers in the tables kept for the first branches of a fiber list (16 bytes
-// each, so 128 MiB), its fibers are counted one by one.
-constexpr double kMaxSharedCells = 1 << 23;
+// Past this much memory for the tables kept for the first branches of a fiber list and the runs
+// kept for every part, its fibers are counted one by one.
+constexpr double kMaxSharedBytes = 256.0 * 1024 * 1024;
+
+// About what the runs of one part take for one (slot, d): two starts, a bound and two runs.
+constexpr double kStepBytes = 48;
 
 // The values w from lo to hi that one branch may take.
 struct Run {
@@ -416,7 +419,7 @@ void mirror(std::vector<Run>& runs, long long largest) {
     for (Run& run : runs) run = {largest - run.hi, largest - run.lo};
 }
 
-long long largestValue(const std::vector<Run>& runs) {
+long long largestValue(std::span<const Run> runs) {
     long long largest = -1;
     for (const Run& run : runs) largest = std::max(largest, run.hi);
     return largest;
@@ -444,7 +447,7 @@ struct RunTable {
 
 // `to` becomes `from` with one more branch whose values fill `runs`.
 template <typename Number>
-void addBranch(const RunTable<Number>& from, const std::vector<Run>& runs, RunTable<Number>& to,
+void addBranch(const RunTable<Number>& from, std::span<const Run> runs, RunTable<Number>& to,
                std::vector<Number>& prefix) {
     const long long last = from.last();
     const long long reach = from.reach;
@@ -525,8 +528,7 @@ class PairSums {
 };
 
 template <typename Number>
-Number pairTotal(const PairSums<Number>& sums, const std::vector<Run>& a,
-                 const std::vector<Run>& b) {
+Number pairTotal(const PairSums<Number>& sums, std::span<const Run> a, std::span<const Run> b) {
     Number found = 0;
     for (const Run& x : a) {
         for (const Run& y : b) found += sums.pair(x, y);
@@ -717,9 +719,9 @@ class SharedPrefix {
                     if (options_.exceptOnlyAB) pairPlain_[t].reset(level.plain[t]);
                     pairsMade_[t] = generation_;
                 }
-                Number value = pairTotal(pairAll_[t], first.all[t], second.all[t]);
+                Number value = pairTotal(pairAll_[t], first.all(t), second.all(t));
                 if (options_.exceptOnlyAB) {
-                    value -= pairTotal(pairPlain_[t], first.plain[t], second.plain[t]);
+                    value -= pairTotal(pairPlain_[t], first.plain(t), second.plain(t));
                 }
                 found += mu > 0 ? value : Number(0) - value;
                 ++t;
@@ -729,11 +731,21 @@ class SharedPrefix {
     }
 
   private:
-    // The runs of w of one part, for every (slot, d) in order.
+    // The runs of w of one part, for every (slot, d) in order, held in one block: table t's
+    // runs of every allowed value, then those of the letters 'A', 'B', '0'.
     struct PartSteps {
-        std::vector<std::vector<Run>> all;
-        std::vector<std::vector<Run>> plain;
-        std::vector<long long> largest;  // the largest w of `all`
+        std::vector<Run> runs;
+        std::vector<std::uint32_t> starts;  // two per table
+        std::vector<long long> largest;     // the largest w of each table's allowed values
+
+        std::span<const Run> all(std::size_t t) const { return slice(2 * t); }
+        std::span<const Run> plain(std::size_t t) const { return slice(2 * t + 1); }
+
+      private:
+        std::span<const Run> slice(std::size_t i) const {
+            const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : runs.size();
+            return {runs.data() + starts[i], runs.data() + end};
+        }
     };
     struct Level {
         std::vector<RunTable<Number>> all;
@@ -746,14 +758,17 @@ class SharedPrefix {
         held = std::make_unique<PartSteps>();
         const BranchShape shape(m_, branchChain(m_, a));
         SlotSteps z;
+        std::vector<Run> w;
         for (const Slot& slot : slots_) {
             slotSteps(shape, slot, options_.onlyABC, z);
             for (const auto& [d, mu] : slot.mobius) {
-                held->all.emplace_back();
-                multiplesOf(z.all, d, held->all.back());
-                held->largest.push_back(largestValue(held->all.back()));
-                held->plain.emplace_back();
-                if (options_.exceptOnlyAB) multiplesOf(z.plain, d, held->plain.back());
+                multiplesOf(z.all, d, w);
+                held->largest.push_back(largestValue(w));
+                held->starts.push_back(static_cast<std::uint32_t>(held->runs.size()));
+                held->runs.insert(held->runs.end(), w.begin(), w.end());
+                if (options_.exceptOnlyAB) multiplesOf(z.plain, d, w);
+                held->starts.push_back(static_cast<std::uint32_t>(held->runs.size()));
+                if (options_.exceptOnlyAB) held->runs.insert(held->runs.end(), w.begin(), w.end());
             }
         }
         return *held;
@@ -780,9 +795,9 @@ class SharedPrefix {
         Level& to = levels_[j + 1];
         for (std::size_t t = 0; t < needs_.size(); ++t) {
             if (t % 64 == 0 && stopRequested(progress)) return false;
-            addBranch(from.all[t], part.all[t], to.all[t], scratch_);
+            addBranch(from.all[t], part.all(t), to.all[t], scratch_);
             if (options_.exceptOnlyAB) {
-                addBranch(from.plain[t], part.plain[t], to.plain[t], scratch_);
+                addBranch(from.plain[t], part.plain(t), to.plain[t], scratch_);
             }
         }
         prefix_.push_back(a);
@@ -824,13 +839,18 @@ PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options)
             cells += static_cast<double>(needs.back() + 1);
         }
     }
-    // A level per branch but the last two, and the pair sums (two cells per cell) of the last.
-    cells *= (options.exceptOnlyAB ? 2 : 1) * static_cast<double>(b + 1);
-    if (cells > kMaxSharedCells) return;
+    const bool narrow =
+        vectorBound(slots.size(), m, std::vector<int>(static_cast<std::size_t>(b), m - 1)) <
+        kNarrowBound;
+    // A level per branch but the last two, and the pair sums (two cells per cell) of the last;
+    // the runs of every part that may occur.
+    const double bytes = cells * (options.exceptOnlyAB ? 2 : 1) * static_cast<double>(b + 1) *
+                             (narrow ? sizeof(std::uint64_t) : sizeof(WideCount)) +
+                         static_cast<double>(needs.size()) * (m - 1) * kStepBytes;
+    if (bytes > kMaxSharedBytes) return;
     walk_ = std::make_unique<Walk>();
     walk_->slots = slots.size();
-    if (vectorBound(slots.size(), m, std::vector<int>(static_cast<std::size_t>(b), m - 1)) <
-        kNarrowBound) {
+    if (narrow) {
         walk_->narrow = std::make_unique<SharedPrefix<std::uint64_t>>(m, options, std::move(slots),
                                                                       std::move(needs));
     } else {

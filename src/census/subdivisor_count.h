@@ -57,7 +57,7 @@ SubdivisorTally tallySubdivisorsQuietly(const FiberData& x, const SubdivisorOpti
 // meets them: the work on the first branches is kept, so a fiber that starts with the same parts
 // as the one before only adds the parts where it differs, and the last two parts are read off
 // that work in one look per pair of runs of their values. Fibers whose count could reach 2^120,
-// and lists whose kept work would pass 128 MiB, are counted one by one by tallySubdivisorsQuietly.
+// and lists whose kept work would pass 256 MiB, are counted one by one by tallySubdivisorsQuietly.
 class PrefixTally {
   public:
     // b is the number of parts the fibers have, for the size of the kept work.
