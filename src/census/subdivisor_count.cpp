@@ -822,7 +822,8 @@ class SharedPrefix {
 }  // namespace
 
 struct PrefixTally::Walk {
-    std::unique_ptr<SharedPrefix<std::uint64_t>> narrow;  // when every count stays below 2^62
+    // In 64 bits when no fiber of b parts can have 2^62 vectors.
+    std::unique_ptr<SharedPrefix<std::uint64_t>> narrow;
     std::unique_ptr<SharedPrefix<WideCount>> wide;
     std::size_t slots = 0;
 };
@@ -865,7 +866,7 @@ SubdivisorTally PrefixTally::count(std::span<const int> parts, Progress* progres
     const bool shared =
         walk_ && parts.size() >= 2 &&
         std::all_of(parts.begin(), parts.end(), [&](int a) { return a >= 1 && a < m_; }) &&
-        vectorBound(walk_->slots, m_, parts) < kRunCountBound;
+        vectorBound(walk_->slots, m_, parts) < (walk_->narrow ? kNarrowBound : kRunCountBound);
     if (!shared) {
         return tallySubdivisorsQuietly(
             fiberFromParts(m_, r_, std::vector<int>(parts.begin(), parts.end())), options_,
