@@ -166,21 +166,21 @@ bool enumerateFibers(int m, int r, int b, const FiberOptions& options, const Fib
     if (m < 2 || r < 1 || b < 1) return true;
     bool stopped = false;
     BoundedPartitions partitions(m, r, b, options, progress);
+    PrefixTally crusts(m, r, b, kSimpleCrustOptions);
     const bool done = partitions.run([&](std::span<const int> parts) {
         if (stopped) return;
         if (!acceptFiber(m, parts, options.noDuplicateBranches, options.requiredGenus)) return;
         const int genus = fiberGenus(m, parts);
-        const FiberData fiber = fiberFromParts(m, r, std::vector<int>(parts.begin(), parts.end()));
-        const SubdivisorTally tally = tallySubdivisorsQuietly(fiber, kSimpleCrustOptions, progress);
+        const SubdivisorTally tally = crusts.count(parts, progress);
         if (tally.cancelled) {
             stopped = true;
             return;
         }
-        const long long crusts = tally.clamped();
-        if (crusts <= 2 || !options.atMostTwoSimpleCrusts) {
+        const long long count = tally.clamped();
+        if (count <= 2 || !options.atMostTwoSimpleCrusts) {
             const std::string line =
-                fiberLineWithCount(m, r, parts, tallyText(tally), crusts, genus);
-            sink(FiberEntry{parts, crusts, genus, line});
+                fiberLineWithCount(m, r, parts, tallyText(tally), count, genus);
+            sink(FiberEntry{parts, count, genus, line});
             if (progress != nullptr) progress->addResults(1);
         }
     });

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <type_traits>
 #include <vector>
@@ -39,12 +40,32 @@ struct BranchStep {
     bool marks = false;
 };
 
-// The branches of X that share a first multiplicity share their chain, so a fiber of 10000 equal
-// branches is followed once and its steps are taken 10000 times.
+// The branches of X that share their chain, so a fiber of 10000 equal branches is followed once
+// and its steps are taken 10000 times.
 struct BranchGroup {
     BranchShape shape;
     long long size = 0;
 };
+
+// The groups of X's branches in the order they first occur, and the group of each branch.
+std::vector<BranchGroup> groupsOf(const FiberData& x, std::vector<std::size_t>& groupOfBranch) {
+    std::vector<BranchGroup> groups;
+    std::map<std::vector<int>, std::size_t> index;
+    for (const auto& chain : x.chains) {
+        const auto [found, added] = index.emplace(chain, groups.size());
+        if (added) groups.push_back({BranchShape(x.m, chain), 0});
+        ++groups[found->second].size;
+        groupOfBranch.push_back(found->second);
+    }
+    return groups;
+}
+
+// The work of a core multiplicity k grows about as k squared; the work of every k below m.
+double squaresBelow(int m) {
+    double total = 0;
+    for (long long k = 1; k < m; ++k) total += static_cast<double>(k * k);
+    return total;
+}
 
 // Past this many numbers in one table of the dynamic program (two tables of 16 bytes each, so
 // 512 MiB in all) a count is declined.
@@ -298,7 +319,566 @@ class CoreCount {
     SubdivisorOptions options_;
 };
 
+// Counting by runs. For one k and one ell, with K = k / ell, the vectors z = y / ell whose gcd
+// with K is 1 are, by Moebius inversion, the sum over the squarefree d dividing K of mu(d) times
+// the vectors whose z's are all multiples of d; that drops the running gcd from the tables. The
+// allowed z's of a branch come in runs (the 'A' letters hold on whole stretches of y), and adding
+// a branch whose values fill a run is a difference of prefix sums, so a branch costs the length
+// of the table once per run instead of once per value. The last two branches are not added at
+// all: the vectors they admit are read off twice-summed prefix sums of the table, one look per
+// pair of runs. The signed terms are taken modulo 2^128 (2^64 below kNarrowBound), which gives
+// the true count while the number of vectors, bounded by vectorBound, stays below kRunCountBound;
+// larger counts go to CoreCount.
+
+constexpr double kRunCountBound = 0x1p120;
+constexpr double kNarrowBound = 0x1p62;
+
+// Past this much memory for the tables kept for the first branches of a fiber list and the runs
+// kept for every part, its fibers are counted one by one.
+constexpr double kMaxSharedBytes = 256.0 * 1024 * 1024;
+
+// About what the runs of one part take for one (slot, d): two starts, a bound and two runs.
+constexpr double kStepBytes = 48;
+
+// The values w from lo to hi that one branch may take.
+struct Run {
+    long long lo = 0;
+    long long hi = 0;
+};
+
+// One core multiplicity k with one ell dividing it.
+struct Slot {
+    int k = 0;
+    long long ell = 0;
+    long long need = 0;                             // (k / ell) r, the admission sum of the z's
+    std::vector<std::pair<long long, int>> mobius;  // the squarefree d dividing k / ell, mu(d)
+};
+
+std::vector<std::pair<long long, int>> squarefreeDivisors(long long n) {
+    std::vector<std::pair<long long, int>> found{{1, 1}};
+    for (long long p = 2; p <= n; ++p) {
+        if (p * p > n) p = n;
+        if (n % p != 0) continue;
+        while (n % p == 0) n /= p;
+        const std::size_t before = found.size();
+        for (std::size_t i = 0; i < before; ++i) {
+            found.emplace_back(found[i].first * p, -found[i].second);
+        }
+    }
+    return found;
+}
+
+std::vector<Slot> slotsOf(int m, long long r, const SubdivisorOptions& options) {
+    std::vector<Slot> slots;
+    for (int k = m - 1; k >= 1; --k) {
+        for (long long ell : divisorsOf(k)) {
+            if (!passesEllFilter(options.ellFilter, ell)) continue;
+            slots.push_back({k, ell, k / ell * r, squarefreeDivisors(k / ell)});
+        }
+    }
+    return slots;
+}
+
+// The z's one branch allows in one slot: all of them, and those with a letter 'A', 'B' or '0'.
+struct SlotSteps {
+    std::vector<Run> all;
+    std::vector<Run> plain;
+};
+
+void appendValue(std::vector<Run>& runs, long long z) {
+    if (!runs.empty() && runs.back().hi + 1 == z) {
+        ++runs.back().hi;
+    } else {
+        runs.push_back({z, z});
+    }
+}
+
+void slotSteps(const BranchShape& shape, const Slot& slot, bool onlyABC, SlotSteps& steps) {
+    steps.all.clear();
+    steps.plain.clear();
+    const long long bound = std::max(0LL, std::min<long long>(shape.firstMultiplicity(), slot.k));
+    for (long long y = 0; y <= bound; y += slot.ell) {
+        const char letter = branchLetter(y, shape.follow(slot.k, y), slot.ell);
+        if (onlyABC && letter == '?') continue;
+        appendValue(steps.all, y / slot.ell);
+        if (letter != 'C' && letter != '?') appendValue(steps.plain, y / slot.ell);
+    }
+}
+
+// The runs of the multiples of d among the z's, as w = z / d.
+void multiplesOf(const std::vector<Run>& runs, long long d, std::vector<Run>& to) {
+    to.clear();
+    for (const Run& run : runs) {
+        const Run w{(run.lo + d - 1) / d, run.hi / d};
+        if (w.lo <= w.hi) to.push_back(w);
+    }
+}
+
+// The runs of a branch turned round: how far each value falls short of `largest`.
+void mirror(std::vector<Run>& runs, long long largest) {
+    for (Run& run : runs) run = {largest - run.hi, largest - run.lo};
+}
+
+long long largestValue(std::span<const Run> runs) {
+    long long largest = -1;
+    for (const Run& run : runs) largest = std::max(largest, run.hi);
+    return largest;
+}
+
+// A table of vectors by their total. Summed: the total of the w's, the last cell holding every
+// total from there on (those are admitted). Shortfall: how far the w's fall short of each
+// branch's largest one, kept up to the last cell (those are admitted). Cells past `reach` are 0
+// (-1: the table is empty).
+template <typename Number>
+struct RunTable {
+    bool shortfall = false;
+    long long reach = 0;
+    std::vector<Number> cells;
+
+    long long last() const { return static_cast<long long>(cells.size()) - 1; }
+
+    void start(bool isShortfall, long long lastCell) {
+        shortfall = isShortfall;
+        reach = 0;
+        cells.assign(static_cast<std::size_t>(lastCell) + 1, Number(0));
+        cells[0] = 1;
+    }
+};
+
+// `to` becomes `from` with one more branch whose values fill `runs`.
+template <typename Number>
+void addBranch(const RunTable<Number>& from, std::span<const Run> runs, RunTable<Number>& to,
+               std::vector<Number>& prefix) {
+    const long long last = from.last();
+    const long long reach = from.reach;
+    const long long newReach =
+        reach < 0 || runs.empty() ? -1 : std::min(last, reach + largestValue(runs));
+    if (to.cells.size() != from.cells.size()) {
+        to.cells.assign(from.cells.size(), Number(0));
+        to.reach = -1;
+    }
+    std::fill(to.cells.begin(), to.cells.begin() + std::max(to.reach, newReach) + 1, Number(0));
+    to.shortfall = from.shortfall;
+    to.reach = newReach;
+    if (newReach < 0) return;
+    prefix.resize(static_cast<std::size_t>(reach) + 2);
+    prefix[0] = 0;
+    for (long long t = 0; t <= reach; ++t) prefix[t + 1] = prefix[t] + from.cells[t];
+    const long long shifted = from.shortfall ? last + 1 : last;  // cells reached by shifting only
+    Number* cells = to.cells.data();
+    for (const Run& run : runs) {
+        const long long end = std::min(shifted - 1, reach + run.hi);
+        for (long long u = run.lo; u <= end; ++u) {
+            cells[u] += prefix[std::min(u - run.lo, reach) + 1] - prefix[std::max(0LL, u - run.hi)];
+        }
+        if (from.shortfall) continue;
+        for (long long t = std::max(0LL, last - run.hi); t <= reach; ++t) {
+            const long long count = run.hi - std::max(run.lo, last - t) + 1;
+            cells[last] += from.cells[t] * static_cast<Number>(count);
+        }
+    }
+}
+
+// The vectors of a table that two more branches complete to admitted ones, with one look per
+// pair of runs: F(s) is the number the table holds that a further total s admits, G its prefix
+// sums and H theirs, so a pair of runs takes four values of H.
+template <typename Number>
+class PairSums {
+  public:
+    void reset(const RunTable<Number>& table) {
+        const std::size_t size = table.cells.size();
+        last_ = static_cast<long long>(size) - 1;
+        Number total = 0;
+        for (long long t = 0; t <= table.reach; ++t) total += table.cells[t];
+        beyond_ = table.shortfall ? 0 : total;
+        g_.resize(size + 1);
+        h_.resize(size + 2);
+        g_[0] = 0;
+        h_[0] = 0;
+        // Summed: F(s) = the cells from last - s on. Shortfall: the cells up to last - s.
+        Number past = 0;  // the cells after last - s
+        for (std::size_t s = 0; s < size; ++s) {
+            const Number upTo = total - past;
+            past += table.cells[size - 1 - s];
+            g_[s + 1] = g_[s] + (table.shortfall ? upTo : past);
+            h_[s + 1] = h_[s] + g_[s];
+        }
+        h_[size + 1] = h_[size] + g_[size];
+    }
+
+    // The vectors of the table with a first further value in `a` and a second in `b`.
+    Number pair(const Run& a, const Run& b) const {
+        return h(a.hi + b.hi + 2) - h(a.lo + b.hi + 1) - h(a.hi + b.lo + 1) + h(a.lo + b.lo);
+    }
+
+  private:
+    // H(s) = G(0) + ... + G(s - 1); past the table F stays at `beyond_`.
+    Number h(long long s) const {
+        const long long end = last_ + 2;
+        if (s <= end) return h_[static_cast<std::size_t>(s)];
+        const Number n = static_cast<Number>(s - end);
+        return h_[static_cast<std::size_t>(end)] + n * g_[static_cast<std::size_t>(last_ + 1)] +
+               beyond_ * static_cast<Number>((s - end) * (s - end + 1) / 2);
+    }
+
+    long long last_ = 0;
+    Number beyond_ = 0;
+    std::vector<Number> g_;
+    std::vector<Number> h_;
+};
+
+template <typename Number>
+Number pairTotal(const PairSums<Number>& sums, std::span<const Run> a, std::span<const Run> b) {
+    Number found = 0;
+    for (const Run& x : a) {
+        for (const Run& y : b) found += sums.pair(x, y);
+    }
+    return found;
+}
+
+// The count of one slot at a time, with its tables kept for the next slot.
+template <typename Number>
+class SlotCounter {
+  public:
+    // The count of one slot over branches given by their steps, in branch order (at least two);
+    // nothing when cancelled.
+    std::optional<Number> count(const Slot& slot, const std::vector<const SlotSteps*>& branches,
+                                bool exceptOnlyAB, Progress* progress) {
+        const std::size_t b = branches.size();
+        all_.resize(b);
+        plain_.resize(b);
+        Number found = 0;
+        for (const auto& [d, mu] : slot.mobius) {
+            if (stopRequested(progress)) return std::nullopt;
+            long long top = 0;
+            for (std::size_t j = 0; j < b; ++j) {
+                multiplesOf(branches[j]->all, d, all_[j]);  // holds 0 at least: '0' is allowed
+                top += all_[j].back().hi;
+            }
+            const long long need = (slot.need + d - 1) / d;
+            if (top < need) continue;
+            if (exceptOnlyAB) {
+                for (std::size_t j = 0; j < b; ++j) multiplesOf(branches[j]->plain, d, plain_[j]);
+            }
+            // The shorter table, as CoreCount chooses its form.
+            const long long slack = top - need;
+            const bool shortfall = slack <= need;
+            if (shortfall) {
+                for (std::size_t j = 0; j < b; ++j) {
+                    const long long largest = all_[j].back().hi;
+                    mirror(all_[j], largest);
+                    if (exceptOnlyAB) mirror(plain_[j], largest);
+                }
+            }
+            const long long last = shortfall ? slack : need;
+            std::optional<Number> value = admitted(all_, shortfall, last, progress);
+            if (!value) return std::nullopt;
+            if (exceptOnlyAB) {
+                const std::optional<Number> onlyAB = admitted(plain_, shortfall, last, progress);
+                if (!onlyAB) return std::nullopt;
+                *value -= *onlyAB;
+            }
+            found += mu > 0 ? *value : Number(0) - *value;
+        }
+        return found;
+    }
+
+  private:
+    // The admitted vectors over branches with these runs, in a table of this form.
+    std::optional<Number> admitted(const std::vector<std::vector<Run>>& runs, bool shortfall,
+                                   long long last, Progress* progress) {
+        table_.start(shortfall, last);
+        const std::size_t added = runs.size() - 2;
+        for (std::size_t j = 0; j < added; ++j) {
+            if (stopRequested(progress)) return std::nullopt;
+            addBranch(table_, runs[j], next_, prefix_);
+            std::swap(table_, next_);
+        }
+        pairs_.reset(table_);
+        return pairTotal(pairs_, runs[added], runs[added + 1]);
+    }
+
+    std::vector<std::vector<Run>> all_;
+    std::vector<std::vector<Run>> plain_;
+    RunTable<Number> table_;
+    RunTable<Number> next_;
+    std::vector<Number> prefix_;
+    PairSums<Number> pairs_;
+};
+
+// An upper bound on the vectors of every slot: each branch takes at most (its first
+// multiplicity, capped at m - 1) + 1 values.
+double vectorBound(std::size_t slots, int m, std::span<const int> firsts) {
+    double bound = static_cast<double>(slots);
+    for (int a : firsts) bound *= std::clamp(a, 0, std::max(0, m - 1)) + 1;
+    return bound;
+}
+
+template <typename Number>
+std::optional<SubdivisorTally> tallyByRuns(const FiberData& x, const std::vector<Slot>& slots,
+                                           const SubdivisorOptions& options, Progress* progress,
+                                           bool reportFraction) {
+    // Branches with the same chain share their steps.
+    std::vector<std::size_t> groupOfBranch;
+    const std::vector<BranchGroup> groups = groupsOf(x, groupOfBranch);
+    const double total = squaresBelow(x.m);
+    double done = 0;
+    SubdivisorTally result;
+    std::vector<SlotSteps> steps(groups.size());
+    std::vector<const SlotSteps*> branches;
+    for (std::size_t i : groupOfBranch) branches.push_back(&steps[i]);
+    SlotCounter<Number> counter;
+    for (std::size_t s = 0; s < slots.size(); ++s) {
+        const Slot& slot = slots[s];
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            slotSteps(groups[i].shape, slot, options.onlyABC, steps[i]);
+        }
+        const std::optional<Number> found =
+            counter.count(slot, branches, options.exceptOnlyAB, progress);
+        if (!found) {
+            result.cancelled = true;
+            return result;
+        }
+        result.count += *found;
+        if (s + 1 == slots.size() || slots[s + 1].k != slot.k) {
+            done += static_cast<double>(slot.k) * slot.k;
+            if (progress != nullptr && reportFraction) progress->setFraction(done / total);
+        }
+    }
+    if (progress != nullptr && reportFraction) progress->setFraction(1.0);
+    return result;
+}
+
+// The count by runs, or nothing when it could pass kRunCountBound (or there are fewer than two
+// branches); a count cancelled halfway says so.
+std::optional<SubdivisorTally> tallyByRuns(const FiberData& x, const SubdivisorOptions& options,
+                                           Progress* progress, bool reportFraction) {
+    if (x.chains.size() < 2 || x.r < 1) return std::nullopt;
+    const std::vector<Slot> slots = slotsOf(x.m, x.r, options);
+    const double bound = vectorBound(slots.size(), x.m, x.firstMultiplicities());
+    if (bound >= kRunCountBound) return std::nullopt;
+    if (bound < kNarrowBound) {
+        return tallyByRuns<std::uint64_t>(x, slots, options, progress, reportFraction);
+    }
+    return tallyByRuns<WideCount>(x, slots, options, progress, reportFraction);
+}
+
+// The tables after each number of first branches, for every slot and squarefree d, always in the
+// summed form: that form depends on the branches added so far and on k, ell, d and r only, while
+// the shortfall form depends on the largest values of every branch of X.
+template <typename Number>
+class SharedPrefix {
+  public:
+    SharedPrefix(int m, const SubdivisorOptions& options, std::vector<Slot> slots,
+                 std::vector<long long> needs)
+        : m_(m),
+          options_(options),
+          slots_(std::move(slots)),
+          needs_(std::move(needs)),
+          steps_(static_cast<std::size_t>(m)) {
+        levels_.push_back(startLevel());
+    }
+
+    // The count of a fiber with these parts (at least two, each from 1 to m - 1); nothing when
+    // cancelled.
+    std::optional<WideCount> count(std::span<const int> parts, Progress* progress) {
+        const std::size_t depth = parts.size() - 2;
+        std::size_t common = 0;
+        while (common < prefix_.size() && common < depth && prefix_[common] == parts[common]) {
+            ++common;
+        }
+        if (common < prefix_.size()) {
+            prefix_.resize(common);
+            ++generation_;
+        }
+        while (prefix_.size() < depth) {
+            ++generation_;
+            if (!extend(parts[prefix_.size()], progress)) return std::nullopt;
+        }
+        if (stopRequested(progress)) return std::nullopt;
+        const Level& level = levels_[depth];
+        const PartSteps& first = stepsOf(parts[depth]);
+        const PartSteps& second = stepsOf(parts[depth + 1]);
+        if (pairsMade_.size() != needs_.size()) {
+            pairsMade_.assign(needs_.size(), 0);
+            pairAll_.resize(needs_.size());
+            pairPlain_.resize(options_.exceptOnlyAB ? needs_.size() : 0);
+        }
+        Number found = 0;
+        std::size_t t = 0;
+        for (const Slot& slot : slots_) {
+            for (const auto& [d, mu] : slot.mobius) {
+                const long long reach = level.all[t].reach;
+                // No vector of the table reaches the admission sum with these two branches.
+                if (reach + first.largest[t] + second.largest[t] < needs_[t]) {
+                    ++t;
+                    continue;
+                }
+                if (pairsMade_[t] != generation_) {
+                    pairAll_[t].reset(level.all[t]);
+                    if (options_.exceptOnlyAB) pairPlain_[t].reset(level.plain[t]);
+                    pairsMade_[t] = generation_;
+                }
+                Number value = pairTotal(pairAll_[t], first.all(t), second.all(t));
+                if (options_.exceptOnlyAB) {
+                    value -= pairTotal(pairPlain_[t], first.plain(t), second.plain(t));
+                }
+                found += mu > 0 ? value : Number(0) - value;
+                ++t;
+            }
+        }
+        return static_cast<WideCount>(found);
+    }
+
+  private:
+    // The runs of w of one part, for every (slot, d) in order, held in one block: table t's
+    // runs of every allowed value, then those of the letters 'A', 'B', '0'.
+    struct PartSteps {
+        std::vector<Run> runs;
+        std::vector<std::uint32_t> starts;  // two per table
+        std::vector<long long> largest;     // the largest w of each table's allowed values
+
+        std::span<const Run> all(std::size_t t) const { return slice(2 * t); }
+        std::span<const Run> plain(std::size_t t) const { return slice(2 * t + 1); }
+
+      private:
+        std::span<const Run> slice(std::size_t i) const {
+            const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : runs.size();
+            return {runs.data() + starts[i], runs.data() + end};
+        }
+    };
+    struct Level {
+        std::vector<RunTable<Number>> all;
+        std::vector<RunTable<Number>> plain;
+    };
+
+    const PartSteps& stepsOf(int a) {
+        std::unique_ptr<PartSteps>& held = steps_[static_cast<std::size_t>(a)];
+        if (held) return *held;
+        held = std::make_unique<PartSteps>();
+        const BranchShape shape(m_, branchChain(m_, a));
+        SlotSteps z;
+        std::vector<Run> w;
+        for (const Slot& slot : slots_) {
+            slotSteps(shape, slot, options_.onlyABC, z);
+            for (const auto& [d, mu] : slot.mobius) {
+                multiplesOf(z.all, d, w);
+                held->largest.push_back(largestValue(w));
+                held->starts.push_back(static_cast<std::uint32_t>(held->runs.size()));
+                held->runs.insert(held->runs.end(), w.begin(), w.end());
+                if (options_.exceptOnlyAB) multiplesOf(z.plain, d, w);
+                held->starts.push_back(static_cast<std::uint32_t>(held->runs.size()));
+                if (options_.exceptOnlyAB) held->runs.insert(held->runs.end(), w.begin(), w.end());
+            }
+        }
+        return *held;
+    }
+
+    Level startLevel() const {
+        Level level;
+        level.all.resize(needs_.size());
+        level.plain.resize(options_.exceptOnlyAB ? needs_.size() : 0);
+        for (std::size_t t = 0; t < needs_.size(); ++t) {
+            level.all[t].start(false, needs_[t]);
+            if (options_.exceptOnlyAB) level.plain[t].start(false, needs_[t]);
+        }
+        return level;
+    }
+
+    // Adds part a to the last level of the prefix; false when cancelled (the level after it is
+    // then left half made and not counted as held).
+    bool extend(int a, Progress* progress) {
+        const std::size_t j = prefix_.size();
+        if (levels_.size() < j + 2) levels_.push_back(startLevel());
+        const PartSteps& part = stepsOf(a);
+        const Level& from = levels_[j];
+        Level& to = levels_[j + 1];
+        for (std::size_t t = 0; t < needs_.size(); ++t) {
+            if (t % 64 == 0 && stopRequested(progress)) return false;
+            addBranch(from.all[t], part.all(t), to.all[t], scratch_);
+            if (options_.exceptOnlyAB) {
+                addBranch(from.plain[t], part.plain(t), to.plain[t], scratch_);
+            }
+        }
+        prefix_.push_back(a);
+        return true;
+    }
+
+    int m_;
+    SubdivisorOptions options_;
+    std::vector<Slot> slots_;
+    std::vector<long long> needs_;                   // the admission sum of each (slot, d)
+    std::vector<std::unique_ptr<PartSteps>> steps_;  // by part, made when first needed
+    std::vector<Level> levels_;  // levels_[j]: after the first j parts of prefix_
+    std::vector<int> prefix_;
+    // The pair sums of a table are of the last level when made in this generation.
+    std::uint64_t generation_ = 1;
+    std::vector<std::uint64_t> pairsMade_;
+    std::vector<PairSums<Number>> pairAll_;
+    std::vector<PairSums<Number>> pairPlain_;
+    std::vector<Number> scratch_;
+};
+
 }  // namespace
+
+struct PrefixTally::Walk {
+    // In 64 bits when no fiber of b parts can have 2^62 vectors.
+    std::unique_ptr<SharedPrefix<std::uint64_t>> narrow;
+    std::unique_ptr<SharedPrefix<WideCount>> wide;
+    std::size_t slots = 0;
+};
+
+PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options)
+    : m_(m), r_(r), options_(options) {
+    if (m < 2 || r < 1 || b < 2) return;
+    std::vector<Slot> slots = slotsOf(m, r, options);
+    std::vector<long long> needs;
+    double cells = 0;
+    for (const Slot& slot : slots) {
+        for (const auto& [d, mu] : slot.mobius) {
+            needs.push_back((slot.need + d - 1) / d);
+            cells += static_cast<double>(needs.back() + 1);
+        }
+    }
+    const bool narrow =
+        vectorBound(slots.size(), m, std::vector<int>(static_cast<std::size_t>(b), m - 1)) <
+        kNarrowBound;
+    // A level per branch but the last two, and the pair sums (two cells per cell) of the last;
+    // the runs of every part that may occur.
+    const double bytes = cells * (options.exceptOnlyAB ? 2 : 1) * static_cast<double>(b + 1) *
+                             (narrow ? sizeof(std::uint64_t) : sizeof(WideCount)) +
+                         static_cast<double>(needs.size()) * (m - 1) * kStepBytes;
+    if (bytes > kMaxSharedBytes) return;
+    walk_ = std::make_unique<Walk>();
+    walk_->slots = slots.size();
+    if (narrow) {
+        walk_->narrow = std::make_unique<SharedPrefix<std::uint64_t>>(m, options, std::move(slots),
+                                                                      std::move(needs));
+    } else {
+        walk_->wide = std::make_unique<SharedPrefix<WideCount>>(m, options, std::move(slots),
+                                                                std::move(needs));
+    }
+}
+
+PrefixTally::~PrefixTally() = default;
+
+SubdivisorTally PrefixTally::count(std::span<const int> parts, Progress* progress) {
+    const bool shared =
+        walk_ && parts.size() >= 2 &&
+        std::all_of(parts.begin(), parts.end(), [&](int a) { return a >= 1 && a < m_; }) &&
+        vectorBound(walk_->slots, m_, parts) < (walk_->narrow ? kNarrowBound : kRunCountBound);
+    if (!shared) {
+        return tallySubdivisorsQuietly(
+            fiberFromParts(m_, r_, std::vector<int>(parts.begin(), parts.end())), options_,
+            progress);
+    }
+    const std::optional<WideCount> found =
+        walk_->narrow ? walk_->narrow->count(parts, progress) : walk_->wide->count(parts, progress);
+    SubdivisorTally result;
+    result.cancelled = !found;
+    if (found) result.count = *found;
+    return result;
+}
 
 mpz_class wideToGmp(WideCount value) {
     mpz_class high = static_cast<unsigned long>(static_cast<std::uint64_t>(value >> 64));
@@ -318,23 +898,13 @@ long long SubdivisorTally::clamped() const {
 
 namespace {
 
-SubdivisorTally tally(const FiberData& x, const SubdivisorOptions& options, Progress* progress,
-                      bool reportFraction) {
+SubdivisorTally tallyByGcdTable(const FiberData& x, const SubdivisorOptions& options,
+                                Progress* progress, bool reportFraction) {
     SubdivisorTally result;
-    // A branch's chain follows from m and its first multiplicity, so equal first multiplicities
-    // make one group.
-    std::vector<BranchGroup> groups;
-    std::map<int, std::size_t> groupOf;
-    for (const auto& chain : x.chains) {
-        const int first = chain.empty() ? 0 : chain.front();
-        const auto [found, added] = groupOf.emplace(first, groups.size());
-        if (added) groups.push_back({BranchShape(x.m, chain), 0});
-        ++groups[found->second].size;
-    }
+    std::vector<std::size_t> groupOfBranch;
+    const std::vector<BranchGroup> groups = groupsOf(x, groupOfBranch);
     if (groups.empty()) return result;
-    // The work of a core multiplicity k grows about as k squared.
-    double total = 0;
-    for (long long k = 1; k < x.m; ++k) total += static_cast<double>(k * k);
+    const double total = squaresBelow(x.m);
     double done = 0;
     for (int k = x.m - 1; k >= 1; --k) {
         CoreCount core(groups, k, x.r, options);
@@ -348,6 +918,14 @@ SubdivisorTally tally(const FiberData& x, const SubdivisorOptions& options, Prog
     return result;
 }
 
+SubdivisorTally tally(const FiberData& x, const SubdivisorOptions& options, Progress* progress,
+                      bool reportFraction) {
+    if (std::optional<SubdivisorTally> byRuns = tallyByRuns(x, options, progress, reportFraction)) {
+        return *byRuns;
+    }
+    return tallyByGcdTable(x, options, progress, reportFraction);
+}
+
 }  // namespace
 
 SubdivisorTally tallySubdivisors(const FiberData& x, const SubdivisorOptions& options,
@@ -358,6 +936,11 @@ SubdivisorTally tallySubdivisors(const FiberData& x, const SubdivisorOptions& op
 SubdivisorTally tallySubdivisorsQuietly(const FiberData& x, const SubdivisorOptions& options,
                                         Progress* progress) {
     return tally(x, options, progress, false);
+}
+
+SubdivisorTally tallySubdivisorsByGcdTable(const FiberData& x, const SubdivisorOptions& options,
+                                           Progress* progress) {
+    return tallyByGcdTable(x, options, progress, true);
 }
 
 std::string tallyText(const SubdivisorTally& tally) {

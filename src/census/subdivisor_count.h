@@ -2,6 +2,8 @@
 
 #include <gmpxx.h>
 
+#include <memory>
+#include <span>
 #include <string>
 
 #include "census/subdivisor_options.h"
@@ -31,19 +33,49 @@ struct SubdivisorTally {
 
 // Counts the lines that listSubdivisors lists for X with these options. For each core
 // multiplicity k and each ell dividing k, the letter of a branch depends only on k, its y and
-// ell, and admission only on the sum of the y's; so the vectors whose y's are multiples of ell
-// are counted by dynamic programming over the branches on (the running sum capped at the
-// admission sum, the running gcd, whether a letter other than 'A', 'B', '0' has been met), and
-// only those whose gcd with k is exactly ell are kept. Each (k, ell) is counted in 128 bits first;
-// the additions saturate, and a result that reached 2^128 - 1 is counted again with GMP, so the
-// count is exact at any size while small counts cost no more than before.
+// ell, and admission only on the sum of the y's. A count that stays below 2^120 is taken by runs
+// of values with the gcd by Moebius inversion (about m^2 log m for a few branches); a larger one
+// by tallySubdivisorsByGcdTable.
 SubdivisorTally tallySubdivisors(const FiberData& x, const SubdivisorOptions& options,
                                  Progress* progress = nullptr);
+
+// The same count, exact at any size: the vectors whose y's are multiples of ell are counted by
+// dynamic programming over the branches on (the running sum capped at the admission sum, the
+// running gcd, whether a letter other than 'A', 'B', '0' has been met), and only those whose gcd
+// with k is exactly ell are kept. Each (k, ell) is counted in 128 bits first; the additions
+// saturate, and a result that reached 2^128 - 1 is counted again with GMP. About m^3 log m for a
+// few long branches of every type.
+SubdivisorTally tallySubdivisorsByGcdTable(const FiberData& x, const SubdivisorOptions& options,
+                                           Progress* progress = nullptr);
 
 // The same count for a caller that counts many fibers and reports its own fraction: `progress`
 // is only polled for cancellation.
 SubdivisorTally tallySubdivisorsQuietly(const FiberData& x, const SubdivisorOptions& options,
                                         Progress* progress);
+
+// Counts the fibers of one core multiplicity m and one r one after another, as the fiber list
+// meets them: the work on the first branches is kept, so a fiber that starts with the same parts
+// as the one before only adds the parts where it differs, and the last two parts are read off
+// that work in one look per pair of runs of their values. Fibers whose count could reach 2^120,
+// and lists whose kept work would pass 256 MiB, are counted one by one by tallySubdivisorsQuietly.
+class PrefixTally {
+  public:
+    // b is the number of parts the fibers have, for the size of the kept work.
+    PrefixTally(int m, int r, int b, const SubdivisorOptions& options);
+    ~PrefixTally();
+    PrefixTally(const PrefixTally&) = delete;
+    PrefixTally& operator=(const PrefixTally&) = delete;
+
+    // The count of the fiber ((m,r),parts...); `progress` is only polled for cancellation.
+    SubdivisorTally count(std::span<const int> parts, Progress* progress);
+
+  private:
+    struct Walk;
+    int m_;
+    int r_;
+    SubdivisorOptions options_;
+    std::unique_ptr<Walk> walk_;
+};
 
 // The count in decimal.
 std::string tallyText(const SubdivisorTally& tally);

@@ -244,9 +244,9 @@ TEST_F(MainWindow, OkTwiceOpensOneListOfTheOneFiber) {
 }
 
 TEST_F(MainWindow, CancelOnALongEnumerationKeepsTheProgramUsable) {
-    type(mainWindow.get(), "1001", "60");
+    type(mainWindow.get(), "1001", "120");  // minutes of work
     type(mainWindow.get(), "1002", "2");
-    type(mainWindow.get(), "1003", "5");
+    type(mainWindow.get(), "1003", "6");
     click(mainWindow.get(), "1007");
     FiberListDialog* list = context->fiberList();
     ASSERT_NE(list, nullptr);
@@ -259,7 +259,7 @@ TEST_F(MainWindow, CancelOnALongEnumerationKeepsTheProgramUsable) {
     EXPECT_TRUE(list->job()->cancelled());
     // What was found before Cancel stays listed.
     for (const std::string& line : linesOf(list->list()))
-        EXPECT_EQ(line.rfind("((60,2),", 0), 0u) << line;
+        EXPECT_EQ(line.rfind("((120,2),", 0), 0u) << line;
     closeFiberList();
     EXPECT_EQ(enumerate("3", "2", "3")->list()->count(), 1) << "the program goes on";
 }

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <climits>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -20,9 +22,15 @@
 namespace dorvanix {
 namespace {
 
+// One PrefixTally per (m, r, b) and options, fed the swept fibers in the sweep's order, which
+// shares first parts as the fiber list does.
+using Walks =
+    std::map<std::tuple<int, int, std::size_t, int, bool, bool>, std::unique_ptr<PrefixTally>>;
+
 // Counts under every ell filter that can select something on these fibers (ell is at most 8) and
-// the extremes, both flags each way; whole listings under a few of them.
-void expectSameAsTheWalk(const std::string& label, const FiberData& x) {
+// the extremes, both flags each way, by runs, by the gcd table and, for fibers of the fiber list,
+// after the fibers before them; whole listings under a few of them.
+void expectSameAsTheWalk(const std::string& label, const FiberData& x, Walks* walks = nullptr) {
     std::vector<std::tuple<std::string, long long, std::string>> all;
     oracle::listSubdivisors(x, {0, false, false},
                             [&](const Subdivisor& y) { all.emplace_back(y.line, y.ell, y.types); });
@@ -39,8 +47,18 @@ void expectSameAsTheWalk(const std::string& label, const FiberData& x) {
                 for (const auto& [line, lineEll, types] : all) {
                     if (oracle::passesOptions(options, lineEll, types)) expected.push_back(line);
                 }
-                ASSERT_EQ(countSubdivisors(x, options), static_cast<long long>(expected.size()))
-                    << where;
+                const auto size = static_cast<long long>(expected.size());
+                ASSERT_EQ(countSubdivisors(x, options), size) << where;
+                ASSERT_EQ(tallySubdivisorsByGcdTable(x, options).clamped(), size) << where;
+                if (walks != nullptr) {
+                    const std::vector<int> parts = x.firstMultiplicities();
+                    auto& walk = (*walks)[{x.m, x.r, parts.size(), ell, exceptOnlyAB, onlyABC}];
+                    if (!walk) {
+                        walk = std::make_unique<PrefixTally>(
+                            x.m, x.r, static_cast<int>(parts.size()), options);
+                    }
+                    ASSERT_EQ(walk->count(parts, nullptr).clamped(), size) << where << " in a list";
+                }
                 if (ell >= -1 && ell <= 3) {
                     ASSERT_EQ(subdivisorLines(x, options), expected) << where;
                 }
@@ -52,7 +70,8 @@ void expectSameAsTheWalk(const std::string& label, const FiberData& x) {
 TEST(FastSubdivisors, ListAndCountAsTheExhaustiveWalkOnEverySmallFiber) {
     const auto fibers = oracle::sweepFibers(9, 3, 6);
     EXPECT_GT(fibers.size(), 100u);
-    for (const auto& swept : fibers) expectSameAsTheWalk(swept.label, swept.fiber);
+    Walks walks;
+    for (const auto& swept : fibers) expectSameAsTheWalk(swept.label, swept.fiber, &walks);
 }
 
 // Fibers read off a tree need not come from the fiber list: empty branches, chains that stop
@@ -75,7 +94,7 @@ TEST(FastSubdivisors, ListAndCountAsTheExhaustiveWalkOnIrregularFibers) {
 // fraction that ends whole and counts its results; a count cancelled before it starts answers -1.
 TEST(FastSubdivisors, StopSoonAfterCancelAndEndOnTheWholeFraction) {
     const FiberData thirtyBranches{3, 2, std::vector<std::vector<int>>(30, {2, 1})};
-    const FiberData largeCore = fiberFromParts(2000, 2, {1999, 1999, 2});
+    const FiberData largeCore = fiberFromParts(10000, 2, {9999, 9999, 2});  // seconds of work
     using Run = std::function<bool(Progress*, const std::function<void()>&)>;
     const struct {
         const char* label;

@@ -216,12 +216,12 @@ TEST(CliFiles, InterruptedWriteLeavesTheEarlierFileAndNoTemporary) {
         ScratchFolder folder;
         const std::string earlier = "an earlier list\r\n";
         writeBytes(folder / "old.doc", earlier);
-        // The fibers with m = 60 and six branches take far longer than the second and a half
-        // after which the tool is stopped, and their list stays well below the megabyte files
-        // may grow to.
+        // The fibers with m = 120 and six branches take far longer than the second and a half
+        // after which the tool is stopped (minutes), and what it lists by then (about
+        // 2 MB) stays well below the 16 MiB files may grow to.
         const ProcessResult result =
-            runProcess(kCli, {"fibers", "60", "2", "6", "--output", "old.doc"}, folder.path(),
-                       1 << 20, nullptr, 1500, row.signal, row.noUnnamedTemporaries);
+            runProcess(kCli, {"fibers", "120", "2", "6", "--output", "old.doc"}, folder.path(),
+                       1 << 24, nullptr, 1500, row.signal, row.noUnnamedTemporaries);
         EXPECT_EQ(result.exitCode, 130);
         EXPECT_EQ(readBytes(folder / "old.doc"), earlier);
         EXPECT_EQ(folder.entries(), std::set<std::string>{"old.doc"});
