@@ -247,11 +247,13 @@ TEST_F(MainWindow, CancelOnALongEnumerationKeepsTheProgramUsable) {
     type(mainWindow.get(), "1001", "120");  // minutes of work
     type(mainWindow.get(), "1002", "2");
     type(mainWindow.get(), "1003", "6");
+    answers = {0};  // asked how many lines there may be: list them all
     click(mainWindow.get(), "1007");
     FiberListDialog* list = context->fiberList();
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(list->busy());
     ASSERT_TRUE(QTest::qWaitFor([list] { return list->job()->progressDialog() != nullptr; }, 5000));
+    EXPECT_EQ(questions.size(), 1u);
     QProgressDialog* progress = list->job()->progressDialog();
     EXPECT_TRUE(progress->isVisible());
     QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
