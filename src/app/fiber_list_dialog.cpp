@@ -1,6 +1,8 @@
 #include "app/fiber_list_dialog.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -323,6 +325,30 @@ void FiberListDialog::saveList() {
                           }
                           if (!complete) writeCutShortMark(out, shown, -1, "fibers");
                       });
+}
+
+bool FiberListDialog::mayClose() {
+    if (list_->count() == 0 && !busy()) return true;
+    const QString what = busy() ? tr("The enumeration will stop and its fibers will be lost.")
+                                : tr("Its %1 fibers will be lost.")
+                                      .arg(QLocale().toString(static_cast<qint64>(list_->count())));
+    return context_.ask(this, tr("Close the fiber list?\n%1").arg(what), {tr("Close")}) == 0;
+}
+
+void FiberListDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && !mayClose()) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void FiberListDialog::closeEvent(QCloseEvent* event) {
+    if (isVisible() && !mayClose()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void FiberListDialog::reject() {

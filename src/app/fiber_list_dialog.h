@@ -44,6 +44,11 @@ class FiberListDialog : public QDialog {
     // Closes the list; the chosen fiber and the other windows stay.
     void reject() override;
 
+  protected:
+    // Escape and the window's close ask first when the list holds fibers or is being made.
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
   signals:
     // The enumeration has ended and the list holds what it found.
     void listed();
@@ -54,6 +59,7 @@ class FiberListDialog : public QDialog {
     void enumerationEnded();
     void askHowMuch();
     void setBusy(bool busy);
+    bool mayClose();
 
     AppContext& context_;
     LineList* list_;

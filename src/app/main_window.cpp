@@ -1,10 +1,12 @@
 #include "app/main_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -302,6 +304,33 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     about->setObjectName(ids::kAboutAction);
     connect(about, &QAction::triggered, this, &MainWindow::showAbout);
     menu.exec(event->globalPos());
+}
+
+bool MainWindow::mayEnd() {
+    const SharedState& state = context_.state;
+    if (state.fiberListOpen == 0 && state.subdivisorDialogOpen == 0 && state.pictureOpen == 0) {
+        return true;
+    }
+    const QString question =
+        tr("End Dorvanix?\nThe fiber list, the sub-divisor window with its selected divisors and "
+           "the picture will be closed.");
+    return context_.ask(this, question, {tr("End")}) == 0;
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && !mayEnd()) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (isVisible() && !mayEnd()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 }  // namespace dorvanix

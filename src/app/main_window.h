@@ -30,6 +30,10 @@ class MainWindow : public QDialog {
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Escape and the window's close end the program; they ask first while other windows are
+    // open, as their lists and selected divisors would be lost.
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     // An option remembered between runs: its key, its flag in the shared state (on when nonzero)
@@ -57,6 +61,7 @@ class MainWindow : public QDialog {
     bool wholeGenus() const;
     bool withinBounds();
     void onOk();
+    bool mayEnd();
 
     AppContext& context_;
     QLineEdit* mEdit_;

@@ -266,5 +266,45 @@ TEST_F(MainWindow, CancelOnALongEnumerationKeepsTheProgramUsable) {
     EXPECT_EQ(enumerate("3", "2", "3")->list()->count(), 1) << "the program goes on";
 }
 
+// Escape or the close of the main window ends the program and of the fiber list throws its
+// fibers away: with something to lose, they ask first.
+TEST_F(MainWindow, EscapeAndCloseAskBeforeWindowsAndListsAreLost) {
+    struct Row {
+        const char* label;
+        bool fiberList;  // the fiber list is open
+        bool onList;     // the key or close goes to the fiber list, else to the main window
+        bool escape;     // Escape pressed; else the window's close
+        int answer;      // 0 end or close, -1 the question closed
+        std::size_t questions;
+        bool closes;
+    };
+    const Row rows[] = {
+        {"main, Escape, nothing open", false, false, true, -1, 0, true},
+        {"main, Escape, list open, kept", true, false, true, -1, 1, false},
+        {"main, close, list open, kept", true, false, false, -1, 1, false},
+        {"main, Escape, list open, ended", true, false, true, 0, 1, true},
+        {"list, Escape, kept", true, true, true, -1, 1, false},
+        {"list, close, kept", true, true, false, -1, 1, false},
+        {"list, Escape, closed", true, true, true, 0, 1, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        mainWindow->show();
+        if (row.fiberList && context->fiberList() == nullptr) enumerate("5", "2", "3");
+        if (!row.fiberList && context->fiberList() != nullptr) closeFiberList();
+        QWidget* window = row.onList ? static_cast<QWidget*>(context->fiberList())
+                                     : static_cast<QWidget*>(mainWindow.get());
+        questions.clear();
+        answers = {row.answer};
+        if (row.escape) {
+            QTest::keyClick(window, Qt::Key_Escape);
+        } else {
+            window->close();
+        }
+        EXPECT_EQ(questions.size(), row.questions);
+        EXPECT_EQ(window->isVisible(), !row.closes);
+    }
+}
+
 }  // namespace
 }  // namespace dorvanix::testing
