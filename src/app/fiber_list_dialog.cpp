@@ -21,7 +21,6 @@
 #include "app/subdivisor_dialog.h"
 #include "census/fiber_enumeration.h"
 #include "census/genus_census.h"
-#include "census/partition_count.h"
 #include "files/list_files.h"
 #include "model/divisor_notation.h"
 #include "model/fiber_data.h"
@@ -163,7 +162,7 @@ void FiberListDialog::startEnumeration(long long limit) {
             const GenusBounds most = genusBounds(genus);
             run.bytesPerLine = bytesPerLine(most.maxM, most.maxB);
         } else {
-            run.bound = partitionCountBound(static_cast<long long>(m) * r, b, m - 1);
+            run.bound = fiberCountBound(m, r, b, options);
             run.bytesPerLine = bytesPerLine(m, b);
         }
         if (run.limit < 0 && run.bound > static_cast<double>(run.askAbove)) return;

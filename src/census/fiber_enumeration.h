@@ -40,6 +40,13 @@ bool enumerateFibers(int m, int r, int b, const FiberOptions& options, const Fib
 
 std::vector<std::string> fiberLines(int m, int r, int b, const FiberOptions& options);
 
+// At most this many lines in the fiber list of m, r, b with these options, found without counting
+// any crusts: with a required genus or required multiplicities the candidates the walk meets are
+// counted while that takes at most `steps` of them (the walk prunes by genus, so this is usually
+// the exact number before the simple-crust option); otherwise, or past that, the partitions.
+double fiberCountBound(int m, int r, int b, const FiberOptions& options,
+                       long long steps = 20'000'000);
+
 // The arithmetic tests on a candidate: gcd(m, a1, ..., ab) = 1, no equal parts when asked, and
 // the required genus when one is given.
 bool acceptFiber(int m, std::span<const int> parts, bool noDuplicates, int requiredGenus);

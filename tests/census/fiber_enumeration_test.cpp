@@ -97,6 +97,13 @@ TEST(FiberEnumeration, ListsTheLinesOfTheFullPartitionWalk) {
                     const std::vector<std::string> expected = oracle::fiberLines(m, r, b, options);
                     EXPECT_EQ(fiberLines(m, r, b, options), expected);
                     nonEmpty += expected.empty() ? 0 : 1;
+                    // The bound before listing: exact when a genus or multiplicity is required.
+                    const double bound = fiberCountBound(m, r, b, options);
+                    EXPECT_GE(bound, static_cast<double>(expected.size()));
+                    if ((options.requiredGenus != 0 || options.multiplicityOption) &&
+                        !options.atMostTwoSimpleCrusts) {
+                        EXPECT_EQ(bound, static_cast<double>(expected.size()));
+                    }
                 }
             }
         }
