@@ -1,8 +1,6 @@
 #include "app/fiber_list_dialog.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -78,7 +76,7 @@ struct FiberListDialog::Listing {
 };
 
 FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
-    : QDialog(parent),
+    : GuardedDialog(parent),
       context_(context),
       list_(new LineList(this)),
       job_(new BackgroundJob(this, tr("Enumerating the fibers ..."))),
@@ -332,22 +330,6 @@ bool FiberListDialog::mayClose() {
                                 : tr("Its %1 fibers will be lost.")
                                       .arg(QLocale().toString(static_cast<qint64>(list_->count())));
     return context_.ask(this, tr("Close the fiber list?\n%1").arg(what), {tr("Close")}) == 0;
-}
-
-void FiberListDialog::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && !mayClose()) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void FiberListDialog::closeEvent(QCloseEvent* event) {
-    if (isVisible() && !mayClose()) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
 }
 
 void FiberListDialog::reject() {

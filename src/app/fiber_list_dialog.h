@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QDialog>
 #include <memory>
+#include "app/guarded_dialog.h"
 
 class QLabel;
 class QTimer;
@@ -15,7 +15,7 @@ class LineList;
 // The fiber list (101): the fibers X the enumeration finds for the main window's m, r, b and
 // options, or every fiber of one genus. Choosing one builds it as the current fiber and opens the
 // sub-divisor dialog and the picture.
-class FiberListDialog : public QDialog {
+class FiberListDialog : public GuardedDialog {
     Q_OBJECT
   public:
     explicit FiberListDialog(AppContext& context, QWidget* parent = nullptr);
@@ -46,8 +46,7 @@ class FiberListDialog : public QDialog {
 
   protected:
     // Escape and the window's close ask first when the list holds fibers or is being made.
-    void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    bool mayClose() override;
 
   signals:
     // The enumeration has ended and the list holds what it found.
@@ -59,7 +58,6 @@ class FiberListDialog : public QDialog {
     void enumerationEnded();
     void askHowMuch();
     void setBusy(bool busy);
-    bool mayClose();
 
     AppContext& context_;
     LineList* list_;

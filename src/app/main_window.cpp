@@ -1,12 +1,10 @@
 #include "app/main_window.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -37,7 +35,8 @@ void addNumberRow(QGridLayout* grid, int row, const QString& label, QLineEdit* e
 
 }  // namespace
 
-MainWindow::MainWindow(AppContext& context, QWidget* parent) : QDialog(parent), context_(context) {
+MainWindow::MainWindow(AppContext& context, QWidget* parent)
+    : GuardedDialog(parent), context_(context) {
     setObjectName(ids::kMainWindow);
     setWindowTitle("Dorvanix");
     setWindowIcon(appIcon());
@@ -306,7 +305,7 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     menu.exec(event->globalPos());
 }
 
-bool MainWindow::mayEnd() {
+bool MainWindow::mayClose() {
     const SharedState& state = context_.state;
     if (state.fiberListOpen == 0 && state.subdivisorDialogOpen == 0 && state.pictureOpen == 0) {
         return true;
@@ -315,22 +314,6 @@ bool MainWindow::mayEnd() {
         tr("End Dorvanix?\nThe fiber list, the sub-divisor window with its selected divisors and "
            "the picture will be closed.");
     return context_.ask(this, question, {tr("End")}) == 0;
-}
-
-void MainWindow::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && !mayEnd()) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void MainWindow::closeEvent(QCloseEvent* event) {
-    if (isVisible() && !mayEnd()) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
 }
 
 }  // namespace dorvanix

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QDialog>
 #include <QString>
 #include <array>
 #include <utility>
 #include <vector>
+#include "app/guarded_dialog.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -18,7 +18,7 @@ class SharedState;
 // The main window (102): m, r, b and the options of the fiber list. "OK >" stores them in the
 // shared state and opens the fiber list; closing this window ends the program. The fields and
 // options come back as they were left in the last run.
-class MainWindow : public QDialog {
+class MainWindow : public GuardedDialog {
     Q_OBJECT
   public:
     explicit MainWindow(AppContext& context, QWidget* parent = nullptr);
@@ -32,8 +32,7 @@ class MainWindow : public QDialog {
     void contextMenuEvent(QContextMenuEvent* event) override;
     // Escape and the window's close end the program; they ask first while other windows are
     // open, as their lists and selected divisors would be lost.
-    void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    bool mayClose() override;
 
   private:
     // An option remembered between runs: its key, its flag in the shared state (on when nonzero)
@@ -61,7 +60,6 @@ class MainWindow : public QDialog {
     bool wholeGenus() const;
     bool withinBounds();
     void onOk();
-    bool mayEnd();
 
     AppContext& context_;
     QLineEdit* mEdit_;

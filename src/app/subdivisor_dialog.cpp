@@ -1,11 +1,9 @@
 #include "app/subdivisor_dialog.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -32,7 +30,7 @@
 namespace dorvanix {
 
 SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
-    : QDialog(parent),
+    : GuardedDialog(parent),
       context_(context),
       job_(new BackgroundJob(this, tr("Listing the sub-divisors ..."))),
       analysisJob_(new BackgroundJob(this, tr("Analysing the selected sub-divisor ..."))) {
@@ -468,22 +466,6 @@ bool SubdivisorDialog::mayClose() {
         tr("Close the sub-divisor window?\n%1, the analysis and the picture will be lost.")
             .arg(what);
     return context_.ask(this, question, {tr("Close")}) == 0;
-}
-
-void SubdivisorDialog::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && !mayClose()) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void SubdivisorDialog::closeEvent(QCloseEvent* event) {
-    if (isVisible() && !mayClose()) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
 }
 
 void SubdivisorDialog::reject() {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include "app/guarded_dialog.h"
 
 #include "census/subdivisor_options.h"
 #include "model/fiber_data.h"
@@ -22,7 +22,7 @@ struct DetachedAnalysis;
 
 // The sub-divisor dialog (106): X in divisor notation, its sub-divisors Y under the listing
 // options, the selected list whose first line is analysed and drawn, and the two savers.
-class SubdivisorDialog : public QDialog {
+class SubdivisorDialog : public GuardedDialog {
     Q_OBJECT
   public:
     explicit SubdivisorDialog(AppContext& context, QWidget* parent = nullptr);
@@ -71,8 +71,7 @@ class SubdivisorDialog : public QDialog {
 
   protected:
     // Escape and the window's close ask first when selected divisors would be lost.
-    void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    bool mayClose() override;
 
   signals:
     // A listing has ended and list 1011 holds what it found.
@@ -88,7 +87,6 @@ class SubdivisorDialog : public QDialog {
     void rebuildSelected();
     void analysisEnded();
     void showFigures();
-    bool mayClose();
 
     AppContext& context_;
     FiberData fiber_;
