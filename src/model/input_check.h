@@ -17,8 +17,8 @@ class InputError : public std::invalid_argument {
 };
 
 // The largest number accepted anywhere in typed input (m, r, b, multiplicities, genus). The
-// trees of a fiber have chains of up to m - 1 curves, and the walks over them recurse along a
-// chain, so the bound also keeps every walk well inside the stack.
+// trees of a fiber have chains of up to m - 1 curves; the walks over them keep their place on
+// stacks of their own, so the bound is one of size and time only.
 inline constexpr int kMaxInputNumber = 10000;
 
 // Reads a fiber typed by a user, either as a fiber line "((m,r),a1,...,ab)" (with or without the
