@@ -20,7 +20,7 @@ struct CensusRecord {
     int m = 0;
     int r = 0;
     std::vector<int> parts;
-    long long simpleCrusts = 0;
+    std::string simpleCrusts;  // in decimal, exact at any size
 };
 
 py::object graphDict(const DualGraph& graph) {
@@ -65,7 +65,7 @@ class CensusIterator {
                               slot.m = fiber.shape.m;
                               slot.r = fiber.shape.r;
                               slot.parts = fiber.shape.parts;
-                              slot.simpleCrusts = fiber.simpleCrusts.clamped();
+                              slot.simpleCrusts = tallyText(fiber.simpleCrusts);
                           });
                       },
                       &progress, CensusOptions{threads});

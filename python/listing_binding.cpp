@@ -62,10 +62,7 @@ py::int_ countLines(const FiberObject& fiber, int ell, bool exceptOnlyAB, bool a
         runInterruptibly<SubdivisorTally>([data, options](Progress& progress) {
             return tallySubdivisors(*data, options, &progress);
         });
-    const std::string digits = tallyText(tally);
-    PyObject* number = PyLong_FromString(digits.c_str(), nullptr, 10);
-    if (number == nullptr) throw py::error_already_set();
-    return py::reinterpret_steal<py::int_>(number);
+    return exactInt(tallyText(tally));
 }
 
 template <typename Iterator>

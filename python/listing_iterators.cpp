@@ -23,7 +23,7 @@ FiberIterator::FiberIterator(int m, int r, int b, const FiberOptions& options)
                   [&](const FiberEntry& fiber) {
                       sink.push([&](FiberRecord& slot) {
                           slot.parts.assign(fiber.parts.begin(), fiber.parts.end());
-                          slot.simpleCrusts = fiber.simpleCrusts;
+                          slot.simpleCrusts.assign(fiber.simpleCrustDigits);
                       });
                   },
                   &progress);

@@ -209,9 +209,9 @@ bool enumerateFibers(int m, int r, int b, const FiberOptions& options, const Fib
         }
         const long long count = tally.clamped();
         if (count <= 2 || !options.atMostTwoSimpleCrusts) {
-            const std::string line =
-                fiberLineWithCount(m, r, parts, tallyText(tally), count, genus);
-            sink(FiberEntry{parts, count, genus, line});
+            const std::string digits = tallyText(tally);
+            const std::string line = fiberLineWithCount(m, r, parts, digits, count, genus);
+            sink(FiberEntry{parts, count, genus, line, digits});
             if (progress != nullptr) progress->addResults(1);
         }
     });

@@ -30,8 +30,9 @@ constexpr const char* kCensusHelp =
     "multiplicities are chosen so that the genus comes out exactly.";
 
 std::string fiberJson(const CensusFiber& fiber) {
-    const FiberEntry entry{fiber.shape.parts, fiber.simpleCrusts.clamped(), fiber.genus,
-                           fiber.line};
+    const std::string digits = tallyText(fiber.simpleCrusts);
+    const FiberEntry entry{fiber.shape.parts, fiber.simpleCrusts.clamped(), fiber.genus, fiber.line,
+                           digits};
     return fiberJsonLine(fiber.shape.m, fiber.shape.r, entry);
 }
 
@@ -41,9 +42,9 @@ void writeCensusAnalysis(int genus, int threads, bool jsonl, CommandContext& con
         genus,
         [&](const CensusFiber& fiber, const AnalysisTable& table) {
             if (jsonl) {
-                nlohmann::ordered_json object = nlohmann::ordered_json::parse(fiberJson(fiber));
-                object["analysis_table"] = analysisTableJson(table);
-                context.out << object.dump() << '\n';
+                context.out << withMember(fiberJson(fiber), "analysis_table",
+                                          analysisTableJson(table))
+                            << '\n';
                 return;
             }
             context.out << fiber.line << '\n';
