@@ -122,7 +122,8 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
     fiber.def(
         "intersection_matrix",
         [](const FiberObject& x) { return intersectionMatrix(fiberDualGraph(*x.data)); },
-        "The intersection matrix of the curves, in the order of dual_graph()['vertices'].");
+        "The intersection matrix of the curves, in the order of dual_graph()['vertices']. "
+        "Raises ValueError past 1000 curves.");
     fiber.def(
         "analysis_table",
         [](const FiberObject& x) {
@@ -133,20 +134,20 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
         },
         "How many listed sub-divisors (the default listing) have each (N, d, h): dicts of "
         "chain_count, gcd, joining_curve_genus and count, ordered by (N, d, h), as the rows of "
-        "'analysis_table' in `dorvanix-cli census --analyze --jsonl`.");
+        "'analysis_table' in `dorvanix-cli census --analyze --jsonl`. Raises ValueError, naming "
+        "the sub-divisor, when one would have a chain diagram of more than a million nodes, as "
+        "dorvanix-cli analyze does; Ctrl-C stops it.");
     fiber.def("_repr_latex_", &fiberLatex, "The fiber and its intersection matrix in LaTeX.");
     analysis.def(
         "dual_graph",
         [](const AnalysisObject& a) {
-            DualGraph graph;
-            {
-                py::gil_scoped_release release;
-                graph = analysisDualGraph(*a.fiber, a.subdivisor.line);
-            }
-            return graphDict(graph);
+            const std::shared_ptr<const FiberData> fiber = a.fiber;
+            const std::string line = a.subdivisor.line;
+            return graphDict(runInterruptibly<DualGraph>(
+                [&](Progress& progress) { return analysisDualGraph(*fiber, line, &progress); }));
         },
         "The dual graph of the analysis divisor R with its joining curve (kind "
-        "'joining_curve', genus h); self-intersections are None.");
+        "'joining_curve', genus h); self-intersections are None. Ctrl-C stops it.");
     analysis.def(
         "_repr_latex_",
         [](const AnalysisObject& a) {

@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "analysis/analysis_summary.h"
+#include "analysis/subdivisor_choice.h"
 #include "census/subdivisor_line.h"
 #include "model/divisor_notation.h"
 #include "model/node_pool.h"
@@ -38,17 +39,10 @@ DualGraph analysisDualGraph(const AnalysisResult& result) {
     return graph;
 }
 
-DualGraph analysisDualGraph(const FiberData& x, std::string_view yLine) {
-    NodePool pool;
-    DivisorNode& xRoot = pool.take();
-    parseFiberLine(pool, xRoot, fiberLineText(x.m, x.r, x.firstMultiplicities()));
-    DivisorNode& yRoot = pool.take();
-    buildSelectedDivisor(pool, yRoot, yLine, x.branchCount());
-    AnalysisResult result =
-        analyzeSubdivisor(xRoot, yRoot, fiberGenus(x.m, x.firstMultiplicities()), pool);
-    DualGraph graph = analysisDualGraph(result);
-    releaseAnalysis(pool, result);
-    return graph;
+DualGraph analysisDualGraph(const FiberData& x, std::string_view yLine, const Progress* progress) {
+    SubdivisorChoice choice(x);
+    choice.choose(yLine, progress);
+    return analysisDualGraph(choice.analysis());
 }
 
 }  // namespace dorvanix

@@ -4,6 +4,7 @@
 
 #include "analysis/subdivisor_analysis.h"
 #include "model/dual_graph.h"
+#include "model/progress.h"
 
 namespace dorvanix {
 
@@ -13,8 +14,10 @@ namespace dorvanix {
 // stay unknown.
 DualGraph analysisDualGraph(const AnalysisResult& result);
 
-// Builds X as the fiber list does and Y from its list line as Select does, analyses Y and gives
-// the dual graph of R.
-DualGraph analysisDualGraph(const FiberData& x, std::string_view yLine);
+// Builds X as the fiber list does and Y from its list line as Select does, analyses Y within the
+// bound of an analysis (SubdivisorChoice) and gives the dual graph of R. A cancelled `progress`
+// stops it with Cancelled.
+DualGraph analysisDualGraph(const FiberData& x, std::string_view yLine,
+                            const Progress* progress = nullptr);
 
 }  // namespace dorvanix

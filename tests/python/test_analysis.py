@@ -3,6 +3,10 @@ the core's analysis tests."""
 
 import itertools
 import json
+import subprocess
+import sys
+
+import pytest
 
 import dorvanix
 from conftest import run_cli
@@ -22,3 +26,33 @@ def test_figures_are_those_of_the_tool():
         assert x.analyze(y).to_dict() == tool, f"{x.notation} {y.line}"
         compared += 1
     assert compared >= 20
+
+
+def test_a_table_with_a_too_large_analysis_is_refused_with_its_reason():
+    # A listed line of this fiber has a chain diagram of 1999 * 1000 nodes, which
+    # `dorvanix-cli analyze` refuses; unbounded, the table would build it (a gigabyte) for each
+    # such line. Run apart, within 1 GiB, so that a table that tried cannot take the machine.
+    script = """if True:
+        import resource, dorvanix
+        resource.setrlimit(resource.RLIMIT_AS, (1 << 30, resource.RLIM_INFINITY))
+        try:
+            dorvanix.Fiber("((2001,2),2000,1001,1001)").analysis_table()
+        except ValueError as error:
+            print(error)
+    """
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
+                          timeout=120)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.startswith('sub-divisor "('), done.stdout
+    assert "the chain diagram would have N * g = 1999 * 1000 = 1999000 nodes" in done.stdout
+
+
+@pytest.mark.parametrize("fiber,curves", [("((5,2),4,3,3)", 9), ("((1000,2),999,999,2)", 2000)])
+def test_intersection_matrix_up_to_a_thousand_curves(fiber, curves):
+    x = dorvanix.Fiber(fiber)
+    assert len(x.dual_graph()["vertices"]) == curves
+    if curves <= 1000:
+        assert len(x.intersection_matrix()) == curves
+    else:
+        with pytest.raises(ValueError, match=f"intersection matrix of {curves} curves"):
+            x.intersection_matrix()

@@ -80,6 +80,17 @@ def test_ctrl_c_stops_a_long_call(alarm, tmp_path, label, call):
         "((5,2),4,4,2) : 22 (g=2)", "((5,2),4,3,3) : 18 (g=2)"]
 
 
+def test_ctrl_c_stops_the_dual_graph_of_a_large_analysis(alarm):
+    # 1332 chains of 666 nodes: the dual graph analyses Y again, for seconds.
+    x = dorvanix.Fiber("((38,37)" + ",37" * 38 + ")")
+    analysis = x.analyze(next(itertools.islice(x.subdivisors(), 1, None)))
+    alarm(0.2)
+    started = time.monotonic()
+    with pytest.raises(KeyboardInterrupt):
+        analysis.dual_graph()
+    assert time.monotonic() - started < 1, "not stopped within a second of Ctrl-C"
+
+
 def fibers_past_a_full_disk():
     x = dorvanix.Fiber("((3,2),2,2,2)")
     for _ in range(100_000):  # 2.6 MB of lines
