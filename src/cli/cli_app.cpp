@@ -111,6 +111,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
+        out.flush();
     } catch (const CLI::CallForHelp&) {
         out << app.help();
         return kDone;
@@ -144,7 +145,6 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "dorvanix-cli: " << oneLine(error.what()) << '\n';
         return kBadInput;
     }
-    out.flush();
     return kDone;
 }
 

@@ -32,6 +32,12 @@ std::string lines(const std::vector<std::string>& items, const std::string& end 
     return text;
 }
 
+std::string repeated(const std::string& piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += piece;
+    return text;
+}
+
 // The lines of (3;(2,1),(2,1),(2,1)) under the opening options, from the core; the listing test
 // checks them against the lines worked out by hand.
 const std::vector<std::string> kThreeSubdivisors =
@@ -148,6 +154,7 @@ TEST(CliFiles, FailedWritesExitWithOneAndLeaveTheEarlierFiles) {
         const char* names;          // what the line on standard error names
         long fileSizeLimit = 0;     // when positive, files may grow this far only
         const char* out = nullptr;  // standard output goes there when given
+        int stopAfterMs = 0;        // when positive, Ctrl-C then ends what still runs
     };
     const Row rows[] = {
         {"fiber list over the file size limit",
@@ -178,6 +185,13 @@ TEST(CliFiles, FailedWritesExitWithOneAndLeaveTheEarlierFiles) {
          "standard output",
          0,
          "/dev/full"},
+        // 45 branches: the listing would run for ages, so the failure must end it.
+        {"full disk under a listing that would not end",
+         {"subdivisors", "((9,10)" + repeated(",2", 45) + ")"},
+         "standard output: No space left on device",
+         0,
+         "/dev/full",
+         20000},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -187,7 +201,7 @@ TEST(CliFiles, FailedWritesExitWithOneAndLeaveTheEarlierFiles) {
         std::filesystem::create_directory(folder / "X3-2-2-2.doc");
         const std::set<std::string> before = folder.entries();
         const ProcessResult result =
-            runProcess(kCli, row.args, folder.path(), row.fileSizeLimit, row.out);
+            runProcess(kCli, row.args, folder.path(), row.fileSizeLimit, row.out, row.stopAfterMs);
         EXPECT_EQ(result.exitCode, 1) << result.err;
         EXPECT_EQ(result.err.rfind("dorvanix-cli: cannot write", 0), 0u) << result.err;
         EXPECT_NE(result.err.find(row.names), std::string::npos) << result.err;
@@ -248,12 +262,6 @@ std::string singleCurveBranches(int branches) {
     std::string text = "(2;(1)";
     for (int i = 1; i < branches; ++i) text += ",(1)";
     return text + ")";
-}
-
-std::string repeated(const std::string& piece, int times) {
-    std::string text;
-    for (int i = 0; i < times; ++i) text += piece;
-    return text;
 }
 
 // What a careless or hostile caller can hand the tool; each row names what it tries, and none
