@@ -99,8 +99,9 @@ std::string unknownCommand(CLI::App& app, const std::vector<std::string>& args) 
 
 }  // namespace
 
-int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    CommandContext context{out, err, writesToTerminal(err), writesToTerminal(out)};
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           std::istream* in) {
+    CommandContext context{out, err, writesToTerminal(err), writesToTerminal(out), in};
     CLI::App app("Dorvanix: star-shaped singular fibers, their sub-divisors and polynomial files",
                  "dorvanix-cli");
     buildApp(app, context);
