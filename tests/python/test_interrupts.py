@@ -182,6 +182,28 @@ def test_many_live_iterators_fit_and_a_worker_that_cannot_start_says_so():
         "cannot start the worker thread of a listing: Resource temporarily unavailable"), done.stdout
 
 
+def test_running_out_of_address_space_raises_instead_of_ending_the_process():
+    if "tsan" in os.environ.get("LD_PRELOAD", ""):
+        pytest.skip("ThreadSanitizer's shadow memory does not fit an address space limit")
+    # Fiber lists with large tables on their workers, one after the other, until 1 GiB is used up:
+    # the last one started must fail as Python sees it, whichever thread ran out.
+    script = """if True:
+        import resource, dorvanix
+        resource.setrlimit(resource.RLIMIT_AS, (1 << 30, resource.RLIM_INFINITY))
+        live = []
+        try:
+            while True:
+                live.append(dorvanix.fibers(100, 10, 12))
+                next(live[-1])
+        except (RuntimeError, MemoryError) as error:
+            print(type(error).__name__, len(live) > 1)
+    """
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
+                          timeout=120)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.split() in (["RuntimeError", "True"], ["MemoryError", "True"]), done.stdout
+
+
 @pytest.mark.parametrize("label,make,how", DROPS[::2], ids=[d[0] for d in DROPS[::2]])
 def test_started_iterator_goes_on_in_a_forked_child(label, make, how):
     iterator = make()
