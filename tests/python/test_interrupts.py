@@ -204,6 +204,43 @@ def test_running_out_of_address_space_raises_instead_of_ending_the_process():
     assert done.stdout.split() in (["RuntimeError", "True"], ["MemoryError", "True"]), done.stdout
 
 
+# A FIFO nobody reads yet, and one whose reader never reads: write_fiber_list waits there with
+# the GIL released, so another thread goes on, and Ctrl-C stops it. Run apart, as a writer that
+# held the GIL would never see the interrupt.
+@pytest.mark.parametrize("reader", [False, True], ids=["no reader", "a reader that never reads"])
+def test_write_fiber_list_to_a_stuck_fifo_holds_no_thread_up(tmp_path, reader):
+    script = """if True:
+        import os, signal, sys, threading, time, dorvanix
+        path = sys.argv[1]
+        os.mkfifo(path)
+        if sys.argv[2] == "True":
+            held = os.open(path, os.O_RDONLY | os.O_NONBLOCK)
+        ticks = []
+        def tick():
+            for _ in range(40):
+                time.sleep(0.01)
+                ticks.append(1)
+        threading.Thread(target=tick, daemon=True).start()
+        def interrupt(*_):
+            raise KeyboardInterrupt
+        signal.signal(signal.SIGALRM, interrupt)
+        signal.setitimer(signal.ITIMER_REAL, 0.8)
+        x = dorvanix.Fiber("((3,2),2,2,2)")
+        try:
+            dorvanix.write_fiber_list(path, (x for _ in range(100_000)))  # 2.6 MB
+        except KeyboardInterrupt:
+            print("interrupted", len(ticks))
+    """
+    fifo = tmp_path / "fifo"
+    try:
+        done = subprocess.run([sys.executable, "-c", script, str(fifo), str(reader)],
+                              capture_output=True, text=True, timeout=30)
+    except subprocess.TimeoutExpired:
+        pytest.fail("write_fiber_list held every thread and Ctrl-C up")
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.split() == ["interrupted", "40"], done.stdout
+
+
 @pytest.mark.parametrize("label,make,how", DROPS[::2], ids=[d[0] for d in DROPS[::2]])
 def test_started_iterator_goes_on_in_a_forked_child(label, make, how):
     iterator = make()
