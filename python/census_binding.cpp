@@ -8,6 +8,7 @@
 #include "files/graph_formats.h"
 #include "interruptible_wait.h"
 #include "model/dual_graph.h"
+#include "model/input_check.h"
 
 namespace dorvanix::python {
 
@@ -106,15 +107,17 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
         "Closes the iterator.");
     module.def(
         "census",
-        [](int genus, int threads) {
-            if (genus < 1) throw py::value_error("the genus must be at least 1");
-            if (threads < 0) throw py::value_error("threads cannot be negative");
-            return std::make_unique<CensusIterator>(genus, threads);
+        [](const py::object& genus, int threads) {
+            // Read as the tool reads --genus, so that the bound and the message agree.
+            const int g = wholeNumber(genus, "the genus");
+            if (g < 1) throw py::value_error("the genus must be at least 1");
+            return std::make_unique<CensusIterator>(g, threadCount(threads, "threads"));
         },
         py::kw_only(), py::arg("genus"), py::arg("threads") = 0,
         "Every fiber of the genus over all m, r and b, lazily, ordered by m, then r, then b, and "
         "within one (m, r, b) as dorvanix.fibers lists them. The simple crusts are counted on "
-        "`threads` threads (0: one per core); the order does not depend on it.");
+        "`threads` threads (0: one per core, at most 256); the order does not depend on it. "
+        "Raises ValueError for a genus below 1 or above 10000.");
     fiber.def(
         "dual_graph", [](const FiberObject& x) { return graphDict(fiberDualGraph(*x.data)); },
         "The dual graph as a dict: 'vertices' (dicts of id, multiplicity, self_intersection, "

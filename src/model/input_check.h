@@ -50,6 +50,12 @@ int genusRequirement(int genus);
 std::array<int, 4> requiredMultiplicities(std::span<const int> values);
 // The ell filter: -kEllFilterLimit ... kEllFilterLimit, 0 for every ell.
 int ellFilter(int value);
+// Threads a census may be given, 0 meaning one per core: a few hundred already outnumber the
+// cores of any machine, and every further one only costs memory.
+inline constexpr int kMaxThreads = 256;
+// The number of threads asked for, named `name` in the message: "--threads must lie in 0 ... 256,
+// not 100000".
+int threadCount(int value, std::string_view name);
 
 // The text quoted in a message: at most 60 characters of it, non-printable bytes as \xNN.
 std::string quoteInput(std::string_view text);

@@ -61,6 +61,21 @@ def test_bad_options():
             call()
 
 
+BAD_CENSUS = [
+    ("genus far above the largest", dict(genus=10**9), ["--genus", str(10**9)]),
+    ("more threads than any machine has cores", dict(genus=2, threads=300),
+     ["--genus", "2", "--threads", "300"]),
+    ("negative threads", dict(genus=2, threads=-1), ["--genus", "2", "--threads=-1"]),
+]
+
+
+@pytest.mark.parametrize("label,keywords,args", BAD_CENSUS, ids=[c[0] for c in BAD_CENSUS])
+def test_bad_census(label, keywords, args):
+    with pytest.raises(ValueError) as raised:
+        dorvanix.census(**keywords)
+    assert str(raised.value) == tool_message("census", *args).replace("--threads", "threads")
+
+
 def test_analysis_refuses_what_the_tool_refuses():
     text, line = "((1001,2),1000,1000,1,1)", "(999;(999,999),(999,999),(1),(1))"
     x = dorvanix.Fiber(text)
