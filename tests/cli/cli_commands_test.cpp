@@ -3,14 +3,11 @@
 #include <gmpxx.h>
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
-#include <streambuf>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "in_process_run.h"
@@ -83,86 +80,35 @@ TEST(AnalyzeCommand, JsonCarriesTheFiguresNodesAndChains) {
     EXPECT_TRUE(proportional.at("chains").empty());
 }
 
-// Standard input that yields `text` and then fails, as a device does that breaks off.
-class BreakingInput : public std::streambuf {
-  public:
-    explicit BreakingInput(std::string text) : text_(std::move(text)) {
-        setg(text_.data(), text_.data(), text_.data() + text_.size());
-    }
-
-  protected:
-    int_type underflow() override {
-        throw std::ios_base::failure("read error", std::error_code(EIO, std::generic_category()));
-    }
-
-  private:
-    std::string text_;
-};
-
-// Y as "-": one record a line, --json as one array of what each line gives alone; whatever stops
-// the reading is reported with the line it stopped at, never taken for the end of the input.
-TEST(AnalyzeCommand, LinesFromStandardInputStopWithTheLineThatFailed) {
-    const std::string abb = "(3;(2,1),(2,1),(2,1))";
-    const std::string huge = "(2000;(2000),(1001),(1001))";  // N * g = 4000 * 1000
+// Y as "-": --json gives one array of what each line gives alone; an analysis too large stops
+// with the number of its line (read errors: CliAnalyze in cli_tool_test.cpp).
+TEST(AnalyzeCommand, LinesFromStandardInputGiveOneArrayOrStopWithTheirNumber) {
+    const std::string abb = "(3;(2,1),(2,1),(2,1))", small = "(2000;(2000),(1000),(1000))";
     const struct {
-        const char* name;
         std::string x, input;
-        bool breaks;  // the input fails after its text
-        std::vector<std::string> flags;
-        std::vector<std::string> analysed;  // the lines expected among the records
-        std::string message;                // part of the one line on standard error
+        std::vector<std::string> ys;  // the lines expected among the records
+        std::string message;          // part of the one line on standard error
     } rows[] = {
-        {"blank lines skipped", kFive, "\n" + abb + "\n\n" + abb + "\n", false, {}, {abb, abb}, ""},
-        {"an array with --json", kFive, abb + "\n" + abb, false, {"--json"}, {abb, abb}, ""},
-        {"an empty array", kFive, "", false, {"--json"}, {}, ""},
-        {"a read error after two lines",
-         kFive,
-         abb + "\n" + abb + "\n",
-         true,
-         {"--jsonl"},
-         {abb, abb},
-         "cannot read line 3 of standard input: Input/output error"},
-        {"an analysis too large on line 2",
-         "((2001,2),2000,1001,1001)",
-         "(2000;(2000),(1000),(1000))\n" + huge + "\n",
-         false,
-         {"--jsonl"},
-         {"(2000;(2000),(1000),(1000))"},
+        {kFive, abb + "\n\n" + abb, {abb, abb}, ""},
+        {kFive, "", {}, ""},
+        {"((2001,2),2000,1001,1001)",
+         small + "\n(2000;(2000),(1001),(1001))\n",
+         {small},
          "line 2 of standard input: the chain diagram would have N * g = 4000 * 1000"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        BreakingInput breaking(row.input);
-        std::istringstream plain(row.input);
-        std::istream broken(&breaking);
-        std::vector<std::string> args{"analyze", row.x, "-"};
-        args.insert(args.end(), row.flags.begin(), row.flags.end());
-        const CliRun run = runInProcess(args, row.breaks ? &broken : &plain);
+        SCOPED_TRACE(row.input);
+        std::istringstream in(row.input);
+        const CliRun run = runInProcess({"analyze", row.x, "-", "--json"}, &in);
         EXPECT_EQ(run.status, row.message.empty() ? kDone : kBadInput) << run.err;
-        if (!row.message.empty()) {
-            EXPECT_EQ(run.err.rfind("dorvanix-cli: ", 0), 0u) << run.err;
-            EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
-        }
+        EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
         nlohmann::json expected = nlohmann::json::array();
-        for (const std::string& y : row.analysed) {
+        for (const std::string& y : row.ys) {
             expected.push_back(
                 nlohmann::json::parse(runInProcess({"analyze", row.x, y, "--json"}).out));
         }
-        nlohmann::json records = nlohmann::json::array();
-        if (row.flags.empty()) {
-            EXPECT_EQ(run.out, runInProcess({"analyze", row.x, abb}).out +
-                                   runInProcess({"analyze", row.x, abb}).out);
-            continue;
-        }
-        if (row.flags.front() == "--json") {
-            records = nlohmann::json::parse(run.out);
-        } else {
-            std::istringstream lines(run.out);
-            for (std::string line; std::getline(lines, line);) {
-                records.push_back(nlohmann::json::parse(line));
-            }
-        }
-        EXPECT_EQ(records, expected);
+        // A run stopped halfway leaves its array open.
+        EXPECT_EQ(nlohmann::json::parse(run.out + (row.message.empty() ? "" : "]")), expected);
     }
 }
 

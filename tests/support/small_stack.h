@@ -9,41 +9,32 @@
 #include <cstddef>
 #include <exception>
 #include <functional>
-#include <stdexcept>
+#include <utility>
 
 namespace dorvanix::testing {
 
 // A quarter of a megabyte: ample for any one call of the core, far too little for a recursion of
-// ten thousand levels.
-inline constexpr std::size_t kSmallStack = std::size_t{256} << 10;
-
-// Runs `work` on a thread of `stackBytes` and waits for it; an exception it throws is thrown here.
+// ten thousand levels. An exception of `work` is thrown here.
 inline void runOnSmallStack(const std::function<void()>& work,
-                            std::size_t stackBytes = kSmallStack) {
-    struct Job {
-        const std::function<void()>& work;
-        std::exception_ptr error;
-    } job{work, nullptr};
+                            std::size_t stackBytes = std::size_t{256} << 10) {
+    std::pair<const std::function<void()>*, std::exception_ptr> job{&work, nullptr};
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
     pthread_attr_setstacksize(&attributes, stackBytes);
     pthread_t thread;
-    const int failure = pthread_create(
-        &thread, &attributes,
-        [](void* argument) -> void* {
-            auto& j = *static_cast<Job*>(argument);
-            try {
-                j.work();
-            } catch (...) {
-                j.error = std::current_exception();
-            }
-            return nullptr;
-        },
-        &job);
+    const auto run = [](void* argument) -> void* {
+        auto& [what, error] = *static_cast<decltype(job)*>(argument);
+        try {
+            (*what)();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        return nullptr;
+    };
+    if (pthread_create(&thread, &attributes, run, &job) != 0) std::terminate();
     pthread_attr_destroy(&attributes);
-    if (failure != 0) throw std::runtime_error("cannot start a thread with a small stack");
     pthread_join(thread, nullptr);
-    if (job.error) std::rethrow_exception(job.error);
+    if (job.second) std::rethrow_exception(job.second);
 }
 
 }  // namespace dorvanix::testing
