@@ -1,5 +1,6 @@
 #include "analysis/census_statistics.h"
 
+#include <exception>
 #include <map>
 #include <tuple>
 
@@ -71,18 +72,27 @@ bool censusAnalysis(int genus, const CensusAnalysisSink& sink, Progress* progres
                     const CensusOptions& options) {
     std::vector<SubdivisorTally> tallies;
     std::vector<AnalysisTable> tables;
+    // A failure on a thread of the pool (an analysis too large, memory) is raised on the calling
+    // thread, in census order.
+    std::vector<std::exception_ptr> failures;
     return forEachGenusBlock(
         genus,
         {[&](std::size_t count) {
              tallies.assign(count, SubdivisorTally{});
              tables.assign(count, AnalysisTable{});
+             failures.assign(count, nullptr);
          },
          [&](const CensusShape& shape, std::size_t i) {
-             const FiberData x = fiberFromParts(shape.m, shape.r, shape.parts);
-             tallies[i] = tallySubdivisorsQuietly(x, kSimpleCrustOptions, progress);
-             tables[i] = analysisTable(x, progress);
+             try {
+                 const FiberData x = fiberFromParts(shape.m, shape.r, shape.parts);
+                 tallies[i] = tallySubdivisorsQuietly(x, kSimpleCrustOptions, progress);
+                 tables[i] = analysisTable(x, progress);
+             } catch (...) {
+                 failures[i] = std::current_exception();
+             }
          },
          [&](const CensusShape& shape, std::size_t i) {
+             if (failures[i]) std::rethrow_exception(failures[i]);
              const SubdivisorTally& tally = tallies[i];
              const std::string line = fiberLineWithCount(shape.m, shape.r, shape.parts,
                                                          tallyText(tally), tally.clamped(), genus);
