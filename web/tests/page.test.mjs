@@ -170,3 +170,17 @@ test('a long listing leaves the page responsive, and Cancel stops it', async () 
   assert.notEqual(stopped, '0px');
   await page.close();
 });
+
+test('once loaded, the page works with its server gone', async () => {
+  const own = await serve(process.env.DORVANIX_SITE);
+  const page = await openPage(`http://127.0.0.1:${own.address().port}/#m=3&r=2&b=3`);
+  await page.waitForFunction(async () => (await navigator.serviceWorker.ready).active !== null);
+  await page.reload();
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
+  await new Promise((done) => { own.closeAllConnections(); own.close(done); });
+  await page.reload();
+  await waitText(page, '#fiber-status', /^1 fibers \(/);
+  await page.click('#choose-fiber');
+  await waitText(page, '#subdivisor-status', /^\d+ lines \(/);
+  await page.close();
+});
