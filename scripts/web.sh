@@ -14,7 +14,13 @@ export NODE_PATH=/usr/share/nodejs
 # No browser is ever downloaded: the tests drive Debian's chromium.
 export PUPPETEER_SKIP_DOWNLOAD=1
 
-if [ ! -d build/web ] || [ ! -f build/web/build.ninja ]; then
+# The test driver, puppeteer-core, exactly as the lock file pins it.
+if [ ! -f web/node_modules/.package-lock.json ] ||
+    [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then
+    (cd web && npm ci --no-audit --no-fund --loglevel=error)
+fi
+
+if [ ! -f build/web/build.ninja ]; then
     emcmake cmake --preset web
 fi
 cmake --build --preset web --target dorvanix_site
@@ -25,7 +31,6 @@ serve)
     exec node web/tests/serve.mjs build/web/site "${PORT:-8000}"
     ;;
 test | bench)
-    (cd web && npm ci --no-audit --no-fund --loglevel=error)
     # The tool the web's answers are checked against, built natively.
     preset=default
     [ "$what" = bench ] && preset=release

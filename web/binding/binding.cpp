@@ -107,6 +107,7 @@ EMSCRIPTEN_BINDINGS(dorvanix) {
     function("readFiberInput", &readFiberInput);
     function("readEllFilter", &readEllFilter);
     function("listFibers", &guardedListFibers);
+    function("fiberListBound", &fiberListBound);
     function("fiberLines", &fiberLines);
     function("fiberListFile", &fiberListFile);
     function("fiberListFileName", &fiberListName);

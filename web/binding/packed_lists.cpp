@@ -128,6 +128,19 @@ void forEachFiber(const val& records, const val& bigCounts, Visit visit) {
     }
 }
 
+FiberOptions fiberOptionsOf(const val& input) {
+    FiberOptions options;
+    options.noDuplicateBranches = input["noDuplicates"].isTrue();
+    options.requiredGenus = input["genus"].as<int>();
+    options.multiplicityOption = input["multiplicityOption"].isTrue();
+    options.atMostTwoSimpleCrusts = input["atMostTwoCrusts"].isTrue();
+    const std::vector<int> required = emscripten::vecFromJSArray<int>(input["required"]);
+    for (std::size_t i = 0; i < required.size() && i < options.requiredMultiplicities.size(); ++i) {
+        options.requiredMultiplicities[i] = required[i];
+    }
+    return options;
+}
+
 }  // namespace
 
 val readFiberInput(val fields) {
@@ -197,9 +210,18 @@ bool listFibers(val input, val onChunk) {
         }
         const int m = input["m"].as<int>();
         const int r = input["r"].as<int>();
+        // A list asked for in part ends after `limit` fibers (0: no limit).
+        const val limitValue = input["limit"];
+        const double limit = limitValue.isNumber() ? limitValue.as<double>() : 0;
+        long long kept = 0;
         whole = enumerateFibers(
             m, r, input["b"].as<int>(), options,
             [&](const FiberEntry& fiber) {
+                if (limit > 0 && static_cast<double>(kept) >= limit) {
+                    progress.cancel();
+                    return;
+                }
+                ++kept;
                 std::string digits;
                 if (fiber.simpleCrusts == LLONG_MAX) {
                     // The count in full is the number after the line's " : ".
@@ -213,6 +235,12 @@ bool listFibers(val input, val onChunk) {
     }
     sender.send();
     return whole;
+}
+
+double fiberListBound(val input) {
+    if (input["whole"].isTrue()) return 0;
+    return fiberCountBound(input["m"].as<int>(), input["r"].as<int>(), input["b"].as<int>(),
+                           fiberOptionsOf(input));
 }
 
 val fiberLines(val records, val bigCounts) {

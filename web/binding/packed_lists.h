@@ -22,6 +22,10 @@ emscripten::val readFiberInput(emscripten::val fields);
 // found). Answers true when the list is whole.
 bool listFibers(emscripten::val input, emscripten::val onChunk);
 
+// At most this many lines in the fiber list of readFiberInput's answer, found without counting
+// crusts (0 for a whole genus); {limit: n} in the answer then lists only the first n.
+double fiberListBound(emscripten::val input);
+
 // The fiber lines of records (bigCounts as handed out with them).
 emscripten::val fiberLines(emscripten::val records, emscripten::val bigCounts);
 

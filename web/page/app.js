@@ -270,6 +270,24 @@ function fieldsOfForm() {
 
 let fiberRun = 0;
 
+// Past a million possible lines the list is asked for first: all of it (when it fits in the
+// memory a page may take), the first million, or none.
+const ASK_ABOVE = 1e6;
+const MEMORY_CAP = 1 << 30;
+
+function askHowMuch(input, bound) {
+  const dialog = $('how-much');
+  const bytes = bound * (input.b + 6) * 4;
+  $('how-much-all').disabled = bytes > MEMORY_CAP;
+  $('how-much-text').textContent = `The list could hold up to ${formatCount(Math.ceil(bound))} fibers` +
+    `${bytes > MEMORY_CAP ? ', more than a page may keep' : ''}. List them?`;
+  return new Promise((resolve) => {
+    dialog.addEventListener('close', () => resolve(dialog.returnValue || 'none'), { once: true });
+    dialog.returnValue = '';
+    dialog.showModal();
+  });
+}
+
 async function startFiberList() {
   clearErrors();
   const input = await core.call('readFiberInput', fieldsOfForm());
@@ -281,6 +299,12 @@ async function startFiberList() {
   state.input = input;
   saveView();
   const run = ++fiberRun;
+  const bound = await core.call('fiberListBound', input);
+  if (bound > ASK_ABOVE) {
+    const answer = await askHowMuch(input, bound);
+    if (answer === 'none' || run !== fiberRun) return;
+    if (answer === 'first') input.limit = ASK_ABOVE;
+  }
   fiberLister.stop();
   fibers.clear();
   fiberList.reset();
@@ -310,7 +334,8 @@ async function startFiberList() {
   const seconds = ((performance.now() - started) / 1000).toFixed(2);
   $('fiber-status').textContent = state.fibersWhole
     ? `${formatCount(fibers.rows)} fibers (${seconds} s)`
-    : `Cancelled after ${formatCount(fibers.rows)} fibers.`;
+    : input.limit ? `The first ${formatCount(fibers.rows)} fibers.`
+      : `Cancelled after ${formatCount(fibers.rows)} fibers.`;
 }
 
 function cancelFibers() {
@@ -425,10 +450,11 @@ function renderSelected() {
 async function selectSubdivisor() {
   if (subdivisorList.selected < 0) return;
   const line = await subdivisorList.line(subdivisorList.selected);
+  const previous = state.selected.slice();
   state.selected.push(line);
   renderSelected();
   saveView();
-  await analyseFirst();
+  await analyseFirst(previous);
 }
 
 async function deleteSelected() {
@@ -444,11 +470,20 @@ async function deleteSelected() {
 
 // ---- 4. The analysis ----------------------------------------------------------------------------
 
-async function analyseFirst() {
+async function analyseFirst(previous = null) {
   $('select-error').textContent = '';
   $('figures').textContent = 'Analysing…';
   $('analysis').hidden = false;
-  const answer = await core.call('select', state.selected[0]);
+  $('analysis-cancel').hidden = false;
+  state.analysisUndo = previous;
+  let answer;
+  try {
+    answer = await core.call('select', state.selected[0]);
+  } catch (error) {
+    return;  // cancelled: cancelAnalysis puts the selection back
+  } finally {
+    $('analysis-cancel').hidden = true;
+  }
   if (!answer.ok) {
     $('select-error').textContent = answer.message;
     $('analysis').hidden = true;
@@ -456,6 +491,20 @@ async function analyseFirst() {
   }
   showAnalysis(JSON.parse(answer.value));
   showFrame(await core.call('frame'));
+}
+
+// Cancel leaves the selection as it was before: the core's worker is thrown away, and a fresh
+// one takes X and the earlier first selection again.
+async function cancelAnalysis() {
+  const previous = state.analysisUndo ?? [];
+  core.stop();
+  state.selected = previous.slice();
+  renderSelected();
+  saveView();
+  $('analysis').hidden = true;
+  await core.call('open', state.x);
+  if (state.selected.length > 0) await analyseFirst(state.selected.slice());
+  else showFrame(await core.call('frame'));
 }
 
 const shown = (value) => (value === null ? 'none' : String(value));
@@ -501,6 +550,7 @@ let clock = null;
 let currentSvg = '';
 
 function showFrame(frame) {
+  if (!frame || typeof frame.svg !== 'string') return;  // no fiber in a fresh worker yet
   currentSvg = frame.svg;
   $('frame').innerHTML = frame.svg.replace(/^<\?xml[^>]*>\s*/, '');
   $('tick-status').textContent = `tick ${frame.ticks}${state.paused ? ' (paused)' : ''}`;
@@ -606,6 +656,7 @@ function wire() {
   $('subdivisor-cancel').addEventListener('click', cancelSubdivisors);
   $('select').addEventListener('click', selectSubdivisor);
   $('delete').addEventListener('click', deleteSelected);
+  $('analysis-cancel').addEventListener('click', cancelAnalysis);
   $('save-subdivisors').addEventListener('click', saveSubdivisorList);
   $('save-quorbel').addEventListener('click', saveQuorbel);
   $('pause').addEventListener('click', togglePause);

@@ -9,6 +9,7 @@ let session = null;
 const operations = {
   readFiberInput: (core, fields) => core.readFiberInput(fields),
   readEllFilter: (core, text) => core.readEllFilter(text),
+  fiberListBound: (core, input) => core.fiberListBound(input),
   listFibers: (core, input, id) => core.listFibers(input, chunkPoster(id)),
   fiberLines: (core, records, bigs) => core.fiberLines(records, bigs),
   fiberListFile: (core, records, bigs, whole) => core.fiberListFile(records, bigs, whole),

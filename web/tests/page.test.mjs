@@ -171,6 +171,19 @@ test('a long listing leaves the page responsive, and Cancel stops it', async () 
   await page.close();
 });
 
+test('past a million possible fibers the page asks first, and None lists nothing', async () => {
+  const page = await openPage();
+  await page.type('#m', '200');
+  await page.type('#b', '6');
+  await page.click('#list-fibers');
+  await page.waitForSelector('#how-much[open]');
+  assert.match(await text(page, '#how-much-text'), /^The list could hold up to [\d,]+ fibers/);
+  await page.click('#how-much-none');
+  await page.waitForSelector('#how-much:not([open])');
+  assert.equal(await page.$eval('#fiber-list', (element) => element.querySelectorAll('.row').length), 0);
+  await page.close();
+});
+
 test('once loaded, the page works with its server gone', async () => {
   const own = await serve(process.env.DORVANIX_SITE);
   const page = await openPage(`http://127.0.0.1:${own.address().port}/#m=3&r=2&b=3`);
