@@ -445,6 +445,22 @@ function renderSelected() {
     item.addEventListener('click', () => { state.selectedRow = i; renderSelected(); });
     list.append(item);
   });
+  if (state.selectedRow !== undefined && state.selectedRow < state.selected.length) {
+    list.setAttribute('aria-activedescendant', `selected-${state.selectedRow}`);
+  } else {
+    list.removeAttribute('aria-activedescendant');
+  }
+}
+
+function selectedKey(event) {
+  const count = state.selected.length;
+  const row = state.selectedRow ?? -1;
+  if (event.key === 'ArrowDown' && count > 0) state.selectedRow = Math.min(count - 1, row + 1);
+  else if (event.key === 'ArrowUp' && count > 0) state.selectedRow = Math.max(0, row - 1);
+  else if (event.key === 'Delete') { deleteSelected(); event.preventDefault(); return; }
+  else return;
+  event.preventDefault();
+  renderSelected();
 }
 
 async function selectSubdivisor() {
@@ -656,6 +672,7 @@ function wire() {
   $('subdivisor-cancel').addEventListener('click', cancelSubdivisors);
   $('select').addEventListener('click', selectSubdivisor);
   $('delete').addEventListener('click', deleteSelected);
+  $('selected-list').addEventListener('keydown', selectedKey);
   $('analysis-cancel').addEventListener('click', cancelAnalysis);
   $('save-subdivisors').addEventListener('click', saveSubdivisorList);
   $('save-quorbel').addEventListener('click', saveQuorbel);
@@ -673,6 +690,7 @@ function wire() {
     else if (event.key === '-') setZoom(state.zoom * 0.8);
     else if (event.key === '0') setZoom(1);
     else if (event.key === ' ') togglePause();
+    else if (event.key === 'Enter') core.call('restart').then(showFrame);
     else return;
     event.preventDefault();
   });
