@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <stdexcept>
+#include <string>
 
 #include "analysis/analysis_builder.h"
 #include "model/arithmetic.h"

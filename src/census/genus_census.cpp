@@ -72,9 +72,25 @@ class GenusWalk {
 };
 
 int threadCount(int wanted) {
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    // A WebAssembly build without threads works the census on the calling thread.
+    (void)wanted;
+    return 1;
+#else
     if (wanted > 0) return wanted;
     return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+#endif
 }
+
+// Threads joined when the block ends, and also when a job throws.
+struct JoinedThreads {
+    std::vector<std::thread> threads;
+    void joinAll() {
+        for (std::thread& thread : threads) thread.join();
+        threads.clear();
+    }
+    ~JoinedThreads() { joinAll(); }
+};
 
 }  // namespace
 
@@ -121,10 +137,12 @@ bool runInOrder(std::size_t count, int threads, const std::function<void(std::si
                 job(i);
             }
         };
-        std::vector<std::jthread> pool;
-        for (std::size_t t = 1; t < std::min(workers, end - start); ++t) pool.emplace_back(work);
+        JoinedThreads pool;
+        for (std::size_t t = 1; t < std::min(workers, end - start); ++t) {
+            pool.threads.emplace_back(work);
+        }
         work();
-        pool.clear();
+        pool.joinAll();
         if (stopRequested(progress)) return false;
         for (std::size_t i = start; i < end; ++i) done(i);
         if (progress != nullptr && reportFraction) {

@@ -1,7 +1,11 @@
 #include "files/atomic_file.h"
 
 #include <fcntl.h>
+#if __has_include(<linux/magic.h>)
 #include <linux/magic.h>
+#else
+#define PROC_SUPER_MAGIC 0x9fa0  // the file system type of /proc, elsewhere than on Linux
+#endif
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
