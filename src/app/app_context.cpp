@@ -29,7 +29,11 @@ QWidget* makePictureWindow(AppContext& context) {
     window->reportError = [&context](QWidget* parent, const QString& message) {
         context.reportError(parent, message);
     };
-    QObject::connect(window, &PictureWindow::closed, &context, [&state] { state.pictureOpen = 0; });
+    // A closed window goes later, when a newer one may be open already: only the open one's
+    // close clears the flag.
+    QObject::connect(window, &PictureWindow::closed, &context, [&context, window] {
+        if (context.picture() == window) context.state.pictureOpen = 0;
+    });
     return window;
 }
 
@@ -71,8 +75,10 @@ QWidget* AppContext::openPicture() {
     if (state.pictureOpen != 1 || picture_ == nullptr) {
         picture_ = makePicture(*this);
         picture_->setAttribute(Qt::WA_DeleteOnClose);
-        // However the window goes, the flag follows it.
-        connect(picture_, &QObject::destroyed, this, [this] { state.pictureOpen = 0; });
+        // However the window goes, the flag follows it, unless a newer window is open by then.
+        connect(picture_, &QObject::destroyed, this, [this, window = picture_.data()] {
+            if (picture_ == nullptr || picture_ == window) state.pictureOpen = 0;
+        });
         state.pictureOpen = 1;
         picture_->show();
     }

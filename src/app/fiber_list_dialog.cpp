@@ -125,7 +125,8 @@ FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
 FiberListDialog::~FiberListDialog() {
     delete job_;  // waits for the enumeration before anything it writes to goes
     job_ = nullptr;
-    context_.state.fiberListOpen = 0;
+    // A closed list is deleted later, when a newer one may already be open.
+    if (context_.fiberList() == this) context_.state.fiberListOpen = 0;
 }
 
 void FiberListDialog::startEnumeration(long long limit) {

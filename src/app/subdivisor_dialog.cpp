@@ -62,7 +62,9 @@ SubdivisorDialog::~SubdivisorDialog() {
     job_ = nullptr;
     delete analysisJob_;
     analysisJob_ = nullptr;
-    context_.state.subdivisorDialogOpen = 0;
+    // A closed window is deleted later, when a newer one may already be open: the flag is this
+    // window's to clear only while it is the open one.
+    if (context_.subdivisorDialog() == this) context_.state.subdivisorDialogOpen = 0;
 }
 
 void SubdivisorDialog::buildControls() {

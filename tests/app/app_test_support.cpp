@@ -48,6 +48,23 @@ void selectLine(SubdivisorDialog* dialog, const std::string& line) {
     EXPECT_TRUE(QTest::qWaitFor([dialog] { return !dialog->analysing(); }, 20000));
 }
 
+void doubleClickLine(LineList* list, const std::string& start) {
+    const std::vector<std::string> lines = linesOf(list);
+    const auto found = std::find_if(lines.begin(), lines.end(), [&start](const std::string& line) {
+        return line.starts_with(start);
+    });
+    if (found == lines.end()) {
+        ADD_FAILURE() << "no line " << start;
+        return;
+    }
+    const QModelIndex index = list->model()->index(static_cast<int>(found - lines.begin()), 0);
+    list->scrollTo(index);
+    const QPoint at = list->visualRect(index).center();
+    // A double click is a press, a release and a second press and release at the same place.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
 AppSession::AppSession()
     : context(std::make_unique<AppContext>()), mainWindow(std::make_unique<MainWindow>(*context)) {
     savePath = folder.filePath("saved.txt");

@@ -36,6 +36,8 @@ std::vector<std::string> linesOf(const LineList* list);
 std::string readFile(const QString& path);
 // Makes `line` the current line of a sub-divisor list, presses Select and waits for the analysis.
 void selectLine(SubdivisorDialog* dialog, const std::string& line);
+// Double-clicks the line of `list` that starts with `start`, as a user would.
+void doubleClickLine(LineList* list, const std::string& start);
 
 // One run of the program: the shared context and its main window, with the save dialog replaced
 // by a file in a temporary folder and the error box by a list of messages.
