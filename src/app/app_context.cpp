@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "app/background_job.h"
 #include "app/fiber_list_dialog.h"
 #include "app/help_window.h"
 #include "app/picture_window.h"
@@ -18,6 +19,9 @@ void initAppResources() {
 }
 
 namespace {
+
+// How long the end of a run waits for cancelled work.
+constexpr int kWorkerEndMs = 10000;
 
 QWidget* makePictureWindow(AppContext& context) {
     SharedState& state = context.state;
@@ -49,6 +53,9 @@ AppContext::~AppContext() {
     delete fiberList_;
     delete picture_;
     delete help_;
+    // Work the windows left to end by itself was cancelled and ends within a moment; nothing may
+    // outlive the run.
+    BackgroundJob::waitForUnfinishedWorkers(kWorkerEndMs);
 }
 
 FiberListDialog* AppContext::openFiberList() {

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <mutex>
@@ -17,6 +18,7 @@
 #include "app/dialog_controls.h"
 #include "app/line_list.h"
 #include "app/subdivisor_dialog.h"
+#include "app/timed_sample.h"
 #include "census/fiber_enumeration.h"
 #include "census/genus_census.h"
 #include "files/list_files.h"
@@ -28,6 +30,8 @@ namespace dorvanix {
 namespace {
 
 constexpr int kArrivalMs = 100;
+// How long the list runs to time itself before the question of a long list.
+constexpr double kSampleSeconds = 0.5;
 
 // What one line of a list of fibers with cores up to m and up to b branches takes in the window:
 // its characters as UTF-16 (the parts, a crust count of up to b log10 m digits, the genus and the
@@ -65,6 +69,7 @@ QString boundText(double lines) {
 
 // One run of the list, shared with its worker.
 struct FiberListDialog::Listing {
+    enum Phase { kCounting, kTiming, kListing };
     std::mutex mutex;
     QStringList found;  // lines the worker has found and the window not yet taken
     long long limit = -1;
@@ -73,6 +78,10 @@ struct FiberListDialog::Listing {
     double bytesPerLine = 0;     // what one of them takes
     bool boundExceeded = false;  // there are more than `bound` lines, how many more is unknown
     bool stoppedAtLimit = false;
+    TimedSample sample;  // a short run of the list, timed, when the question is asked
+    std::atomic<Phase> phase = kListing;
+    std::atomic<long long> counted = 0;  // fibers of a genus counted so far
+    int genus = 0;                       // the genus of a whole-genus list, else 0
 };
 
 FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
@@ -115,6 +124,7 @@ FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
     arrivals_->setInterval(kArrivalMs);
     connect(arrivals_, &QTimer::timeout, this, &FiberListDialog::takeFound);
     connect(job_, &BackgroundJob::finished, this, &FiberListDialog::enumerationEnded);
+    job_->setDescriber([this](const Progress&) { return describeWork(); });
     connect(list_, &LineList::lineActivated, this, [this](int) { choose(); });
     connect(ok, &QPushButton::clicked, this, &FiberListDialog::choose);
     connect(cancel, &QPushButton::clicked, this, &FiberListDialog::reject);
@@ -123,7 +133,8 @@ FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
 }
 
 FiberListDialog::~FiberListDialog() {
-    delete job_;  // waits for the enumeration before anything it writes to goes
+    // Cancels the enumeration, which ends by itself: it owns what it writes to.
+    delete job_;
     job_ = nullptr;
     // A closed list is deleted later, when a newer one may already be open.
     if (context_.fiberList() == this) context_.state.fiberListOpen = 0;
@@ -140,33 +151,65 @@ void FiberListDialog::startEnumeration(long long limit) {
     auto listing = std::make_shared<Listing>();
     listing->limit = limit;
     listing->askAbove = askAboveLines_;
+    listing->genus = genus;
     listing_ = listing;
+    if (genus != 0) {
+        const GenusBounds most = genusBounds(genus);
+        listing->bytesPerLine = bytesPerLine(most.maxM, most.maxB);
+    } else {
+        listing->bytesPerLine = bytesPerLine(m, b);
+    }
     list_->clearLines();
     complete_ = false;
     setBusy(true);
     status_->setText(tr("Listing ..."));
     job_->start([m, r, b, genus, options, listing](Progress& progress) {
         Listing& run = *listing;
-        // The bound costs little next to the list and tells what the list could cost.
-        if (genus != 0) {
-            // Counted as far as the limit only: a large genus has more fibers than memory holds.
-            long long shapes = 0;
-            if (run.limit < 0) {
-                forEachGenusShape(genus, [&](const CensusShape&) {
-                    return ++shapes <= run.askAbove && !progress.cancelled();
-                });
+        // The list's walk, for the sample and for the list itself: answers true when it ended.
+        const auto walk = [&](Progress& watch, const std::function<void(std::string_view)>& keep) {
+            if (genus == 0) {
+                return enumerateFibers(
+                    m, r, b, options, [&](const FiberEntry& entry) { keep(entry.line); }, &watch);
             }
-            run.bound = static_cast<double>(shapes);
-            run.boundExceeded = shapes > run.askAbove;
-            const GenusBounds most = genusBounds(genus);
-            run.bytesPerLine = bytesPerLine(most.maxM, most.maxB);
-        } else {
-            run.bound = fiberCountBound(m, r, b, options);
-            run.bytesPerLine = bytesPerLine(m, b);
+            return censusByGenus(
+                genus,
+                [&](const CensusFiber& fiber) {
+                    if (passesOptions(options, fiber)) keep(fiber.line);
+                },
+                &watch);
+        };
+        // The bound costs little next to the list and tells what the list could cost.
+        if (run.limit < 0) {
+            run.phase = Listing::kCounting;
+            if (genus != 0) {
+                // Counted as far as the limit only: a large genus has more fibers than memory
+                // holds.
+                long long shapes = 0;
+                forEachGenusShape(
+                    genus,
+                    [&](const CensusShape&) {
+                        run.counted = ++shapes;
+                        return shapes <= run.askAbove;
+                    },
+                    &progress);
+                run.bound = static_cast<double>(shapes);
+                run.boundExceeded = shapes > run.askAbove;
+            } else {
+                run.bound = fiberCountBound(m, r, b, options, &progress);
+            }
+            if (progress.cancelled()) return;
+            if (run.bound > static_cast<double>(run.askAbove)) {
+                // The question says how long the list would take, from a short run of it.
+                run.phase = Listing::kTiming;
+                run.sample = timeSample(kSampleSeconds, progress, [&](Progress& watch) {
+                    return walk(watch, [](std::string_view) {});
+                });
+                return;
+            }
         }
-        if (run.limit < 0 && run.bound > static_cast<double>(run.askAbove)) return;
+        run.phase = Listing::kListing;
         long long kept = 0;
-        const auto keep = [&run, &progress, &kept](std::string_view line) {
+        walk(progress, [&run, &progress, &kept](std::string_view line) {
             if (run.limit >= 0 && kept >= run.limit) {
                 run.stoppedAtLimit = true;
                 progress.cancel();
@@ -176,20 +219,25 @@ void FiberListDialog::startEnumeration(long long limit) {
             QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
             const std::lock_guard<std::mutex> lock(run.mutex);
             run.found.append(std::move(text));
-        };
-        if (genus != 0) {
-            censusByGenus(
-                genus,
-                [&](const CensusFiber& fiber) {
-                    if (passesOptions(options, fiber)) keep(fiber.line);
-                },
-                &progress);
-        } else {
-            enumerateFibers(
-                m, r, b, options, [&](const FiberEntry& entry) { keep(entry.line); }, &progress);
-        }
+        });
     });
     arrivals_->start();
+}
+
+QString FiberListDialog::describeWork() const {
+    if (listing_ == nullptr) return {};
+    switch (listing_->phase.load()) {
+        case Listing::kCounting:
+            if (listing_->genus == 0) return tr("Counting the fibers there could be ...");
+            return tr("Counting the fibers of genus %1 ...\n%2 counted so far")
+                .arg(listing_->genus)
+                .arg(QLocale().toString(listing_->counted.load()));
+        case Listing::kTiming:
+            return tr("Timing a short run of the list ...");
+        case Listing::kListing:
+            break;
+    }
+    return {};
 }
 
 // Moves the lines found so far into the list; the count below it follows.
@@ -245,9 +293,10 @@ void FiberListDialog::askHowMuch() {
     if (allFit) answers << tr("List them all");
     answers << tr("List the first %1").arg(locale.toString(firstLines_)) << tr("Do not list");
     const QString question =
-        tr("This list could have %1 fibers, taking %2 %3 of memory.%4")
+        tr("This list could have %1 fibers, taking %2 %3 of memory.%4\n%5")
             .arg(lines, listing.boundExceeded ? tr("more than") : tr("up to"),
-                 locale.formattedDataSize(static_cast<qint64>(std::min(bytes, 9e18))), note);
+                 locale.formattedDataSize(static_cast<qint64>(std::min(bytes, 9e18))), note,
+                 timeGuessText(listing.sample, listing.bound));
     const int answer = context_.ask(this, question, answers);
     if (allFit && answer == 0) {
         startEnumeration(std::numeric_limits<long long>::max());

@@ -55,6 +55,8 @@ class FiberListDialog : public GuardedDialog {
   private:
     struct Listing;
     void takeFound();
+    // The words of the progress dialog while the list is counted or timed; empty while it lists.
+    QString describeWork() const;
     void enumerationEnded();
     void askHowMuch();
     void setBusy(bool busy);

@@ -58,7 +58,8 @@ SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
 }
 
 SubdivisorDialog::~SubdivisorDialog() {
-    delete job_;  // waits for a listing before anything it writes to goes
+    // Cancels the listing and the analysis, which end by themselves: they own what they write to.
+    delete job_;
     job_ = nullptr;
     delete analysisJob_;
     analysisJob_ = nullptr;
