@@ -31,7 +31,7 @@ namespace {
 
 constexpr int kArrivalMs = 100;
 // How long the list runs to time itself before the question of a long list.
-constexpr double kSampleSeconds = 0.5;
+constexpr double kSampleSeconds = 1.0;
 
 // What one line of a list of fibers with cores up to m and up to b branches takes in the window:
 // its characters as UTF-16 (the parts, a crust count of up to b log10 m digits, the genus and the

@@ -19,6 +19,7 @@
 #include "app/line_list.h"
 #include "app/shared_state.h"
 #include "app/subdivisor_lines.h"
+#include "app/timed_sample.h"
 #include "census/subdivisor_line.h"
 #include "census/subdivisor_listing.h"
 #include "files/list_files.h"
@@ -28,6 +29,13 @@
 #include "model/tree_operations.h"
 
 namespace dorvanix {
+
+namespace {
+
+// How long a listing runs to time itself before the question of a long list.
+constexpr double kSampleSeconds = 1.0;
+
+}  // namespace
 
 SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
     : GuardedDialog(parent),
@@ -171,6 +179,7 @@ struct SubdivisorDialog::Listing {
     SubdivisorLines lines;
     long long total = -1;  // the count of the lines; -1 when it was cancelled
     bool stoppedAtLimit = false;
+    TimedSample sample;  // a short run of the listing, timed, when the question is asked
 };
 
 void SubdivisorDialog::startListing(long long limit) {
@@ -194,7 +203,15 @@ void SubdivisorDialog::startListing(long long limit) {
         }
         // Counting takes milliseconds and tells what the list would cost before it exists.
         listing->total = countSubdivisors(fiber, options, &progress);
-        if (listing->total < 0 || (limit < 0 && listing->total > askAbove)) return;
+        if (listing->total < 0) return;
+        if (limit < 0 && listing->total > askAbove) {
+            // The question says how long the list would take, from a short run of it.
+            listing->sample = timeSample(kSampleSeconds, progress, [&](Progress& watch) {
+                return listSubdivisors(
+                    fiber, options, [&watch](const Subdivisor&) { watch.addResults(1); }, &watch);
+            });
+            return;
+        }
         const long long wanted = limit < 0 ? listing->total : std::min(limit, listing->total);
         listing->lines.reserve(static_cast<std::size_t>(wanted));
         Listing& found = *listing;
@@ -224,7 +241,7 @@ void SubdivisorDialog::listingEnded(Listing& listing, const SubdivisorOptions& o
                                     long long limit) {
     const bool cancelled = job_->cancelled();
     if (!cancelled && limit < 0 && listing.total > askAboveLines_) {
-        askHowMuch(listing.total);
+        askHowMuch(listing.total, listing.sample);
         return;
     }
     const QLocale locale;
@@ -245,7 +262,7 @@ void SubdivisorDialog::listingEnded(Listing& listing, const SubdivisorOptions& o
     emit listed();
 }
 
-void SubdivisorDialog::askHowMuch(long long total) {
+void SubdivisorDialog::askHowMuch(long long total, const TimedSample& sample) {
     const QLocale locale;
     const double bytes = SubdivisorLines::bytesFor(total, fiber_.branchCount());
     const bool allFit = bytes <= kListMemoryCap;
@@ -254,10 +271,11 @@ void SubdivisorDialog::askHowMuch(long long total) {
     answers << tr("List the first %1").arg(locale.toString(firstLines_))
             << tr("Refine the options");
     const QString question =
-        tr("This list would have %1 lines and take about %2 of memory.%3")
+        tr("This list would have %1 lines and take about %2 of memory.%3\n%4")
             .arg(locale.toString(total),
                  locale.formattedDataSize(static_cast<qint64>(std::min(bytes, 9e18))),
-                 allFit ? QString() : tr("\nThat is more than a list may take."));
+                 allFit ? QString() : tr("\nThat is more than a list may take."),
+                 timeGuessText(sample, static_cast<double>(total)));
     const int answer = context_.ask(this, question, answers);
     const int firstAnswer = allFit ? 1 : 0;
     if (allFit && answer == 0) {

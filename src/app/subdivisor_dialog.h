@@ -19,6 +19,7 @@ class AppContext;
 class BackgroundJob;
 class LineList;
 struct DetachedAnalysis;
+struct TimedSample;
 
 // The sub-divisor dialog (106): X in divisor notation, its sub-divisors Y under the listing
 // options, the selected list whose first line is analysed and drawn, and the two savers.
@@ -81,7 +82,7 @@ class SubdivisorDialog : public GuardedDialog {
     struct Listing;
     void buildControls();
     void listingEnded(Listing& listing, const SubdivisorOptions& options, long long limit);
-    void askHowMuch(long long total);
+    void askHowMuch(long long total, const TimedSample& sample);
     void setBusy(bool busy);
     void enableButtons();
     void rebuildSelected();

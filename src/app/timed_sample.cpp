@@ -1,6 +1,7 @@
 #include "app/timed_sample.h"
 
 #include <QObject>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -37,21 +38,24 @@ TimedSample timeSample(double seconds, const Progress& outer,
 double guessedSeconds(const TimedSample& sample, double results) {
     if (sample.finished) return sample.seconds;
     if (sample.fraction > 0) return sample.seconds / sample.fraction;
-    if (sample.found > 0) return sample.seconds * results / static_cast<double>(sample.found);
-    return -1;
+    // Nothing found yet counts as one found at the end of the sample: a guess from below.
+    const double found = std::max<double>(1, static_cast<double>(sample.found));
+    return sample.seconds * results / found;
 }
 
 QString timeGuessText(const TimedSample& sample, double results) {
     const QString from = durationText(sample.seconds);
-    const double guess = guessedSeconds(sample, results);
-    if (guess < 0) {
+    const QString guess = durationText(guessedSeconds(sample, results));
+    if (!sample.finished && sample.fraction <= 0 && sample.found == 0) {
         return QObject::tr(
-                   "In %1 of listing none was found, so listing them all would take very "
-                   "long.")
-            .arg(from);
+                   "Not one was found in %1 of listing: at that pace listing them would "
+                   "take more than %2.")
+            .arg(from, guess);
     }
+    if (guessedSeconds(sample, results) < 1)
+        return QObject::tr("Listing them would take less than a second.");
     return QObject::tr("Listing them would take about %1 (guessed from %2 of listing).")
-        .arg(durationText(guess), from);
+        .arg(guess, from);
 }
 
 }  // namespace dorvanix

@@ -23,8 +23,8 @@ TimedSample timeSample(double seconds, const Progress& outer,
                        const std::function<bool(Progress&)>& walk);
 
 // How long the whole walk would take, guessed from `sample`: from the share of the walk it got
-// through, or else from the results it found against the `results` there may be. Negative when
-// the sample found nothing and moved no measurable share.
+// through, or else from the results it found against the `results` there may be (a sample that
+// found none counts as one found at its end, which guesses too short).
 double guessedSeconds(const TimedSample& sample, double results);
 
 // The guess in a sentence for a question before a long list: "Listing them would take about

@@ -229,6 +229,7 @@ TEST_F(MainWindow, GenusWithEmptyMListsTheWholeGenus) {
     ASSERT_TRUE(waitForFiberList(list));
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_TRUE(questions[0].contains("more than 100 fibers")) << questions[0].toStdString();
+    EXPECT_TRUE(questions[0].contains("Listing them would take")) << questions[0].toStdString();
     census.resize(5);
     EXPECT_EQ(linesOf(list->list()), census);
 }
@@ -279,6 +280,11 @@ TEST_F(MainWindow, CancelAndCloseEndTheCountOfALargeGenus) {
         ASSERT_NE(list, nullptr);
         ASSERT_TRUE(QTest::qWaitFor([list] { return list->job()->progressDialog() != nullptr; }));
         ASSERT_TRUE(list->busy());
+        // No share of the count is known: a busy bar, and the fibers counted in words.
+        QProgressDialog* progress = list->job()->progressDialog();
+        EXPECT_TRUE(QTest::qWaitFor([progress] {
+            return progress->maximum() == 0 && progress->labelText().contains("counted so far");
+        })) << progress->labelText().toStdString();
         if (closeList) {
             answers = {0};
             list->close();
@@ -286,13 +292,24 @@ TEST_F(MainWindow, CancelAndCloseEndTheCountOfALargeGenus) {
             EXPECT_EQ(context->fiberList(), nullptr);
             EXPECT_TRUE(QTest::qWaitFor([] { return BackgroundJob::unfinishedWorkers() == 0; }));
         } else {
-            QProgressDialog* progress = list->job()->progressDialog();
             QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
             EXPECT_TRUE(QTest::qWaitFor([list] { return !list->busy(); }));
             EXPECT_TRUE(list->job()->cancelled());
             closeFiberList();
         }
     }
+}
+
+// The question before a list of millions says how long it would take, guessed from a short run.
+TEST_F(MainWindow, TheQuestionBeforeALongListSaysHowLongItWouldTake) {
+    answers = {2};  // do not list
+    FiberListDialog* list = enumerate("10000", "2", "3");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_TRUE(questions[0].contains("8,333,333 fibers")) << questions[0].toStdString();
+    EXPECT_TRUE(questions[0].contains("listing them would take more than"))
+        << questions[0].toStdString();
+    EXPECT_EQ(list->list()->count(), 0);
 }
 
 // Escape or the close of the main window ends the program and of the fiber list throws its

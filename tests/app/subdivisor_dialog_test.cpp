@@ -430,6 +430,8 @@ TEST_F(AppSession, AListTooLongForMemoryIsOnlyOfferedInPart) {
     ASSERT_NE(dialog, nullptr);
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_TRUE(questions[0].contains("618,679,078,298")) << questions[0].toStdString();
+    EXPECT_TRUE(questions[0].contains("Listing them would take about"))
+        << questions[0].toStdString();
     EXPECT_EQ(dialog->subdivisorList()->count(), 0);
     dialog->setListLimits(5, 3);
     answers = {0};
