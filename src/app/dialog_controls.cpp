@@ -29,7 +29,26 @@ QLineEdit* makeEdit(QWidget* parent, const char* id, int width) {
 }
 
 int fieldNumber(const QLineEdit* edit) {
-    return leadingNumber(edit->text().toStdString());
+    return leadingNumber(asciiNumberText(edit->text()).toStdString());
+}
+
+QString asciiNumberText(const QString& text) {
+    QString ascii;
+    ascii.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.isDigit()) {
+            ascii += QChar(u'0' + c.digitValue());
+        } else if (c.isSpace()) {
+            ascii += u' ';
+        } else if (c == u'\u2212' || c == u'\uFF0D') {  // minus sign, fullwidth hyphen-minus
+            ascii += u'-';
+        } else if (c == u'\uFF0B') {  // fullwidth plus
+            ascii += u'+';
+        } else {
+            ascii += c;
+        }
+    }
+    return ascii;
 }
 
 }  // namespace dorvanix

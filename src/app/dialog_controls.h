@@ -17,6 +17,10 @@ QCheckBox* makeCheck(QWidget* parent, const char* id, const QString& caption);
 // An edit of a fixed width in pixels.
 QLineEdit* makeEdit(QWidget* parent, const char* id, int width = 60);
 // The number an edit shows, read by the core's one number reader (leading digits, 0 for none).
+// Digits of every script count as the digits they are (a pasted fullwidth "５" is 5).
 int fieldNumber(const QLineEdit* edit);
+// `text` with every decimal digit, space, minus and plus sign written as its ASCII character, the
+// rest as it is.
+QString asciiNumberText(const QString& text);
 
 }  // namespace dorvanix

@@ -265,6 +265,19 @@ bool MainWindow::withinBounds() {
                                        .arg(kMaxInputNumber));
         return false;
     }
+    if (!multiplicities) return true;
+    // The required multiplicities follow the rules every face applies, with their messages.
+    std::array<int, 4> required{};
+    for (std::size_t i = 0; i < requiredEdits_.size(); ++i)
+        required[i] = fieldNumber(requiredEdits_[i]);
+    try {
+        requiredMultiplicities(required);
+    } catch (const InputError& refused) {
+        QString message = QString::fromStdString(refused.what());
+        if (!message.isEmpty()) message[0] = message[0].toUpper();
+        context_.reportError(this, message + QLatin1Char('.'));
+        return false;
+    }
     return true;
 }
 

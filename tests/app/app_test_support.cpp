@@ -16,7 +16,11 @@ void type(QWidget* dialog, const char* id, const QString& text) {
     auto* edit = control<QLineEdit>(dialog, id);
     if (edit == nullptr) return;
     edit->clear();
-    if (!text.isEmpty()) QTest::keyClicks(edit, text);
+    // Keys exist for ASCII only; other text is pasted.
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 128; });
+    if (ascii && !text.isEmpty()) QTest::keyClicks(edit, text);
+    if (!ascii) edit->insert(text);
 }
 
 bool checked(QWidget* dialog, const char* id) {

@@ -30,6 +30,7 @@ T* control(QWidget* dialog, const char* id) {
 }
 
 void click(QWidget* dialog, const char* id);
+// Types `text` into an edit, or pastes it when it is not ASCII.
 void type(QWidget* dialog, const char* id, const QString& text);
 bool checked(QWidget* dialog, const char* id);
 std::vector<std::string> linesOf(const LineList* list);

@@ -44,6 +44,10 @@ TEST_F(MainWindow, TypedTextIsReadAsNumbersAndRaisedToItsBounds) {
         {"a negative number two thousand digits long", "-" + QString(2000, '9'), "2", "3", 2, 2, 3},
         {"values above the bounds are kept", "5", "3", "4", 5, 3, 4},
         {"line 39 is longer than the first", "12", "2", "4", 12, 2, 4},
+        {"fullwidth digits pasted", QStringLiteral("５"), QStringLiteral("２"),
+         QStringLiteral("３"), 5, 2, 3},
+        {"Arabic-Indic digits", QStringLiteral("\u0667"), QStringLiteral("\u0662"),
+         QStringLiteral("\u0663"), 7, 2, 3},
         {"m beyond the core's bound", "99999999999", "2", "3", 0, 0, 0},
         {"b beyond the core's bound", "3", "2", "99999999999", 0, 0, 0},
     };
@@ -138,11 +142,20 @@ TEST_F(MainWindow, MultiplicityOptionShowsTheCoreAndFiltersTheList) {
     const Row rows[] = {
         {"first branch 4", "4", "", {4, 0, 0, 0}},
         {"a fourth branch with three branches lists nothing", "", "1", {0, 0, 0, 1}},
+        {"a negative requirement is refused", "-3", "", {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         type(mainWindow.get(), "1037", row.first);
         type(mainWindow.get(), "1040", row.fourth);
+        errors.clear();
+        if (row.required == std::array<int, 4>{}) {
+            click(mainWindow.get(), "1007");
+            EXPECT_EQ(context->fiberList(), nullptr);
+            ASSERT_EQ(errors.size(), 1u);
+            EXPECT_EQ(errors[0].toStdString(), "A required multiplicity cannot be negative: -3.");
+            continue;
+        }
         FiberListDialog* list = enumerate("5", "2", "3");
         FiberOptions options;
         options.multiplicityOption = true;
