@@ -103,6 +103,15 @@ void AppContext::destroyPicture() {
     state.pictureOpen = 0;
 }
 
+void AppContext::closeWindows() {
+    // reject() is the windows' own "< Cancel": it closes without asking.
+    if (subdivisorDialog_ != nullptr && state.subdivisorDialogOpen != 0)
+        subdivisorDialog_->reject();
+    if (fiberList_ != nullptr && state.fiberListOpen != 0) fiberList_->reject();
+    destroyPicture();
+    closeHelp();
+}
+
 void AppContext::showHelp(int helpContext) {
     if (help_ == nullptr) help_ = new HelpWindow();
     help_->showContext(helpContext);

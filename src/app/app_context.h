@@ -42,6 +42,9 @@ class AppContext : public QObject {
     // Brings the picture window to the front, opening it when it is not there.
     void raisePicture();
     void destroyPicture();
+    // Closes the fiber list, the sub-divisor dialog, the picture and the help without asking:
+    // the end of the run, once the user has said so.
+    void closeWindows();
 
     FiberListDialog* fiberList() const;
     SubdivisorDialog* subdivisorDialog() const;

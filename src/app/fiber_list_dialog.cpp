@@ -377,8 +377,7 @@ void FiberListDialog::saveList() {
 bool FiberListDialog::mayClose() {
     if (list_->count() == 0 && !busy()) return true;
     const QString what = busy() ? tr("The enumeration will stop and its fibers will be lost.")
-                                : tr("Its %1 fibers will be lost.")
-                                      .arg(QLocale().toString(static_cast<qint64>(list_->count())));
+                                : tr("Its %1 will be lost.").arg(fiberCount(list_->count()));
     return context_.ask(this, tr("Close the fiber list?\n%1").arg(what), {tr("Close")}) == 0;
 }
 

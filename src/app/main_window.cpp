@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
@@ -19,6 +20,8 @@
 #include "app/control_ids.h"
 #include "app/dialog_controls.h"
 #include "app/fiber_list_dialog.h"
+#include "app/line_list.h"
+#include "app/subdivisor_dialog.h"
 #include "model/input_check.h"
 
 namespace dorvanix {
@@ -126,7 +129,8 @@ void MainWindow::buildControls() {
     connect(multiplicityBox_, &QCheckBox::clicked, this, &MainWindow::onMultiplicityOption);
     connect(mEdit_, &QLineEdit::textChanged, this, &MainWindow::onMultiplicityEdited);
     connect(ok, &QPushButton::clicked, this, &MainWindow::onOk);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    // "< Cancel" ends the run as the window's close does, asking first when something is open.
+    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
     connect(ok, &QPushButton::clicked, this, &MainWindow::rememberInput);
     connect(help, &QPushButton::clicked, this, [this] { context_.showHelp(2); });
     connect(about, &QPushButton::clicked, this, &MainWindow::showAbout);
@@ -319,14 +323,36 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 bool MainWindow::mayClose() {
-    const SharedState& state = context_.state;
-    if (state.fiberListOpen == 0 && state.subdivisorDialogOpen == 0 && state.pictureOpen == 0) {
-        return true;
+    // One question names everything the end of the run would lose; End closes it all at once, so
+    // that no window asks again, and Cancel keeps it all.
+    QStringList lost;
+    if (const FiberListDialog* list = context_.fiberList();
+        list != nullptr && context_.state.fiberListOpen != 0) {
+        const int count = list->list()->count();
+        lost << (list->busy() ? tr("the fiber list, which is still being made")
+                 : count == 0 ? tr("the fiber list")
+                 : count == 1 ? tr("the fiber list with its 1 fiber")
+                              : tr("the fiber list with its %1 fibers")
+                                    .arg(QLocale().toString(static_cast<qint64>(count))));
     }
-    const QString question =
-        tr("End Dorvanix?\nThe fiber list, the sub-divisor window with its selected divisors and "
-           "the picture will be closed.");
-    return context_.ask(this, question, {tr("End")}) == 0;
+    if (const SubdivisorDialog* dialog = context_.subdivisorDialog();
+        dialog != nullptr && context_.state.subdivisorDialogOpen != 0) {
+        const int count = dialog->selectedList()->count();
+        lost << (count == 0 ? tr("the sub-divisor window")
+                 : count == 1
+                     ? tr("the sub-divisor window with its selected divisor")
+                     : tr("the sub-divisor window with its %1 selected divisors").arg(count));
+    }
+    if (context_.picture() != nullptr && context_.state.pictureOpen != 0) lost << tr("the picture");
+    if (lost.isEmpty()) return true;
+    const QString last = lost.takeLast();
+    QString closed =
+        lost.isEmpty() ? last : tr("%1 and %2").arg(lost.join(QStringLiteral(", ")), last);
+    closed[0] = closed[0].toUpper();
+    const QString question = tr("End Dorvanix?\n%1 will be closed.").arg(closed);
+    if (context_.ask(this, question, {tr("End")}) != 0) return false;
+    context_.closeWindows();
+    return true;
 }
 
 }  // namespace dorvanix

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
 
 #include "app/background_job.h"
 #include "app_test_support.h"
@@ -325,6 +326,49 @@ TEST_F(MainWindow, TheQuestionBeforeALongListSaysHowLongItWouldTake) {
     EXPECT_EQ(list->list()->count(), 0);
 }
 
+// With every window open and a divisor selected, ending the run asks once, naming everything
+// that would be lost: End closes every window, Cancel keeps them all.
+TEST_F(MainWindow, EndAsksOnceAndClosesEveryWindow) {
+    struct Row {
+        const char* label;
+        std::function<void()> end;
+        int answer;  // 0 End, -1 the question closed
+    };
+    const Row rows[] = {
+        {"Escape, kept", [this] { QTest::keyClick(mainWindow.get(), Qt::Key_Escape); }, -1},
+        {"the close button, kept", [this] { mainWindow->close(); }, -1},
+        {"< Cancel, kept", [this] { click(mainWindow.get(), "2"); }, -1},
+        {"Escape, ended", [this] { QTest::keyClick(mainWindow.get(), Qt::Key_Escape); }, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        if (context->subdivisorDialog() == nullptr) {
+            SubdivisorDialog* dialog = chooseFirstFiber("3", "2", "3");
+            ASSERT_NE(dialog, nullptr);
+            selectLine(dialog, "(2;(2),(1),(1)):: ell = 1 :: type = CAA");
+        }
+        questions.clear();
+        answers = {row.answer};
+        row.end();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_EQ(questions[0].toStdString(),
+                  "End Dorvanix?\nThe fiber list with its 1 fiber, the sub-divisor window with its "
+                  "selected divisor and the picture will be closed.");
+        const bool ended = row.answer == 0;
+        EXPECT_EQ(mainWindow->isVisible(), !ended);
+        for (QWidget* window :
+             {static_cast<QWidget*>(context->fiberList()),
+              static_cast<QWidget*>(context->subdivisorDialog()), context->picture()}) {
+            EXPECT_EQ(window != nullptr && window->isVisible(), !ended);
+        }
+    }
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    EXPECT_TRUE(std::none_of(windows.begin(), windows.end(), [](QWidget* w) {
+        return w->isVisible();
+    })) << "no window is left to keep the program running";
+}
+
 // Escape or the close of the main window ends the program and of the fiber list throws its
 // fibers away: with something to lose, they ask first.
 TEST_F(MainWindow, EscapeAndCloseAskBeforeWindowsAndListsAreLost) {
@@ -349,6 +393,7 @@ TEST_F(MainWindow, EscapeAndCloseAskBeforeWindowsAndListsAreLost) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         mainWindow->show();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // windows End closed
         if (row.fiberList && context->fiberList() == nullptr) enumerate("5", "2", "3");
         if (!row.fiberList && context->fiberList() != nullptr) closeFiberList();
         QWidget* window = row.onList ? static_cast<QWidget*>(context->fiberList())
