@@ -5,8 +5,11 @@
 #include "app/background_job.h"
 #include "app/fiber_list_dialog.h"
 #include "app/help_window.h"
+#include "app/picture_content.h"
 #include "app/picture_window.h"
 #include "app/subdivisor_dialog.h"
+#include "model/input_check.h"
+#include "picture/picture_session.h"
 
 static void initDorvanixResources() {
     Q_INIT_RESOURCE(dorvanix);
@@ -24,8 +27,7 @@ namespace {
 constexpr int kWorkerEndMs = 10000;
 
 QWidget* makePictureWindow(AppContext& context) {
-    SharedState& state = context.state;
-    auto* window = new PictureWindow(state.animation, [&state] { return state.scene(); });
+    auto* window = new PictureWindow();
     // Saving a frame asks and reports as every other save of the run does.
     window->chooseFile = [&context](QWidget* parent, const SaveRequest& request) {
         return context.chooseFile(parent, request);
@@ -87,9 +89,41 @@ QWidget* AppContext::openPicture() {
             if (picture_ == nullptr || picture_ == window) state.pictureOpen = 0;
         });
         state.pictureOpen = 1;
+        refreshPicture();
         picture_->show();
     }
     return picture_;
+}
+
+void AppContext::refreshPicture() {
+    auto* window = qobject_cast<PictureWindow*>(picture_.data());
+    if (window == nullptr) return;
+    if (!state.fiberBuilt()) {
+        window->setContent(nullptr);
+        return;
+    }
+    const FiberData x = fiberDataOf(*state.currentFiber);
+    std::shared_ptr<PictureContent> content = state.analysis;
+    if (content == nullptr) {
+        if (fiberPicture_ == nullptr || !(fiberPicture_->fiber() == x))
+            fiberPicture_ = std::make_shared<FiberPicture>(x);
+        content = fiberPicture_;
+    }
+    window->setContent(std::move(content), pictureRefusal(x));
+}
+
+void AppContext::restartPicture() {
+    if (auto* window = qobject_cast<PictureWindow*>(picture_.data())) window->restart();
+}
+
+QString pictureRefusal(const FiberData& x) {
+    try {
+        checkPictureSize(x);
+    } catch (const InputError& declined) {
+        QString reason = QString::fromStdString(declined.what());
+        return QObject::tr("This picture is not drawn: %1.").arg(reason);
+    }
+    return {};
 }
 
 void AppContext::raisePicture() {

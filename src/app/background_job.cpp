@@ -61,11 +61,11 @@ BackgroundJob::BackgroundJob(QWidget* owner, QString label)
 }
 
 BackgroundJob::~BackgroundJob() {
-    abandon();
+    stop();
 }
 
 void BackgroundJob::start(Work work) {
-    abandon();
+    stop();
     cancelled_ = false;
     failure_.clear();
     auto run = std::make_shared<Run>();
@@ -155,7 +155,7 @@ QString BackgroundJob::description() const {
 
 void BackgroundJob::poll() {
     if (!running()) return;
-    if (dialog_ == nullptr && clock_->elapsed() >= kProgressDelayMs) {
+    if (dialog_ == nullptr && !label_.isEmpty() && clock_->elapsed() >= kProgressDelayMs) {
         dialog_ = new QProgressDialog(label_, QObject::tr("Cancel"), 0, kProgressSteps, owner_);
         dialog_->setObjectName("progress");
         dialog_->setWindowTitle("Dorvanix");
@@ -187,7 +187,7 @@ void BackgroundJob::workDone() {
     }
     thread_ = nullptr;  // it deletes itself
     failure_ = run_->failure;
-    if (!failure_.isEmpty()) {
+    if (!failure_.isEmpty() && !label_.isEmpty()) {
         auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Dorvanix"), failure_,
                                     QMessageBox::Ok, owner_);
         box->setAttribute(Qt::WA_DeleteOnClose);
@@ -196,7 +196,7 @@ void BackgroundJob::workDone() {
     emit finished();
 }
 
-void BackgroundJob::abandon() {
+void BackgroundJob::stop() {
     if (thread_ == nullptr) return;
     run_->progress.cancel();
     cancelled_ = true;

@@ -35,6 +35,7 @@ class BackgroundJob : public QObject {
     // How long the work may run before the progress dialog appears.
     static constexpr int kProgressDelayMs = 300;
 
+    // A job without a label works quietly: no progress dialog, and a failure is only kept.
     BackgroundJob(QWidget* owner, QString label);
     // Cancels the work and leaves it to end by itself.
     ~BackgroundJob() override;
@@ -44,6 +45,8 @@ class BackgroundJob : public QObject {
     void start(Work work);
     void setDescriber(Describer describer) { describer_ = std::move(describer); }
     void cancel();
+    // Cancels the run and leaves it to end by itself, unreported; the job is free at once.
+    void stop();
     bool running() const;
     // True when the last run was cancelled before it ended.
     bool cancelled() const;
@@ -67,7 +70,6 @@ class BackgroundJob : public QObject {
   private:
     struct Run;
     void poll();
-    void abandon();
     void workDone();
     QString description() const;
 

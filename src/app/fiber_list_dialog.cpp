@@ -342,6 +342,7 @@ void FiberListDialog::choose() {
     const FiberData fiber = fiberDataOf(*state.currentFiber);
     state.currentGenus = fiberGenus(fiber.m, fiber.firstMultiplicities());
     if (state.pictureOpen == 0) context_.openPicture();
+    context_.refreshPicture();
     if (state.subdivisorDialogOpen == 0) context_.openSubdivisorDialog();
 }
 

@@ -62,6 +62,7 @@ SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
     state.selectedDivisors = nullptr;
     state.releaseAnalysis();
     showFigures();
+    context_.refreshPicture();
     connect(analysisJob_, &BackgroundJob::finished, this, &SubdivisorDialog::analysisEnded);
 }
 
@@ -321,13 +322,20 @@ void SubdivisorDialog::select() {
     linesBeforeSelect_ = selected_->lines();
     selected_->appendLine(subdivisors_->line(row));
     rebuildSelected();
-    // The analysis works on copies of X and Y, so the picture may go on drawing meanwhile; the
-    // figures shown stay those of the selection before until the answer is there.
+    analyseFirstSelected();
+}
+
+// The analysis works on copies of X and Y, so the windows go on meanwhile; the figures and the
+// picture stay those of the selection before until the answer is there.
+void SubdivisorDialog::analyseFirstSelected() {
     analysis_ = context_.state.detachAnalysis();
     analysedVersion_ = ++selectionVersion_;
     if (analysis_ == nullptr) {
+        analysisJob_->stop();
         context_.state.releaseAnalysis();
         showFigures();
+        context_.refreshPicture();
+        enableButtons();
         return;
     }
     const std::shared_ptr<DetachedAnalysis> analysis = analysis_;
@@ -337,14 +345,14 @@ void SubdivisorDialog::select() {
         try {
             analysis->run(&progress);
         } catch (const Cancelled&) {
-            // analysisEnded puts the window back as it was before this Select
+            // analysisEnded puts the window back as it was before
         }
     });
     enableButtons();
 }
 
 void SubdivisorDialog::analysisEnded() {
-    const std::shared_ptr<DetachedAnalysis> done = std::move(analysis_);
+    std::shared_ptr<DetachedAnalysis> done = std::move(analysis_);
     enableButtons();
     // An answer for a selection that has changed since, or for another X, is not shown.
     if (done == nullptr || analysedVersion_ != selectionVersion_) return;
@@ -354,10 +362,10 @@ void SubdivisorDialog::analysisEnded() {
         ++selectionVersion_;
         return;
     }
-    SharedState& state = context_.state;
-    state.adoptAnalysis(*done);
-    state.animation.restart();
+    context_.state.adoptAnalysis(std::move(done));
     showFigures();
+    // The picture starts over with the new analysis.
+    context_.refreshPicture();
 }
 
 void SubdivisorDialog::rebuildSelected() {
@@ -390,13 +398,14 @@ void SubdivisorDialog::deleteSelected() {
     const int row = selected_->currentRow();
     if (row < 0) return;
     selected_->removeLine(row);
-    ++selectionVersion_;
-    analysisJob_->cancel();
-    // The parsed divisors follow the list at once, so that the picture and the Quorbel file
-    // never show a line that is gone.
+    // The parsed divisors follow the list at once, and the figures and the picture drop the line
+    // that is gone; then the new first line is analysed as Select does (Cancel keeps the list).
     rebuildSelected();
     context_.state.releaseAnalysis();
     showFigures();
+    context_.refreshPicture();
+    linesBeforeSelect_ = selected_->lines();
+    analyseFirstSelected();
 }
 
 void SubdivisorDialog::relist() {
@@ -430,7 +439,7 @@ void SubdivisorDialog::onOnlyABC() {
 
 void SubdivisorDialog::seePicture() {
     context_.raisePicture();
-    context_.state.animation.restart();
+    context_.restartPicture();
 }
 
 void SubdivisorDialog::saveList() {

@@ -86,6 +86,8 @@ class SubdivisorDialog : public GuardedDialog {
     void setBusy(bool busy);
     void enableButtons();
     void rebuildSelected();
+    // Analyses the first selected line on a worker; with none, the analysis goes.
+    void analyseFirstSelected();
     void analysisEnded();
     void showFigures();
 

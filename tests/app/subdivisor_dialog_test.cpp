@@ -6,7 +6,9 @@
 #include <atomic>
 #include <thread>
 
+#include "analysis/subdivisor_choice.h"
 #include "app/background_job.h"
+#include "app/picture_window.h"
 #include "model/divisor_notation.h"
 #include "picture/layout_relaxation.h"
 
@@ -37,12 +39,17 @@ class SubdivisorWindow : public AppSession {
         dialog = chooseFirstFiber("3", "2", "3");
         ASSERT_NE(dialog, nullptr);
     }
-    // Moves the picture's animation on by `ticks` steps, as its timer would.
+    PictureWindow* picture() const { return qobject_cast<PictureWindow*>(context->picture()); }
+    // Moves the picture's animation on by `ticks` steps, as its timer would, frame by frame.
     void advanceAnimation(int ticks) {
-        LibraryRandom sequence;
-        const RandomSource random = std::ref(sequence);
-        for (int i = 0; i < ticks; ++i)
-            context->state.animation.tick(context->state.scene(), random);
+        PictureWindow* window = picture();
+        ASSERT_NE(window, nullptr);
+        for (int i = 0; i < ticks; ++i) {
+            ASSERT_TRUE(QTest::qWaitFor([window] { return !window->makingFrame(); }, 10000));
+            const int shown = window->framesShown();
+            window->advance();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return window->framesShown() > shown; }, 10000));
+        }
     }
     const DivisorNode* firstSelected() const {
         const DivisorNode* holder = context->state.selectedDivisors;
@@ -241,11 +248,11 @@ TEST_F(SubdivisorWindow, SelectTwiceAnalysesTheFirstLineAndDeleteRemovesTheCurre
 
     selectLine(dialog, kCAA);
     advanceAnimation(5);
-    ASSERT_EQ(context->state.animation.animationStep(), 5);
+    ASSERT_GE(picture()->animationStep(), 5);
     selectLine(dialog, kBB0);
     EXPECT_EQ(linesOf(dialog->selectedList()), (std::vector<std::string>{kCAA, kBB0}));
     // The picture's clock runs while the analysis is waited for, so it may have ticked since.
-    EXPECT_LT(context->state.animation.animationStep(), 5) << "Select starts the animation over";
+    EXPECT_LT(picture()->animationStep(), 5) << "Select starts the animation over";
     const DivisorNode* holder = context->state.selectedDivisors;
     ASSERT_NE(holder, nullptr);
     EXPECT_EQ(holder->degree, 2);
@@ -265,6 +272,17 @@ TEST_F(SubdivisorWindow, SelectTwiceAnalysesTheFirstLineAndDeleteRemovesTheCurre
     EXPECT_EQ(context->state.analysisGcd, -1);
     EXPECT_EQ(printDivisorNotation(*firstSelected()), "(2;(2),(2),())")
         << "the parsed divisors follow the list at once";
+    // The new first line is analysed as Select analyses it, and the picture draws its analysis
+    // from step 51 on.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->analysing(); }));
+    const FiberData x = fiberFromParts(3, 2, {2, 2, 2});
+    EXPECT_EQ(context->state.analysisChainCount,
+              analysisFigures(x, parseSubdivisorLine(x, kBB0)).chainCount);
+    EXPECT_NE(control<QLabel>(dialog, "figures")->text(), "No sub-divisor analysed.");
+    EXPECT_EQ(picture()->content(), context->state.analysis);
+    advanceAnimation(55);
+    EXPECT_GT(picture()->animationStep(), 50);
+    EXPECT_FALSE(picture()->frameItems().items.empty()) << "the chain diagram and R are drawn";
     selectLine(dialog, kCAA);
     y = firstSelected();
     EXPECT_EQ(printDivisorNotation(*y), "(2;(2),(2),())") << "now the first line is the one left";
@@ -307,17 +325,17 @@ TEST_F(SubdivisorWindow, PictureWindowOpensAgainAndRestartsTheAnimation) {
     ASSERT_TRUE(QTest::qWaitFor([this] { return context->picture() == nullptr; }));
     EXPECT_EQ(context->state.pictureOpen, 0);
     selectLine(dialog, kCAA);
-    QWidget* picture = nullptr;
+    QWidget* opened = nullptr;
     for (const char* round : {"reopened", "raised"}) {
         SCOPED_TRACE(round);
-        advanceAnimation(60);
-        ASSERT_EQ(context->state.animation.animationStep(), 60);
         click(dialog, "1013");
         EXPECT_EQ(context->state.pictureOpen, 1);
-        ASSERT_NE(context->picture(), nullptr);
-        EXPECT_EQ(context->state.animation.animationStep(), 0);
-        EXPECT_TRUE(picture == nullptr || context->picture() == picture) << "not opened twice";
-        picture = context->picture();
+        ASSERT_NE(picture(), nullptr);
+        EXPECT_EQ(picture()->animationStep(), 0);
+        EXPECT_TRUE(opened == nullptr || context->picture() == opened) << "not opened twice";
+        opened = context->picture();
+        advanceAnimation(60);
+        ASSERT_GE(picture()->animationStep(), 60);
     }
 }
 
@@ -373,6 +391,7 @@ TEST_F(SubdivisorWindow, SaveQuorbelFileWritesThePolynomialsOfTheFirstSelected) 
     // After Delete of the first line, name and content both come from the new first line.
     dialog->selectedList()->setCurrentRow(0);
     click(dialog, "1017");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->analysing(); }));  // the new first line
     saveRequests.clear();
     click(dialog, "1043");
     const FiberData x = fiberFromParts(3, 2, {2, 2, 2});
