@@ -30,6 +30,8 @@ namespace dorvanix {
 namespace {
 
 constexpr int kArrivalMs = 100;
+// How many lines a save writes between two looks at Cancel.
+constexpr qsizetype kLinesBetweenLooks = 4096;
 // How long the list runs to time itself before the question of a long list.
 constexpr double kSampleSeconds = 1.0;
 
@@ -89,6 +91,7 @@ FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
       context_(context),
       list_(new LineList(this)),
       job_(new BackgroundJob(this, tr("Enumerating the fibers ..."))),
+      saveJob_(new BackgroundJob(this, tr("Saving the list ..."))),
       status_(new QLabel(this)),
       arrivals_(new QTimer(this)) {
     setObjectName(ids::kFiberList);
@@ -125,6 +128,7 @@ FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
     connect(arrivals_, &QTimer::timeout, this, &FiberListDialog::takeFound);
     connect(job_, &BackgroundJob::finished, this, &FiberListDialog::enumerationEnded);
     job_->setDescriber([this](const Progress&) { return describeWork(); });
+    connect(saveJob_, &BackgroundJob::finished, this, [this] { setBusy(false); });
     connect(list_, &LineList::lineActivated, this, [this](int) { choose(); });
     connect(ok, &QPushButton::clicked, this, &FiberListDialog::choose);
     connect(cancel, &QPushButton::clicked, this, &FiberListDialog::reject);
@@ -136,6 +140,8 @@ FiberListDialog::~FiberListDialog() {
     // Cancels the enumeration, which ends by itself: it owns what it writes to.
     delete job_;
     job_ = nullptr;
+    delete saveJob_;  // a save not finished leaves no file
+    saveJob_ = nullptr;
     // A closed list is deleted later, when a newer one may already be open.
     if (context_.fiberList() == this) context_.state.fiberListOpen = 0;
 }
@@ -313,7 +319,7 @@ void FiberListDialog::askHowMuch() {
 
 void FiberListDialog::setBusy(bool busy) {
     okButton_->setEnabled(!busy);
-    saveButton_->setEnabled(!busy);
+    saveButton_->setEnabled(!busy && !saving());
 }
 
 bool FiberListDialog::busy() const {
@@ -347,7 +353,7 @@ void FiberListDialog::choose() {
 }
 
 void FiberListDialog::saveList() {
-    if (busy()) return;
+    if (busy() || saving()) return;
     const SharedState& state = context_.state;
     const long long shown = list_->count();
     // A list that is not whole is saved only when the user says so, and the file says so too.
@@ -363,16 +369,32 @@ void FiberListDialog::saveList() {
                              : fiberListFileName(state.listM, state.listR, state.listB));
     request.defaultSuffix = QStringLiteral("dat");
     request.filter = kListFileFilter;
-    // Line by line into the file: a long list is never copied whole into memory.
-    const LineList& list = *list_;
+    // Line by line into the file, on a worker, from the list as it was when Save list was
+    // pressed (the strings are shared, not copied).
+    const QStringList lines = list_->lines();
     const bool complete = complete_;
-    streamWithChooser(this, context_.chooseFile, context_.reportError, request,
-                      [&list, complete, shown](std::ostream& out) {
-                          for (int row = 0; row < list.count() && out; ++row) {
-                              writeFiberListLine(out, list.line(row).toStdString());
-                          }
-                          if (!complete) writeCutShortMark(out, shown, -1, "fibers");
-                      });
+    saveJob_->setDescriber([shown](const Progress& progress) {
+        return tr("Saving the list ...\n%1 of %2 fibers written")
+            .arg(QLocale().toString(qulonglong(progress.results())), QLocale().toString(shown));
+    });
+    saveInBackground(
+        this, *saveJob_, context_.chooseFile, context_.reportError, request,
+        [lines, complete, shown](std::ostream& out, Progress& progress) {
+            for (qsizetype row = 0; row < lines.size() && out; ++row) {
+                if (row % kLinesBetweenLooks == 0) {
+                    if (progress.cancelled()) return;
+                    progress.setFraction(static_cast<double>(row) / static_cast<double>(shown));
+                }
+                writeFiberListLine(out, lines[row].toStdString());
+                progress.addResults(1);
+            }
+            if (!complete) writeCutShortMark(out, shown, -1, "fibers");
+        });
+    setBusy(false);
+}
+
+bool FiberListDialog::saving() const {
+    return saveJob_ != nullptr && saveJob_->running();
 }
 
 bool FiberListDialog::mayClose() {
@@ -384,6 +406,7 @@ bool FiberListDialog::mayClose() {
 
 void FiberListDialog::reject() {
     job_->cancel();
+    saveJob_->cancel();
     context_.state.fiberListOpen = 0;
     QDialog::reject();
 }

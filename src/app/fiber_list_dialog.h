@@ -36,6 +36,9 @@ class FiberListDialog : public GuardedDialog {
     // False while the list is being made, and when it was cancelled or cut off.
     bool complete() const { return complete_; }
     BackgroundJob* job() const { return job_; }
+    // Save list writes on a worker of its own.
+    bool saving() const;
+    BackgroundJob* saveJob() const { return saveJob_; }
     LineList* list() const { return list_; }
 
     // Builds the current line (the first when none is current) as the current fiber.
@@ -64,6 +67,7 @@ class FiberListDialog : public GuardedDialog {
     AppContext& context_;
     LineList* list_;
     BackgroundJob* job_;
+    BackgroundJob* saveJob_;
     QLabel* status_;
     QWidget* okButton_ = nullptr;
     QWidget* saveButton_ = nullptr;

@@ -34,6 +34,8 @@ namespace {
 
 // How long a listing runs to time itself before the question of a long list.
 constexpr double kSampleSeconds = 1.0;
+// How many lines a save writes between two looks at Cancel.
+constexpr std::size_t kLinesBetweenLooks = 4096;
 
 }  // namespace
 
@@ -41,7 +43,8 @@ SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
     : GuardedDialog(parent),
       context_(context),
       job_(new BackgroundJob(this, tr("Listing the sub-divisors ..."))),
-      analysisJob_(new BackgroundJob(this, tr("Analysing the selected sub-divisor ..."))) {
+      analysisJob_(new BackgroundJob(this, tr("Analysing the selected sub-divisor ..."))),
+      saveJob_(new BackgroundJob(this, tr("Saving the list ..."))) {
     setObjectName(ids::kSubdivisorDialog);
     setWindowTitle("Dorvanix");
     setWindowIcon(appIcon());
@@ -64,6 +67,7 @@ SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
     showFigures();
     context_.refreshPicture();
     connect(analysisJob_, &BackgroundJob::finished, this, &SubdivisorDialog::analysisEnded);
+    connect(saveJob_, &BackgroundJob::finished, this, &SubdivisorDialog::enableButtons);
 }
 
 SubdivisorDialog::~SubdivisorDialog() {
@@ -72,6 +76,8 @@ SubdivisorDialog::~SubdivisorDialog() {
     job_ = nullptr;
     delete analysisJob_;
     analysisJob_ = nullptr;
+    delete saveJob_;  // a save not finished leaves no file
+    saveJob_ = nullptr;
     // A closed window is deleted later, when a newer one may already be open: the flag is this
     // window's to clear only while it is the open one.
     if (context_.subdivisorDialog() == this) context_.state.subdivisorDialogOpen = 0;
@@ -303,7 +309,7 @@ void SubdivisorDialog::enableButtons() {
     // selected divisor waits for its analysis.
     const bool analysing = this->analysing();
     selectButton_->setEnabled(!listing_ && !analysing);
-    saveButton_->setEnabled(!listing_);
+    saveButton_->setEnabled(!listing_ && !saving());
     pictureButton_->setEnabled(!analysing);
     quorbelButton_->setEnabled(!analysing);
 }
@@ -443,10 +449,10 @@ void SubdivisorDialog::seePicture() {
 }
 
 void SubdivisorDialog::saveList() {
-    if (busy()) return;
+    if (busy() || saving()) return;
     const QLocale locale;
-    const SubdivisorLines& lines = lineModel_->lines();
-    const auto shown = static_cast<long long>(lines.size());
+    const std::shared_ptr<const SubdivisorLines> lines = lineModel_->sharedLines();
+    const auto shown = static_cast<long long>(lines->size());
     // A list that is not whole is saved only when the user says so, and the file says so too.
     if (!listComplete_) {
         const QString question =
@@ -460,17 +466,37 @@ void SubdivisorDialog::saveList() {
     request.defaultName = QString::fromStdString(subdivisorListFileName(xText));
     request.defaultSuffix = QStringLiteral("doc");
     request.filter = kListFileFilter;
-    streamWithChooser(this, context_.chooseFile, context_.reportError, request,
-                      [&](std::ostream& out) {
-                          SubdivisorListWriter writer(out, xText, listedOptions_);
-                          for (std::size_t row = 0; row < lines.size() && out; ++row)
-                              writer.line(lines.line(row));
-                          if (listComplete_) {
-                              writer.finish();
-                          } else {
-                              writeCutShortMark(out, shown, listTotal_, "subdivisors");
-                          }
-                      });
+    // Written on a worker, line by line, from the list as it was when Save list was pressed.
+    const SubdivisorOptions options = listedOptions_;
+    const bool complete = listComplete_;
+    const long long total = listTotal_;
+    saveJob_->setDescriber([shown](const Progress& progress) {
+        return tr("Saving the list ...\n%1 of %2 lines written")
+            .arg(QLocale().toString(qulonglong(progress.results())), QLocale().toString(shown));
+    });
+    saveInBackground(
+        this, *saveJob_, context_.chooseFile, context_.reportError, request,
+        [lines, xText, options, complete, shown, total](std::ostream& out, Progress& progress) {
+            SubdivisorListWriter writer(out, xText, options);
+            for (std::size_t row = 0; row < lines->size() && out; ++row) {
+                if (row % kLinesBetweenLooks == 0) {
+                    if (progress.cancelled()) return;
+                    progress.setFraction(static_cast<double>(row) / static_cast<double>(shown));
+                }
+                writer.line(lines->line(row));
+                progress.addResults(1);
+            }
+            if (complete) {
+                writer.finish();
+            } else {
+                writeCutShortMark(out, shown, total, "subdivisors");
+            }
+        });
+    enableButtons();
+}
+
+bool SubdivisorDialog::saving() const {
+    return saveJob_ != nullptr && saveJob_->running();
 }
 
 void SubdivisorDialog::saveQuorbelFile() {
@@ -501,6 +527,7 @@ bool SubdivisorDialog::mayClose() {
 void SubdivisorDialog::reject() {
     job_->cancel();
     analysisJob_->cancel();
+    saveJob_->cancel();
     ++selectionVersion_;
     SharedState& state = context_.state;
     state.releaseFiberBranches();

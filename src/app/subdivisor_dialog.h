@@ -47,6 +47,9 @@ class SubdivisorDialog : public GuardedDialog {
     // Select analyses the first selected line on a worker thread of its own.
     bool analysing() const;
     BackgroundJob* analysisJob() const { return analysisJob_; }
+    // Save list writes on a worker of its own.
+    bool saving() const;
+    BackgroundJob* saveJob() const { return saveJob_; }
     // Runs on the worker before every analysis; a test holds the analysis there (until the
     // progress is cancelled) to act while it runs.
     void setAnalysisGate(std::function<void(const Progress&)> gate) { gate_ = std::move(gate); }
@@ -122,6 +125,7 @@ class SubdivisorDialog : public GuardedDialog {
     // The analysis Select started, and the version of the selected list it was started for;
     // every change of that list counts up, so an answer for an earlier list is never shown.
     BackgroundJob* analysisJob_ = nullptr;
+    BackgroundJob* saveJob_ = nullptr;
     std::shared_ptr<DetachedAnalysis> analysis_;
     unsigned analysedVersion_ = 0;
     unsigned selectionVersion_ = 0;

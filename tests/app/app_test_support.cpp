@@ -123,6 +123,16 @@ SubdivisorDialog* AppSession::chooseFiber() {
     return dialog;
 }
 
+void AppSession::saveList(QWidget* dialog) {
+    click(dialog, "1030");
+    const auto saving = [dialog] {
+        if (auto* list = qobject_cast<FiberListDialog*>(dialog)) return list->saving();
+        auto* subdivisors = qobject_cast<SubdivisorDialog*>(dialog);
+        return subdivisors != nullptr && subdivisors->saving();
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&saving] { return !saving(); }, 20000));
+}
+
 void AppSession::closeFiberList() {
     click(context->fiberList(), "1008");
     EXPECT_TRUE(QTest::qWaitFor([this] { return context->fiberList() == nullptr; }));

@@ -56,6 +56,8 @@ class AppSession : public ::testing::Test {
     SubdivisorDialog* chooseFirstFiber(const QString& m, const QString& r, const QString& b);
     // Presses "OK >" on the open fiber list and waits for the sub-divisor dialog.
     SubdivisorDialog* chooseFiber();
+    // Presses "Save list" of the fiber list or the sub-divisor dialog and waits for the file.
+    static void saveList(QWidget* dialog);
     // Press "< Cancel" and wait until the window is gone.
     void closeFiberList();
     void closeSubdivisorDialog();

@@ -183,7 +183,7 @@ TEST_F(FiberList, SaveWritesEveryLineWithLfCrAndReportsFailures) {
         FiberListDialog* list = enumerate(row.m, "2", "3");
         saveRequests.clear();
         QFile::remove(savePath);
-        click(list, "1030");
+        saveList(list);
         expectSaveRequest(row.expectedName, "dat",
                           "Dorvanixファイル (*.doc);;全てのファイル (*.*)");
         EXPECT_TRUE(QFileInfo::exists(savePath));
@@ -193,11 +193,11 @@ TEST_F(FiberList, SaveWritesEveryLineWithLfCrAndReportsFailures) {
     QFile::remove(savePath);
     FiberListDialog* list = enumerate("6", "2", "3");
     savePath.clear();
-    click(list, "1030");
+    saveList(list);
     EXPECT_TRUE(QDir(folder.path()).isEmpty()) << "cancel writes nothing";
     EXPECT_TRUE(errors.empty());
     savePath = folder.filePath("no-such-folder/list.doc");
-    click(list, "1030");
+    saveList(list);
     EXPECT_EQ(errors.size(), 1u) << "a file that cannot be written is reported";
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
 }
@@ -236,7 +236,7 @@ TEST_F(FiberList, UnfinishedListsSaySoAndAreSavedMarked) {
         EXPECT_EQ(list->list()->count(), row.lines);
         EXPECT_TRUE(control<QLabel>(list, "status")->text().startsWith(row.status))
             << control<QLabel>(list, "status")->text().toStdString();
-        click(list, "1030");
+        saveList(list);
         EXPECT_TRUE(answers.empty()) << "every question asked";
         const std::string file = readFile(savePath);
         const std::string mark =

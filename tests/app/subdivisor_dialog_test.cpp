@@ -4,6 +4,7 @@
 #include <QSignalSpy>
 #include <algorithm>
 #include <atomic>
+#include <sstream>
 #include <thread>
 
 #include "analysis/subdivisor_choice.h"
@@ -15,6 +16,7 @@
 #include "app_test_support.h"
 #include "census/subdivisor_line.h"
 #include "census/subdivisor_listing.h"
+#include "files/list_files.h"
 #include "files/quorbel_file.h"
 #include "model/fiber_data.h"
 
@@ -370,7 +372,7 @@ TEST_F(SubdivisorWindow, SaveListWritesTheHeaderTheLinesAndTheEnd) {
             ASSERT_TRUE(waitForSubdivisors(dialog));
         }
         saveRequests.clear();
-        click(dialog, "1030");
+        saveList(dialog);
         expectSaveRequest("X3-2-2-2.doc", "doc", kDocFilter);
         EXPECT_EQ(readFile(savePath), row.expected);
         clickEach(dialog, row.clicks);  // back to the opening options
@@ -429,7 +431,7 @@ TEST_F(SubdivisorWindow, LongListsAreCountedAndOfferedInPart) {
         click(dialog, "1028");
         ASSERT_TRUE(waitForSubdivisors(dialog));
         EXPECT_EQ(dialog->subdivisorList()->count(), row.count);
-        click(dialog, "1030");
+        saveList(dialog);
         EXPECT_TRUE(answers.empty()) << "every question asked";
         const std::string file = readFile(savePath);
         if (row.fileEnd.empty()) {
@@ -458,6 +460,52 @@ TEST_F(AppSession, AListTooLongForMemoryIsOnlyOfferedInPart) {
     ASSERT_TRUE(waitForSubdivisors(dialog));
     EXPECT_EQ(dialog->subdivisorList()->count(), 3) << "the first answer is the first N";
     EXPECT_EQ(dialog->job()->fraction(), 1.0) << "the bar counts lines, of the N wanted";
+}
+
+// Save list writes on a worker while the windows go on: Cancel leaves no file (an earlier file of
+// that name stays as it was), and a save to the end writes every line.
+TEST_F(AppSession, SaveListRunsInTheBackgroundAndCancelLeavesTheFileAsItWas) {
+    answers = {-1};
+    SubdivisorDialog* dialog = chooseFirstFiber("2", "20", "40");
+    ASSERT_NE(dialog, nullptr);
+    dialog->setListLimits(5, 100'000);
+    answers = {0};  // the first 100,000
+    click(dialog, "1028");
+    ASSERT_TRUE(waitForSubdivisors(dialog));
+    ASSERT_EQ(dialog->subdivisorList()->count(), 100'000);
+    std::ostringstream whole;
+    SubdivisorListWriter writer(whole, dialog->fiberText().toStdString(), dialog->options());
+    for (const QString& line : dialog->subdivisorList()->lines()) writer.line(line.toStdString());
+    writeCutShortMark(whole, 100'000, 618'679'078'298, "subdivisors");
+    const struct {
+        const char* label;
+        const char* before;  // the file there before, none when null
+        bool cancel;
+        std::string after;
+    } rows[] = {
+        {"cancelled, no file before", nullptr, true, "<missing>"},
+        {"cancelled over an earlier file", "earlier", true, "earlier"},
+        {"to the end", "earlier", false, whole.str()},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        QFile::remove(savePath);
+        if (row.before != nullptr) {
+            QFile file(savePath);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(row.before);
+        }
+        answers = {0};  // save it marked as cut short
+        click(dialog, "1030");
+        EXPECT_TRUE(dialog->saving());
+        EXPECT_FALSE(control<QWidget>(dialog, "1030")->isEnabled()) << "one save at a time";
+        EXPECT_TRUE(control<QWidget>(dialog, "1014")->isEnabled()) << "the window goes on";
+        if (row.cancel) dialog->saveJob()->cancel();
+        ASSERT_TRUE(QTest::qWaitFor([dialog] { return !dialog->saving(); }, 20000));
+        EXPECT_TRUE(readFile(savePath) == row.after) << readFile(savePath).substr(0, 200);
+        EXPECT_TRUE(control<QWidget>(dialog, "1030")->isEnabled());
+    }
+    EXPECT_TRUE(errors.empty());
 }
 
 using AnalysisFigures = AppSession;
