@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include "app/background_job.h"
+#include "app/dialog_controls.h"
 #include "app/fiber_list_dialog.h"
 #include "app/help_window.h"
 #include "app/picture_content.h"
@@ -65,6 +66,7 @@ FiberListDialog* AppContext::openFiberList() {
         fiberList_ = new FiberListDialog(*this);
         state.fiberListOpen = 1;
         fiberList_->show();
+        keepOnScreen(fiberList_);
         fiberList_->startEnumeration();
     }
     return fiberList_;
@@ -75,6 +77,7 @@ SubdivisorDialog* AppContext::openSubdivisorDialog() {
         subdivisorDialog_ = new SubdivisorDialog(*this);
         state.subdivisorDialogOpen = 1;
         subdivisorDialog_->show();
+        keepOnScreen(subdivisorDialog_);
         subdivisorDialog_->startListing();
     }
     return subdivisorDialog_;
@@ -91,6 +94,7 @@ QWidget* AppContext::openPicture() {
         state.pictureOpen = 1;
         refreshPicture();
         picture_->show();
+        keepOnScreen(picture_);
     }
     return picture_;
 }
@@ -150,6 +154,7 @@ void AppContext::showHelp(int helpContext) {
     if (help_ == nullptr) help_ = new HelpWindow();
     help_->showContext(helpContext);
     help_->show();
+    keepOnScreen(help_);
     help_->raise();
     help_->activateWindow();
 }

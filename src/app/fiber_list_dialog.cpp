@@ -100,6 +100,7 @@ FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     list_->setObjectName(ids::kFiberLines);
     status_->setObjectName("status");
+    status_->setWordWrap(true);  // a long note wraps instead of widening the window
 
     auto* ok = makeButton(this, ids::kFiberOkButton, QStringLiteral("OK >"));
     ok->setDefault(true);
@@ -153,7 +154,7 @@ void FiberListDialog::startEnumeration(long long limit) {
     const int b = state.listB;
     const int genus = state.listGenus;
     if (m == 0 && genus == 0) return;
-    const FiberOptions options = context_.state.fiberOptions();
+    const FiberOptions options = state.listOptions;
     auto listing = std::make_shared<Listing>();
     listing->limit = limit;
     listing->askAbove = askAboveLines_;

@@ -49,7 +49,6 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    rememberInput();
     context_.closeHelp();
 }
 
@@ -131,7 +130,6 @@ void MainWindow::buildControls() {
     connect(ok, &QPushButton::clicked, this, &MainWindow::onOk);
     // "< Cancel" ends the run as the window's close does, asking first when something is open.
     connect(cancel, &QPushButton::clicked, this, &QWidget::close);
-    connect(ok, &QPushButton::clicked, this, &MainWindow::rememberInput);
     connect(help, &QPushButton::clicked, this, [this] { context_.showHelp(2); });
     connect(about, &QPushButton::clicked, this, &MainWindow::showAbout);
 }
@@ -187,6 +185,9 @@ void MainWindow::restoreInput() {
     for (const RememberedOption& option : kRememberedOptions) {
         if (settings.value(option.key).toBool()) (this->*option.switchOn)();
     }
+    // Typing replaces the remembered m instead of adding to it.
+    mEdit_->selectAll();
+    mEdit_->setFocus();
 }
 
 void MainWindow::rememberInput() const {
@@ -230,9 +231,9 @@ void MainWindow::onMultiplicityOption() {
     if (option != 0) onMultiplicityEdited();
 }
 
+// The read-only field before the ";" repeats m as it is typed, so it never shows another m.
 void MainWindow::onMultiplicityEdited() {
-    if (context_.state.multiplicityOption == 0) return;
-    if (fieldNumber(mEdit_) >= 3) coreShownEdit_->setText(mEdit_->text());
+    coreShownEdit_->setText(mEdit_->text());
 }
 
 // "genus =" ticked with m left empty asks for every fiber of that genus, whatever m, r and b.
@@ -285,27 +286,63 @@ bool MainWindow::withinBounds() {
     return true;
 }
 
+namespace {
+
+bool sameOptions(const FiberOptions& a, const FiberOptions& b) {
+    return a.noDuplicateBranches == b.noDuplicateBranches && a.requiredGenus == b.requiredGenus &&
+           a.multiplicityOption == b.multiplicityOption &&
+           (!a.multiplicityOption || a.requiredMultiplicities == b.requiredMultiplicities) &&
+           a.atMostTwoSimpleCrusts == b.atMostTwoSimpleCrusts;
+}
+
+QString listDescription(int m, int r, int b, int genus) {
+    if (genus != 0) return QObject::tr("every fiber of genus %1").arg(genus);
+    return QObject::tr("the fibers of m = %1, r = %2, b = %3").arg(m).arg(r).arg(b);
+}
+
+}  // namespace
+
 void MainWindow::onOk() {
     if (!withinBounds()) return;
+    // What was accepted comes back in the next run; text that was refused never does.
+    rememberInput();
     SharedState& state = context_.state;
     const int m = std::max(kLeastCoreMultiplicity, fieldNumber(mEdit_));
     const int r = std::max(kLeastSelfIntersection, fieldNumber(rEdit_));
     const int b = std::max(kLeastBranchCount, fieldNumber(bEdit_));
+    const int genus = wholeGenus() ? state.requiredGenus : 0;
     if (state.multiplicityOption != 0) {
         for (std::size_t i = 0; i < requiredEdits_.size(); ++i) {
             state.requiredMultiplicities[i] = fieldNumber(requiredEdits_[i]);
         }
     }
-    if (state.fiberListOpen != 0) {
-        // The open list keeps the fibers it was filled with, and the chosen fiber stays.
-        context_.openFiberList()->raise();
-        return;
+    const FiberOptions options = state.fiberOptions();
+    if (FiberListDialog* open = context_.fiberList(); open != nullptr && state.fiberListOpen != 0) {
+        const bool same =
+            genus == state.listGenus && sameOptions(options, state.listOptions) &&
+            (genus != 0 || (m == state.listM && r == state.listR && b == state.listB));
+        // The open list is never replaced without a word: the same list is brought forward, and
+        // another one is made in its place only when the user says so.
+        const QString question =
+            tr("The fiber list shows %1%2.\nList %3%4 in its place?")
+                .arg(listDescription(state.listM, state.listR, state.listB, state.listGenus),
+                     open->list()->count() > 0 ? tr(" (its fibers will be lost)") : QString(),
+                     listDescription(m, r, b, genus),
+                     sameOptions(options, state.listOptions) ? QString()
+                                                             : tr(" with the options now ticked"));
+        if (same || context_.ask(this, question, {tr("List anew")}) != 0) {
+            open->raise();
+            open->activateWindow();
+            return;
+        }
+        open->reject();
     }
     // The sub-divisor dialog keeps working on its own X; only the list's numbers change.
-    state.listGenus = wholeGenus() ? state.requiredGenus : 0;
+    state.listGenus = genus;
     state.listM = m;
     state.listR = r;
     state.listB = b;
+    state.listOptions = options;
     context_.openFiberList();
 }
 

@@ -59,7 +59,7 @@ void paintSegment(QPainter& painter, const CubicSegment& segment) {
 }
 
 void paintLabel(QPainter& painter, const TextLabel& label) {
-    painter.setPen(qtColour(label.colour));
+    painter.setPen(readableOnWhite(qtColour(label.colour)));
     const double ascent = QFontMetricsF(painter.font()).ascent();
     painter.drawText(QPointF(label.topLeft.x, label.topLeft.y + ascent),
                      QString::fromStdString(label.text));
@@ -126,6 +126,34 @@ std::string pngOf(const DrawList& frame) {
 }
 
 }  // namespace
+
+double contrastWithWhite(const QColor& colour) {
+    // Relative luminance and contrast ratio as the Web Content Accessibility Guidelines define
+    // them.
+    const auto linear = [](double channel) {
+        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    const double luminance = 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+                             0.0722 * linear(colour.blueF());
+    return 1.05 / (luminance + 0.05);
+}
+
+QColor readableOnWhite(const QColor& colour) {
+    if (contrastWithWhite(colour) >= kLeastTextContrast) return colour;
+    // The same hue, darker, by halving the step until the least darkening that reads is found.
+    double low = 0;  // darkens too little
+    double high = 1;
+    for (int i = 0; i < 20; ++i) {
+        const double mid = (low + high) / 2;
+        const QColor darker = colour.darker(static_cast<int>(100 + 400 * mid));
+        if (contrastWithWhite(darker) >= kLeastTextContrast) {
+            high = mid;
+        } else {
+            low = mid;
+        }
+    }
+    return colour.darker(static_cast<int>(100 + 400 * high));
+}
 
 bool paintDrawList(QPainter& painter, const DrawList& list,
                    const std::function<bool()>& cancelled) {

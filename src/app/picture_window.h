@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QPointF>
 #include <QRectF>
@@ -20,9 +21,17 @@ namespace dorvanix {
 class BackgroundJob;
 class PictureContent;
 
+// The least contrast with white that a label's text needs to be read (AA of the Web Content
+// Accessibility Guidelines for normal text).
+inline constexpr double kLeastTextContrast = 4.5;
+// The contrast ratio of `colour` against white, from 1 to 21.
+double contrastWithWhite(const QColor& colour);
+// `colour` when it reads on white, else the same hue darkened just enough to be read.
+QColor readableOnWhite(const QColor& colour);
+
 // Replays a draw list with a painter: anti-aliased cubic curves with round pens and 24-pixel
-// labels placed by their top-left corner. Stops early, answering false, once `cancelled` says so
-// (asked every few thousand items).
+// labels placed by their top-left corner, each in its colour made readable on white. Stops early,
+// answering false, once `cancelled` says so (asked every few thousand items).
 bool paintDrawList(QPainter& painter, const DrawList& list,
                    const std::function<bool()>& cancelled = {});
 

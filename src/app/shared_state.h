@@ -54,6 +54,8 @@ class SharedState {
     // The genus of a whole-genus list (all m, r and b); 0 when the list is that of listM, listR,
     // listB.
     int listGenus = 0;
+    // The options the fiber list was asked with.
+    FiberOptions listOptions;
     // Holder whose neighbours are the parsed lines of the selected list, in list order.
     DivisorNode* selectedDivisors = nullptr;
     DivisorNode* analysisDivisor = nullptr;

@@ -66,6 +66,7 @@ SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
     state.releaseAnalysis();
     showFigures();
     context_.refreshPicture();
+    enableButtons();
     connect(analysisJob_, &BackgroundJob::finished, this, &SubdivisorDialog::analysisEnded);
     connect(saveJob_, &BackgroundJob::finished, this, &SubdivisorDialog::enableButtons);
 }
@@ -132,6 +133,7 @@ void SubdivisorDialog::buildControls() {
     figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status_ = new QLabel(this);
     status_->setObjectName("status");
+    status_->setWordWrap(true);  // a long note wraps instead of widening the window
 
     auto* listButtons = new QVBoxLayout;
     for (QWidget* w : {static_cast<QWidget*>(selectButton), static_cast<QWidget*>(saveButton),
@@ -160,6 +162,8 @@ void SubdivisorDialog::buildControls() {
     layout->addWidget(status_);
     layout->addWidget(new QLabel(QStringLiteral("Selected divisors"), this));
     layout->addLayout(lower, 1);
+    // The figures are those of one line: the first selected, which the picture draws too.
+    layout->addWidget(new QLabel(tr("Analysis of the first selected line:"), this));
     layout->addWidget(figures_);
     resize(700, 520);
 
@@ -311,7 +315,7 @@ void SubdivisorDialog::enableButtons() {
     selectButton_->setEnabled(!listing_ && !analysing);
     saveButton_->setEnabled(!listing_ && !saving());
     pictureButton_->setEnabled(!analysing);
-    quorbelButton_->setEnabled(!analysing);
+    quorbelButton_->setEnabled(!analysing && selected_->count() > 0);
 }
 
 bool SubdivisorDialog::analysing() const {
@@ -375,6 +379,7 @@ void SubdivisorDialog::analysisEnded() {
 }
 
 void SubdivisorDialog::rebuildSelected() {
+    enableButtons();
     SharedState& state = context_.state;
     if (state.selectedDivisors == nullptr) {
         state.selectedDivisors = &state.pool.take();
@@ -421,7 +426,15 @@ void SubdivisorDialog::relist() {
 void SubdivisorDialog::onEllOption() {
     if (options_.ellFilter == 0) {
         const int value = fieldNumber(ellEdit_);
-        options_.ellFilter = value < -kEllFilterLimit || value > kEllFilterLimit ? 0 : value;
+        try {
+            options_.ellFilter = ellFilter(value);
+        } catch (const InputError& refused) {
+            // The box stays unticked, and the user is told why.
+            options_.ellFilter = 0;
+            context_.reportError(
+                this,
+                tr("The ell filter stays off: %1.").arg(QString::fromStdString(refused.what())));
+        }
     } else {
         options_.ellFilter = 0;
     }

@@ -200,6 +200,11 @@ TEST_F(FiberList, SaveWritesEveryLineWithLfCrAndReportsFailures) {
     saveList(list);
     EXPECT_EQ(errors.size(), 1u) << "a file that cannot be written is reported";
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
+    saveRequests.clear();
+    saveList(list);
+    ASSERT_EQ(saveRequests.size(), 1u);
+    EXPECT_EQ(saveRequests[0].folder, QDir(folder.path()).absolutePath())
+        << "the next save opens where a save last succeeded";
 }
 
 // A list that is not whole (cut to the first N, not listed, cancelled) says so under the list, is

@@ -126,15 +126,13 @@ TEST_F(MainWindow, GenusOptionTakesAtLeastOneAndRestrictsTheList) {
 TEST_F(MainWindow, MultiplicityOptionShowsTheCoreAndFiltersTheList) {
     auto* core = control<QLineEdit>(mainWindow.get(), "1036");
     auto* first = control<QLineEdit>(mainWindow.get(), "1037");
-    type(mainWindow.get(), "1001", "5");
-    EXPECT_EQ(core->text(), "") << "copied only while the option is on";
-    click(mainWindow.get(), "1041");
-    EXPECT_EQ(core->text(), "5");
+    // The read-only field repeats m as typed, with the option off or on, so it never goes stale.
+    for (const char* m : {"1000", "5", "2", "7"}) {
+        type(mainWindow.get(), "1001", m);
+        EXPECT_EQ(core->text(), m);
+        if (!first->isEnabled()) click(mainWindow.get(), "1041");
+    }
     EXPECT_TRUE(first->isEnabled());
-    type(mainWindow.get(), "1001", "2");
-    EXPECT_EQ(core->text(), "5") << "values below 3 leave it as it was";
-    type(mainWindow.get(), "1001", "7");
-    EXPECT_EQ(core->text(), "7");
     struct Row {
         const char* label;
         QString first, fourth;
@@ -169,13 +167,20 @@ TEST_F(MainWindow, MultiplicityOptionShowsTheCoreAndFiltersTheList) {
     EXPECT_FALSE(first->isEnabled());
 }
 
-TEST_F(MainWindow, FieldsAndOptionsComeBackInTheNextRun) {
+// What "OK >" accepted comes back in the next run; text it refused never does. The m field comes
+// back selected, so that typing replaces it.
+TEST_F(MainWindow, AcceptedFieldsAndOptionsComeBackInTheNextRun) {
     type(mainWindow.get(), "1001", "7");
     type(mainWindow.get(), "1003", "4");
     click(mainWindow.get(), "1034");
     type(mainWindow.get(), "1042", "3");
     click(mainWindow.get(), "1041");
     type(mainWindow.get(), "1037", "5");
+    ASSERT_TRUE(waitForFiberList(enumerate("7", "", "4")));
+    closeFiberList();
+    type(mainWindow.get(), "1001", "29999999999931000000603");
+    click(mainWindow.get(), "1007");
+    ASSERT_EQ(errors.size(), 1u) << "refused";
     mainWindow.reset();
     context->state.requiredGenus = context->state.multiplicityOption = 0;
     mainWindow = std::make_unique<dorvanix::MainWindow>(*context);
@@ -189,6 +194,8 @@ TEST_F(MainWindow, FieldsAndOptionsComeBackInTheNextRun) {
     EXPECT_EQ(context->state.multiplicityOption, 1);
     EXPECT_FALSE(checked(mainWindow.get(), "1033"));
     EXPECT_EQ(context->state.noDuplicateBranches, 0);
+    QTest::keyClicks(control<QLineEdit>(mainWindow.get(), "1001"), "3");
+    EXPECT_EQ(control<QLineEdit>(mainWindow.get(), "1001")->text(), "3") << "typing replaces";
 }
 
 TEST_F(MainWindow, AboutButtonShowsTheAboutBox) {
@@ -248,14 +255,36 @@ TEST_F(MainWindow, GenusWithEmptyMListsTheWholeGenus) {
     EXPECT_EQ(linesOf(list->list()), census);
 }
 
-TEST_F(MainWindow, OkTwiceOpensOneListOfTheOneFiber) {
+// "OK >" with the fiber list open never opens a second list: the same numbers bring it forward,
+// other numbers ask before the list is made anew in its place.
+TEST_F(MainWindow, OkWithTheListOpenOpensOneListAndSaysWhenItIsAnother) {
     FiberListDialog* first = enumerate("3", "2", "3");
-    EXPECT_EQ(enumerate("3", "2", "3"), first);
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
-                            [](QWidget* w) { return w->objectName() == "101"; }),
-              1);
-    EXPECT_EQ(linesOf(first->list()), std::vector<std::string>{"((3,2),2,2,2) : 14 (g=1)"});
+    struct Row {
+        const char* label;
+        QString m;
+        int answer;
+        std::size_t questions;
+        std::vector<std::string> lines;
+    };
+    const Row rows[] = {
+        {"the same numbers", "3", -1, 0, fiberLines(3, 2, 3, {})},
+        {"other numbers, kept", "6", -1, 1, fiberLines(3, 2, 3, {})},
+        {"other numbers, listed anew", "6", 0, 1, fiberLines(6, 2, 3, {})},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        questions.clear();
+        answers = {row.answer};
+        FiberListDialog* list = enumerate(row.m, "2", "3");
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(questions.size(), row.questions);
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
+                                [](QWidget* w) { return w->objectName() == "101"; }),
+                  1);
+        EXPECT_EQ(list == first, row.answer != 0);
+        EXPECT_EQ(linesOf(list->list()), row.lines);
+    }
 }
 
 TEST_F(MainWindow, CancelOnALongEnumerationKeepsTheProgramUsable) {

@@ -25,6 +25,7 @@
 #include "model/fiber_data.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
+#include "picture/divisor_drawing.h"
 #include "picture/picture_session.h"
 #include "picture/svg_export.h"
 
@@ -210,6 +211,24 @@ TEST_F(PictureWindowTest, APictureTheCoreDeclinesShowsWhy) {
             << shown.refusal().toStdString();
         EXPECT_EQ(shown.framesShown() == 0, row.declined);
         EXPECT_EQ(shown.ticking(), !row.declined) << "a declined picture has no clock";
+    }
+}
+
+// Every label colour of the drawing reads on white (WCAG AA), darkened no more than needed.
+TEST(LabelColours, ReadOnWhite) {
+    for (int m = 0; m < 10; ++m) {
+        SCOPED_TRACE(m);
+        const Rgb rgb = divisorColour(m);
+        const QColor drawn(rgb.red, rgb.green, rgb.blue);
+        const QColor shown = readableOnWhite(drawn);
+        EXPECT_GE(contrastWithWhite(shown), kLeastTextContrast);
+        if (contrastWithWhite(drawn) >= kLeastTextContrast) {
+            EXPECT_EQ(shown, drawn) << "a colour that reads stays";
+        } else {
+            EXPECT_LT(contrastWithWhite(shown), kLeastTextContrast + 0.5)
+                << "no darker than needed";
+            EXPECT_NEAR(shown.hueF(), drawn.hueF(), 0.02) << "the same hue";
+        }
     }
 }
 
