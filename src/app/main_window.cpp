@@ -241,8 +241,9 @@ bool MainWindow::wholeGenus() const {
     return context_.state.requiredGenus != 0 && mEdit_->text().trimmed().isEmpty();
 }
 
-// Numbers below their bounds are raised to them, as they always were; numbers above what the
-// core takes are refused with the range, so that nothing runs away with time or memory.
+// Numbers below their bounds are raised to them, so that empty fields list the least fibers;
+// numbers above what the core takes are refused with the range, so that nothing runs away with
+// time or memory.
 bool MainWindow::withinBounds() {
     struct Field {
         const char* name;
