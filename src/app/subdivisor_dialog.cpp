@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <atomic>
 #include <memory>
 
 #include "app/app_context.h"
@@ -69,6 +70,10 @@ SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
     enableButtons();
     connect(analysisJob_, &BackgroundJob::finished, this, &SubdivisorDialog::analysisEnded);
     connect(saveJob_, &BackgroundJob::finished, this, &SubdivisorDialog::enableButtons);
+    job_->setDescriber([this](const Progress&) { return describeListing(); });
+    // An analysis finds nothing to count and has no share to tell: a busy bar and its name.
+    analysisJob_->setDescriber(
+        [](const Progress&) { return tr("Analysing the selected sub-divisor ..."); });
 }
 
 SubdivisorDialog::~SubdivisorDialog() {
@@ -191,12 +196,19 @@ struct SubdivisorDialog::Listing {
     long long total = -1;  // the count of the lines; -1 when it was cancelled
     bool stoppedAtLimit = false;
     TimedSample sample;  // a short run of the listing, timed, when the question is asked
+    std::atomic<bool> timing = false;
 };
+
+QString SubdivisorDialog::describeListing() const {
+    if (latestListing_ == nullptr || !latestListing_->timing) return {};
+    return tr("Timing a short run of the listing ...");
+}
 
 void SubdivisorDialog::startListing(long long limit) {
     const FiberData fiber = fiber_;
     const SubdivisorOptions options = options_;
     auto listing = std::make_shared<Listing>();
+    latestListing_ = listing;
     listing->lines = SubdivisorLines(fiber);
     lineModel_->setLines(SubdivisorLines(fiber));
     setBusy(true);
@@ -217,6 +229,7 @@ void SubdivisorDialog::startListing(long long limit) {
         if (listing->total < 0) return;
         if (limit < 0 && listing->total > askAbove) {
             // The question says how long the list would take, from a short run of it.
+            listing->timing = true;
             listing->sample = timeSample(kSampleSeconds, progress, [&](Progress& watch) {
                 return listSubdivisors(
                     fiber, options, [&watch](const Subdivisor&) { watch.addResults(1); }, &watch);

@@ -85,6 +85,8 @@ class SubdivisorDialog : public GuardedDialog {
     struct Listing;
     void buildControls();
     void listingEnded(Listing& listing, const SubdivisorOptions& options, long long limit);
+    // The words of the progress dialog while a listing is timed; empty while it lists.
+    QString describeListing() const;
     void askHowMuch(long long total, const TimedSample& sample);
     void setBusy(bool busy);
     void enableButtons();
@@ -116,6 +118,7 @@ class SubdivisorDialog : public GuardedDialog {
     // The end of the listing that runs now; a Re-list during a listing replaces it, so that only
     // the latest listing's end is shown.
     QMetaObject::Connection listingEnd_;
+    std::shared_ptr<Listing> latestListing_;  // for the words of its progress
     long long listTotal_ = -1;
     long long askAboveLines_ = 1'000'000;
     long long firstLines_ = 1'000'000;
