@@ -1,5 +1,6 @@
 #include "app/app_context.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include "app/background_job.h"
@@ -23,6 +24,12 @@ void initAppResources() {
 }
 
 namespace {
+
+// Once the window manager has placed a window that was just shown, it is moved onto the screen
+// where it lies partly off it.
+void keepOnScreenOnceShown(QWidget* window) {
+    QTimer::singleShot(0, window, [window] { keepOnScreen(window); });
+}
 
 // How long the end of a run waits for cancelled work.
 constexpr int kWorkerEndMs = 10000;
@@ -65,8 +72,9 @@ FiberListDialog* AppContext::openFiberList() {
     if (state.fiberListOpen == 0 || fiberList_ == nullptr) {
         fiberList_ = new FiberListDialog(*this);
         state.fiberListOpen = 1;
-        fiberList_->show();
         keepOnScreen(fiberList_);
+        fiberList_->show();
+        keepOnScreenOnceShown(fiberList_);
         fiberList_->startEnumeration();
     }
     return fiberList_;
@@ -76,8 +84,9 @@ SubdivisorDialog* AppContext::openSubdivisorDialog() {
     if (state.subdivisorDialogOpen == 0 || subdivisorDialog_ == nullptr) {
         subdivisorDialog_ = new SubdivisorDialog(*this);
         state.subdivisorDialogOpen = 1;
-        subdivisorDialog_->show();
         keepOnScreen(subdivisorDialog_);
+        subdivisorDialog_->show();
+        keepOnScreenOnceShown(subdivisorDialog_);
         subdivisorDialog_->startListing();
     }
     return subdivisorDialog_;
@@ -93,8 +102,9 @@ QWidget* AppContext::openPicture() {
         });
         state.pictureOpen = 1;
         refreshPicture();
-        picture_->show();
         keepOnScreen(picture_);
+        picture_->show();
+        keepOnScreenOnceShown(picture_);
     }
     return picture_;
 }
@@ -153,8 +163,10 @@ void AppContext::closeWindows() {
 void AppContext::showHelp(int helpContext) {
     if (help_ == nullptr) help_ = new HelpWindow();
     help_->showContext(helpContext);
+    const bool opening = !help_->isVisible();
+    if (opening) keepOnScreen(help_);
     help_->show();
-    keepOnScreen(help_);
+    if (opening) keepOnScreenOnceShown(help_);
     help_->raise();
     help_->activateWindow();
 }

@@ -39,19 +39,24 @@ void keepOnScreen(QWidget* window) {
     if (screen == nullptr) return;
     const QRect free = screen->availableGeometry();
     // Until the window manager has framed the window a usual frame stands in for its own.
-    QMargins frame(window->geometry().left() - window->frameGeometry().left(),
-                   window->geometry().top() - window->frameGeometry().top(),
-                   window->frameGeometry().right() - window->geometry().right(),
-                   window->frameGeometry().bottom() - window->geometry().bottom());
+    const QRect inner = window->geometry();
+    const QRect framed = window->frameGeometry();
+    QMargins frame(inner.left() - framed.left(), inner.top() - framed.top(),
+                   framed.right() - inner.right(), framed.bottom() - inner.bottom());
     if (frame.isNull()) frame = QMargins(8, 32, 8, 8);
     const QSize most = free.marginsRemoved(frame).size();
     if (window->width() > most.width() || window->height() > most.height()) {
         window->resize(std::min(window->width(), most.width()),
                        std::min(window->height(), most.height()));
     }
+    // The window manager places a window that has not been shown; one that has is moved back
+    // onto the screen where it lies partly off it. A window that cannot shrink enough (its
+    // controls need the room) keeps its title bar on the screen.
+    if (!window->isVisible()) return;
     QRect outer = window->geometry().marginsAdded(frame);
-    outer.moveLeft(std::clamp(outer.left(), free.left(), free.right() + 1 - outer.width()));
-    outer.moveTop(std::clamp(outer.top(), free.top(), free.bottom() + 1 - outer.height()));
+    if (free.contains(outer)) return;
+    outer.moveLeft(std::max(free.left(), std::min(outer.left(), free.right() + 1 - outer.width())));
+    outer.moveTop(std::max(free.top(), std::min(outer.top(), free.bottom() + 1 - outer.height())));
     window->move(outer.topLeft());
 }
 

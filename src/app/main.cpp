@@ -12,6 +12,7 @@
 
 #include "app/app_context.h"
 #include "app/app_icon.h"
+#include "app/dialog_controls.h"
 #include "app/main_window.h"
 #include "app/screenshot_tour.h"
 #include "dorvanix/version.h"
@@ -110,7 +111,9 @@ int main(int argc, char* argv[]) {
             context.closeWindows();
             QCoreApplication::exit(0);
         });
+        dorvanix::keepOnScreen(&mainWindow);
         mainWindow.show();
+        QTimer::singleShot(0, &mainWindow, [&mainWindow] { dorvanix::keepOnScreen(&mainWindow); });
         if (screenshotAt > 0 && screenshotAt + 1 < arguments.size()) {
             const int written =
                 dorvanix::takeScreenshots(context, mainWindow, arguments[screenshotAt + 1]);
