@@ -123,14 +123,14 @@ void AppContext::refreshPicture() {
             fiberPicture_ = std::make_shared<FiberPicture>(x);
         content = fiberPicture_;
     }
-    window->setContent(std::move(content), pictureRefusal(x));
+    window->setContent(std::move(content), pictureRefusalText(x));
 }
 
 void AppContext::restartPicture() {
     if (auto* window = qobject_cast<PictureWindow*>(picture_.data())) window->restart();
 }
 
-QString pictureRefusal(const FiberData& x) {
+QString pictureRefusalText(const FiberData& x) {
     try {
         checkPictureSize(x);
     } catch (const InputError& declined) {

@@ -203,7 +203,7 @@ TEST_F(PictureWindowTest, APictureTheCoreDeclinesShowsWhy) {
         ASSERT_EQ(reason.empty(), !row.declined);
         PictureWindow shown;
         shown.resize(400, 300);
-        shown.setContent(std::make_shared<FiberPicture>(x), pictureRefusal(x));
+        shown.setContent(std::make_shared<FiberPicture>(x), pictureRefusalText(x));
         shown.show();
         QTest::qWait(300);
         EXPECT_EQ(shown.refusal().isEmpty(), !row.declined);
