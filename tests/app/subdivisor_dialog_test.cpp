@@ -166,9 +166,10 @@ TEST_F(SubdivisorWindow, SelectAnalysesOffTheInterfaceThreadAndDropsStaleAnswers
         for (const std::string& line : row.before) selectLine(dialog, line);
         auto* figures = control<QLabel>(dialog, "figures");
         const QString shown = figures->text();
-        std::atomic<bool> release = false;
-        dialog->setAnalysisGate([&release](const Progress& progress) {
-            while (!release && !progress.cancelled())
+        // The gate holds its flag: a cancelled analysis may still be leaving it after this row.
+        auto release = std::make_shared<std::atomic<bool>>(false);
+        dialog->setAnalysisGate([release](const Progress& progress) {
+            while (!*release && !progress.cancelled())
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         });
         const std::vector<std::string> lines = linesOf(dialog->subdivisorList());
@@ -180,7 +181,7 @@ TEST_F(SubdivisorWindow, SelectAnalysesOffTheInterfaceThreadAndDropsStaleAnswers
             EXPECT_FALSE(control<QWidget>(dialog, id)->isEnabled()) << id;
         EXPECT_EQ(figures->text(), shown) << "the figures wait for the answer";
         row.meanwhile();
-        release = true;
+        *release = true;
         ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->analysing(); }));
         EXPECT_EQ(linesOf(dialog->selectedList()), row.after);
         EXPECT_EQ(context->state.analysisChainCount, row.chainCount);
