@@ -98,14 +98,14 @@ GenusBounds genusBounds(int genus) {
     return GenusBounds{4 * genus + 2, 2 * genus + 2, 2 * genus + 1};
 }
 
-bool forEachGenusShape(int genus, const ShapeVisit& visit) {
+bool forEachGenusShape(int genus, const ShapeVisit& visit, const Progress* progress) {
     if (genus < 1) return true;
     const GenusBounds bounds = genusBounds(genus);
     for (int m = 2; m <= bounds.maxM; ++m) {
         GenusWalk walk(m, genus, visit);
         for (int r = 2; r <= bounds.maxR; ++r) {
             for (int b = std::max(3, r + 1); b <= bounds.maxB; ++b) {
-                if (!walk.run(r, b)) return false;
+                if (stopRequested(progress) || !walk.run(r, b)) return false;
             }
         }
     }
@@ -174,11 +174,13 @@ bool forEachGenusBlock(int genus, const CensusBlockWork& work, Progress* progres
         shapes.clear();
         return done;
     };
-    const bool walked = forEachGenusShape(genus, [&](const CensusShape& shape) {
-        if (stopRequested(progress)) return false;
-        shapes.push_back(shape);
-        return shapes.size() < blockSize || runBlock();
-    });
+    const bool walked = forEachGenusShape(
+        genus,
+        [&](const CensusShape& shape) {
+            shapes.push_back(shape);
+            return shapes.size() < blockSize || runBlock();
+        },
+        progress);
     if (!walked || !runBlock()) return false;
     if (progress != nullptr) progress->setFraction(1.0);
     return true;
