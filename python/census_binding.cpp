@@ -132,8 +132,9 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
             return jsonObject(analysisTableJson(table).dump());
         },
         "How many listed sub-divisors (the default listing) have each (N, d, h): dicts of "
-        "chain_count, gcd, joining_curve_genus and count, ordered by (N, d, h), as the rows of "
-        "'analysis_table' in `dorvanix-cli census --analyze --jsonl`.");
+        "chain_count, gcd, genus_numerator, joining_curve_genus (None where the count is no "
+        "genus) and count, as the rows of 'analysis_table' in `dorvanix-cli census --analyze "
+        "--jsonl`.");
     fiber.def("_repr_latex_", &fiberLatex, "The fiber and its intersection matrix in LaTeX.");
     analysis.def(
         "dual_graph",
@@ -146,13 +147,14 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
             return graphDict(graph);
         },
         "The dual graph of the analysis divisor R with its joining curve (kind "
-        "'joining_curve', genus h); self-intersections are None.");
+        "'joining_curve', genus h or None with a note); each self-intersection is the one "
+        "numerical triviality asks, None (with a note) where that is no whole number.");
     analysis.def(
         "_repr_latex_",
         [](const AnalysisObject& a) {
             const AnalysisFigures& f = a.figures;
             return "$N = " + countLatex(f.chainCount) + ",\\ d = " + countLatex(f.gcd) +
-                   ",\\ h = " + std::to_string(f.joiningCurveGenus) + "$";
+                   ",\\ h = " + countLatex(f.joiningCurveGenus.value_or(-1)) + "$";
         },
         "N, d and h in LaTeX.");
 }

@@ -45,11 +45,12 @@ class Fiber:
     def to_dict(self) -> dict[str, Any]:
         """The attributes as plain values: one line of `dorvanix-cli fibers --jsonl`."""
     def dual_graph(self) -> dict[str, Any]:
-        """'vertices' (id, multiplicity, self_intersection, genus, kind) and 'edges' (pairs of
-        ids): `dorvanix-cli graph X`. The core is vertex 0."""
+        """'vertices' (id, multiplicity, self_intersection, genus, kind, note) and 'edges'
+        (pairs of ids): `dorvanix-cli graph X`. The core is vertex 0."""
     def analysis_table(self) -> list[dict[str, Any]]:
         """How many listed sub-divisors have each (N, d, h): dicts of chain_count, gcd,
-        joining_curve_genus and count, as 'analysis_table' in `dorvanix-cli census --analyze`."""
+        genus_numerator, joining_curve_genus (None where the count is no genus) and count, as
+        'analysis_table' in `dorvanix-cli census --analyze`."""
     def intersection_matrix(self) -> list[list[int]]:
         """Intersection matrix of the curves, in the order of dual_graph()['vertices']."""
     def _repr_latex_(self) -> str: ...
@@ -128,8 +129,14 @@ class Analysis:
     def gcd(self) -> Optional[int]:
         """d = gcd(m, mY div ell); None when a branch of Y is proportional to X's."""
     @property
-    def joining_curve_genus(self) -> int:
-        """h, the genus of the joining curve."""
+    def joining_curve_genus(self) -> Optional[int]:
+        """h, the genus of the joining curve; None where the count is no genus of it."""
+    @property
+    def genus_numerator(self) -> Optional[int]:
+        """d N - (a + chi(X) - chi(R)); None when a branch of Y is proportional to X's."""
+    @property
+    def joining_curve_genus_note(self) -> Optional[str]:
+        """Why there is no genus h; None where there is one."""
     @property
     def core_branches(self) -> int:
         """kc, the new branches of the core."""
@@ -168,7 +175,8 @@ class Analysis:
     def _repr_svg_(self) -> str: ...
     def dual_graph(self) -> dict[str, Any]:
         """Dual graph of the analysis divisor R with its joining curve (kind 'joining_curve',
-        genus h); self-intersections are None."""
+        genus h or None); self-intersections as numerical triviality asks them, None (with a
+        note) where that is no whole number."""
     def _repr_latex_(self) -> str: ...
 
 class CensusIterator(Iterator[Fiber]):

@@ -18,14 +18,15 @@ AnalysisTable analysisTable(const FiberData& x, Progress* progress) {
     DivisorNode& xRoot = pool.take();
     parseFiberLine(pool, xRoot, fiberLineText(x.m, x.r, x.firstMultiplicities()));
     const int genus = fiberGenus(x.m, x.firstMultiplicities());
-    std::map<std::tuple<int, int, int>, long long> rows;
+    std::map<std::tuple<int, int, std::optional<long long>, std::optional<int>>, long long> rows;
     const bool finished = listSubdivisors(
         x, kSimpleCrustOptions,
         [&](const Subdivisor& y) {
             DivisorNode& yRoot = pool.take();
             buildSelectedDivisor(pool, yRoot, y.line, x.branchCount());
             AnalysisResult result = analyzeSubdivisor(xRoot, yRoot, genus, pool);
-            ++rows[{result.chainCount, result.gcd, result.joiningCurveGenus}];
+            ++rows[{result.chainCount, result.gcd, result.genusNumerator,
+                    result.joiningCurveGenus}];
             releaseAnalysis(pool, result);
             releaseSubtree(pool, &yRoot);
         },
@@ -33,7 +34,8 @@ AnalysisTable analysisTable(const FiberData& x, Progress* progress) {
     AnalysisTable table;
     if (!finished) return table;
     for (const auto& [key, count] : rows) {
-        table.push_back({std::get<0>(key), std::get<1>(key), std::get<2>(key), count});
+        table.push_back(
+            {std::get<0>(key), std::get<1>(key), std::get<2>(key), std::get<3>(key), count});
     }
     return table;
 }

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "analysis/census_statistics.h"
+#include "analysis/joining_curve_genus.h"
 #include "census/genus_census.h"
 #include "cli/commands.h"
 #include "cli/json_lines.h"
@@ -48,8 +49,16 @@ void writeCensusAnalysis(int genus, int threads, bool jsonl, CommandContext& con
             }
             context.out << fiber.line << '\n';
             for (const AnalysisTally& row : table) {
-                context.out << "  N = " << row.chainCount << ", d = " << row.gcd
-                            << ", h = " << row.joiningCurveGenus << ": " << row.count << '\n';
+                context.out << "  N = " << row.chainCount << ", d = " << row.gcd;
+                if (row.joiningCurveGenus) {
+                    context.out << ", h = " << *row.joiningCurveGenus;
+                } else if (row.genusNumerator) {
+                    context.out << ", h none (the formula gives " << halfText(*row.genusNumerator)
+                                << ")";
+                } else {
+                    context.out << ", h none";
+                }
+                context.out << ": " << row.count << '\n';
             }
         },
         &progress, CensusOptions{threads});

@@ -6,6 +6,8 @@
 #include <numbers>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
 namespace dorvanix {
 
 namespace {
@@ -17,7 +19,11 @@ std::string selfText(const DualVertex& v) {
 // "m / s", with the genus when the curve is not rational.
 std::string label(const DualVertex& v) {
     std::string text = std::to_string(v.multiplicity) + " / " + selfText(v);
-    if (v.genus != 0) text += " (g=" + std::to_string(v.genus) + ")";
+    if (!v.genus) {
+        text += " (g=?)";
+    } else if (*v.genus != 0) {
+        text += " (g=" + std::to_string(*v.genus) + ")";
+    }
     return text;
 }
 
@@ -60,7 +66,9 @@ std::string dualGraphJson(const DualGraph& graph) {
         out << (i == 0 ? "" : ", ") << "{\"id\": " << v.id
             << ", \"multiplicity\": " << v.multiplicity << ", \"self_intersection\": "
             << (v.selfIntersection ? std::to_string(*v.selfIntersection) : "null")
-            << ", \"genus\": " << v.genus << ", \"kind\": \"" << v.kind << "\"}";
+            << ", \"genus\": " << (v.genus ? std::to_string(*v.genus) : "null") << ", \"kind\": \""
+            << v.kind << "\", \"note\": "
+            << (v.note.empty() ? std::string("null") : nlohmann::json(v.note).dump()) << "}";
     }
     out << "], \"edges\": [";
     for (std::size_t i = 0; i < graph.edges.size(); ++i) {
@@ -108,7 +116,8 @@ std::string dualGraphTikz(const DualGraph& graph) {
             y = -2.2 * ++unreached;  // not connected to vertex 0: a column below it
         }
         std::string text = "$" + std::to_string(v.multiplicity) + "$\\\\$" + selfText(v) + "$";
-        if (v.genus != 0) text += "\\\\$g=" + std::to_string(v.genus) + "$";
+        if (v.genus.value_or(1) != 0)
+            text += "\\\\$g=" + (v.genus ? std::to_string(*v.genus) : "?") + "$";
         out << "  \\node[curve,align=center] (v" << v.id << ") at (" << x << ',' << y << ") {"
             << text << "};\n";
     }
