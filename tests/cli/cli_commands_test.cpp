@@ -95,6 +95,16 @@ TEST(AnalyzeCommand, JsonCarriesTheFiguresNodesAndChains) {
     EXPECT_EQ(abb.at("joining_curve_genus_note"), nullptr);
 }
 
+// A census table shows a count that is no genus for what it is, never as a negative or cut
+// genus.
+TEST(CensusCommand, TablesShowACountThatIsNoGenusApart) {
+    const CliRun run = runInProcess({"census", "--genus", "3", "--analyze"});
+    ASSERT_EQ(run.status, kDone) << run.err;
+    EXPECT_NE(run.out.find(", h none (the formula gives -1/2): "), std::string::npos);
+    EXPECT_NE(run.out.find(", h none (the formula gives -1): "), std::string::npos);
+    EXPECT_EQ(run.out.find("h = -"), std::string::npos);
+}
+
 TEST(JsonLines, FibersAndSubdivisorsCarryEveryFigureOfTheirLine) {
     const auto fibers = jsonLines({"fibers", "5", "2", "3", "--jsonl"});
     ASSERT_EQ(fibers.size(), 2u);
