@@ -112,7 +112,8 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
             return std::make_unique<CensusIterator>(genus, threads);
         },
         py::kw_only(), py::arg("genus"), py::arg("threads") = 0,
-        "Every fiber of the genus over all m, r and b, lazily, ordered by m, then r, then b, and "
+        "Every fiber of the genus over all m >= 2, r >= 2 and b >= 3 (fibers with r = 1 are not "
+        "listed), lazily, ordered by m, then r, then b, and "
         "within one (m, r, b) as dorvanix.fibers lists them. The simple crusts are counted on "
         "`threads` threads (0: one per core); the order does not depend on it.");
     fiber.def(

@@ -24,7 +24,8 @@ struct CensusArguments {
 };
 
 constexpr const char* kCensusHelp =
-    "List every fiber of genus G over all m, r and b, ordered by m, then r, then b, and within "
+    "List every fiber of genus G over all m >= 2, r >= 2 and b >= 3 (fibers with r = 1, such as "
+    "((6,1),3,2,1), are not listed), ordered by m, then r, then b, and within "
     "one (m, r, b) as `fibers` lists them. A fiber of genus G >= 1 has m <= 4G + 2 (the largest "
     "order of an automorphism of a curve of genus G), b <= 2G + 2 (every branch adds at least "
     "m/2 to 2G - 2 + 2m) and r <= b - 1 (m r is the sum of b parts below m); the branch "

@@ -103,6 +103,12 @@ TEST(CensusCommand, TablesShowACountThatIsNoGenusApart) {
     EXPECT_NE(run.out.find(", h none (the formula gives -1/2): "), std::string::npos);
     EXPECT_NE(run.out.find(", h none (the formula gives -1): "), std::string::npos);
     EXPECT_EQ(run.out.find("h = -"), std::string::npos);
+    // What the census covers is said where it is asked for: the fibers with r = 1 exist
+    // (((6,1),3,2,1) has genus 1) and are left out.
+    const CliRun help = runInProcess({"census", "--help"});
+    EXPECT_NE(help.out.find("m >= 2, r >= 2 and b >= 3 (fibers with r = 1, such as"),
+              std::string::npos)
+        << help.out;
 }
 
 TEST(JsonLines, FibersAndSubdivisorsCarryEveryFigureOfTheirLine) {
