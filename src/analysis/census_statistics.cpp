@@ -40,29 +40,61 @@ AnalysisTable analysisTable(const FiberData& x, Progress* progress) {
     return table;
 }
 
+namespace {
+
+// The work on one block of census fibers: the crust count and the table of each, on the pool,
+// then the line and the sink, in order.
+class CensusAnalysisWork {
+  public:
+    CensusAnalysisWork(int genus, const CensusAnalysisSink& sink, Progress* progress)
+        : genus_(genus), sink_(sink), progress_(progress) {}
+
+    void begin(std::size_t count) {
+        tallies_.assign(count, SubdivisorTally{});
+        tables_.assign(count, AnalysisTable{});
+    }
+    void job(const CensusShape& shape, std::size_t i) {
+        const FiberData x = fiberFromParts(shape.m, shape.r, shape.parts);
+        tallies_[i] = tallySubdivisorsQuietly(x, kSimpleCrustOptions, progress_);
+        tables_[i] = analysisTable(x, progress_);
+    }
+    void done(const CensusShape& shape, std::size_t i) {
+        const SubdivisorTally& tally = tallies_[i];
+        const std::string line = fiberLineWithCount(shape.m, shape.r, shape.parts, tallyText(tally),
+                                                    tally.clamped(), genus_);
+        sink_(CensusFiber{shape, tally, genus_, line}, tables_[i]);
+        tables_[i] = AnalysisTable{};
+    }
+
+  private:
+    int genus_;
+    const CensusAnalysisSink& sink_;
+    Progress* progress_;
+    std::vector<SubdivisorTally> tallies_;
+    std::vector<AnalysisTable> tables_;
+};
+
+}  // namespace
+
 bool censusAnalysis(int genus, const CensusAnalysisSink& sink, Progress* progress,
                     const CensusOptions& options) {
-    std::vector<SubdivisorTally> tallies;
-    std::vector<AnalysisTable> tables;
+    CensusAnalysisWork work(genus, sink, progress);
     return forEachGenusBlock(
         genus,
-        {[&](std::size_t count) {
-             tallies.assign(count, SubdivisorTally{});
-             tables.assign(count, AnalysisTable{});
-         },
-         [&](const CensusShape& shape, std::size_t i) {
-             const FiberData x = fiberFromParts(shape.m, shape.r, shape.parts);
-             tallies[i] = tallySubdivisorsQuietly(x, kSimpleCrustOptions, progress);
-             tables[i] = analysisTable(x, progress);
-         },
-         [&](const CensusShape& shape, std::size_t i) {
-             const SubdivisorTally& tally = tallies[i];
-             const std::string line = fiberLineWithCount(shape.m, shape.r, shape.parts,
-                                                         tallyText(tally), tally.clamped(), genus);
-             sink(CensusFiber{shape, tally, genus, line}, tables[i]);
-             tables[i] = AnalysisTable{};
-         }},
+        {[&](std::size_t count) { work.begin(count); },
+         [&](const CensusShape& shape, std::size_t i) { work.job(shape, i); },
+         [&](const CensusShape& shape, std::size_t i) { work.done(shape, i); }},
         progress, options);
+}
+
+bool analyseCensusShapes(int genus, std::span<const CensusShape> shapes,
+                         const CensusAnalysisSink& sink, Progress* progress,
+                         const CensusOptions& options) {
+    CensusAnalysisWork work(genus, sink, progress);
+    work.begin(shapes.size());
+    return runInOrder(
+        shapes.size(), options.threads, [&](std::size_t i) { work.job(shapes[i], i); },
+        [&](std::size_t i) { work.done(shapes[i], i); }, progress);
 }
 
 }  // namespace dorvanix

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "census/genus_census.h"
@@ -36,5 +37,12 @@ using CensusAnalysisSink = std::function<void(const CensusFiber&, const Analysis
 // threads and handed to the sink on the calling thread in census order.
 bool censusAnalysis(int genus, const CensusAnalysisSink& sink, Progress* progress = nullptr,
                     const CensusOptions& options = {});
+
+// The same for some fibers of that census only, such as one block of forEachGenusBlock: each of
+// `shapes` (of genus G) with its crust count and table, handed to the sink in the order given.
+// Blocks worked on apart (on other machines) and joined in census order give censusAnalysis.
+bool analyseCensusShapes(int genus, std::span<const CensusShape> shapes,
+                         const CensusAnalysisSink& sink, Progress* progress = nullptr,
+                         const CensusOptions& options = {});
 
 }  // namespace dorvanix

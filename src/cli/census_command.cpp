@@ -1,15 +1,13 @@
 #include <CLI/CLI.hpp>
 #include <ostream>
 
-#include <nlohmann/json.hpp>
-
 #include "analysis/census_statistics.h"
 #include "analysis/joining_curve_genus.h"
 #include "census/genus_census.h"
 #include "cli/commands.h"
-#include "cli/json_lines.h"
 #include "cli/progress_line.h"
 #include "files/analysis_records.h"
+#include "files/fiber_records.h"
 #include "model/input_check.h"
 
 namespace dorvanix::cli {
@@ -32,9 +30,7 @@ constexpr const char* kCensusHelp =
     "multiplicities are chosen so that the genus comes out exactly.";
 
 std::string fiberJson(const CensusFiber& fiber) {
-    const FiberEntry entry{fiber.shape.parts, fiber.simpleCrusts.clamped(), fiber.genus,
-                           fiber.line};
-    return fiberJsonLine(fiber.shape.m, fiber.shape.r, entry);
+    return censusFiberJson(fiber);
 }
 
 void writeCensusAnalysis(int genus, int threads, bool jsonl, CommandContext& context,
@@ -43,9 +39,7 @@ void writeCensusAnalysis(int genus, int threads, bool jsonl, CommandContext& con
         genus,
         [&](const CensusFiber& fiber, const AnalysisTable& table) {
             if (jsonl) {
-                nlohmann::ordered_json object = nlohmann::ordered_json::parse(fiberJson(fiber));
-                object["analysis_table"] = analysisTableJson(table);
-                context.out << object.dump() << '\n';
+                context.out << censusAnalysisJsonLine(fiber, table) << '\n';
                 return;
             }
             context.out << fiber.line << '\n';

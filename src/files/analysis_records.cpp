@@ -1,5 +1,7 @@
 #include "files/analysis_records.h"
 
+#include "files/fiber_records.h"
+
 namespace dorvanix {
 
 namespace {
@@ -78,6 +80,12 @@ nlohmann::ordered_json analysisTableJson(const AnalysisTable& table) {
              {"count", row.count}});
     }
     return rows;
+}
+
+std::string censusAnalysisJsonLine(const CensusFiber& fiber, const AnalysisTable& table) {
+    nlohmann::ordered_json object = nlohmann::ordered_json::parse(censusFiberJson(fiber));
+    object["analysis_table"] = analysisTableJson(table);
+    return object.dump();
 }
 
 }  // namespace dorvanix

@@ -26,4 +26,8 @@ nlohmann::json analysisChainsJson(const AnalysisFigures& figures);
 // joining_curve_genus and count per row, in that order.
 nlohmann::ordered_json analysisTableJson(const AnalysisTable& table);
 
+// One line of `census --analyze --jsonl`: the fiber's record (censusFiberJson) with its table
+// as "analysis_table".
+std::string censusAnalysisJsonLine(const CensusFiber& fiber, const AnalysisTable& table);
+
 }  // namespace dorvanix
