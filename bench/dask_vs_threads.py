@@ -6,11 +6,12 @@ Usage: PYTHONPATH=build/release/python/module /usr/bin/python3 bench/dask_vs_thr
 
 For each genus (default 8 to 11) it runs `dorvanix-cli census --genus G --analyze --jsonl
 --threads 2` and examples/dask_census.py on a local cluster of 2 worker processes of one thread,
-checks that both write the same bytes, and prints the wall times side by side: Dask in all and
-without the cluster's start (measured once, alone), the blocks of the walk, and the share of the
-census's time its one largest fiber takes (a block is one task, so no cluster can go below it).
+checks that both write the same bytes, and prints the wall and processor times side by side:
+Dask in all and without the cluster's start (measured once, alone), the blocks of the walk, and
+(up to genus 9) the share of one thread's time that the census's costliest fiber takes: a block is
+one task, and a fiber is worked on by one thread, so neither way can finish before that fiber.
 """
-import os
+import resource
 import subprocess
 import sys
 import time
@@ -19,10 +20,16 @@ from pathlib import Path
 EXAMPLE = Path(__file__).resolve().parents[1] / "examples" / "dask_census.py"
 
 
+def cpu_of_children():
+    used = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return used.ru_utime + used.ru_stime
+
+
 def timed(command):
-    start = time.perf_counter()
+    """Wall seconds, processor seconds (the command's and its workers') and what it wrote."""
+    start, cpu = time.perf_counter(), cpu_of_children()
     done = subprocess.run(command, capture_output=True, check=True)
-    return time.perf_counter() - start, done.stdout
+    return time.perf_counter() - start, cpu_of_children() - cpu, done.stdout
 
 
 def cluster_start():
@@ -54,18 +61,19 @@ def main():
     import dorvanix
     start = cluster_start()
     print(f"local cluster of 2 workers: {start:.1f} s to start and stop")
-    print(f"{'genus':>5} {'blocks':>6} {'largest fiber':>13} {'--threads 2':>12} "
-          f"{'Dask':>9} {'Dask - start':>12} {'Dask / threads':>14}")
+    print(f"{'genus':>5} {'blocks':>6} {'largest fiber':>13} {'--threads 2':>12} {'(cpu)':>8} "
+          f"{'Dask':>9} {'(cpu)':>8} {'Dask - start':>12} {'Dask / threads':>14}")
     for genus in genera:
         blocks = sum(1 for _ in dorvanix.census_blocks(genus=genus))
         share = largest_fiber_share(genus) if genus <= 9 else float("nan")
-        threads, expected = timed([cli, "census", "--genus", str(genus), "--analyze", "--jsonl",
-                                   "--threads", "2"])
-        dask, written = timed([sys.executable, str(EXAMPLE), "--genus", str(genus),
-                               "--workers", "2"])
+        threads, threads_cpu, expected = timed([cli, "census", "--genus", str(genus), "--analyze",
+                                                "--jsonl", "--threads", "2"])
+        dask, dask_cpu, written = timed([sys.executable, str(EXAMPLE), "--genus", str(genus),
+                                         "--workers", "2"])
         assert written == expected, f"genus {genus}: Dask wrote other bytes than the tool"
-        print(f"{genus:>5} {blocks:>6} {share:>12.0%} {threads:>11.1f}s {dask:>8.1f}s "
-              f"{dask - start:>11.1f}s {dask / threads:>14.2f}", flush=True)
+        print(f"{genus:>5} {blocks:>6} {share:>12.0%} {threads:>11.1f}s {threads_cpu:>7.1f}s "
+              f"{dask:>8.1f}s {dask_cpu:>7.1f}s {dask - start:>11.1f}s {dask / threads:>14.2f}",
+              flush=True)
 
 
 if __name__ == "__main__":

@@ -190,8 +190,32 @@ class CensusIterator(Iterator[Fiber]):
     def __exit__(self, *args: object) -> None: ...
 
 def census(*, genus: SupportsIndex, threads: SupportsIndex = 0) -> CensusIterator:
-    """Every fiber of the genus over all m, r and b, ordered by m, r, b and then as fibers()
-    lists them; simple crusts counted on `threads` threads (0: one per core)."""
+    """Every fiber of the genus over all m >= 2, r >= 2 and b >= 3 (fibers with r = 1 are not
+    listed), ordered by m, r, b and then as fibers() lists them; simple crusts counted on
+    `threads` threads (0: one per core)."""
+
+class CensusBlock:
+    """A block of fibers of the census walk of one genus, as `dorvanix-cli census` works on
+    them; picklable, for another process or machine (examples/dask_census.py)."""
+
+    @property
+    def genus(self) -> int: ...
+    def __len__(self) -> int: ...
+    def analysis_records(self, *, threads: SupportsIndex = 0) -> list[str]:
+        """The block's lines of `dorvanix-cli census --genus G --analyze --jsonl`, byte for
+        byte, worked out here on `threads` threads (0: one per core)."""
+
+class CensusBlockIterator(Iterator[CensusBlock]):
+    """Lazy iterator over the blocks of a census walk."""
+
+    def __iter__(self) -> CensusBlockIterator: ...
+    def __next__(self) -> CensusBlock: ...
+    def close(self) -> None:
+        """Stops the walk."""
+
+def census_blocks(*, genus: SupportsIndex) -> CensusBlockIterator:
+    """The census of the genus as the blocks the tool works on, in census order; their
+    analysis_records() joined in order are `dorvanix-cli census --genus G --analyze --jsonl`."""
 
 class FiberIterator(Iterator[Fiber]):
     """Lazy iterator over a fiber list; closing or dropping it stops the work."""
