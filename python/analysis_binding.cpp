@@ -20,8 +20,9 @@ py::object optionalOrNone(const std::optional<Number>& value) {
     return value ? py::object(py::int_(*value)) : py::object(py::none());
 }
 
-std::string genusText(const AnalysisFigures& f) {
-    return f.joiningCurveGenus ? std::to_string(*f.joiningCurveGenus) : "None";
+// A figure as Python shows it: None for one that is not there (-1 or empty in the core).
+std::string figureText(std::optional<int> value) {
+    return value && *value >= 0 ? std::to_string(*value) : "None";
 }
 
 py::object analysisDict(const AnalysisObject& analysis) {
@@ -122,8 +123,8 @@ void defineAnalysis(py::class_<AnalysisObject>& analysis, FiberClass& fiber) {
         "__repr__",
         [](const AnalysisObject& a) {
             const AnalysisFigures& f = a.figures;
-            return "<Analysis of " + a.subdivisor.line + ": N = " + std::to_string(f.chainCount) +
-                   ", d = " + std::to_string(f.gcd) + ", h = " + genusText(f) + ">";
+            return "<Analysis of " + a.subdivisor.line + ": N = " + figureText(f.chainCount) +
+                   ", d = " + figureText(f.gcd) + ", h = " + figureText(f.joiningCurveGenus) + ">";
         },
         "The sub-divisor with N, d and h.");
 }
