@@ -11,7 +11,7 @@ packages=(
     g++ cmake ninja-build bsdutils
     libgtest-dev libgmock-dev
     libcli11-dev nlohmann-json3-dev libgmp-dev pkg-config
-    qt6-base-dev qt6-svg-dev fonts-vlgothic
+    qt6-base-dev qt6-svg-dev fonts-vlgothic libgraphviz-dev
     pybind11-dev python3-dev
 )
 if [ "${1:-all}" = web ]; then

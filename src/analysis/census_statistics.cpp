@@ -18,14 +18,15 @@ AnalysisTable analysisTable(const FiberData& x, Progress* progress) {
     DivisorNode& xRoot = pool.take();
     parseFiberLine(pool, xRoot, fiberLineText(x.m, x.r, x.firstMultiplicities()));
     const int genus = fiberGenus(x.m, x.firstMultiplicities());
-    std::map<std::tuple<int, int, int>, long long> rows;
+    std::map<std::tuple<int, int, std::optional<long long>, std::optional<int>>, long long> rows;
     const bool finished = listSubdivisors(
         x, kSimpleCrustOptions,
         [&](const Subdivisor& y) {
             DivisorNode& yRoot = pool.take();
             buildSelectedDivisor(pool, yRoot, y.line, x.branchCount());
             AnalysisResult result = analyzeSubdivisor(xRoot, yRoot, genus, pool);
-            ++rows[{result.chainCount, result.gcd, result.joiningCurveGenus}];
+            ++rows[{result.chainCount, result.gcd, result.genusNumerator,
+                    result.joiningCurveGenus}];
             releaseAnalysis(pool, result);
             releaseSubtree(pool, &yRoot);
         },
@@ -33,34 +34,67 @@ AnalysisTable analysisTable(const FiberData& x, Progress* progress) {
     AnalysisTable table;
     if (!finished) return table;
     for (const auto& [key, count] : rows) {
-        table.push_back({std::get<0>(key), std::get<1>(key), std::get<2>(key), count});
+        table.push_back(
+            {std::get<0>(key), std::get<1>(key), std::get<2>(key), std::get<3>(key), count});
     }
     return table;
 }
 
+namespace {
+
+// The work on one block of census fibers: the crust count and the table of each, on the pool,
+// then the line and the sink, in order.
+class CensusAnalysisWork {
+  public:
+    CensusAnalysisWork(int genus, const CensusAnalysisSink& sink, Progress* progress)
+        : genus_(genus), sink_(sink), progress_(progress) {}
+
+    void begin(std::size_t count) {
+        tallies_.assign(count, SubdivisorTally{});
+        tables_.assign(count, AnalysisTable{});
+    }
+    void job(const CensusShape& shape, std::size_t i) {
+        const FiberData x = fiberFromParts(shape.m, shape.r, shape.parts);
+        tallies_[i] = tallySubdivisorsQuietly(x, kSimpleCrustOptions, progress_);
+        tables_[i] = analysisTable(x, progress_);
+    }
+    void done(const CensusShape& shape, std::size_t i) {
+        const SubdivisorTally& tally = tallies_[i];
+        const std::string line = fiberLineWithCount(shape.m, shape.r, shape.parts, tallyText(tally),
+                                                    tally.clamped(), genus_);
+        sink_(CensusFiber{shape, tally, genus_, line}, tables_[i]);
+        tables_[i] = AnalysisTable{};
+    }
+
+  private:
+    int genus_;
+    const CensusAnalysisSink& sink_;
+    Progress* progress_;
+    std::vector<SubdivisorTally> tallies_;
+    std::vector<AnalysisTable> tables_;
+};
+
+}  // namespace
+
 bool censusAnalysis(int genus, const CensusAnalysisSink& sink, Progress* progress,
                     const CensusOptions& options) {
-    std::vector<SubdivisorTally> tallies;
-    std::vector<AnalysisTable> tables;
+    CensusAnalysisWork work(genus, sink, progress);
     return forEachGenusBlock(
         genus,
-        {[&](std::size_t count) {
-             tallies.assign(count, SubdivisorTally{});
-             tables.assign(count, AnalysisTable{});
-         },
-         [&](const CensusShape& shape, std::size_t i) {
-             const FiberData x = fiberFromParts(shape.m, shape.r, shape.parts);
-             tallies[i] = tallySubdivisorsQuietly(x, kSimpleCrustOptions, progress);
-             tables[i] = analysisTable(x, progress);
-         },
-         [&](const CensusShape& shape, std::size_t i) {
-             const SubdivisorTally& tally = tallies[i];
-             const std::string line = fiberLineWithCount(shape.m, shape.r, shape.parts,
-                                                         tallyText(tally), tally.clamped(), genus);
-             sink(CensusFiber{shape, tally, genus, line}, tables[i]);
-             tables[i] = AnalysisTable{};
-         }},
+        {[&](std::size_t count) { work.begin(count); },
+         [&](const CensusShape& shape, std::size_t i) { work.job(shape, i); },
+         [&](const CensusShape& shape, std::size_t i) { work.done(shape, i); }},
         progress, options);
+}
+
+bool analyseCensusShapes(int genus, std::span<const CensusShape> shapes,
+                         const CensusAnalysisSink& sink, Progress* progress,
+                         const CensusOptions& options) {
+    CensusAnalysisWork work(genus, sink, progress);
+    work.begin(shapes.size());
+    return runInOrder(
+        shapes.size(), options.threads, [&](std::size_t i) { work.job(shapes[i], i); },
+        [&](std::size_t i) { work.done(shapes[i], i); }, progress);
 }
 
 }  // namespace dorvanix

@@ -531,11 +531,17 @@ TEST_F(AnalysisFigures, SelectShowsTheFiguresOfTheFirstSelectedLine) {
     };
     const Row rows[] = {
         {"two chains", "3", "((3,2),2,2,2) : 14 (g=1)", kCAA, 2, 1,
-         "N = 2 chains, gcd d = 1, genus of the joining curve h = 0"},
+         "N = 2 chains, gcd d = 1, genus of the joining curve h = 0 "
+         "(d N \u2212 (a + \u03c7(X) \u2212 \u03c7(R)) = 0)"},
+        {"a count that is not the genus of J", "6", "((6,2),5,5,2) : 20 (g=2)",
+         "(5;(5),(4,3,2,1),(1)):: ell = 1 :: type = CAA", 5, 1,
+         "N = 5 chains, gcd d = 1, d N \u2212 (a + \u03c7(X) \u2212 \u03c7(R)) = 0. h: the "
+         "formula gives 0, which is not the genus of J: adjunction on R's dual graph, R a fiber "
+         "of genus 2, gives J genus 1."},
         {"a proportional branch", "4", "((4,2),3,3,2) : 12 (g=1)",
          "(2;(2,2),(1),(1)):: ell = 1 :: type = CAA", -1, -1,
          "Y is proportional to X on a branch: the analysis ends there, without chain diagram "
-         "(N and d are undefined)."},
+         "(N, d and h are undefined)."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
