@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <climits>
 #include <stdexcept>
+#include <string>
 
 #include "analysis/analysis_builder.h"
+#include "analysis/analysis_dual_graph.h"
+#include "analysis/joining_curve_genus.h"
 #include "model/arithmetic.h"
 #include "model/tree_operations.h"
 
@@ -16,14 +19,20 @@ int clampToInt(long long value) {
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-// h from N, d and the Euler numbers of X and of the finished analysis divisor.
-void computeGenus(DivisorNode& x, AnalysisResult& result) {
-    result.supportEulerX = supportEulerNumber(x);
-    result.supportEulerR = supportEulerNumber(*result.root);
+void setGenus(AnalysisResult& result, const JoiningCurveGenus& verdict) {
+    result.genusNumerator = verdict.numerator;
+    result.joiningCurveGenus = verdict.genus;
+    result.genusNote = verdict.note;
+}
+
+// h from N, d and the Euler numbers of X and of the finished analysis divisor, taken for the
+// genus of J only where R's dual graph bears it out.
+void computeGenus(AnalysisResult& result, int genusX) {
     const long long difference =
         static_cast<long long>(result.insertedCount) + result.supportEulerX - result.supportEulerR;
     const long long product = static_cast<long long>(result.gcd) * result.chainCount;
-    result.joiningCurveGenus = clampToInt((product - difference) / 2);
+    setGenus(result, judgeJoiningCurveGenus(product - difference, analysisDualGraph(result), genusX,
+                                            result.coreBranches));
 }
 
 void analyze(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool, AnalysisResult& result,
@@ -36,12 +45,19 @@ void analyze(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool, Analysi
     result.proportionalBranch = counts.proportionalBranch;
     result.chainCount = counts.chainCount;
     result.gcd = counts.gcd;
+    // The Euler numbers are those of X and of R as built, whatever follows.
+    result.supportEulerX = supportEulerNumber(x);
+    result.supportEulerR = supportEulerNumber(*result.root);
     // With a proportional branch the analysis divisor and J stay; there is no chain diagram
     // and no genus chain.
-    if (counts.proportionalBranch) return;
-    computeGenus(x, result);
+    if (counts.proportionalBranch) {
+        setGenus(result, genusAfterProportionalBranch());
+        return;
+    }
+    computeGenus(result, genusX);
     builder.buildChainDiagram(result.chainCount, result.gcd, genusX);
-    if (result.joiningCurveGenus > 0) builder.buildGenusChain(result.joiningCurveGenus);
+    if (result.joiningCurveGenus.value_or(0) > 0)
+        builder.buildGenusChain(*result.joiningCurveGenus);
 }
 
 }  // namespace

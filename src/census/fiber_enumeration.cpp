@@ -226,7 +226,8 @@ std::vector<std::string> fiberLines(int m, int r, int b, const FiberOptions& opt
     return lines;
 }
 
-double fiberCountBound(int m, int r, int b, const FiberOptions& options, long long steps) {
+double fiberCountBound(int m, int r, int b, const FiberOptions& options, const Progress* progress,
+                       long long steps) {
     const double partitions = partitionCountBound(static_cast<long long>(m) * r, b, m - 1);
     if (m < 2 || r < 1 || b < 1) return 0;
     if (options.requiredGenus == 0 && !options.multiplicityOption) return partitions;
@@ -234,7 +235,7 @@ double fiberCountBound(int m, int r, int b, const FiberOptions& options, long lo
     long long met = 0;
     long long accepted = 0;
     BoundedPartitions(m, r, b, options, &budget).run([&](std::span<const int> parts) {
-        if (++met > steps) budget.cancel();
+        if (++met > steps || stopRequested(progress)) budget.cancel();
         if (acceptFiber(m, parts, options.noDuplicateBranches, options.requiredGenus)) ++accepted;
     });
     return met > steps ? partitions : static_cast<double>(accepted);

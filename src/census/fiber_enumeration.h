@@ -45,8 +45,9 @@ std::vector<std::string> fiberLines(int m, int r, int b, const FiberOptions& opt
 // any crusts: with a required genus or required multiplicities the candidates the walk meets are
 // counted while that takes at most `steps` of them (the walk prunes by genus, so this is usually
 // the exact number before the simple-crust option); otherwise, or past that, the partitions.
+// A cancelled `progress` stops the walk early (the answer then means nothing).
 double fiberCountBound(int m, int r, int b, const FiberOptions& options,
-                       long long steps = 20'000'000);
+                       const Progress* progress = nullptr, long long steps = 20'000'000);
 
 // The arithmetic tests on a candidate: gcd(m, a1, ..., ab) = 1, no equal parts when asked, and
 // the required genus when one is given.

@@ -72,9 +72,25 @@ class GenusWalk {
 };
 
 int threadCount(int wanted) {
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    // A WebAssembly build without threads works the census on the calling thread.
+    (void)wanted;
+    return 1;
+#else
     if (wanted > 0) return wanted;
     return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+#endif
 }
+
+// Threads joined when the block ends, and also when a job throws.
+struct JoinedThreads {
+    std::vector<std::thread> threads;
+    void joinAll() {
+        for (std::thread& thread : threads) thread.join();
+        threads.clear();
+    }
+    ~JoinedThreads() { joinAll(); }
+};
 
 }  // namespace
 
@@ -82,14 +98,14 @@ GenusBounds genusBounds(int genus) {
     return GenusBounds{4 * genus + 2, 2 * genus + 2, 2 * genus + 1};
 }
 
-bool forEachGenusShape(int genus, const ShapeVisit& visit) {
+bool forEachGenusShape(int genus, const ShapeVisit& visit, const Progress* progress) {
     if (genus < 1) return true;
     const GenusBounds bounds = genusBounds(genus);
     for (int m = 2; m <= bounds.maxM; ++m) {
         GenusWalk walk(m, genus, visit);
         for (int r = 2; r <= bounds.maxR; ++r) {
             for (int b = std::max(3, r + 1); b <= bounds.maxB; ++b) {
-                if (!walk.run(r, b)) return false;
+                if (stopRequested(progress) || !walk.run(r, b)) return false;
             }
         }
     }
@@ -121,10 +137,12 @@ bool runInOrder(std::size_t count, int threads, const std::function<void(std::si
                 job(i);
             }
         };
-        std::vector<std::jthread> pool;
-        for (std::size_t t = 1; t < std::min(workers, end - start); ++t) pool.emplace_back(work);
+        JoinedThreads pool;
+        for (std::size_t t = 1; t < std::min(workers, end - start); ++t) {
+            pool.threads.emplace_back(work);
+        }
         work();
-        pool.clear();
+        pool.joinAll();
         if (stopRequested(progress)) return false;
         for (std::size_t i = start; i < end; ++i) done(i);
         if (progress != nullptr && reportFraction) {
@@ -156,11 +174,13 @@ bool forEachGenusBlock(int genus, const CensusBlockWork& work, Progress* progres
         shapes.clear();
         return done;
     };
-    const bool walked = forEachGenusShape(genus, [&](const CensusShape& shape) {
-        if (stopRequested(progress)) return false;
-        shapes.push_back(shape);
-        return shapes.size() < blockSize || runBlock();
-    });
+    const bool walked = forEachGenusShape(
+        genus,
+        [&](const CensusShape& shape) {
+            shapes.push_back(shape);
+            return shapes.size() < blockSize || runBlock();
+        },
+        progress);
     if (!walked || !runBlock()) return false;
     if (progress != nullptr) progress->setFraction(1.0);
     return true;

@@ -35,9 +35,10 @@ struct CensusShape {
 std::vector<CensusShape> genusShapes(int genus);
 
 // The same walk without keeping the shapes: visit sees each shape (valid only during the call)
-// and answers false to stop; false when it did.
+// and answers false to stop; false when it did, or when `progress` was cancelled (looked at
+// between any two (m, r, b), as a large genus walks long between two shapes).
 using ShapeVisit = std::function<bool(const CensusShape&)>;
-bool forEachGenusShape(int genus, const ShapeVisit& visit);
+bool forEachGenusShape(int genus, const ShapeVisit& visit, const Progress* progress = nullptr);
 
 // One fiber of the census with its simple crust count, valid while the sink runs.
 struct CensusFiber {

@@ -26,11 +26,22 @@ struct AnalyzeArguments {
     bool jsonl = false;
 };
 
+void printGenus(const AnalysisFigures& f, std::ostream& out) {
+    if (f.joiningCurveGenus) {
+        out << "h = " << *f.joiningCurveGenus << " (genus of the joining curve)\n";
+    } else {
+        out << "h: " << f.genusNote << '\n';
+    }
+    if (f.genusNumerator) {
+        out << "genus numerator d N - (a + chi(X) - chi(R)) = " << *f.genusNumerator << '\n';
+    }
+}
+
 void printCounts(const AnalysisFigures& f, std::ostream& out) {
     out << "N = " << f.chainCount << " (chain count)\n"
-        << "d = " << f.gcd << " (gcd)\n"
-        << "h = " << f.joiningCurveGenus << " (genus of the joining curve)\n"
-        << "proportional branch: "
+        << "d = " << f.gcd << " (gcd)\n";
+    printGenus(f, out);
+    out << "proportional branch: "
         << (f.proportionalBranch ? "yes, the analysis ended there (no chain diagram)" : "no")
         << '\n'
         << "kc = " << f.coreBranches << " core branches, " << f.stubCount

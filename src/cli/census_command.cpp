@@ -3,14 +3,13 @@
 #include <optional>
 #include <ostream>
 
-#include <nlohmann/json.hpp>
-
 #include "analysis/census_statistics.h"
+#include "analysis/joining_curve_genus.h"
 #include "census/genus_census.h"
 #include "cli/commands.h"
-#include "cli/json_lines.h"
 #include "cli/progress_line.h"
 #include "files/analysis_records.h"
+#include "files/fiber_records.h"
 #include "model/input_check.h"
 
 namespace dorvanix::cli {
@@ -25,18 +24,12 @@ struct CensusArguments {
 };
 
 constexpr const char* kCensusHelp =
-    "List every fiber of genus G over all m, r and b, ordered by m, then r, then b, and within "
+    "List every fiber of genus G over all m >= 2, r >= 2 and b >= 3 (fibers with r = 1, such as "
+    "((6,1),3,2,1), are not listed), ordered by m, then r, then b, and within "
     "one (m, r, b) as `fibers` lists them. A fiber of genus G >= 1 has m <= 4G + 2 (the largest "
     "order of an automorphism of a curve of genus G), b <= 2G + 2 (every branch adds at least "
     "m/2 to 2G - 2 + 2m) and r <= b - 1 (m r is the sum of b parts below m); the branch "
     "multiplicities are chosen so that the genus comes out exactly.";
-
-std::string fiberJson(const CensusFiber& fiber) {
-    const std::string digits = tallyText(fiber.simpleCrusts);
-    const FiberEntry entry{fiber.shape.parts, fiber.simpleCrusts.clamped(), fiber.genus, fiber.line,
-                           digits};
-    return fiberJsonLine(fiber.shape.m, fiber.shape.r, entry);
-}
 
 void writeCensusAnalysis(int genus, int threads, bool jsonl, CommandContext& context,
                          Progress& progress, const std::function<void()>& beforeResult) {
@@ -45,15 +38,21 @@ void writeCensusAnalysis(int genus, int threads, bool jsonl, CommandContext& con
         [&](const CensusFiber& fiber, const AnalysisTable& table) {
             beforeResult();
             if (jsonl) {
-                context.out << withMember(fiberJson(fiber), "analysis_table",
-                                          analysisTableJson(table))
-                            << '\n';
+                context.out << censusAnalysisJsonLine(fiber, table) << '\n';
                 return;
             }
             context.out << fiber.line << '\n';
             for (const AnalysisTally& row : table) {
-                context.out << "  N = " << row.chainCount << ", d = " << row.gcd
-                            << ", h = " << row.joiningCurveGenus << ": " << row.count << '\n';
+                context.out << "  N = " << row.chainCount << ", d = " << row.gcd;
+                if (row.joiningCurveGenus) {
+                    context.out << ", h = " << *row.joiningCurveGenus;
+                } else if (row.genusNumerator) {
+                    context.out << ", h none (the formula gives " << halfText(*row.genusNumerator)
+                                << ")";
+                } else {
+                    context.out << ", h none";
+                }
+                context.out << ": " << row.count << '\n';
             }
         },
         &progress, CensusOptions{threads});
@@ -83,7 +82,7 @@ void runCensus(const CensusArguments& args, CommandContext& context) {
         genus,
         [&](const CensusFiber& fiber) {
             beforeResult();
-            context.out << (args.jsonl ? fiberJson(fiber) : fiber.line) << '\n';
+            context.out << (args.jsonl ? censusFiberJson(fiber) : fiber.line) << '\n';
         },
         &progress, CensusOptions{threads});
 }

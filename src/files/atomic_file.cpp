@@ -2,7 +2,11 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#if __has_include(<linux/magic.h>)
 #include <linux/magic.h>
+#else
+#define PROC_SUPER_MAGIC 0x9fa0  // the file system type of /proc, elsewhere than on Linux
+#endif
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>

@@ -23,7 +23,7 @@ std::vector<int> branchSelfIntersections(int m, int a) {
 
 DualGraph fiberDualGraph(const FiberData& x) {
     DualGraph graph;
-    graph.vertices.push_back({0, x.m, -x.r, 0, "core"});
+    graph.vertices.push_back({0, x.m, -x.r, 0, "core", {}});
     for (const std::vector<int>& chain : x.chains) {
         if (chain.empty()) continue;
         const std::vector<int> selfs = branchSelfIntersections(x.m, chain.front());
@@ -31,7 +31,7 @@ DualGraph fiberDualGraph(const FiberData& x) {
         for (std::size_t i = 0; i < chain.size(); ++i) {
             const int id = static_cast<int>(graph.vertices.size());
             const int self = i < selfs.size() ? selfs[i] : 0;
-            graph.vertices.push_back({id, chain[i], self, 0, "branch"});
+            graph.vertices.push_back({id, chain[i], self, 0, "branch", {}});
             graph.edges.emplace_back(previous, id);
             previous = id;
         }

@@ -12,9 +12,10 @@ namespace dorvanix {
 struct DualVertex {
     int id = 0;
     int multiplicity = 0;
-    std::optional<int> selfIntersection;  // unknown for the curves of an analysis divisor
-    int genus = 0;
-    std::string kind;  // "core", "branch", "joining_curve"
+    std::optional<int> selfIntersection;  // none where it is not a whole number
+    std::optional<int> genus;             // none where nothing determines it
+    std::string kind;                     // "core", "branch", "joining_curve"
+    std::string note;                     // why a number is missing; empty when none is
 };
 
 // The dual graph: a vertex per curve, an edge per intersection point (two curves may meet more

@@ -7,8 +7,12 @@
 
 #include "census/genus_census.h"
 #include "census/subdivisor_count.h"
+#include "model/divisor_notation.h"
 #include "model/dual_graph.h"
 #include "model/fiber_data.h"
+#include "model/input_check.h"
+#include "model/node_pool.h"
+#include "model/tree_operations.h"
 #include "oracle/exhaustive_fibers.h"
 #include "support/small_stack.h"
 
@@ -153,6 +157,37 @@ TEST(GenusCensus, IsTheFiberListsOfEveryShapeFilteredByGenus) {
             EXPECT_EQ(census, expected) << threads << " threads";
         }
     }
+}
+
+// Every census line is read back whole, annotation and all, by the reader of typed text (the
+// tool, the module) and by the one the desktop program's fiber list uses: the annotation is a
+// note, so neither its count (past 10000 from genus 7, past any fixed width in principle), nor
+// its asterisks, nor a genus that does not fit may stop the reading.
+TEST(GenusCensus, EveryLineIsReadBackByEveryReader) {
+    NodePool pool;
+    long long largeCounts = 0, asterisks = 0;
+    const auto readBack = [&](const std::string& line, const CensusShape& shape) {
+        SCOPED_TRACE(line);
+        const FiberData expected = fiberFromParts(shape.m, shape.r, shape.parts);
+        EXPECT_EQ(parseFiberText(line), expected);
+        DivisorNode& root = pool.take();
+        parseFiberLine(pool, root, line);
+        EXPECT_EQ(fiberDataOf(root), expected);
+        releaseSubtree(pool, &root);
+    };
+    for (int genus = 1; genus <= 7; ++genus) {
+        censusByGenus(genus, [&](const CensusFiber& f) {
+            largeCounts += f.simpleCrusts.clamped() > kMaxInputNumber;
+            asterisks += f.line.ends_with('*');
+            readBack(f.line, f.shape);
+            // The same fiber noted with a count past 2^128 and a genus it does not have.
+            readBack(fiberLineWithCount(f.shape.m, f.shape.r, f.shape.parts,
+                                        "3" + std::string(60, '1'), 3, genus + 1000),
+                     f.shape);
+        });
+    }
+    EXPECT_GT(largeCounts, 0);
+    EXPECT_GT(asterisks, 0);
 }
 
 // On every fiber of the census of small genera the dual graph is a tree, numerically trivial

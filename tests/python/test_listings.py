@@ -90,6 +90,32 @@ def test_subdivisor_round_trips_through_its_line():
             assert y.fiber == x
 
 
+def noted_census_lines():
+    """Census lines as printed: a count past 10000, the asterisks of a count of at most 2."""
+    lines = [f.line for g in range(1, 8) for f in dorvanix.census(genus=g)]
+    large = [line for line in lines if int(line.split(" : ")[1].split()[0]) > 10000]
+    starred = [line for line in lines if line.endswith("*")]
+    assert large and starred
+    return large[:2] + starred[:2]
+
+
+# Every face reads back every line any face prints: the annotation is a note, never checked.
+READERS = [
+    ("Fiber", lambda line: dorvanix.Fiber(line).notation),
+    ("subdivisors", lambda line: run_cli("subdivisors", line, "--count").stdout),
+    ("graph", lambda line: run_cli("graph", line).stdout),
+    ("picture", lambda line: run_cli("picture", line).stdout),
+]
+
+
+@pytest.mark.parametrize("reader", READERS, ids=[r[0] for r in READERS])
+def test_census_lines_are_read_back_whole(reader):
+    label, read = reader
+    for line in noted_census_lines():
+        plain = line.split(" : ")[0]
+        assert read(line) == read(plain), f"{label}: {line}"
+
+
 def test_equality_and_hashing():
     a = dorvanix.Fiber("((3,2),2,2,2)")
     b = dorvanix.Fiber("(3;(2,1),(2,1),(2,1))")
