@@ -132,6 +132,7 @@ class CensusBlockIterator {
 
 // The census --analyze --jsonl lines of a block's fibers, worked out here.
 std::vector<std::string> blockRecords(const CensusBlock& block, int threads) {
+    threads = threadCount(threads, "threads");
     return runInterruptibly<std::vector<std::string>>([&](Progress& progress) {
         std::vector<std::string> lines;
         analyseCensusShapes(
@@ -176,8 +177,9 @@ void defineCensusBlocks(py::module_& module) {
         "analysis_records", &blockRecords, py::kw_only(), py::arg("threads") = 0,
         "The lines of `dorvanix-cli census --genus G --analyze --jsonl` for the block's fibers, "
         "in order, byte for byte: each fiber with its simple crust count and its table of "
-        "(N, d, h). Worked out on `threads` threads (0: one per core), with the GIL released; "
-        "Ctrl-C stops it.");
+        "(N, d, h). Worked out on `threads` threads (0: one per core, at most 256), with the GIL "
+        "released; Ctrl-C stops it. Raises ValueError, naming the sub-divisor, when one would have "
+        "a chain diagram of more than a million nodes.");
     block.def(py::pickle(
         [](const CensusBlock& b) {
             py::list fibers;
@@ -201,14 +203,16 @@ void defineCensusBlocks(py::module_& module) {
     blocks.def("close", &CensusBlockIterator::close, "Stops the walk.");
     module.def(
         "census_blocks",
-        [](int genus) {
-            if (genus < 1) throw py::value_error("the genus must be at least 1");
-            return std::make_unique<CensusBlockIterator>(genus);
+        [](const py::object& genus) {
+            // Read as the tool reads --genus, so that the bound and the message agree.
+            const int g = wholeNumber(genus, "the genus");
+            if (g < 1) throw py::value_error("the genus must be at least 1");
+            return std::make_unique<CensusBlockIterator>(g);
         },
         py::kw_only(), py::arg("genus"),
         "The census of the genus as the blocks the tool works on, lazily and in census order; "
         "joined in order, their analysis_records() are `dorvanix-cli census --genus G --analyze "
-        "--jsonl`.");
+        "--jsonl`. Raises ValueError for a genus below 1 or above 10000.");
 }
 
 }  // namespace

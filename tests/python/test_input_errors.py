@@ -71,9 +71,19 @@ BAD_CENSUS = [
 
 @pytest.mark.parametrize("label,keywords,args", BAD_CENSUS, ids=[c[0] for c in BAD_CENSUS])
 def test_bad_census(label, keywords, args):
-    with pytest.raises(ValueError) as raised:
-        dorvanix.census(**keywords)
-    assert str(raised.value) == tool_message("census", *args).replace("--threads", "threads")
+    # The census and its blocks for Dask take the tool's bounds too.
+    keywords = dict(keywords)
+    threads = keywords.pop("threads", None)
+    calls = [lambda: dorvanix.census(**keywords, threads=threads or 0)]
+    if threads is None:
+        calls.append(lambda: dorvanix.census_blocks(**keywords))
+    else:
+        calls.append(lambda: next(dorvanix.census_blocks(**keywords)).analysis_records(
+            threads=threads))
+    for call in calls:
+        with pytest.raises(ValueError) as raised:
+            call()
+        assert str(raised.value) == tool_message("census", *args).replace("--threads", "threads")
 
 
 def test_analysis_refuses_what_the_tool_refuses():
