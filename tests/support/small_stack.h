@@ -17,6 +17,11 @@ namespace dorvanix::testing {
 // ten thousand levels. An exception of `work` is thrown here.
 inline void runOnSmallStack(const std::function<void()>& work,
                             std::size_t stackBytes = std::size_t{256} << 10) {
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    // A WebAssembly build without threads has only the program's own stack, of a few megabytes.
+    (void)stackBytes;
+    work();
+#else
     std::pair<const std::function<void()>*, std::exception_ptr> job{&work, nullptr};
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
@@ -35,6 +40,7 @@ inline void runOnSmallStack(const std::function<void()>& work,
     pthread_attr_destroy(&attributes);
     pthread_join(thread, nullptr);
     if (job.second) std::rethrow_exception(job.second);
+#endif
 }
 
 }  // namespace dorvanix::testing
