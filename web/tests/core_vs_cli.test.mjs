@@ -130,4 +130,12 @@ test('analysis, files of X with Y, and the picture frame by frame', () => {
     assert.equal(session.tick(), tool('picture', x, y, '--ticks', '1'), `${x} started again`);
   }
   assert.equal(session.select('(2;(2),(1))').ok, false);
+  // X alone is drawn, but the chain diagram of this Y is past the picture bound: the tool and the
+  // page both decline its frames.
+  const [x, y] = ['((330,2),329,329,2)', '(329;(329),(329),(1)):: ell = 1 :: type = CCA'];
+  assert.equal(session.open(x).ok, true);
+  assert.equal(session.select(y).ok, true);
+  assert.throws(() => tool('picture', x, y));
+  assert.throws(() => session.tick());
+  assert.throws(() => session.frame());
 });
