@@ -21,7 +21,7 @@ struct CensusRecord {
     int m = 0;
     int r = 0;
     std::vector<int> parts;
-    long long simpleCrusts = 0;
+    std::string simpleCrusts;  // in decimal, exact at any size
 };
 
 py::object graphDict(const DualGraph& graph) {
@@ -66,7 +66,7 @@ class CensusIterator {
                               slot.m = fiber.shape.m;
                               slot.r = fiber.shape.r;
                               slot.parts = fiber.shape.parts;
-                              slot.simpleCrusts = fiber.simpleCrusts.clamped();
+                              slot.simpleCrusts = tallyText(fiber.simpleCrusts);
                           });
                       },
                       &progress, CensusOptions{threads});
@@ -132,6 +132,7 @@ class CensusBlockIterator {
 
 // The census --analyze --jsonl lines of a block's fibers, worked out here.
 std::vector<std::string> blockRecords(const CensusBlock& block, int threads) {
+    threads = threadCount(threads, "threads");
     return runInterruptibly<std::vector<std::string>>([&](Progress& progress) {
         std::vector<std::string> lines;
         analyseCensusShapes(
@@ -176,8 +177,9 @@ void defineCensusBlocks(py::module_& module) {
         "analysis_records", &blockRecords, py::kw_only(), py::arg("threads") = 0,
         "The lines of `dorvanix-cli census --genus G --analyze --jsonl` for the block's fibers, "
         "in order, byte for byte: each fiber with its simple crust count and its table of "
-        "(N, d, h). Worked out on `threads` threads (0: one per core), with the GIL released; "
-        "Ctrl-C stops it.");
+        "(N, d, h). Worked out on `threads` threads (0: one per core, at most 256), with the GIL "
+        "released; Ctrl-C stops it. Raises ValueError, naming the sub-divisor, when one would have "
+        "a chain diagram of more than a million nodes.");
     block.def(py::pickle(
         [](const CensusBlock& b) {
             py::list fibers;
@@ -201,14 +203,16 @@ void defineCensusBlocks(py::module_& module) {
     blocks.def("close", &CensusBlockIterator::close, "Stops the walk.");
     module.def(
         "census_blocks",
-        [](int genus) {
-            if (genus < 1) throw py::value_error("the genus must be at least 1");
-            return std::make_unique<CensusBlockIterator>(genus);
+        [](const py::object& genus) {
+            // Read as the tool reads --genus, so that the bound and the message agree.
+            const int g = wholeNumber(genus, "the genus");
+            if (g < 1) throw py::value_error("the genus must be at least 1");
+            return std::make_unique<CensusBlockIterator>(g);
         },
         py::kw_only(), py::arg("genus"),
         "The census of the genus as the blocks the tool works on, lazily and in census order; "
         "joined in order, their analysis_records() are `dorvanix-cli census --genus G --analyze "
-        "--jsonl`.");
+        "--jsonl`. Raises ValueError for a genus below 1 or above 10000.");
 }
 
 }  // namespace
@@ -235,16 +239,18 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
         "Closes the iterator.");
     module.def(
         "census",
-        [](int genus, int threads) {
-            if (genus < 1) throw py::value_error("the genus must be at least 1");
-            if (threads < 0) throw py::value_error("threads cannot be negative");
-            return std::make_unique<CensusIterator>(genus, threads);
+        [](const py::object& genus, int threads) {
+            // Read as the tool reads --genus, so that the bound and the message agree.
+            const int g = wholeNumber(genus, "the genus");
+            if (g < 1) throw py::value_error("the genus must be at least 1");
+            return std::make_unique<CensusIterator>(g, threadCount(threads, "threads"));
         },
         py::kw_only(), py::arg("genus"), py::arg("threads") = 0,
         "Every fiber of the genus over all m >= 2, r >= 2 and b >= 3 (fibers with r = 1 are not "
         "listed), lazily, ordered by m, then r, then b, and "
         "within one (m, r, b) as dorvanix.fibers lists them. The simple crusts are counted on "
-        "`threads` threads (0: one per core); the order does not depend on it.");
+        "`threads` threads (0: one per core, at most 256); the order does not depend on it. "
+        "Raises ValueError for a genus below 1 or above 10000.");
     fiber.def(
         "dual_graph", [](const FiberObject& x) { return graphDict(fiberDualGraph(*x.data)); },
         "The dual graph as a dict: 'vertices' (dicts of id, multiplicity, self_intersection, "
@@ -252,7 +258,8 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
     fiber.def(
         "intersection_matrix",
         [](const FiberObject& x) { return intersectionMatrix(fiberDualGraph(*x.data)); },
-        "The intersection matrix of the curves, in the order of dual_graph()['vertices'].");
+        "The intersection matrix of the curves, in the order of dual_graph()['vertices']. "
+        "Raises ValueError past 1000 curves.");
     fiber.def(
         "analysis_table",
         [](const FiberObject& x) {
@@ -264,21 +271,21 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
         "How many listed sub-divisors (the default listing) have each (N, d, h): dicts of "
         "chain_count, gcd, genus_numerator, joining_curve_genus (None where the count is no "
         "genus) and count, as the rows of 'analysis_table' in `dorvanix-cli census --analyze "
-        "--jsonl`.");
+        "--jsonl`. Raises ValueError, naming the sub-divisor, when one would have a chain diagram "
+        "of more than a million nodes, as dorvanix-cli analyze does; Ctrl-C stops it.");
     fiber.def("_repr_latex_", &fiberLatex, "The fiber and its intersection matrix in LaTeX.");
     analysis.def(
         "dual_graph",
         [](const AnalysisObject& a) {
-            DualGraph graph;
-            {
-                py::gil_scoped_release release;
-                graph = analysisDualGraph(*a.fiber, a.subdivisor.line);
-            }
-            return graphDict(graph);
+            const std::shared_ptr<const FiberData> fiber = a.fiber;
+            const std::string line = a.subdivisor.line;
+            return graphDict(runInterruptibly<DualGraph>(
+                [&](Progress& progress) { return analysisDualGraph(*fiber, line, &progress); }));
         },
         "The dual graph of the analysis divisor R with its joining curve (kind "
         "'joining_curve', genus h or None with a note); each self-intersection is the one "
-        "numerical triviality asks, None (with a note) where that is no whole number.");
+        "numerical triviality asks, None (with a note) where that is no whole number. Ctrl-C "
+        "stops it.");
     analysis.def(
         "_repr_latex_",
         [](const AnalysisObject& a) {

@@ -192,7 +192,8 @@ class CensusIterator(Iterator[Fiber]):
 def census(*, genus: SupportsIndex, threads: SupportsIndex = 0) -> CensusIterator:
     """Every fiber of the genus over all m >= 2, r >= 2 and b >= 3 (fibers with r = 1 are not
     listed), ordered by m, r, b and then as fibers() lists them; simple crusts counted on
-    `threads` threads (0: one per core)."""
+    `threads` threads (0: one per core, at most 256). ValueError for a genus below 1 or above
+    10000."""
 
 class CensusBlock:
     """A block of fibers of the census walk of one genus, as `dorvanix-cli census` works on
@@ -203,7 +204,8 @@ class CensusBlock:
     def __len__(self) -> int: ...
     def analysis_records(self, *, threads: SupportsIndex = 0) -> list[str]:
         """The block's lines of `dorvanix-cli census --genus G --analyze --jsonl`, byte for
-        byte, worked out here on `threads` threads (0: one per core)."""
+        byte, worked out here on `threads` threads (0: one per core, at most 256). ValueError
+        when a sub-divisor would have a chain diagram of more than a million nodes."""
 
 class CensusBlockIterator(Iterator[CensusBlock]):
     """Lazy iterator over the blocks of a census walk."""
@@ -215,7 +217,8 @@ class CensusBlockIterator(Iterator[CensusBlock]):
 
 def census_blocks(*, genus: SupportsIndex) -> CensusBlockIterator:
     """The census of the genus as the blocks the tool works on, in census order; their
-    analysis_records() joined in order are `dorvanix-cli census --genus G --analyze --jsonl`."""
+    analysis_records() joined in order are `dorvanix-cli census --genus G --analyze --jsonl`.
+    ValueError for a genus below 1 or above 10000."""
 
 class FiberIterator(Iterator[Fiber]):
     """Lazy iterator over a fiber list; closing or dropping it stops the work."""

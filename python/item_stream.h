@@ -34,7 +34,7 @@ namespace dorvanix::python {
 // kMaxBatch) each time the worker finds the reader behind: a reader that takes a few results and
 // leaves the iterator alone keeps only a few dozen results, while one that reads a whole listing
 // is woken once per few hundred. A reader that waits with nothing to read gets whatever the
-// worker holds at its next result. The worker's stack is sized to the enumeration's depth.
+// worker holds at its next result. The worker's stack is given by the enumeration.
 //
 // After os.fork() the child has the stream but not its worker, and the worker may have held the
 // mutex at that moment. The child leaves that state behind and starts the enumeration again,
@@ -118,7 +118,7 @@ class ItemStream {
 
     using Producer = std::function<void(Sink&, Progress&)>;
 
-    // `stackBytes` is the worker's stack: enough for the enumeration's deepest recursion.
+    // `stackBytes` is the worker's stack: enough for the enumeration's deepest call.
     ItemStream(Producer producer, std::size_t stackBytes)
         : producer_(std::move(producer)), stackBytes_(stackBytes) {}
     ~ItemStream() {

@@ -6,11 +6,10 @@ namespace dorvanix::python {
 
 namespace {
 
-// The enumerations recurse once per branch, a few hundred bytes a level (more under the
-// sanitizers); 1 KiB a level and 256 KiB for the rest leave a wide margin.
-std::size_t walkStack(std::size_t branches) {
-    return (256 + branches) * 1024;
-}
+// The enumerations walk without recursion, so their stack does not grow with the fiber; this
+// leaves a wide margin for the deepest call (GMP's temporaries included, and more under the
+// sanitizers) while a thousand idle listings take a quarter of a gigabyte of address space.
+constexpr std::size_t kWalkStack = std::size_t{256} << 10;
 
 }  // namespace
 
@@ -24,12 +23,12 @@ FiberIterator::FiberIterator(int m, int r, int b, const FiberOptions& options)
                   [&](const FiberEntry& fiber) {
                       sink.push([&](FiberRecord& slot) {
                           slot.parts.assign(fiber.parts.begin(), fiber.parts.end());
-                          slot.simpleCrusts = fiber.simpleCrusts;
+                          slot.simpleCrusts.assign(fiber.simpleCrustDigits);
                       });
                   },
                   &progress);
           },
-          walkStack(static_cast<std::size_t>(b))) {}
+          kWalkStack) {}
 
 std::optional<FiberObject> FiberIterator::tryNext() {
     return stream_.next([this](const FiberRecord& record) {
@@ -58,7 +57,7 @@ SubdivisorIterator::SubdivisorIterator(std::shared_ptr<const FiberData> fiber,
                   },
                   &progress);
           },
-          walkStack(static_cast<std::size_t>(fiber->branchCount()))) {}
+          kWalkStack) {}
 
 std::optional<SubdivisorObject> SubdivisorIterator::tryNext() {
     return stream_.next([this](const SubdivisorLine& y) { return SubdivisorObject{fiber_, y}; });

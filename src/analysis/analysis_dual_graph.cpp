@@ -4,6 +4,7 @@
 
 #include "analysis/analysis_summary.h"
 #include "analysis/fiber_adjunction.h"
+#include "analysis/subdivisor_choice.h"
 #include "census/subdivisor_line.h"
 #include "model/divisor_notation.h"
 #include "model/node_pool.h"
@@ -55,16 +56,10 @@ void fillTrivialSelfIntersections(DualGraph& graph) {
     }
 }
 
-DualGraph analysisDualGraph(const FiberData& x, std::string_view yLine) {
-    NodePool pool;
-    DivisorNode& xRoot = pool.take();
-    parseFiberLine(pool, xRoot, fiberLineText(x.m, x.r, x.firstMultiplicities()));
-    DivisorNode& yRoot = pool.take();
-    buildSelectedDivisor(pool, yRoot, yLine, x.branchCount());
-    AnalysisResult result =
-        analyzeSubdivisor(xRoot, yRoot, fiberGenus(x.m, x.firstMultiplicities()), pool);
-    DualGraph graph = analysisDualGraph(result);
-    releaseAnalysis(pool, result);
+DualGraph analysisDualGraph(const FiberData& x, std::string_view yLine, const Progress* progress) {
+    SubdivisorChoice choice(x);
+    choice.choose(yLine, progress);
+    DualGraph graph = analysisDualGraph(choice.analysis());
     fillTrivialSelfIntersections(graph);
     return graph;
 }

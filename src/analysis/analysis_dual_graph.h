@@ -4,6 +4,7 @@
 
 #include "analysis/subdivisor_analysis.h"
 #include "model/dual_graph.h"
+#include "model/progress.h"
 
 namespace dorvanix {
 
@@ -17,8 +18,10 @@ DualGraph analysisDualGraph(const AnalysisResult& result);
 // that is a whole number; elsewhere none, and the curve's note says what it would be.
 void fillTrivialSelfIntersections(DualGraph& graph);
 
-// Builds X as the fiber list does and Y from its list line as Select does, analyses Y and gives
-// the dual graph of R with its self-intersections filled in.
-DualGraph analysisDualGraph(const FiberData& x, std::string_view yLine);
+// Builds X as the fiber list does and Y from its list line as Select does, analyses Y within the
+// bound of an analysis (SubdivisorChoice) and gives the dual graph of R with its
+// self-intersections filled in. A cancelled `progress` stops it with Cancelled.
+DualGraph analysisDualGraph(const FiberData& x, std::string_view yLine,
+                            const Progress* progress = nullptr);
 
 }  // namespace dorvanix

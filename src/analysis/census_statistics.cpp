@@ -1,17 +1,37 @@
 #include "analysis/census_statistics.h"
 
+#include <exception>
 #include <map>
+#include <optional>
 #include <tuple>
 
 #include "analysis/subdivisor_analysis.h"
+#include "analysis/subdivisor_choice.h"
 #include "census/fiber_enumeration.h"
 #include "census/subdivisor_line.h"
 #include "census/subdivisor_listing.h"
 #include "model/divisor_notation.h"
+#include "model/input_check.h"
 #include "model/node_pool.h"
 #include "model/tree_operations.h"
 
 namespace dorvanix {
+
+namespace {
+
+// The analysis of one listed Y, within the bound of one analysis: a chain diagram too large is
+// refused with the line of the Y that would have built it.
+AnalysisResult analyseListed(NodePool& pool, DivisorNode& x, DivisorNode& y, std::string_view line,
+                             int genus, const Progress* progress) {
+    try {
+        checkChainDiagramSize(x, y, genus);
+    } catch (const InputError& tooLarge) {
+        throw InputError("sub-divisor " + quoteInput(line) + ": " + tooLarge.what());
+    }
+    return analyzeSubdivisor(x, y, genus, pool, progress);
+}
+
+}  // namespace
 
 AnalysisTable analysisTable(const FiberData& x, Progress* progress) {
     NodePool pool;
@@ -19,18 +39,29 @@ AnalysisTable analysisTable(const FiberData& x, Progress* progress) {
     parseFiberLine(pool, xRoot, fiberLineText(x.m, x.r, x.firstMultiplicities()));
     const int genus = fiberGenus(x.m, x.firstMultiplicities());
     std::map<std::tuple<int, int, std::optional<long long>, std::optional<int>>, long long> rows;
-    const bool finished = listSubdivisors(
-        x, kSimpleCrustOptions,
-        [&](const Subdivisor& y) {
-            DivisorNode& yRoot = pool.take();
-            buildSelectedDivisor(pool, yRoot, y.line, x.branchCount());
-            AnalysisResult result = analyzeSubdivisor(xRoot, yRoot, genus, pool);
-            ++rows[{result.chainCount, result.gcd, result.genusNumerator,
-                    result.joiningCurveGenus}];
-            releaseAnalysis(pool, result);
-            releaseSubtree(pool, &yRoot);
-        },
-        progress);
+    bool finished = false;
+    try {
+        finished = listSubdivisors(
+            x, kSimpleCrustOptions,
+            [&](const Subdivisor& y) {
+                DivisorNode& yRoot = pool.take();
+                buildSelectedDivisor(pool, yRoot, y.line, x.branchCount());
+                AnalysisResult result;
+                try {
+                    result = analyseListed(pool, xRoot, yRoot, y.line, genus, progress);
+                } catch (...) {
+                    releaseSubtree(pool, &yRoot);
+                    throw;
+                }
+                ++rows[{result.chainCount, result.gcd, result.genusNumerator,
+                        result.joiningCurveGenus}];
+                releaseAnalysis(pool, result);
+                releaseSubtree(pool, &yRoot);
+            },
+            progress);
+    } catch (const Cancelled&) {
+        finished = false;
+    }
     AnalysisTable table;
     if (!finished) return table;
     for (const auto& [key, count] : rows) {
@@ -52,13 +83,19 @@ class CensusAnalysisWork {
     void begin(std::size_t count) {
         tallies_.assign(count, SubdivisorTally{});
         tables_.assign(count, AnalysisTable{});
+        failures_.assign(count, nullptr);
     }
     void job(const CensusShape& shape, std::size_t i) {
-        const FiberData x = fiberFromParts(shape.m, shape.r, shape.parts);
-        tallies_[i] = tallySubdivisorsQuietly(x, kSimpleCrustOptions, progress_);
-        tables_[i] = analysisTable(x, progress_);
+        try {
+            const FiberData x = fiberFromParts(shape.m, shape.r, shape.parts);
+            tallies_[i] = tallySubdivisorsQuietly(x, kSimpleCrustOptions, progress_);
+            tables_[i] = analysisTable(x, progress_);
+        } catch (...) {
+            failures_[i] = std::current_exception();
+        }
     }
     void done(const CensusShape& shape, std::size_t i) {
+        if (failures_[i]) std::rethrow_exception(failures_[i]);
         const SubdivisorTally& tally = tallies_[i];
         const std::string line = fiberLineWithCount(shape.m, shape.r, shape.parts, tallyText(tally),
                                                     tally.clamped(), genus_);
@@ -72,6 +109,9 @@ class CensusAnalysisWork {
     Progress* progress_;
     std::vector<SubdivisorTally> tallies_;
     std::vector<AnalysisTable> tables_;
+    // A failure on a thread of the pool (an analysis too large, memory) is raised on the calling
+    // thread, in census order.
+    std::vector<std::exception_ptr> failures_;
 };
 
 }  // namespace

@@ -28,7 +28,9 @@ struct AnalysisTally {
 using AnalysisTable = std::vector<AnalysisTally>;
 
 // Analyses every sub-divisor of X that the default listing lists (no '?' branch) and tallies
-// the results. An empty table and `cancelled` when `progress` asked to stop.
+// the results. An empty table when `progress` asked to stop. Throws InputError, naming the
+// sub-divisor, when one would have a chain diagram larger than an analysis builds
+// (checkChainDiagramSize).
 AnalysisTable analysisTable(const FiberData& x, Progress* progress = nullptr);
 
 using CensusAnalysisSink = std::function<void(const CensusFiber&, const AnalysisTable&)>;

@@ -15,16 +15,6 @@ namespace dorvanix {
 
 namespace {
 
-// A branch on which Y is a multiple of X by the same factor as on the core.
-bool hasProportionalBranch(const DivisorNode& x, const DivisorNode& y) {
-    for (int j = 0; j < x.degree; ++j) {
-        const long long onY = multiplicityOf(y.neighbor(j));
-        const long long onX = multiplicityOf(x.neighbor(j));
-        if (onY * x.multiplicity == onX * y.multiplicity) return true;
-    }
-    return false;
-}
-
 int clampToInt(long long value) {
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
@@ -72,22 +62,36 @@ void analyze(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool, Analysi
 
 }  // namespace
 
-ChainCounts chainCounts(const DivisorNode& x, const DivisorNode& y) {
-    if (hasProportionalBranch(x, y)) return {true, -1, -1};
-    if (y.ell < 1) return {};
-    const int m = x.multiplicity;
-    const int b = x.degree;
-    const long long q0 = y.multiplicity / y.ell;
+ChainCounts chainCounts(int m, std::span<const int> xFirsts, long long k, long long ell,
+                        std::span<const int> yFirsts) {
+    const std::size_t b = xFirsts.size();
+    // A branch on which Y is a multiple of X by the same factor as on the core.
+    for (std::size_t j = 0; j < b; ++j) {
+        const long long onY = j < yFirsts.size() ? yFirsts[j] : 0;
+        if (onY * m == static_cast<long long>(xFirsts[j]) * k) return {true, -1, -1};
+    }
+    if (ell < 1) return {};
+    const long long q0 = k / ell;
     long long sumX = 0;
     long long sumY = 0;
-    for (int j = 0; j < b; ++j) {
-        sumX += multiplicityOf(x.neighbor(j));
-        sumY += multiplicityOf(y.neighbor(j));
+    for (std::size_t j = 0; j < b; ++j) {
+        sumX += xFirsts[j];
+        sumY += j < yFirsts.size() ? yFirsts[j] : 0;
     }
-    const int e = m != 0 && q0 * (sumX / m) < sumY / y.ell ? 1 : 0;
+    const int e = m != 0 && q0 * (sumX / m) < sumY / ell ? 1 : 0;
     const long long d = gcd64(m, q0);
-    const long long n = (b - 2 + e) * (d != 0 ? q0 / d : 0);
+    const long long n = (static_cast<long long>(b) - 2 + e) * (d != 0 ? q0 / d : 0);
     return {false, clampToInt(n), clampToInt(d)};
+}
+
+ChainCounts chainCounts(const DivisorNode& x, const DivisorNode& y) {
+    std::vector<int> xFirsts;
+    std::vector<int> yFirsts;
+    for (int j = 0; j < x.degree; ++j) {
+        xFirsts.push_back(multiplicityOf(x.neighbor(j)));
+        yFirsts.push_back(multiplicityOf(y.neighbor(j)));
+    }
+    return chainCounts(x.multiplicity, xFirsts, y.multiplicity, y.ell, yFirsts);
 }
 
 AnalysisResult analyzeSubdivisor(DivisorNode& x, DivisorNode& y, int genusX, NodePool& pool,

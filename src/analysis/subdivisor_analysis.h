@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,10 @@ struct ChainCounts {
     int gcd = -1;
 };
 ChainCounts chainCounts(const DivisorNode& x, const DivisorNode& y);
+// The same from the numbers alone: X's core multiplicity m and the first multiplicity of each of
+// its branches, Y's core multiplicity k, its ell and its first multiplicity on each branch.
+ChainCounts chainCounts(int m, std::span<const int> xFirsts, long long k, long long ell,
+                        std::span<const int> yFirsts);
 
 // Gives every node of the result back to the pool and resets the result.
 void releaseAnalysis(NodePool& pool, AnalysisResult& result);

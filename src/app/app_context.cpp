@@ -10,7 +10,6 @@
 #include "app/picture_content.h"
 #include "app/picture_window.h"
 #include "app/subdivisor_dialog.h"
-#include "model/input_check.h"
 #include "picture/picture_session.h"
 
 static void initDorvanixResources() {
@@ -123,21 +122,19 @@ void AppContext::refreshPicture() {
             fiberPicture_ = std::make_shared<FiberPicture>(x);
         content = fiberPicture_;
     }
-    window->setContent(std::move(content), pictureRefusalText(x));
+    window->setContent(std::move(content),
+                       pictureRefusalText(x, state.analysis ? &state.analysis->result : nullptr));
 }
 
 void AppContext::restartPicture() {
     if (auto* window = qobject_cast<PictureWindow*>(picture_.data())) window->restart();
 }
 
-QString pictureRefusalText(const FiberData& x) {
-    try {
-        checkPictureSize(x);
-    } catch (const InputError& declined) {
-        QString reason = QString::fromStdString(declined.what());
-        return QObject::tr("This picture is not drawn: %1.").arg(reason);
-    }
-    return {};
+QString pictureRefusalText(const FiberData& x, const AnalysisResult* analysis) {
+    const std::string reason =
+        analysis != nullptr ? pictureRefusal(x, *analysis) : pictureRefusal(x);
+    if (reason.empty()) return {};
+    return QObject::tr("This picture is not drawn: %1.").arg(QString::fromStdString(reason));
 }
 
 void AppContext::raisePicture() {

@@ -73,9 +73,9 @@ class AppContext : public QObject {
     std::shared_ptr<FiberPicture> fiberPicture_;
 };
 
-// Why the core's size check declines the picture of X, in a sentence for the picture window;
-// empty when it is drawn.
-QString pictureRefusalText(const FiberData& x);
+// Why the core's size check (pictureRefusal) declines the picture of X, with the chain diagram of
+// `analysis` where there is one, in a sentence for the picture window; empty when it is drawn.
+QString pictureRefusalText(const FiberData& x, const AnalysisResult* analysis = nullptr);
 
 // Makes the bundled help pages and the icon available; safe to call more than once.
 void initAppResources();

@@ -39,11 +39,52 @@ class BoundedPartitions {
         }
     }
 
-    // Calls visit(parts) for each partition; false when stopped.
+    // Calls visit(parts) for each partition; false when stopped. The parts are placed one
+    // position after the other on arrays of their own rather than by recursion, so that ten
+    // thousand branches need no deeper stack than three.
     template <typename Visit>
     bool run(Visit&& visit) {
         if (!requirementsFit()) return true;
-        return place(0, total_, m_ - 1, 0, visit);
+        const std::size_t b = parts_.size();
+        // For each position: the least value its part may take, and the sum and the defect of
+        // the parts before it.
+        std::vector<long long> lows(b + 1, 0);
+        std::vector<long long> rests(b + 1, 0);
+        std::vector<long long> defects(b + 1, 0);
+        rests[0] = total_;
+        std::size_t position = 0;
+        long long cap = m_ - 1;
+        long long firstHigh = 0;
+        bool opening = true;
+        while (true) {
+            if (opening) {
+                opening = false;
+                const long long left = static_cast<long long>(b - position);
+                if (!genusReachable(defects[position], left)) {
+                    // nothing fits here: back to the position before
+                } else if (left == 0) {
+                    if (stopRequested(progress_)) return false;
+                    visit(std::span<const int>(parts_));
+                } else if (openPosition(position, left, cap, rests[position], lows[position])) {
+                    if (position == 0) firstHigh = parts_[0];
+                    opening = true;
+                }
+            } else {
+                // The next smaller part at the last position that has one.
+                if (position == 0) return true;
+                --position;
+                if (parts_[position] - 1 < lows[position]) continue;
+                parts_[position] -= 1;
+                opening = true;
+            }
+            if (!opening) continue;
+            const long long part = parts_[position];
+            if (position == 0) reportFirst(part, firstHigh);
+            rests[position + 1] = rests[position] - part;
+            defects[position + 1] = defects[position] + m_ - gcd(m_, static_cast<int>(part));
+            cap = part;
+            ++position;
+        }
     }
 
   private:
@@ -69,30 +110,20 @@ class BoundedPartitions {
         return need >= left * leastDefect_ && need <= left * (m_ - 1);
     }
 
-    template <typename Visit>
-    bool place(std::size_t position, long long rest, long long cap, long long defect,
-               Visit& visit) {
-        const long long left = static_cast<long long>(parts_.size() - position);
-        if (!genusReachable(defect, left)) return true;
-        if (left == 0) {
-            if (stopRequested(progress_)) return false;
-            visit(std::span<const int>(parts_));
-            return true;
-        }
+    // Puts the largest part that position can take there and its least in `low`; false when
+    // no value fits.
+    bool openPosition(std::size_t position, long long left, long long cap, long long rest,
+                      long long& low) {
         long long high = std::min(cap, rest - (left - 1));
-        long long low = (rest + left - 1) / left;
+        low = (rest + left - 1) / left;
         const int required = requiredAt(position);
         if (required != 0) {
-            if (required < low || required > high) return true;
+            if (required < low || required > high) return false;
             low = high = required;
         }
         if (position == 0) weighFirstParts(high, low);
-        for (long long part = high; part >= low; --part) {
-            if (position == 0) reportFirst(part, high);
-            parts_[position] = static_cast<int>(part);
-            const long long partDefect = m_ - gcd(m_, static_cast<int>(part));
-            if (!place(position + 1, rest - part, part, defect + partDefect, visit)) return false;
-        }
+        if (high < low) return false;
+        parts_[position] = static_cast<int>(high);
         return true;
     }
 
@@ -178,9 +209,9 @@ bool enumerateFibers(int m, int r, int b, const FiberOptions& options, const Fib
         }
         const long long count = tally.clamped();
         if (count <= 2 || !options.atMostTwoSimpleCrusts) {
-            const std::string line =
-                fiberLineWithCount(m, r, parts, tallyText(tally), count, genus);
-            sink(FiberEntry{parts, count, genus, line});
+            const std::string digits = tallyText(tally);
+            const std::string line = fiberLineWithCount(m, r, parts, digits, count, genus);
+            sink(FiberEntry{parts, count, genus, line, digits});
             if (progress != nullptr) progress->addResults(1);
         }
     });

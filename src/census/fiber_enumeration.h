@@ -25,9 +25,10 @@ struct FiberOptions {
 // One fiber of the list, valid only while the sink that receives it runs.
 struct FiberEntry {
     std::span<const int> parts;  // first-branch multiplicities, largest first
-    long long simpleCrusts = 0;
+    long long simpleCrusts = 0;  // at most LLONG_MAX; simpleCrustDigits holds it exactly
     int genus = 0;
-    std::string_view line;  // "((m,r),a1,...,ab) : n (g=g)" with asterisks when n <= 2
+    std::string_view line;               // "((m,r),a1,...,ab) : n (g=g)" with asterisks when n <= 2
+    std::string_view simpleCrustDigits;  // the simple crust count in decimal, at any size
 };
 
 using FiberSink = std::function<void(const FiberEntry&)>;

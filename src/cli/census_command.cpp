@@ -1,4 +1,6 @@
 #include <CLI/CLI.hpp>
+#include <functional>
+#include <optional>
 #include <ostream>
 
 #include "analysis/census_statistics.h"
@@ -18,7 +20,7 @@ struct CensusArguments {
     std::string genus;
     bool jsonl = false;
     bool analyze = false;
-    int threads = 0;
+    std::string threads = "0";
 };
 
 constexpr const char* kCensusHelp =
@@ -29,15 +31,12 @@ constexpr const char* kCensusHelp =
     "m/2 to 2G - 2 + 2m) and r <= b - 1 (m r is the sum of b parts below m); the branch "
     "multiplicities are chosen so that the genus comes out exactly.";
 
-std::string fiberJson(const CensusFiber& fiber) {
-    return censusFiberJson(fiber);
-}
-
 void writeCensusAnalysis(int genus, int threads, bool jsonl, CommandContext& context,
-                         Progress& progress) {
+                         Progress& progress, const std::function<void()>& beforeResult) {
     censusAnalysis(
         genus,
         [&](const CensusFiber& fiber, const AnalysisTable& table) {
+            beforeResult();
             if (jsonl) {
                 context.out << censusAnalysisJsonLine(fiber, table) << '\n';
                 return;
@@ -64,19 +63,28 @@ void runCensus(const CensusArguments& args, CommandContext& context) {
     if (genus < 1) {
         throw InputError("the genus must be at least 1, not " + std::to_string(genus));
     }
-    if (args.threads < 0) throw InputError("--threads cannot be negative");
+    // Read as typed numbers are everywhere (decimal), not by CLI11, which takes 0x3 for 3.
+    const int threads = threadCount(parseInputNumber(args.threads, "--threads"), "--threads");
     Progress progress;
-    const ProgressLine shown(progress, context.err, "census", context.showsProgress(false));
+    // Where the results show on a terminal too, the progress line stands until the first of
+    // them: a large genus may walk for minutes before it finds its first block of fibers.
+    const bool untilFirst = context.errOnTerminal && context.outOnTerminal;
+    std::optional<ProgressLine> shown;
+    shown.emplace(progress, context.err, "census", context.showsProgress(false) || untilFirst);
+    const std::function<void()> beforeResult = [&] {
+        if (untilFirst) shown.reset();
+    };
     if (args.analyze) {
-        writeCensusAnalysis(genus, args.threads, args.jsonl, context, progress);
+        writeCensusAnalysis(genus, threads, args.jsonl, context, progress, beforeResult);
         return;
     }
     censusByGenus(
         genus,
         [&](const CensusFiber& fiber) {
-            context.out << (args.jsonl ? fiberJson(fiber) : fiber.line) << '\n';
+            beforeResult();
+            context.out << (args.jsonl ? censusFiberJson(fiber) : fiber.line) << '\n';
         },
-        &progress, CensusOptions{args.threads});
+        &progress, CensusOptions{threads});
 }
 
 }  // namespace
@@ -90,7 +98,7 @@ void addCensusCommand(CLI::App& app, CommandContext& context) {
     command->add_flag("--jsonl", args->jsonl, "print one JSON object a line");
     command->add_flag("--analyze", args->analyze,
                       "for every fiber, the table of (N, d, h) over its listed sub-divisors");
-    command->add_option("--threads", args->threads, "threads to use (0: one per core)")
+    command->add_option("--threads", args->threads, "threads to use (0: one per core; at most 256)")
         ->option_text("T");
     command->callback([args, &context] { runCensus(*args, context); });
 }

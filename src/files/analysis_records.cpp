@@ -83,9 +83,7 @@ nlohmann::ordered_json analysisTableJson(const AnalysisTable& table) {
 }
 
 std::string censusAnalysisJsonLine(const CensusFiber& fiber, const AnalysisTable& table) {
-    nlohmann::ordered_json object = nlohmann::ordered_json::parse(censusFiberJson(fiber));
-    object["analysis_table"] = analysisTableJson(table);
-    return object.dump();
+    return withJsonMember(censusFiberJson(fiber), "analysis_table", analysisTableJson(table));
 }
 
 }  // namespace dorvanix

@@ -1,6 +1,9 @@
 #include "model/dual_graph.h"
 
 #include <stdexcept>
+#include <string>
+
+#include "model/input_check.h"
 
 namespace dorvanix {
 
@@ -38,6 +41,11 @@ DualGraph fiberDualGraph(const FiberData& x) {
 
 std::vector<std::vector<int>> intersectionMatrix(const DualGraph& graph) {
     const std::size_t n = graph.vertices.size();
+    if (n > kMaxMatrixCurves) {
+        throw InputError("the intersection matrix of " + std::to_string(n) + " curves would have " +
+                         std::to_string(n * n) + " entries, more than the " +
+                         std::to_string(kMaxMatrixCurves * kMaxMatrixCurves) + " it may hold");
+    }
     std::vector<std::vector<int>> matrix(n, std::vector<int>(n, 0));
     for (std::size_t i = 0; i < n; ++i) {
         if (!graph.vertices[i].selfIntersection) {

@@ -33,8 +33,13 @@ std::vector<int> branchSelfIntersections(int m, int a);
 // order, each curve rational.
 DualGraph fiberDualGraph(const FiberData& x);
 
+// Past this many curves the intersection matrix is declined: its million entries already take
+// tens of megabytes as Python lists, and a matrix of X's 10^8 curves could never be held.
+inline constexpr std::size_t kMaxMatrixCurves = 1000;
+
 // The intersection matrix of a graph whose self-intersections are all known: E_i . E_j is the
-// number of edges between i and j, E_i . E_i its self-intersection.
+// number of edges between i and j, E_i . E_i its self-intersection. Throws InputError for a
+// graph of more than kMaxMatrixCurves curves.
 std::vector<std::vector<int>> intersectionMatrix(const DualGraph& graph);
 
 }  // namespace dorvanix

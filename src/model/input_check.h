@@ -17,8 +17,8 @@ class InputError : public std::invalid_argument {
 };
 
 // The largest number accepted anywhere in typed input (m, r, b, multiplicities, genus). The
-// trees of a fiber have chains of up to m - 1 curves, and the walks over them recurse along a
-// chain, so the bound also keeps every walk well inside the stack.
+// trees of a fiber have chains of up to m - 1 curves; the walks over them keep their place on
+// stacks of their own, so the bound is one of size and time only.
 inline constexpr int kMaxInputNumber = 10000;
 
 // Reads a fiber typed by a user, either as a fiber line "((m,r),a1,...,ab)" (with or without the
@@ -51,6 +51,12 @@ int genusRequirement(int genus);
 std::array<int, 4> requiredMultiplicities(std::span<const int> values);
 // The ell filter: -kEllFilterLimit ... kEllFilterLimit, 0 for every ell.
 int ellFilter(int value);
+// Threads a census may be given, 0 meaning one per core: a few hundred already outnumber the
+// cores of any machine, and every further one only costs memory.
+inline constexpr int kMaxThreads = 256;
+// The number of threads asked for, named `name` in the message: "--threads must lie in 0 ... 256,
+// not 100000".
+int threadCount(int value, std::string_view name);
 
 // The text quoted in a message: at most 60 characters of it, non-printable bytes as \xNN.
 std::string quoteInput(std::string_view text);

@@ -12,6 +12,7 @@
 #include "app/picture_window.h"
 #include "model/divisor_notation.h"
 #include "picture/layout_relaxation.h"
+#include "picture/picture_session.h"
 
 #include "app_test_support.h"
 #include "census/subdivisor_line.h"
@@ -470,6 +471,29 @@ TEST_F(AppSession, AListTooLongForMemoryIsOnlyOfferedInPart) {
     ASSERT_TRUE(waitForSubdivisors(dialog));
     EXPECT_EQ(dialog->subdivisorList()->count(), 3) << "the first answer is the first N";
     EXPECT_EQ(dialog->job()->fraction(), 1.0) << "the bar counts lines, of the N wanted";
+}
+
+// X alone may be drawn, but the chain diagram of Y's analysis is past the picture bound: the
+// window shows the core's reason for the analysis it was handed and makes no further frame.
+TEST_F(AppSession, APictureOfAChainDiagramPastTheBoundIsDeclined) {
+    SubdivisorDialog* dialog = chooseFirstFiber("330", "2", "3");
+    ASSERT_NE(dialog, nullptr);
+    const FiberData x = fiberFromParts(330, 2, {329, 329, 2});
+    const std::string line = "(329;(329),(329),(1)):: ell = 1 :: type = CCA";
+    ASSERT_EQ(pictureRefusal(x), "");
+    const std::string reason =
+        pictureRefusal(x, chainDiagramNodes(x, parseSubdivisorLine(x, line)));
+    ASSERT_NE(reason, "");
+    selectLine(dialog, line);
+    auto* window = qobject_cast<PictureWindow*>(context->picture());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->content(), context->state.analysis);
+    EXPECT_TRUE(window->refusal().contains(QString::fromStdString(reason)))
+        << window->refusal().toStdString();
+    const int shown = window->framesShown();  // X's frames while the analysis ran
+    QTest::qWait(300);
+    EXPECT_EQ(window->framesShown(), shown);
+    EXPECT_FALSE(window->ticking());
 }
 
 // Save list writes on a worker while the windows go on: Cancel leaves no file (an earlier file of

@@ -14,6 +14,7 @@
 #include "model/node_pool.h"
 #include "model/tree_operations.h"
 #include "oracle/exhaustive_fibers.h"
+#include "support/small_stack.h"
 
 namespace dorvanix {
 namespace {
@@ -118,6 +119,15 @@ TEST(FiberEnumeration, ListsTheLinesOfTheFullPartitionWalk) {
     const std::vector<std::string> marked = oracle::fiberLines(10, 3, 6, atMostTwo);
     EXPECT_FALSE(marked.empty());
     EXPECT_EQ(fiberLines(10, 3, 6, atMostTwo), marked);
+}
+
+// Ten thousand branches of 1 (m = 2, r = 5000, genus 4999): the walk keeps its place in arrays
+// of its own, so it runs on a stack where a recursion along the branches would overflow.
+TEST(FiberEnumeration, TenThousandBranchesNeedNoDeepStack) {
+    double bound = 0;
+    testing::runOnSmallStack(
+        [&] { bound = fiberCountBound(2, 5000, 10000, FiberOptions{.requiredGenus = 4999}); });
+    EXPECT_EQ(bound, 1.0) << "the one partition into ones";
 }
 
 // The census of a genus is the fiber lists of every (m, r, b) under the genus filter, joined in

@@ -111,6 +111,38 @@ TEST(CensusCommand, TablesShowACountThatIsNoGenusApart) {
         << help.out;
 }
 
+// Y as "-": --json gives one array of what each line gives alone; an analysis too large stops
+// with the number of its line (read errors: CliAnalyze in cli_tool_test.cpp).
+TEST(AnalyzeCommand, LinesFromStandardInputGiveOneArrayOrStopWithTheirNumber) {
+    const std::string abb = "(3;(2,1),(2,1),(2,1))", small = "(2000;(2000),(1000),(1000))";
+    const struct {
+        std::string x, input;
+        std::vector<std::string> ys;  // the lines expected among the records
+        std::string message;          // part of the one line on standard error
+    } rows[] = {
+        {kFive, abb + "\n\n" + abb, {abb, abb}, ""},
+        {kFive, "", {}, ""},
+        {"((2001,2),2000,1001,1001)",
+         small + "\n(2000;(2000),(1001),(1001))\n",
+         {small},
+         "line 2 of standard input: the chain diagram would have N * g = 4000 * 1000"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.input);
+        std::istringstream in(row.input);
+        const CliRun run = runInProcess({"analyze", row.x, "-", "--json"}, &in);
+        EXPECT_EQ(run.status, row.message.empty() ? kDone : kBadInput) << run.err;
+        EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
+        nlohmann::json expected = nlohmann::json::array();
+        for (const std::string& y : row.ys) {
+            expected.push_back(
+                nlohmann::json::parse(runInProcess({"analyze", row.x, y, "--json"}).out));
+        }
+        // A run stopped halfway leaves its array open.
+        EXPECT_EQ(nlohmann::json::parse(run.out + (row.message.empty() ? "" : "]")), expected);
+    }
+}
+
 TEST(JsonLines, FibersAndSubdivisorsCarryEveryFigureOfTheirLine) {
     const auto fibers = jsonLines({"fibers", "5", "2", "3", "--jsonl"});
     ASSERT_EQ(fibers.size(), 2u);

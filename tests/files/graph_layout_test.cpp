@@ -81,14 +81,13 @@ TEST(GraphLayout, LayoutsFromSeveralThreadsAtOnceAreThoseOfOneAtATime) {
     std::vector<GraphLayout> alone;
     for (const DualGraph& graph : graphs) alone.push_back(layOutDualGraph(graph));
     std::vector<std::vector<GraphLayout>> together(3);
-    {
-        std::vector<std::jthread> threads;
-        for (auto& out : together) {
-            threads.emplace_back([&] {
-                for (const DualGraph& graph : graphs) out.push_back(layOutDualGraph(graph));
-            });
-        }
+    std::vector<std::thread> threads;
+    for (auto& out : together) {
+        threads.emplace_back([&] {
+            for (const DualGraph& graph : graphs) out.push_back(layOutDualGraph(graph));
+        });
     }
+    for (std::thread& thread : threads) thread.join();
     for (const auto& out : together) {
         ASSERT_EQ(out.size(), alone.size());
         for (std::size_t g = 0; g < out.size(); ++g) {

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "census/fiber_enumeration.h"
@@ -96,9 +97,9 @@ class ChunkSender {
 };
 
 void addFiber(ChunkSender<std::int32_t>& sender, int m, int r, std::span<const int> parts,
-              int genus, long long clamped, const std::string& digits) {
+              int genus, long long clamped, std::string_view digits) {
     const auto bits = static_cast<std::uint64_t>(clamped);
-    if (clamped == LLONG_MAX) sender.addBig(digits);
+    if (clamped == LLONG_MAX) sender.addBig(std::string(digits));
     sender.add({m, r, static_cast<long long>(parts.size())}, parts,
                {genus, static_cast<std::int32_t>(bits & 0xffffffffu),
                 static_cast<std::int32_t>(bits >> 32)});
@@ -226,14 +227,8 @@ bool listFibers(val input, val onChunk) {
                     return;
                 }
                 ++kept;
-                std::string digits;
-                if (fiber.simpleCrusts == LLONG_MAX) {
-                    // The count in full is the number after the line's " : ".
-                    const std::string_view line = fiber.line;
-                    const std::size_t from = line.find(" : ") + 3;
-                    digits = std::string(line.substr(from, line.find(' ', from) - from));
-                }
-                addFiber(sender, m, r, fiber.parts, fiber.genus, fiber.simpleCrusts, digits);
+                addFiber(sender, m, r, fiber.parts, fiber.genus, fiber.simpleCrusts,
+                         fiber.simpleCrustDigits);
             },
             &progress);
     }

@@ -30,6 +30,7 @@ WebSession::WebSession(const std::string& x)
 std::string WebSession::select(const std::string& line) {
     SubdivisorLine y = parseSubdivisorLine(x_, line);
     const AnalysisFigures figures = analysisFigures(x_, y);
+    pictureRefusal_ = pictureRefusal(x_, chainDiagramNodes(x_, y));
     y_ = std::move(y);
     restart();
     return analysisJson(figures, y_->line).dump();
@@ -37,17 +38,22 @@ std::string WebSession::select(const std::string& line) {
 
 void WebSession::clear() {
     y_.reset();
+    pictureRefusal_.clear();
     restart();
 }
 
 void WebSession::restart() {
+    ticks_ = 0;
+    // A picture the core declines is never built.
+    picture_.reset();
+    if (!pictureRefusal_.empty()) return;
     picture_ = std::make_unique<PictureSession>(x_);
     random_ = std::make_unique<LibraryRandom>();
     if (y_) picture_->choose(y_->line);
-    ticks_ = 0;
 }
 
 std::string WebSession::frame() {
+    if (!pictureRefusal_.empty()) throw InputError(pictureRefusal_);
     // The frame before any tick, painted on a copy: a paint re-centres X, and the tool's
     // frames after T ticks are painted only after each tick.
     if (ticks_ == 0) {
@@ -57,7 +63,7 @@ std::string WebSession::frame() {
 }
 
 std::string WebSession::tick() {
-    if (ticks_ >= kMaxPictureTicks) return frame();
+    if (ticks_ >= kMaxPictureTicks || !pictureRefusal_.empty()) return frame();
     ++ticks_;
     return svgDocument(picture_->frameAfterTicks(1, std::ref(*random_), kCentred));
 }

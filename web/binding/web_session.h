@@ -35,6 +35,8 @@ class WebSession {
     std::string subdivisor() const { return y_ ? y_->line : std::string(); }
 
     // The picture: the frame shown now, one more 100 ms tick and its frame, and a start over.
+    // A picture the core declines (pictureRefusal, with Y's chain diagram) is not built, and
+    // its frames throw InputError with the reason.
     std::string frame();
     std::string tick();
     void restart();
@@ -52,6 +54,7 @@ class WebSession {
     std::string notation_;
     int genus_ = 0;
     std::optional<SubdivisorLine> y_;
+    std::string pictureRefusal_;  // why the picture of X with Y is declined; empty when drawn
     std::unique_ptr<PictureSession> picture_;
     std::unique_ptr<LibraryRandom> random_;
     int ticks_ = 0;

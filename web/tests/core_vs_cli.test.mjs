@@ -110,8 +110,16 @@ test('analysis, files of X with Y, and the picture frame by frame', () => {
     assert.equal(analysis.ok, true, analysis.message);
     assert.deepEqual(JSON.parse(analysis.value), JSON.parse(tool('analyze', x, y, '--json')), x);
     assert.equal(session.quorbel().value.text, toolFile('quorbel', x, y), x);
+    // DOT and TikZ carry a layout: the page's is always the plain one, the tool's Graphviz's
+    // where it was built with Graphviz; the graph itself is the JSON.
     for (const format of ['json', 'dot', 'tikz']) {
-      assert.equal(session.graph(format).value, tool('graph', x, y, '--format', format), `${x} ${format}`);
+      const expected = tool('graph', x, y, '--format', format);
+      const drawn = session.graph(format).value;
+      if (format === 'json' || expected.includes('laid out by plain')) {
+        assert.equal(drawn, expected, `${x} ${format}`);
+      } else {
+        assert.ok(drawn.includes('laid out by plain'), `${x} ${format}`);
+      }
     }
     assert.equal(session.frame(), tool('picture', x, y), `${x} at tick 0`);
     for (let t = 1; t <= 80; ++t) {
@@ -122,4 +130,12 @@ test('analysis, files of X with Y, and the picture frame by frame', () => {
     assert.equal(session.tick(), tool('picture', x, y, '--ticks', '1'), `${x} started again`);
   }
   assert.equal(session.select('(2;(2),(1))').ok, false);
+  // X alone is drawn, but the chain diagram of this Y is past the picture bound: the tool and the
+  // page both decline its frames.
+  const [x, y] = ['((330,2),329,329,2)', '(329;(329),(329),(1)):: ell = 1 :: type = CCA'];
+  assert.equal(session.open(x).ok, true);
+  assert.equal(session.select(y).ok, true);
+  assert.throws(() => tool('picture', x, y));
+  assert.throws(() => session.tick());
+  assert.throws(() => session.frame());
 });
