@@ -21,6 +21,14 @@ std::mutex& graphvizLock() {
     return lock;
 }
 
+// One Graphviz context for the life of the program, taken under the lock. Its text sizing plugin
+// remembers the name of the last font it measured by pointer into the context's font table, so a
+// context freed after one layout would leave the next layout comparing against freed memory.
+GVC_t* graphvizContext() {
+    static GVC_t* const context = gvContext();
+    return context;
+}
+
 void set(void* object, const char* name, const std::string& value) {
     agsafeset(object, const_cast<char*>(name), const_cast<char*>(value.c_str()),
               const_cast<char*>(""));
@@ -45,7 +53,6 @@ struct GraphvizGraph {
     ~GraphvizGraph() {
         if (laidOut) gvFreeLayout(context, graph);
         if (graph != nullptr) agclose(graph);
-        if (context != nullptr) gvFreeContext(context);
     }
 };
 
@@ -63,7 +70,7 @@ std::optional<GraphLayout> graphvizLayout(const DualGraph& dual, std::string_vie
     const std::scoped_lock hold(graphvizLock());
     agseterr(AGMAX);  // what goes wrong is answered by an empty result, not on stderr
     GraphvizGraph g;
-    g.context = gvContext();
+    g.context = graphvizContext();
     if (g.context == nullptr) return std::nullopt;
     char name[] = "dual";
     g.graph = agopen(name, Agundirected, nullptr);
