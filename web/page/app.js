@@ -525,12 +525,24 @@ async function cancelAnalysis() {
 
 const shown = (value) => (value === null ? 'none' : String(value));
 
+// N, d and h as the desktop program words them: where d N - (a + chi(X) - chi(R)) is no genus,
+// the core's note says why instead of a number.
+function figuresText(record) {
+  if (record.proportional_branch) {
+    return 'Y is proportional to X on a branch: the analysis ends there, without chain diagram ' +
+      '(N, d and h are undefined)';
+  }
+  const numerator = `d N \u2212 (a + \u03c7(X) \u2212 \u03c7(R)) = ${shown(record.genus_numerator)}`;
+  const h = record.joining_curve_genus === null
+    ? `${numerator}. h: ${record.joining_curve_genus_note}`
+    : `genus of the joining curve h = ${record.joining_curve_genus} (${numerator})`;
+  return `N = ${record.chain_count} chain${record.chain_count === 1 ? '' : 's'}, gcd d = ${record.gcd}, ${h}`;
+}
+
 function showAnalysis(record) {
-  $('figures').textContent = `N = ${shown(record.chain_count)} chains, gcd d = ${shown(record.gcd)}, ` +
-    `genus of the joining curve h = ${record.joining_curve_genus}` +
-    (record.proportional_branch ? ' (a branch of Y proportional to X ended the analysis)' : '') +
-    `; kc = ${record.core_branches}, stubs ${record.stub_count}, inserted nodes a = ${record.inserted_count}, ` +
-    `chi(X) = ${record.support_euler_x}, chi(R) = ${record.support_euler_r}`;
+  $('figures').textContent = `${figuresText(record)}; kc = ${record.core_branches}, ` +
+    `stubs ${record.stub_count}, inserted nodes a = ${record.inserted_count}, ` +
+    `\u03c7(X) = ${record.support_euler_x}, \u03c7(R) = ${record.support_euler_r}`;
   const tree = $('analysis-tree');
   tree.replaceChildren();
   const items = new Map();

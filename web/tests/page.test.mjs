@@ -98,7 +98,8 @@ test('3 2 3, the fiber, a sub-divisor: its figures and every download', async ()
   await page.click('#select');
   const record = JSON.parse(tool('analyze', X, Y, '--json'));
   await waitText(page, '#figures', new RegExp(`^N = ${record.chain_count} chains, gcd d = ${record.gcd}, ` +
-    `genus of the joining curve h = ${record.joining_curve_genus};`));
+    `genus of the joining curve h = ${record.joining_curve_genus} \\(d N . \\(a \\+ .\\(X\\) . .\\(R\\)\\) = ` +
+    `${record.genus_numerator}\\);`));
   assert.equal(await page.$$eval('#analysis-tree [role=treeitem]', (items) => items.length), record.nodes.length);
 
   const files = [
@@ -138,6 +139,17 @@ test('3 2 3, the fiber, a sub-divisor: its figures and every download', async ()
   assert.equal(await text(restored, '#figures'), await text(page, '#figures'));
   assert.equal(await restored.$eval('#m', (element) => element.value), '3');
   await restored.close();
+
+  // Where the count is no genus of the joining curve, the figures give the core's reason.
+  const [twoMeetingsX, twoMeetingsY] = ['((3,2),2,2,1,1)', '(2;(2),(2),(1),(1)):: ell = 1 :: type = CCBB'];
+  const noGenus = JSON.parse(tool('analyze', twoMeetingsX, twoMeetingsY, '--json'));
+  assert.equal(noGenus.joining_curve_genus, null);
+  const view = new URLSearchParams([['x', twoMeetingsX], ['y', twoMeetingsY]]);
+  const notGenusPage = await openPage(`${url}#${view}`);
+  await waitText(notGenusPage, '#figures', /^N = /);
+  assert.ok((await text(notGenusPage, '#figures')).includes(
+    `= ${noGenus.genus_numerator}. h: ${noGenus.joining_curve_genus_note};`));
+  await notGenusPage.close();
   await page.close();
 });
 
