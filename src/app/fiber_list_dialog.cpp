@@ -19,6 +19,7 @@
 #include "app/line_list.h"
 #include "app/subdivisor_dialog.h"
 #include "app/timed_sample.h"
+#include "census/census_filter.h"
 #include "census/fiber_enumeration.h"
 #include "census/genus_census.h"
 #include "files/list_files.h"
@@ -45,16 +46,6 @@ double bytesPerLine(int m, int b) {
 }
 
 // The main window's options on a fiber of a whole-genus list; the genus is the census's own.
-bool passesOptions(const FiberOptions& options, const CensusFiber& fiber) {
-    const std::vector<int>& parts = fiber.shape.parts;
-    if (!acceptFiber(fiber.shape.m, parts, options.noDuplicateBranches, 0)) return false;
-    for (std::size_t i = 0; options.multiplicityOption && i < 4; ++i) {
-        const int required = options.requiredMultiplicities[i];
-        if (required != 0 && (i >= parts.size() || parts[i] != required)) return false;
-    }
-    return !options.atMostTwoSimpleCrusts || fiber.simpleCrusts.clamped() <= 2;
-}
-
 QString fiberCount(long long count) {
     return count == 1 ? QObject::tr("1 fiber")
                       : QObject::tr("%1 fibers").arg(QLocale().toString(count));
@@ -181,7 +172,7 @@ void FiberListDialog::startEnumeration(long long limit) {
             return censusByGenus(
                 genus,
                 [&](const CensusFiber& fiber) {
-                    if (passesOptions(options, fiber)) keep(fiber.line);
+                    if (censusFiberPasses(options, fiber)) keep(fiber.line);
                 },
                 &watch);
         };

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "census/census_filter.h"
 #include "census/fiber_enumeration.h"
 #include "census/genus_census.h"
 #include "census/subdivisor_count.h"
@@ -134,15 +135,7 @@ void forEachFiber(const val& records, const val& bigCounts, Visit visit) {
 }
 
 FiberOptions fiberOptionsOf(const val& input) {
-    FiberOptions options;
-    options.noDuplicateBranches = input["noDuplicates"].isTrue();
-    options.requiredGenus = input["genus"].as<int>();
-    options.multiplicityOption = input["multiplicityOption"].isTrue();
-    options.atMostTwoSimpleCrusts = input["atMostTwoCrusts"].isTrue();
-    const std::vector<int> required = emscripten::vecFromJSArray<int>(input["required"]);
-    for (std::size_t i = 0; i < required.size() && i < options.requiredMultiplicities.size(); ++i) {
-        options.requiredMultiplicities[i] = required[i];
-    }
+    const FiberOptions options = fiberOptionsOf(input);
     return options;
 }
 
@@ -194,25 +187,18 @@ val readFiberInput(val fields) {
 bool listFibers(val input, val onChunk) {
     Progress progress;
     ChunkSender<std::int32_t> sender(onChunk, progress);
+    const FiberOptions options = fiberOptionsOf(input);
     bool whole = false;
     if (input["whole"].isTrue()) {
         whole = censusByGenus(
-            input["genus"].as<int>(),
+            options.requiredGenus,
             [&](const CensusFiber& fiber) {
+                if (!censusFiberPasses(options, fiber)) return;
                 addFiber(sender, fiber.shape.m, fiber.shape.r, fiber.shape.parts, fiber.genus,
                          fiber.simpleCrusts.clamped(), tallyText(fiber.simpleCrusts));
             },
             &progress);
     } else {
-        FiberOptions options;
-        options.noDuplicateBranches = input["noDuplicates"].isTrue();
-        options.requiredGenus = input["genus"].as<int>();
-        options.multiplicityOption = input["multiplicityOption"].isTrue();
-        options.atMostTwoSimpleCrusts = input["atMostTwoCrusts"].isTrue();
-        const std::vector<int> required = emscripten::vecFromJSArray<int>(input["required"]);
-        for (std::size_t i = 0; i < required.size() && i < 4; ++i) {
-            options.requiredMultiplicities[i] = required[i];
-        }
         const int m = input["m"].as<int>();
         const int r = input["r"].as<int>();
         // A list asked for in part ends after `limit` fibers (0: no limit).
