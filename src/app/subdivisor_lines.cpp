@@ -1,7 +1,5 @@
 #include "app/subdivisor_lines.h"
 
-#include <numeric>
-
 #include "census/subdivisor_line.h"
 
 namespace dorvanix {
@@ -24,11 +22,7 @@ double SubdivisorLines::bytesFor(long long lines, int branches) {
 
 std::string SubdivisorLines::line(std::size_t row) const {
     const std::uint16_t* at = packed_.data() + row * stride_;
-    const int k = at[0];
-    std::vector<int> ys(at + 1, at + stride_);
-    long long ell = k;
-    for (const int y : ys) ell = std::gcd(ell, static_cast<long long>(y));
-    return subdivisorLineText(x_, k, ys, ell, subdivisorTypes(x_, k, ys, ell));
+    return subdivisorLineOf(x_, at[0], std::vector<int>(at + 1, at + stride_));
 }
 
 void SubdivisorLines::write(std::ostream& out, std::string_view end) const {

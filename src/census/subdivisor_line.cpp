@@ -160,6 +160,12 @@ std::string subdivisorTypes(const FiberData& x, int k, const std::vector<int>& y
     return types;
 }
 
+std::string subdivisorLineOf(const FiberData& x, int k, const std::vector<int>& ys) {
+    long long ell = k;
+    for (const int y : ys) ell = gcd64(ell, y);
+    return subdivisorLineText(x, k, ys, ell, subdivisorTypes(x, k, ys, ell));
+}
+
 std::string subdivisorLineText(const FiberData& x, int k, const std::vector<int>& ys, long long ell,
                                std::string_view types) {
     std::string text = "(" + std::to_string(k) + ";";

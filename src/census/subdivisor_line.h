@@ -29,6 +29,10 @@ std::string subdivisorLineText(const FiberData& x, int k, const std::vector<int>
 // The type letters the listing gives the sub-divisor (k; y1, ..., yb) of X.
 std::string subdivisorTypes(const FiberData& x, int k, const std::vector<int>& ys, long long ell);
 
+// The list line of the sub-divisor (k; y1, ..., yb) of X, its ell = gcd(k, y1, ..., yb) and its
+// letters derived: a line kept as its numbers only (as long lists are) written out again.
+std::string subdivisorLineOf(const FiberData& x, int k, const std::vector<int>& ys);
+
 // Reads a sub-divisor line typed by a user and checks it against X: the same number of branches,
 // 1 <= k <= m-1, every y_i within X's first multiplicity and k, each branch's chain as the
 // listing derives it, admitted (y1 + ... + yb >= k r), and ell = gcd(k, y1, ..., yb). The suffix

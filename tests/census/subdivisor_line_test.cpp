@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "census/subdivisor_listing.h"
 #include "model/input_check.h"
 #include "model/tree_operations.h"
 
@@ -44,6 +45,19 @@ TEST(ParseSubdivisorLine, ReadsListedLinesWithOrWithoutTheirSuffix) {
         EXPECT_EQ(y.notation(), notation);
         EXPECT_EQ(y.line,
                   notation + ":: ell = " + std::to_string(row.ell) + " :: type = " + row.types);
+    }
+}
+
+// A line kept as its numbers only is written out again as the listing wrote it.
+TEST(SubdivisorLineOf, WritesEveryListedLineAgainFromItsNumbers) {
+    for (const FiberData* x : {&kThree, &kFive}) {
+        SCOPED_TRACE(x->m);
+        long long lines = 0;
+        listSubdivisors(*x, SubdivisorOptions{}, [&](const Subdivisor& y) {
+            ++lines;
+            EXPECT_EQ(subdivisorLineOf(*x, y.k, {y.ys.begin(), y.ys.end()}), y.line);
+        });
+        EXPECT_GT(lines, 10);
     }
 }
 

@@ -263,15 +263,10 @@ template <typename Visit>
 void forEachSubdivisor(const FiberData& x, const val& rows, Visit visit) {
     const std::vector<int> numbers = emscripten::convertJSArrayToNumberVector<int>(rows);
     const std::size_t stride = x.chains.size() + 1;
-    std::vector<int> ys(x.chains.size());
     for (std::size_t at = 0; at + stride <= numbers.size(); at += stride) {
-        const int k = numbers[at];
-        long long ell = k;
-        for (std::size_t j = 0; j < ys.size(); ++j) {
-            ys[j] = numbers[at + 1 + j];
-            ell = gcd64(ell, ys[j]);
-        }
-        visit(subdivisorLineText(x, k, ys, ell, subdivisorTypes(x, k, ys, ell)));
+        visit(subdivisorLineOf(
+            x, numbers[at],
+            std::vector<int>(numbers.begin() + at + 1, numbers.begin() + at + stride)));
     }
 }
 
