@@ -1,6 +1,7 @@
 #include "census/fiber_enumeration.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <string>
 #include <vector>
@@ -143,6 +144,47 @@ TEST(GenusCensus, IsTheFiberListsOfEveryShapeFilteredByGenus) {
             EXPECT_EQ(census, expected) << threads << " threads";
         }
     }
+}
+
+// The census counts fibers with the work kept between fibers of one (m, r, b), by shortfall or by
+// summed tables; each count must be the fiber's own. Genus 28 has fibers of more than 2^62
+// vectors (m = 4 with 30 branches), which the kept work holds in 128 bits.
+TEST(GenusCensus, CountsEachFiberAsItsOwnCount) {
+    for (int genus : {7, 28}) {
+        SCOPED_TRACE("genus " + std::to_string(genus));
+        long long fibers = 0;
+        EXPECT_TRUE(censusByGenus(genus, [&](const CensusFiber& f) {
+            ++fibers;
+            const FiberData x = fiberFromParts(f.shape.m, f.shape.r, f.shape.parts);
+            ASSERT_EQ(f.simpleCrusts.exact(), tallySubdivisors(x, kSimpleCrustOptions).exact())
+                << f.line;
+        }));
+        EXPECT_GT(fibers, 100);
+    }
+}
+
+// The walk keeps its positions off the stack: a census of genus 3000, whose first fiber has 6002
+// branches, starts on a thread of 128 KiB.
+TEST(GenusCensus, WalksALargeGenusOnASmallStack) {
+    struct Walk {
+        std::vector<int> first;
+        static void* run(void* self) {
+            auto& walk = *static_cast<Walk*>(self);
+            forEachGenusShape(3000, [&](const CensusShape& shape) {
+                walk.first = shape.parts;
+                return false;
+            });
+            return nullptr;
+        }
+    } walk;
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, 128 * 1024), 0);
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(&thread, &attributes, &Walk::run, &walk), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+    EXPECT_EQ(walk.first, std::vector<int>(6002, 1));
 }
 
 // On every fiber of the census of small genera the dual graph is a tree, numerically trivial
