@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "census/fiber_enumeration.h"
+#include "census/genus_census.h"
 #include "census/subdivisor_count.h"
 #include "oracle/exhaustive_subdivisors.h"
 #include "oracle/fiber_sweep.h"
@@ -125,6 +126,15 @@ TEST(FastSubdivisors, StopSoonAfterCancelAndEndOnTheWholeFraction) {
          [](Progress* p, const std::function<void()>& seen) {
              return enumerateFibers(
                  12, 2, 4, {}, [&](const FiberEntry&) { seen(); }, p);
+         }},
+        {"census",
+         [](Progress* p, const std::function<void()>&) {
+             return censusByGenus(
+                 400, [](const CensusFiber&) {}, p);
+         },
+         [](Progress* p, const std::function<void()>& seen) {
+             return censusByGenus(
+                 9, [&](const CensusFiber&) { seen(); }, p, CensusOptions{3});
          }},
     };
     for (const auto& row : rows) {
