@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "model/fiber_data.h"
+#include "model/fiber_label.h"
 
 namespace dorvanix::cli {
 
@@ -10,6 +11,7 @@ std::string fiberJsonLine(int m, int r, const FiberEntry& fiber) {
     const std::vector<int> parts(fiber.parts.begin(), fiber.parts.end());
     const FiberData data = fiberFromParts(m, r, parts);
     const nlohmann::ordered_json object = {
+        {"label", fiberLabel(m, r, fiber.parts)},
         {"m", m},
         {"r", r},
         {"branches", parts},

@@ -24,6 +24,8 @@ class TextScanner {
     bool acceptWord(std::string_view word);
     // An unsigned decimal number of at most kMaxInputNumber.
     int number(std::string_view name);
+    // An unsigned decimal number of at most `largest`.
+    long long number(std::string_view name, long long largest);
     // Fails unless the whole text has been read.
     void expectEnd();
 
