@@ -5,6 +5,7 @@
 #include "bindings.h"
 #include "census/genus_census.h"
 #include "files/analysis_records.h"
+#include "files/fiber_lookup.h"
 #include "files/graph_formats.h"
 #include "interruptible_wait.h"
 #include "model/dual_graph.h"
@@ -115,6 +116,25 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
         "Every fiber of the genus over all m, r and b, lazily, ordered by m, then r, then b, and "
         "within one (m, r, b) as dorvanix.fibers lists them. The simple crusts are counted on "
         "`threads` threads (0: one per core); the order does not depend on it.");
+    module.def(
+        "lookup",
+        [](const py::object& form) {
+            // A dual graph may come as the dict that Fiber.dual_graph() gives.
+            const std::string text =
+                py::isinstance<py::str>(form)
+                    ? form.cast<std::string>()
+                    : py::module_::import("json").attr("dumps")(form).cast<std::string>();
+            const FoundFiber found = runInterruptibly<FoundFiber>(
+                [&](Progress& progress) { return lookupFiber(text, &progress); });
+            return FiberObject{std::make_shared<const FiberData>(found.fiber),
+                               found.simpleCrusts.clamped()};
+        },
+        py::arg("form"),
+        "The fiber of the census that `form` names: a label ('2.5.2.4-4-2'), a fiber line "
+        "(branches in any order), divisor notation, or a dual graph as Fiber.dual_graph() gives "
+        "it (a dict, or its JSON text; vertices in any order, with any ids). Its branches come "
+        "largest first, as the census lists them. Raises ValueError with one line saying why "
+        "when `form` names no fiber of the census.");
     fiber.def(
         "dual_graph", [](const FiberObject& x) { return graphDict(fiberDualGraph(*x.data)); },
         "The dual graph as a dict: 'vertices' (dicts of id, multiplicity, self_intersection, "

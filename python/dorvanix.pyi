@@ -13,8 +13,12 @@ class Fiber:
     branches, each a Hirzebruch-Jung chain."""
 
     def __init__(self, text: str) -> None:
-        """A fiber from a fiber line '((3,2),2,2,2)' (annotation allowed) or divisor notation
-        '(3;(2,1),(2,1),(2,1))'; raises ValueError with dorvanix-cli's message."""
+        """A fiber from a fiber line '((3,2),2,2,2)' (annotation allowed), divisor notation
+        '(3;(2,1),(2,1),(2,1))' or its label '1.3.2.2-2-2'; raises ValueError with
+        dorvanix-cli's message."""
+    @property
+    def label(self) -> str:
+        """The label 'G.m.r.a1-...-ab': genus, m, r, first multiplicities largest first."""
     @property
     def m(self) -> int:
         """Multiplicity of the core."""
@@ -184,6 +188,10 @@ class CensusIterator(Iterator[Fiber]):
 def census(*, genus: SupportsIndex, threads: SupportsIndex = 0) -> CensusIterator:
     """Every fiber of the genus over all m, r and b, ordered by m, r, b and then as fibers()
     lists them; simple crusts counted on `threads` threads (0: one per core)."""
+
+def lookup(form: str | dict[str, Any]) -> Fiber:
+    """The census fiber a label, fiber line, divisor notation or dual graph (dict or JSON) names;
+    raises ValueError saying why when it names none."""
 
 class FiberIterator(Iterator[Fiber]):
     """Lazy iterator over a fiber list; closing or dropping it stops the work."""

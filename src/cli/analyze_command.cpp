@@ -110,7 +110,8 @@ void addAnalyzeCommand(CLI::App& app, CommandContext& context) {
     auto args = std::make_shared<AnalyzeArguments>();
     CLI::App* command = app.add_subcommand(
         "analyze", "Analyse a sub-divisor Y of a fiber X: N, d, h and the analysis divisor");
-    command->add_option("X", args->x, "the fiber: a fiber line or divisor notation")->required();
+    command->add_option("X", args->x, "the fiber: a fiber line, divisor notation or label")
+        ->required();
     command
         ->add_option("Y", args->y,
                      "a sub-divisor line of X as listed, or - to read one a line from standard "

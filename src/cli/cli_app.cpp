@@ -37,6 +37,7 @@ Examples:
   dorvanix-cli picture '((3,2),2,2,2)' '(2;(2),(1),(1))' --ticks 30 --output fly.svg
   dorvanix-cli census --genus 2
   dorvanix-cli graph '((3,2),2,2,2)' --format dot
+  dorvanix-cli lookup 2.5.2.4-4-2
 )";
 
 void buildApp(CLI::App& app, CommandContext& context) {
@@ -50,6 +51,7 @@ void buildApp(CLI::App& app, CommandContext& context) {
     addPictureCommand(app, context);
     addCensusCommand(app, context);
     addGraphCommand(app, context);
+    addLookupCommand(app, context);
 }
 
 // The tool's own messages, and CLI11's, made into one line.

@@ -34,5 +34,6 @@ void addAnalyzeCommand(CLI::App& app, CommandContext& context);
 void addPictureCommand(CLI::App& app, CommandContext& context);
 void addCensusCommand(CLI::App& app, CommandContext& context);
 void addGraphCommand(CLI::App& app, CommandContext& context);
+void addLookupCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace dorvanix::cli

@@ -32,6 +32,12 @@ std::vector<int> branchSelfIntersections(int m, int a);
 // order, each curve rational.
 DualGraph fiberDualGraph(const FiberData& x);
 
+// The fiber whose dual graph this is, whatever the order and numbering of its vertices: a tree
+// of rational curves with one core meeting at least three branch chains, each chain the one m and
+// its first multiplicity give, self-intersections (where given) those of that fiber. The
+// branches come largest first. Throws InputError saying why the graph is no such fiber.
+FiberData fiberOfDualGraph(const DualGraph& graph);
+
 // The intersection matrix of a graph whose self-intersections are all known: E_i . E_j is the
 // number of edges between i and j, E_i . E_i its self-intersection.
 std::vector<std::vector<int>> intersectionMatrix(const DualGraph& graph);
