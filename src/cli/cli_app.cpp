@@ -103,6 +103,14 @@ std::string unknownCommand(CLI::App& app, const std::vector<std::string>& args) 
 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     CommandContext context{out, err, writesToTerminal(err), writesToTerminal(out)};
+    context.commandLine = "dorvanix-cli";
+    for (const std::string& arg : args) {
+        const bool plain =
+            !arg.empty() && arg.find_first_not_of(
+                                "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                "0123456789-_.,/=:+") == std::string::npos;
+        context.commandLine += plain ? " " + arg : " " + quoteInput(arg);
+    }
     CLI::App app("Dorvanix: star-shaped singular fibers, their sub-divisors and polynomial files",
                  "dorvanix-cli");
     buildApp(app, context);

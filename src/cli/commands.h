@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 
 namespace CLI {
 class App;
@@ -18,6 +19,8 @@ struct CommandContext {
     bool outOnTerminal = false;
     // Where "-" reads from; standard input when null.
     std::istream* in = nullptr;
+    // The command as typed, for a file that records how it was made.
+    std::string commandLine = {};
 
     // A progress line is shown when it has a terminal to itself.
     bool showsProgress(bool resultsToFile) const {

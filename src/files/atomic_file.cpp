@@ -158,11 +158,36 @@ AtomicFile::AtomicFile(std::filesystem::path target)
     stream_ = std::make_unique<std::ostream>(buffer_.get());
 }
 
+AtomicFile::AtomicFile(std::filesystem::path target, ByName)
+    : target_(std::move(target)), owner_(::getpid()) {
+    const Destination destination = destinationOf(target_);
+    if (destination.error != 0) fail(destination.error);
+    if (destination.direct) {
+        throw FileWriteError("cannot write " + target_.string() +
+                             ": it is not a regular file, and a database goes only into one");
+    }
+    file_ = destination.file;
+    openNamedTemporary();
+    if (fd_ < 0) fail(errno);
+    takeOverFrom(fd_, destination);
+    buffer_ = std::make_unique<Buffer>(fd_, owner_);
+    stream_ = std::make_unique<std::ostream>(buffer_.get());
+}
+
+std::filesystem::path AtomicFile::temporaryPath() const {
+    return namedTemporary_ ? std::filesystem::path(namedTemporary_->path())
+                           : std::filesystem::path();
+}
+
 void AtomicFile::openTemporary() {
     if (std::getenv(kNamedTemporariesVariable) == nullptr) {
         fd_ = ::open(folderOf(file_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
         if (fd_ >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return;
     }
+    openNamedTemporary();
+}
+
+void AtomicFile::openNamedTemporary() {
     // No unnamed temporaries on this file system: a hidden named one beside the file, made with
     // O_EXCL rather than by mkostemp, whose 0600 would have to be widened by a umask that cannot
     // be read without changing it.

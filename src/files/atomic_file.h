@@ -40,6 +40,13 @@ class AtomicFile {
   public:
     // Opens the temporary; throws FileWriteError when the folder cannot take it.
     explicit AtomicFile(std::filesystem::path target);
+
+    // For a file that another library writes through its name (a database): the temporary is a
+    // named one beside the target, at temporaryPath(), and stream() is left unused. Only a
+    // regular file or a new name can be written so; anything else is refused.
+    struct ByName {};
+    AtomicFile(std::filesystem::path target, ByName);
+    std::filesystem::path temporaryPath() const;
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -55,6 +62,7 @@ class AtomicFile {
     [[noreturn]] void fail(int error);
     void discard();
     void openTemporary();
+    void openNamedTemporary();
     std::string hiddenStem() const;
     void linkIntoPlace();
 
