@@ -5,6 +5,7 @@
 #include "bindings.h"
 #include "census/genus_census.h"
 #include "files/analysis_records.h"
+#include "files/census_records.h"
 #include "files/fiber_lookup.h"
 #include "files/graph_formats.h"
 #include "interruptible_wait.h"
@@ -47,10 +48,86 @@ std::string countLatex(int value) {
     return value < 0 ? "\\text{none}" : std::to_string(value);
 }
 
+// The rows of census_frame, gathered on a worker thread.
+struct FrameRows {
+    std::vector<CensusRow> rows;
+    std::vector<std::vector<int>> branches;
+    std::vector<std::string> tables;  // each fiber's (N, d, h) table as JSON, with analyze
+};
+
+FrameRows frameRows(const std::vector<int>& genera, bool analyze, int threads, Progress& progress) {
+    FrameRows frame;
+    const auto take = [&](const CensusFiber& fiber) {
+        frame.rows.push_back(censusRow(fiber));
+        frame.branches.push_back(fiber.shape.parts);
+    };
+    for (int genus : genera) {
+        const bool done = analyze ? censusAnalysis(
+                                        genus,
+                                        [&](const CensusFiber& fiber, const AnalysisTable& table) {
+                                            take(fiber);
+                                            frame.tables.push_back(analysisTableJson(table).dump());
+                                        },
+                                        &progress, CensusOptions{threads})
+                                  : censusByGenus(genus, take, &progress, CensusOptions{threads});
+        if (!done) throw Cancelled();
+    }
+    return frame;
+}
+
+py::object censusFrame(const py::object& genus, bool analyze, int threads) {
+    py::module_ pandas;
+    try {
+        pandas = py::module_::import("pandas");
+    } catch (const py::error_already_set& error) {
+        if (!error.matches(PyExc_ImportError)) throw;
+        throw py::import_error(
+            "census_frame needs pandas, which is not installed: install Debian's python3-pandas "
+            "(apt install python3-pandas) or pip install pandas");
+    }
+    std::vector<int> genera;
+    if (py::isinstance<py::int_>(genus)) {
+        genera.push_back(genus.cast<int>());
+    } else {
+        for (const py::handle value : genus) genera.push_back(value.cast<int>());
+    }
+    for (int g : genera) {
+        if (g < 1) throw py::value_error("the genus must be at least 1, not " + std::to_string(g));
+    }
+    if (threads < 0) throw py::value_error("threads cannot be negative");
+    const FrameRows frame = runInterruptibly<FrameRows>(
+        [&](Progress& progress) { return frameRows(genera, analyze, threads, progress); });
+    py::list label, genusColumn, m, r, b, branches, crusts, line, tables;
+    for (std::size_t i = 0; i < frame.rows.size(); ++i) {
+        const CensusRow& row = frame.rows[i];
+        label.append(row.label);
+        genusColumn.append(row.genus);
+        m.append(row.m);
+        r.append(row.r);
+        b.append(row.b);
+        branches.append(py::tuple(py::cast(frame.branches[i])));
+        crusts.append(py::reinterpret_steal<py::object>(
+            PyLong_FromString(row.simpleCrusts.c_str(), nullptr, 10)));
+        line.append(row.line);
+        if (analyze) tables.append(jsonObject(frame.tables[i]));
+    }
+    py::dict columns;
+    columns["label"] = label;
+    columns["genus"] = genusColumn;
+    columns["m"] = m;
+    columns["r"] = r;
+    columns["b"] = b;
+    columns["branches"] = branches;
+    columns["simple_crusts"] = crusts;
+    columns["line"] = line;
+    if (analyze) columns["analysis_table"] = tables;
+    return pandas.attr("DataFrame")(columns);
+}
+
 }  // namespace
 
-// The census walk recurses once per branch, at most 2 genus + 2 of them, and its crust counts
-// run on threads of their own: a megabyte is far more than the walk needs.
+// The census walk keeps its positions off the stack, whatever the genus, and its crust counts run
+// on threads of their own besides this one: a megabyte is far more than they need.
 constexpr std::size_t kCensusStack = std::size_t{1} << 20;
 
 // The lazy census of `dorvanix.census`.
@@ -116,6 +193,14 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
         "Every fiber of the genus over all m, r and b, lazily, ordered by m, then r, then b, and "
         "within one (m, r, b) as dorvanix.fibers lists them. The simple crusts are counted on "
         "`threads` threads (0: one per core); the order does not depend on it.");
+    module.def("census_frame", &censusFrame, py::kw_only(), py::arg("genus"),
+               py::arg("analyze") = false, py::arg("threads") = 0,
+               "The census of a genus, or of each genus in an iterable such as range(2, 11), as a "
+               "pandas DataFrame: one fiber a row, in census order, with the columns of "
+               "`dorvanix-cli census --format csv` (label, genus, m, r, b, branches as a tuple, "
+               "simple_crusts as an exact int, line) and with analyze=True analysis_table, each "
+               "fiber's (N, d, h) rows as dicts. Needs pandas (Debian's python3-pandas); raises "
+               "ImportError saying so when it is missing.");
     module.def(
         "lookup",
         [](const py::object& form) {

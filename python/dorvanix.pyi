@@ -189,6 +189,13 @@ def census(*, genus: SupportsIndex, threads: SupportsIndex = 0) -> CensusIterato
     """Every fiber of the genus over all m, r and b, ordered by m, r, b and then as fibers()
     lists them; simple crusts counted on `threads` threads (0: one per core)."""
 
+def census_frame(
+    *, genus: SupportsIndex | Iterable[SupportsIndex], analyze: bool = False,
+    threads: SupportsIndex = 0
+) -> Any:
+    """The census of a genus or of several (range(2, 11)) as a pandas DataFrame, one fiber a row,
+    with the columns of `census --format csv`; needs pandas (python3-pandas)."""
+
 def lookup(form: str | dict[str, Any]) -> Fiber:
     """The census fiber a label, fiber line, divisor notation or dual graph (dict or JSON) names;
     raises ValueError saying why when it names none."""

@@ -202,26 +202,30 @@ TEST(CliFiles, FailedWritesExitWithOneAndLeaveTheEarlierFiles) {
 
 // Also where the file system has no unnamed temporaries: the named one is removed on the way out.
 TEST(CliFiles, InterruptedWriteLeavesTheEarlierFileAndNoTemporary) {
+    // The fibers with m = 120 and six branches take far longer than the second and a half
+    // after which the tool is stopped (minutes), and what it lists by then (about 2 MB) stays
+    // well below the 16 MiB files may grow to; so does the census database of genus 1 to 400.
+    const std::vector<std::string> fibers{"fibers", "120", "2", "6", "--output", "old.doc"};
+    const std::vector<std::string> database{"census", "--genus",  "1..400", "--format",
+                                            "sqlite", "--output", "old.doc"};
     const struct {
         const char* name;
         int signal;
         bool noUnnamedTemporaries;
+        const std::vector<std::string>& args;
     } rows[] = {
-        {"Ctrl-C", SIGINT, false},
-        {"Ctrl-C, no unnamed temporaries", SIGINT, true},
-        {"SIGTERM, no unnamed temporaries", SIGTERM, true},
+        {"Ctrl-C", SIGINT, false, fibers},
+        {"Ctrl-C, no unnamed temporaries", SIGINT, true, fibers},
+        {"SIGTERM, no unnamed temporaries", SIGTERM, true, fibers},
+        {"census database, Ctrl-C", SIGINT, false, database},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         ScratchFolder folder;
         const std::string earlier = "an earlier list\r\n";
         writeBytes(folder / "old.doc", earlier);
-        // The fibers with m = 120 and six branches take far longer than the second and a half
-        // after which the tool is stopped (minutes), and what it lists by then (about
-        // 2 MB) stays well below the 16 MiB files may grow to.
-        const ProcessResult result =
-            runProcess(kCli, {"fibers", "120", "2", "6", "--output", "old.doc"}, folder.path(),
-                       1 << 24, nullptr, 1500, row.signal, row.noUnnamedTemporaries);
+        const ProcessResult result = runProcess(kCli, row.args, folder.path(), 1 << 24, nullptr,
+                                                1500, row.signal, row.noUnnamedTemporaries);
         EXPECT_EQ(result.exitCode, 130);
         EXPECT_EQ(readBytes(folder / "old.doc"), earlier);
         EXPECT_EQ(folder.entries(), std::set<std::string>{"old.doc"});
