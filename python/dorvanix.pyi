@@ -196,6 +196,10 @@ def census_frame(
     """The census of a genus or of several (range(2, 11)) as a pandas DataFrame, one fiber a row,
     with the columns of `census --format csv`; needs pandas (python3-pandas)."""
 
+def self_test() -> dict[str, Any]:
+    """The checks of `dorvanix-cli selftest`: 'passed', 'checks' (name, passed, detail, seconds,
+    line) and 'summary'; `python3 -m dorvanix.selftest` prints them."""
+
 def lookup(form: str | dict[str, Any]) -> Fiber:
     """The census fiber a label, fiber line, divisor notation or dual graph (dict or JSON) names;
     raises ValueError saying why when it names none."""

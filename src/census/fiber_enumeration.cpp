@@ -1,7 +1,9 @@
 #include "census/fiber_enumeration.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <limits>
 #include <span>
 #include <string>
 #include <vector>
@@ -138,9 +140,9 @@ class BoundedPartitions {
 namespace {
 
 void appendNumber(std::string& text, long long value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    text.append(digits, end);
+    std::array<char, std::numeric_limits<long long>::digits10 + 2> digits;
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+    text.append(digits.data(), end);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include <CLI/CLI.hpp>
 #include <chrono>
 #include <ctime>
+#include <iomanip>
 #include <memory>
 #include <ostream>
+#include <sstream>
 
 #include <nlohmann/json.hpp>
 
@@ -64,9 +66,9 @@ std::string utcNow() {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm parts{};
     gmtime_r(&now, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
-    return text;
+    std::ostringstream text;
+    text << std::put_time(&parts, "%Y-%m-%dT%H:%M:%SZ");
+    return text.str();
 }
 
 // Where the fibers go, one format each; the table is null without --analyze.

@@ -24,8 +24,8 @@ more than 100000 curves are declined.
 Progress: fibers, --count and file listings that run longer than a second show a progress line
 on standard error when it is a terminal of its own.
 
-Exit status: 0 done, 1 a file could not be written, 2 bad input or an answer too large to hold,
-130 interrupted.
+Exit status: 0 done, 1 a file could not be written (or a self-test check does not hold), 2 bad
+input or an answer too large to hold, 130 interrupted.
 
 Examples:
   dorvanix-cli fibers 3 2 3
@@ -38,6 +38,8 @@ Examples:
   dorvanix-cli census --genus 2
   dorvanix-cli graph '((3,2),2,2,2)' --format dot
   dorvanix-cli lookup 2.5.2.4-4-2
+  dorvanix-cli census --genus 2..10 --format sqlite --output census.sqlite
+  dorvanix-cli selftest
 )";
 
 void buildApp(CLI::App& app, CommandContext& context) {
@@ -52,6 +54,7 @@ void buildApp(CLI::App& app, CommandContext& context) {
     addCensusCommand(app, context);
     addGraphCommand(app, context);
     addLookupCommand(app, context);
+    addSelfTestCommand(app, context);
 }
 
 // The tool's own messages, and CLI11's, made into one line.
@@ -155,7 +158,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kBadInput;
     }
     out.flush();
-    return kDone;
+    return context.exitStatus != 0 ? context.exitStatus : kDone;
 }
 
 }  // namespace dorvanix::cli

@@ -1,7 +1,9 @@
 #include "model/fiber_label.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <limits>
 #include <functional>
 #include <vector>
 
@@ -18,8 +20,8 @@ namespace {
 constexpr long long kMaxLabelGenus = 1'000'000'000;
 
 void appendNumber(std::string& text, long long value) {
-    char digits[24];
-    text.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    std::array<char, std::numeric_limits<long long>::digits10 + 2> digits;
+    text.append(digits.data(), std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr);
 }
 
 std::vector<int> largestFirst(std::span<const int> parts) {

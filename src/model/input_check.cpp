@@ -103,13 +103,15 @@ int branchMultiplicity(TextScanner& scan, int m) {
     return a;
 }
 
-// The list's annotation " : n (g=g)", possibly followed by asterisks.
+// The list's annotation " : n (g=g)", possibly followed by asterisks. It is a note on the fiber,
+// which the branches alone determine: its numbers are passed over whatever their size (a count
+// can run to hundreds of digits) and never checked against the fiber.
 void skipAnnotation(TextScanner& scan) {
     if (!scan.acceptWord(" : ")) return;
-    scan.number("the simple crust count");
+    scan.skipDigits("the simple crust count");
     if (!scan.acceptWord(" (g=")) scan.fail("expected \" (g=\" of the annotation");
     scan.accept('-');
-    scan.number("the genus");
+    scan.skipDigits("the genus");
     scan.expect(')');
     while (scan.accept('*')) {
     }

@@ -58,6 +58,13 @@ long long TextScanner::number(std::string_view name, long long largest) {
     return value;
 }
 
+void TextScanner::skipDigits(std::string_view name) {
+    if (peek() < '0' || peek() > '9') {
+        fail("expected " + std::string(name) + " (a number) but found " + describe(peek()));
+    }
+    while (peek() >= '0' && peek() <= '9') ++pos_;
+}
+
 void TextScanner::expectEnd() {
     if (!atEnd()) fail("unexpected text after the end: " + quoteInput(rest()));
 }
