@@ -67,7 +67,9 @@ void defineFiber(FiberClass& fiber) {
     fiber.def_property_readonly(
         "label", &FiberObject::label,
         "The fiber's label 'G.m.r.a1-a2-...-ab': genus, m, r and the first-branch "
-        "multiplicities largest first, e.g. '2.5.2.4-4-2'. Fiber(label) reads it back.");
+        "multiplicities largest first, e.g. '2.5.2.4-4-2'. It names the fiber once: the fiber is "
+        "its m, r and the multiset of first multiplicities, written largest first; G and r follow "
+        "from them and are checked. Fiber(label) reads it back.");
     fiber.def_property_readonly("notation", &FiberObject::notation,
                                 "The fiber in divisor notation, '(m;(c1,c2,...),...)'.");
     fiber.def("to_dict", &fiberDict,

@@ -21,7 +21,12 @@ constexpr const char* kLookupHelp =
     "label (2.5.2.4-4-2), a fiber line (((5,2),4,4,2), its branches in any order), divisor "
     "notation ((5;(4,3,2,1),(4,3,2,1),(2,1))) or a dual graph as `graph --format json` writes it "
     "(its vertices in any order, with any ids); - reads one of them a line from standard input. "
-    "Text that names no fiber of the census is refused with one line saying why.";
+    "Text that names no fiber of the census is refused with one line saying why. The label "
+    "G.m.r.a1-...-ab is the genus, m, r and the first-branch multiplicities largest first: a "
+    "fiber is its m, r and the multiset of those multiplicities, written one way only, in the "
+    "census's order; G and r, which the multiplicities fix, group the labels as the census is "
+    "ordered and are checked when a label is read. It depends on the fiber alone, not on a place "
+    "in a list, and needs no quoting.";
 
 void printFound(const FoundFiber& found, bool json, std::ostream& out) {
     if (json) {
