@@ -178,6 +178,10 @@ struct Blocking {
     std::size_t run = 0;
 };
 
+// A block also ends once its shapes hold this many parts, so that a genus in the thousands, whose
+// fibers have thousands of branches, keeps a block within 16 MB.
+constexpr std::size_t kBlockParts = std::size_t{1} << 22;
+
 // The census's counts: blocks large enough that the pool's round trip is small beside them,
 // small enough that lines start at once and a block stays a few megabytes; runs long enough to
 // share work between fibers of one (m, r, b), short enough to spread over the threads.
@@ -293,6 +297,7 @@ bool walkInBlocks(int genus, const CensusRunWork& work, const Blocking& blocking
     const std::size_t blockSize = blocking.block * pool.size();
     std::vector<CensusShape> shapes(blockSize);
     std::size_t used = 0;
+    std::size_t parts = 0;  // in the block
     std::vector<std::size_t> runStarts;
     const auto sameKind = [](const CensusShape& a, const CensusShape& b) {
         return a.m == b.m && a.r == b.r && a.parts.size() == b.parts.size();
@@ -324,6 +329,7 @@ bool walkInBlocks(int genus, const CensusRunWork& work, const Blocking& blocking
         }
         if (progress != nullptr) progress->setFraction((shapes[used - 1].m - 1.0) / maxM);
         used = 0;
+        parts = 0;
         return true;
     };
     const bool walked = forEachGenusShape(
@@ -332,8 +338,11 @@ bool walkInBlocks(int genus, const CensusRunWork& work, const Blocking& blocking
             CensusShape& slot = shapes[used++];
             slot.m = shape.m;
             slot.r = shape.r;
+            // A slot that once held a fiber of many more branches gives that room back.
+            if (slot.parts.capacity() > 2 * shape.parts.size() + 64) slot.parts = {};
             slot.parts.assign(shape.parts.begin(), shape.parts.end());
-            return used < blockSize || runBlock();
+            parts += shape.parts.size();
+            return (used < blockSize && parts < kBlockParts) || runBlock();
         },
         progress);
     if (!walked || !runBlock()) return false;

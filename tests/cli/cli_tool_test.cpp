@@ -339,6 +339,15 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
         {"a flag given an escape sequence",
          {"fibers", "3", "2", "3", "--save=\x1b]0;x"},
          "\\x1b]0;x"},
+        {"census: a range that ends before it starts",
+         {"census", "--genus", "3..2"},
+         "ends before it starts"},
+        {"census: a database on standard output",
+         {"census", "--genus", "2", "--format", "sqlite"},
+         "name it with --output FILE"},
+        {"census: an empty output name", {"census", "--genus", "2", "--output", ""}, "--output"},
+        {"lookup: no form of a fiber", {"lookup", "hello"}, "expected a label"},
+        {"lookup: a label not largest first", {"lookup", "2.5.2.4-2-4"}, "largest first"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
