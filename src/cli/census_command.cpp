@@ -41,7 +41,8 @@ constexpr const char* kCensusHelp =
     "below m); the branch multiplicities are chosen so that the genus comes out exactly. "
     "--format csv writes a header and one fiber a row (label, genus, m, r, b, branches, "
     "simple_crusts, line), --format sqlite a database with the tables fibers, analysis (with "
-    "--analyze) and meta, as schema/census.sql describes them.";
+    "--analyze) and meta, which `sqlite3 FILE .schema` shows with their comments; --output writes "
+    "any format to FILE, complete or not at all.";
 
 // The genera asked for: "G" or "A..B".
 std::pair<int, int> genusRange(const std::string& text) {
