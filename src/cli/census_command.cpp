@@ -214,7 +214,8 @@ void addCensusCommand(CLI::App& app, CommandContext& context) {
     auto* format = command
                        ->add_option("--format", args->format,
                                     "text (the census lines, default), jsonl, csv or sqlite")
-                       ->check(CLI::IsMember({"text", "jsonl", "csv", "sqlite"}));
+                       ->check(CLI::IsMember({"text", "jsonl", "csv", "sqlite"}))
+                       ->option_text("text|jsonl|csv|sqlite");
     command->add_flag("--jsonl", args->jsonl, "print one JSON object a line (--format jsonl)")
         ->excludes(format);
     command->add_flag("--analyze", args->analyze,
