@@ -121,7 +121,7 @@ TEST(FastSubdivisors, StopSoonAfterCancelAndEndOnTheWholeFraction) {
         {"fiber list",
          [](Progress* p, const std::function<void()>&) {
              return enumerateFibers(
-                 60, 2, 6, {}, [](const FiberEntry&) {}, p);
+                 120, 2, 6, {}, [](const FiberEntry&) {}, p);
          },
          [](Progress* p, const std::function<void()>& seen) {
              return enumerateFibers(

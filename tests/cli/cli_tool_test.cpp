@@ -202,11 +202,12 @@ TEST(CliFiles, FailedWritesExitWithOneAndLeaveTheEarlierFiles) {
 
 // Also where the file system has no unnamed temporaries: the named one is removed on the way out.
 TEST(CliFiles, InterruptedWriteLeavesTheEarlierFileAndNoTemporary) {
-    // The fibers with m = 120 and six branches take far longer than the second and a half
-    // after which the tool is stopped (minutes), and what it lists by then (about 2 MB) stays
-    // well below the 16 MiB files may grow to; so does the census database of genus 1 to 400.
-    const std::vector<std::string> fibers{"fibers", "120", "2", "6", "--output", "old.doc"};
-    const std::vector<std::string> database{"census", "--genus",  "1..400", "--format",
+    // The fibers with m = 400 and six branches take far longer than the second and a half
+    // after which the tool is stopped (hours), and what it lists by then (about 2.5 MB on a busy
+    // 2-core machine) stays well below the 16 MiB files may grow to; the census database of
+    // genus 500 has made its tables by then, and its first fibers take minutes.
+    const std::vector<std::string> fibers{"fibers", "400", "2", "6", "--output", "old.doc"};
+    const std::vector<std::string> database{"census", "--genus",  "500..501", "--format",
                                             "sqlite", "--output", "old.doc"};
     const struct {
         const char* name;
