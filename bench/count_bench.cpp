@@ -13,7 +13,7 @@ void countFast(benchmark::State& state, const FiberData& x, const SubdivisorOpti
         tally = tallySubdivisors(x, options);
         benchmark::DoNotOptimize(tally.count);
     }
-    state.counters["count"] = tally.exact().get_d();
+    state.counters["count"] = bigCountApproximation(tally.exact());
     state.counters["beyond_128_bits"] = tally.wide ? 1 : 0;
 }
 

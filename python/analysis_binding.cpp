@@ -15,6 +15,16 @@ py::object definedOrNone(int value) {
     return value < 0 ? py::none() : py::object(py::int_(value));
 }
 
+template <typename Number>
+py::object optionalOrNone(const std::optional<Number>& value) {
+    return value ? py::object(py::int_(*value)) : py::object(py::none());
+}
+
+// A figure as Python shows it: None for one that is not there (-1 or empty in the core).
+std::string figureText(std::optional<int> value) {
+    return value && *value >= 0 ? std::to_string(*value) : "None";
+}
+
 py::object analysisDict(const AnalysisObject& analysis) {
     return jsonObject(analysisJson(analysis.figures, analysis.subdivisor.line).dump());
 }
@@ -52,8 +62,20 @@ void defineAnalysis(py::class_<AnalysisObject>& analysis, FiberClass& fiber) {
         "d = gcd(m, mY div ell); None when a branch of Y is proportional to X's.");
     figure(
         analysis, "joining_curve_genus",
-        [](const AnalysisFigures& f) { return f.joiningCurveGenus; },
-        "h, the genus of the joining curve J.");
+        [](const AnalysisFigures& f) { return optionalOrNone(f.joiningCurveGenus); },
+        "h, the genus of the joining curve J; None where the count (d N - (a + chi(X) - "
+        "chi(R))) / 2 is no genus of J (joining_curve_genus_note says why).");
+    figure(
+        analysis, "genus_numerator",
+        [](const AnalysisFigures& f) { return optionalOrNone(f.genusNumerator); },
+        "d N - (a + chi(X) - chi(R)), the numerator of the count of h; None when a branch of Y "
+        "is proportional to X's.");
+    figure(
+        analysis, "joining_curve_genus_note",
+        [](const AnalysisFigures& f) {
+            return f.genusNote.empty() ? py::object(py::none()) : py::object(py::str(f.genusNote));
+        },
+        "Why there is no genus h (None where there is one).");
     figure(
         analysis, "core_branches", [](const AnalysisFigures& f) { return f.coreBranches; },
         "kc, the new branches of the core.");
@@ -101,9 +123,8 @@ void defineAnalysis(py::class_<AnalysisObject>& analysis, FiberClass& fiber) {
         "__repr__",
         [](const AnalysisObject& a) {
             const AnalysisFigures& f = a.figures;
-            return "<Analysis of " + a.subdivisor.line + ": N = " + std::to_string(f.chainCount) +
-                   ", d = " + std::to_string(f.gcd) +
-                   ", h = " + std::to_string(f.joiningCurveGenus) + ">";
+            return "<Analysis of " + a.subdivisor.line + ": N = " + figureText(f.chainCount) +
+                   ", d = " + figureText(f.gcd) + ", h = " + figureText(f.joiningCurveGenus) + ">";
         },
         "The sub-divisor with N, d and h.");
 }

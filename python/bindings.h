@@ -18,6 +18,18 @@ inline pybind11::object jsonObject(const std::string& text) {
 }
 using SubdivisorClass = pybind11::class_<SubdivisorObject>;
 
+// A whole number from Python (int, numpy or Sage integers: anything with __index__), read
+// through the same check as a number typed on the command line, so that the limits and the
+// messages agree.
+int wholeNumber(const pybind11::handle& value, const std::string& what);
+
+// A count the core gives in decimal digits (exact at any size) as a Python int.
+inline pybind11::int_ exactInt(const std::string& digits) {
+    PyObject* number = PyLong_FromString(digits.c_str(), nullptr, 10);
+    if (number == nullptr) throw pybind11::error_already_set();
+    return pybind11::reinterpret_steal<pybind11::int_>(number);
+}
+
 // Each fills in one part of the module; the classes are declared first so that every signature
 // names them.
 void defineErrors(pybind11::module_& module);

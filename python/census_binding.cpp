@@ -10,6 +10,7 @@
 #include "files/graph_formats.h"
 #include "interruptible_wait.h"
 #include "model/dual_graph.h"
+#include "model/input_check.h"
 
 namespace dorvanix::python {
 
@@ -22,7 +23,7 @@ struct CensusRecord {
     int m = 0;
     int r = 0;
     std::vector<int> parts;
-    long long simpleCrusts = 0;
+    std::string simpleCrusts;  // in decimal, exact at any size
 };
 
 py::object graphDict(const DualGraph& graph) {
@@ -85,16 +86,17 @@ py::object censusFrame(const py::object& genus, bool analyze, int threads) {
             "census_frame needs pandas, which is not installed: install Debian's python3-pandas "
             "(apt install python3-pandas) or pip install pandas");
     }
+    // Read as the tool reads --genus and --threads, so that the bounds and the messages agree.
     std::vector<int> genera;
     if (py::isinstance<py::int_>(genus)) {
-        genera.push_back(genus.cast<int>());
+        genera.push_back(wholeNumber(genus, "the genus"));
     } else {
-        for (const py::handle value : genus) genera.push_back(value.cast<int>());
+        for (const py::handle value : genus) genera.push_back(wholeNumber(value, "the genus"));
     }
     for (int g : genera) {
         if (g < 1) throw py::value_error("the genus must be at least 1, not " + std::to_string(g));
     }
-    if (threads < 0) throw py::value_error("threads cannot be negative");
+    threads = threadCount(threads, "threads");
     const FrameRows frame = runInterruptibly<FrameRows>(
         [&](Progress& progress) { return frameRows(genera, analyze, threads, progress); });
     py::list label, genusColumn, m, r, b, branches, crusts, line, tables;
@@ -126,10 +128,6 @@ py::object censusFrame(const py::object& genus, bool analyze, int threads) {
 
 }  // namespace
 
-// The census walk keeps its positions off the stack, whatever the genus, and its crust counts run
-// on threads of their own besides this one: a megabyte is far more than they need.
-constexpr std::size_t kCensusStack = std::size_t{1} << 20;
-
 // The lazy census of `dorvanix.census`.
 class CensusIterator {
   public:
@@ -143,12 +141,12 @@ class CensusIterator {
                               slot.m = fiber.shape.m;
                               slot.r = fiber.shape.r;
                               slot.parts = fiber.shape.parts;
-                              slot.simpleCrusts = fiber.simpleCrusts.clamped();
+                              slot.simpleCrusts = tallyText(fiber.simpleCrusts);
                           });
                       },
                       &progress, CensusOptions{threads});
               },
-              kCensusStack) {}
+              kWalkStack) {}
 
     std::optional<FiberObject> tryNext() {
         return stream_.next([](const CensusRecord& record) {
@@ -163,7 +161,139 @@ class CensusIterator {
     ItemStream<CensusRecord> stream_;
 };
 
+namespace {
+
+// A block of the census walk as the tool works on it (forEachGenusBlock, one thread: 256 fibers a
+// block), to be sent whole to another process or machine.
+struct CensusBlock {
+    int genus = 0;
+    std::vector<CensusShape> shapes;
+};
+
+// The blocks of `dorvanix.census_blocks`, lazily, in census order.
+class CensusBlockIterator {
+  public:
+    explicit CensusBlockIterator(int genus)
+        : stream_(
+              [genus](auto& sink, Progress& progress) {
+                  std::vector<CensusShape> block;
+                  std::size_t size = 0;
+                  forEachGenusBlock(genus,
+                                    {[&](std::size_t count) {
+                                         block.clear();
+                                         size = count;
+                                     },
+                                     [](const CensusShape&, std::size_t) {},
+                                     [&](const CensusShape& shape, std::size_t i) {
+                                         block.push_back(shape);
+                                         if (i + 1 < size) return;
+                                         sink.push([&](CensusBlock& slot) {
+                                             slot.genus = genus;
+                                             slot.shapes = block;
+                                         });
+                                     }},
+                                    &progress, CensusOptions{1});
+              },
+              kWalkStack) {}
+
+    std::optional<CensusBlock> tryNext() {
+        return stream_.next([](const CensusBlock& block) { return block; });
+    }
+    void close() { stream_.stop(); }
+
+  private:
+    ItemStream<CensusBlock> stream_;
+};
+
+// The census --analyze --jsonl lines of a block's fibers, worked out here.
+std::vector<std::string> blockRecords(const CensusBlock& block, int threads) {
+    threads = threadCount(threads, "threads");
+    return runInterruptibly<std::vector<std::string>>([&](Progress& progress) {
+        std::vector<std::string> lines;
+        analyseCensusShapes(
+            block.genus, block.shapes,
+            [&](const CensusFiber& fiber, const AnalysisTable& table) {
+                lines.push_back(censusAnalysisJsonLine(fiber, table));
+            },
+            &progress, CensusOptions{threads});
+        throwIfCancelled(&progress);
+        return lines;
+    });
+}
+
+// A block sent to another process comes back as plain numbers; it is read again as typed input,
+// so that a forged one is refused rather than worked on.
+CensusBlock blockFromState(const py::tuple& state) {
+    if (state.size() != 2) throw py::value_error("a census block is (genus, fibers)");
+    CensusBlock block{state[0].cast<int>(), {}};
+    for (const auto& item : state[1].cast<py::list>()) {
+        const auto fiber = item.cast<std::tuple<int, int, std::vector<int>>>();
+        const FiberData data = parseFiberText(
+            fiberLineText(std::get<0>(fiber), std::get<1>(fiber), std::get<2>(fiber)));
+        if (fiberGenus(data.m, data.firstMultiplicities()) != block.genus) {
+            throw py::value_error("a fiber of a census block of genus " +
+                                  std::to_string(block.genus) + " has another genus");
+        }
+        block.shapes.push_back({data.m, data.r, data.firstMultiplicities()});
+    }
+    return block;
+}
+
+void defineCensusBlocks(py::module_& module) {
+    py::class_<CensusBlock> block(
+        module, "CensusBlock",
+        "A block of fibers of the census walk of one genus, in census order, as "
+        "`dorvanix-cli census` works on them; picklable, so that another process or machine "
+        "can work on it (examples/dask_census.py).");
+    block.def_readonly("genus", &CensusBlock::genus, "The genus of the census.");
+    block.def(
+        "__len__", [](const CensusBlock& b) { return b.shapes.size(); }, "Its fibers.");
+    block.def(
+        "analysis_records", &blockRecords, py::kw_only(), py::arg("threads") = 0,
+        "The lines of `dorvanix-cli census --genus G --analyze --jsonl` for the block's fibers, "
+        "in order, byte for byte: each fiber with its simple crust count and its table of "
+        "(N, d, h). Worked out on `threads` threads (0: one per core, at most 256), with the GIL "
+        "released; Ctrl-C stops it. Raises ValueError, naming the sub-divisor, when one would have "
+        "a chain diagram of more than a million nodes.");
+    block.def(py::pickle(
+        [](const CensusBlock& b) {
+            py::list fibers;
+            for (const CensusShape& shape : b.shapes)
+                fibers.append(py::make_tuple(shape.m, shape.r, shape.parts));
+            return py::make_tuple(b.genus, fibers);
+        },
+        &blockFromState));
+    py::class_<CensusBlockIterator> blocks(module, "CensusBlockIterator",
+                                           "Lazy iterator over the blocks of a census walk.");
+    blocks.def(
+        "__iter__", [](py::object self) { return self; }, "The iterator itself.");
+    blocks.def(
+        "__next__",
+        [](CensusBlockIterator& self) {
+            auto item = self.tryNext();
+            if (!item) throw py::stop_iteration();
+            return std::move(*item);
+        },
+        "The next block; waits with the GIL released.");
+    blocks.def("close", &CensusBlockIterator::close, "Stops the walk.");
+    module.def(
+        "census_blocks",
+        [](const py::object& genus) {
+            // Read as the tool reads --genus, so that the bound and the message agree.
+            const int g = wholeNumber(genus, "the genus");
+            if (g < 1) throw py::value_error("the genus must be at least 1");
+            return std::make_unique<CensusBlockIterator>(g);
+        },
+        py::kw_only(), py::arg("genus"),
+        "The census of the genus as the blocks the tool works on, lazily and in census order; "
+        "joined in order, their analysis_records() are `dorvanix-cli census --genus G --analyze "
+        "--jsonl`. Raises ValueError for a genus below 1 or above 10000.");
+}
+
+}  // namespace
+
 void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObject>& analysis) {
+    defineCensusBlocks(module);
     py::class_<CensusIterator> census(
         module, "CensusIterator", "Lazy iterator over the fibers of one genus (dorvanix.census).");
     census.def(
@@ -184,15 +314,18 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
         "Closes the iterator.");
     module.def(
         "census",
-        [](int genus, int threads) {
-            if (genus < 1) throw py::value_error("the genus must be at least 1");
-            if (threads < 0) throw py::value_error("threads cannot be negative");
-            return std::make_unique<CensusIterator>(genus, threads);
+        [](const py::object& genus, int threads) {
+            // Read as the tool reads --genus, so that the bound and the message agree.
+            const int g = wholeNumber(genus, "the genus");
+            if (g < 1) throw py::value_error("the genus must be at least 1");
+            return std::make_unique<CensusIterator>(g, threadCount(threads, "threads"));
         },
         py::kw_only(), py::arg("genus"), py::arg("threads") = 0,
-        "Every fiber of the genus over all m, r and b, lazily, ordered by m, then r, then b, and "
+        "Every fiber of the genus over all m >= 2, r >= 2 and b >= 3 (fibers with r = 1 are not "
+        "listed), lazily, ordered by m, then r, then b, and "
         "within one (m, r, b) as dorvanix.fibers lists them. The simple crusts are counted on "
-        "`threads` threads (0: one per core); the order does not depend on it.");
+        "`threads` threads (0: one per core, at most 256); the order does not depend on it. "
+        "Raises ValueError for a genus below 1 or above 10000.");
     module.def("census_frame", &censusFrame, py::kw_only(), py::arg("genus"),
                py::arg("analyze") = false, py::arg("threads") = 0,
                "The census of a genus, or of each genus in an iterable such as range(2, 11), as a "
@@ -200,7 +333,8 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
                "`dorvanix-cli census --format csv` (label, genus, m, r, b, branches as a tuple, "
                "simple_crusts as an exact int, line) and with analyze=True analysis_table, each "
                "fiber's (N, d, h) rows as dicts. Needs pandas (Debian's python3-pandas); raises "
-               "ImportError saying so when it is missing.");
+               "ImportError saying so when it is missing; ValueError for a genus below 1 or above "
+               "10000.");
     module.def(
         "lookup",
         [](const py::object& form) {
@@ -212,7 +346,7 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
             const FoundFiber found = runInterruptibly<FoundFiber>(
                 [&](Progress& progress) { return lookupFiber(text, &progress); });
             return FiberObject{std::make_shared<const FiberData>(found.fiber),
-                               found.simpleCrusts.clamped()};
+                               tallyText(found.simpleCrusts)};
         },
         py::arg("form"),
         "The fiber of the census that `form` names: a label ('2.5.2.4-4-2'), a fiber line "
@@ -227,7 +361,8 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
     fiber.def(
         "intersection_matrix",
         [](const FiberObject& x) { return intersectionMatrix(fiberDualGraph(*x.data)); },
-        "The intersection matrix of the curves, in the order of dual_graph()['vertices'].");
+        "The intersection matrix of the curves, in the order of dual_graph()['vertices']. "
+        "Raises ValueError past 1000 curves.");
     fiber.def(
         "analysis_table",
         [](const FiberObject& x) {
@@ -237,27 +372,29 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
             return jsonObject(analysisTableJson(table).dump());
         },
         "How many listed sub-divisors (the default listing) have each (N, d, h): dicts of "
-        "chain_count, gcd, joining_curve_genus and count, ordered by (N, d, h), as the rows of "
-        "'analysis_table' in `dorvanix-cli census --analyze --jsonl`.");
+        "chain_count, gcd, genus_numerator, joining_curve_genus (None where the count is no "
+        "genus) and count, as the rows of 'analysis_table' in `dorvanix-cli census --analyze "
+        "--jsonl`. Raises ValueError, naming the sub-divisor, when one would have a chain diagram "
+        "of more than a million nodes, as dorvanix-cli analyze does; Ctrl-C stops it.");
     fiber.def("_repr_latex_", &fiberLatex, "The fiber and its intersection matrix in LaTeX.");
     analysis.def(
         "dual_graph",
         [](const AnalysisObject& a) {
-            DualGraph graph;
-            {
-                py::gil_scoped_release release;
-                graph = analysisDualGraph(*a.fiber, a.subdivisor.line);
-            }
-            return graphDict(graph);
+            const std::shared_ptr<const FiberData> fiber = a.fiber;
+            const std::string line = a.subdivisor.line;
+            return graphDict(runInterruptibly<DualGraph>(
+                [&](Progress& progress) { return analysisDualGraph(*fiber, line, &progress); }));
         },
         "The dual graph of the analysis divisor R with its joining curve (kind "
-        "'joining_curve', genus h); self-intersections are None.");
+        "'joining_curve', genus h or None with a note); each self-intersection is the one "
+        "numerical triviality asks, None (with a note) where that is no whole number. Ctrl-C "
+        "stops it.");
     analysis.def(
         "_repr_latex_",
         [](const AnalysisObject& a) {
             const AnalysisFigures& f = a.figures;
             return "$N = " + countLatex(f.chainCount) + ",\\ d = " + countLatex(f.gcd) +
-                   ",\\ h = " + std::to_string(f.joiningCurveGenus) + "$";
+                   ",\\ h = " + countLatex(f.joiningCurveGenus.value_or(-1)) + "$";
         },
         "N, d and h in LaTeX.");
 }

@@ -49,11 +49,12 @@ class Fiber:
     def to_dict(self) -> dict[str, Any]:
         """The attributes as plain values: one line of `dorvanix-cli fibers --jsonl`."""
     def dual_graph(self) -> dict[str, Any]:
-        """'vertices' (id, multiplicity, self_intersection, genus, kind) and 'edges' (pairs of
-        ids): `dorvanix-cli graph X`. The core is vertex 0."""
+        """'vertices' (id, multiplicity, self_intersection, genus, kind, note) and 'edges'
+        (pairs of ids): `dorvanix-cli graph X`. The core is vertex 0."""
     def analysis_table(self) -> list[dict[str, Any]]:
         """How many listed sub-divisors have each (N, d, h): dicts of chain_count, gcd,
-        joining_curve_genus and count, as 'analysis_table' in `dorvanix-cli census --analyze`."""
+        genus_numerator, joining_curve_genus (None where the count is no genus) and count, as
+        'analysis_table' in `dorvanix-cli census --analyze`."""
     def intersection_matrix(self) -> list[list[int]]:
         """Intersection matrix of the curves, in the order of dual_graph()['vertices']."""
     def _repr_latex_(self) -> str: ...
@@ -132,8 +133,14 @@ class Analysis:
     def gcd(self) -> Optional[int]:
         """d = gcd(m, mY div ell); None when a branch of Y is proportional to X's."""
     @property
-    def joining_curve_genus(self) -> int:
-        """h, the genus of the joining curve."""
+    def joining_curve_genus(self) -> Optional[int]:
+        """h, the genus of the joining curve; None where the count is no genus of it."""
+    @property
+    def genus_numerator(self) -> Optional[int]:
+        """d N - (a + chi(X) - chi(R)); None when a branch of Y is proportional to X's."""
+    @property
+    def joining_curve_genus_note(self) -> Optional[str]:
+        """Why there is no genus h; None where there is one."""
     @property
     def core_branches(self) -> int:
         """kc, the new branches of the core."""
@@ -172,7 +179,8 @@ class Analysis:
     def _repr_svg_(self) -> str: ...
     def dual_graph(self) -> dict[str, Any]:
         """Dual graph of the analysis divisor R with its joining curve (kind 'joining_curve',
-        genus h); self-intersections are None."""
+        genus h or None); self-intersections as numerical triviality asks them, None (with a
+        note) where that is no whole number."""
     def _repr_latex_(self) -> str: ...
 
 class CensusIterator(Iterator[Fiber]):
@@ -186,8 +194,35 @@ class CensusIterator(Iterator[Fiber]):
     def __exit__(self, *args: object) -> None: ...
 
 def census(*, genus: SupportsIndex, threads: SupportsIndex = 0) -> CensusIterator:
-    """Every fiber of the genus over all m, r and b, ordered by m, r, b and then as fibers()
-    lists them; simple crusts counted on `threads` threads (0: one per core)."""
+    """Every fiber of the genus over all m >= 2, r >= 2 and b >= 3 (fibers with r = 1 are not
+    listed), ordered by m, r, b and then as fibers() lists them; simple crusts counted on
+    `threads` threads (0: one per core, at most 256). ValueError for a genus below 1 or above
+    10000."""
+
+class CensusBlock:
+    """A block of fibers of the census walk of one genus, as `dorvanix-cli census` works on
+    them; picklable, for another process or machine (examples/dask_census.py)."""
+
+    @property
+    def genus(self) -> int: ...
+    def __len__(self) -> int: ...
+    def analysis_records(self, *, threads: SupportsIndex = 0) -> list[str]:
+        """The block's lines of `dorvanix-cli census --genus G --analyze --jsonl`, byte for
+        byte, worked out here on `threads` threads (0: one per core, at most 256). ValueError
+        when a sub-divisor would have a chain diagram of more than a million nodes."""
+
+class CensusBlockIterator(Iterator[CensusBlock]):
+    """Lazy iterator over the blocks of a census walk."""
+
+    def __iter__(self) -> CensusBlockIterator: ...
+    def __next__(self) -> CensusBlock: ...
+    def close(self) -> None:
+        """Stops the walk."""
+
+def census_blocks(*, genus: SupportsIndex) -> CensusBlockIterator:
+    """The census of the genus as the blocks the tool works on, in census order; their
+    analysis_records() joined in order are `dorvanix-cli census --genus G --analyze --jsonl`.
+    ValueError for a genus below 1 or above 10000."""
 
 def census_frame(
     *, genus: SupportsIndex | Iterable[SupportsIndex], analyze: bool = False,

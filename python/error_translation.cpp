@@ -2,6 +2,8 @@
 
 #include <pybind11/pybind11.h>
 
+#include <new>
+
 #include "files/atomic_file.h"
 #include "model/input_check.h"
 #include "model/node_pool.h"
@@ -23,6 +25,8 @@ bool raiseCoreError(std::exception_ptr failure) {
         }
     } catch (const PoolExhausted& full) {
         PyErr_SetString(PyExc_MemoryError, full.what());
+    } catch (const std::bad_alloc&) {
+        PyErr_SetString(PyExc_MemoryError, "not enough memory for this input");
     } catch (...) {
         return false;
     }

@@ -28,7 +28,7 @@ py::dict fiberDict(FiberObject& fiber) {
     dict["branches"] = py::cast(fiber.parts());
     dict["chains"] = py::cast(fiber.data->chains);
     dict["genus"] = fiber.genus();
-    dict["simple_crust_count"] = fiber.simpleCrustCount();
+    dict["simple_crust_count"] = exactInt(fiber.simpleCrustDigits());
     dict["line"] = fiber.listLine();
     dict["notation"] = fiber.notation();
     return dict;
@@ -58,9 +58,10 @@ void defineFiber(FiberClass& fiber) {
     fiber.def_property_readonly("genus", &FiberObject::genus,
                                 "Genus g of the fiber (Riemann-Hurwitz).");
     fiber.def_property_readonly(
-        "simple_crust_count", &FiberObject::simpleCrustCount,
+        "simple_crust_count", [](FiberObject& x) { return exactInt(x.simpleCrustDigits()); },
         "Number of sub-divisors whose branches are all of type A, B, C or 0. Known for a fiber "
-        "of dorvanix.fibers(); counted on first use (interruptibly) for a typed fiber.");
+        "of dorvanix.fibers(); counted on first use (interruptibly) for a typed fiber. An exact "
+        "int at any size.");
     fiber.def_property_readonly("line", &FiberObject::listLine,
                                 "The fiber's line as the fiber list shows it, "
                                 "'((m,r),a1,...,ab) : n (g=g)', with 21 asterisks when n <= 2.");

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "census/fiber_enumeration.h"
+#include "census/subdivisor_count.h"
 #include "census/subdivisor_listing.h"
 #include "interruptible_wait.h"
 #include "model/input_check.h"
@@ -13,19 +14,22 @@ FiberObject FiberObject::fromText(std::string_view text) {
     return FiberObject{std::make_shared<const FiberData>(parseFiberText(text)), std::nullopt};
 }
 
-long long FiberObject::simpleCrustCount() {
+const std::string& FiberObject::simpleCrustDigits() {
     if (!simpleCrusts) {
         const std::shared_ptr<const FiberData> fiber = data;
-        simpleCrusts = runInterruptibly<long long>(
-            [fiber](Progress& progress) { return countSimpleCrusts(*fiber, &progress); });
+        simpleCrusts = runInterruptibly<std::string>([fiber](Progress& progress) {
+            return tallyText(tallySubdivisors(*fiber, kSimpleCrustOptions, &progress));
+        });
     }
     return *simpleCrusts;
 }
 
 std::string FiberObject::listLine() {
-    const long long crusts = simpleCrustCount();
+    const std::string& digits = simpleCrustDigits();
     const std::vector<int> firsts = parts();
-    return fiberListLine(data->m, data->r, firsts, crusts, fiberGenus(data->m, firsts));
+    // Only whether the count is at most 2 matters beside the digits (the asterisks).
+    const long long small = digits.size() == 1 ? digits[0] - '0' : 10;
+    return fiberLineWithCount(data->m, data->r, firsts, digits, small, fiberGenus(data->m, firsts));
 }
 
 SubdivisorOptions listingOptions(int ell, bool exceptOnlyAB, bool allTypes) {

@@ -14,18 +14,20 @@
 namespace dorvanix::python {
 
 // A fiber X as Python sees it: its chains, shared with every sub-divisor listed from it, and its
-// simple crust count once known (the fiber list knows it; a typed fiber counts on first use).
+// simple crust count once known (the fiber list knows it; a typed fiber counts on first use),
+// in decimal digits, exact at any size.
 struct FiberObject {
     std::shared_ptr<const FiberData> data;
-    std::optional<long long> simpleCrusts;
+    std::optional<std::string> simpleCrusts;
 
     // A fiber line (annotation allowed) or divisor notation, checked as the command line does.
     static FiberObject fromText(std::string_view text);
 
     std::vector<int> parts() const { return data->firstMultiplicities(); }
     int genus() const { return fiberGenus(data->m, parts()); }
-    // Counts the simple crusts on first use, interruptibly and with the GIL released.
-    long long simpleCrustCount();
+    // The simple crust count in decimal digits; counted on first use, interruptibly and with the
+    // GIL released.
+    const std::string& simpleCrustDigits();
     // "((m,r),a1,...,ab)" without the annotation.
     std::string plainLine() const { return fiberLineText(data->m, data->r, parts()); }
     // The line of the fiber list, with the simple crust count and the genus.

@@ -1,5 +1,9 @@
 #include <pybind11/stl/filesystem.h>
 
+#include <optional>
+#include <sstream>
+#include <string>
+
 #include "bindings.h"
 #include "files/atomic_file.h"
 #include "files/list_files.h"
@@ -12,10 +16,37 @@ namespace py = pybind11;
 
 namespace {
 
+// The lines of a fiber list file gathered with the GIL held, a block at a time.
+constexpr std::size_t kFiberListBlock = std::size_t{1} << 16;
+
 // The fiber list file of the given fibers, one entry each, as `dorvanix-cli fibers --output`
-// writes it; complete or absent, also when reading `fibers` is interrupted.
+// writes it; complete or absent, also when reading `fibers` is interrupted. The file is opened
+// and written with the GIL released, so that a FIFO nobody reads, or a full pipe, holds up only
+// this call, and Ctrl-C stops it there too.
 void writeFiberList(const std::filesystem::path& path, const py::iterable& fibers) {
-    AtomicFile file(path);
+    bool interrupted = false;
+    const AtomicFile::StillWaiting stillWaiting = [&interrupted] {
+        py::gil_scoped_acquire acquire;
+        interrupted = interrupted || PyErr_CheckSignals() != 0;
+        return !interrupted;
+    };
+    std::optional<AtomicFile> file;
+    try {
+        py::gil_scoped_release release;
+        file.emplace(path, stillWaiting);
+    } catch (const Cancelled&) {
+        throw py::error_already_set();
+    }
+    const auto writeOut = [&](std::string& block) {
+        {
+            py::gil_scoped_release release;
+            file->stream() << block;
+        }
+        block.clear();
+        if (interrupted) throw py::error_already_set();
+    };
+    std::ostringstream lines;
+    std::string block;
     std::size_t written = 0;
     for (const py::handle item : fibers) {
         // A source that is always ahead (the fiber list) never makes this loop wait, so Ctrl-C
@@ -25,12 +56,22 @@ void writeFiberList(const std::filesystem::path& path, const py::iterable& fiber
             throw py::type_error("write_fiber_list takes Fiber objects, not " +
                                  std::string(py::str(py::type::of(item).attr("__name__"))));
         }
-        writeFiberListLine(file.stream(), item.cast<FiberObject&>().listLine());
+        lines.str({});
+        writeFiberListLine(lines, item.cast<FiberObject&>().listLine());
+        block += lines.str();
+        if (block.size() >= kFiberListBlock) writeOut(block);
         // A file that stopped taking lines ends the work; the commit reports why.
-        if (!file.stream()) break;
+        if (!file->stream()) break;
     }
-    py::gil_scoped_release release;
-    file.commit();
+    if (file->stream()) writeOut(block);
+    try {
+        py::gil_scoped_release release;
+        file->commit();
+    } catch (const FileWriteError&) {
+        // Ctrl-C while the last lines waited for room.
+        if (interrupted) throw py::error_already_set();
+        throw;
+    }
 }
 
 void writeSubdivisorList(const FiberObject& fiber, const std::filesystem::path& path, int ell,
@@ -67,7 +108,8 @@ void defineFiles(py::module_& module, FiberClass& fiber) {
                "Writes the fiber list file of `fibers` (any iterable of Fiber, such as "
                "dorvanix.fibers(...)) byte for byte as `dorvanix-cli fibers --output` does. The "
                "file is complete or absent: an earlier file survives any failure or Ctrl-C. "
-               "Raises OSError when it cannot be written.");
+               "Raises OSError when it cannot be written. Waiting for a FIFO's reader or for room "
+               "in a pipe, it holds no other Python thread up and stops on Ctrl-C.");
     fiber.def("write_subdivisor_list", &writeSubdivisorList, py::arg("path"), py::kw_only(),
               py::arg("ell") = 0, py::arg("except_only_ab") = false, py::arg("all_types") = false,
               "Writes the sub-divisor list file (header lines with the fiber and the options, "

@@ -22,6 +22,12 @@
 
 namespace dorvanix::python {
 
+// The worker's stack for the module's walks (the fiber list, a sub-divisor listing, the census):
+// none of them recurses, so their stack does not grow with the fiber or the genus; this leaves a
+// wide margin for the deepest call (a count's big-integer temporaries included, and more under
+// the sanitizers) while a thousand idle listings take a quarter of a gigabyte of address space.
+inline constexpr std::size_t kWalkStack = std::size_t{256} << 10;
+
 // The results of a callback-driven enumeration (the fiber list, a sub-divisor listing) handed to
 // Python one at a time. The enumeration runs on a worker thread of its own, started by the first
 // request, that fills batches of results and hands each over whole under a mutex: the reader
@@ -34,7 +40,7 @@ namespace dorvanix::python {
 // kMaxBatch) each time the worker finds the reader behind: a reader that takes a few results and
 // leaves the iterator alone keeps only a few dozen results, while one that reads a whole listing
 // is woken once per few hundred. A reader that waits with nothing to read gets whatever the
-// worker holds at its next result. The worker's stack is sized to the enumeration's depth.
+// worker holds at its next result. The worker's stack is given by the enumeration.
 //
 // After os.fork() the child has the stream but not its worker, and the worker may have held the
 // mutex at that moment. The child leaves that state behind and starts the enumeration again,
@@ -118,7 +124,7 @@ class ItemStream {
 
     using Producer = std::function<void(Sink&, Progress&)>;
 
-    // `stackBytes` is the worker's stack: enough for the enumeration's deepest recursion.
+    // `stackBytes` is the worker's stack: enough for the enumeration's deepest call.
     ItemStream(Producer producer, std::size_t stackBytes)
         : producer_(std::move(producer)), stackBytes_(stackBytes) {}
     ~ItemStream() {

@@ -12,17 +12,14 @@ namespace dorvanix::python {
 
 namespace py = pybind11;
 
-namespace {
-
-// A whole number from Python (int, numpy or Sage integers: anything with __index__), read
-// through the same check as a number typed on the command line, so that the limits and the
-// messages agree.
 int wholeNumber(const py::handle& value, const std::string& what) {
     PyObject* index = PyNumber_Index(value.ptr());
     if (index == nullptr) throw py::error_already_set();
     const std::string text = py::str(py::reinterpret_steal<py::object>(index));
     return parseInputNumber(text, what);
 }
+
+namespace {
 
 int atLeast(const py::handle& value, const char* name, int least) {
     return dorvanix::atLeast(wholeNumber(value, name), name, least);
@@ -62,10 +59,7 @@ py::int_ countLines(const FiberObject& fiber, int ell, bool exceptOnlyAB, bool a
         runInterruptibly<SubdivisorTally>([data, options](Progress& progress) {
             return tallySubdivisors(*data, options, &progress);
         });
-    const std::string digits = tallyText(tally);
-    PyObject* number = PyLong_FromString(digits.c_str(), nullptr, 10);
-    if (number == nullptr) throw py::error_already_set();
-    return py::reinterpret_steal<py::int_>(number);
+    return exactInt(tallyText(tally));
 }
 
 template <typename Iterator>

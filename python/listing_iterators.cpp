@@ -4,16 +4,6 @@
 
 namespace dorvanix::python {
 
-namespace {
-
-// The enumerations recurse once per branch, a few hundred bytes a level (more under the
-// sanitizers); 1 KiB a level and 256 KiB for the rest leave a wide margin.
-std::size_t walkStack(std::size_t branches) {
-    return (256 + branches) * 1024;
-}
-
-}  // namespace
-
 FiberIterator::FiberIterator(int m, int r, int b, const FiberOptions& options)
     : m_(m),
       r_(r),
@@ -24,12 +14,12 @@ FiberIterator::FiberIterator(int m, int r, int b, const FiberOptions& options)
                   [&](const FiberEntry& fiber) {
                       sink.push([&](FiberRecord& slot) {
                           slot.parts.assign(fiber.parts.begin(), fiber.parts.end());
-                          slot.simpleCrusts = fiber.simpleCrusts;
+                          slot.simpleCrusts.assign(fiber.simpleCrustDigits);
                       });
                   },
                   &progress);
           },
-          walkStack(static_cast<std::size_t>(b))) {}
+          kWalkStack) {}
 
 std::optional<FiberObject> FiberIterator::tryNext() {
     return stream_.next([this](const FiberRecord& record) {
@@ -58,7 +48,7 @@ SubdivisorIterator::SubdivisorIterator(std::shared_ptr<const FiberData> fiber,
                   },
                   &progress);
           },
-          walkStack(static_cast<std::size_t>(fiber->branchCount()))) {}
+          kWalkStack) {}
 
 std::optional<SubdivisorObject> SubdivisorIterator::tryNext() {
     return stream_.next([this](const SubdivisorLine& y) { return SubdivisorObject{fiber_, y}; });

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "census/fiber_enumeration.h"
@@ -14,7 +15,7 @@ namespace dorvanix::python {
 // One fiber of the list as the worker hands it over.
 struct FiberRecord {
     std::vector<int> parts;
-    long long simpleCrusts = 0;
+    std::string simpleCrusts;  // in decimal, exact at any size
 };
 
 // The lazy fiber list of `dorvanix.fibers`.

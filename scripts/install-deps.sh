@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Dorvanix needs, when they are missing: `install-deps.sh run` only
-# those for building and running the programs, `install-deps.sh` also those of the tests.
+# those for building and running the programs, `install-deps.sh` also those of the tests,
+# `install-deps.sh web` those of the web page and its tests.
 # Uses apt-get directly as root, through sudo otherwise.
 set -euo pipefail
 
@@ -10,12 +11,18 @@ packages=(
     g++ cmake ninja-build bsdutils
     libgtest-dev libgmock-dev
     libcli11-dev nlohmann-json3-dev libgmp-dev libsqlite3-dev pkg-config
-    qt6-base-dev qt6-svg-dev fonts-vlgothic
+    qt6-base-dev qt6-svg-dev fonts-vlgothic libgraphviz-dev
     pybind11-dev python3-dev
 )
-if [ "${1:-all}" != run ]; then
+if [ "${1:-all}" = web ]; then
+    # emscripten builds the core for the browser with Boost's header-only big integers and
+    # googletest's sources; chromium runs the page's tests. node comes with npm where it is not
+    # already there.
+    packages=(cmake ninja-build nlohmann-json3-dev libboost-dev googletest emscripten chromium)
+    command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
+elif [ "${1:-all}" != run ]; then
     packages+=(
-        libbenchmark-dev python3-pytest python3-jsonschema
+        libboost-dev libbenchmark-dev python3-pytest python3-jsonschema
         jupyter-nbconvert python3-ipykernel
         help2man librsvg2-bin desktop-file-utils appstream dpkg-dev file
         python3-setuptools python3-wheel python3-pybind11 python3-venv

@@ -3,6 +3,8 @@
 #include <unordered_map>
 
 #include "analysis/analysis_summary.h"
+#include "analysis/fiber_adjunction.h"
+#include "analysis/subdivisor_choice.h"
 #include "census/subdivisor_line.h"
 #include "model/divisor_notation.h"
 #include "model/node_pool.h"
@@ -24,7 +26,8 @@ DualGraph analysisDualGraph(const AnalysisResult& result) {
                                   joining ? result.joiningCurveGenus : 0,
                                   node == result.root ? "core"
                                   : joining           ? "joining_curve"
-                                                      : "branch"});
+                                                      : "branch",
+                                  joining ? result.genusNote : std::string()});
     }
     // Every meeting point is a link on both curves; it is counted on the curve listed first.
     for (std::size_t i = 0; i < curves.size(); ++i) {
@@ -38,16 +41,26 @@ DualGraph analysisDualGraph(const AnalysisResult& result) {
     return graph;
 }
 
-DualGraph analysisDualGraph(const FiberData& x, std::string_view yLine) {
-    NodePool pool;
-    DivisorNode& xRoot = pool.take();
-    parseFiberLine(pool, xRoot, fiberLineText(x.m, x.r, x.firstMultiplicities()));
-    DivisorNode& yRoot = pool.take();
-    buildSelectedDivisor(pool, yRoot, yLine, x.branchCount());
-    AnalysisResult result =
-        analyzeSubdivisor(xRoot, yRoot, fiberGenus(x.m, x.firstMultiplicities()), pool);
-    DualGraph graph = analysisDualGraph(result);
-    releaseAnalysis(pool, result);
+void fillTrivialSelfIntersections(DualGraph& graph) {
+    const std::vector<Fraction> selfs = trivialSelfIntersections(graph);
+    for (std::size_t i = 0; i < selfs.size(); ++i) {
+        DualVertex& curve = graph.vertices[i];
+        if (selfs[i].whole()) {
+            curve.selfIntersection = static_cast<int>(selfs[i].numerator);
+            continue;
+        }
+        curve.selfIntersection.reset();
+        const std::string note = "numerical triviality asks self-intersection " +
+                                 fractionText(selfs[i]) + ", which is no whole number";
+        curve.note = curve.note.empty() ? note : curve.note + "; " + note;
+    }
+}
+
+DualGraph analysisDualGraph(const FiberData& x, std::string_view yLine, const Progress* progress) {
+    SubdivisorChoice choice(x);
+    choice.choose(yLine, progress);
+    DualGraph graph = analysisDualGraph(choice.analysis());
+    fillTrivialSelfIntersections(graph);
     return graph;
 }
 

@@ -49,7 +49,9 @@ AnalysisFigures analysisFigures(const AnalysisResult& result, const Progress* pr
     AnalysisFigures figures;
     figures.chainCount = result.chainCount;
     figures.gcd = result.gcd;
+    figures.genusNumerator = result.genusNumerator;
     figures.joiningCurveGenus = result.joiningCurveGenus;
+    figures.genusNote = result.genusNote;
     figures.coreBranches = result.coreBranches;
     figures.stubCount = result.stubCount;
     figures.insertedCount = result.insertedCount;

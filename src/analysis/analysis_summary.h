@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "analysis/subdivisor_analysis.h"
@@ -29,7 +31,9 @@ struct ChainNodeFigures {
 struct AnalysisFigures {
     int chainCount = -1;
     int gcd = -1;
-    int joiningCurveGenus = 0;
+    std::optional<long long> genusNumerator;  // none after a proportional branch
+    std::optional<int> joiningCurveGenus;     // none where the count is no genus of J
+    std::string genusNote;                    // why there is no genus
     int coreBranches = 0;
     int stubCount = 0;
     int insertedCount = 0;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "census/genus_census.h"
@@ -10,21 +12,25 @@
 namespace dorvanix {
 
 // How many listed sub-divisors of a fiber have one value of (N, d, h): the chain count, the
-// gcd and the genus of the joining curve of their analysis (N = d = -1 for a proportional
-// branch).
+// gcd, the numerator of the count of h and the genus of the joining curve of their analysis
+// (N = d = -1 and no numerator for a proportional branch; no genus where the count is none, so
+// that those rows are counted apart from h = 0).
 struct AnalysisTally {
     int chainCount = 0;
     int gcd = 0;
-    int joiningCurveGenus = 0;
+    std::optional<long long> genusNumerator;
+    std::optional<int> joiningCurveGenus;
     long long count = 0;
     bool operator==(const AnalysisTally&) const = default;
 };
 
-// The rows of a fiber, ordered by (N, d, h).
+// The rows of a fiber, ordered by N, d, the numerator and then the genus (none first).
 using AnalysisTable = std::vector<AnalysisTally>;
 
 // Analyses every sub-divisor of X that the default listing lists (no '?' branch) and tallies
-// the results. An empty table and `cancelled` when `progress` asked to stop.
+// the results. An empty table when `progress` asked to stop. Throws InputError, naming the
+// sub-divisor, when one would have a chain diagram larger than an analysis builds
+// (checkChainDiagramSize).
 AnalysisTable analysisTable(const FiberData& x, Progress* progress = nullptr);
 
 using CensusAnalysisSink = std::function<void(const CensusFiber&, const AnalysisTable&)>;
@@ -33,5 +39,12 @@ using CensusAnalysisSink = std::function<void(const CensusFiber&, const Analysis
 // threads and handed to the sink on the calling thread in census order.
 bool censusAnalysis(int genus, const CensusAnalysisSink& sink, Progress* progress = nullptr,
                     const CensusOptions& options = {});
+
+// The same for some fibers of that census only, such as one block of forEachGenusBlock: each of
+// `shapes` (of genus G) with its crust count and table, handed to the sink in the order given.
+// Blocks worked on apart (on other machines) and joined in census order give censusAnalysis.
+bool analyseCensusShapes(int genus, std::span<const CensusShape> shapes,
+                         const CensusAnalysisSink& sink, Progress* progress = nullptr,
+                         const CensusOptions& options = {});
 
 }  // namespace dorvanix

@@ -19,6 +19,14 @@ void checkChainDiagramSize(const DivisorNode& x, const DivisorNode& y, int genus
                      " an analysis builds");
 }
 
+long long chainDiagramNodes(const FiberData& x, const SubdivisorLine& y) {
+    const ChainCounts counts =
+        chainCounts(x.m, x.firstMultiplicities(), y.k, y.ell, std::span<const int>(y.ys));
+    const int genus = fiberGenus(x.m, x.firstMultiplicities());
+    if (counts.proportionalBranch || counts.chainCount < 0 || genus <= 0) return 0;
+    return static_cast<long long>(counts.chainCount) * genus;
+}
+
 AnalysisResult analyseSelected(NodePool& pool, DivisorNode& x, DivisorNode& y, int genusX,
                                const Progress* progress) {
     recentreDivisor(x);

@@ -22,6 +22,10 @@ inline constexpr long long kMaxChainDiagramNodes = 1'000'000;
 // diagram, passes.
 void checkChainDiagramSize(const DivisorNode& x, const DivisorNode& y, int genusX);
 
+// Nodes of the chain diagram of Y on X (N * genus of X) from the numbers alone, before anything
+// is built; 0 when a branch of Y is proportional to X's, which ends the analysis before any.
+long long chainDiagramNodes(const FiberData& x, const SubdivisorLine& y);
+
 // What Select does once the selected lines are built into trees: X is re-centred (the picture
 // starts over from X in the middle), the size of the chain diagram is checked, and Y, the first
 // selected sub-divisor, is analysed with nodes from `pool`.

@@ -1,11 +1,16 @@
 #include "app/app_context.h"
 
+#include <QTimer>
 #include <QWidget>
 
+#include "app/background_job.h"
+#include "app/dialog_controls.h"
 #include "app/fiber_list_dialog.h"
 #include "app/help_window.h"
+#include "app/picture_content.h"
 #include "app/picture_window.h"
 #include "app/subdivisor_dialog.h"
+#include "picture/picture_session.h"
 
 static void initDorvanixResources() {
     Q_INIT_RESOURCE(dorvanix);
@@ -19,9 +24,17 @@ void initAppResources() {
 
 namespace {
 
+// Once the window manager has placed a window that was just shown, it is moved onto the screen
+// where it lies partly off it.
+void keepOnScreenOnceShown(QWidget* window) {
+    QTimer::singleShot(0, window, [window] { keepOnScreen(window); });
+}
+
+// How long the end of a run waits for cancelled work.
+constexpr int kWorkerEndMs = 10000;
+
 QWidget* makePictureWindow(AppContext& context) {
-    SharedState& state = context.state;
-    auto* window = new PictureWindow(state.animation, [&state] { return state.scene(); });
+    auto* window = new PictureWindow();
     // Saving a frame asks and reports as every other save of the run does.
     window->chooseFile = [&context](QWidget* parent, const SaveRequest& request) {
         return context.chooseFile(parent, request);
@@ -29,7 +42,11 @@ QWidget* makePictureWindow(AppContext& context) {
     window->reportError = [&context](QWidget* parent, const QString& message) {
         context.reportError(parent, message);
     };
-    QObject::connect(window, &PictureWindow::closed, &context, [&state] { state.pictureOpen = 0; });
+    // A closed window goes later, when a newer one may be open already: only the open one's
+    // close clears the flag.
+    QObject::connect(window, &PictureWindow::closed, &context, [&context, window] {
+        if (context.picture() == window) context.state.pictureOpen = 0;
+    });
     return window;
 }
 
@@ -45,13 +62,18 @@ AppContext::~AppContext() {
     delete fiberList_;
     delete picture_;
     delete help_;
+    // Work the windows left to end by itself was cancelled and ends within a moment; nothing may
+    // outlive the run.
+    BackgroundJob::waitForUnfinishedWorkers(kWorkerEndMs);
 }
 
 FiberListDialog* AppContext::openFiberList() {
     if (state.fiberListOpen == 0 || fiberList_ == nullptr) {
         fiberList_ = new FiberListDialog(*this);
         state.fiberListOpen = 1;
+        keepOnScreen(fiberList_);
         fiberList_->show();
+        keepOnScreenOnceShown(fiberList_);
         fiberList_->startEnumeration();
     }
     return fiberList_;
@@ -61,7 +83,9 @@ SubdivisorDialog* AppContext::openSubdivisorDialog() {
     if (state.subdivisorDialogOpen == 0 || subdivisorDialog_ == nullptr) {
         subdivisorDialog_ = new SubdivisorDialog(*this);
         state.subdivisorDialogOpen = 1;
+        keepOnScreen(subdivisorDialog_);
         subdivisorDialog_->show();
+        keepOnScreenOnceShown(subdivisorDialog_);
         subdivisorDialog_->startListing();
     }
     return subdivisorDialog_;
@@ -71,12 +95,46 @@ QWidget* AppContext::openPicture() {
     if (state.pictureOpen != 1 || picture_ == nullptr) {
         picture_ = makePicture(*this);
         picture_->setAttribute(Qt::WA_DeleteOnClose);
-        // However the window goes, the flag follows it.
-        connect(picture_, &QObject::destroyed, this, [this] { state.pictureOpen = 0; });
+        // However the window goes, the flag follows it, unless a newer window is open by then.
+        connect(picture_, &QObject::destroyed, this, [this, window = picture_.data()] {
+            if (picture_ == nullptr || picture_ == window) state.pictureOpen = 0;
+        });
         state.pictureOpen = 1;
+        refreshPicture();
+        keepOnScreen(picture_);
         picture_->show();
+        keepOnScreenOnceShown(picture_);
     }
     return picture_;
+}
+
+void AppContext::refreshPicture() {
+    auto* window = qobject_cast<PictureWindow*>(picture_.data());
+    if (window == nullptr) return;
+    if (!state.fiberBuilt()) {
+        window->setContent(nullptr);
+        return;
+    }
+    const FiberData x = fiberDataOf(*state.currentFiber);
+    std::shared_ptr<PictureContent> content = state.analysis;
+    if (content == nullptr) {
+        if (fiberPicture_ == nullptr || !(fiberPicture_->fiber() == x))
+            fiberPicture_ = std::make_shared<FiberPicture>(x);
+        content = fiberPicture_;
+    }
+    window->setContent(std::move(content),
+                       pictureRefusalText(x, state.analysis ? &state.analysis->result : nullptr));
+}
+
+void AppContext::restartPicture() {
+    if (auto* window = qobject_cast<PictureWindow*>(picture_.data())) window->restart();
+}
+
+QString pictureRefusalText(const FiberData& x, const AnalysisResult* analysis) {
+    const std::string reason =
+        analysis != nullptr ? pictureRefusal(x, *analysis) : pictureRefusal(x);
+    if (reason.empty()) return {};
+    return QObject::tr("This picture is not drawn: %1.").arg(QString::fromStdString(reason));
 }
 
 void AppContext::raisePicture() {
@@ -90,10 +148,22 @@ void AppContext::destroyPicture() {
     state.pictureOpen = 0;
 }
 
+void AppContext::closeWindows() {
+    // reject() is the windows' own "< Cancel": it closes without asking.
+    if (subdivisorDialog_ != nullptr && state.subdivisorDialogOpen != 0)
+        subdivisorDialog_->reject();
+    if (fiberList_ != nullptr && state.fiberListOpen != 0) fiberList_->reject();
+    destroyPicture();
+    closeHelp();
+}
+
 void AppContext::showHelp(int helpContext) {
     if (help_ == nullptr) help_ = new HelpWindow();
     help_->showContext(helpContext);
+    const bool opening = !help_->isVisible();
+    if (opening) keepOnScreen(help_);
     help_->show();
+    if (opening) keepOnScreenOnceShown(help_);
     help_->raise();
     help_->activateWindow();
 }

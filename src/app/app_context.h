@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 #include "app/file_saving.h"
 #include "app/shared_state.h"
@@ -12,6 +13,8 @@ class QWidget;
 namespace dorvanix {
 
 class FiberListDialog;
+class FiberPicture;
+struct FiberData;
 class HelpWindow;
 class SubdivisorDialog;
 
@@ -41,7 +44,15 @@ class AppContext : public QObject {
     QWidget* openPicture();
     // Brings the picture window to the front, opening it when it is not there.
     void raisePicture();
+    // Gives the picture window what the state holds now: the analysis of the first selected
+    // sub-divisor when there is one, else X alone, or the reason the core declines the picture.
+    void refreshPicture();
+    // The picture starts over from X.
+    void restartPicture();
     void destroyPicture();
+    // Closes the fiber list, the sub-divisor dialog, the picture and the help without asking:
+    // the end of the run, once the user has said so.
+    void closeWindows();
 
     FiberListDialog* fiberList() const;
     SubdivisorDialog* subdivisorDialog() const;
@@ -58,7 +69,13 @@ class AppContext : public QObject {
     QPointer<SubdivisorDialog> subdivisorDialog_;
     QPointer<QWidget> picture_;
     QPointer<HelpWindow> help_;
+    // X alone as the picture shows it while nothing is analysed; kept while X stays.
+    std::shared_ptr<FiberPicture> fiberPicture_;
 };
+
+// Why the core's size check (pictureRefusal) declines the picture of X, with the chain diagram of
+// `analysis` where there is one, in a sentence for the picture window; empty when it is drawn.
+QString pictureRefusalText(const FiberData& x, const AnalysisResult* analysis = nullptr);
 
 // Makes the bundled help pages and the icon available; safe to call more than once.
 void initAppResources();

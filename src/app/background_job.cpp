@@ -1,21 +1,54 @@
 #include "app/background_job.h"
 
 #include <QElapsedTimer>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <new>
+
+#include "app/duration_text.h"
 
 namespace dorvanix {
 
 namespace {
+
 constexpr int kPollMs = 50;
 constexpr int kProgressSteps = 1000;
+// Below this share of the work a bar would stand at 0 % for a long time; a busy bar and the
+// share in words say more.
+constexpr double kLeastShownFraction = 0.01;
+// The time left is guessed only once the work has run this long and moved this far.
+constexpr qint64 kLeastElapsedForGuessMs = 2000;
+constexpr double kLeastFractionForGuess = 1e-6;
+
+// The workers that have not ended, those of jobs that are gone included.
+struct WorkerCount {
+    std::mutex mutex;
+    std::condition_variable ended;
+    int running = 0;
+};
+
+WorkerCount& workerCount() {
+    static WorkerCount count;
+    return count;
+}
+
 }  // namespace
+
+// One run of the work: what the worker and the job share. The worker holds it until it ends, so
+// a job that is gone leaves nothing behind that the worker still writes to.
+struct BackgroundJob::Run {
+    Progress progress;
+    QString failure;  // written by the worker, read once it has ended
+};
 
 BackgroundJob::BackgroundJob(QWidget* owner, QString label)
     : QObject(owner),
@@ -28,28 +61,38 @@ BackgroundJob::BackgroundJob(QWidget* owner, QString label)
 }
 
 BackgroundJob::~BackgroundJob() {
-    stopAndWait();
+    stop();
 }
 
 void BackgroundJob::start(Work work) {
-    stopAndWait();
+    stop();
     cancelled_ = false;
     failure_.clear();
-    progress_ = std::make_unique<Progress>();
-    Progress* progress = progress_.get();
+    auto run = std::make_shared<Run>();
+    run_ = run;
+    {
+        const std::lock_guard<std::mutex> lock(workerCount().mutex);
+        ++workerCount().running;
+    }
     // An exception must not leave the worker thread, which would end the program: the reason is
     // kept and shown once the work is over, and whatever it found so far stays.
-    thread_ = QThread::create([this, work = std::move(work), progress] {
+    thread_ = QThread::create([run, work = std::move(work)] {
         try {
-            work(*progress);
+            work(run->progress);
         } catch (const std::bad_alloc&) {
-            failure_ = tr("Not enough memory to finish this.");
+            run->failure = tr("Not enough memory to finish this.");
         } catch (const std::exception& error) {
-            failure_ = QString::fromUtf8(error.what());
+            run->failure = QString::fromUtf8(error.what());
         }
+        WorkerCount& count = workerCount();
+        {
+            const std::lock_guard<std::mutex> lock(count.mutex);
+            --count.running;
+        }
+        count.ended.notify_all();
     });
-    // A run that was stopped and waited for may still have its end queued; only the latest counts.
-    const unsigned run = ++run_;
+    // The thread goes once it has ended, whether or not this job is still there to hear of it.
+    connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
     connect(thread_, &QThread::finished, this, [this, run] {
         if (run == run_) workDone();
     });
@@ -59,8 +102,8 @@ void BackgroundJob::start(Work work) {
 }
 
 void BackgroundJob::cancel() {
-    if (progress_ != nullptr && running()) {
-        progress_->cancel();
+    if (run_ != nullptr && running()) {
+        run_->progress.cancel();
         cancelled_ = true;
     }
 }
@@ -73,9 +116,46 @@ bool BackgroundJob::cancelled() const {
     return cancelled_;
 }
 
+double BackgroundJob::fraction() const {
+    return run_ != nullptr ? run_->progress.fraction() : 0.0;
+}
+
+int BackgroundJob::unfinishedWorkers() {
+    const std::lock_guard<std::mutex> lock(workerCount().mutex);
+    return workerCount().running;
+}
+
+bool BackgroundJob::waitForUnfinishedWorkers(int milliseconds) {
+    WorkerCount& count = workerCount();
+    std::unique_lock<std::mutex> lock(count.mutex);
+    return count.ended.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                                [&count] { return count.running == 0; });
+}
+
+QString BackgroundJob::description() const {
+    const Progress& progress = run_->progress;
+    if (describer_) {
+        QString words = describer_(progress);
+        if (!words.isEmpty()) return words;
+    }
+    const QLocale locale;
+    QString text =
+        label_ + tr("\n%1 found so far").arg(locale.toString(qulonglong(progress.results())));
+    const double fraction = progress.fraction();
+    if (fraction > 0 && fraction < kLeastShownFraction) {
+        text += tr(", %1 % of the way").arg(locale.toString(100 * fraction, 'g', 2));
+    }
+    const qint64 elapsed = clock_->elapsed();
+    if (fraction >= kLeastFractionForGuess && fraction < 1 && elapsed >= kLeastElapsedForGuessMs) {
+        const double left = elapsed / 1000.0 * (1 - fraction) / fraction;
+        text += tr("\nabout %1 left").arg(durationText(left));
+    }
+    return text;
+}
+
 void BackgroundJob::poll() {
     if (!running()) return;
-    if (dialog_ == nullptr && clock_->elapsed() >= kProgressDelayMs) {
+    if (dialog_ == nullptr && !label_.isEmpty() && clock_->elapsed() >= kProgressDelayMs) {
         dialog_ = new QProgressDialog(label_, QObject::tr("Cancel"), 0, kProgressSteps, owner_);
         dialog_->setObjectName("progress");
         dialog_->setWindowTitle("Dorvanix");
@@ -86,9 +166,15 @@ void BackgroundJob::poll() {
         dialog_->show();
     }
     if (dialog_ != nullptr) {
-        const double fraction = progress_->fraction();
-        dialog_->setValue(static_cast<int>(std::lround(fraction * kProgressSteps)));
-        dialog_->setLabelText(label_ + QObject::tr("\n%1 found so far").arg(progress_->results()));
+        // A share too small to move the bar shows as a busy bar; the words give it.
+        const double fraction = run_->progress.fraction();
+        if (fraction < kLeastShownFraction) {
+            dialog_->setRange(0, 0);
+        } else {
+            dialog_->setRange(0, kProgressSteps);
+            dialog_->setValue(static_cast<int>(std::lround(fraction * kProgressSteps)));
+        }
+        dialog_->setLabelText(description());
     }
 }
 
@@ -99,12 +185,9 @@ void BackgroundJob::workDone() {
         dialog_->deleteLater();
         dialog_ = nullptr;
     }
-    if (thread_ != nullptr) {
-        thread_->wait();
-        thread_->deleteLater();
-        thread_ = nullptr;
-    }
-    if (!failure_.isEmpty()) {
+    thread_ = nullptr;  // it deletes itself
+    failure_ = run_->failure;
+    if (!failure_.isEmpty() && !label_.isEmpty()) {
         auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Dorvanix"), failure_,
                                     QMessageBox::Ok, owner_);
         box->setAttribute(Qt::WA_DeleteOnClose);
@@ -113,14 +196,12 @@ void BackgroundJob::workDone() {
     emit finished();
 }
 
-void BackgroundJob::stopAndWait() {
+void BackgroundJob::stop() {
     if (thread_ == nullptr) return;
-    progress_->cancel();
+    run_->progress.cancel();
     cancelled_ = true;
-    thread_->wait();
-    // The finished signal is queued and not yet delivered; drop it and clean up here.
-    ++run_;
-    delete thread_;
+    // The end of this run is not reported; the thread deletes itself when it ends.
+    disconnect(thread_, nullptr, this, nullptr);
     thread_ = nullptr;
     pollTimer_->stop();
     if (dialog_ != nullptr) {

@@ -19,22 +19,34 @@ namespace dorvanix {
 // Runs one long computation of the core (the fiber enumeration, the sub-divisor listing) on a
 // worker thread. The window that started it stays responsive; when the work takes longer than a
 // moment a progress dialog with Cancel appears, which only asks the core's Progress to stop. The
-// work must not touch anything the user-interface thread uses until `finished` is emitted.
+// work must not touch anything the user-interface thread uses until `finished` is emitted, and it
+// owns what it works on (copies, shared pointers): a job that is destroyed or started again while
+// its work runs cancels that work and leaves it to end by itself, so that the interface never
+// waits for a worker.
 class BackgroundJob : public QObject {
     Q_OBJECT
   public:
     using Work = std::function<void(Progress&)>;
+    // The words of the progress dialog for the work's progress now; asked on the interface thread
+    // at every look. An empty answer, or none given, shows the label, the count of what was found
+    // so far and how far the work has got.
+    using Describer = std::function<QString(const Progress&)>;
 
     // How long the work may run before the progress dialog appears.
     static constexpr int kProgressDelayMs = 300;
 
+    // A job without a label works quietly: no progress dialog, and a failure is only kept.
     BackgroundJob(QWidget* owner, QString label);
-    // Cancels and waits for the work, so that nothing it captured is used after this.
+    // Cancels the work and leaves it to end by itself.
     ~BackgroundJob() override;
 
-    // Starts `work`; a job that is still running is cancelled and waited for first.
+    // Starts `work`; a run that is still going is cancelled and left to end by itself, and its
+    // end is not reported.
     void start(Work work);
+    void setDescriber(Describer describer) { describer_ = std::move(describer); }
     void cancel();
+    // Cancels the run and leaves it to end by itself, unreported; the job is free at once.
+    void stop();
     bool running() const;
     // True when the last run was cancelled before it ended.
     bool cancelled() const;
@@ -42,29 +54,35 @@ class BackgroundJob : public QObject {
     // empty when it did not. The owner is shown the reason in a message box as well.
     QString failure() const { return failure_; }
     // The fraction of the last run's work done, as its progress bar shows it.
-    double fraction() const { return progress_ != nullptr ? progress_->fraction() : 0.0; }
+    double fraction() const;
     // The progress dialog, while it is shown (for tests).
     QProgressDialog* progressDialog() const { return dialog_; }
+
+    // Workers of every job that have not ended yet, those left to end by themselves included.
+    static int unfinishedWorkers();
+    // Waits up to `milliseconds` for them, when the program ends; true when none is left.
+    static bool waitForUnfinishedWorkers(int milliseconds);
 
   signals:
     // Emitted on the user-interface thread once the work has returned.
     void finished();
 
   private:
+    struct Run;
     void poll();
-    void stopAndWait();
     void workDone();
+    QString description() const;
 
     QWidget* owner_;
     QString label_;
-    std::unique_ptr<Progress> progress_;
+    Describer describer_;
+    std::shared_ptr<Run> run_;
     QThread* thread_ = nullptr;
     QTimer* pollTimer_;
     std::unique_ptr<QElapsedTimer> clock_;
     QPointer<QProgressDialog> dialog_;
     bool cancelled_ = false;
-    QString failure_;  // written by the worker, read only once it has ended
-    unsigned run_ = 0;
+    QString failure_;
 };
 
 }  // namespace dorvanix

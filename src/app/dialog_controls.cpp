@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <algorithm>
 
 #include "model/leading_number.h"
 
@@ -29,7 +31,52 @@ QLineEdit* makeEdit(QWidget* parent, const char* id, int width) {
 }
 
 int fieldNumber(const QLineEdit* edit) {
-    return leadingNumber(edit->text().toStdString());
+    return leadingNumber(asciiNumberText(edit->text()).toStdString());
+}
+
+void keepOnScreen(QWidget* window) {
+    const QScreen* screen = window->screen();
+    if (screen == nullptr) return;
+    const QRect free = screen->availableGeometry();
+    // Until the window manager has framed the window a usual frame stands in for its own.
+    const QRect inner = window->geometry();
+    const QRect framed = window->frameGeometry();
+    QMargins frame(inner.left() - framed.left(), inner.top() - framed.top(),
+                   framed.right() - inner.right(), framed.bottom() - inner.bottom());
+    if (frame.isNull()) frame = QMargins(8, 32, 8, 8);
+    const QSize most = free.marginsRemoved(frame).size();
+    if (window->width() > most.width() || window->height() > most.height()) {
+        window->resize(std::min(window->width(), most.width()),
+                       std::min(window->height(), most.height()));
+    }
+    // The window manager places a window that has not been shown; one that has is moved back
+    // onto the screen where it lies partly off it. A window that cannot shrink enough (its
+    // controls need the room) keeps its title bar on the screen.
+    if (!window->isVisible()) return;
+    QRect outer = window->geometry().marginsAdded(frame);
+    if (free.contains(outer)) return;
+    outer.moveLeft(std::max(free.left(), std::min(outer.left(), free.right() + 1 - outer.width())));
+    outer.moveTop(std::max(free.top(), std::min(outer.top(), free.bottom() + 1 - outer.height())));
+    window->move(outer.topLeft());
+}
+
+QString asciiNumberText(const QString& text) {
+    QString ascii;
+    ascii.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.isDigit()) {
+            ascii += QChar(u'0' + c.digitValue());
+        } else if (c.isSpace()) {
+            ascii += u' ';
+        } else if (c == u'\u2212' || c == u'\uFF0D') {  // minus sign, fullwidth hyphen-minus
+            ascii += u'-';
+        } else if (c == u'\uFF0B') {  // fullwidth plus
+            ascii += u'+';
+        } else {
+            ascii += c;
+        }
+    }
+    return ascii;
 }
 
 }  // namespace dorvanix

@@ -17,6 +17,15 @@ QCheckBox* makeCheck(QWidget* parent, const char* id, const QString& caption);
 // An edit of a fixed width in pixels.
 QLineEdit* makeEdit(QWidget* parent, const char* id, int width = 60);
 // The number an edit shows, read by the core's one number reader (leading digits, 0 for none).
+// Digits of every script count as the digits they are (a pasted fullwidth "５" is 5).
 int fieldNumber(const QLineEdit* edit);
+// Shrinks a window where need be, and once shown moves it, so that it lies whole on its screen's
+// free area, frame included; at twice the scale, or on a small screen, a window may otherwise open
+// partly off it. Called before a window is shown and again once it is.
+void keepOnScreen(QWidget* window);
+
+// `text` with every decimal digit, space, minus and plus sign written as its ASCII character, the
+// rest as it is.
+QString asciiNumberText(const QString& text);
 
 }  // namespace dorvanix

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <mutex>
@@ -20,6 +21,7 @@
 #include "app/dialog_controls.h"
 #include "app/line_list.h"
 #include "app/subdivisor_dialog.h"
+#include "app/timed_sample.h"
 #include "census/fiber_enumeration.h"
 #include "census/genus_census.h"
 #include "files/list_files.h"
@@ -33,6 +35,10 @@ namespace dorvanix {
 namespace {
 
 constexpr int kArrivalMs = 100;
+// How many lines a save writes between two looks at Cancel.
+constexpr qsizetype kLinesBetweenLooks = 4096;
+// How long the list runs to time itself before the question of a long list.
+constexpr double kSampleSeconds = 1.0;
 
 // What one line of a list of fibers with cores up to m and up to b branches takes in the window:
 // its characters as UTF-16 (the parts, a crust count of up to b log10 m digits, the genus and the
@@ -70,6 +76,7 @@ QString boundText(double lines) {
 
 // One run of the list, shared with its worker.
 struct FiberListDialog::Listing {
+    enum Phase { kCounting, kTiming, kListing };
     std::mutex mutex;
     QStringList found;  // lines the worker has found and the window not yet taken
     long long limit = -1;
@@ -78,6 +85,10 @@ struct FiberListDialog::Listing {
     double bytesPerLine = 0;     // what one of them takes
     bool boundExceeded = false;  // there are more than `bound` lines, how many more is unknown
     bool stoppedAtLimit = false;
+    TimedSample sample;  // a short run of the list, timed, when the question is asked
+    std::atomic<Phase> phase = kListing;
+    std::atomic<long long> counted = 0;  // fibers of a genus counted so far
+    int genus = 0;                       // the genus of a whole-genus list, else 0
 };
 
 FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
@@ -85,6 +96,7 @@ FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
       context_(context),
       list_(new LineList(this)),
       job_(new BackgroundJob(this, tr("Enumerating the fibers ..."))),
+      saveJob_(new BackgroundJob(this, tr("Saving the list ..."))),
       status_(new QLabel(this)),
       arrivals_(new QTimer(this)) {
     setObjectName(ids::kFiberList);
@@ -93,6 +105,7 @@ FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     list_->setObjectName(ids::kFiberLines);
     status_->setObjectName("status");
+    status_->setWordWrap(true);  // a long note wraps instead of widening the window
 
     auto* ok = makeButton(this, ids::kFiberOkButton, QStringLiteral("OK >"));
     ok->setDefault(true);
@@ -120,6 +133,8 @@ FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
     arrivals_->setInterval(kArrivalMs);
     connect(arrivals_, &QTimer::timeout, this, &FiberListDialog::takeFound);
     connect(job_, &BackgroundJob::finished, this, &FiberListDialog::enumerationEnded);
+    job_->setDescriber([this](const Progress&) { return describeWork(); });
+    connect(saveJob_, &BackgroundJob::finished, this, [this] { setBusy(false); });
     connect(list_, &LineList::lineActivated, this, [this](int) { choose(); });
     connect(ok, &QPushButton::clicked, this, &FiberListDialog::choose);
     connect(cancel, &QPushButton::clicked, this, &FiberListDialog::reject);
@@ -140,9 +155,13 @@ FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
 }
 
 FiberListDialog::~FiberListDialog() {
-    delete job_;  // waits for the enumeration before anything it writes to goes
+    // Cancels the enumeration, which ends by itself: it owns what it writes to.
+    delete job_;
     job_ = nullptr;
-    context_.state.fiberListOpen = 0;
+    delete saveJob_;  // a save not finished leaves no file
+    saveJob_ = nullptr;
+    // A closed list is deleted later, when a newer one may already be open.
+    if (context_.fiberList() == this) context_.state.fiberListOpen = 0;
 }
 
 void FiberListDialog::startEnumeration(long long limit) {
@@ -152,37 +171,69 @@ void FiberListDialog::startEnumeration(long long limit) {
     const int b = state.listB;
     const int genus = state.listGenus;
     if (m == 0 && genus == 0) return;
-    const FiberOptions options = context_.state.fiberOptions();
+    const FiberOptions options = state.listOptions;
     auto listing = std::make_shared<Listing>();
     listing->limit = limit;
     listing->askAbove = askAboveLines_;
+    listing->genus = genus;
     listing_ = listing;
+    if (genus != 0) {
+        const GenusBounds most = genusBounds(genus);
+        listing->bytesPerLine = bytesPerLine(most.maxM, most.maxB);
+    } else {
+        listing->bytesPerLine = bytesPerLine(m, b);
+    }
     list_->clearLines();
     complete_ = false;
     setBusy(true);
     status_->setText(tr("Listing ..."));
     job_->start([m, r, b, genus, options, listing](Progress& progress) {
         Listing& run = *listing;
-        // The bound costs little next to the list and tells what the list could cost.
-        if (genus != 0) {
-            // Counted as far as the limit only: a large genus has more fibers than memory holds.
-            long long shapes = 0;
-            if (run.limit < 0) {
-                forEachGenusShape(genus, [&](const CensusShape&) {
-                    return ++shapes <= run.askAbove && !progress.cancelled();
-                });
+        // The list's walk, for the sample and for the list itself: answers true when it ended.
+        const auto walk = [&](Progress& watch, const std::function<void(std::string_view)>& keep) {
+            if (genus == 0) {
+                return enumerateFibers(
+                    m, r, b, options, [&](const FiberEntry& entry) { keep(entry.line); }, &watch);
             }
-            run.bound = static_cast<double>(shapes);
-            run.boundExceeded = shapes > run.askAbove;
-            const GenusBounds most = genusBounds(genus);
-            run.bytesPerLine = bytesPerLine(most.maxM, most.maxB);
-        } else {
-            run.bound = fiberCountBound(m, r, b, options);
-            run.bytesPerLine = bytesPerLine(m, b);
+            return censusByGenus(
+                genus,
+                [&](const CensusFiber& fiber) {
+                    if (passesOptions(options, fiber)) keep(fiber.line);
+                },
+                &watch);
+        };
+        // The bound costs little next to the list and tells what the list could cost.
+        if (run.limit < 0) {
+            run.phase = Listing::kCounting;
+            if (genus != 0) {
+                // Counted as far as the limit only: a large genus has more fibers than memory
+                // holds.
+                long long shapes = 0;
+                forEachGenusShape(
+                    genus,
+                    [&](const CensusShape&) {
+                        run.counted = ++shapes;
+                        return shapes <= run.askAbove;
+                    },
+                    &progress);
+                run.bound = static_cast<double>(shapes);
+                run.boundExceeded = shapes > run.askAbove;
+            } else {
+                run.bound = fiberCountBound(m, r, b, options, &progress);
+            }
+            if (progress.cancelled()) return;
+            if (run.bound > static_cast<double>(run.askAbove)) {
+                // The question says how long the list would take, from a short run of it.
+                run.phase = Listing::kTiming;
+                run.sample = timeSample(kSampleSeconds, progress, [&](Progress& watch) {
+                    return walk(watch, [](std::string_view) {});
+                });
+                return;
+            }
         }
-        if (run.limit < 0 && run.bound > static_cast<double>(run.askAbove)) return;
+        run.phase = Listing::kListing;
         long long kept = 0;
-        const auto keep = [&run, &progress, &kept](std::string_view line) {
+        walk(progress, [&run, &progress, &kept](std::string_view line) {
             if (run.limit >= 0 && kept >= run.limit) {
                 run.stoppedAtLimit = true;
                 progress.cancel();
@@ -192,20 +243,25 @@ void FiberListDialog::startEnumeration(long long limit) {
             QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
             const std::lock_guard<std::mutex> lock(run.mutex);
             run.found.append(std::move(text));
-        };
-        if (genus != 0) {
-            censusByGenus(
-                genus,
-                [&](const CensusFiber& fiber) {
-                    if (passesOptions(options, fiber)) keep(fiber.line);
-                },
-                &progress);
-        } else {
-            enumerateFibers(
-                m, r, b, options, [&](const FiberEntry& entry) { keep(entry.line); }, &progress);
-        }
+        });
     });
     arrivals_->start();
+}
+
+QString FiberListDialog::describeWork() const {
+    if (listing_ == nullptr) return {};
+    switch (listing_->phase.load()) {
+        case Listing::kCounting:
+            if (listing_->genus == 0) return tr("Counting the fibers there could be ...");
+            return tr("Counting the fibers of genus %1 ...\n%2 counted so far")
+                .arg(listing_->genus)
+                .arg(QLocale().toString(listing_->counted.load()));
+        case Listing::kTiming:
+            return tr("Timing a short run of the list ...");
+        case Listing::kListing:
+            break;
+    }
+    return {};
 }
 
 // Moves the lines found so far into the list; the count below it follows.
@@ -261,9 +317,10 @@ void FiberListDialog::askHowMuch() {
     if (allFit) answers << tr("List them all");
     answers << tr("List the first %1").arg(locale.toString(firstLines_)) << tr("Do not list");
     const QString question =
-        tr("This list could have %1 fibers, taking %2 %3 of memory.%4")
+        tr("This list could have %1 fibers, taking %2 %3 of memory.%4\n%5")
             .arg(lines, listing.boundExceeded ? tr("more than") : tr("up to"),
-                 locale.formattedDataSize(static_cast<qint64>(std::min(bytes, 9e18))), note);
+                 locale.formattedDataSize(static_cast<qint64>(std::min(bytes, 9e18))), note,
+                 timeGuessText(listing.sample, listing.bound));
     const int answer = context_.ask(this, question, answers);
     if (allFit && answer == 0) {
         startEnumeration(std::numeric_limits<long long>::max());
@@ -280,7 +337,7 @@ void FiberListDialog::askHowMuch() {
 
 void FiberListDialog::setBusy(bool busy) {
     okButton_->setEnabled(!busy);
-    saveButton_->setEnabled(!busy);
+    saveButton_->setEnabled(!busy && !saving());
 }
 
 bool FiberListDialog::busy() const {
@@ -309,11 +366,12 @@ void FiberListDialog::choose() {
     const FiberData fiber = fiberDataOf(*state.currentFiber);
     state.currentGenus = fiberGenus(fiber.m, fiber.firstMultiplicities());
     if (state.pictureOpen == 0) context_.openPicture();
+    context_.refreshPicture();
     if (state.subdivisorDialogOpen == 0) context_.openSubdivisorDialog();
 }
 
 void FiberListDialog::saveList() {
-    if (busy()) return;
+    if (busy() || saving()) return;
     const SharedState& state = context_.state;
     const long long shown = list_->count();
     // A list that is not whole is saved only when the user says so, and the file says so too.
@@ -329,28 +387,44 @@ void FiberListDialog::saveList() {
                              : fiberListFileName(state.listM, state.listR, state.listB));
     request.defaultSuffix = QStringLiteral("dat");
     request.filter = kListFileFilter;
-    // Line by line into the file: a long list is never copied whole into memory.
-    const LineList& list = *list_;
+    // Line by line into the file, on a worker, from the list as it was when Save list was
+    // pressed (the strings are shared, not copied).
+    const QStringList lines = list_->lines();
     const bool complete = complete_;
-    streamWithChooser(this, context_.chooseFile, context_.reportError, request,
-                      [&list, complete, shown](std::ostream& out) {
-                          for (int row = 0; row < list.count() && out; ++row) {
-                              writeFiberListLine(out, list.line(row).toStdString());
-                          }
-                          if (!complete) writeCutShortMark(out, shown, -1, "fibers");
-                      });
+    saveJob_->setDescriber([shown](const Progress& progress) {
+        return tr("Saving the list ...\n%1 of %2 fibers written")
+            .arg(QLocale().toString(qulonglong(progress.results())), QLocale().toString(shown));
+    });
+    saveInBackground(
+        this, *saveJob_, context_.chooseFile, context_.reportError, request,
+        [lines, complete, shown](std::ostream& out, Progress& progress) {
+            for (qsizetype row = 0; row < lines.size() && out; ++row) {
+                if (row % kLinesBetweenLooks == 0) {
+                    if (progress.cancelled()) return;
+                    progress.setFraction(static_cast<double>(row) / static_cast<double>(shown));
+                }
+                writeFiberListLine(out, lines[row].toStdString());
+                progress.addResults(1);
+            }
+            if (!complete) writeCutShortMark(out, shown, -1, "fibers");
+        });
+    setBusy(false);
+}
+
+bool FiberListDialog::saving() const {
+    return saveJob_ != nullptr && saveJob_->running();
 }
 
 bool FiberListDialog::mayClose() {
     if (list_->count() == 0 && !busy()) return true;
     const QString what = busy() ? tr("The enumeration will stop and its fibers will be lost.")
-                                : tr("Its %1 fibers will be lost.")
-                                      .arg(QLocale().toString(static_cast<qint64>(list_->count())));
+                                : tr("Its %1 will be lost.").arg(fiberCount(list_->count()));
     return context_.ask(this, tr("Close the fiber list?\n%1").arg(what), {tr("Close")}) == 0;
 }
 
 void FiberListDialog::reject() {
     job_->cancel();
+    saveJob_->cancel();
     context_.state.fiberListOpen = 0;
     QDialog::reject();
 }

@@ -36,6 +36,9 @@ class FiberListDialog : public GuardedDialog {
     // False while the list is being made, and when it was cancelled or cut off.
     bool complete() const { return complete_; }
     BackgroundJob* job() const { return job_; }
+    // Save list writes on a worker of its own.
+    bool saving() const;
+    BackgroundJob* saveJob() const { return saveJob_; }
     LineList* list() const { return list_; }
 
     // Builds the current line (the first when none is current) as the current fiber.
@@ -55,6 +58,8 @@ class FiberListDialog : public GuardedDialog {
   private:
     struct Listing;
     void takeFound();
+    // The words of the progress dialog while the list is counted or timed; empty while it lists.
+    QString describeWork() const;
     void enumerationEnded();
     void askHowMuch();
     void setBusy(bool busy);
@@ -62,6 +67,7 @@ class FiberListDialog : public GuardedDialog {
     AppContext& context_;
     LineList* list_;
     BackgroundJob* job_;
+    BackgroundJob* saveJob_;
     QLabel* status_;
     QWidget* okButton_ = nullptr;
     QWidget* saveButton_ = nullptr;

@@ -8,8 +8,10 @@
 #include <QSettings>
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
+#include "app/background_job.h"
 #include "files/atomic_file.h"
 
 namespace dorvanix {
@@ -25,8 +27,31 @@ QString chosenPath(QWidget* parent, const FileChooser& choose, SaveRequest reque
     if (!request.defaultSuffix.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
         path += QLatin1Char('.') + request.defaultSuffix;
     }
-    QSettings().setValue(kSaveFolderKey, QFileInfo(path).absolutePath());
     return path;
+}
+
+// The next save dialog opens where a save last succeeded; a folder that could not be written is
+// never offered again.
+void rememberFolderOf(const QString& path) {
+    QSettings().setValue(kSaveFolderKey, QFileInfo(path).absolutePath());
+}
+
+// Writes the file at `path` with `write`, which looks at `progress` between lines: complete, or
+// absent when it failed or was cancelled (an earlier file of that name stays as it was). Answers
+// the reason it failed, empty when it did not.
+QString writeAtomically(const QString& path,
+                        const std::function<void(std::ostream&, Progress&)>& write,
+                        Progress& progress) {
+    try {
+        AtomicFile file(std::filesystem::path(QFile::encodeName(path).toStdString()));
+        write(file.stream(), progress);
+        if (progress.cancelled()) return {};
+        if (!file.stream()) throw FileWriteError(path.toStdString() + ": a write failed");
+        file.commit();
+    } catch (const FileWriteError& failed) {
+        return QString::fromLocal8Bit(failed.what());
+    }
+    return {};
 }
 
 }  // namespace
@@ -74,17 +99,14 @@ bool streamWithChooser(QWidget* parent, const FileChooser& choose, const ErrorRe
                        const std::function<void(std::ostream&)>& write) {
     const QString path = chosenPath(parent, choose, request);
     if (path.isEmpty()) return false;
-    try {
-        AtomicFile file(std::filesystem::path(QFile::encodeName(path).toStdString()));
-        write(file.stream());
-        if (!file.stream()) throw FileWriteError(path.toStdString() + ": a write failed");
-        file.commit();
-    } catch (const FileWriteError& failed) {
-        report(
-            parent,
-            QObject::tr("The file was not saved.\n%1").arg(QString::fromLocal8Bit(failed.what())));
+    Progress never;
+    const QString failure = writeAtomically(
+        path, [&write](std::ostream& out, Progress&) { write(out); }, never);
+    if (!failure.isEmpty()) {
+        report(parent, QObject::tr("The file was not saved.\n%1").arg(failure));
         return false;
     }
+    rememberFolderOf(path);
     return true;
 }
 
@@ -93,9 +115,34 @@ bool saveWithChooser(QWidget* parent, const FileChooser& choose, const ErrorRepo
     const QString path = chosenPath(parent, choose, request);
     if (path.isEmpty()) return false;
     const QString failure = writeFileAtomically(path, bytes());
-    if (failure.isEmpty()) return true;
-    report(parent, QObject::tr("The file was not saved.\n%1").arg(failure));
-    return false;
+    if (!failure.isEmpty()) {
+        report(parent, QObject::tr("The file was not saved.\n%1").arg(failure));
+        return false;
+    }
+    rememberFolderOf(path);
+    return true;
+}
+
+bool saveInBackground(QWidget* parent, BackgroundJob& job, const FileChooser& choose,
+                      const ErrorReporter& report, const SaveRequest& request,
+                      std::function<void(std::ostream&, Progress&)> write) {
+    const QString path = chosenPath(parent, choose, request);
+    if (path.isEmpty()) return false;
+    auto failure = std::make_shared<QString>();
+    QObject::connect(
+        &job, &BackgroundJob::finished, parent,
+        [parent, &job, report, path, failure] {
+            if (!failure->isEmpty()) {
+                report(parent, QObject::tr("The file was not saved.\n%1").arg(*failure));
+            } else if (!job.cancelled()) {
+                rememberFolderOf(path);
+            }
+        },
+        Qt::SingleShotConnection);
+    job.start([path, write = std::move(write), failure](Progress& progress) {
+        *failure = writeAtomically(path, write, progress);
+    });
+    return true;
 }
 
 }  // namespace dorvanix

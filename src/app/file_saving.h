@@ -7,9 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "model/progress.h"
+
 class QWidget;
 
 namespace dorvanix {
+
+class BackgroundJob;
 
 // What a save dialog is opened with.
 struct SaveRequest {
@@ -46,9 +50,9 @@ void reportWithMessageBox(QWidget* parent, const QString& message);
 // the reason it failed.
 QString writeFileAtomically(const QString& path, std::string_view bytes);
 
-// Every save below asks through `choose` with the folder of the last save (remembered between
-// runs), adds the request's suffix to a name typed without an extension, and remembers the
-// chosen file's folder.
+// Every save below asks through `choose` with the folder of the last save that succeeded
+// (remembered between runs), adds the request's suffix to a name typed without an extension, and
+// remembers the file's folder once the file is written.
 
 // Asks for a file with `choose` and streams it with `write`, checking every write: the file is
 // complete or not there, and a failure is reported with `report`. Answers true when written.
@@ -59,5 +63,14 @@ bool streamWithChooser(QWidget* parent, const FileChooser& choose, const ErrorRe
 // Answers true when a file was written.
 bool saveWithChooser(QWidget* parent, const FileChooser& choose, const ErrorReporter& report,
                      const SaveRequest& request, const std::function<std::string()>& bytes);
+
+// Asks for a file with `choose` and writes it on `job`'s worker with `write`, which owns what it
+// writes, counts the lines written as results, reports its fraction and stops when the progress
+// is cancelled (the progress dialog's Cancel). The file is complete, or absent after a failure or
+// Cancel; a failure is reported with `report` once the job has ended. Answers true when the
+// writing started.
+bool saveInBackground(QWidget* parent, BackgroundJob& job, const FileChooser& choose,
+                      const ErrorReporter& report, const SaveRequest& request,
+                      std::function<void(std::ostream&, Progress&)> write);
 
 }  // namespace dorvanix

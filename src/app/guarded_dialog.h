@@ -6,7 +6,7 @@ namespace dorvanix {
 
 // A dialog that Escape or its window's close may not throw away without asking: both go through
 // mayClose(), which asks the user when something would be lost. The dialog's own buttons
-// (reject()) close it as before.
+// (reject()) close it without asking.
 class GuardedDialog : public QDialog {
   public:
     using QDialog::QDialog;

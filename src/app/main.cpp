@@ -12,6 +12,7 @@
 
 #include "app/app_context.h"
 #include "app/app_icon.h"
+#include "app/dialog_controls.h"
 #include "app/main_window.h"
 #include "app/screenshot_tour.h"
 #include "dorvanix/version.h"
@@ -88,8 +89,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Dorvanix"));
     QApplication::setApplicationVersion(QStringLiteral(DORVANIX_VERSION));
     QApplication::setDesktopFileName(QStringLiteral(DORVANIX_APP_ID));
-    // The run lasts as long as the main window; the other windows go with it.
-    QApplication::setQuitOnLastWindowClosed(false);
+    // The run lasts as long as the main window, whose end closes the other windows; and the
+    // program never outlives its last window.
+    QApplication::setQuitOnLastWindowClosed(true);
     const QStringList arguments = QApplication::arguments();
     const qsizetype screenshotAt = arguments.indexOf(QStringLiteral("--screenshot"));
     // The tour shows a fresh start: it neither reads nor changes what the user's runs remembered.
@@ -103,8 +105,15 @@ int main(int argc, char* argv[]) {
     int status = 0;
     {
         dorvanix::MainWindow mainWindow(context);
-        QObject::connect(&mainWindow, &QDialog::finished, &app, &QApplication::quit);
+        // The other windows close without asking again (the main window asked once), and the
+        // run ends without the close events quit() would send them.
+        QObject::connect(&mainWindow, &QDialog::finished, &app, [&context] {
+            context.closeWindows();
+            QCoreApplication::exit(0);
+        });
+        dorvanix::keepOnScreen(&mainWindow);
         mainWindow.show();
+        QTimer::singleShot(0, &mainWindow, [&mainWindow] { dorvanix::keepOnScreen(&mainWindow); });
         if (screenshotAt > 0 && screenshotAt + 1 < arguments.size()) {
             const int written =
                 dorvanix::takeScreenshots(context, mainWindow, arguments[screenshotAt + 1]);

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
@@ -19,6 +20,8 @@
 #include "app/control_ids.h"
 #include "app/dialog_controls.h"
 #include "app/fiber_list_dialog.h"
+#include "app/line_list.h"
+#include "app/subdivisor_dialog.h"
 #include "model/input_check.h"
 
 namespace dorvanix {
@@ -46,7 +49,6 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    rememberInput();
     context_.closeHelp();
 }
 
@@ -126,8 +128,8 @@ void MainWindow::buildControls() {
     connect(multiplicityBox_, &QCheckBox::clicked, this, &MainWindow::onMultiplicityOption);
     connect(mEdit_, &QLineEdit::textChanged, this, &MainWindow::onMultiplicityEdited);
     connect(ok, &QPushButton::clicked, this, &MainWindow::onOk);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ok, &QPushButton::clicked, this, &MainWindow::rememberInput);
+    // "< Cancel" ends the run as the window's close does, asking first when something is open.
+    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
     connect(help, &QPushButton::clicked, this, [this] { context_.showHelp(2); });
     connect(about, &QPushButton::clicked, this, &MainWindow::showAbout);
 }
@@ -183,6 +185,9 @@ void MainWindow::restoreInput() {
     for (const RememberedOption& option : kRememberedOptions) {
         if (settings.value(option.key).toBool()) (this->*option.switchOn)();
     }
+    // Typing replaces the remembered m instead of adding to it.
+    mEdit_->selectAll();
+    mEdit_->setFocus();
 }
 
 void MainWindow::rememberInput() const {
@@ -226,9 +231,9 @@ void MainWindow::onMultiplicityOption() {
     if (option != 0) onMultiplicityEdited();
 }
 
+// The read-only field before the ";" repeats m as it is typed, so it never shows another m.
 void MainWindow::onMultiplicityEdited() {
-    if (context_.state.multiplicityOption == 0) return;
-    if (fieldNumber(mEdit_) >= 3) coreShownEdit_->setText(mEdit_->text());
+    coreShownEdit_->setText(mEdit_->text());
 }
 
 // "genus =" ticked with m left empty asks for every fiber of that genus, whatever m, r and b.
@@ -236,8 +241,9 @@ bool MainWindow::wholeGenus() const {
     return context_.state.requiredGenus != 0 && mEdit_->text().trimmed().isEmpty();
 }
 
-// Numbers below their bounds are raised to them, as they always were; numbers above what the
-// core takes are refused with the range, so that nothing runs away with time or memory.
+// Numbers below their bounds are raised to them, so that empty fields list the least fibers;
+// numbers above what the core takes are refused with the range, so that nothing runs away with
+// time or memory.
 bool MainWindow::withinBounds() {
     struct Field {
         const char* name;
@@ -265,30 +271,79 @@ bool MainWindow::withinBounds() {
                                        .arg(kMaxInputNumber));
         return false;
     }
+    if (!multiplicities) return true;
+    // The required multiplicities follow the rules every face applies, with their messages.
+    std::array<int, 4> required{};
+    for (std::size_t i = 0; i < requiredEdits_.size(); ++i)
+        required[i] = fieldNumber(requiredEdits_[i]);
+    try {
+        requiredMultiplicities(required);
+    } catch (const InputError& refused) {
+        QString message = QString::fromStdString(refused.what());
+        if (!message.isEmpty()) message[0] = message[0].toUpper();
+        context_.reportError(this, message + QLatin1Char('.'));
+        return false;
+    }
     return true;
 }
 
+namespace {
+
+bool sameOptions(const FiberOptions& a, const FiberOptions& b) {
+    return a.noDuplicateBranches == b.noDuplicateBranches && a.requiredGenus == b.requiredGenus &&
+           a.multiplicityOption == b.multiplicityOption &&
+           (!a.multiplicityOption || a.requiredMultiplicities == b.requiredMultiplicities) &&
+           a.atMostTwoSimpleCrusts == b.atMostTwoSimpleCrusts;
+}
+
+QString listDescription(int m, int r, int b, int genus) {
+    if (genus != 0) return QObject::tr("every fiber of genus %1").arg(genus);
+    return QObject::tr("the fibers of m = %1, r = %2, b = %3").arg(m).arg(r).arg(b);
+}
+
+}  // namespace
+
 void MainWindow::onOk() {
     if (!withinBounds()) return;
+    // What was accepted comes back in the next run; text that was refused never does.
+    rememberInput();
     SharedState& state = context_.state;
     const int m = std::max(kLeastCoreMultiplicity, fieldNumber(mEdit_));
     const int r = std::max(kLeastSelfIntersection, fieldNumber(rEdit_));
     const int b = std::max(kLeastBranchCount, fieldNumber(bEdit_));
+    const int genus = wholeGenus() ? state.requiredGenus : 0;
     if (state.multiplicityOption != 0) {
         for (std::size_t i = 0; i < requiredEdits_.size(); ++i) {
             state.requiredMultiplicities[i] = fieldNumber(requiredEdits_[i]);
         }
     }
-    if (state.fiberListOpen != 0) {
-        // The open list keeps the fibers it was filled with, and the chosen fiber stays.
-        context_.openFiberList()->raise();
-        return;
+    const FiberOptions options = state.fiberOptions();
+    if (FiberListDialog* open = context_.fiberList(); open != nullptr && state.fiberListOpen != 0) {
+        const bool same =
+            genus == state.listGenus && sameOptions(options, state.listOptions) &&
+            (genus != 0 || (m == state.listM && r == state.listR && b == state.listB));
+        // The open list is never replaced without a word: the same list is brought forward, and
+        // another one is made in its place only when the user says so.
+        const QString question =
+            tr("The fiber list shows %1%2.\nList %3%4 in its place?")
+                .arg(listDescription(state.listM, state.listR, state.listB, state.listGenus),
+                     open->list()->count() > 0 ? tr(" (its fibers will be lost)") : QString(),
+                     listDescription(m, r, b, genus),
+                     sameOptions(options, state.listOptions) ? QString()
+                                                             : tr(" with the options now ticked"));
+        if (same || context_.ask(this, question, {tr("List anew")}) != 0) {
+            open->raise();
+            open->activateWindow();
+            return;
+        }
+        open->reject();
     }
     // The sub-divisor dialog keeps working on its own X; only the list's numbers change.
-    state.listGenus = wholeGenus() ? state.requiredGenus : 0;
+    state.listGenus = genus;
     state.listM = m;
     state.listR = r;
     state.listB = b;
+    state.listOptions = options;
     context_.openFiberList();
 }
 
@@ -306,14 +361,36 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 bool MainWindow::mayClose() {
-    const SharedState& state = context_.state;
-    if (state.fiberListOpen == 0 && state.subdivisorDialogOpen == 0 && state.pictureOpen == 0) {
-        return true;
+    // One question names everything the end of the run would lose; End closes it all at once, so
+    // that no window asks again, and Cancel keeps it all.
+    QStringList lost;
+    if (const FiberListDialog* list = context_.fiberList();
+        list != nullptr && context_.state.fiberListOpen != 0) {
+        const int count = list->list()->count();
+        lost << (list->busy() ? tr("the fiber list, which is still being made")
+                 : count == 0 ? tr("the fiber list")
+                 : count == 1 ? tr("the fiber list with its 1 fiber")
+                              : tr("the fiber list with its %1 fibers")
+                                    .arg(QLocale().toString(static_cast<qint64>(count))));
     }
-    const QString question =
-        tr("End Dorvanix?\nThe fiber list, the sub-divisor window with its selected divisors and "
-           "the picture will be closed.");
-    return context_.ask(this, question, {tr("End")}) == 0;
+    if (const SubdivisorDialog* dialog = context_.subdivisorDialog();
+        dialog != nullptr && context_.state.subdivisorDialogOpen != 0) {
+        const int count = dialog->selectedList()->count();
+        lost << (count == 0 ? tr("the sub-divisor window")
+                 : count == 1
+                     ? tr("the sub-divisor window with its selected divisor")
+                     : tr("the sub-divisor window with its %1 selected divisors").arg(count));
+    }
+    if (context_.picture() != nullptr && context_.state.pictureOpen != 0) lost << tr("the picture");
+    if (lost.isEmpty()) return true;
+    const QString last = lost.takeLast();
+    QString closed =
+        lost.isEmpty() ? last : tr("%1 and %2").arg(lost.join(QStringLiteral(", ")), last);
+    closed[0] = closed[0].toUpper();
+    const QString question = tr("End Dorvanix?\n%1 will be closed.").arg(closed);
+    if (context_.ask(this, question, {tr("End")}) != 0) return false;
+    context_.closeWindows();
+    return true;
 }
 
 }  // namespace dorvanix

@@ -17,12 +17,12 @@ class SharedState;
 
 // The main window (102): m, r, b and the options of the fiber list. "OK >" stores them in the
 // shared state and opens the fiber list; closing this window ends the program. The fields and
-// options come back as they were left in the last run.
+// options come back as they were last accepted by "OK >".
 class MainWindow : public GuardedDialog {
     Q_OBJECT
   public:
     explicit MainWindow(AppContext& context, QWidget* parent = nullptr);
-    // Remembers the fields and options for the next run and closes the help window.
+    // Closes the help window.
     ~MainWindow() override;
 
     // The About box, modal.

@@ -54,7 +54,7 @@ int takeScreenshots(AppContext& context, MainWindow& mainWindow, const QString& 
     settle([dialog] { return !dialog->busy(); });
     dialog->subdivisorList()->setCurrentRow(1);
     dialog->select();
-    settle();
+    settle([dialog] { return !dialog->analysing(); });
     written += save(dialog, folder, "106") ? 1 : 0;
     written += save(context.picture(), folder, "108") ? 1 : 0;
     // Ten seconds of animation: Y flies onto X, then the chain diagram and the analysis divisor.

@@ -59,10 +59,21 @@ void DetachedAnalysis::run(const Progress* progress) {
     summary = analysisText(result);
 }
 
+Scene DetachedAnalysis::scene() {
+    Scene scene;
+    scene.fiber = x;
+    scene.subdivisor = y;
+    scene.analysisDivisor = result.root;
+    scene.analysisChains = result.chains;
+    scene.analysisChainCount = result.chainCount;
+    scene.genus = genus;
+    scene.relaxationStarted = &relaxationStarted;
+    return scene;
+}
+
 void SharedState::releaseAnalysis() {
-    // Every node of the analysis belongs to its pool.
-    analysis = AnalysisResult{};
-    analysisPool.reset();
+    // Every node of the analysis belongs to its pool, which goes with the last holder.
+    analysis.reset();
     analysisDivisor = nullptr;
     analysisChains = nullptr;
     analysisChainCount = -1;
@@ -80,29 +91,14 @@ std::unique_ptr<DetachedAnalysis> SharedState::detachAnalysis() const {
     return detached;
 }
 
-void SharedState::adoptAnalysis(DetachedAnalysis& done) {
+void SharedState::adoptAnalysis(std::shared_ptr<DetachedAnalysis> done) {
     releaseAnalysis();
-    relaxationStarted = 0;
-    if (fiberBuilt()) recentreDivisor(*currentFiber);
-    analysis = std::exchange(done.result, AnalysisResult{});
-    analysisPool = std::move(done.pool);
-    analysisDivisor = analysis.root;
-    analysisChains = analysis.chains;
-    analysisChainCount = analysis.chainCount;
-    analysisGcd = analysis.gcd;
-    analysisSummary = std::move(done.summary);
-}
-
-Scene SharedState::scene() {
-    Scene scene;
-    scene.fiber = fiberBuilt() ? currentFiber : nullptr;
-    scene.subdivisor = firstSelected(selectedDivisors);
-    scene.analysisDivisor = analysisDivisor;
-    scene.analysisChains = analysisChains;
-    scene.analysisChainCount = analysisChainCount;
-    scene.genus = currentGenus;
-    scene.relaxationStarted = &relaxationStarted;
-    return scene;
+    analysis = std::move(done);
+    analysisDivisor = analysis->result.root;
+    analysisChains = analysis->result.chains;
+    analysisChainCount = analysis->result.chainCount;
+    analysisGcd = analysis->result.gcd;
+    analysisSummary = analysis->summary;
 }
 
 bool SharedState::fiberBuilt() const {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "analysis/subdivisor_analysis.h"
+#include "app/picture_content.h"
 #include "census/fiber_enumeration.h"
 #include "model/divisor_node.h"
 #include "model/node_pool.h"
@@ -12,20 +13,23 @@
 
 namespace dorvanix {
 
-// An analysis of the first selected sub-divisor that shares no node with the trees the picture
-// draws: X as it stands and Y are copied into a pool of the analysis's own, so that the analysis
-// can run on a worker thread while the picture goes on with the originals.
-struct DetachedAnalysis {
+// An analysis of the first selected sub-divisor that shares no node with the trees of the
+// dialogs: X as it stands and Y are copied into a pool of the analysis's own, so that the
+// analysis can run on a worker thread. Once done it is what the picture shows: X, Y flying onto
+// it, the chain diagram and the analysis divisor, moved by the picture's frame workers only.
+struct DetachedAnalysis : PictureContent {
     std::unique_ptr<NodePool> pool = std::make_unique<NodePool>();
     DivisorNode* x = nullptr;
     DivisorNode* y = nullptr;
     int genus = 0;
     AnalysisResult result;
     std::string summary;
+    int relaxationStarted = 0;
 
     // Analyses Y on X; a failure (a chain diagram too large to build) becomes the summary.
     // Throws Cancelled when `progress` is cancelled.
     void run(const Progress* progress);
+    Scene scene() override;
 };
 
 // What the dialogs of one run share: the trees in the node pool, the options of the fiber list,
@@ -50,6 +54,8 @@ class SharedState {
     // The genus of a whole-genus list (all m, r and b); 0 when the list is that of listM, listR,
     // listB.
     int listGenus = 0;
+    // The options the fiber list was asked with.
+    FiberOptions listOptions;
     // Holder whose neighbours are the parsed lines of the selected list, in list order.
     DivisorNode* selectedDivisors = nullptr;
     DivisorNode* analysisDivisor = nullptr;
@@ -66,18 +72,14 @@ class SharedState {
     int subdivisorDialogOpen = 0;
     int pictureOpen = 0;
 
-    // The analysis of the first selected sub-divisor; its root and chain holder are also
-    // analysisDivisor and analysisChains. Its nodes come from a pool of its own, which goes
-    // with it.
-    AnalysisResult analysis;
-    std::unique_ptr<NodePool> analysisPool;
+    // The analysis of the first selected sub-divisor, with the copies of X and Y it was made on;
+    // its root and chain holder are also analysisDivisor and analysisChains. The picture shares
+    // it and moves its trees; the dialogs read only its numbers.
+    std::shared_ptr<DetachedAnalysis> analysis;
     int analysisChainCount = -1;
     int analysisGcd = -1;
     // The figures of the first selected sub-divisor in words; empty while there is no analysis.
     std::string analysisSummary;
-    int relaxationStarted = 0;
-    // The picture's step and pause flag; it outlives every picture window.
-    PictureAnimation animation;
 
     // The options of the fiber list as the enumeration takes them.
     FiberOptions fiberOptions() const;
@@ -94,11 +96,8 @@ class SharedState {
     // The current fiber and the first selected sub-divisor, copied to be analysed away from the
     // user-interface thread; null when there is no fiber or nothing is selected.
     std::unique_ptr<DetachedAnalysis> detachAnalysis() const;
-    // Takes over a finished analysis (in place of the earlier one) and re-centres X, as the
-    // analysis re-centred its copy; the picture starts over.
-    void adoptAnalysis(DetachedAnalysis& done);
-    // The trees the picture shows now: X (when built), the first selected Y and the analysis.
-    Scene scene();
+    // Takes over a finished analysis in place of the earlier one.
+    void adoptAnalysis(std::shared_ptr<DetachedAnalysis> done);
     // True when the current fiber has all its branches built (a fiber has been chosen).
     bool fiberBuilt() const;
 };

@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <atomic>
 #include <memory>
 
 #include "app/app_context.h"
@@ -19,6 +20,7 @@
 #include "app/line_list.h"
 #include "app/shared_state.h"
 #include "app/subdivisor_lines.h"
+#include "app/timed_sample.h"
 #include "census/subdivisor_line.h"
 #include "census/subdivisor_listing.h"
 #include "files/list_files.h"
@@ -29,11 +31,21 @@
 
 namespace dorvanix {
 
+namespace {
+
+// How long a listing runs to time itself before the question of a long list.
+constexpr double kSampleSeconds = 1.0;
+// How many lines a save writes between two looks at Cancel.
+constexpr std::size_t kLinesBetweenLooks = 4096;
+
+}  // namespace
+
 SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
     : GuardedDialog(parent),
       context_(context),
       job_(new BackgroundJob(this, tr("Listing the sub-divisors ..."))),
-      analysisJob_(new BackgroundJob(this, tr("Analysing the selected sub-divisor ..."))) {
+      analysisJob_(new BackgroundJob(this, tr("Analysing the selected sub-divisor ..."))),
+      saveJob_(new BackgroundJob(this, tr("Saving the list ..."))) {
     setObjectName(ids::kSubdivisorDialog);
     setWindowTitle("Dorvanix");
     setWindowIcon(appIcon());
@@ -54,15 +66,27 @@ SubdivisorDialog::SubdivisorDialog(AppContext& context, QWidget* parent)
     state.selectedDivisors = nullptr;
     state.releaseAnalysis();
     showFigures();
+    context_.refreshPicture();
+    enableButtons();
     connect(analysisJob_, &BackgroundJob::finished, this, &SubdivisorDialog::analysisEnded);
+    connect(saveJob_, &BackgroundJob::finished, this, &SubdivisorDialog::enableButtons);
+    job_->setDescriber([this](const Progress&) { return describeListing(); });
+    // An analysis finds nothing to count and has no share to tell: a busy bar and its name.
+    analysisJob_->setDescriber(
+        [](const Progress&) { return tr("Analysing the selected sub-divisor ..."); });
 }
 
 SubdivisorDialog::~SubdivisorDialog() {
-    delete job_;  // waits for a listing before anything it writes to goes
+    // Cancels the listing and the analysis, which end by themselves: they own what they write to.
+    delete job_;
     job_ = nullptr;
     delete analysisJob_;
     analysisJob_ = nullptr;
-    context_.state.subdivisorDialogOpen = 0;
+    delete saveJob_;  // a save not finished leaves no file
+    saveJob_ = nullptr;
+    // A closed window is deleted later, when a newer one may already be open: the flag is this
+    // window's to clear only while it is the open one.
+    if (context_.subdivisorDialog() == this) context_.state.subdivisorDialogOpen = 0;
 }
 
 void SubdivisorDialog::buildControls() {
@@ -114,6 +138,7 @@ void SubdivisorDialog::buildControls() {
     figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status_ = new QLabel(this);
     status_->setObjectName("status");
+    status_->setWordWrap(true);  // a long note wraps instead of widening the window
 
     auto* listButtons = new QVBoxLayout;
     for (QWidget* w : {static_cast<QWidget*>(selectButton), static_cast<QWidget*>(saveButton),
@@ -142,6 +167,8 @@ void SubdivisorDialog::buildControls() {
     layout->addWidget(status_);
     layout->addWidget(new QLabel(QStringLiteral("Selected divisors"), this));
     layout->addLayout(lower, 1);
+    // The figures are those of one line: the first selected, which the picture draws too.
+    layout->addWidget(new QLabel(tr("Analysis of the first selected line:"), this));
     layout->addWidget(figures_);
     resize(700, 520);
 
@@ -168,12 +195,20 @@ struct SubdivisorDialog::Listing {
     SubdivisorLines lines;
     long long total = -1;  // the count of the lines; -1 when it was cancelled
     bool stoppedAtLimit = false;
+    TimedSample sample;  // a short run of the listing, timed, when the question is asked
+    std::atomic<bool> timing = false;
 };
+
+QString SubdivisorDialog::describeListing() const {
+    if (latestListing_ == nullptr || !latestListing_->timing) return {};
+    return tr("Timing a short run of the listing ...");
+}
 
 void SubdivisorDialog::startListing(long long limit) {
     const FiberData fiber = fiber_;
     const SubdivisorOptions options = options_;
     auto listing = std::make_shared<Listing>();
+    latestListing_ = listing;
     listing->lines = SubdivisorLines(fiber);
     lineModel_->setLines(SubdivisorLines(fiber));
     setBusy(true);
@@ -191,7 +226,16 @@ void SubdivisorDialog::startListing(long long limit) {
         }
         // Counting takes milliseconds and tells what the list would cost before it exists.
         listing->total = countSubdivisors(fiber, options, &progress);
-        if (listing->total < 0 || (limit < 0 && listing->total > askAbove)) return;
+        if (listing->total < 0) return;
+        if (limit < 0 && listing->total > askAbove) {
+            // The question says how long the list would take, from a short run of it.
+            listing->timing = true;
+            listing->sample = timeSample(kSampleSeconds, progress, [&](Progress& watch) {
+                return listSubdivisors(
+                    fiber, options, [&watch](const Subdivisor&) { watch.addResults(1); }, &watch);
+            });
+            return;
+        }
         const long long wanted = limit < 0 ? listing->total : std::min(limit, listing->total);
         listing->lines.reserve(static_cast<std::size_t>(wanted));
         Listing& found = *listing;
@@ -221,7 +265,7 @@ void SubdivisorDialog::listingEnded(Listing& listing, const SubdivisorOptions& o
                                     long long limit) {
     const bool cancelled = job_->cancelled();
     if (!cancelled && limit < 0 && listing.total > askAboveLines_) {
-        askHowMuch(listing.total);
+        askHowMuch(listing.total, listing.sample);
         return;
     }
     const QLocale locale;
@@ -242,7 +286,7 @@ void SubdivisorDialog::listingEnded(Listing& listing, const SubdivisorOptions& o
     emit listed();
 }
 
-void SubdivisorDialog::askHowMuch(long long total) {
+void SubdivisorDialog::askHowMuch(long long total, const TimedSample& sample) {
     const QLocale locale;
     const double bytes = SubdivisorLines::bytesFor(total, fiber_.branchCount());
     const bool allFit = bytes <= kListMemoryCap;
@@ -251,10 +295,11 @@ void SubdivisorDialog::askHowMuch(long long total) {
     answers << tr("List the first %1").arg(locale.toString(firstLines_))
             << tr("Refine the options");
     const QString question =
-        tr("This list would have %1 lines and take about %2 of memory.%3")
+        tr("This list would have %1 lines and take about %2 of memory.%3\n%4")
             .arg(locale.toString(total),
                  locale.formattedDataSize(static_cast<qint64>(std::min(bytes, 9e18))),
-                 allFit ? QString() : tr("\nThat is more than a list may take."));
+                 allFit ? QString() : tr("\nThat is more than a list may take."),
+                 timeGuessText(sample, static_cast<double>(total)));
     const int answer = context_.ask(this, question, answers);
     const int firstAnswer = allFit ? 1 : 0;
     if (allFit && answer == 0) {
@@ -281,9 +326,9 @@ void SubdivisorDialog::enableButtons() {
     // selected divisor waits for its analysis.
     const bool analysing = this->analysing();
     selectButton_->setEnabled(!listing_ && !analysing);
-    saveButton_->setEnabled(!listing_);
+    saveButton_->setEnabled(!listing_ && !saving());
     pictureButton_->setEnabled(!analysing);
-    quorbelButton_->setEnabled(!analysing);
+    quorbelButton_->setEnabled(!analysing && selected_->count() > 0);
 }
 
 bool SubdivisorDialog::analysing() const {
@@ -300,13 +345,20 @@ void SubdivisorDialog::select() {
     linesBeforeSelect_ = selected_->lines();
     selected_->appendLine(subdivisors_->line(row));
     rebuildSelected();
-    // The analysis works on copies of X and Y, so the picture may go on drawing meanwhile; the
-    // figures shown stay those of the selection before until the answer is there.
+    analyseFirstSelected();
+}
+
+// The analysis works on copies of X and Y, so the windows go on meanwhile; the figures and the
+// picture stay those of the selection before until the answer is there.
+void SubdivisorDialog::analyseFirstSelected() {
     analysis_ = context_.state.detachAnalysis();
     analysedVersion_ = ++selectionVersion_;
     if (analysis_ == nullptr) {
+        analysisJob_->stop();
         context_.state.releaseAnalysis();
         showFigures();
+        context_.refreshPicture();
+        enableButtons();
         return;
     }
     const std::shared_ptr<DetachedAnalysis> analysis = analysis_;
@@ -316,14 +368,14 @@ void SubdivisorDialog::select() {
         try {
             analysis->run(&progress);
         } catch (const Cancelled&) {
-            // analysisEnded puts the window back as it was before this Select
+            // analysisEnded puts the window back as it was before
         }
     });
     enableButtons();
 }
 
 void SubdivisorDialog::analysisEnded() {
-    const std::shared_ptr<DetachedAnalysis> done = std::move(analysis_);
+    std::shared_ptr<DetachedAnalysis> done = std::move(analysis_);
     enableButtons();
     // An answer for a selection that has changed since, or for another X, is not shown.
     if (done == nullptr || analysedVersion_ != selectionVersion_) return;
@@ -333,13 +385,14 @@ void SubdivisorDialog::analysisEnded() {
         ++selectionVersion_;
         return;
     }
-    SharedState& state = context_.state;
-    state.adoptAnalysis(*done);
-    state.animation.restart();
+    context_.state.adoptAnalysis(std::move(done));
     showFigures();
+    // The picture starts over with the new analysis.
+    context_.refreshPicture();
 }
 
 void SubdivisorDialog::rebuildSelected() {
+    enableButtons();
     SharedState& state = context_.state;
     if (state.selectedDivisors == nullptr) {
         state.selectedDivisors = &state.pool.take();
@@ -369,13 +422,14 @@ void SubdivisorDialog::deleteSelected() {
     const int row = selected_->currentRow();
     if (row < 0) return;
     selected_->removeLine(row);
-    ++selectionVersion_;
-    analysisJob_->cancel();
-    // The parsed divisors follow the list at once, so that the picture and the Quorbel file
-    // never show a line that is gone.
+    // The parsed divisors follow the list at once, and the figures and the picture drop the line
+    // that is gone; then the new first line is analysed as Select does (Cancel keeps the list).
     rebuildSelected();
     context_.state.releaseAnalysis();
     showFigures();
+    context_.refreshPicture();
+    linesBeforeSelect_ = selected_->lines();
+    analyseFirstSelected();
 }
 
 void SubdivisorDialog::relist() {
@@ -385,7 +439,15 @@ void SubdivisorDialog::relist() {
 void SubdivisorDialog::onEllOption() {
     if (options_.ellFilter == 0) {
         const int value = fieldNumber(ellEdit_);
-        options_.ellFilter = value < -kEllFilterLimit || value > kEllFilterLimit ? 0 : value;
+        try {
+            options_.ellFilter = ellFilter(value);
+        } catch (const InputError& refused) {
+            // The box stays unticked, and the user is told why.
+            options_.ellFilter = 0;
+            context_.reportError(
+                this,
+                tr("The ell filter stays off: %1.").arg(QString::fromStdString(refused.what())));
+        }
     } else {
         options_.ellFilter = 0;
     }
@@ -409,14 +471,14 @@ void SubdivisorDialog::onOnlyABC() {
 
 void SubdivisorDialog::seePicture() {
     context_.raisePicture();
-    context_.state.animation.restart();
+    context_.restartPicture();
 }
 
 void SubdivisorDialog::saveList() {
-    if (busy()) return;
+    if (busy() || saving()) return;
     const QLocale locale;
-    const SubdivisorLines& lines = lineModel_->lines();
-    const auto shown = static_cast<long long>(lines.size());
+    const std::shared_ptr<const SubdivisorLines> lines = lineModel_->sharedLines();
+    const auto shown = static_cast<long long>(lines->size());
     // A list that is not whole is saved only when the user says so, and the file says so too.
     if (!listComplete_) {
         const QString question =
@@ -430,17 +492,37 @@ void SubdivisorDialog::saveList() {
     request.defaultName = QString::fromStdString(subdivisorListFileName(xText));
     request.defaultSuffix = QStringLiteral("doc");
     request.filter = kListFileFilter;
-    streamWithChooser(this, context_.chooseFile, context_.reportError, request,
-                      [&](std::ostream& out) {
-                          SubdivisorListWriter writer(out, xText, listedOptions_);
-                          for (std::size_t row = 0; row < lines.size() && out; ++row)
-                              writer.line(lines.line(row));
-                          if (listComplete_) {
-                              writer.finish();
-                          } else {
-                              writeCutShortMark(out, shown, listTotal_, "subdivisors");
-                          }
-                      });
+    // Written on a worker, line by line, from the list as it was when Save list was pressed.
+    const SubdivisorOptions options = listedOptions_;
+    const bool complete = listComplete_;
+    const long long total = listTotal_;
+    saveJob_->setDescriber([shown](const Progress& progress) {
+        return tr("Saving the list ...\n%1 of %2 lines written")
+            .arg(QLocale().toString(qulonglong(progress.results())), QLocale().toString(shown));
+    });
+    saveInBackground(
+        this, *saveJob_, context_.chooseFile, context_.reportError, request,
+        [lines, xText, options, complete, shown, total](std::ostream& out, Progress& progress) {
+            SubdivisorListWriter writer(out, xText, options);
+            for (std::size_t row = 0; row < lines->size() && out; ++row) {
+                if (row % kLinesBetweenLooks == 0) {
+                    if (progress.cancelled()) return;
+                    progress.setFraction(static_cast<double>(row) / static_cast<double>(shown));
+                }
+                writer.line(lines->line(row));
+                progress.addResults(1);
+            }
+            if (complete) {
+                writer.finish();
+            } else {
+                writeCutShortMark(out, shown, total, "subdivisors");
+            }
+        });
+    enableButtons();
+}
+
+bool SubdivisorDialog::saving() const {
+    return saveJob_ != nullptr && saveJob_->running();
 }
 
 void SubdivisorDialog::saveQuorbelFile() {
@@ -471,6 +553,7 @@ bool SubdivisorDialog::mayClose() {
 void SubdivisorDialog::reject() {
     job_->cancel();
     analysisJob_->cancel();
+    saveJob_->cancel();
     ++selectionVersion_;
     SharedState& state = context_.state;
     state.releaseFiberBranches();

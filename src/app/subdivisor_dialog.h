@@ -19,6 +19,7 @@ class AppContext;
 class BackgroundJob;
 class LineList;
 struct DetachedAnalysis;
+struct TimedSample;
 
 // The sub-divisor dialog (106): X in divisor notation, its sub-divisors Y under the listing
 // options, the selected list whose first line is analysed and drawn, and the two savers.
@@ -46,6 +47,9 @@ class SubdivisorDialog : public GuardedDialog {
     // Select analyses the first selected line on a worker thread of its own.
     bool analysing() const;
     BackgroundJob* analysisJob() const { return analysisJob_; }
+    // Save list writes on a worker of its own.
+    bool saving() const;
+    BackgroundJob* saveJob() const { return saveJob_; }
     // Runs on the worker before every analysis; a test holds the analysis there (until the
     // progress is cancelled) to act while it runs.
     void setAnalysisGate(std::function<void(const Progress&)> gate) { gate_ = std::move(gate); }
@@ -81,10 +85,14 @@ class SubdivisorDialog : public GuardedDialog {
     struct Listing;
     void buildControls();
     void listingEnded(Listing& listing, const SubdivisorOptions& options, long long limit);
-    void askHowMuch(long long total);
+    // The words of the progress dialog while a listing is timed; empty while it lists.
+    QString describeListing() const;
+    void askHowMuch(long long total, const TimedSample& sample);
     void setBusy(bool busy);
     void enableButtons();
     void rebuildSelected();
+    // Analyses the first selected line on a worker; with none, the analysis goes.
+    void analyseFirstSelected();
     void analysisEnded();
     void showFigures();
 
@@ -110,6 +118,7 @@ class SubdivisorDialog : public GuardedDialog {
     // The end of the listing that runs now; a Re-list during a listing replaces it, so that only
     // the latest listing's end is shown.
     QMetaObject::Connection listingEnd_;
+    std::shared_ptr<Listing> latestListing_;  // for the words of its progress
     long long listTotal_ = -1;
     long long askAboveLines_ = 1'000'000;
     long long firstLines_ = 1'000'000;
@@ -119,6 +128,7 @@ class SubdivisorDialog : public GuardedDialog {
     // The analysis Select started, and the version of the selected list it was started for;
     // every change of that list counts up, so an answer for an earlier list is never shown.
     BackgroundJob* analysisJob_ = nullptr;
+    BackgroundJob* saveJob_ = nullptr;
     std::shared_ptr<DetachedAnalysis> analysis_;
     unsigned analysedVersion_ = 0;
     unsigned selectionVersion_ = 0;

@@ -37,17 +37,17 @@ void SubdivisorLines::write(std::ostream& out, std::string_view end) const {
 
 void SubdivisorLineModel::setLines(SubdivisorLines lines) {
     beginResetModel();
-    lines_ = std::move(lines);
+    lines_ = std::make_shared<const SubdivisorLines>(std::move(lines));
     endResetModel();
 }
 
 int SubdivisorLineModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+    return parent.isValid() ? 0 : static_cast<int>(lines_->size());
 }
 
 QVariant SubdivisorLineModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole) return {};
-    return QString::fromStdString(lines_.line(static_cast<std::size_t>(index.row())));
+    return QString::fromStdString(lines_->line(static_cast<std::size_t>(index.row())));
 }
 
 QSize WidestLineDelegate::sizeHint(const QStyleOptionViewItem& option,

@@ -3,6 +3,7 @@
 #include <QAbstractListModel>
 #include <QStyledItemDelegate>
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -48,13 +49,15 @@ class SubdivisorLineModel : public QAbstractListModel {
   public:
     explicit SubdivisorLineModel(QObject* parent = nullptr) : QAbstractListModel(parent) {}
     void setLines(SubdivisorLines lines);
-    const SubdivisorLines& lines() const { return lines_; }
+    const SubdivisorLines& lines() const { return *lines_; }
+    // The lines shown, for a worker that writes them while the list may change.
+    std::shared_ptr<const SubdivisorLines> sharedLines() const { return lines_; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
   private:
-    SubdivisorLines lines_;
+    std::shared_ptr<const SubdivisorLines> lines_ = std::make_shared<SubdivisorLines>();
 };
 
 // Gives every row of a list the size of its widest line. A list of rows of one height asks a

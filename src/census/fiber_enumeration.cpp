@@ -42,11 +42,52 @@ class BoundedPartitions {
         }
     }
 
-    // Calls visit(parts) for each partition; false when stopped.
+    // Calls visit(parts) for each partition; false when stopped. The parts are placed one
+    // position after the other on arrays of their own rather than by recursion, so that ten
+    // thousand branches need no deeper stack than three.
     template <typename Visit>
     bool run(Visit&& visit) {
         if (!requirementsFit()) return true;
-        return place(0, total_, m_ - 1, 0, visit);
+        const std::size_t b = parts_.size();
+        // For each position: the least value its part may take, and the sum and the defect of
+        // the parts before it.
+        std::vector<long long> lows(b + 1, 0);
+        std::vector<long long> rests(b + 1, 0);
+        std::vector<long long> defects(b + 1, 0);
+        rests[0] = total_;
+        std::size_t position = 0;
+        long long cap = m_ - 1;
+        long long firstHigh = 0;
+        bool opening = true;
+        while (true) {
+            if (opening) {
+                opening = false;
+                const long long left = static_cast<long long>(b - position);
+                if (!genusReachable(defects[position], left)) {
+                    // nothing fits here: back to the position before
+                } else if (left == 0) {
+                    if (stopRequested(progress_)) return false;
+                    visit(std::span<const int>(parts_));
+                } else if (openPosition(position, left, cap, rests[position], lows[position])) {
+                    if (position == 0) firstHigh = parts_[0];
+                    opening = true;
+                }
+            } else {
+                // The next smaller part at the last position that has one.
+                if (position == 0) return true;
+                --position;
+                if (parts_[position] - 1 < lows[position]) continue;
+                parts_[position] -= 1;
+                opening = true;
+            }
+            if (!opening) continue;
+            const long long part = parts_[position];
+            if (position == 0) reportFirst(part, firstHigh);
+            rests[position + 1] = rests[position] - part;
+            defects[position + 1] = defects[position] + m_ - gcd(m_, static_cast<int>(part));
+            cap = part;
+            ++position;
+        }
     }
 
   private:
@@ -72,30 +113,20 @@ class BoundedPartitions {
         return need >= left * leastDefect_ && need <= left * (m_ - 1);
     }
 
-    template <typename Visit>
-    bool place(std::size_t position, long long rest, long long cap, long long defect,
-               Visit& visit) {
-        const long long left = static_cast<long long>(parts_.size() - position);
-        if (!genusReachable(defect, left)) return true;
-        if (left == 0) {
-            if (stopRequested(progress_)) return false;
-            visit(std::span<const int>(parts_));
-            return true;
-        }
+    // Puts the largest part that position can take there and its least in `low`; false when
+    // no value fits.
+    bool openPosition(std::size_t position, long long left, long long cap, long long rest,
+                      long long& low) {
         long long high = std::min(cap, rest - (left - 1));
-        long long low = (rest + left - 1) / left;
+        low = (rest + left - 1) / left;
         const int required = requiredAt(position);
         if (required != 0) {
-            if (required < low || required > high) return true;
+            if (required < low || required > high) return false;
             low = high = required;
         }
         if (position == 0) weighFirstParts(high, low);
-        for (long long part = high; part >= low; --part) {
-            if (position == 0) reportFirst(part, high);
-            parts_[position] = static_cast<int>(part);
-            const long long partDefect = m_ - gcd(m_, static_cast<int>(part));
-            if (!place(position + 1, rest - part, part, defect + partDefect, visit)) return false;
-        }
+        if (high < low) return false;
+        parts_[position] = static_cast<int>(high);
         return true;
     }
 
@@ -206,9 +237,9 @@ bool enumerateFibers(int m, int r, int b, const FiberOptions& options, const Fib
         }
         const long long count = tally.clamped();
         if (count <= 2 || !options.atMostTwoSimpleCrusts) {
-            const std::string line =
-                fiberLineWithCount(m, r, parts, tallyText(tally), count, genus);
-            sink(FiberEntry{parts, count, genus, line});
+            const std::string digits = tallyText(tally);
+            const std::string line = fiberLineWithCount(m, r, parts, digits, count, genus);
+            sink(FiberEntry{parts, count, genus, line, digits});
             if (progress != nullptr) progress->addResults(1);
         }
     });
@@ -223,7 +254,8 @@ std::vector<std::string> fiberLines(int m, int r, int b, const FiberOptions& opt
     return lines;
 }
 
-double fiberCountBound(int m, int r, int b, const FiberOptions& options, long long steps) {
+double fiberCountBound(int m, int r, int b, const FiberOptions& options, const Progress* progress,
+                       long long steps) {
     const double partitions = partitionCountBound(static_cast<long long>(m) * r, b, m - 1);
     if (m < 2 || r < 1 || b < 1) return 0;
     if (options.requiredGenus == 0 && !options.multiplicityOption) return partitions;
@@ -231,7 +263,7 @@ double fiberCountBound(int m, int r, int b, const FiberOptions& options, long lo
     long long met = 0;
     long long accepted = 0;
     BoundedPartitions(m, r, b, options, &budget).run([&](std::span<const int> parts) {
-        if (++met > steps) budget.cancel();
+        if (++met > steps || stopRequested(progress)) budget.cancel();
         if (acceptFiber(m, parts, options.noDuplicateBranches, options.requiredGenus)) ++accepted;
     });
     return met > steps ? partitions : static_cast<double>(accepted);

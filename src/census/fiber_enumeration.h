@@ -25,9 +25,10 @@ struct FiberOptions {
 // One fiber of the list, valid only while the sink that receives it runs.
 struct FiberEntry {
     std::span<const int> parts;  // first-branch multiplicities, largest first
-    long long simpleCrusts = 0;
+    long long simpleCrusts = 0;  // at most LLONG_MAX; simpleCrustDigits holds it exactly
     int genus = 0;
-    std::string_view line;  // "((m,r),a1,...,ab) : n (g=g)" with asterisks when n <= 2
+    std::string_view line;               // "((m,r),a1,...,ab) : n (g=g)" with asterisks when n <= 2
+    std::string_view simpleCrustDigits;  // the simple crust count in decimal, at any size
 };
 
 using FiberSink = std::function<void(const FiberEntry&)>;
@@ -44,8 +45,9 @@ std::vector<std::string> fiberLines(int m, int r, int b, const FiberOptions& opt
 // any crusts: with a required genus or required multiplicities the candidates the walk meets are
 // counted while that takes at most `steps` of them (the walk prunes by genus, so this is usually
 // the exact number before the simple-crust option); otherwise, or past that, the partitions.
+// A cancelled `progress` stops the walk early (the answer then means nothing).
 double fiberCountBound(int m, int r, int b, const FiberOptions& options,
-                       long long steps = 20'000'000);
+                       const Progress* progress = nullptr, long long steps = 20'000'000);
 
 // The arithmetic tests on a candidate: gcd(m, a1, ..., ab) = 1, no equal parts when asked, and
 // the required genus when one is given.

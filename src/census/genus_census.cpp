@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -371,26 +372,36 @@ bool forEachGenusBlock(int genus, const CensusBlockWork& work, Progress* progres
 
 bool censusByGenus(int genus, const CensusSink& sink, Progress* progress,
                    const CensusOptions& options) {
-    // The counts and the lines are made by the workers; the sink only takes them in order.
+    // The counts and the lines are made by the workers; the sink only takes them in order. A
+    // count that fails (memory, a table too large) is raised on the calling thread in census
+    // order, after the fibers before it.
     std::vector<SubdivisorTally> tallies;
     std::vector<std::string> lines;
+    std::vector<std::exception_ptr> failures;
     CensusCounter counter(workerCount(options.threads));
     CensusRunWork work;
     work.begin = [&](std::size_t count) {
         tallies.resize(count);
         lines.resize(count);
+        failures.assign(count, nullptr);
     };
     work.run = [&](std::span<const CensusShape> shapes, std::size_t first, std::size_t worker) {
         for (std::size_t k = 0; k < shapes.size(); ++k) {
             const CensusShape& shape = shapes[k];
             SubdivisorTally& tally = tallies[first + k];
-            tally = counter.count(worker, shape, progress);
-            if (tally.cancelled) return;
-            lines[first + k] = fiberLineWithCount(shape.m, shape.r, shape.parts, tallyText(tally),
-                                                  tally.clamped(), genus);
+            try {
+                tally = counter.count(worker, shape, progress);
+                if (tally.cancelled) return;
+                lines[first + k] = fiberLineWithCount(shape.m, shape.r, shape.parts,
+                                                      tallyText(tally), tally.clamped(), genus);
+            } catch (...) {
+                failures[first + k] = std::current_exception();
+                return;
+            }
         }
     };
     work.done = [&](const CensusShape& shape, std::size_t i) {
+        if (failures[i]) std::rethrow_exception(failures[i]);
         sink(CensusFiber{shape, tallies[i], genus, lines[i]});
     };
     return forEachGenusRun(genus, work, progress, options);

@@ -157,7 +157,7 @@ class CoreCount {
             return true;
         }
         checkExactCost(steps, reduced, whole);
-        const std::optional<mpz_class> exact = run<mpz_class>(steps, reduced, whole, progress);
+        const std::optional<BigCount> exact = run<BigCount>(steps, reduced, whole, progress);
         if (!exact) return false;
         widen(tally);
         tally.large += *exact;
@@ -166,7 +166,7 @@ class CoreCount {
 
     static void widen(SubdivisorTally& tally) {
         if (tally.wide) return;
-        tally.large = wideToGmp(tally.count);
+        tally.large = bigCountOf(tally.count);
         tally.wide = true;
     }
 
@@ -176,7 +176,7 @@ class CoreCount {
             return;
         }
         widen(tally);
-        tally.large += wideToGmp(found);
+        tally.large += bigCountOf(found);
     }
 
     // An exact count holds numbers of up to about log2(product of the branches' choices) bits in
@@ -298,7 +298,7 @@ class CoreCount {
     // to[total + shift] += from[total] for every total; past `last` a sum is capped there and a
     // shortfall dropped.
     static void add(WideCount& to, const WideCount& from) { to = addSaturating(to, from); }
-    static void add(mpz_class& to, const mpz_class& from) {
+    static void add(BigCount& to, const BigCount& from) {
         if (from != 0) to += from;
     }
 
@@ -1068,14 +1068,8 @@ SubdivisorTally PrefixTally::count(std::span<const int> parts, Progress* progres
     return result;
 }
 
-mpz_class wideToGmp(WideCount value) {
-    mpz_class high = static_cast<unsigned long>(static_cast<std::uint64_t>(value >> 64));
-    mpz_class low = static_cast<unsigned long>(static_cast<std::uint64_t>(value));
-    return (high << 64) + low;
-}
-
-mpz_class SubdivisorTally::exact() const {
-    return wide ? large : wideToGmp(count);
+BigCount SubdivisorTally::exact() const {
+    return wide ? large : bigCountOf(count);
 }
 
 long long SubdivisorTally::clamped() const {
@@ -1132,7 +1126,7 @@ SubdivisorTally tallySubdivisorsByGcdTable(const FiberData& x, const SubdivisorO
 }
 
 std::string tallyText(const SubdivisorTally& tally) {
-    return tally.wide ? tally.large.get_str() : wideCountText(tally.count);
+    return tally.wide ? bigCountText(tally.large) : wideCountText(tally.count);
 }
 
 long long countSubdivisors(const FiberData& x, const SubdivisorOptions& options,

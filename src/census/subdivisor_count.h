@@ -1,12 +1,11 @@
 #pragma once
 
-#include <gmpxx.h>
-
 #include <memory>
 #include <span>
 #include <string>
 
 #include "census/subdivisor_options.h"
+#include "model/big_count.h"
 #include "model/fiber_data.h"
 #include "model/progress.h"
 #include "model/wide_count.h"
@@ -14,17 +13,15 @@
 namespace dorvanix {
 
 // The number of sub-divisor lines of a fiber, counted without visiting the vectors.
-mpz_class wideToGmp(WideCount value);
-
-// Counts below 2^128 stay in 128-bit arithmetic; past it the count is held as a GMP integer.
+// Counts below 2^128 stay in 128-bit arithmetic; past it the count is held as a BigCount.
 struct SubdivisorTally {
     WideCount count = 0;  // the count, when `wide` is false
     bool wide = false;    // the count is at least 2^128 - 1 and held in `large`
-    mpz_class large = 0;  // the count, when `wide` is true
+    BigCount large = 0;   // the count, when `wide` is true
     bool cancelled = false;
 
     // The exact count, whichever way it is held.
-    mpz_class exact() const;
+    BigCount exact() const;
 
     // The count as a signed 64-bit number: -1 when cancelled, and 2^63 - 1 when it is at least
     // that large.
@@ -43,8 +40,8 @@ SubdivisorTally tallySubdivisors(const FiberData& x, const SubdivisorOptions& op
 // dynamic programming over the branches on (the running sum capped at the admission sum, the
 // running gcd, whether a letter other than 'A', 'B', '0' has been met), and only those whose gcd
 // with k is exactly ell are kept. Each (k, ell) is counted in 128 bits first; the additions
-// saturate, and a result that reached 2^128 - 1 is counted again with GMP. About m^3 log m for a
-// few long branches of every type.
+// saturate, and a result that reached 2^128 - 1 is counted again as a BigCount. About m^3 log m for
+// a few long branches of every type.
 SubdivisorTally tallySubdivisorsByGcdTable(const FiberData& x, const SubdivisorOptions& options,
                                            Progress* progress = nullptr);
 

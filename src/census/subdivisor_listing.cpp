@@ -51,6 +51,9 @@ class PrunedWalk {
         ys_.assign(b, 0);
         bounds_.assign(b, 0);
         reachBelow_.assign(b, 0);
+        needAt_.assign(b, 0);
+        commonAt_.assign(b, 0);
+        nextY_.assign(b, 0);
         choices_.resize(shapes_.size());
         types_.assign(b, '0');
     }
@@ -68,7 +71,7 @@ class PrunedWalk {
             doneBefore_ = done;
             total_ = total;
             const long long need = static_cast<long long>(k) * r_;
-            if (!descend(groupOf_.size() - 1, need, k)) return false;
+            if (!descend(need, k)) return false;
             done += kWeight_;
             if (progress_ != nullptr && total > 0) progress_->setFraction(done / total);
         }
@@ -117,23 +120,40 @@ class PrunedWalk {
         return !stopRequested(progress_);
     }
 
-    // Tries every value of branch i that lets the branches below still reach `need`; `common` is
-    // the gcd of k and the values of the branches above.
-    bool descend(std::size_t i, long long need, long long common) {
-        const long long first = std::max(0LL, need - reachBelow_[i]);
-        for (long long y = first; y <= bounds_[i]; ++y) {
+    // Tries every vector whose values let the branches still reach `need`, the last branch
+    // turning slowest. For each branch i it keeps, instead of a frame of a recursion (ten
+    // thousand branches would need ten thousand), what the branches after it left: the sum
+    // still needed, the gcd of k and their values, and the next value to try.
+    bool descend(long long need, long long common) {
+        const std::size_t last = groupOf_.size() - 1;
+        std::size_t i = last;
+        enterBranch(i, need, common);
+        while (true) {
+            if (nextY_[i] > bounds_[i]) {
+                ys_[i] = 0;
+                if (i == last) return true;
+                ++i;
+                continue;
+            }
+            const long long y = nextY_[i]++;
             if (!poll()) return false;
             ys_[i] = static_cast<int>(y);
-            if (i + 1 == groupOf_.size()) reportPosition(y);
-            const long long g = (common == 1 || y == 0) ? common : gcd64(common, y);
+            if (i == last) reportPosition(y);
+            const long long c = commonAt_[i];
+            const long long g = (c == 1 || y == 0) ? c : gcd64(c, y);
             if (i == 0) {
                 visit(g);
-            } else if (!descend(i - 1, need - y, g)) {
-                return false;
+            } else {
+                --i;
+                enterBranch(i, needAt_[i + 1] - y, g);
             }
         }
-        ys_[i] = 0;
-        return true;
+    }
+
+    void enterBranch(std::size_t i, long long need, long long common) {
+        needAt_[i] = need;
+        commonAt_[i] = common;
+        nextY_[i] = std::max(0LL, need - reachBelow_[i]);
     }
 
     void reportPosition(long long top) {
@@ -183,6 +203,11 @@ class PrunedWalk {
     std::vector<int> ys_;
     std::vector<int> bounds_;
     std::vector<long long> reachBelow_;  // sum of the bounds of the branches before i
+    // Per branch, while the branches after it hold their values: the sum still needed, the gcd
+    // of k and those values, and the next value to try.
+    std::vector<long long> needAt_;
+    std::vector<long long> commonAt_;
+    std::vector<long long> nextY_;
     // The choices of each shape.
     std::vector<std::vector<BranchChoice>> choices_;
     std::string types_;

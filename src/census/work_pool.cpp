@@ -5,8 +5,14 @@
 namespace dorvanix {
 
 std::size_t workerCount(int threads) {
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    // A WebAssembly build without threads works on the calling thread alone.
+    (void)threads;
+    return 1;
+#else
     if (threads > 0) return static_cast<std::size_t>(threads);
     return std::max<std::size_t>(1, std::thread::hardware_concurrency());
+#endif
 }
 
 WorkPool::WorkPool(int threads) {

@@ -14,7 +14,8 @@
 
 namespace dorvanix {
 
-// The number of threads a pool asked for `threads` runs: that many, or one per core for 0.
+// The number of threads a pool asked for `threads` runs: that many, or one per core for 0; one
+// in a WebAssembly build without threads.
 std::size_t workerCount(int threads);
 
 // A fixed set of threads that works through numbered tasks together with the calling thread,

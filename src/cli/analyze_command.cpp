@@ -1,7 +1,11 @@
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <iostream>
+#include <new>
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
+#include <system_error>
 
 #include "analysis/analysis_summary.h"
 #include "analysis/subdivisor_choice.h"
@@ -22,11 +26,22 @@ struct AnalyzeArguments {
     bool jsonl = false;
 };
 
+void printGenus(const AnalysisFigures& f, std::ostream& out) {
+    if (f.joiningCurveGenus) {
+        out << "h = " << *f.joiningCurveGenus << " (genus of the joining curve)\n";
+    } else {
+        out << "h: " << f.genusNote << '\n';
+    }
+    if (f.genusNumerator) {
+        out << "genus numerator d N - (a + chi(X) - chi(R)) = " << *f.genusNumerator << '\n';
+    }
+}
+
 void printCounts(const AnalysisFigures& f, std::ostream& out) {
     out << "N = " << f.chainCount << " (chain count)\n"
-        << "d = " << f.gcd << " (gcd)\n"
-        << "h = " << f.joiningCurveGenus << " (genus of the joining curve)\n"
-        << "proportional branch: "
+        << "d = " << f.gcd << " (gcd)\n";
+    printGenus(f, out);
+    out << "proportional branch: "
         << (f.proportionalBranch ? "yes, the analysis ended there (no chain diagram)" : "no")
         << '\n'
         << "kc = " << f.coreBranches << " core branches, " << f.stubCount
@@ -66,27 +81,69 @@ void printPlain(const FiberData& x, const SubdivisorLine& y, const AnalysisFigur
     printChains(f, out);
 }
 
+// The next line of `in` into `text`; false at its end. A read that fails (standard input a
+// folder, closed, or a line too long to hold) throws InputError with the line's number, so
+// that it is never taken for the end.
+bool readLine(std::istream& in, std::string& text, long long number) {
+    const std::ios::iostate previous = in.exceptions();
+    in.exceptions(std::ios::badbit);
+    const auto where = "line " + std::to_string(number) + " of standard input";
+    try {
+        const bool read = static_cast<bool>(std::getline(in, text));
+        in.exceptions(previous);
+        return read;
+    } catch (const std::bad_alloc&) {
+        in.exceptions(previous);
+        throw InputError(where + " is too long to hold in memory");
+    } catch (const std::ios_base::failure& failed) {
+        in.exceptions(previous);
+        // The stream's own code says only "iostream error"; the system's error is in errno.
+        const std::error_code code = failed.code().category() == std::iostream_category()
+                                         ? std::error_code(errno, std::generic_category())
+                                         : failed.code();
+        throw InputError("cannot read " + where + ": " + code.message());
+    }
+}
+
+// Each record of --json as an element of one JSON array, indented as a whole array would be.
+void printArrayElement(const nlohmann::json& record, bool first, std::ostream& out) {
+    std::string text = record.dump(2);
+    std::string indented = "  ";
+    for (const char ch : text) {
+        indented += ch;
+        if (ch == '\n') indented += "  ";
+    }
+    out << (first ? "[\n" : ",\n") << indented;
+}
+
 // Y given as "-": one sub-divisor line a line from standard input (blank lines skipped), one
-// record each; a bad line stops with its number.
+// record each (with --json, the elements of one array); a bad line, an analysis too large and a
+// failed read stop with the line's number.
 void analyseLines(const FiberData& x, const AnalyzeArguments& args, CommandContext& context) {
     std::istream& in = context.in != nullptr ? *context.in : std::cin;
     std::string text;
-    for (long long number = 1; std::getline(in, text); ++number) {
+    bool first = true;
+    for (long long number = 1; readLine(in, text, number); ++number) {
         if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
         SubdivisorLine y;
+        AnalysisFigures figures;
         try {
             y = parseSubdivisorLine(x, text);
+            figures = analysisFigures(x, y);
         } catch (const InputError& error) {
             throw InputError("line " + std::to_string(number) +
                              " of standard input: " + error.what());
         }
-        const AnalysisFigures figures = analysisFigures(x, y);
         if (args.jsonl) {
             context.out << analysisJson(figures, y.line).dump() << '\n';
+        } else if (args.json) {
+            printArrayElement(analysisJson(figures, y.line), first, context.out);
         } else {
             printPlain(x, y, figures, context.out);
         }
+        first = false;
     }
+    if (args.json) context.out << (first ? "[]\n" : "\n]\n");
 }
 
 void runAnalyze(const AnalyzeArguments& args, CommandContext& context) {
@@ -117,7 +174,9 @@ void addAnalyzeCommand(CLI::App& app, CommandContext& context) {
                      "a sub-divisor line of X as listed, or - to read one a line from standard "
                      "input")
         ->required();
-    auto* json = command->add_flag("--json", args->json, "print the figures as one JSON object");
+    auto* json = command->add_flag(
+        "--json", args->json,
+        "print the figures as one JSON object (with Y as -, an array of one object a line)");
     command->add_flag("--jsonl", args->jsonl, "print one JSON object a line")->excludes(json);
     command->callback([args, &context] { runAnalyze(*args, context); });
 }

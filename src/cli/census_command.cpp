@@ -1,23 +1,25 @@
 #include <CLI/CLI.hpp>
 #include <chrono>
 #include <ctime>
+#include <functional>
 #include <iomanip>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
-#include <nlohmann/json.hpp>
-
 #include "analysis/census_statistics.h"
+#include "analysis/joining_curve_genus.h"
 #include "census/genus_census.h"
 #include "cli/commands.h"
-#include "cli/json_lines.h"
+#include "cli/output_target.h"
 #include "cli/progress_line.h"
 #include "dorvanix/version.h"
 #include "files/analysis_records.h"
 #include "files/atomic_file.h"
 #include "files/census_database.h"
 #include "files/census_records.h"
+#include "files/fiber_records.h"
 #include "model/input_check.h"
 
 namespace dorvanix::cli {
@@ -29,14 +31,15 @@ struct CensusArguments {
     std::string format = "text";
     bool jsonl = false;
     bool analyze = false;
-    int threads = 0;
+    std::string threads = "0";
     std::string output;
 };
 
 constexpr const char* kCensusHelp =
-    "List every fiber of genus G (or of each genus from A to B) over all m, r and b, ordered by "
-    "m, then r, then b, and within one (m, r, b) as `fibers` lists them. A fiber of genus G >= 1 "
-    "has m <= 4G + 2 (the largest order of an automorphism of a curve of genus G), b <= 2G + 2 "
+    "List every fiber of genus G (or of each genus from A to B) over all m >= 2, r >= 2 and "
+    "b >= 3 (fibers with r = 1, such as ((6,1),3,2,1), are not listed), ordered by m, then r, "
+    "then b, and within one (m, r, b) as `fibers` lists them. A fiber of genus G >= 1 has "
+    "m <= 4G + 2 (the largest order of an automorphism of a curve of genus G), b <= 2G + 2 "
     "(every branch adds at least m/2 to 2G - 2 + 2m) and r <= b - 1 (m r is the sum of b parts "
     "below m); the branch multiplicities are chosen so that the genus comes out exactly. "
     "--format csv writes a header and one fiber a row (label, genus, m, r, b, branches, "
@@ -57,12 +60,6 @@ std::pair<int, int> genusRange(const std::string& text) {
     return {from, to};
 }
 
-std::string fiberJson(const CensusFiber& fiber) {
-    const FiberEntry entry{fiber.shape.parts, fiber.simpleCrusts.clamped(), fiber.genus,
-                           fiber.line};
-    return fiberJsonLine(fiber.shape.m, fiber.shape.r, entry);
-}
-
 std::string utcNow() {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm parts{};
@@ -70,6 +67,20 @@ std::string utcNow() {
     std::ostringstream text;
     text << std::put_time(&parts, "%Y-%m-%dT%H:%M:%SZ");
     return text.str();
+}
+
+// A row of a fiber's (N, d, h) table as the census text shows it: a count that is no genus is
+// shown apart from h = 0, with what the formula gives where it gives anything.
+void writeTableRow(std::ostream& out, const AnalysisTally& row) {
+    out << "  N = " << row.chainCount << ", d = " << row.gcd;
+    if (row.joiningCurveGenus) {
+        out << ", h = " << *row.joiningCurveGenus;
+    } else if (row.genusNumerator) {
+        out << ", h none (the formula gives " << halfText(*row.genusNumerator) << ")";
+    } else {
+        out << ", h none";
+    }
+    out << ": " << row.count << '\n';
 }
 
 // Where the fibers go, one format each; the table is null without --analyze.
@@ -94,20 +105,12 @@ class StreamWriter : public CensusWriter {
             const std::string json = table ? analysisTableJson(*table).dump() : std::string();
             writeCensusCsvRow(out_, censusRow(fiber), table ? &json : nullptr);
         } else if (format_ == "jsonl") {
-            if (!table) {
-                out_ << fiberJson(fiber) << '\n';
-                return;
-            }
-            nlohmann::ordered_json object = nlohmann::ordered_json::parse(fiberJson(fiber));
-            object["analysis_table"] = analysisTableJson(*table);
-            out_ << object.dump() << '\n';
+            out_ << (table ? censusAnalysisJsonLine(fiber, *table) : censusFiberJson(fiber))
+                 << '\n';
         } else {
             out_ << fiber.line << '\n';
             if (!table) return;
-            for (const AnalysisTally& row : *table) {
-                out_ << "  N = " << row.chainCount << ", d = " << row.gcd
-                     << ", h = " << row.joiningCurveGenus << ": " << row.count << '\n';
-            }
+            for (const AnalysisTally& row : *table) writeTableRow(out_, row);
         }
     }
 
@@ -168,21 +171,24 @@ std::unique_ptr<CensusWriter> makeWriter(const CensusArguments& args, const std:
                                         args.analyze);
 }
 
-void runCensus(const CensusArguments& args, const CLI::App& command, CommandContext& context) {
+void runCensus(const CensusArguments& args, CommandContext& context) {
     const std::pair<int, int> genera = genusRange(args.genus);
-    if (args.threads < 0) throw InputError("--threads cannot be negative");
-    if (command.count("--output") > 0 && args.output.empty()) {
-        throw InputError("--output needs a file name");
-    }
+    // Read as typed numbers are everywhere (decimal), not by CLI11, which takes 0x3 for 3.
+    const int threads = threadCount(parseInputNumber(args.threads, "--threads"), "--threads");
     const std::string format = args.jsonl ? "jsonl" : args.format;
     const std::unique_ptr<CensusWriter> writer = makeWriter(args, format, genera, context);
     const bool toFile = !args.output.empty();
+    // Where the results show on a terminal too, the progress line of a genus stands until its
+    // first fiber: a large genus may walk for minutes before it finds its first block.
+    const bool untilFirst = !toFile && context.errOnTerminal && context.outOnTerminal;
     for (int genus = genera.first; genus <= genera.second; ++genus) {
         Progress progress;
-        const ProgressLine shown(progress, context.err, "census of genus " + std::to_string(genus),
-                                 context.showsProgress(toFile));
+        std::optional<ProgressLine> shown;
+        shown.emplace(progress, context.err, "census of genus " + std::to_string(genus),
+                      context.showsProgress(toFile) || untilFirst);
         // A file that stopped taking lines ends the work; finishing reports why.
         const auto take = [&](const CensusFiber& fiber, const AnalysisTable* table) {
+            if (untilFirst) shown.reset();
             writer->fiber(fiber, table);
             if (!writer->good()) progress.cancel();
         };
@@ -192,10 +198,10 @@ void runCensus(const CensusArguments& args, const CLI::App& command, CommandCont
                                     [&](const CensusFiber& fiber, const AnalysisTable& table) {
                                         take(fiber, &table);
                                     },
-                                    &progress, CensusOptions{args.threads})
+                                    &progress, CensusOptions{threads})
                               : censusByGenus(
                                     genus, [&](const CensusFiber& fiber) { take(fiber, nullptr); },
-                                    &progress, CensusOptions{args.threads});
+                                    &progress, CensusOptions{threads});
         if (!done) break;
     }
     writer->finish();
@@ -220,13 +226,14 @@ void addCensusCommand(CLI::App& app, CommandContext& context) {
         ->excludes(format);
     command->add_flag("--analyze", args->analyze,
                       "for every fiber, the table of (N, d, h) over its listed sub-divisors");
-    command->add_option("--threads", args->threads, "threads to use (0: one per core)")
+    command->add_option("--threads", args->threads, "threads to use (0: one per core; at most 256)")
         ->option_text("T");
     command
         ->add_option("--output", args->output,
                      "write to FILE, complete or not at all (needed by --format sqlite)")
-        ->option_text("FILE");
-    command->callback([args, command, &context] { runCensus(*args, *command, context); });
+        ->option_text("FILE")
+        ->check(checkFileName);
+    command->callback([args, &context] { runCensus(*args, context); });
 }
 
 }  // namespace dorvanix::cli

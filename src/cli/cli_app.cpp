@@ -19,10 +19,11 @@ constexpr const char* kFooter = R"(
 Sizes: every number typed (m, r, b, multiplicities, genus) is at most 10000; sums are exact
 64-bit integers, and counts are exact at any size. A count that would need a table of more than
 2^24 numbers (or more than 1 GB of whole numbers for an exact count past 2^128) and a picture of
-more than 100000 curves are declined.
+more than 100000 curves (X's, or the chain diagram's nodes) are declined.
 
 Progress: fibers, --count and file listings that run longer than a second show a progress line
-on standard error when it is a terminal of its own.
+on standard error when it is a terminal of its own; a census shows it on a shared terminal too,
+until its first line.
 
 Exit status: 0 done, 1 a file could not be written (or a self-test check does not hold), 2 bad
 input or an answer too large to hold, 130 interrupted.
@@ -104,8 +105,9 @@ std::string unknownCommand(CLI::App& app, const std::vector<std::string>& args) 
 
 }  // namespace
 
-int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    CommandContext context{out, err, writesToTerminal(err), writesToTerminal(out)};
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           std::istream* in) {
+    CommandContext context{out, err, writesToTerminal(err), writesToTerminal(out), in};
     context.commandLine = "dorvanix-cli";
     for (const std::string& arg : args) {
         const bool plain =
@@ -124,6 +126,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
         app.parse(reversed);
+        out.flush();
     } catch (const CLI::CallForHelp&) {
         out << app.help();
         return kDone;
@@ -157,7 +160,6 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "dorvanix-cli: " << oneLine(error.what()) << '\n';
         return kBadInput;
     }
-    out.flush();
     return context.exitStatus != 0 ? context.exitStatus : kDone;
 }
 

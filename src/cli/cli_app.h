@@ -14,7 +14,9 @@ enum ExitStatus : int {
     kInterrupted = 130,
 };
 
-// Runs dorvanix-cli with its arguments (without the program name), writing to `out` and `err`.
-int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// Runs dorvanix-cli with its arguments (without the program name), writing to `out` and `err`;
+// "-" reads from `in`, standard input when null.
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           std::istream* in = nullptr);
 
 }  // namespace dorvanix::cli

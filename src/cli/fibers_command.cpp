@@ -100,7 +100,8 @@ void addFibersCommand(CLI::App& app, CommandContext& context) {
     auto* output =
         command
             ->add_option("--output", args->target.outputPath, "write the fiber list file to FILE")
-            ->option_text("FILE");
+            ->option_text("FILE")
+            ->check(checkFileName);
     auto* save = command
                      ->add_flag("--save", args->target.save,
                                 "write the fiber list file under its default name")

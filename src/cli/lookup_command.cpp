@@ -31,9 +31,10 @@ constexpr const char* kLookupHelp =
 void printFound(const FoundFiber& found, bool json, std::ostream& out) {
     if (json) {
         const std::vector<int> parts = found.fiber.firstMultiplicities();
+        const std::string digits = tallyText(found.simpleCrusts);
         out << fiberJsonLine(
                    found.fiber.m, found.fiber.r,
-                   FiberEntry{parts, found.simpleCrusts.clamped(), found.genus, found.line})
+                   FiberEntry{parts, found.simpleCrusts.clamped(), found.genus, found.line, digits})
             << '\n';
         return;
     }

@@ -15,4 +15,8 @@ void OutputTarget::writeFile(const std::string& defaultName, std::ostream& out,
     if (save) out << path << '\n';
 }
 
+std::string checkFileName(const std::string& name) {
+    return name.empty() ? "a file name cannot be empty" : std::string();
+}
+
 }  // namespace dorvanix::cli

@@ -21,4 +21,8 @@ struct OutputTarget {
                    const std::function<void(std::ostream&)>& write) const;
 };
 
+// The check of a value given to --output (CLI11's form: empty when it passes). An empty name
+// would otherwise pass for no --output at all and print to standard output.
+std::string checkFileName(const std::string& name);
+
 }  // namespace dorvanix::cli

@@ -5,6 +5,7 @@
 
 #include "census/subdivisor_line.h"
 #include "cli/commands.h"
+#include "cli/output_target.h"
 #include "files/atomic_file.h"
 #include "model/fiber_data.h"
 #include "model/input_check.h"
@@ -52,7 +53,8 @@ void addPictureCommand(CLI::App& app, CommandContext& context) {
                      "100 ms animation steps before the frame is drawn (default 0)")
         ->option_text("T");
     command->add_option("--output", args->outputPath, "write the SVG to FILE")
-        ->option_text("FILE.svg");
+        ->option_text("FILE.svg")
+        ->check(checkFileName);
     command->callback([args, &context] { runPicture(*args, context); });
 }
 

@@ -42,7 +42,8 @@ void addQuorbelCommand(CLI::App& app, CommandContext& context) {
     auto* output =
         command
             ->add_option("--output", args->target.outputPath, "write the polynomial file to FILE")
-            ->option_text("FILE");
+            ->option_text("FILE")
+            ->check(checkFileName);
     command
         ->add_flag("--save", args->target.save, "write the polynomial file under its default name")
         ->excludes(output);

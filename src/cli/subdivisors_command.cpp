@@ -81,6 +81,7 @@ void addSubdivisorsCommand(CLI::App& app, CommandContext& context) {
                        ->add_option("--output", args->target.outputPath,
                                     "write the sub-divisor list file to FILE")
                        ->option_text("FILE")
+                       ->check(checkFileName)
                        ->excludes(count);
     auto* save = command
                      ->add_flag("--save", args->target.save,

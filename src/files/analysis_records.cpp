@@ -1,5 +1,7 @@
 #include "files/analysis_records.h"
 
+#include "files/fiber_records.h"
+
 namespace dorvanix {
 
 namespace {
@@ -7,6 +9,11 @@ namespace {
 // -1 stands for "none" in the core (no parent, or an analysis ended by a proportional branch).
 nlohmann::json countOrNull(long long value) {
     return value < 0 ? nlohmann::json(nullptr) : nlohmann::json(value);
+}
+
+template <typename Json, typename Number>
+Json valueOrNull(const std::optional<Number>& value) {
+    return value ? Json(*value) : Json(nullptr);
 }
 
 }  // namespace
@@ -44,7 +51,10 @@ nlohmann::json analysisJson(const AnalysisFigures& figures, const std::string& s
     json["subdivisor"] = subdivisor;
     json["chain_count"] = countOrNull(figures.chainCount);
     json["gcd"] = countOrNull(figures.gcd);
-    json["joining_curve_genus"] = figures.joiningCurveGenus;
+    json["genus_numerator"] = valueOrNull<nlohmann::json>(figures.genusNumerator);
+    json["joining_curve_genus"] = valueOrNull<nlohmann::json>(figures.joiningCurveGenus);
+    json["joining_curve_genus_note"] =
+        figures.genusNote.empty() ? nlohmann::json(nullptr) : nlohmann::json(figures.genusNote);
     json["core_branches"] = figures.coreBranches;
     json["stub_count"] = figures.stubCount;
     json["inserted_count"] = figures.insertedCount;
@@ -62,12 +72,18 @@ nlohmann::ordered_json analysisTableJson(const AnalysisTable& table) {
         const auto orNull = [](int value) {
             return value < 0 ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(value);
         };
-        rows.push_back({{"chain_count", orNull(row.chainCount)},
-                        {"gcd", orNull(row.gcd)},
-                        {"joining_curve_genus", row.joiningCurveGenus},
-                        {"count", row.count}});
+        rows.push_back(
+            {{"chain_count", orNull(row.chainCount)},
+             {"gcd", orNull(row.gcd)},
+             {"genus_numerator", valueOrNull<nlohmann::ordered_json>(row.genusNumerator)},
+             {"joining_curve_genus", valueOrNull<nlohmann::ordered_json>(row.joiningCurveGenus)},
+             {"count", row.count}});
     }
     return rows;
+}
+
+std::string censusAnalysisJsonLine(const CensusFiber& fiber, const AnalysisTable& table) {
+    return withJsonMember(censusFiberJson(fiber), "analysis_table", analysisTableJson(table));
 }
 
 }  // namespace dorvanix

@@ -1,7 +1,13 @@
 #include "files/atomic_file.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#if __has_include(<linux/magic.h>)
 #include <linux/magic.h>
+#else
+#define PROC_SUPER_MAGIC 0x9fa0  // the file system type of /proc, elsewhere than on Linux
+#endif
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -13,6 +19,8 @@
 #include <vector>
 
 #include "files/registered_temporary.h"
+#include "model/input_check.h"
+#include "model/progress.h"
 
 namespace dorvanix {
 
@@ -28,13 +36,21 @@ constexpr const char* kNamedTemporariesVariable = "DORVANIX_NAMED_TEMPORARIES";
 // As many symbolic links as the kernel follows in one name before it gives up with ELOOP.
 constexpr int kMaxLinks = 40;
 
+// How long a save held up waits between two questions whether to go on.
+constexpr int kWaitMs = 20;
+
+// The longest name a folder takes, and how much of it the hidden temporary's own ending needs:
+// ".tmp", a process number and a number of its own.
+constexpr std::size_t kTemporaryEnding = 32;
+
 }  // namespace
 
 // A write buffer over a file descriptor that remembers the first error instead of throwing, so
 // that the stream stays usable and commit() can report it.
 class AtomicFile::Buffer : public std::streambuf {
   public:
-    Buffer(int fd, pid_t owner) : fd_(fd), owner_(owner), data_(1 << 16) {
+    Buffer(int fd, pid_t owner, const StillWaiting& stillWaiting)
+        : fd_(fd), owner_(owner), stillWaiting_(stillWaiting), data_(1 << 16) {
         setp(data_.data(), data_.data() + data_.size());
     }
 
@@ -45,7 +61,12 @@ class AtomicFile::Buffer : public std::streambuf {
         if (from < pptr() && error_ == 0 && ::getpid() != owner_) error_ = kForkedAway;
         while (from < pptr() && error_ == 0) {
             const ssize_t written = ::write(fd_, from, static_cast<std::size_t>(pptr() - from));
-            if (written < 0) {
+            if (written < 0 && errno == EAGAIN && stillWaiting_) {
+                // Held up (a pipe nobody empties): wait for room, asking whether to go on.
+                pollfd room{fd_, POLLOUT, 0};
+                ::poll(&room, 1, kWaitMs);
+                if (!stillWaiting_()) error_ = ECANCELED;
+            } else if (written < 0) {
                 if (errno != EINTR) error_ = errno;
             } else {
                 from += written;
@@ -70,6 +91,7 @@ class AtomicFile::Buffer : public std::streambuf {
   private:
     int fd_;
     pid_t owner_;
+    const StillWaiting& stillWaiting_;
     std::vector<char> data_;
     int error_ = 0;
 };
@@ -140,37 +162,37 @@ void takeOverFrom(int fd, const Destination& destination) {
 
 }  // namespace
 
-AtomicFile::AtomicFile(std::filesystem::path target)
-    : target_(std::move(target)), owner_(::getpid()) {
+AtomicFile::AtomicFile(std::filesystem::path target, StillWaiting stillWaiting)
+    : AtomicFile(std::move(target), std::move(stillWaiting), false) {}
+
+AtomicFile::AtomicFile(std::filesystem::path target, ByName)
+    : AtomicFile(std::move(target), {}, true) {}
+
+AtomicFile::AtomicFile(std::filesystem::path target, StillWaiting stillWaiting, bool byName)
+    : target_(std::move(target)), stillWaiting_(std::move(stillWaiting)), owner_(::getpid()) {
     const Destination destination = destinationOf(target_);
     if (destination.error != 0) fail(destination.error);
     file_ = destination.file;
     direct_ = destination.direct;
+    if (direct_ && byName) {
+        throw FileWriteError("cannot write " + quoteInput(target_.string()) +
+                             ": it is not a regular file, and a database goes only into one");
+    }
     if (direct_) {
-        fd_ = ::open(file_.c_str(),
-                     O_WRONLY | O_NOCTTY | O_CLOEXEC | (destination.appends ? O_APPEND : 0));
+        openDirectly(destination.appends);
     } else {
-        openTemporary();
+        checkNameLength();
+        // As a shell's redirection: a file this user may not write is not replaced either.
+        if (destination.exists && ::faccessat(AT_FDCWD, file_.c_str(), W_OK, AT_EACCESS) != 0) {
+            fail(errno);
+        }
+        // A new file gets the usual permissions under the umask; a replacement never more than
+        // the old file's.
+        openTemporary(destination.exists ? destination.existing.st_mode & 0777 : 0666, byName);
         if (fd_ >= 0) takeOverFrom(fd_, destination);
     }
     if (fd_ < 0) fail(errno);
-    buffer_ = std::make_unique<Buffer>(fd_, owner_);
-    stream_ = std::make_unique<std::ostream>(buffer_.get());
-}
-
-AtomicFile::AtomicFile(std::filesystem::path target, ByName)
-    : target_(std::move(target)), owner_(::getpid()) {
-    const Destination destination = destinationOf(target_);
-    if (destination.error != 0) fail(destination.error);
-    if (destination.direct) {
-        throw FileWriteError("cannot write " + target_.string() +
-                             ": it is not a regular file, and a database goes only into one");
-    }
-    file_ = destination.file;
-    openNamedTemporary();
-    if (fd_ < 0) fail(errno);
-    takeOverFrom(fd_, destination);
-    buffer_ = std::make_unique<Buffer>(fd_, owner_);
+    buffer_ = std::make_unique<Buffer>(fd_, owner_, stillWaiting_);
     stream_ = std::make_unique<std::ostream>(buffer_.get());
 }
 
@@ -179,20 +201,43 @@ std::filesystem::path AtomicFile::temporaryPath() const {
                            : std::filesystem::path();
 }
 
-void AtomicFile::openTemporary() {
-    if (std::getenv(kNamedTemporariesVariable) == nullptr) {
-        fd_ = ::open(folderOf(file_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-        if (fd_ >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return;
+void AtomicFile::openDirectly(bool appends) {
+    const int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC | (appends ? O_APPEND : 0);
+    if (!stillWaiting_) {
+        fd_ = ::open(file_.c_str(), flags);
+        return;
     }
-    openNamedTemporary();
+    // Without blocking, so that a FIFO nobody reads yet (ENXIO) can be waited for in turns.
+    while ((fd_ = ::open(file_.c_str(), flags | O_NONBLOCK)) < 0 && errno == ENXIO) {
+        ::poll(nullptr, 0, kWaitMs);
+        if (!stillWaiting_()) {
+            discard();
+            throw Cancelled();
+        }
+    }
 }
 
-void AtomicFile::openNamedTemporary() {
-    // No unnamed temporaries on this file system: a hidden named one beside the file, made with
+// A name longer than its folder takes fails before any work, not when the file is put in place.
+void AtomicFile::checkNameLength() {
+    const long longest = ::pathconf(folderOf(file_).c_str(), _PC_NAME_MAX);
+    const std::size_t name = file_.filename().native().size();
+    if ((longest > 0 && name > static_cast<std::size_t>(longest)) ||
+        file_.native().size() >= PATH_MAX) {
+        fail(ENAMETOOLONG);
+    }
+}
+
+void AtomicFile::openTemporary(mode_t mode, bool named) {
+    if (!named && std::getenv(kNamedTemporariesVariable) == nullptr) {
+        fd_ = ::open(folderOf(file_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (fd_ >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return;
+    }
+    // A named temporary asked for, or no unnamed ones on this file system: a hidden named one
+    // beside the file, made with
     // O_EXCL rather than by mkostemp, whose 0600 would have to be widened by a umask that cannot
-    // be read without changing it.
+    // be read without changing it; it is made with the mode it keeps, never readable by more.
     namedTemporary_ = std::make_unique<RegisteredTemporary>(hiddenStem(), [&](const char* path) {
-        fd_ = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd_ = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         return fd_ >= 0 ? 0 : errno;
     });
     if (const int error = namedTemporary_->error(); error != 0) {
@@ -202,7 +247,13 @@ void AtomicFile::openNamedTemporary() {
 }
 
 std::string AtomicFile::hiddenStem() const {
-    return (folderOf(file_) / ("." + file_.filename().string() + ".tmp")).string();
+    // Cut so that the hidden name with its ending fits where the file's own name does.
+    std::string name = file_.filename().string();
+    const long longest = ::pathconf(folderOf(file_).c_str(), _PC_NAME_MAX);
+    const std::size_t room =
+        longest > static_cast<long>(kTemporaryEnding) ? longest - kTemporaryEnding : 0;
+    if (name.size() > room) name.resize(room);
+    return (folderOf(file_) / ("." + name + ".tmp")).string();
 }
 
 AtomicFile::~AtomicFile() {
@@ -224,12 +275,14 @@ void AtomicFile::fail(int error) {
                                    ? "the save belongs to the process this one was forked from"
                                    : std::strerror(error);
     discard();
-    throw FileWriteError("cannot write " + target_.string() + ": " + reason,
+    throw FileWriteError("cannot write " + quoteInput(target_.string()) + ": " + reason,
                          error == kForkedAway ? 0 : error);
 }
 
 void AtomicFile::commit() {
-    if (fd_ < 0) throw FileWriteError("cannot write " + target_.string() + ": already closed");
+    if (fd_ < 0) {
+        throw FileWriteError("cannot write " + quoteInput(target_.string()) + ": already closed");
+    }
     if (::getpid() != owner_) fail(kForkedAway);
     stream_->flush();
     if (!buffer_->flushAll()) fail(buffer_->error());

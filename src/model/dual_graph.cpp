@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <stdexcept>
+#include <string>
 
 #include "model/input_check.h"
 
@@ -25,7 +26,7 @@ std::vector<int> branchSelfIntersections(int m, int a) {
 
 DualGraph fiberDualGraph(const FiberData& x) {
     DualGraph graph;
-    graph.vertices.push_back({0, x.m, -x.r, 0, "core"});
+    graph.vertices.push_back({0, x.m, -x.r, 0, "core", {}});
     for (const std::vector<int>& chain : x.chains) {
         if (chain.empty()) continue;
         const std::vector<int> selfs = branchSelfIntersections(x.m, chain.front());
@@ -33,7 +34,7 @@ DualGraph fiberDualGraph(const FiberData& x) {
         for (std::size_t i = 0; i < chain.size(); ++i) {
             const int id = static_cast<int>(graph.vertices.size());
             const int self = i < selfs.size() ? selfs[i] : 0;
-            graph.vertices.push_back({id, chain[i], self, 0, "branch"});
+            graph.vertices.push_back({id, chain[i], self, 0, "branch", {}});
             graph.edges.emplace_back(previous, id);
             previous = id;
         }
@@ -68,8 +69,12 @@ std::vector<std::vector<std::size_t>> checkedNeighbours(const DualGraph& graph) 
             notAFiber(curveName(v) + " has multiplicity " + std::to_string(v.multiplicity) +
                       ", more than " + std::to_string(kMaxInputNumber));
         }
-        if (v.genus != 0) {
-            notAFiber(curveName(v) + " has genus " + std::to_string(v.genus) +
+        if (!v.genus) {
+            notAFiber(curveName(v) +
+                      " has no known genus; every curve of a star-shaped fiber is rational");
+        }
+        if (*v.genus != 0) {
+            notAFiber(curveName(v) + " has genus " + std::to_string(*v.genus) +
                       "; every curve of a star-shaped fiber is rational");
         }
     }
@@ -200,6 +205,11 @@ FiberData fiberOfDualGraph(const DualGraph& graph) {
 
 std::vector<std::vector<int>> intersectionMatrix(const DualGraph& graph) {
     const std::size_t n = graph.vertices.size();
+    if (n > kMaxMatrixCurves) {
+        throw InputError("the intersection matrix of " + std::to_string(n) + " curves would have " +
+                         std::to_string(n * n) + " entries, more than the " +
+                         std::to_string(kMaxMatrixCurves * kMaxMatrixCurves) + " it may hold");
+    }
     std::vector<std::vector<int>> matrix(n, std::vector<int>(n, 0));
     for (std::size_t i = 0; i < n; ++i) {
         if (!graph.vertices[i].selfIntersection) {

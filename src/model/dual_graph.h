@@ -12,9 +12,10 @@ namespace dorvanix {
 struct DualVertex {
     int id = 0;
     int multiplicity = 0;
-    std::optional<int> selfIntersection;  // unknown for the curves of an analysis divisor
-    int genus = 0;
-    std::string kind;  // "core", "branch", "joining_curve"
+    std::optional<int> selfIntersection;  // none where it is not a whole number
+    std::optional<int> genus;             // none where nothing determines it
+    std::string kind;                     // "core", "branch", "joining_curve"
+    std::string note;                     // why a number is missing; empty when none is
 };
 
 // The dual graph: a vertex per curve, an edge per intersection point (two curves may meet more
@@ -38,8 +39,13 @@ DualGraph fiberDualGraph(const FiberData& x);
 // branches come largest first. Throws InputError saying why the graph is no such fiber.
 FiberData fiberOfDualGraph(const DualGraph& graph);
 
+// Past this many curves the intersection matrix is declined: its million entries already take
+// tens of megabytes as Python lists, and a matrix of X's 10^8 curves could never be held.
+inline constexpr std::size_t kMaxMatrixCurves = 1000;
+
 // The intersection matrix of a graph whose self-intersections are all known: E_i . E_j is the
-// number of edges between i and j, E_i . E_i its self-intersection.
+// number of edges between i and j, E_i . E_i its self-intersection. Throws InputError for a
+// graph of more than kMaxMatrixCurves curves.
 std::vector<std::vector<int>> intersectionMatrix(const DualGraph& graph);
 
 }  // namespace dorvanix

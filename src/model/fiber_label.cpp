@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <limits>
 #include <functional>
+#include <limits>
 #include <vector>
 
 #include "model/arithmetic.h"
@@ -21,7 +21,8 @@ constexpr long long kMaxLabelGenus = 1'000'000'000;
 
 void appendNumber(std::string& text, long long value) {
     std::array<char, std::numeric_limits<long long>::digits10 + 2> digits;
-    text.append(digits.data(), std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr);
+    text.append(digits.data(),
+                std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr);
 }
 
 std::vector<int> largestFirst(std::span<const int> parts) {

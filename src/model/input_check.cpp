@@ -61,6 +61,14 @@ std::array<int, 4> requiredMultiplicities(std::span<const int> values) {
     return required;
 }
 
+int threadCount(int value, std::string_view name) {
+    if (value < 0 || value > kMaxThreads) {
+        throw InputError(std::string(name) + " must lie in 0 ... " + std::to_string(kMaxThreads) +
+                         " (0: one per core), not " + std::to_string(value));
+    }
+    return value;
+}
+
 int ellFilter(int value) {
     if (value < -kEllFilterLimit || value > kEllFilterLimit) {
         throw InputError("ell takes a value from " + std::to_string(-kEllFilterLimit) + " to " +

@@ -17,13 +17,13 @@ class InputError : public std::invalid_argument {
 };
 
 // The largest number accepted anywhere in typed input (m, r, b, multiplicities, genus). The
-// trees of a fiber have chains of up to m - 1 curves, and the walks over them recurse along a
-// chain, so the bound also keeps every walk well inside the stack.
+// trees of a fiber have chains of up to m - 1 curves; the walks over them keep their place on
+// stacks of their own, so the bound is one of size and time only.
 inline constexpr int kMaxInputNumber = 10000;
 
 // Reads a fiber typed by a user, as a fiber line "((m,r),a1,...,ab)" (with or without the
-// list's annotation " : n (g=g)" and its asterisks), in divisor notation "(m;(c,...),...)" or as
-// its label "G.m.r.a1-...-ab" (fiber_label.h).
+// list's annotation " : n (g=g)" and its asterisks, a note whose numbers are passed over, of any
+// size), in divisor notation "(m;(c,...),...)" or as its label "G.m.r.a1-...-ab" (fiber_label.h).
 // Checks that m >= 2, r >= 2, b >= 3, every a_j lies in 1 ... m-1, the a_j sum to m r, and in
 // divisor notation that every chain follows the continued-fraction rule. Throws InputError.
 FiberData parseFiberText(std::string_view text);
@@ -51,6 +51,12 @@ int genusRequirement(int genus);
 std::array<int, 4> requiredMultiplicities(std::span<const int> values);
 // The ell filter: -kEllFilterLimit ... kEllFilterLimit, 0 for every ell.
 int ellFilter(int value);
+// Threads a census may be given, 0 meaning one per core: a few hundred already outnumber the
+// cores of any machine, and every further one only costs memory.
+inline constexpr int kMaxThreads = 256;
+// The number of threads asked for, named `name` in the message: "--threads must lie in 0 ... 256,
+// not 100000".
+int threadCount(int value, std::string_view name);
 
 // The text quoted in a message: at most 60 characters of it, non-printable bytes as \xNN.
 std::string quoteInput(std::string_view text);

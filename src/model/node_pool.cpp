@@ -1,9 +1,19 @@
 #include "model/node_pool.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
 namespace dorvanix {
+
+namespace {
+
+bool byAddress(const std::pair<const DivisorNode*, std::size_t>& a,
+               const std::pair<const DivisorNode*, std::size_t>& b) {
+    return std::less<const DivisorNode*>()(a.first, b.first);
+}
+
+}  // namespace
 
 PoolExhausted::PoolExhausted(std::size_t capacity)
     : std::runtime_error("the node pool is full: all " + std::to_string(capacity) +
@@ -16,6 +26,11 @@ NodePool::NodePool(std::size_t blockSize, Growth growth)
 
 void NodePool::addBlock() {
     blocks_.push_back(std::make_unique<DivisorNode[]>(blockSize_));
+    const std::pair<const DivisorNode*, std::size_t> entry{blocks_.back().get(),
+                                                           blocks_.size() - 1};
+    blocksByAddress_.insert(
+        std::upper_bound(blocksByAddress_.begin(), blocksByAddress_.end(), entry, byAddress),
+        entry);
     slotCount_ += blockSize_;
 }
 
@@ -57,14 +72,14 @@ void NodePool::releaseNode(DivisorNode* node) {
 }
 
 long NodePool::indexOf(const DivisorNode* node) const {
-    for (std::size_t b = 0; b < blocks_.size(); ++b) {
-        const DivisorNode* first = blocks_[b].get();
-        const std::less<const DivisorNode*> before;
-        if (!before(node, first) && before(node, first + blockSize_)) {
-            return static_cast<long>(b * blockSize_ + static_cast<std::size_t>(node - first));
-        }
-    }
-    return -1;
+    // The last block that starts at or before the node.
+    auto block = std::upper_bound(blocksByAddress_.begin(), blocksByAddress_.end(),
+                                  std::pair<const DivisorNode*, std::size_t>{node, 0}, byAddress);
+    if (block == blocksByAddress_.begin()) return -1;
+    --block;
+    const DivisorNode* first = block->first;
+    if (!std::less<const DivisorNode*>()(node, first + blockSize_)) return -1;
+    return static_cast<long>(block->second * blockSize_ + static_cast<std::size_t>(node - first));
 }
 
 }  // namespace dorvanix

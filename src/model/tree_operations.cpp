@@ -5,6 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/tree_walk.h"
+
 namespace dorvanix {
 
 namespace {
@@ -13,17 +15,21 @@ bool isChild(const DivisorNode& node, const DivisorNode* neighbour) {
     return neighbour != nullptr && neighbour->serial > node.serial;
 }
 
+int degreeOf(const DivisorNode& node) {
+    return node.degree;
+}
+
 }  // namespace
 
 void releaseSubtree(NodePool& pool, DivisorNode* slot) {
     if (slot == nullptr) return;
-    if (slot->degree >= 1) {
-        for (int k = 0; k < slot->degree; ++k) {
-            DivisorNode* next = slot->neighbor(k);
-            if (isChild(*slot, next)) releaseSubtree(pool, next);
-        }
-    }
-    pool.releaseNode(slot);
+    walkDepthFirst(
+        *slot, degreeOf,
+        [](DivisorNode& node, int k) {
+            DivisorNode* next = node.neighbor(k);
+            return isChild(node, next) ? next : nullptr;
+        },
+        [&pool](DivisorNode& node) { pool.releaseNode(&node); });
 }
 
 void releaseBranches(NodePool& pool, DivisorNode& root) {
@@ -35,34 +41,34 @@ void releaseBranches(NodePool& pool, DivisorNode& root) {
 void clearVisited(DivisorNode* node) {
     if (node == nullptr) return;
     node->visited = 0;
-    for (int k = 0; k < node->degree; ++k) {
-        DivisorNode* next = node->neighbor(k);
-        if (next != nullptr && next->visited != 0) clearVisited(next);
-    }
+    walkDepthFirst(*node, degreeOf, [](DivisorNode& from, int k) {
+        DivisorNode* next = from.neighbor(k);
+        if (next == nullptr || next->visited == 0) return static_cast<DivisorNode*>(nullptr);
+        next->visited = 0;
+        return next;
+    });
+}
+
+int supportEulerNumber(DivisorNode& root) {
+    clearVisited(&root);
+    // Every curve counts 2, every link from a curve to a child of nonzero multiplicity -1.
+    root.visited = 1;
+    int sum = 2;
+    walkDepthFirst(root, degreeOf, [&sum](DivisorNode& node, int k) {
+        DivisorNode* next = node.neighbor(k);
+        if (next == nullptr || next->multiplicity == 0) return static_cast<DivisorNode*>(nullptr);
+        if (next->serial > node.serial) sum -= 1;
+        if (next->visited != 0) return static_cast<DivisorNode*>(nullptr);
+        next->visited = 1;
+        sum += 2;
+        return next;
+    });
+    return sum;
 }
 
 namespace {
 
-int countSupport(DivisorNode& node) {
-    node.visited = 1;
-    int sum = 2;
-    for (int k = 0; k < node.degree; ++k) {
-        DivisorNode* next = node.neighbor(k);
-        if (next == nullptr || next->multiplicity == 0) continue;
-        if (next->serial > node.serial) sum -= 1;
-        if (next->visited == 0) sum += countSupport(*next);
-    }
-    return sum;
-}
-
-}  // namespace
-
-int supportEulerNumber(DivisorNode& root) {
-    clearVisited(&root);
-    return countSupport(root);
-}
-
-void sumPositions(DivisorNode& node, double& sumX, double& sumY, int& count) {
+void addPosition(DivisorNode& node, double& sumX, double& sumY, int& count) {
     if (node.pointCount == 0) {
         sumX += node.x;
         sumY += node.y;
@@ -76,21 +82,35 @@ void sumPositions(DivisorNode& node, double& sumX, double& sumY, int& count) {
         }
     }
     node.visited = 1;
-    for (int k = 0; k < node.degree; ++k) {
-        DivisorNode* next = node.neighbor(k);
-        if (isChild(node, next) && next->visited != 1) sumPositions(*next, sumX, sumY, count);
-    }
 }
 
-void translateDivisor(DivisorNode& node, double dx, double dy) {
+void moveBy(DivisorNode& node, double dx, double dy) {
     node.x -= dx;
     node.movingX -= dx;
     node.y -= dy;
     node.movingY -= dy;
-    for (int k = 0; k < node.degree; ++k) {
-        DivisorNode* next = node.neighbor(k);
-        if (isChild(node, next)) translateDivisor(*next, dx, dy);
-    }
+}
+
+}  // namespace
+
+void sumPositions(DivisorNode& node, double& sumX, double& sumY, int& count) {
+    addPosition(node, sumX, sumY, count);
+    walkDepthFirst(node, degreeOf, [&](DivisorNode& from, int k) {
+        DivisorNode* next = from.neighbor(k);
+        if (!isChild(from, next) || next->visited == 1) return static_cast<DivisorNode*>(nullptr);
+        addPosition(*next, sumX, sumY, count);
+        return next;
+    });
+}
+
+void translateDivisor(DivisorNode& node, double dx, double dy) {
+    moveBy(node, dx, dy);
+    walkDepthFirst(node, degreeOf, [dx, dy](DivisorNode& from, int k) {
+        DivisorNode* next = from.neighbor(k);
+        if (!isChild(from, next)) return static_cast<DivisorNode*>(nullptr);
+        moveBy(*next, dx, dy);
+        return next;
+    });
 }
 
 void recentreDivisor(DivisorNode& root) {

@@ -1,5 +1,6 @@
 #include "picture/divisor_drawing.h"
 #include "model/pi.h"
+#include "model/tree_walk.h"
 
 #include <algorithm>
 #include <array>
@@ -212,12 +213,20 @@ bool isDrawnChild(const DivisorNode& node, const DivisorNode* next) {
     return next != nullptr && next->multiplicity != 0 && next->serial > node.serial;
 }
 
-void drawDivisorTree(DrawList& list, const DivisorNode& node, const View& view) {
-    drawComponent(list, node, view);
-    for (int k = 0; k < node.degree; ++k) {
+int degreeOf(const DivisorNode& node) {
+    return node.degree;
+}
+
+// Draws `root` and then, depth first in neighbour order, every drawn child.
+template <typename Draw>
+void drawTree(const DivisorNode& root, Draw draw) {
+    draw(root);
+    walkDepthFirst(root, degreeOf, [&draw](const DivisorNode& node, int k) {
         const DivisorNode* next = node.neighbor(k);
-        if (isDrawnChild(node, next)) drawDivisorTree(list, *next, view);
-    }
+        if (!isDrawnChild(node, next)) return static_cast<const DivisorNode*>(nullptr);
+        draw(*next);
+        return next;
+    });
 }
 
 // ---- drawChain ----
@@ -296,14 +305,6 @@ void drawChainNode(DrawList& list, const DivisorNode& node, const View& view, in
     drawHole(pen, node, q, armFrame(node, 0, view));
 }
 
-void drawChainTree(DrawList& list, const DivisorNode& node, const View& view, int currentGenus) {
-    drawChainNode(list, node, view, currentGenus);
-    for (int k = 0; k < node.degree; ++k) {
-        const DivisorNode* next = node.neighbor(k);
-        if (isDrawnChild(node, next)) drawChainTree(list, *next, view, currentGenus);
-    }
-}
-
 }  // namespace
 
 Rgb divisorColour(int multiplicity) {
@@ -315,11 +316,14 @@ Rgb chainColour(int multiplicity) {
 }
 
 void drawDivisor(DrawList& list, const DivisorNode* node, const View& view) {
-    if (node != nullptr) drawDivisorTree(list, *node, view);
+    if (node == nullptr) return;
+    drawTree(*node, [&](const DivisorNode& next) { drawComponent(list, next, view); });
 }
 
 void drawChain(DrawList& list, const DivisorNode* node, const View& view, int currentGenus) {
-    if (node != nullptr) drawChainTree(list, *node, view, currentGenus);
+    if (node == nullptr) return;
+    drawTree(*node,
+             [&](const DivisorNode& next) { drawChainNode(list, next, view, currentGenus); });
 }
 
 }  // namespace dorvanix

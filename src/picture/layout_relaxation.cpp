@@ -8,6 +8,7 @@
 
 #include "model/node_links.h"
 #include "model/pi.h"
+#include "model/tree_walk.h"
 
 namespace dorvanix {
 
@@ -223,14 +224,14 @@ void relaxChild(DivisorNode& child, DivisorNode& parent, int parentArm, const St
     breathe(step.threeInFour(), child.velocityY, kChildScale, child.movingY);
 }
 
+// The child step for every child of `parent`, each followed by its own subtree.
 void relaxChildrenOf(DivisorNode& parent, const Step& step) {
-    const int arms = usableArms(parent);
-    for (int i = 0; i < arms; ++i) {
-        DivisorNode* child = parent.neighbor(i);
-        if (!isRelaxedChild(parent, child)) continue;
-        relaxChild(*child, parent, i, step);
-        relaxChildrenOf(*child, step);
-    }
+    walkDepthFirst(parent, usableArms, [&step](DivisorNode& node, int i) {
+        DivisorNode* child = node.neighbor(i);
+        if (!isRelaxedChild(node, child)) return static_cast<DivisorNode*>(nullptr);
+        relaxChild(*child, node, i, step);
+        return child;
+    });
 }
 
 // ---- the joining curve ----

@@ -24,7 +24,7 @@ void pullToward(double& value, double target, double band, double step);
 // collapsed; while it is set no further such collapse happens. Null does nothing.
 void relaxStep(DivisorNode* node, const RandomSource& random, int& relaxationStarted);
 
-// The child step for every child of `parent` and, recursively, their subtrees.
+// The child step for every child of `parent`, each followed by everything under it.
 void relaxChildren(DivisorNode& parent, const RandomSource& random, int& relaxationStarted);
 
 }  // namespace dorvanix

@@ -1,5 +1,6 @@
 #include "picture/picture_session.h"
 
+#include "model/arithmetic.h"
 #include "model/input_check.h"
 #include "picture/svg_export.h"
 
@@ -36,19 +37,40 @@ DrawList PictureSession::frameAfterTicks(int ticks, const RandomSource& random, 
     return animation_.frameAfterTicks(scene(), ticks, random, view, progress);
 }
 
-void checkPictureSize(const FiberData& x) {
+std::string pictureRefusal(const FiberData& x, long long chainNodes) {
     long long curves = 1;
     for (const auto& chain : x.chains) curves += static_cast<long long>(chain.size());
-    if (curves <= kMaxPictureCurves) return;
-    throw InputError("the picture would draw X of " + std::to_string(curves) +
-                     " curves, more than the " + std::to_string(kMaxPictureCurves) +
-                     " a picture draws");
+    const std::string limit =
+        "more than the " + std::to_string(kMaxPictureCurves) + " a picture draws";
+    if (curves > kMaxPictureCurves) {
+        return "the picture would draw X of " + std::to_string(curves) + " curves, " + limit;
+    }
+    if (chainNodes > kMaxPictureCurves) {
+        return "the picture would draw a chain diagram of " + std::to_string(chainNodes) +
+               " nodes, " + limit;
+    }
+    return {};
+}
+
+std::string pictureRefusal(const FiberData& x, const AnalysisResult& analysis) {
+    const int genus = fiberGenus(x.m, x.firstMultiplicities());
+    const long long chainNodes =
+        analysis.proportionalBranch || analysis.chainCount < 0 || genus <= 0
+            ? 0
+            : static_cast<long long>(analysis.chainCount) * genus;
+    return pictureRefusal(x, chainNodes);
+}
+
+void checkPictureSize(const FiberData& x, long long chainNodes) {
+    if (std::string refusal = pictureRefusal(x, chainNodes); !refusal.empty()) {
+        throw InputError(refusal);
+    }
 }
 
 std::string pictureSvg(const FiberData& x, const SubdivisorLine* y, int ticks,
                        const RandomSource& random, const Progress* progress) {
     checkTickCount(ticks);
-    checkPictureSize(x);
+    checkPictureSize(x, y != nullptr ? chainDiagramNodes(x, *y) : 0);
     PictureSession session(x);
     if (y != nullptr) session.choose(y->line, progress);
     const View centred{kPictureWidth / 2, kPictureHeight / 2, 1.0};

@@ -15,12 +15,17 @@ namespace dorvanix {
 // The animation settles after 100 ticks; more only keep it breathing, and the bound keeps a
 // picture of a large fiber quick.
 inline constexpr int kMaxPictureTicks = 1000;
-// Past this many curves of X the picture is declined: each curve holds about 1.3 KB while the
-// picture animates and writes 300 bytes of SVG, and a 1024 x 768 frame cannot show that many.
-// (The chain diagram has its own bound, kMaxChainDiagramNodes, checked when Y is chosen.)
+// Past this many curves of X, or nodes of the chain diagram, a picture is declined: each curve
+// holds about 1.3 KB while the picture animates and writes 300 bytes of SVG, and a 1024 x 768
+// frame cannot show that many.
 inline constexpr long long kMaxPictureCurves = 100'000;
-// Throws InputError when X has more than kMaxPictureCurves curves.
-void checkPictureSize(const FiberData& x);
+// Why a picture of X with a chain diagram of `chainNodes` nodes (0 when there is none) is
+// declined, in one line; empty when it may be drawn. Every face asks before it builds a frame.
+std::string pictureRefusal(const FiberData& x, long long chainNodes = 0);
+// The same for X with the analysis that Select has built for its first sub-divisor.
+std::string pictureRefusal(const FiberData& x, const AnalysisResult& analysis);
+// Throws InputError with pictureRefusal's line unless it is empty.
+void checkPictureSize(const FiberData& x, long long chainNodes = 0);
 
 // Throws InputError unless 0 <= ticks <= kMaxPictureTicks; `name` names the count in the message.
 void checkTickCount(int ticks, std::string_view name = "ticks");
@@ -51,7 +56,8 @@ class PictureSession {
 
 // The SVG of the picture after choosing X, selecting Y when there is one and `ticks` timer ticks
 // (checkTickCount), centred in the 1024 x 768 picture: the frame the window shows then. The
-// relaxation draws from `random`. A cancelled `progress` stops it with Cancelled.
+// relaxation draws from `random`. A picture too large (checkPictureSize, with Y's chain diagram)
+// is declined before anything is built. A cancelled `progress` stops it with Cancelled.
 std::string pictureSvg(const FiberData& x, const SubdivisorLine* y, int ticks,
                        const RandomSource& random, const Progress* progress = nullptr);
 

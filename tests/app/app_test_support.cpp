@@ -16,7 +16,11 @@ void type(QWidget* dialog, const char* id, const QString& text) {
     auto* edit = control<QLineEdit>(dialog, id);
     if (edit == nullptr) return;
     edit->clear();
-    if (!text.isEmpty()) QTest::keyClicks(edit, text);
+    // Keys exist for ASCII only; other text is pasted.
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 128; });
+    if (ascii && !text.isEmpty()) QTest::keyClicks(edit, text);
+    if (!ascii) edit->insert(text);
 }
 
 bool checked(QWidget* dialog, const char* id) {
@@ -46,6 +50,23 @@ void selectLine(SubdivisorDialog* dialog, const std::string& line) {
     dialog->subdivisorList()->setCurrentRow(static_cast<int>(found - lines.begin()));
     click(dialog, "1014");
     EXPECT_TRUE(QTest::qWaitFor([dialog] { return !dialog->analysing(); }, 20000));
+}
+
+void doubleClickLine(LineList* list, const std::string& start) {
+    const std::vector<std::string> lines = linesOf(list);
+    const auto found = std::find_if(lines.begin(), lines.end(), [&start](const std::string& line) {
+        return line.starts_with(start);
+    });
+    if (found == lines.end()) {
+        ADD_FAILURE() << "no line " << start;
+        return;
+    }
+    const QModelIndex index = list->model()->index(static_cast<int>(found - lines.begin()), 0);
+    list->scrollTo(index);
+    const QPoint at = list->visualRect(index).center();
+    // A double click is a press, a release and a second press and release at the same place.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
 }
 
 AppSession::AppSession()
@@ -100,6 +121,16 @@ SubdivisorDialog* AppSession::chooseFiber() {
     SubdivisorDialog* dialog = context->subdivisorDialog();
     EXPECT_TRUE(waitForSubdivisors(dialog));
     return dialog;
+}
+
+void AppSession::saveList(QWidget* dialog) {
+    click(dialog, "1030");
+    const auto saving = [dialog] {
+        if (auto* list = qobject_cast<FiberListDialog*>(dialog)) return list->saving();
+        auto* subdivisors = qobject_cast<SubdivisorDialog*>(dialog);
+        return subdivisors != nullptr && subdivisors->saving();
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&saving] { return !saving(); }, 20000));
 }
 
 void AppSession::closeFiberList() {

@@ -30,12 +30,15 @@ T* control(QWidget* dialog, const char* id) {
 }
 
 void click(QWidget* dialog, const char* id);
+// Types `text` into an edit, or pastes it when it is not ASCII.
 void type(QWidget* dialog, const char* id, const QString& text);
 bool checked(QWidget* dialog, const char* id);
 std::vector<std::string> linesOf(const LineList* list);
 std::string readFile(const QString& path);
 // Makes `line` the current line of a sub-divisor list, presses Select and waits for the analysis.
 void selectLine(SubdivisorDialog* dialog, const std::string& line);
+// Double-clicks the line of `list` that starts with `start`, as a user would.
+void doubleClickLine(LineList* list, const std::string& start);
 
 // One run of the program: the shared context and its main window, with the save dialog replaced
 // by a file in a temporary folder and the error box by a list of messages.
@@ -53,6 +56,8 @@ class AppSession : public ::testing::Test {
     SubdivisorDialog* chooseFirstFiber(const QString& m, const QString& r, const QString& b);
     // Presses "OK >" on the open fiber list and waits for the sub-divisor dialog.
     SubdivisorDialog* chooseFiber();
+    // Presses "Save list" of the fiber list or the sub-divisor dialog and waits for the file.
+    static void saveList(QWidget* dialog);
     // Press "< Cancel" and wait until the window is gone.
     void closeFiberList();
     void closeSubdivisorDialog();

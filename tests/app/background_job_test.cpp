@@ -45,16 +45,17 @@ TEST(BackgroundJob, ARestartDropsTheEndOfTheEarlierRun) {
     QWidget owner;
     BackgroundJob job(&owner, "working");
     QSignalSpy finished(&job, &BackgroundJob::finished);
-    std::atomic<int> lastRun{0};
-    job.start([&lastRun](Progress& progress) {
+    auto earlierCancelled = std::make_shared<std::atomic<bool>>(false);
+    job.start([earlierCancelled](Progress& progress) {
         workUntilCancelled(progress);
-        lastRun = 1;
+        *earlierCancelled = true;
     });
-    job.start([&lastRun](Progress&) { lastRun = 2; });
+    job.start([](Progress&) {});
     ASSERT_TRUE(QTest::qWaitFor([&finished] { return finished.count() == 1; }));
+    ASSERT_TRUE(BackgroundJob::waitForUnfinishedWorkers(5000));
     QTest::qWait(50);
     EXPECT_EQ(finished.count(), 1) << "the stopped run ends silently";
-    EXPECT_EQ(lastRun, 2);
+    EXPECT_TRUE(*earlierCancelled);
     EXPECT_FALSE(job.cancelled()) << "the latest run went to its end";
 }
 
@@ -71,17 +72,30 @@ TEST(BackgroundJob, WorkThatThrowsEndsWithItsReason) {
     EXPECT_TRUE(job.failure().isEmpty());
 }
 
-TEST(BackgroundJob, DestroyingTheJobWaitsForItsWork) {
-    std::atomic<bool> stopped{false};
-    {
-        QWidget owner;
-        auto* job = new BackgroundJob(&owner, "working");
-        job->start([&stopped](Progress& progress) {
+// A job that goes, or starts again, while its work runs cancels that work and never waits for it:
+// the work ends by itself, holding what it needs.
+TEST(BackgroundJob, AJobThatGoesLeavesItsWorkToEndByItself) {
+    for (const bool restart : {false, true}) {
+        SCOPED_TRACE(restart ? "started again" : "destroyed");
+        auto stopped = std::make_shared<std::atomic<bool>>(false);
+        auto release = std::make_shared<std::atomic<bool>>(false);
+        const auto work = [stopped, release](Progress& progress) {
+            while (!*release) QThread::msleep(1);
             workUntilCancelled(progress);
-            stopped = true;
-        });
+            *stopped = true;
+        };
+        {
+            QWidget owner;
+            BackgroundJob job(&owner, "working");
+            job.start(work);
+            if (restart) job.start([](Progress&) {});
+        }
+        EXPECT_FALSE(*stopped) << "the owner went without waiting";
+        EXPECT_GE(BackgroundJob::unfinishedWorkers(), 1);
+        *release = true;
+        EXPECT_TRUE(BackgroundJob::waitForUnfinishedWorkers(5000));
+        EXPECT_TRUE(*stopped) << "the work saw the cancel";
     }
-    EXPECT_TRUE(stopped) << "the work had ended when its owner went";
 }
 
 }  // namespace

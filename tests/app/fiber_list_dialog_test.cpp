@@ -6,12 +6,15 @@
 #include <QPushButton>
 #include <QTextBrowser>
 
+#include "app/analysis_text.h"
 #include "app/background_job.h"
 #include "app/help_window.h"
 
+#include "analysis/subdivisor_choice.h"
 #include "app_test_support.h"
 #include "model/divisor_notation.h"
 #include "model/fiber_data.h"
+#include "model/input_check.h"
 
 namespace dorvanix::testing {
 namespace {
@@ -127,6 +130,57 @@ TEST_F(FiberList, ChoosingAgainAsksBeforeTheSubdivisorDialogChangesItsX) {
     }
 }
 
+// Three fibers of the genus-1 list double-clicked in turn: one sub-divisor window all along, the
+// figures it shows and the X the picture draws are those of the X it shows, and windows that close
+// or go later never blank it.
+TEST_F(FiberList, OneSubdivisorWindowWhoseFiguresBelongToItsX) {
+    click(mainWindow.get(), "1034");
+    type(mainWindow.get(), "1042", "1");
+    FiberListDialog* list = enumerate("", "", "");
+    ASSERT_NE(list, nullptr);
+    const std::string bb0 = "(3;(3),(3),()):: ell = 3 :: type = BB0";
+    struct Row {
+        const char* fiber;
+        int answer;             // to "work on the new fiber?"
+        std::size_t questions;  // asked by this double click
+        const char* x;          // the X of the window afterwards
+    };
+    const Row rows[] = {
+        {"((3,2),2,2,2)", -1, 0, "(3;(2,1),(2,1),(2,1))"},
+        {"((4,2),3,3,2)", 0, 1, "(4;(3,2,1),(3,2,1),(2))"},
+        {"((6,2),5,4,3)", -1, 1, "(4;(3,2,1),(3,2,1),(2))"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.fiber);
+        questions.clear();
+        answers = {row.answer};
+        doubleClickLine(list->list(), row.fiber);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(questions.size(), row.questions);
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
+                                [](QWidget* w) { return w->objectName() == "106"; }),
+                  1);
+        SubdivisorDialog* dialog = context->subdivisorDialog();
+        ASSERT_TRUE(waitForSubdivisors(dialog));
+        EXPECT_EQ(dialog->fiberText().toStdString(), row.x);
+        EXPECT_EQ(context->state.subdivisorDialogOpen, 1);
+        EXPECT_EQ(printDivisorNotation(*context->state.currentFiber), row.x) << "the picture's X";
+    }
+    SubdivisorDialog* dialog = context->subdivisorDialog();
+    selectLine(dialog, bb0);
+    SubdivisorChoice expected(parseFiberText(rows[2].x));
+    expected.choose(bb0);
+    const auto* figures = control<QLabel>(dialog, "figures");
+    const QString shown = figures->text();
+    EXPECT_EQ(shown.toStdString(), analysisText(expected.analysis()));
+    closeFiberList();
+    context->picture()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(figures->text(), shown) << "closing the other windows leaves the figures";
+    EXPECT_EQ(context->state.subdivisorDialogOpen, 1);
+}
+
 TEST_F(FiberList, SaveWritesEveryLineWithLfCrAndReportsFailures) {
     const struct {
         const char* label;
@@ -143,7 +197,7 @@ TEST_F(FiberList, SaveWritesEveryLineWithLfCrAndReportsFailures) {
         FiberListDialog* list = enumerate(row.m, "2", "3");
         saveRequests.clear();
         QFile::remove(savePath);
-        click(list, "1030");
+        saveList(list);
         expectSaveRequest(row.expectedName, "dat",
                           "Dorvanixファイル (*.doc);;全てのファイル (*.*)");
         EXPECT_TRUE(QFileInfo::exists(savePath));
@@ -153,13 +207,18 @@ TEST_F(FiberList, SaveWritesEveryLineWithLfCrAndReportsFailures) {
     QFile::remove(savePath);
     FiberListDialog* list = enumerate("6", "2", "3");
     savePath.clear();
-    click(list, "1030");
+    saveList(list);
     EXPECT_TRUE(QDir(folder.path()).isEmpty()) << "cancel writes nothing";
     EXPECT_TRUE(errors.empty());
     savePath = folder.filePath("no-such-folder/list.doc");
-    click(list, "1030");
+    saveList(list);
     EXPECT_EQ(errors.size(), 1u) << "a file that cannot be written is reported";
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
+    saveRequests.clear();
+    saveList(list);
+    ASSERT_EQ(saveRequests.size(), 1u);
+    EXPECT_EQ(saveRequests[0].folder, QDir(folder.path()).absolutePath())
+        << "the next save opens where a save last succeeded";
 }
 
 // A list that is not whole (cut to the first N, not listed, cancelled) says so under the list, is
@@ -196,7 +255,7 @@ TEST_F(FiberList, UnfinishedListsSaySoAndAreSavedMarked) {
         EXPECT_EQ(list->list()->count(), row.lines);
         EXPECT_TRUE(control<QLabel>(list, "status")->text().startsWith(row.status))
             << control<QLabel>(list, "status")->text().toStdString();
-        click(list, "1030");
+        saveList(list);
         EXPECT_TRUE(answers.empty()) << "every question asked";
         const std::string file = readFile(savePath);
         const std::string mark =

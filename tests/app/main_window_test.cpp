@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
 
 #include "app/background_job.h"
 #include "app_test_support.h"
@@ -44,6 +45,10 @@ TEST_F(MainWindow, TypedTextIsReadAsNumbersAndRaisedToItsBounds) {
         {"a negative number two thousand digits long", "-" + QString(2000, '9'), "2", "3", 2, 2, 3},
         {"values above the bounds are kept", "5", "3", "4", 5, 3, 4},
         {"line 39 is longer than the first", "12", "2", "4", 12, 2, 4},
+        {"fullwidth digits pasted", QStringLiteral("５"), QStringLiteral("２"),
+         QStringLiteral("３"), 5, 2, 3},
+        {"Arabic-Indic digits", QStringLiteral("\u0667"), QStringLiteral("\u0662"),
+         QStringLiteral("\u0663"), 7, 2, 3},
         {"m beyond the core's bound", "99999999999", "2", "3", 0, 0, 0},
         {"b beyond the core's bound", "3", "2", "99999999999", 0, 0, 0},
     };
@@ -121,15 +126,13 @@ TEST_F(MainWindow, GenusOptionTakesAtLeastOneAndRestrictsTheList) {
 TEST_F(MainWindow, MultiplicityOptionShowsTheCoreAndFiltersTheList) {
     auto* core = control<QLineEdit>(mainWindow.get(), "1036");
     auto* first = control<QLineEdit>(mainWindow.get(), "1037");
-    type(mainWindow.get(), "1001", "5");
-    EXPECT_EQ(core->text(), "") << "copied only while the option is on";
-    click(mainWindow.get(), "1041");
-    EXPECT_EQ(core->text(), "5");
+    // The read-only field repeats m as typed, with the option off or on, so it never goes stale.
+    for (const char* m : {"1000", "5", "2", "7"}) {
+        type(mainWindow.get(), "1001", m);
+        EXPECT_EQ(core->text(), m);
+        if (!first->isEnabled()) click(mainWindow.get(), "1041");
+    }
     EXPECT_TRUE(first->isEnabled());
-    type(mainWindow.get(), "1001", "2");
-    EXPECT_EQ(core->text(), "5") << "values below 3 leave it as it was";
-    type(mainWindow.get(), "1001", "7");
-    EXPECT_EQ(core->text(), "7");
     struct Row {
         const char* label;
         QString first, fourth;
@@ -138,11 +141,20 @@ TEST_F(MainWindow, MultiplicityOptionShowsTheCoreAndFiltersTheList) {
     const Row rows[] = {
         {"first branch 4", "4", "", {4, 0, 0, 0}},
         {"a fourth branch with three branches lists nothing", "", "1", {0, 0, 0, 1}},
+        {"a negative requirement is refused", "-3", "", {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         type(mainWindow.get(), "1037", row.first);
         type(mainWindow.get(), "1040", row.fourth);
+        errors.clear();
+        if (row.required == std::array<int, 4>{}) {
+            click(mainWindow.get(), "1007");
+            EXPECT_EQ(context->fiberList(), nullptr);
+            ASSERT_EQ(errors.size(), 1u);
+            EXPECT_EQ(errors[0].toStdString(), "A required multiplicity cannot be negative: -3.");
+            continue;
+        }
         FiberListDialog* list = enumerate("5", "2", "3");
         FiberOptions options;
         options.multiplicityOption = true;
@@ -155,13 +167,20 @@ TEST_F(MainWindow, MultiplicityOptionShowsTheCoreAndFiltersTheList) {
     EXPECT_FALSE(first->isEnabled());
 }
 
-TEST_F(MainWindow, FieldsAndOptionsComeBackInTheNextRun) {
+// What "OK >" accepted comes back in the next run; text it refused never does. The m field comes
+// back selected, so that typing replaces it.
+TEST_F(MainWindow, AcceptedFieldsAndOptionsComeBackInTheNextRun) {
     type(mainWindow.get(), "1001", "7");
     type(mainWindow.get(), "1003", "4");
     click(mainWindow.get(), "1034");
     type(mainWindow.get(), "1042", "3");
     click(mainWindow.get(), "1041");
     type(mainWindow.get(), "1037", "5");
+    ASSERT_TRUE(waitForFiberList(enumerate("7", "", "4")));
+    closeFiberList();
+    type(mainWindow.get(), "1001", "29999999999931000000603");
+    click(mainWindow.get(), "1007");
+    ASSERT_EQ(errors.size(), 1u) << "refused";
     mainWindow.reset();
     context->state.requiredGenus = context->state.multiplicityOption = 0;
     mainWindow = std::make_unique<dorvanix::MainWindow>(*context);
@@ -175,6 +194,8 @@ TEST_F(MainWindow, FieldsAndOptionsComeBackInTheNextRun) {
     EXPECT_EQ(context->state.multiplicityOption, 1);
     EXPECT_FALSE(checked(mainWindow.get(), "1033"));
     EXPECT_EQ(context->state.noDuplicateBranches, 0);
+    QTest::keyClicks(control<QLineEdit>(mainWindow.get(), "1001"), "3");
+    EXPECT_EQ(control<QLineEdit>(mainWindow.get(), "1001")->text(), "3") << "typing replaces";
 }
 
 TEST_F(MainWindow, AboutButtonShowsTheAboutBox) {
@@ -229,18 +250,41 @@ TEST_F(MainWindow, GenusWithEmptyMListsTheWholeGenus) {
     ASSERT_TRUE(waitForFiberList(list));
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_TRUE(questions[0].contains("more than 100 fibers")) << questions[0].toStdString();
+    EXPECT_TRUE(questions[0].contains("Listing them would take")) << questions[0].toStdString();
     census.resize(5);
     EXPECT_EQ(linesOf(list->list()), census);
 }
 
-TEST_F(MainWindow, OkTwiceOpensOneListOfTheOneFiber) {
+// "OK >" with the fiber list open never opens a second list: the same numbers bring it forward,
+// other numbers ask before the list is made anew in its place.
+TEST_F(MainWindow, OkWithTheListOpenOpensOneListAndSaysWhenItIsAnother) {
     FiberListDialog* first = enumerate("3", "2", "3");
-    EXPECT_EQ(enumerate("3", "2", "3"), first);
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
-                            [](QWidget* w) { return w->objectName() == "101"; }),
-              1);
-    EXPECT_EQ(linesOf(first->list()), std::vector<std::string>{"((3,2),2,2,2) : 14 (g=1)"});
+    struct Row {
+        const char* label;
+        QString m;
+        int answer;
+        std::size_t questions;
+        std::vector<std::string> lines;
+    };
+    const Row rows[] = {
+        {"the same numbers", "3", -1, 0, fiberLines(3, 2, 3, {})},
+        {"other numbers, kept", "6", -1, 1, fiberLines(3, 2, 3, {})},
+        {"other numbers, listed anew", "6", 0, 1, fiberLines(6, 2, 3, {})},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        questions.clear();
+        answers = {row.answer};
+        FiberListDialog* list = enumerate(row.m, "2", "3");
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(questions.size(), row.questions);
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
+                                [](QWidget* w) { return w->objectName() == "101"; }),
+                  1);
+        EXPECT_EQ(list == first, row.answer != 0);
+        EXPECT_EQ(linesOf(list->list()), row.lines);
+    }
 }
 
 TEST_F(MainWindow, CancelOnALongEnumerationKeepsTheProgramUsable) {
@@ -252,8 +296,9 @@ TEST_F(MainWindow, CancelOnALongEnumerationKeepsTheProgramUsable) {
     FiberListDialog* list = context->fiberList();
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(list->busy());
-    ASSERT_TRUE(QTest::qWaitFor([list] { return list->job()->progressDialog() != nullptr; }, 5000));
-    EXPECT_EQ(questions.size(), 1u);
+    // The question comes after the count and a short timed run; then the listing shows progress.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return questions.size() == 1 && list->job()->progressDialog() != nullptr; }, 5000));
     QProgressDialog* progress = list->job()->progressDialog();
     EXPECT_TRUE(progress->isVisible());
     QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
@@ -264,6 +309,93 @@ TEST_F(MainWindow, CancelOnALongEnumerationKeepsTheProgramUsable) {
         EXPECT_EQ(line.rfind("((120,2),", 0), 0u) << line;
     closeFiberList();
     EXPECT_EQ(enumerate("3", "2", "3")->list()->count(), 1) << "the program goes on";
+}
+
+// Every fiber of genus 10000 (m left empty) is counted for minutes before it is listed: Cancel,
+// or closing the list, ends the count at once.
+TEST_F(MainWindow, CancelAndCloseEndTheCountOfALargeGenus) {
+    click(mainWindow.get(), "1034");
+    type(mainWindow.get(), "1042", "10000");
+    for (const bool closeList : {false, true}) {
+        SCOPED_TRACE(closeList ? "the list closed" : "Cancel in the progress window");
+        click(mainWindow.get(), "1007");
+        FiberListDialog* list = context->fiberList();
+        ASSERT_NE(list, nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([list] { return list->job()->progressDialog() != nullptr; }));
+        ASSERT_TRUE(list->busy());
+        // No share of the count is known: a busy bar, and the fibers counted in words.
+        QProgressDialog* progress = list->job()->progressDialog();
+        EXPECT_TRUE(QTest::qWaitFor([progress] {
+            return progress->maximum() == 0 && progress->labelText().contains("counted so far");
+        })) << progress->labelText().toStdString();
+        if (closeList) {
+            answers = {0};
+            list->close();
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_EQ(context->fiberList(), nullptr);
+            EXPECT_TRUE(QTest::qWaitFor([] { return BackgroundJob::unfinishedWorkers() == 0; }));
+        } else {
+            QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+            EXPECT_TRUE(QTest::qWaitFor([list] { return !list->busy(); }));
+            EXPECT_TRUE(list->job()->cancelled());
+            closeFiberList();
+        }
+    }
+}
+
+// The question before a list of millions says how long it would take, guessed from a short run.
+TEST_F(MainWindow, TheQuestionBeforeALongListSaysHowLongItWouldTake) {
+    answers = {2};  // do not list
+    FiberListDialog* list = enumerate("10000", "2", "3");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_TRUE(questions[0].contains("8,333,333 fibers")) << questions[0].toStdString();
+    EXPECT_TRUE(questions[0].contains("listing them would take more than"))
+        << questions[0].toStdString();
+    EXPECT_EQ(list->list()->count(), 0);
+}
+
+// With every window open and a divisor selected, ending the run asks once, naming everything
+// that would be lost: End closes every window, Cancel keeps them all.
+TEST_F(MainWindow, EndAsksOnceAndClosesEveryWindow) {
+    struct Row {
+        const char* label;
+        std::function<void()> end;
+        int answer;  // 0 End, -1 the question closed
+    };
+    const Row rows[] = {
+        {"Escape, kept", [this] { QTest::keyClick(mainWindow.get(), Qt::Key_Escape); }, -1},
+        {"the close button, kept", [this] { mainWindow->close(); }, -1},
+        {"< Cancel, kept", [this] { click(mainWindow.get(), "2"); }, -1},
+        {"Escape, ended", [this] { QTest::keyClick(mainWindow.get(), Qt::Key_Escape); }, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        if (context->subdivisorDialog() == nullptr) {
+            SubdivisorDialog* dialog = chooseFirstFiber("3", "2", "3");
+            ASSERT_NE(dialog, nullptr);
+            selectLine(dialog, "(2;(2),(1),(1)):: ell = 1 :: type = CAA");
+        }
+        questions.clear();
+        answers = {row.answer};
+        row.end();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_EQ(questions.size(), 1u);
+        EXPECT_EQ(questions[0].toStdString(),
+                  "End Dorvanix?\nThe fiber list with its 1 fiber, the sub-divisor window with its "
+                  "selected divisor and the picture will be closed.");
+        const bool ended = row.answer == 0;
+        EXPECT_EQ(mainWindow->isVisible(), !ended);
+        for (QWidget* window :
+             {static_cast<QWidget*>(context->fiberList()),
+              static_cast<QWidget*>(context->subdivisorDialog()), context->picture()}) {
+            EXPECT_EQ(window != nullptr && window->isVisible(), !ended);
+        }
+    }
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    EXPECT_TRUE(std::none_of(windows.begin(), windows.end(), [](QWidget* w) {
+        return w->isVisible();
+    })) << "no window is left to keep the program running";
 }
 
 // Escape or the close of the main window ends the program and of the fiber list throws its
@@ -290,6 +422,7 @@ TEST_F(MainWindow, EscapeAndCloseAskBeforeWindowsAndListsAreLost) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         mainWindow->show();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // windows End closed
         if (row.fiberList && context->fiberList() == nullptr) enumerate("5", "2", "3");
         if (!row.fiberList && context->fiberList() != nullptr) closeFiberList();
         QWidget* window = row.onList ? static_cast<QWidget*>(context->fiberList())

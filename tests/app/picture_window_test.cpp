@@ -18,41 +18,60 @@
 #include <memory>
 #include <vector>
 
+#include "app/app_context.h"
+#include "app/picture_content.h"
 #include "census/subdivisor_line.h"
 #include "model/divisor_notation.h"
+#include "model/fiber_data.h"
+#include "model/input_check.h"
 #include "model/node_pool.h"
+#include "picture/divisor_drawing.h"
+#include "picture/picture_session.h"
 #include "picture/svg_export.h"
 
 namespace dorvanix {
 namespace {
 
-// X = ((3,2),2,2,2) and, once selected, Y = (2;(2),(1),(1)).
-struct Trees {
+// X = ((3,2),2,2,2) and, once selected, Y = (2;(2),(1),(1)), as a picture shows them.
+struct Trees : PictureContent {
     NodePool pool;
     DivisorNode* x = nullptr;
     DivisorNode* y = nullptr;
     bool selected = false;
-    int started = 0;
 
-    Trees() {
+    explicit Trees(bool withY) : selected(withY) {
         x = &pool.take();
         parseFiberLine(pool, *x, "((3,2),2,2,2)");
         y = &pool.take();
         buildSelectedDivisor(pool, *y, "(2;(2),(1),(1)):: ell = 1 :: type = CAA", 3);
     }
 
-    Scene scene() const {
+    Scene scene() override {
         return Scene{x, selected ? y : nullptr, nullptr, nullptr, -1, 1, nullptr};
     }
 };
 
+// Waits until the window shows a frame made after everything asked of it so far.
+bool settle(PictureWindow& window) {
+    return QTest::qWaitFor([&window] { return window.framesShown() > 0 && !window.makingFrame(); },
+                           10000);
+}
+
+// One timer tick, and the frame it makes.
+void tick(PictureWindow& window) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.makingFrame(); }, 10000));
+    const int shown = window.framesShown();
+    window.advance();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.framesShown() > shown; }, 10000));
+}
+
 class PictureWindowTest : public ::testing::Test {
   protected:
-    Trees trees;
-    PictureAnimation animation;
     // The window deletes itself when closed; the guard notices.
-    QPointer<PictureWindow> window = new PictureWindow(animation, [this] { return trees.scene(); });
+    QPointer<PictureWindow> window = new PictureWindow();
+    std::shared_ptr<Trees> trees = std::make_shared<Trees>(true);
 
+    PictureWindowTest() { window->setContent(trees); }
     ~PictureWindowTest() override { delete window.data(); }
 
     void release(Qt::MouseButton button, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -73,11 +92,7 @@ class PictureWindowTest : public ::testing::Test {
     }
 
     static QImage imageOf(const DrawList& frame) {
-        QImage image(1024, 768, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        paintDrawList(painter, frame);
-        return image;
+        return rasterFrame(frame, QSize(1024, 768), 1.0, {});
     }
 };
 
@@ -113,9 +128,13 @@ TEST_F(PictureWindowTest, TheSceneFitsTheWindowAndZooms) {
     QRect fitted;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
-        PictureWindow shown(animation, [this] { return trees.scene(); });
+        PictureWindow shown;
+        shown.setContent(std::make_shared<Trees>(false));
         shown.resize(row.size);
+        shown.show();
+        ASSERT_TRUE(settle(shown));
         for (const auto& act : row.actions) act(shown);
+        ASSERT_TRUE(settle(shown));
         const QRect box = inkBox(shown.grab().toImage());
         if (fitted.isNull()) fitted = box;
         const QPointF centre(row.size.width() / 2.0, row.size.height() / 2.0);
@@ -127,49 +146,121 @@ TEST_F(PictureWindowTest, TheSceneFitsTheWindowAndZooms) {
         EXPECT_NEAR(box.bottom(), bottomRight.y(), 4);
     }
     // At twice the pixel density the curves are drawn with every device pixel, not enlarged.
-    QImage dense(2048, 1536, QImage::Format_RGB32);
-    dense.setDevicePixelRatio(2);
-    window->resize(1024, 768);
-    window->render(&dense);
+    ASSERT_TRUE(settle(*window));
+    const QImage sharp = rasterFrame(window->frameItems(), QSize(1024, 768), 2.0, {});
+    EXPECT_EQ(sharp.size(), QSize(2048, 1536));
     int unlikeNeighbours = 0;
-    for (int y = 0; y < dense.height(); ++y) {
-        for (int x = 0; x + 1 < dense.width(); x += 2) {
-            if (dense.pixel(x, y) != dense.pixel(x + 1, y)) ++unlikeNeighbours;
+    for (int y = 0; y < sharp.height(); ++y) {
+        for (int x = 0; x + 1 < sharp.width(); x += 2) {
+            if (sharp.pixel(x, y) != sharp.pixel(x + 1, y)) ++unlikeNeighbours;
         }
     }
     EXPECT_GT(unlikeNeighbours, 100);
 }
 
+// What is drawn is fitted into view even where it leaves the 1024 x 768 scene (the long chains of
+// m = 1000), and a drag with the left button pans it.
+TEST_F(PictureWindowTest, LongChainsAreFittedIntoViewAndADragPans) {
+    PictureWindow shown;
+    shown.setContent(std::make_shared<FiberPicture>(parseFiberText("((1000,2),999,999,2)")));
+    shown.resize(800, 600);
+    shown.show();
+    ASSERT_TRUE(settle(shown));
+    const QRect drawn = inkBox(shown.grab().toImage());
+    ASSERT_FALSE(drawn.isNull()) << "something is drawn";
+    EXPECT_TRUE(QRect(0, 0, 800, 600).contains(drawn));
+    EXPECT_GT(std::max(drawn.width() / 800.0, drawn.height() / 600.0), 0.5) << "fills the view";
+    const QPoint from(400, 300);
+    const QPoint by(80, 50);
+    QTest::mousePress(&shown, Qt::LeftButton, {}, from);
+    for (int i = 1; i <= 4; ++i) QTest::mouseMove(&shown, from + by * i / 4);
+    QTest::mouseRelease(&shown, Qt::LeftButton, {}, from + by);
+    ASSERT_TRUE(settle(shown));
+    const QRect panned = inkBox(shown.grab().toImage());
+    const QRect expected = drawn.translated(by) & QRect(0, 0, 800, 600);
+    EXPECT_NEAR(panned.left(), expected.left(), 3);
+    EXPECT_NEAR(panned.top(), expected.top(), 3);
+}
+
+// A picture the core declines shows the reason instead, and no frame is ever made for it.
+TEST_F(PictureWindowTest, APictureTheCoreDeclinesShowsWhy) {
+    const struct {
+        const char* x;
+        bool declined;
+    } rows[] = {
+        {"((3,2),2,2,2)", false},
+        {"((10000,11),9999,9999,9999,9999,9999,9999,9999,9999,9999,9999,9999,11)", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.x);
+        const FiberData x = parseFiberText(row.x);
+        std::string reason;
+        try {
+            checkPictureSize(x);
+        } catch (const InputError& declined) {
+            reason = declined.what();
+        }
+        ASSERT_EQ(reason.empty(), !row.declined);
+        PictureWindow shown;
+        shown.resize(400, 300);
+        shown.setContent(std::make_shared<FiberPicture>(x), pictureRefusalText(x));
+        shown.show();
+        QTest::qWait(300);
+        EXPECT_EQ(shown.refusal().isEmpty(), !row.declined);
+        EXPECT_TRUE(shown.refusal().contains(QString::fromStdString(reason)))
+            << shown.refusal().toStdString();
+        EXPECT_EQ(shown.framesShown() == 0, row.declined);
+        EXPECT_EQ(shown.ticking(), !row.declined) << "a declined picture has no clock";
+    }
+}
+
+// Every label colour of the drawing reads on white (WCAG AA), darkened no more than needed.
+TEST(LabelColours, ReadOnWhite) {
+    for (int m = 0; m < 10; ++m) {
+        SCOPED_TRACE(m);
+        const Rgb rgb = divisorColour(m);
+        const QColor drawn(rgb.red, rgb.green, rgb.blue);
+        const QColor shown = readableOnWhite(drawn);
+        EXPECT_GE(contrastWithWhite(shown), kLeastTextContrast);
+        if (contrastWithWhite(drawn) >= kLeastTextContrast) {
+            EXPECT_EQ(shown, drawn) << "a colour that reads stays";
+        } else {
+            EXPECT_LT(contrastWithWhite(shown), kLeastTextContrast + 0.5)
+                << "no darker than needed";
+            EXPECT_NEAR(shown.hueF(), drawn.hueF(), 0.02) << "the same hue";
+        }
+    }
+}
+
 TEST_F(PictureWindowTest, RightButtonPausesAndStopsTheClockLeftButtonRestarts) {
-    trees.selected = true;
-    window->show();
-    for (int t = 0; t < 3; ++t) window->advance();
-    EXPECT_EQ(animation.animationStep(), 3);
+    for (int t = 0; t < 3; ++t) tick(*window);
+    EXPECT_EQ(window->animationStep(), 3);
+    window->show();  // the clock runs while the window is shown
     EXPECT_TRUE(window->ticking());
     release(Qt::RightButton);
-    EXPECT_TRUE(animation.animationPaused());
+    const int paused = window->animationStep();
+    EXPECT_TRUE(window->paused());
     EXPECT_TRUE(window->windowTitle().contains("Paused"));
     window->resize(700, 500);
     QApplication::processEvents();
     EXPECT_FALSE(window->ticking()) << "no clock while paused, not even after a resize";
-    window->advance();
+    tick(*window);
+    EXPECT_EQ(window->animationStep(), paused) << "a frame while paused does not move";
     release(Qt::RightButton, Qt::ControlModifier);  // asks to save instead
-    EXPECT_TRUE(animation.animationPaused());
+    EXPECT_TRUE(window->paused());
     release(Qt::RightButton);
-    EXPECT_FALSE(animation.animationPaused());
+    EXPECT_FALSE(window->paused());
     EXPECT_TRUE(window->ticking());
     EXPECT_FALSE(window->windowTitle().contains("Paused"));
-    EXPECT_EQ(animation.animationStep(), 3) << "resumes where it stopped";
+    EXPECT_EQ(window->animationStep(), paused) << "resumes where it stopped";
     release(Qt::LeftButton);
-    EXPECT_EQ(animation.animationStep(), 0);
+    EXPECT_EQ(window->animationStep(), 0);
 }
 
 // The frame saved is the one shown at the click, although the animation goes on behind the
 // menu and the save dialog; a name typed without extension gets the chosen format's.
 TEST_F(PictureWindowTest, CtrlRightClickSavesTheClickedFrame) {
-    trees.selected = true;
     window->resize(1024, 768);
-    window->show();
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     struct Row {
@@ -185,12 +276,10 @@ TEST_F(PictureWindowTest, CtrlRightClickSavesTheClickedFrame) {
     std::vector<QString> folders;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
-        window->advance();
-        window->grab();
+        tick(*window);
         const DrawList clicked = window->frameItems();
         window->chooseFormat = [&](QWidget*, const QString&, const QStringList&) {
-            window->advance();
-            window->grab();
+            tick(*window);
             return row.format;
         };
         window->chooseFile = [&](QWidget*, const SaveRequest& request) {
@@ -219,15 +308,17 @@ TEST_F(PictureWindowTest, CtrlRightClickSavesTheClickedFrame) {
     EXPECT_EQ(closed.count(), 1);
 }
 
-TEST_F(PictureWindowTest, TimerDrivesTheAnimation) {
-    trees.selected = true;
+// The timer's ticks move the animation; each frame is made by a worker, so a tick returns before
+// its frame is there.
+TEST_F(PictureWindowTest, TimerDrivesTheAnimationFromAWorker) {
     window->show();
-    QApplication::processEvents();
-    const int before = animation.animationStep();
-    for (int i = 0; i < 50 && animation.animationStep() < before + 2; ++i) {
-        QTest::qWait(20);
-    }
-    EXPECT_GE(animation.animationStep(), before + 2);
+    ASSERT_TRUE(settle(*window));
+    const int shown = window->framesShown();
+    window->advance();
+    EXPECT_TRUE(window->makingFrame());
+    EXPECT_EQ(window->framesShown(), shown) << "the tick did not make the frame itself";
+    const int before = window->animationStep();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->animationStep() >= before + 2; }, 5000));
 }
 
 }  // namespace

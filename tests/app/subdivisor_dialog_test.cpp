@@ -4,15 +4,20 @@
 #include <QSignalSpy>
 #include <algorithm>
 #include <atomic>
+#include <sstream>
 #include <thread>
 
+#include "analysis/subdivisor_choice.h"
 #include "app/background_job.h"
+#include "app/picture_window.h"
 #include "model/divisor_notation.h"
 #include "picture/layout_relaxation.h"
+#include "picture/picture_session.h"
 
 #include "app_test_support.h"
 #include "census/subdivisor_line.h"
 #include "census/subdivisor_listing.h"
+#include "files/list_files.h"
 #include "files/quorbel_file.h"
 #include "model/fiber_data.h"
 
@@ -37,12 +42,17 @@ class SubdivisorWindow : public AppSession {
         dialog = chooseFirstFiber("3", "2", "3");
         ASSERT_NE(dialog, nullptr);
     }
-    // Moves the picture's animation on by `ticks` steps, as its timer would.
+    PictureWindow* picture() const { return qobject_cast<PictureWindow*>(context->picture()); }
+    // Moves the picture's animation on by `ticks` steps, as its timer would, frame by frame.
     void advanceAnimation(int ticks) {
-        LibraryRandom sequence;
-        const RandomSource random = std::ref(sequence);
-        for (int i = 0; i < ticks; ++i)
-            context->state.animation.tick(context->state.scene(), random);
+        PictureWindow* window = picture();
+        ASSERT_NE(window, nullptr);
+        for (int i = 0; i < ticks; ++i) {
+            ASSERT_TRUE(QTest::qWaitFor([window] { return !window->makingFrame(); }, 10000));
+            const int shown = window->framesShown();
+            window->advance();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return window->framesShown() > shown; }, 10000));
+        }
     }
     const DivisorNode* firstSelected() const {
         const DivisorNode* holder = context->state.selectedDivisors;
@@ -157,9 +167,10 @@ TEST_F(SubdivisorWindow, SelectAnalysesOffTheInterfaceThreadAndDropsStaleAnswers
         for (const std::string& line : row.before) selectLine(dialog, line);
         auto* figures = control<QLabel>(dialog, "figures");
         const QString shown = figures->text();
-        std::atomic<bool> release = false;
-        dialog->setAnalysisGate([&release](const Progress& progress) {
-            while (!release && !progress.cancelled())
+        // The gate holds its flag: a cancelled analysis may still be leaving it after this row.
+        auto release = std::make_shared<std::atomic<bool>>(false);
+        dialog->setAnalysisGate([release](const Progress& progress) {
+            while (!*release && !progress.cancelled())
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         });
         const std::vector<std::string> lines = linesOf(dialog->subdivisorList());
@@ -171,7 +182,7 @@ TEST_F(SubdivisorWindow, SelectAnalysesOffTheInterfaceThreadAndDropsStaleAnswers
             EXPECT_FALSE(control<QWidget>(dialog, id)->isEnabled()) << id;
         EXPECT_EQ(figures->text(), shown) << "the figures wait for the answer";
         row.meanwhile();
-        release = true;
+        *release = true;
         ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->analysing(); }));
         EXPECT_EQ(linesOf(dialog->selectedList()), row.after);
         EXPECT_EQ(context->state.analysisChainCount, row.chainCount);
@@ -180,17 +191,27 @@ TEST_F(SubdivisorWindow, SelectAnalysesOffTheInterfaceThreadAndDropsStaleAnswers
 }
 
 TEST_F(SubdivisorWindow, EllBoxFollowsTheFilterItSets) {
-    const std::pair<QString, int> rows[] = {
-        {"2", 2}, {"-3", -3}, {"100", 100}, {"101", 0}, {"-101", 0}, {"", 0}, {"abc", 0},
+    const struct {
+        QString text;
+        int filter;
+        bool told;  // the user is told why the box stays unticked
+    } rows[] = {
+        {"2", 2, false},   {"-3", -3, false}, {"100", 100, false}, {"101", 0, true},
+        {"-101", 0, true}, {"", 0, false},    {"abc", 0, false},
     };
-    for (const auto& [text, filter] : rows) {
+    for (const auto& [text, filter, told] : rows) {
         SCOPED_TRACE("ell edit \"" + text.toStdString() + "\"");
         type(dialog, "1026", text);
         EXPECT_FALSE(checked(dialog, "1025")) << "editing clears the box";
         EXPECT_EQ(dialog->options().ellFilter, 0);
+        errors.clear();
         click(dialog, "1025");
         EXPECT_EQ(dialog->options().ellFilter, filter);
         EXPECT_EQ(checked(dialog, "1025"), filter != 0) << "out of range leaves it unchecked";
+        ASSERT_EQ(errors.size(), told ? 1u : 0u);
+        if (told) {
+            EXPECT_TRUE(errors[0].contains("from -100 to 100")) << errors[0].toStdString();
+        }
         if (filter == 0) continue;
         click(dialog, "1025");
         EXPECT_EQ(dialog->options().ellFilter, 0) << "a second click turns it off";
@@ -241,11 +262,11 @@ TEST_F(SubdivisorWindow, SelectTwiceAnalysesTheFirstLineAndDeleteRemovesTheCurre
 
     selectLine(dialog, kCAA);
     advanceAnimation(5);
-    ASSERT_EQ(context->state.animation.animationStep(), 5);
+    ASSERT_GE(picture()->animationStep(), 5);
     selectLine(dialog, kBB0);
     EXPECT_EQ(linesOf(dialog->selectedList()), (std::vector<std::string>{kCAA, kBB0}));
     // The picture's clock runs while the analysis is waited for, so it may have ticked since.
-    EXPECT_LT(context->state.animation.animationStep(), 5) << "Select starts the animation over";
+    EXPECT_LT(picture()->animationStep(), 5) << "Select starts the animation over";
     const DivisorNode* holder = context->state.selectedDivisors;
     ASSERT_NE(holder, nullptr);
     EXPECT_EQ(holder->degree, 2);
@@ -265,6 +286,17 @@ TEST_F(SubdivisorWindow, SelectTwiceAnalysesTheFirstLineAndDeleteRemovesTheCurre
     EXPECT_EQ(context->state.analysisGcd, -1);
     EXPECT_EQ(printDivisorNotation(*firstSelected()), "(2;(2),(2),())")
         << "the parsed divisors follow the list at once";
+    // The new first line is analysed as Select analyses it, and the picture draws its analysis
+    // from step 51 on.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->analysing(); }));
+    const FiberData x = fiberFromParts(3, 2, {2, 2, 2});
+    EXPECT_EQ(context->state.analysisChainCount,
+              analysisFigures(x, parseSubdivisorLine(x, kBB0)).chainCount);
+    EXPECT_NE(control<QLabel>(dialog, "figures")->text(), "No sub-divisor analysed.");
+    EXPECT_EQ(picture()->content(), context->state.analysis);
+    advanceAnimation(55);
+    EXPECT_GT(picture()->animationStep(), 50);
+    EXPECT_FALSE(picture()->frameItems().items.empty()) << "the chain diagram and R are drawn";
     selectLine(dialog, kCAA);
     y = firstSelected();
     EXPECT_EQ(printDivisorNotation(*y), "(2;(2),(2),())") << "now the first line is the one left";
@@ -307,17 +339,17 @@ TEST_F(SubdivisorWindow, PictureWindowOpensAgainAndRestartsTheAnimation) {
     ASSERT_TRUE(QTest::qWaitFor([this] { return context->picture() == nullptr; }));
     EXPECT_EQ(context->state.pictureOpen, 0);
     selectLine(dialog, kCAA);
-    QWidget* picture = nullptr;
+    QWidget* opened = nullptr;
     for (const char* round : {"reopened", "raised"}) {
         SCOPED_TRACE(round);
-        advanceAnimation(60);
-        ASSERT_EQ(context->state.animation.animationStep(), 60);
         click(dialog, "1013");
         EXPECT_EQ(context->state.pictureOpen, 1);
-        ASSERT_NE(context->picture(), nullptr);
-        EXPECT_EQ(context->state.animation.animationStep(), 0);
-        EXPECT_TRUE(picture == nullptr || context->picture() == picture) << "not opened twice";
-        picture = context->picture();
+        ASSERT_NE(picture(), nullptr);
+        EXPECT_EQ(picture()->animationStep(), 0);
+        EXPECT_TRUE(opened == nullptr || context->picture() == opened) << "not opened twice";
+        opened = context->picture();
+        advanceAnimation(60);
+        ASSERT_GE(picture()->animationStep(), 60);
     }
 }
 
@@ -352,7 +384,7 @@ TEST_F(SubdivisorWindow, SaveListWritesTheHeaderTheLinesAndTheEnd) {
             ASSERT_TRUE(waitForSubdivisors(dialog));
         }
         saveRequests.clear();
-        click(dialog, "1030");
+        saveList(dialog);
         expectSaveRequest("X3-2-2-2.doc", "doc", kDocFilter);
         EXPECT_EQ(readFile(savePath), row.expected);
         clickEach(dialog, row.clicks);  // back to the opening options
@@ -361,8 +393,7 @@ TEST_F(SubdivisorWindow, SaveListWritesTheHeaderTheLinesAndTheEnd) {
 }
 
 TEST_F(SubdivisorWindow, SaveQuorbelFileWritesThePolynomialsOfTheFirstSelected) {
-    click(dialog, "1043");
-    EXPECT_TRUE(saveRequests.empty()) << "nothing selected: nothing happens";
+    EXPECT_FALSE(control<QWidget>(dialog, "1043")->isEnabled()) << "nothing selected";
     selectLine(dialog, kBB0);
     selectLine(dialog, kCAA);
     click(dialog, "1043");
@@ -373,6 +404,7 @@ TEST_F(SubdivisorWindow, SaveQuorbelFileWritesThePolynomialsOfTheFirstSelected) 
     // After Delete of the first line, name and content both come from the new first line.
     dialog->selectedList()->setCurrentRow(0);
     click(dialog, "1017");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->analysing(); }));  // the new first line
     saveRequests.clear();
     click(dialog, "1043");
     const FiberData x = fiberFromParts(3, 2, {2, 2, 2});
@@ -410,7 +442,7 @@ TEST_F(SubdivisorWindow, LongListsAreCountedAndOfferedInPart) {
         click(dialog, "1028");
         ASSERT_TRUE(waitForSubdivisors(dialog));
         EXPECT_EQ(dialog->subdivisorList()->count(), row.count);
-        click(dialog, "1030");
+        saveList(dialog);
         EXPECT_TRUE(answers.empty()) << "every question asked";
         const std::string file = readFile(savePath);
         if (row.fileEnd.empty()) {
@@ -430,6 +462,8 @@ TEST_F(AppSession, AListTooLongForMemoryIsOnlyOfferedInPart) {
     ASSERT_NE(dialog, nullptr);
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_TRUE(questions[0].contains("618,679,078,298")) << questions[0].toStdString();
+    EXPECT_TRUE(questions[0].contains("Listing them would take about"))
+        << questions[0].toStdString();
     EXPECT_EQ(dialog->subdivisorList()->count(), 0);
     dialog->setListLimits(5, 3);
     answers = {0};
@@ -437,6 +471,75 @@ TEST_F(AppSession, AListTooLongForMemoryIsOnlyOfferedInPart) {
     ASSERT_TRUE(waitForSubdivisors(dialog));
     EXPECT_EQ(dialog->subdivisorList()->count(), 3) << "the first answer is the first N";
     EXPECT_EQ(dialog->job()->fraction(), 1.0) << "the bar counts lines, of the N wanted";
+}
+
+// X alone may be drawn, but the chain diagram of Y's analysis is past the picture bound: the
+// window shows the core's reason for the analysis it was handed and makes no further frame.
+TEST_F(AppSession, APictureOfAChainDiagramPastTheBoundIsDeclined) {
+    SubdivisorDialog* dialog = chooseFirstFiber("330", "2", "3");
+    ASSERT_NE(dialog, nullptr);
+    const FiberData x = fiberFromParts(330, 2, {329, 329, 2});
+    const std::string line = "(329;(329),(329),(1)):: ell = 1 :: type = CCA";
+    ASSERT_EQ(pictureRefusal(x), "");
+    const std::string reason =
+        pictureRefusal(x, chainDiagramNodes(x, parseSubdivisorLine(x, line)));
+    ASSERT_NE(reason, "");
+    selectLine(dialog, line);
+    auto* window = qobject_cast<PictureWindow*>(context->picture());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->content(), context->state.analysis);
+    EXPECT_TRUE(window->refusal().contains(QString::fromStdString(reason)))
+        << window->refusal().toStdString();
+    const int shown = window->framesShown();  // X's frames while the analysis ran
+    QTest::qWait(300);
+    EXPECT_EQ(window->framesShown(), shown);
+    EXPECT_FALSE(window->ticking());
+}
+
+// Save list writes on a worker while the windows go on: Cancel leaves no file (an earlier file of
+// that name stays as it was), and a save to the end writes every line.
+TEST_F(AppSession, SaveListRunsInTheBackgroundAndCancelLeavesTheFileAsItWas) {
+    answers = {-1};
+    SubdivisorDialog* dialog = chooseFirstFiber("2", "20", "40");
+    ASSERT_NE(dialog, nullptr);
+    dialog->setListLimits(5, 100'000);
+    answers = {0};  // the first 100,000
+    click(dialog, "1028");
+    ASSERT_TRUE(waitForSubdivisors(dialog));
+    ASSERT_EQ(dialog->subdivisorList()->count(), 100'000);
+    std::ostringstream whole;
+    SubdivisorListWriter writer(whole, dialog->fiberText().toStdString(), dialog->options());
+    for (const QString& line : dialog->subdivisorList()->lines()) writer.line(line.toStdString());
+    writeCutShortMark(whole, 100'000, 618'679'078'298, "subdivisors");
+    const struct {
+        const char* label;
+        const char* before;  // the file there before, none when null
+        bool cancel;
+        std::string after;
+    } rows[] = {
+        {"cancelled, no file before", nullptr, true, "<missing>"},
+        {"cancelled over an earlier file", "earlier", true, "earlier"},
+        {"to the end", "earlier", false, whole.str()},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        QFile::remove(savePath);
+        if (row.before != nullptr) {
+            QFile file(savePath);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(row.before);
+        }
+        answers = {0};  // save it marked as cut short
+        click(dialog, "1030");
+        EXPECT_TRUE(dialog->saving());
+        EXPECT_FALSE(control<QWidget>(dialog, "1030")->isEnabled()) << "one save at a time";
+        EXPECT_TRUE(control<QWidget>(dialog, "1014")->isEnabled()) << "the window goes on";
+        if (row.cancel) dialog->saveJob()->cancel();
+        ASSERT_TRUE(QTest::qWaitFor([dialog] { return !dialog->saving(); }, 20000));
+        EXPECT_TRUE(readFile(savePath) == row.after) << readFile(savePath).substr(0, 200);
+        EXPECT_TRUE(control<QWidget>(dialog, "1030")->isEnabled());
+    }
+    EXPECT_TRUE(errors.empty());
 }
 
 using AnalysisFigures = AppSession;
@@ -452,11 +555,17 @@ TEST_F(AnalysisFigures, SelectShowsTheFiguresOfTheFirstSelectedLine) {
     };
     const Row rows[] = {
         {"two chains", "3", "((3,2),2,2,2) : 14 (g=1)", kCAA, 2, 1,
-         "N = 2 chains, gcd d = 1, genus of the joining curve h = 0"},
+         "N = 2 chains, gcd d = 1, genus of the joining curve h = 0 "
+         "(d N \u2212 (a + \u03c7(X) \u2212 \u03c7(R)) = 0)"},
+        {"a count that is not the genus of J", "6", "((6,2),5,5,2) : 20 (g=2)",
+         "(5;(5),(4,3,2,1),(1)):: ell = 1 :: type = CAA", 5, 1,
+         "N = 5 chains, gcd d = 1, d N \u2212 (a + \u03c7(X) \u2212 \u03c7(R)) = 0. h: the "
+         "formula gives 0, which is not the genus of J: adjunction on R's dual graph, R a fiber "
+         "of genus 2, gives J genus 1."},
         {"a proportional branch", "4", "((4,2),3,3,2) : 12 (g=1)",
          "(2;(2,2),(1),(1)):: ell = 1 :: type = CAA", -1, -1,
          "Y is proportional to X on a branch: the analysis ends there, without chain diagram "
-         "(N and d are undefined)."},
+         "(N, d and h are undefined)."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);

@@ -1,16 +1,20 @@
 #include "census/fiber_enumeration.h"
 
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <string>
 #include <vector>
 
 #include "census/genus_census.h"
 #include "census/subdivisor_count.h"
+#include "model/divisor_notation.h"
 #include "model/dual_graph.h"
 #include "model/fiber_data.h"
+#include "model/input_check.h"
+#include "model/node_pool.h"
+#include "model/tree_operations.h"
 #include "oracle/exhaustive_fibers.h"
+#include "support/small_stack.h"
 
 namespace dorvanix {
 namespace {
@@ -117,6 +121,15 @@ TEST(FiberEnumeration, ListsTheLinesOfTheFullPartitionWalk) {
     EXPECT_EQ(fiberLines(10, 3, 6, atMostTwo), marked);
 }
 
+// Ten thousand branches of 1 (m = 2, r = 5000, genus 4999): the walk keeps its place in arrays
+// of its own, so it runs on a stack where a recursion along the branches would overflow.
+TEST(FiberEnumeration, TenThousandBranchesNeedNoDeepStack) {
+    double bound = 0;
+    testing::runOnSmallStack(
+        [&] { bound = fiberCountBound(2, 5000, 10000, FiberOptions{.requiredGenus = 4999}); });
+    EXPECT_EQ(bound, 1.0) << "the one partition into ones";
+}
+
 // The census of a genus is the fiber lists of every (m, r, b) under the genus filter, joined in
 // census order, whatever the number of threads; the walk runs a little past the bounds, to catch
 // a fiber of that genus outside them.
@@ -166,25 +179,47 @@ TEST(GenusCensus, CountsEachFiberAsItsOwnCount) {
 // The walk keeps its positions off the stack: a census of genus 3000, whose first fiber has 6002
 // branches, starts on a thread of 128 KiB.
 TEST(GenusCensus, WalksALargeGenusOnASmallStack) {
-    struct Walk {
-        std::vector<int> first;
-        static void* run(void* self) {
-            auto& walk = *static_cast<Walk*>(self);
+    std::vector<int> first;
+    testing::runOnSmallStack(
+        [&] {
             forEachGenusShape(3000, [&](const CensusShape& shape) {
-                walk.first = shape.parts;
+                first = shape.parts;
                 return false;
             });
-            return nullptr;
-        }
-    } walk;
-    pthread_attr_t attributes;
-    pthread_attr_init(&attributes);
-    ASSERT_EQ(pthread_attr_setstacksize(&attributes, 128 * 1024), 0);
-    pthread_t thread;
-    ASSERT_EQ(pthread_create(&thread, &attributes, &Walk::run, &walk), 0);
-    pthread_join(thread, nullptr);
-    pthread_attr_destroy(&attributes);
-    EXPECT_EQ(walk.first, std::vector<int>(6002, 1));
+        },
+        std::size_t{128} << 10);
+    EXPECT_EQ(first, std::vector<int>(6002, 1));
+}
+
+// Every census line is read back whole, annotation and all, by the reader of typed text (the
+// tool, the module) and by the one the desktop program's fiber list uses: the annotation is a
+// note, so neither its count (past 10000 from genus 7, past any fixed width in principle), nor
+// its asterisks, nor a genus that does not fit may stop the reading.
+TEST(GenusCensus, EveryLineIsReadBackByEveryReader) {
+    NodePool pool;
+    long long largeCounts = 0, asterisks = 0;
+    const auto readBack = [&](const std::string& line, const CensusShape& shape) {
+        SCOPED_TRACE(line);
+        const FiberData expected = fiberFromParts(shape.m, shape.r, shape.parts);
+        EXPECT_EQ(parseFiberText(line), expected);
+        DivisorNode& root = pool.take();
+        parseFiberLine(pool, root, line);
+        EXPECT_EQ(fiberDataOf(root), expected);
+        releaseSubtree(pool, &root);
+    };
+    for (int genus = 1; genus <= 7; ++genus) {
+        censusByGenus(genus, [&](const CensusFiber& f) {
+            largeCounts += f.simpleCrusts.clamped() > kMaxInputNumber;
+            asterisks += f.line.ends_with('*');
+            readBack(f.line, f.shape);
+            // The same fiber noted with a count past 2^128 and a genus it does not have.
+            readBack(fiberLineWithCount(f.shape.m, f.shape.r, f.shape.parts,
+                                        "3" + std::string(60, '1'), 3, genus + 1000),
+                     f.shape);
+        });
+    }
+    EXPECT_GT(largeCounts, 0);
+    EXPECT_GT(asterisks, 0);
 }
 
 // On every fiber of the census of small genera the dual graph is a tree, numerically trivial

@@ -9,6 +9,7 @@
 #include "census/subdivisor_line.h"
 #include "model/fiber_data.h"
 #include "support/listed_fibers.h"
+#include "support/small_stack.h"
 
 namespace dorvanix {
 namespace {
@@ -111,6 +112,28 @@ TEST(ListSubdivisors, LongLinesAreListedWhole) {
     });
     EXPECT_GT(longest, 1000u);
     EXPECT_EQ(count, countSubdivisors(x, SubdivisorOptions{0, false, false}));
+}
+
+// Ten thousand single curves: the odometer keeps each branch's place in arrays, not in a
+// recursion, so the first line (the first 5000 branches taken, the smallest odometer value
+// with the admission sum) comes on a small stack.
+TEST(ListSubdivisors, TenThousandBranchesNeedNoDeepStack) {
+    const FiberData x = fiberFromParts(2, 5000, std::vector<int>(10000, 1));
+    std::string first;
+    testing::runOnSmallStack([&] {
+        Progress progress;
+        listSubdivisors(
+            x, SubdivisorOptions{},
+            [&](const Subdivisor& y) {
+                first = y.line;
+                progress.cancel();
+            },
+            &progress);
+    });
+    std::string taken = "(1;";
+    for (int i = 0; i < 10000; ++i) taken += i < 5000 ? "(1)," : i < 9999 ? "()," : "())";
+    EXPECT_EQ(first,
+              taken + ":: ell = 1 :: type = " + std::string(5000, 'B') + std::string(5000, '0'));
 }
 
 }  // namespace

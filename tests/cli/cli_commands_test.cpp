@@ -38,6 +38,7 @@ TEST(AnalyzeCommand, PrintsTheCountsAndTheAnalysisDivisor) {
               "N = 2 (chain count)\n"
               "d = 1 (gcd)\n"
               "h = 0 (genus of the joining curve)\n"
+              "genus numerator d N - (a + chi(X) - chi(R)) = 0\n"
               "proportional branch: no\n"
               "kc = 0 core branches, 4 stubs, a = 0 inserted nodes, chi(X) = 8, chi(R) = 6\n"
               "analysis divisor (serial: multiplicity, degree; children indented):\n"
@@ -74,10 +75,72 @@ TEST(AnalyzeCommand, JsonCarriesTheFiguresNodesAndChains) {
                                                       R"({"multiplicity":2,"flagged":false}]])"));
     const auto proportional = nlohmann::json::parse(
         runInProcess({"analyze", "((4,2),3,3,2)", "(2;(2,2),(1),(1))", "--json"}).out);
-    EXPECT_TRUE(proportional.at("chain_count").is_null());
-    EXPECT_TRUE(proportional.at("gcd").is_null());
+    for (const char* undefined : {"chain_count", "gcd", "genus_numerator", "joining_curve_genus"})
+        EXPECT_TRUE(proportional.at(undefined).is_null()) << undefined;
+    EXPECT_EQ(proportional.at("support_euler_x"), 9) << "8 curves of X, 7 meeting points";
     EXPECT_EQ(proportional.at("proportional_branch"), true);
     EXPECT_TRUE(proportional.at("chains").empty());
+    // J meets the core three times: the count, -2 / 2, is kept as its numerator and is no genus.
+    const auto thrice = nlohmann::json::parse(
+        runInProcess({"analyze", "((2,3),1,1,1,1,1,1)", "(1;(1),(1),(1),(1),(1),(1))", "--json"})
+            .out);
+    EXPECT_EQ(thrice.at("genus_numerator"), -2);
+    EXPECT_TRUE(thrice.at("joining_curve_genus").is_null());
+    EXPECT_EQ(thrice.at("joining_curve_genus_note")
+                  .get<std::string>()
+                  .rfind("the formula gives -1, "
+                         "which is no genus",
+                         0),
+              0u);
+    EXPECT_EQ(abb.at("joining_curve_genus_note"), nullptr);
+}
+
+// A census table shows a count that is no genus for what it is, never as a negative or cut
+// genus.
+TEST(CensusCommand, TablesShowACountThatIsNoGenusApart) {
+    const CliRun run = runInProcess({"census", "--genus", "3", "--analyze"});
+    ASSERT_EQ(run.status, kDone) << run.err;
+    EXPECT_NE(run.out.find(", h none (the formula gives -1/2): "), std::string::npos);
+    EXPECT_NE(run.out.find(", h none (the formula gives -1): "), std::string::npos);
+    EXPECT_EQ(run.out.find("h = -"), std::string::npos);
+    // What the census covers is said where it is asked for: the fibers with r = 1 exist
+    // (((6,1),3,2,1) has genus 1) and are left out.
+    const CliRun help = runInProcess({"census", "--help"});
+    EXPECT_NE(help.out.find("m >= 2, r >= 2 and b >= 3 (fibers with r = 1, such as"),
+              std::string::npos)
+        << help.out;
+}
+
+// Y as "-": --json gives one array of what each line gives alone; an analysis too large stops
+// with the number of its line (read errors: CliAnalyze in cli_tool_test.cpp).
+TEST(AnalyzeCommand, LinesFromStandardInputGiveOneArrayOrStopWithTheirNumber) {
+    const std::string abb = "(3;(2,1),(2,1),(2,1))", small = "(2000;(2000),(1000),(1000))";
+    const struct {
+        std::string x, input;
+        std::vector<std::string> ys;  // the lines expected among the records
+        std::string message;          // part of the one line on standard error
+    } rows[] = {
+        {kFive, abb + "\n\n" + abb, {abb, abb}, ""},
+        {kFive, "", {}, ""},
+        {"((2001,2),2000,1001,1001)",
+         small + "\n(2000;(2000),(1001),(1001))\n",
+         {small},
+         "line 2 of standard input: the chain diagram would have N * g = 4000 * 1000"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.input);
+        std::istringstream in(row.input);
+        const CliRun run = runInProcess({"analyze", row.x, "-", "--json"}, &in);
+        EXPECT_EQ(run.status, row.message.empty() ? kDone : kBadInput) << run.err;
+        EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
+        nlohmann::json expected = nlohmann::json::array();
+        for (const std::string& y : row.ys) {
+            expected.push_back(
+                nlohmann::json::parse(runInProcess({"analyze", row.x, y, "--json"}).out));
+        }
+        // A run stopped halfway leaves its array open.
+        EXPECT_EQ(nlohmann::json::parse(run.out + (row.message.empty() ? "" : "]")), expected);
+    }
 }
 
 TEST(JsonLines, FibersAndSubdivisorsCarryEveryFigureOfTheirLine) {

@@ -32,6 +32,12 @@ std::string lines(const std::vector<std::string>& items, const std::string& end 
     return text;
 }
 
+std::string repeated(const std::string& piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += piece;
+    return text;
+}
+
 // The lines of (3;(2,1),(2,1),(2,1)) under the opening options, from the core; the listing test
 // checks them against the lines worked out by hand.
 const std::vector<std::string> kThreeSubdivisors =
@@ -148,6 +154,7 @@ TEST(CliFiles, FailedWritesExitWithOneAndLeaveTheEarlierFiles) {
         const char* names;          // what the line on standard error names
         long fileSizeLimit = 0;     // when positive, files may grow this far only
         const char* out = nullptr;  // standard output goes there when given
+        int stopAfterMs = 0;        // when positive, Ctrl-C then ends what still runs
     };
     const Row rows[] = {
         {"fiber list over the file size limit",
@@ -178,6 +185,13 @@ TEST(CliFiles, FailedWritesExitWithOneAndLeaveTheEarlierFiles) {
          "standard output",
          0,
          "/dev/full"},
+        // 45 branches: the listing would run for ages, so the failure must end it.
+        {"full disk under a listing that would not end",
+         {"subdivisors", "((9,10)" + repeated(",2", 45) + ")"},
+         "standard output: No space left on device",
+         0,
+         "/dev/full",
+         20000},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -187,7 +201,7 @@ TEST(CliFiles, FailedWritesExitWithOneAndLeaveTheEarlierFiles) {
         std::filesystem::create_directory(folder / "X3-2-2-2.doc");
         const std::set<std::string> before = folder.entries();
         const ProcessResult result =
-            runProcess(kCli, row.args, folder.path(), row.fileSizeLimit, row.out);
+            runProcess(kCli, row.args, folder.path(), row.fileSizeLimit, row.out, row.stopAfterMs);
         EXPECT_EQ(result.exitCode, 1) << result.err;
         EXPECT_EQ(result.err.rfind("dorvanix-cli: cannot write", 0), 0u) << result.err;
         EXPECT_NE(result.err.find(row.names), std::string::npos) << result.err;
@@ -248,17 +262,37 @@ TEST(CliProgress, ListBesideTheProgressLineIsWhole) {
     EXPECT_TRUE(list == plain.out) << list.size() << " bytes, not " << plain.out.size();
 }
 
+// Standard input that cannot be read as the shell hands it over: a folder, closed, a line longer
+// than memory holds. Each stops `analyze X -` with the line it could not read, never as its end.
+TEST(CliAnalyze, StandardInputThatCannotBeReadStopsWithItsLine) {
+    const std::string analyze = "'" + kCli + "' analyze '((3,2),2,2,2)' - --jsonl";
+    const struct {
+        std::string command, message;
+        int records;  // printed before the failure
+    } rows[] = {
+        {analyze + " < .", "cannot read line 1 of standard input: Is a directory", 0},
+        {analyze + " <&-", "cannot read line 1 of standard input: Bad file descriptor", 0},
+        // 400 MB within 256 MiB of address space
+        {"{ echo '(2;(2),(1),(1))'; head -c 400000000 /dev/zero | tr '\\0' a; echo; } | " + analyze,
+         "line 2 of standard input is too long to hold in memory", 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.command);
+        if (row.records > 0 && !testing::kCanLimitMemory) continue;
+        ScratchFolder folder;
+        const ProcessResult result = runProcess("/bin/sh", {"-c", row.command}, folder.path(), 0,
+                                                nullptr, 0, SIGINT, false, 256L << 20);
+        EXPECT_EQ(result.exitCode, 2) << result.err;
+        EXPECT_EQ(result.err, "dorvanix-cli: " + row.message + "\n");
+        EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), row.records);
+    }
+}
+
 // "(2;(1),(1),...,(1))" with the given number of branches.
 std::string singleCurveBranches(int branches) {
     std::string text = "(2;(1)";
     for (int i = 1; i < branches; ++i) text += ",(1)";
     return text + ")";
-}
-
-std::string repeated(const std::string& piece, int times) {
-    std::string text;
-    for (int i = 0; i < times; ++i) text += piece;
-    return text;
 }
 
 // What a careless or hostile caller can hand the tool; each row names what it tries, and none
@@ -325,12 +359,29 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
         {"picture: 10000 branches of 9999 curves", {"picture", wide}, "X of 99990001 curves"},
         {"picture: chain diagram of 4000 chains of 1000 nodes",
          {"picture", "((2001,2),2000,1001,1001)", "(2000;(2000),(1001),(1001))"},
-         "4000 * 1000"},
+         "a chain diagram of 4000000 nodes"},
+        {"graph: chain diagram of 1999 chains of 999 nodes",
+         {"graph", "((2,1000)" + repeated(",1", 2000) + ")",
+          "(1;" + repeated("(1),", 1999) + "(1))"},
+         "1999 * 999"},
+        {"picture: chain diagram of 19 chains of 9481 nodes, which an analysis builds",
+         {"picture", "((1000,20)" + repeated(",999", 20) + ",20)",
+          "(999;" + repeated("(999),", 20) + "())", "--ticks", "80"},
+         "a chain diagram of 180139 nodes"},
         {"exact count of 10000 branches of 9999, in 256 MiB",
          {"subdivisors", wide, "--count"},
          "exactly would take about",
          256L << 20},
         {"picture: ticks in hexadecimal", {"picture", x, "--ticks", "0x10"}, "--ticks \"0x10\""},
+        {"census: threads in hexadecimal",
+         {"census", "--genus", "2", "--threads", "0x3"},
+         "--threads \"0x3\""},
+        {"census: more threads than any machine has cores",
+         {"census", "--genus", "2", "--threads", "300"},
+         "--threads must lie in 0 ... 256"},
+        {"an empty file name",
+         {"fibers", "3", "2", "3", "--output", ""},
+         "a file name cannot be empty"},
         {"a terminal title sequence as an extra argument",
          {"fibers", "3", "2", "3", "a\x1b]0;x\ab"},
          "unexpected argument \"a\\x1b]0;x\\x07b\""},

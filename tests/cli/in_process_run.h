@@ -2,6 +2,7 @@
 
 // Runs the command-line tool inside the test, its two streams caught in strings.
 
+#include <istream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -16,9 +17,10 @@ struct CliRun {
     std::string err;
 };
 
-inline CliRun runInProcess(const std::vector<std::string>& args) {
+// `in` stands for standard input.
+inline CliRun runInProcess(const std::vector<std::string>& args, std::istream* in = nullptr) {
     std::ostringstream out, err;
-    const int status = runCli(args, out, err);
+    const int status = runCli(args, out, err, in);
     return {status, out.str(), err.str()};
 }
 

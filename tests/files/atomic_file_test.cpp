@@ -3,13 +3,27 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "model/input_check.h"
 #include "support/process_run.h"
+
+// The mode each file had when a save first changed its mode: what another user could open it
+// with until then. This definition stands in for the C library's for every call in this test.
+std::vector<mode_t> modesBeforeChange;
+extern "C" int fchmod(int fd, mode_t mode) noexcept {
+    struct stat info {};
+    if (::fstat(fd, &info) == 0) modesBeforeChange.push_back(info.st_mode & 07777);
+    return static_cast<int>(::syscall(SYS_fchmod, fd, mode));
+}
 
 namespace dorvanix {
 namespace {
@@ -115,6 +129,72 @@ TEST(AtomicFile, KeepsWhatStoodAtTheTarget) {
         }
 }
 
+// Where there are no unnamed temporaries the text is written into a named one beside the file,
+// which another user could open while it is written: it has the old file's mode (or less, under
+// the umask) from the moment it exists, never the usual one.
+TEST(AtomicFile, NamedTemporaryNeverHasMoreThanTheOldFilesMode) {
+    const struct { mode_t old, umask; } rows[] = {{0600, 022}, {0640, 077}, {0660, 002}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::Message()
+                     << std::oct << "mode " << row.old << ", umask " << row.umask);
+        const NamedTemporaries kind(true);
+        ScratchFolder folder;
+        writeBytes(folder / "secret.doc", "old");
+        ASSERT_EQ(::chmod((folder / "secret.doc").c_str(), row.old), 0);
+        modesBeforeChange.clear();
+        const mode_t mask = ::umask(row.umask);
+        writeFileAtomically(folder / "secret.doc", "new");
+        ::umask(mask);
+        ASSERT_FALSE(modesBeforeChange.empty()) << "the mode is taken over";
+        EXPECT_EQ(modesBeforeChange.front() & ~row.old, 0u)
+            << std::oct << modesBeforeChange.front();
+        EXPECT_EQ(modeOf(folder / "secret.doc") & 07777, row.old);
+    }
+}
+
+// Names up to the longest a folder takes are saved, whatever the temporary's ending; a longer one
+// is refused before anything is written.
+TEST(AtomicFile, NamesUpToTheLongestAreSavedAndLongerOnesRefusedAtOnce) {
+    for (const bool named : {false, true})
+        for (const std::size_t length : {200u, 241u, 255u}) {
+            SCOPED_TRACE(std::to_string(length) + " bytes");
+            const NamedTemporaries kind(named);
+            ScratchFolder folder;
+            const std::string name(length, 'n');
+            writeFileAtomically(folder / name, "text");
+            EXPECT_EQ(readBytes(folder / name), "text");
+            EXPECT_EQ(folder.entries(), std::set<std::string>{name});
+        }
+    ScratchFolder folder;
+    EXPECT_THROW(AtomicFile(folder / std::string(256, 'n')), FileWriteError);
+    EXPECT_TRUE(folder.entries().empty());
+}
+
+// As a shell's redirection: a file this user may not write is not replaced, though the folder
+// would let the save put a new one in its place. (Run as another user when the test is root.)
+TEST(AtomicFile, RefusesAFileTheUserMayNotWrite) {
+    ScratchFolder folder;
+    writeBytes(folder / "kept.doc", "old");
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0777) + ::chmod((folder / "kept.doc").c_str(), 0444),
+              0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && ::setuid(65534) != 0) ::_exit(2);  // root is refused nothing
+        try {
+            writeFileAtomically(folder / "kept.doc", "new");
+        } catch (const FileWriteError& error) {
+            ::_exit(std::string(error.what()).find("Permission denied") != std::string::npos ? 0
+                                                                                             : 3);
+        }
+        ::_exit(1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0) << "1: replaced, 3: refused for another reason";
+    EXPECT_EQ(readBytes(folder / "kept.doc"), "old");
+    EXPECT_EQ(folder.entries(), std::set<std::string>{"kept.doc"});
+}
+
 // The earlier file stays whole until commit; a write never committed leaves nothing behind.
 TEST(AtomicFile, ReplacesAnEarlierFileOnlyOnCommit) {
     ScratchFolder folder;
@@ -152,6 +232,7 @@ TEST(AtomicFile, ReportsAPlaceThatCannotTakeTheFileAndLeavesNothingBehind) {
         {"file as folder", folder / "plain" / "out.doc"},
         {"name held by a folder", folder / "taken.doc"},
         {"device that is always full (as /dev/full)", folder / "full"},
+        {"name with a terminal's title sequence", folder / "missing" / "a\x1b]0;x\ab.doc"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -159,8 +240,12 @@ TEST(AtomicFile, ReportsAPlaceThatCannotTakeTheFileAndLeavesNothingBehind) {
             writeFileAtomically(row.target, "text");
             ADD_FAILURE() << "no error";
         } catch (const FileWriteError& error) {
-            EXPECT_NE(std::string(error.what()).find(row.target.string()), std::string::npos)
-                << error.what();
+            // Named as typed input is: quoted, escaped, shortened.
+            const std::string message = error.what();
+            EXPECT_NE(message.find(quoteInput(row.target.string())), std::string::npos) << message;
+            EXPECT_TRUE(std::none_of(message.begin(), message.end(), [](char c) {
+                return static_cast<unsigned char>(c) < 0x20;
+            })) << message;
         }
         EXPECT_EQ(folder.entries(), (std::set<std::string>{"full", "plain", "taken.doc"}));
         EXPECT_TRUE(S_ISCHR(modeOf(folder / "full"))) << "a device stays";

@@ -119,7 +119,7 @@ bool enumerateFibers(int m, int r, int b, const FiberOptions& options, const Fib
             if (crusts < 0) return false;
             if (crusts <= 2 || !options.atMostTwoSimpleCrusts) {
                 const std::string line = lineOf(m, r, parts, crusts, genus);
-                sink(FiberEntry{parts, crusts, genus, line});
+                sink(FiberEntry{parts, crusts, genus, line, std::to_string(crusts)});
                 if (progress != nullptr) progress->addResults(1);
             }
         }

@@ -14,6 +14,7 @@
 #include "model/tree_operations.h"
 #include "picture/divisor_drawing.h"
 #include "picture/picture_session.h"
+#include "support/small_stack.h"
 
 namespace dorvanix {
 namespace {
@@ -115,6 +116,23 @@ TEST(PictureAnimation, PauseFreezesAndRestartGoesBackToX) {
     EXPECT_EQ(animation.animationStep(), 0);
     animation.tick(trees.scene(), kAlwaysStep);
     EXPECT_EQ(trees.y->x, trees.x->x + 100) << "Y is placed again from the start";
+}
+
+// Branches of 9999 curves and a chain diagram of two chains of 9999 nodes (the genus of X):
+// every walk of the picture (re-centring, relaxation, drawing of X, Y and the chains) keeps its
+// place on a stack of its own, so a frame of the chains comes on a small stack.
+TEST(PictureAnimation, LongBranchesAndChainsNeedNoDeepStack) {
+    const FiberData x = parseFiberText("((10000,3),9999,9999,9999,3)");
+    PictureSession session(x);
+    int segments = 0;
+    testing::runOnSmallStack([&] {
+        session.choose("(9999;(9999),(9999),(9999),()):: ell = 9999 :: type = BBB0");
+        segments = session.frameAfterTicks(PictureAnimation::kStepOfY + 2, kAlwaysStep, View{})
+                       .segmentCount();
+    });
+    ASSERT_EQ(session.choice().analysis().chainCount * session.choice().genus(), 2 * 9999);
+    // Every node of a chain draws at least its walls and its hole: five curves.
+    EXPECT_GE(segments, 2 * 9999 * 5);
 }
 
 // The window's frames of ((5,2),4,3,3) with its ABB line, painted after every tick, byte for

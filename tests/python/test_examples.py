@@ -2,6 +2,7 @@
 
 import json
 import os
+import pickle
 import re
 import shutil
 import subprocess
@@ -11,7 +12,8 @@ from pathlib import Path
 
 import pytest
 
-from conftest import cli_lines
+import dorvanix
+from conftest import cli_lines, run_cli
 
 EXAMPLES = Path(os.environ.get("DORVANIX_EXAMPLES", Path(__file__).parents[2] / "examples"))
 
@@ -79,15 +81,35 @@ def test_notebook_runs(tmp_path):
     assert executed.count("image/svg+xml") >= 3
 
 
-def test_dask_census_is_the_single_process_census():
-    pytest.importorskip("dask.distributed", reason="python3-distributed is not installed")
+def run_dask_census(*args, env=None):
     import dorvanix
 
-    env = dict(os.environ, PYTHONPATH=str(Path(dorvanix.__file__).resolve().parents[1]))
-    done = subprocess.run([sys.executable, str(EXAMPLES / "dask_census.py"), "--genus", "3",
-                           "--workers", "2"], capture_output=True, text=True, timeout=300, env=env)
+    env = dict(env or os.environ,
+               PYTHONPATH=os.pathsep.join(filter(None, [
+                   (env or {}).get("PYTHONPATH"),
+                   str(Path(dorvanix.__file__).resolve().parents[1])])))
+    return subprocess.run([sys.executable, str(EXAMPLES / "dask_census.py"), *map(str, args)],
+                          capture_output=True, timeout=300, env=env)
+
+
+def test_dask_census_is_the_single_process_census_to_the_byte():
+    pytest.importorskip("dask.distributed", reason="python3-distributed is not installed")
+    done = run_dask_census("--genus", 6, "--workers", 2)
     assert done.returncode == 0, done.stderr[-3000:]
-    spread = [json.loads(line) for line in done.stdout.splitlines()]
-    single = [json.loads(line) for line in cli_lines("census", "--genus", 3, "--analyze", "--jsonl")]
-    assert len(spread) > 10
-    assert spread == single
+    assert done.stdout == run_cli("census", "--genus", 6, "--analyze", "--jsonl").stdout
+
+
+def test_census_blocks_are_the_census_in_its_order():
+    # Genus 9 needs more than one block of the walk; the walk alone is quick.
+    blocks = [pickle.loads(pickle.dumps(b)) for b in dorvanix.census_blocks(genus=9)]
+    assert len(blocks) >= 2
+    joined = [(m, r, tuple(parts)) for b in blocks for m, r, parts in b.__getstate__()[1]]
+    assert joined == [(f.m, f.r, f.branches) for f in dorvanix.census(genus=9)]
+
+
+def test_dask_census_says_when_distributed_is_missing(tmp_path):
+    (tmp_path / "dask").mkdir()
+    (tmp_path / "dask" / "__init__.py").write_text("")  # a Dask without its distributed part
+    done = run_dask_census("--genus", 2, env=dict(os.environ, PYTHONPATH=str(tmp_path)))
+    assert done.returncode == 2
+    assert b"python3-distributed" in done.stderr and done.stdout == b""

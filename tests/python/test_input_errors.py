@@ -61,6 +61,31 @@ def test_bad_options():
             call()
 
 
+BAD_CENSUS = [
+    ("genus far above the largest", dict(genus=10**9), ["--genus", str(10**9)]),
+    ("more threads than any machine has cores", dict(genus=2, threads=300),
+     ["--genus", "2", "--threads", "300"]),
+    ("negative threads", dict(genus=2, threads=-1), ["--genus", "2", "--threads=-1"]),
+]
+
+
+@pytest.mark.parametrize("label,keywords,args", BAD_CENSUS, ids=[c[0] for c in BAD_CENSUS])
+def test_bad_census(label, keywords, args):
+    # The census and its blocks for Dask take the tool's bounds too.
+    keywords = dict(keywords)
+    threads = keywords.pop("threads", None)
+    calls = [lambda: dorvanix.census(**keywords, threads=threads or 0)]
+    if threads is None:
+        calls.append(lambda: dorvanix.census_blocks(**keywords))
+    else:
+        calls.append(lambda: next(dorvanix.census_blocks(**keywords)).analysis_records(
+            threads=threads))
+    for call in calls:
+        with pytest.raises(ValueError) as raised:
+            call()
+        assert str(raised.value) == tool_message("census", *args).replace("--threads", "threads")
+
+
 def test_analysis_refuses_what_the_tool_refuses():
     text, line = "((1001,2),1000,1000,1,1)", "(999;(999,999),(999,999),(1),(1))"
     x = dorvanix.Fiber(text)

@@ -33,9 +33,10 @@ def walk_fibers():
 
 
 def large_analysis():
-    """A fiber and its second listed line, whose chain diagram has 1332 chains of 666 nodes."""
-    x = dorvanix.Fiber("((38,37)" + ",37" * 38 + ")")
-    return x, next(itertools.islice(x.subdivisors(), 1, None))
+    """A fiber of 40000 curves and its first listed line, whose chain diagram has 3 chains of
+    14997 nodes: a picture of seconds, within the bounds."""
+    x = dorvanix.Fiber("((10000,4)" + ",9999" * 4 + ",4)")
+    return x, next(x.subdivisors())
 
 
 LONG_CALLS = [
@@ -77,6 +78,22 @@ def test_ctrl_c_stops_a_long_call(alarm, tmp_path, label, call):
     # the module goes on working
     assert [f.line for f in dorvanix.fibers(5, 2, 3)] == [
         "((5,2),4,4,2) : 22 (g=2)", "((5,2),4,3,3) : 18 (g=2)"]
+
+
+def test_ctrl_c_stops_the_dual_graph_of_a_large_analysis(alarm):
+    # 1332 chains of 666 nodes: the dual graph analyses Y again. Interrupted a quarter of the way
+    # through, it must end well before it would have ended by itself.
+    x = dorvanix.Fiber("((38,37)" + ",37" * 38 + ")")
+    analysis = x.analyze(next(itertools.islice(x.subdivisors(), 1, None)))
+    started = time.monotonic()
+    analysis.dual_graph()
+    whole = time.monotonic() - started
+    alarm(whole / 4)
+    started = time.monotonic()
+    with pytest.raises(KeyboardInterrupt):
+        analysis.dual_graph()
+    stopped = time.monotonic() - started
+    assert stopped < 0.75 * whole, f"stopped after {stopped:.2f} s of {whole:.2f} s"
 
 
 def fibers_past_a_full_disk():
@@ -168,6 +185,52 @@ def test_many_live_iterators_fit_and_a_worker_that_cannot_start_says_so():
     assert done.returncode == 0, done.stderr
     assert done.stdout.startswith(
         "cannot start the worker thread of a listing: Resource temporarily unavailable"), done.stdout
+
+
+def test_running_out_of_address_space_raises_instead_of_ending_the_process():
+    if "tsan" in os.environ.get("LD_PRELOAD", ""):
+        pytest.skip("ThreadSanitizer's shadow memory does not fit an address space limit")
+    # Fiber lists with large tables on their workers, one after the other, until 1 GiB is used up:
+    # the last one started must fail as Python sees it, whichever thread ran out.
+    script = """if True:
+        import resource, dorvanix
+        resource.setrlimit(resource.RLIMIT_AS, (1 << 30, resource.RLIM_INFINITY))
+        live = []
+        try:
+            while live.append(dorvanix.fibers(100, 10, 12)) or next(live[-1]):
+                pass
+        except (RuntimeError, MemoryError) as error:
+            print(type(error).__name__, len(live) > 1)
+    """
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, timeout=120)
+    assert done.stdout.split() in ([b"RuntimeError", b"True"], [b"MemoryError", b"True"]), done
+
+
+# A FIFO nobody reads yet, and one whose reader never reads: write_fiber_list waits there with
+# the GIL released, so another thread goes on, and Ctrl-C stops it. Run apart, as a writer that
+# held the GIL would never see the interrupt.
+@pytest.mark.parametrize("reader", [False, True], ids=["no reader", "a reader that never reads"])
+def test_write_fiber_list_to_a_stuck_fifo_holds_no_thread_up(tmp_path, reader):
+    script = """if True:
+        import os, signal, sys, threading, time, dorvanix
+        os.mkfifo(sys.argv[1])
+        held = os.open(sys.argv[1], os.O_RDONLY | os.O_NONBLOCK) if sys.argv[2] == "True" else 0
+        ticks = []
+        threading.Thread(target=lambda: [ticks.append(time.sleep(0.01)) for _ in range(40)]).start()
+        signal.signal(signal.SIGALRM, signal.default_int_handler)
+        signal.setitimer(signal.ITIMER_REAL, 0.8)
+        x = dorvanix.Fiber("((3,2),2,2,2)")
+        try:
+            dorvanix.write_fiber_list(sys.argv[1], (x for _ in range(100_000)))  # 2.6 MB
+        except KeyboardInterrupt:
+            print("interrupted", len(ticks))
+    """
+    try:
+        done = subprocess.run([sys.executable, "-c", script, str(tmp_path / "fifo"), str(reader)],
+                              capture_output=True, text=True, timeout=30)
+    except subprocess.TimeoutExpired:
+        pytest.fail("write_fiber_list held every thread and Ctrl-C up")
+    assert done.stdout.split() == ["interrupted", "40"], done.stderr
 
 
 @pytest.mark.parametrize("label,make,how", DROPS[::2], ids=[d[0] for d in DROPS[::2]])

@@ -1,11 +1,13 @@
 """The module lists, counts and annotates exactly as dorvanix-cli does."""
 
 import json
+import math
+import subprocess
 
 import pytest
 
 import dorvanix
-from conftest import cli_lines
+from conftest import cli_lines, cli_path, run_cli
 
 SIZES = [(m, r, b) for m in range(2, 8) for r in (2, 3) for b in (3, 4, 5)]
 
@@ -88,6 +90,32 @@ def test_subdivisor_round_trips_through_its_line():
             assert y.fiber == x
 
 
+def noted_census_lines():
+    """Census lines as printed: a count past 10000, the asterisks of a count of at most 2."""
+    lines = [f.line for g in range(1, 8) for f in dorvanix.census(genus=g)]
+    large = [line for line in lines if int(line.split(" : ")[1].split()[0]) > 10000]
+    starred = [line for line in lines if line.endswith("*")]
+    assert large and starred
+    return large[:2] + starred[:2]
+
+
+# Every face reads back every line any face prints: the annotation is a note, never checked.
+READERS = [
+    ("Fiber", lambda line: dorvanix.Fiber(line).notation),
+    ("subdivisors", lambda line: run_cli("subdivisors", line, "--count").stdout),
+    ("graph", lambda line: run_cli("graph", line).stdout),
+    ("picture", lambda line: run_cli("picture", line).stdout),
+]
+
+
+@pytest.mark.parametrize("reader", READERS, ids=[r[0] for r in READERS])
+def test_census_lines_are_read_back_whole(reader):
+    label, read = reader
+    for line in noted_census_lines():
+        plain = line.split(" : ")[0]
+        assert read(line) == read(plain), f"{label}: {line}"
+
+
 def test_equality_and_hashing():
     a = dorvanix.Fiber("((3,2),2,2,2)")
     b = dorvanix.Fiber("(3;(2,1),(2,1),(2,1))")
@@ -130,3 +158,34 @@ def test_counts_beyond_64_bits_are_exact():
     assert expected > 2**64
     assert x.count_subdivisors(all_types=True) == expected
     assert int(cli_lines("subdivisors", x.notation, "--all-types", "--count")[0]) == expected
+
+
+@pytest.mark.parametrize("b", [64, 132], ids=["past 2^63", "past 2^128"])
+def test_crust_counts_past_64_and_128_bits_agree_in_every_face(b, tmp_path):
+    # ((2, b/2), 1, ..., 1): every set of at least b/2 of its b single curves is a simple crust
+    # (each branch of type B or 0). Its genus is b/2 - 1, and it leads the census of that genus.
+    r, genus = b // 2, b // 2 - 1
+    exact = sum(math.comb(b, j) for j in range(r, b + 1))
+    listed = next(dorvanix.fibers(2, r, b))
+    typed = dorvanix.Fiber(listed.notation)
+    with dorvanix.census(genus=genus, threads=1) as census:
+        first = next(census)
+    with subprocess.Popen([cli_path(), "census", "--genus", str(genus), "--jsonl"],
+                          stdout=subprocess.PIPE) as tool:  # the first of far more lines
+        census_row = json.loads(tool.stdout.readline())
+        tool.kill()
+    row = json.loads(cli_lines("fibers", 2, r, b, "--jsonl")[0])
+    line = f"((2,{r})" + ",1" * b + f") : {exact} (g={genus})"
+    faces = {
+        "fibers --jsonl": (row["simple_crust_count"], row["line"]),
+        "census --jsonl": (census_row["simple_crust_count"], census_row["line"]),
+        "Fiber of the list": (listed.simple_crust_count, listed.line),
+        "its to_dict() and str()": (listed.to_dict()["simple_crust_count"], str(listed)),
+        "typed Fiber": (typed.simple_crust_count, typed.line),
+        "census": (first.simple_crust_count, first.line),
+        "fibers": (exact, cli_lines("fibers", 2, r, b)[0]),
+    }
+    assert faces == {face: (exact, line) for face in faces}
+    dorvanix.write_fiber_list(tmp_path / "module.doc", [listed, typed])
+    run_cli("fibers", 2, r, b, "--output", tmp_path / "tool.doc")
+    assert (tmp_path / "module.doc").read_bytes() == (tmp_path / "tool.doc").read_bytes() * 2

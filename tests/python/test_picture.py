@@ -45,3 +45,15 @@ def test_bad_ticks():
     for ticks in (-1, 1001):
         with pytest.raises(ValueError, match="ticks must lie in 0 ... 1000"):
             x.picture(ticks=ticks)
+
+
+def test_too_large_a_chain_diagram_is_declined_before_drawing():
+    # 20 branches of 999 curves and one of 20: the first listed line has a chain diagram of
+    # 19 chains of 9481 nodes, which an analysis builds and a picture declines.
+    x = dorvanix.Fiber("((1000,20)" + ",999" * 20 + ",20)")
+    y = next(x.subdivisors())
+    analysis = x.analyze(y)
+    assert analysis.chain_count * x.genus > 100000
+    for draw in (lambda: analysis.picture(), analysis._repr_svg_, lambda: x.picture(y, ticks=80)):
+        with pytest.raises(ValueError, match="a chain diagram of 180139 nodes"):
+            draw()

@@ -1,9 +1,12 @@
 """The tool's JSON records and the module's dicts follow one schema: schema/dorvanix.schema.json."""
 
 import json
+import math
 import os
+import re
 import shutil
 import subprocess
+from collections import Counter
 
 import jsonschema
 import pytest
@@ -60,8 +63,39 @@ def test_module_dicts_are_the_tool_records():
         run_cli("graph", X, y).stdout)
 
 
-@pytest.mark.parametrize("args", [[X], [X, "(3;(3,3),(2,1),(1))"], ["((5,2),4,4,2)"]],
-                         ids=["graph X", "graph X Y", "graph ((5,2),4,4,2)"])
+# Graphs a paper would draw: X's star, R with a cycle through J, J meeting the core two and three
+# times, J whose count is no genus, a fiber of many branches.
+GRAPHS = [
+    ("X", [X]),
+    ("R with one stub", [X, "(3;(3,3),(2,1),(1))"]),
+    ("R a cycle of six", ["((3,2),2,2,1,1)", "(2;(2),(2),(),()):: ell = 2 :: type = BB00"]),
+    ("J meets the core twice", ["((4,2),3,3,1,1)", "(3;(3),(3),(1),(1)):: ell = 1 :: type = CCBB"]),
+    ("J meets the core thrice", ["((2,3),1,1,1,1,1,1)", "(1;(1),(1),(1),(1),(1),(1))"]),
+    ("R a cycle of eight", ["((6,2),5,5,2)", "(5;(5),(4,3,2,1),(1)):: ell = 1 :: type = CAA"]),
+    ("twelve branches", ["((2,6),1,1,1,1,1,1,1,1,1,1,1,1)"]),
+]
+NODE = re.compile(r"\\node\[(?:core|curve|joining)\] \(v(\d+)\) at \((-?[\d.]+),(-?[\d.]+)\)")
+EDGE = re.compile(r"\\draw\[edge\] \(v(\d+)\).* \(v(\d+)\);$", re.M)
+
+
+@pytest.mark.parametrize("args", [g[1] for g in GRAPHS], ids=[g[0] for g in GRAPHS])
+def test_tikz_reads_back_as_the_graph(args):
+    graph = json.loads(run_cli("graph", *args).stdout)
+    tikz = run_cli("graph", *args, "--format", "tikz").stdout.decode()
+    places = {int(v): (float(x), float(y)) for v, x, y in NODE.findall(tikz)}
+    assert sorted(places) == [v["id"] for v in graph["vertices"]]
+    points = list(places.values())
+    for a in range(len(points)):
+        for b in range(a):
+            assert math.dist(points[a], points[b]) >= 20, f"curves {a} and {b} share a place"
+    drawn = Counter(tuple(sorted(map(int, e))) for e in EDGE.findall(tikz))
+    assert drawn == Counter(tuple(sorted(e)) for e in graph["edges"])
+    joining = [v for v in graph["vertices"] if v["kind"] == "joining_curve"]
+    for j in joining:
+        assert ("$g=?" if j["genus"] is None else f"$g={j['genus']}$") in tikz
+
+
+@pytest.mark.parametrize("args", [g[1] for g in GRAPHS], ids=[g[0] for g in GRAPHS])
 def test_tikz_compiles_to_one_page(tmp_path, args):
     if shutil.which("pdflatex") is None:
         pytest.skip("pdflatex is not installed (texlive-pictures)")

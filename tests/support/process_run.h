@@ -99,7 +99,8 @@ inline bool refuseUnnamedTemporaries() {
 // A positive `fileSizeLimit` caps the size of every file the process writes, a positive
 // `memoryLimit` its address space (where kCanLimitMemory).
 // `outDevice`, when given, takes standard output instead of the capture file. A positive
-// `interruptAfterMs` sends `interrupt` that many milliseconds after the start. With
+// `interruptAfterMs` sends `interrupt` that many milliseconds after the start, unless the
+// process has ended by then. With
 // `noUnnamedTemporaries` the process runs as on a file system without them.
 inline ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                                 const std::filesystem::path& folder, long fileSizeLimit = 0,
@@ -136,15 +137,18 @@ inline ProcessResult runProcess(const std::string& program, const std::vector<st
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
-    if (pid > 0 && interruptAfterMs > 0) {
-        ::usleep(static_cast<useconds_t>(interruptAfterMs) * 1000);
-        ::kill(pid, interrupt);
-    }
-    ProcessResult result;
     int status = 0;
-    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
-        result.exitCode = WEXITSTATUS(status);
+    pid_t ended = 0;
+    if (pid > 0 && interruptAfterMs > 0) {
+        for (int waited = 0; waited < interruptAfterMs && ended == 0; waited += 10) {
+            ::usleep(10'000);
+            ended = ::waitpid(pid, &status, WNOHANG);
+        }
+        if (ended == 0) ::kill(pid, interrupt);
     }
+    if (pid > 0 && ended == 0) ended = ::waitpid(pid, &status, 0);
+    ProcessResult result;
+    if (ended == pid && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     result.out = readBytes(outPath);
     result.err = readBytes(errPath);
     return result;

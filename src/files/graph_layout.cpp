@@ -1,0 +1,107 @@
+#include "files/graph_layout.h"
+
+#include <cmath>
+#include <deque>
+#include <numbers>
+#include <set>
+#include <utility>
+
+#include "files/graphviz_layout.h"
+
+namespace dorvanix {
+
+namespace {
+
+// A tree: connected, one edge fewer than vertices, no edge twice.
+bool isTree(const DualGraph& graph) {
+    const std::size_t n = graph.vertices.size();
+    if (graph.edges.size() + 1 != n) return false;
+    std::vector<std::size_t> part(n);
+    for (std::size_t i = 0; i < n; ++i) part[i] = i;
+    const auto find = [&](std::size_t v) {
+        while (part[v] != v) v = part[v] = part[part[v]];
+        return v;
+    };
+    for (const auto& [i, j] : graph.edges) {
+        const std::size_t a = find(static_cast<std::size_t>(i));
+        const std::size_t b = find(static_cast<std::size_t>(j));
+        if (a == b) return false;
+        part[a] = b;
+    }
+    return true;
+}
+
+constexpr double kStep = 64;  // points between neighbours in the plain layout
+
+// Rays from vertex 0: each neighbour of vertex 0 starts a ray, and a vertex stands on its ray as
+// far out as it is from vertex 0. Empty when two vertices would share a place (a tree that
+// branches away from vertex 0).
+std::vector<LayoutPoint> rays(const DualGraph& graph) {
+    const std::size_t n = graph.vertices.size();
+    std::vector<std::vector<std::size_t>> adjacent(n);
+    for (const auto& [i, j] : graph.edges) {
+        adjacent[static_cast<std::size_t>(i)].push_back(static_cast<std::size_t>(j));
+        adjacent[static_cast<std::size_t>(j)].push_back(static_cast<std::size_t>(i));
+    }
+    std::vector<int> depth(n, -1);
+    std::vector<int> ray(n, -1);
+    int rayCount = 0;
+    depth[0] = 0;
+    std::deque<std::size_t> queue{0};
+    while (!queue.empty()) {
+        const std::size_t v = queue.front();
+        queue.pop_front();
+        for (std::size_t u : adjacent[v]) {
+            if (depth[u] >= 0) continue;
+            depth[u] = depth[v] + 1;
+            ray[u] = v == 0 ? rayCount++ : ray[v];
+            queue.push_back(u);
+        }
+    }
+    std::vector<LayoutPoint> positions(n);
+    std::set<std::pair<int, int>> taken{{0, 0}};
+    for (std::size_t v = 1; v < n; ++v) {
+        if (!taken.insert({ray[v], depth[v]}).second) return {};
+        const double angle = 2 * std::numbers::pi * ray[v] / rayCount;
+        positions[v] = {kStep * depth[v] * std::cos(angle), kStep * depth[v] * std::sin(angle)};
+    }
+    return positions;
+}
+
+std::vector<LayoutPoint> circle(std::size_t n) {
+    std::vector<LayoutPoint> positions;
+    const double radius = kStep * static_cast<double>(n) / (2 * std::numbers::pi) + kStep;
+    for (std::size_t v = 0; v < n; ++v) {
+        const double angle = 2 * std::numbers::pi * static_cast<double>(v) / static_cast<double>(n);
+        positions.push_back({radius * std::cos(angle), radius * std::sin(angle)});
+    }
+    return positions;
+}
+
+}  // namespace
+
+bool graphvizLayoutAvailable() {
+#if DORVANIX_HAVE_GRAPHVIZ
+    return true;
+#else
+    return false;
+#endif
+}
+
+GraphLayout plainLayout(const DualGraph& graph) {
+    GraphLayout layout;
+    layout.engine = "plain";
+    if (isTree(graph)) layout.positions = rays(graph);
+    if (layout.positions.empty()) layout.positions = circle(graph.vertices.size());
+    layout.edgePaths.assign(graph.edges.size(), {});
+    return layout;
+}
+
+GraphLayout layOutDualGraph(const DualGraph& graph) {
+    if (!graph.vertices.empty()) {
+        if (auto laidOut = graphvizLayout(graph, isTree(graph) ? "dot" : "neato")) return *laidOut;
+    }
+    return plainLayout(graph);
+}
+
+}  // namespace dorvanix

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/dual_graph.h"
+
+namespace dorvanix {
+
+// A point of a drawing in PostScript points (1/72 inch, TeX's bp), y growing upward.
+struct LayoutPoint {
+    double x = 0;
+    double y = 0;
+};
+
+// Where the curves of a dual graph stand and how its edges run, for DOT and TikZ.
+struct GraphLayout {
+    // "dot" (a graph without cycles, such as X's star), "neato" (a graph with cycles or repeated
+    // edges), or "plain" where the program is built without Graphviz.
+    std::string engine;
+    std::vector<LayoutPoint> positions;  // one per vertex, in the order of graph.vertices
+    // One per edge, in the order of graph.edges: the cubic Bezier pieces of its curve, 3n + 1
+    // points from the edge's first vertex to its second (the ends on the curves' borders); empty
+    // where the edge is drawn straight between the two positions.
+    std::vector<std::vector<LayoutPoint>> edgePaths;
+};
+
+// Lays the graph out with Graphviz (dot for a tree, neato where the graph has a cycle or a
+// repeated edge, the edges as splines around the vertices) when the program is built with it,
+// else with a plain layout: a tree as rays from vertex 0, anything else on a circle, every
+// vertex at a place of its own. Graphviz's context is process-wide, so layouts are taken one at
+// a time; any thread may ask.
+GraphLayout layOutDualGraph(const DualGraph& graph);
+
+// The layout of a build without Graphviz: a tree as rays from vertex 0 when no two vertices
+// would share a place, anything else on a circle; every edge straight.
+GraphLayout plainLayout(const DualGraph& graph);
+
+// Whether layOutDualGraph uses Graphviz in this build.
+bool graphvizLayoutAvailable();
+
+}  // namespace dorvanix

@@ -1,0 +1,138 @@
+#include "files/graphviz_layout.h"
+
+#if DORVANIX_HAVE_GRAPHVIZ
+
+#include <graphviz/gvc.h>
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace dorvanix {
+
+namespace {
+
+// Graphviz's library keeps its plugins, its error state and parts of its layouts in globals of
+// its own: the one lock of the program stands for them.
+std::mutex& graphvizLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+void set(void* object, const char* name, const std::string& value) {
+    agsafeset(object, const_cast<char*>(name), const_cast<char*>(value.c_str()),
+              const_cast<char*>(""));
+}
+
+// The label Graphviz sizes a curve by: the lines TikZ and DOT will write on it.
+std::string sizingLabel(const DualVertex& v) {
+    std::string label = std::to_string(v.multiplicity) + "\\n" +
+                        (v.selfIntersection ? std::to_string(*v.selfIntersection) : "?");
+    if (v.kind == "joining_curve") {
+        label = "J\\n" + label + "\\ng=" + (v.genus ? std::to_string(*v.genus) : "?");
+    } else if (v.genus.value_or(0) != 0) {
+        label += "\\ng=" + std::to_string(*v.genus);
+    }
+    return label;
+}
+
+struct GraphvizGraph {
+    GVC_t* context = nullptr;
+    Agraph_t* graph = nullptr;
+    bool laidOut = false;
+    ~GraphvizGraph() {
+        if (laidOut) gvFreeLayout(context, graph);
+        if (graph != nullptr) agclose(graph);
+        if (context != nullptr) gvFreeContext(context);
+    }
+};
+
+LayoutPoint pointOf(const pointf& p) {
+    return {p.x, p.y};
+}
+
+double distance2(const LayoutPoint& a, const LayoutPoint& b) {
+    return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y);
+}
+
+}  // namespace
+
+std::optional<GraphLayout> graphvizLayout(const DualGraph& dual, std::string_view engine) {
+    const std::scoped_lock hold(graphvizLock());
+    agseterr(AGMAX);  // what goes wrong is answered by an empty result, not on stderr
+    GraphvizGraph g;
+    g.context = gvContext();
+    if (g.context == nullptr) return std::nullopt;
+    char name[] = "dual";
+    g.graph = agopen(name, Agundirected, nullptr);
+    set(g.graph, "splines", "true");
+    set(g.graph, "overlap", "false");
+    set(g.graph, "sep", "+24");
+    set(g.graph, "nodesep", "0.5");
+    set(g.graph, "ranksep", "0.55");
+    set(g.graph, "start", "1");  // neato's first placement: the same layout on every run
+    std::vector<Agnode_t*> nodes;
+    for (const DualVertex& v : dual.vertices) {
+        std::string id = "v" + std::to_string(v.id);
+        Agnode_t* node = agnode(g.graph, id.data(), 1);
+        set(node, "shape", v.kind == "joining_curve" ? "box" : "circle");
+        set(node, "fontsize", "11");
+        set(node, "width", "0.45");
+        set(node, "height", "0.45");
+        set(node, "margin", "0.03");
+        set(node, "label", sizingLabel(v));
+        nodes.push_back(node);
+    }
+    std::vector<Agedge_t*> edges;
+    for (const auto& [i, j] : dual.edges) {
+        // A nameless edge is a new one each time: repeated meetings stay separate edges.
+        Agedge_t* edge = agedge(g.graph, nodes[static_cast<std::size_t>(i)],
+                                nodes[static_cast<std::size_t>(j)], nullptr, 1);
+        set(edge, "len", "1.3");  // inches, neato's edge length: room for repeated edges
+        edges.push_back(edge);
+    }
+    const std::string layoutEngine(engine);
+    if (gvLayout(g.context, g.graph, layoutEngine.c_str()) != 0) return std::nullopt;
+    g.laidOut = true;
+
+    GraphLayout layout;
+    layout.engine = layoutEngine;
+    for (Agnode_t* node : nodes) layout.positions.push_back(pointOf(ND_coord(node)));
+    for (std::size_t k = 0; k < edges.size(); ++k) {
+        std::vector<LayoutPoint> path;
+        const splines* curve = ED_spl(edges[k]);
+        if (curve != nullptr && curve->size > 0) {
+            const bezier& piece = curve->list[0];
+            for (int p = 0; p < piece.size; ++p) path.push_back(pointOf(piece.list[p]));
+        }
+        // Graphviz may run an edge from its second vertex to its first: turn it round.
+        const auto from = static_cast<std::size_t>(dual.edges[k].first);
+        const auto to = static_cast<std::size_t>(dual.edges[k].second);
+        if (path.size() >= 4 && (path.size() - 1) % 3 == 0) {
+            if (distance2(path.front(), layout.positions[from]) >
+                distance2(path.front(), layout.positions[to])) {
+                std::reverse(path.begin(), path.end());
+            }
+        } else {
+            path.clear();
+        }
+        layout.edgePaths.push_back(std::move(path));
+    }
+    return layout;
+}
+
+}  // namespace dorvanix
+
+#else
+
+namespace dorvanix {
+
+std::optional<GraphLayout> graphvizLayout(const DualGraph&, std::string_view) {
+    return std::nullopt;
+}
+
+}  // namespace dorvanix
+
+#endif

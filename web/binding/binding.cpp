@@ -1,0 +1,131 @@
+// The module of the web page: the core as the page's worker calls it. Every answer that may fail
+// comes back as {ok: true, value} or {ok: false, message} with the core's own message, so that
+// the page shows it next to the field it is about.
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <functional>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "files/list_files.h"
+#include "model/input_check.h"
+#include "packed_lists.h"
+#include "web_session.h"
+
+namespace dorvanix::web {
+namespace {
+
+using emscripten::val;
+
+val guarded(const std::function<val()>& work) {
+    val answer = val::object();
+    try {
+        answer.set("value", work());
+        answer.set("ok", true);
+    } catch (const InputError& error) {
+        answer.set("ok", false);
+        answer.set("message", std::string(error.what()));
+    } catch (const std::bad_alloc&) {
+        answer.set("ok", false);
+        answer.set("message", std::string("out of memory"));
+    }
+    return answer;
+}
+
+// The one fiber the worker holds, with its selection.
+class SessionHolder {
+  public:
+    val open(const std::string& x) {
+        return guarded([&] {
+            session_ = std::make_unique<WebSession>(x);
+            val fiber = val::object();
+            fiber.set("notation", session_->notation());
+            fiber.set("genus", session_->genus());
+            fiber.set("branches", session_->branches());
+            fiber.set("listFileName", session_->subdivisorListFileName());
+            return fiber;
+        });
+    }
+    val select(const std::string& line) {
+        return guarded([&] { return val(session().select(line)); });
+    }
+    void clear() { session().clear(); }
+    std::string frame() { return session().frame(); }
+    std::string tick() { return session().tick(); }
+    void restart() { session().restart(); }
+    int ticks() { return session().ticks(); }
+    val quorbel() {
+        return guarded([&] {
+            val file = val::object();
+            file.set("name", session().quorbelFileName());
+            file.set("text", session().quorbelFile());
+            return file;
+        });
+    }
+    val graph(const std::string& format) {
+        return guarded([&] { return val(session().graph(format)); });
+    }
+
+  private:
+    WebSession& session() {
+        if (!session_) throw InputError("no fiber is chosen");
+        return *session_;
+    }
+    std::unique_ptr<WebSession> session_;
+};
+
+val guardedListFibers(val input, val onChunk) {
+    return guarded([&] { return val(listFibers(input, onChunk)); });
+}
+
+val guardedListSubdivisors(const std::string& x, val options, val onChunk) {
+    return guarded([&] { return val(listSubdivisorRows(x, options, onChunk)); });
+}
+
+val guardedSubdivisorCount(const std::string& x, val options) {
+    return guarded([&] { return val(subdivisorCount(x, options)); });
+}
+
+// "only for ell =": the typed number within -100 ... 100, 0 (no filter) for an empty field.
+val readEllFilter(const std::string& text) {
+    return guarded([&] {
+        const bool empty = text.find_first_not_of(" \t") == std::string::npos;
+        return val(empty ? 0 : ellFilter(parseInputNumber(text, "ell")));
+    });
+}
+
+std::string fiberListName(int m, int r, int b, int genus) {
+    return genus > 0 ? genusFiberListFileName(genus) : fiberListFileName(m, r, b);
+}
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(dorvanix) {
+    using namespace emscripten;
+    function("readFiberInput", &readFiberInput);
+    function("readEllFilter", &readEllFilter);
+    function("listFibers", &guardedListFibers);
+    function("fiberListBound", &fiberListBound);
+    function("fiberLines", &fiberLines);
+    function("fiberListFile", &fiberListFile);
+    function("fiberListFileName", &fiberListName);
+    function("listSubdivisors", &guardedListSubdivisors);
+    function("subdivisorLines", &subdivisorLines);
+    function("subdivisorCount", &guardedSubdivisorCount);
+    function("subdivisorListFile", &subdivisorListFile);
+    class_<SessionHolder>("Session")
+        .constructor<>()
+        .function("open", &SessionHolder::open)
+        .function("select", &SessionHolder::select)
+        .function("clear", &SessionHolder::clear)
+        .function("frame", &SessionHolder::frame)
+        .function("tick", &SessionHolder::tick)
+        .function("restart", &SessionHolder::restart)
+        .function("ticks", &SessionHolder::ticks)
+        .function("quorbel", &SessionHolder::quorbel)
+        .function("graph", &SessionHolder::graph);
+}
+
+}  // namespace dorvanix::web

@@ -1,0 +1,204 @@
+// The web page end to end in Debian's chromium, as a user works it: the figures of a selection,
+// every download against the file dorvanix-cli writes, a link that restores the view, and a long
+// listing that leaves the page responsive until Cancel stops it.
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { after, before, test } from 'node:test';
+import { launchChromium } from './browser.mjs';
+import { serve } from './serve.mjs';
+
+const cli = process.env.DORVANIX_CLI;
+const scratch = mkdtempSync(join(tmpdir(), 'dorvanix-page-'));
+const downloads = join(scratch, 'downloads');
+const tool = (...args) => execFileSync(cli, args, { encoding: 'latin1' });
+const toolFile = (...args) => {
+  const file = join(scratch, 'tool-output');
+  tool(...args, '--output', file);
+  return readFileSync(file, 'latin1');
+};
+
+const X = '((3,2),2,2,2)';
+const Y = '(2;(2),(1),(1)):: ell = 1 :: type = CAA';
+let server;
+let browser;
+let url;
+
+before(async () => {
+  server = await serve(process.env.DORVANIX_SITE);
+  url = `http://127.0.0.1:${server.address().port}/`;
+  browser = await launchChromium();
+});
+
+after(async () => {
+  await browser?.close();
+  server?.close();
+  rmSync(scratch, { recursive: true, force: true });
+});
+
+async function openPage(address = url) {
+  const page = await browser.newPage();
+  page.on('pageerror', (error) => { throw error; });
+  const client = await page.createCDPSession();
+  await client.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  await page.goto(address);
+  return page;
+}
+
+const text = (page, selector) => page.$eval(selector, (element) => element.textContent);
+const waitText = (page, selector, pattern) => page.waitForFunction(
+  (s, p) => new RegExp(p).test(document.querySelector(s)?.textContent ?? ''), { timeout: 60000 },
+  selector, pattern.source);
+
+// Clicks a download button and answers the bytes of the file that arrives.
+async function downloaded(page, button) {
+  rmSync(downloads, { recursive: true, force: true });
+  await page.click(button);
+  for (let i = 0; i < 200; ++i) {
+    const names = existsSync(downloads) ? readdirSync(downloads) : [];
+    if (names.length === 1 && !names[0].endsWith('.crdownload')) {
+      return { name: names[0], bytes: readFileSync(join(downloads, names[0])) };
+    }
+    await new Promise((done) => setTimeout(done, 50));
+  }
+  throw new Error(`nothing downloaded by ${button}`);
+}
+
+// Moves the list's selection with the keyboard to the line `line`.
+async function selectLine(page, list, line) {
+  await page.focus(list);
+  await page.keyboard.press('Home');
+  for (let i = 0; i < 1000; ++i) {
+    const current = await page.$eval(list, (element) =>
+      document.getElementById(element.getAttribute('aria-activedescendant'))?.textContent);
+    if (current === line) return;
+    await page.keyboard.press('ArrowDown');
+  }
+  throw new Error(`${line} is not in ${list}`);
+}
+
+test('3 2 3, the fiber, a sub-divisor: its figures and every download', async () => {
+  const page = await openPage();
+  await page.type('#m', '3');
+  await page.type('#r', '2');
+  await page.type('#b', '3');
+  await page.click('#list-fibers');
+  await waitText(page, '#fiber-status', /^1 fibers \(/);
+  await page.waitForFunction(() => document.querySelector('#fiber-list .row')?.textContent !== '');
+  assert.equal(await text(page, '#fiber-list .row'), tool('fibers', '3', '2', '3').trim());
+  const fiberFile = await downloaded(page, '#save-fibers');
+  assert.equal(fiberFile.name, '03-2-3.doc');
+  assert.equal(fiberFile.bytes.toString('latin1'), toolFile('fibers', '3', '2', '3'));
+
+  await page.click('#choose-fiber');
+  await waitText(page, '#subdivisor-status', /^\d+ lines \(/);
+  await selectLine(page, '#subdivisor-list', Y);
+  await page.click('#select');
+  const record = JSON.parse(tool('analyze', X, Y, '--json'));
+  await waitText(page, '#figures', new RegExp(`^N = ${record.chain_count} chains, gcd d = ${record.gcd}, ` +
+    `genus of the joining curve h = ${record.joining_curve_genus};`));
+  assert.equal(await page.$$eval('#analysis-tree [role=treeitem]', (items) => items.length), record.nodes.length);
+
+  const files = [
+    ['#save-subdivisors', 'X3-2-2-2.doc', toolFile('subdivisors', X)],
+    ['#save-quorbel', '3222-2211.qpf', toolFile('quorbel', X, Y)],
+    ['#save-json', null, tool('graph', X, Y, '--format', 'json')],
+    ['#save-dot', null, tool('graph', X, Y, '--format', 'dot')],
+    ['#save-tikz', null, tool('graph', X, Y, '--format', 'tikz')],
+  ];
+  for (const [button, name, bytes] of files) {
+    const file = await downloaded(page, button);
+    if (name) assert.equal(file.name, name, button);
+    // The page lays a dual graph out plainly, the tool with Graphviz where it was built with it.
+    if (/laid out by (dot|neato)/.test(bytes)) {
+      assert.ok(file.bytes.toString('latin1').includes('laid out by plain'), button);
+    } else {
+      assert.equal(file.bytes.toString('latin1'), bytes, button);
+    }
+  }
+
+  await page.waitForFunction(() => Number(document.querySelector('#frame-view').dataset.ticks) >= 55);
+  await page.click('#pause');
+  const ticks = await page.$eval('#frame-view', (element) => element.dataset.ticks);
+  const svg = await downloaded(page, '#save-svg');
+  assert.equal(svg.bytes.toString('latin1'), tool('picture', X, Y, '--ticks', ticks));
+  const png = await downloaded(page, '#save-png');
+  assert.equal(png.bytes.subarray(1, 4).toString('latin1'), 'PNG');
+  assert.deepEqual([png.bytes.readUInt32BE(16), png.bytes.readUInt32BE(20)], [1024, 768]);
+
+  // The address holds the view: a second page opened on it shows the same X, Y and figures.
+  await page.click('#copy-link');
+  const link = page.url();
+  const restored = await openPage(link);
+  await waitText(restored, '#figures', /^N = /);
+  assert.equal(await text(restored, '#x-notation'), await text(page, '#x-notation'));
+  assert.equal(await text(restored, '#selected-list'), Y);
+  assert.equal(await text(restored, '#figures'), await text(page, '#figures'));
+  assert.equal(await restored.$eval('#m', (element) => element.value), '3');
+  await restored.close();
+  await page.close();
+});
+
+test('bad input gets the core message beside its field', async () => {
+  const page = await openPage();
+  await page.type('#m', '3x');
+  await page.click('#list-fibers');
+  await waitText(page, '#m-error', /./);
+  assert.equal(await page.$eval('#m', (element) => element.getAttribute('aria-invalid')), 'true');
+  let message = '';
+  try { tool('fibers', '3x', '2', '3'); } catch (error) { message = error.stderr; }
+  assert.ok(message.includes(await text(page, '#m-error')), message);
+  await page.close();
+});
+
+test('a long listing leaves the page responsive, and Cancel stops it', async () => {
+  const page = await openPage();
+  await page.type('#m', '60');
+  await page.type('#b', '6');
+  await page.click('#list-fibers');
+  await waitText(page, '#fiber-status', /so far$/);
+  // While the core lists, the page takes typing and the count goes on growing.
+  await page.type('#r', '2');
+  await page.click('#no-duplicates');
+  assert.equal(await page.$eval('#r', (element) => element.value), '2');
+  assert.equal(await page.$eval('#no-duplicates', (element) => element.checked), true);
+  const count = () => page.$eval('#fiber-list', (element) => element.firstChild.style.height);
+  const first = await count();
+  await page.waitForFunction((h) => document.querySelector('#fiber-list').firstChild.style.height !== h, {}, first);
+  await page.click('#fiber-cancel');
+  await waitText(page, '#fiber-status', /^Cancelled after [\d,]+ fibers\.$/);
+  const stopped = await count();
+  await new Promise((done) => setTimeout(done, 500));
+  assert.equal(await count(), stopped);
+  assert.notEqual(stopped, '0px');
+  await page.close();
+});
+
+test('past a million possible fibers the page asks first, and None lists nothing', async () => {
+  const page = await openPage();
+  await page.type('#m', '200');
+  await page.type('#b', '6');
+  await page.click('#list-fibers');
+  await page.waitForSelector('#how-much[open]');
+  assert.match(await text(page, '#how-much-text'), /^The list could hold up to [\d,]+ fibers/);
+  await page.click('#how-much-none');
+  await page.waitForSelector('#how-much:not([open])');
+  assert.equal(await page.$eval('#fiber-list', (element) => element.querySelectorAll('.row').length), 0);
+  await page.close();
+});
+
+test('once loaded, the page works with its server gone', async () => {
+  const own = await serve(process.env.DORVANIX_SITE);
+  const page = await openPage(`http://127.0.0.1:${own.address().port}/#m=3&r=2&b=3`);
+  await page.waitForFunction(async () => (await navigator.serviceWorker.ready).active !== null);
+  await page.reload();
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
+  await new Promise((done) => { own.closeAllConnections(); own.close(done); });
+  await page.reload();
+  await waitText(page, '#fiber-status', /^1 fibers \(/);
+  await page.click('#choose-fiber');
+  await waitText(page, '#subdivisor-status', /^\d+ lines \(/);
+  await page.close();
+});
