@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/input_lines.h"
 #include "cli/json_lines.h"
 #include "files/fiber_lookup.h"
 #include "model/input_check.h"
@@ -41,12 +42,12 @@ void printFound(const FoundFiber& found, bool json, std::ostream& out) {
     out << found.label << ' ' << found.line << '\n';
 }
 
-// TEXT given as "-": one text a line (blank lines skipped); a line that names no census fiber
-// stops with its number.
+// TEXT given as "-": one text a line (blank lines skipped); a line that names no census fiber,
+// and a failed read, stop with its number.
 void lookupLines(const LookupArguments& args, CommandContext& context) {
     std::istream& in = context.in != nullptr ? *context.in : std::cin;
     std::string text;
-    for (long long number = 1; std::getline(in, text); ++number) {
+    for (long long number = 1; readInputLine(in, text, number); ++number) {
         if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
         FoundFiber found;
         try {

@@ -263,7 +263,8 @@ TEST(CliProgress, ListBesideTheProgressLineIsWhole) {
 }
 
 // Standard input that cannot be read as the shell hands it over: a folder, closed, a line longer
-// than memory holds. Each stops `analyze X -` with the line it could not read, never as its end.
+// than memory holds. Each stops `analyze X -` (and `lookup -`) with the line it could not read,
+// never as its end.
 TEST(CliAnalyze, StandardInputThatCannotBeReadStopsWithItsLine) {
     const std::string analyze = "'" + kCli + "' analyze '((3,2),2,2,2)' - --jsonl";
     const struct {
@@ -272,6 +273,7 @@ TEST(CliAnalyze, StandardInputThatCannotBeReadStopsWithItsLine) {
     } rows[] = {
         {analyze + " < .", "cannot read line 1 of standard input: Is a directory", 0},
         {analyze + " <&-", "cannot read line 1 of standard input: Bad file descriptor", 0},
+        {"'" + kCli + "' lookup - < .", "cannot read line 1 of standard input: Is a directory", 0},
         // 400 MB within 256 MiB of address space
         {"{ echo '(2;(2),(1),(1))'; head -c 400000000 /dev/zero | tr '\\0' a; echo; } | " + analyze,
          "line 2 of standard input is too long to hold in memory", 1},
