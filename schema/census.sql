@@ -26,8 +26,11 @@ CREATE TABLE analysis (
     label TEXT NOT NULL REFERENCES fibers (label),
     chain_count INTEGER,         -- N; NULL after a proportional branch
     gcd INTEGER,                 -- d; NULL after a proportional branch
-    genus_numerator INTEGER,     -- as `analyze --json` gives it; NULL where it gives none
-    joining_curve_genus INTEGER, -- h; NULL where `analyze --json` gives none
+    genus_numerator INTEGER,     -- d N - (a + chi(X) - chi(R)), as `analyze --json` gives it; NULL
+                                 -- after a proportional branch
+    joining_curve_genus INTEGER, -- h; NULL where the count genus_numerator / 2 is no genus of the
+                                 -- joining curve (`analyze --json` then gives the reason in
+                                 -- joining_curve_genus_note) or after a proportional branch
     lines INTEGER NOT NULL       -- how many listed sub-divisors have these figures
 );
 CREATE INDEX analysis_label ON analysis (label);
