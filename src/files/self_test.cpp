@@ -14,6 +14,7 @@
 #include "census/subdivisor_listing.h"
 #include "files/fiber_lookup.h"
 #include "model/arithmetic.h"
+#include "model/big_count.h"
 #include "model/dual_graph.h"
 #include "model/fiber_label.h"
 #include "model/input_check.h"
@@ -173,7 +174,7 @@ Finding countsAgreeWithTheListing(const Progress* progress) {
                         const FiberData x = fiberFromParts(m, r, parts);
                         long long lines = 0;
                         listSubdivisors(x, options, [&](const Subdivisor&) { ++lines; });
-                        const mpz_class expected(std::to_string(lines));
+                        const BigCount expected = bigCountOf(static_cast<WideCount>(lines));
                         if (tallySubdivisors(x, options).exact() != expected ||
                             tallySubdivisorsByGcdTable(x, options).exact() != expected ||
                             kept.count(parts, nullptr).exact() != expected ||

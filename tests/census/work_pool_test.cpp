@@ -16,7 +16,8 @@ TEST(WorkPool, RunsEachTaskOnceAndEndsARoundOnAThrowOrACancel) {
     for (int threads : {1, 3}) {
         SCOPED_TRACE(std::to_string(threads) + " threads");
         WorkPool pool(threads);
-        ASSERT_EQ(pool.size(), static_cast<std::size_t>(threads));
+        // As many as asked for; one in a WebAssembly build without threads.
+        ASSERT_EQ(pool.size(), workerCount(threads));
         for (int round = 0; round < 3; ++round) {
             std::vector<std::atomic<int>> runs(1000);
             std::atomic<bool> inPool{true};
