@@ -88,7 +88,7 @@ py::object censusFrame(const py::object& genus, bool analyze, int threads) {
     }
     // Read as the tool reads --genus and --threads, so that the bounds and the messages agree.
     std::vector<int> genera;
-    if (py::isinstance<py::int_>(genus)) {
+    if (PyIndex_Check(genus.ptr()) != 0) {
         genera.push_back(wholeNumber(genus, "the genus"));
     } else {
         for (const py::handle value : genus) genera.push_back(wholeNumber(value, "the genus"));
