@@ -92,7 +92,8 @@ if(TARGET dorvanix_python AND DORVANIX_INSTALL_PYTHON)
     install(CODE "
         set(dorvanix_python_interpreter [[${DORVANIX_PYTHON_INTERPRETER}]])
         set(dorvanix_python_package [[${DORVANIX_PYTHON_PACKAGE}]])
-        set(dorvanix_python_files [[$<TARGET_FILE_NAME:dorvanix_python>;__init__.pyi;py.typed]])
+        set(dorvanix_python_files
+            [[$<TARGET_FILE_NAME:dorvanix_python>;__init__.pyi;py.typed;selftest.py]])
         set(dorvanix_python_site [[${DORVANIX_PYTHON_INSTALL_DIR}]])")
     install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/InstallPython.cmake)
 endif()

@@ -1,6 +1,8 @@
 # `cpack -G DEB` (best from the release preset) makes dorvanix_<version>_<arch>.deb from what
 # Install.cmake installs, under /usr, with the Python module in /usr/lib/python3/dist-packages;
-# its library dependencies are computed from the binaries by dpkg-shlibdeps.
+# its library dependencies (GMP, SQLite, Qt) are computed from the binaries by dpkg-shlibdeps.
+# Its smoke test, in tests/install/install_test.sh, unpacks it and runs `dorvanix-cli selftest`
+# and `python3 -m dorvanix.selftest` from the unpacked tree.
 set(CPACK_PACKAGE_NAME dorvanix)
 set(CPACK_PACKAGE_VENDOR "The Dorvanix developers")
 set(CPACK_PACKAGE_CONTACT "The Dorvanix developers")

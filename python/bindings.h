@@ -43,5 +43,6 @@ void defineAnalysis(pybind11::class_<AnalysisObject>& analysis, FiberClass& fibe
 void definePicture(FiberClass& fiber, pybind11::class_<AnalysisObject>& analysis);
 void defineCensus(pybind11::module_& module, FiberClass& fiber,
                   pybind11::class_<AnalysisObject>& analysis);
+void defineSelfTest(pybind11::module_& module);
 
 }  // namespace dorvanix::python

@@ -5,6 +5,8 @@
 #include "bindings.h"
 #include "census/genus_census.h"
 #include "files/analysis_records.h"
+#include "files/census_records.h"
+#include "files/fiber_lookup.h"
 #include "files/graph_formats.h"
 #include "interruptible_wait.h"
 #include "model/dual_graph.h"
@@ -47,11 +49,84 @@ std::string countLatex(int value) {
     return value < 0 ? "\\text{none}" : std::to_string(value);
 }
 
-}  // namespace
+// The rows of census_frame, gathered on a worker thread.
+struct FrameRows {
+    std::vector<CensusRow> rows;
+    std::vector<std::vector<int>> branches;
+    std::vector<std::string> tables;  // each fiber's (N, d, h) table as JSON, with analyze
+};
 
-// The census walk recurses once per branch, at most 2 genus + 2 of them, and its crust counts
-// run on threads of their own: a megabyte is far more than the walk needs.
-constexpr std::size_t kCensusStack = std::size_t{1} << 20;
+FrameRows frameRows(const std::vector<int>& genera, bool analyze, int threads, Progress& progress) {
+    FrameRows frame;
+    const auto take = [&](const CensusFiber& fiber) {
+        frame.rows.push_back(censusRow(fiber));
+        frame.branches.push_back(fiber.shape.parts);
+    };
+    for (int genus : genera) {
+        const bool done = analyze ? censusAnalysis(
+                                        genus,
+                                        [&](const CensusFiber& fiber, const AnalysisTable& table) {
+                                            take(fiber);
+                                            frame.tables.push_back(analysisTableJson(table).dump());
+                                        },
+                                        &progress, CensusOptions{threads})
+                                  : censusByGenus(genus, take, &progress, CensusOptions{threads});
+        if (!done) throw Cancelled();
+    }
+    return frame;
+}
+
+py::object censusFrame(const py::object& genus, bool analyze, int threads) {
+    py::module_ pandas;
+    try {
+        pandas = py::module_::import("pandas");
+    } catch (const py::error_already_set& error) {
+        if (!error.matches(PyExc_ImportError)) throw;
+        throw py::import_error(
+            "census_frame needs pandas, which is not installed: install Debian's python3-pandas "
+            "(apt install python3-pandas) or pip install pandas");
+    }
+    // Read as the tool reads --genus and --threads, so that the bounds and the messages agree.
+    std::vector<int> genera;
+    if (PyIndex_Check(genus.ptr()) != 0) {
+        genera.push_back(wholeNumber(genus, "the genus"));
+    } else {
+        for (const py::handle value : genus) genera.push_back(wholeNumber(value, "the genus"));
+    }
+    for (int g : genera) {
+        if (g < 1) throw py::value_error("the genus must be at least 1, not " + std::to_string(g));
+    }
+    threads = threadCount(threads, "threads");
+    const FrameRows frame = runInterruptibly<FrameRows>(
+        [&](Progress& progress) { return frameRows(genera, analyze, threads, progress); });
+    py::list label, genusColumn, m, r, b, branches, crusts, line, tables;
+    for (std::size_t i = 0; i < frame.rows.size(); ++i) {
+        const CensusRow& row = frame.rows[i];
+        label.append(row.label);
+        genusColumn.append(row.genus);
+        m.append(row.m);
+        r.append(row.r);
+        b.append(row.b);
+        branches.append(py::tuple(py::cast(frame.branches[i])));
+        crusts.append(py::reinterpret_steal<py::object>(
+            PyLong_FromString(row.simpleCrusts.c_str(), nullptr, 10)));
+        line.append(row.line);
+        if (analyze) tables.append(jsonObject(frame.tables[i]));
+    }
+    py::dict columns;
+    columns["label"] = label;
+    columns["genus"] = genusColumn;
+    columns["m"] = m;
+    columns["r"] = r;
+    columns["b"] = b;
+    columns["branches"] = branches;
+    columns["simple_crusts"] = crusts;
+    columns["line"] = line;
+    if (analyze) columns["analysis_table"] = tables;
+    return pandas.attr("DataFrame")(columns);
+}
+
+}  // namespace
 
 // The lazy census of `dorvanix.census`.
 class CensusIterator {
@@ -71,7 +146,7 @@ class CensusIterator {
                       },
                       &progress, CensusOptions{threads});
               },
-              kCensusStack) {}
+              kWalkStack) {}
 
     std::optional<FiberObject> tryNext() {
         return stream_.next([](const CensusRecord& record) {
@@ -119,7 +194,7 @@ class CensusBlockIterator {
                                      }},
                                     &progress, CensusOptions{1});
               },
-              kCensusStack) {}
+              kWalkStack) {}
 
     std::optional<CensusBlock> tryNext() {
         return stream_.next([](const CensusBlock& block) { return block; });
@@ -251,6 +326,34 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
         "within one (m, r, b) as dorvanix.fibers lists them. The simple crusts are counted on "
         "`threads` threads (0: one per core, at most 256); the order does not depend on it. "
         "Raises ValueError for a genus below 1 or above 10000.");
+    module.def("census_frame", &censusFrame, py::kw_only(), py::arg("genus"),
+               py::arg("analyze") = false, py::arg("threads") = 0,
+               "The census of a genus, or of each genus in an iterable such as range(2, 11), as a "
+               "pandas DataFrame: one fiber a row, in census order, with the columns of "
+               "`dorvanix-cli census --format csv` (label, genus, m, r, b, branches as a tuple, "
+               "simple_crusts as an exact int, line) and with analyze=True analysis_table, each "
+               "fiber's (N, d, h) rows as dicts. Needs pandas (Debian's python3-pandas); raises "
+               "ImportError saying so when it is missing; ValueError for a genus below 1 or above "
+               "10000.");
+    module.def(
+        "lookup",
+        [](const py::object& form) {
+            // A dual graph may come as the dict that Fiber.dual_graph() gives.
+            const std::string text =
+                py::isinstance<py::str>(form)
+                    ? form.cast<std::string>()
+                    : py::module_::import("json").attr("dumps")(form).cast<std::string>();
+            const FoundFiber found = runInterruptibly<FoundFiber>(
+                [&](Progress& progress) { return lookupFiber(text, &progress); });
+            return FiberObject{std::make_shared<const FiberData>(found.fiber),
+                               tallyText(found.simpleCrusts)};
+        },
+        py::arg("form"),
+        "The fiber of the census that `form` names: a label ('2.5.2.4-4-2'), a fiber line "
+        "(branches in any order), divisor notation, or a dual graph as Fiber.dual_graph() gives "
+        "it (a dict, or its JSON text; vertices in any order, with any ids). Its branches come "
+        "largest first, as the census lists them. Raises ValueError with one line saying why "
+        "when `form` names no fiber of the census.");
     fiber.def(
         "dual_graph", [](const FiberObject& x) { return graphDict(fiberDualGraph(*x.data)); },
         "The dual graph as a dict: 'vertices' (dicts of id, multiplicity, self_intersection, "

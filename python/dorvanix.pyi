@@ -13,8 +13,12 @@ class Fiber:
     branches, each a Hirzebruch-Jung chain."""
 
     def __init__(self, text: str) -> None:
-        """A fiber from a fiber line '((3,2),2,2,2)' (annotation allowed) or divisor notation
-        '(3;(2,1),(2,1),(2,1))'; raises ValueError with dorvanix-cli's message."""
+        """A fiber from a fiber line '((3,2),2,2,2)' (annotation allowed), divisor notation
+        '(3;(2,1),(2,1),(2,1))' or its label '1.3.2.2-2-2'; raises ValueError with
+        dorvanix-cli's message."""
+    @property
+    def label(self) -> str:
+        """The label 'G.m.r.a1-...-ab': genus, m, r, first multiplicities largest first."""
     @property
     def m(self) -> int:
         """Multiplicity of the core."""
@@ -219,6 +223,21 @@ def census_blocks(*, genus: SupportsIndex) -> CensusBlockIterator:
     """The census of the genus as the blocks the tool works on, in census order; their
     analysis_records() joined in order are `dorvanix-cli census --genus G --analyze --jsonl`.
     ValueError for a genus below 1 or above 10000."""
+
+def census_frame(
+    *, genus: SupportsIndex | Iterable[SupportsIndex], analyze: bool = False,
+    threads: SupportsIndex = 0
+) -> Any:
+    """The census of a genus or of several (range(2, 11)) as a pandas DataFrame, one fiber a row,
+    with the columns of `census --format csv`; needs pandas (python3-pandas)."""
+
+def self_test() -> dict[str, Any]:
+    """The checks of `dorvanix-cli selftest`: 'passed', 'checks' (name, passed, detail, seconds,
+    line) and 'summary'; `python3 -m dorvanix.selftest` prints them."""
+
+def lookup(form: str | dict[str, Any]) -> Fiber:
+    """The census fiber a label, fiber line, divisor notation or dual graph (dict or JSON) names;
+    raises ValueError saying why when it names none."""
 
 class FiberIterator(Iterator[Fiber]):
     """Lazy iterator over a fiber list; closing or dropping it stops the work."""

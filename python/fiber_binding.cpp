@@ -22,6 +22,7 @@ py::tuple chainsTuple(const FiberData& fiber) {
 
 py::dict fiberDict(FiberObject& fiber) {
     py::dict dict;
+    dict["label"] = fiber.label();
     dict["m"] = fiber.data->m;
     dict["r"] = fiber.data->r;
     dict["branches"] = py::cast(fiber.parts());
@@ -39,7 +40,8 @@ void defineFiber(FiberClass& fiber) {
     fiber.def(py::init([](std::string_view text) { return FiberObject::fromText(text); }),
               py::arg("text"),
               "A fiber from a fiber line such as '((3,2),2,2,2)' (the list's annotation ' : 14 "
-              "(g=1)' may follow) or from divisor notation such as '(3;(2,1),(2,1),(2,1))'.\n\n"
+              "(g=1)' may follow), from divisor notation such as '(3;(2,1),(2,1),(2,1))' or "
+              "from its label such as '1.3.2.2-2-2'.\n\n"
               "The text is checked as dorvanix-cli checks it: m >= 2, r >= 2, at least 3 "
               "branches, each first multiplicity in 1 ... m-1, their sum m*r, and every chain "
               "following the continued-fraction rule. Raises ValueError with the tool's message.");
@@ -63,10 +65,16 @@ void defineFiber(FiberClass& fiber) {
     fiber.def_property_readonly("line", &FiberObject::listLine,
                                 "The fiber's line as the fiber list shows it, "
                                 "'((m,r),a1,...,ab) : n (g=g)', with 21 asterisks when n <= 2.");
+    fiber.def_property_readonly(
+        "label", &FiberObject::label,
+        "The fiber's label 'G.m.r.a1-a2-...-ab': genus, m, r and the first-branch "
+        "multiplicities largest first, e.g. '2.5.2.4-4-2'. It names the fiber once: the fiber is "
+        "its m, r and the multiset of first multiplicities, written largest first; G and r follow "
+        "from them and are checked. Fiber(label) reads it back.");
     fiber.def_property_readonly("notation", &FiberObject::notation,
                                 "The fiber in divisor notation, '(m;(c1,c2,...),...)'.");
     fiber.def("to_dict", &fiberDict,
-              "The attributes m, r, branches, chains, genus, simple_crust_count, line and "
+              "The attributes label, m, r, branches, chains, genus, simple_crust_count, line and "
               "notation as a dict of plain values: one line of `dorvanix-cli fibers --jsonl`.");
     fiber.def("__str__", &FiberObject::listLine, "The fiber's line as listed.");
     fiber.def(

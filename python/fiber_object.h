@@ -9,6 +9,7 @@
 #include "census/subdivisor_line.h"
 #include "census/subdivisor_options.h"
 #include "model/fiber_data.h"
+#include "model/fiber_label.h"
 
 namespace dorvanix::python {
 
@@ -32,6 +33,7 @@ struct FiberObject {
     // The line of the fiber list, with the simple crust count and the genus.
     std::string listLine();
     std::string notation() const { return fiberNotation(*data); }
+    std::string label() const { return fiberLabel(*data); }
 };
 
 // A sub-divisor Y of a fiber X, as listed or read from a listed line.

@@ -22,6 +22,12 @@
 
 namespace dorvanix::python {
 
+// The worker's stack for the module's walks (the fiber list, a sub-divisor listing, the census):
+// none of them recurses, so their stack does not grow with the fiber or the genus; this leaves a
+// wide margin for the deepest call (a count's big-integer temporaries included, and more under
+// the sanitizers) while a thousand idle listings take a quarter of a gigabyte of address space.
+inline constexpr std::size_t kWalkStack = std::size_t{256} << 10;
+
 // The results of a callback-driven enumeration (the fiber list, a sub-divisor listing) handed to
 // Python one at a time. The enumeration runs on a worker thread of its own, started by the first
 // request, that fills batches of results and hands each over whole under a mutex: the reader

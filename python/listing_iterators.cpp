@@ -4,15 +4,6 @@
 
 namespace dorvanix::python {
 
-namespace {
-
-// The enumerations walk without recursion, so their stack does not grow with the fiber; this
-// leaves a wide margin for the deepest call (GMP's temporaries included, and more under the
-// sanitizers) while a thousand idle listings take a quarter of a gigabyte of address space.
-constexpr std::size_t kWalkStack = std::size_t{256} << 10;
-
-}  // namespace
-
 FiberIterator::FiberIterator(int m, int r, int b, const FiberOptions& options)
     : m_(m),
       r_(r),

@@ -44,5 +44,6 @@ PYBIND11_MODULE(dorvanix, module) {
     defineAnalysis(analysis, fiber);
     definePicture(fiber, analysis);
     defineCensus(module, fiber, analysis);
+    defineSelfTest(module);
     module.attr("__version__") = DORVANIX_VERSION;
 }

@@ -10,7 +10,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build bsdutils
     libgtest-dev libgmock-dev
-    libcli11-dev nlohmann-json3-dev libgmp-dev pkg-config
+    libcli11-dev nlohmann-json3-dev libgmp-dev libsqlite3-dev pkg-config
     qt6-base-dev qt6-svg-dev fonts-vlgothic libgraphviz-dev
     pybind11-dev python3-dev
 )
@@ -26,7 +26,7 @@ elif [ "${1:-all}" != run ]; then
         jupyter-nbconvert python3-ipykernel
         help2man librsvg2-bin desktop-file-utils appstream dpkg-dev file
         python3-setuptools python3-wheel python3-pybind11 python3-venv
-        texlive-latex-base texlive-pictures python3-distributed
+        texlive-latex-base texlive-pictures python3-distributed python3-pandas
     )
 fi
 

@@ -2,7 +2,8 @@
 # Builds the Debian package from the release preset: only what it holds (the two programs, the
 # Python module, manual pages and icons), then build/release/dorvanix_<version>_<arch>.deb. The
 # Python module is installed by pip into a fresh virtual environment, and the install tests check
-# the installed tree and the package unpacked into scratch roots.
+# the installed tree and the package unpacked into scratch roots; each runs the self-test of the
+# tool and of the module as its smoke test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,5 +17,7 @@ trap 'rm -rf "$venv"' EXIT
 /usr/bin/python3 -m venv "$venv"
 "$venv/bin/pip" install --quiet .
 (cd "$venv" && bin/python -c 'import dorvanix; print("pip installed dorvanix", dorvanix.__version__)')
+# Its smoke test: the self-test re-derives the known tables with the installed module.
+(cd "$venv" && bin/python -m dorvanix.selftest)
 
 ctest --preset release -R '^install_'

@@ -1,5 +1,8 @@
 #include "app/fiber_list_dialog.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -25,6 +28,8 @@
 #include "files/list_files.h"
 #include "model/divisor_notation.h"
 #include "model/fiber_data.h"
+#include "model/fiber_label.h"
+#include "model/input_check.h"
 
 namespace dorvanix {
 
@@ -126,6 +131,18 @@ FiberListDialog::FiberListDialog(AppContext& context, QWidget* parent)
     connect(cancel, &QPushButton::clicked, this, &FiberListDialog::reject);
     connect(save, &QPushButton::clicked, this, &FiberListDialog::saveList);
     connect(help, &QPushButton::clicked, this, [this] { context_.showHelp(4); });
+
+    // On request (the list's context menu), the label of the fiber under the cursor goes to the
+    // clipboard, made by the core as every face makes it.
+    auto* copyLabel = new QAction(tr("Copy label"), list_);
+    copyLabel->setObjectName(QStringLiteral("copyLabel"));
+    list_->addAction(copyLabel);
+    list_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(copyLabel, &QAction::triggered, this, [this] {
+        if (list_->currentRow() < 0) return;
+        const FiberData x = parseFiberText(list_->line(list_->currentRow()).toStdString());
+        QGuiApplication::clipboard()->setText(QString::fromStdString(fiberLabel(x)));
+    });
 }
 
 FiberListDialog::~FiberListDialog() {

@@ -1,9 +1,10 @@
 #include "app/line_list.h"
 
 #include <QKeyEvent>
-#include <QStringListModel>
 #include <QStyledItemDelegate>
 #include <algorithm>
+
+#include "app/line_model.h"
 
 namespace dorvanix {
 
@@ -19,7 +20,7 @@ class WideRowDelegate : public QStyledItemDelegate {
 };
 
 LineList::LineList(QWidget* parent)
-    : QListView(parent), model_(new QStringListModel(this)), delegate_(new WideRowDelegate(this)) {
+    : QListView(parent), model_(new LineModel(this)), delegate_(new WideRowDelegate(this)) {
     setModel(model_);
     setItemDelegate(delegate_);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -42,7 +43,7 @@ void LineList::setLines(const QStringList& lines) {
     if (model() != model_) setModel(model_);
     longestLine_ = 0;
     delegate_->width = 0;
-    model_->setStringList(lines);
+    model_->setLines(lines);
     widenFor(lines);
 }
 
@@ -82,14 +83,12 @@ void LineList::appendLine(const QString& line) {
 
 void LineList::appendLines(const QStringList& lines) {
     if (lines.isEmpty()) return;
-    const int row = model_->rowCount();
-    model_->insertRows(row, static_cast<int>(lines.size()));
-    for (int i = 0; i < lines.size(); ++i) model_->setData(model_->index(row + i), lines[i]);
+    model_->append(lines);
     widenFor(lines);
 }
 
 void LineList::removeLine(int row) {
-    if (row >= 0 && row < model_->rowCount()) model_->removeRows(row, 1);
+    model_->remove(row);
 }
 
 void LineList::clearLines() {
@@ -105,7 +104,7 @@ QString LineList::line(int row) const {
 }
 
 QStringList LineList::lines() const {
-    if (model() == model_) return model_->stringList();
+    if (model() == model_) return model_->lines();
     QStringList lines;
     for (int row = 0; row < count(); ++row) lines.append(line(row));
     return lines;

@@ -5,10 +5,9 @@
 #include <string>
 #include <vector>
 
-class QStringListModel;
-
 namespace dorvanix {
 
+class LineModel;
 class WideRowDelegate;
 
 // A list box for very long lists of text lines: a model-based view with rows of one height, so
@@ -49,7 +48,7 @@ class LineList : public QListView {
     // from the first row, and a longer line would otherwise be cut off.
     void widenFor(const QStringList& lines);
 
-    QStringListModel* model_;
+    LineModel* model_;
     WideRowDelegate* delegate_;
     qsizetype longestLine_ = 0;  // characters of the longest line so far
 };

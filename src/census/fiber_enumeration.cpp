@@ -1,6 +1,9 @@
 #include "census/fiber_enumeration.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <limits>
 #include <span>
 #include <string>
 #include <vector>
@@ -165,11 +168,36 @@ class BoundedPartitions {
 
 }  // namespace
 
+namespace {
+
+void appendNumber(std::string& text, long long value) {
+    std::array<char, std::numeric_limits<long long>::digits10 + 2> digits;
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+    text.append(digits.data(), end);
+}
+
+}  // namespace
+
 std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
                                const std::string& countText, long long simpleCrusts, int genus) {
-    std::string line = fiberLineText(m, r, std::vector<int>(parts.begin(), parts.end()));
-    line += " : " + countText + " (g=" + std::to_string(genus) + ")";
-    if (simpleCrusts <= 2) line += std::string(21, '*');
+    // Built in one string: a census writes millions of these.
+    std::string line;
+    line.reserve(32 + 6 * parts.size() + countText.size());
+    line += "((";
+    appendNumber(line, m);
+    line += ',';
+    appendNumber(line, r);
+    line += ')';
+    for (int a : parts) {
+        line += ',';
+        appendNumber(line, a);
+    }
+    line += ") : ";
+    line += countText;
+    line += " (g=";
+    appendNumber(line, genus);
+    line += ')';
+    if (simpleCrusts <= 2) line.append(21, '*');
     return line;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,12 +32,15 @@ struct CensusShape {
 // Every fiber of genus G (G >= 1) over all m, r and b, in census order: m ascending, then r
 // ascending, then b ascending, and within one (m, r, b) in the order of the fiber list (parts
 // in decreasing lexicographic order). The parts are placed one by one under two running sums,
-// the core sum m r and the Riemann-Hurwitz sum, so only fibers of genus G are ever built.
+// the core sum m r and the Riemann-Hurwitz sum, so only fibers of genus G are ever built. The
+// walk keeps its positions in memory of its own, not on the stack, so a thread of any stack
+// size walks a census of any genus.
 std::vector<CensusShape> genusShapes(int genus);
 
 // The same walk without keeping the shapes: visit sees each shape (valid only during the call)
 // and answers false to stop; false when it did, or when `progress` was cancelled (looked at
-// between any two (m, r, b), as a large genus walks long between two shapes).
+// between any two (m, r, b) and every few thousand steps, as a large genus can walk long
+// between two shapes).
 using ShapeVisit = std::function<bool(const CensusShape&)>;
 bool forEachGenusShape(int genus, const ShapeVisit& visit, const Progress* progress = nullptr);
 
@@ -73,10 +77,23 @@ struct CensusBlockWork {
 bool forEachGenusBlock(int genus, const CensusBlockWork& work, Progress* progress,
                        const CensusOptions& options);
 
+// The same walk with the jobs in runs: a worker takes a run of consecutive shapes of one
+// (m, r, b) of the block at once (shapes[0] is the block's shape `first`), so that it can keep
+// work from one shape for the next; `worker` (below workerCount(options.threads)) says which of
+// the pool's threads runs it, for state kept per worker.
+struct CensusRunWork {
+    std::function<void(std::size_t)> begin;
+    std::function<void(std::span<const CensusShape> shapes, std::size_t first, std::size_t worker)>
+        run;
+    std::function<void(const CensusShape&, std::size_t)> done;
+};
+bool forEachGenusRun(int genus, const CensusRunWork& work, Progress* progress,
+                     const CensusOptions& options);
+
 // Runs job(i) for i = 0 ... count - 1 on `threads` threads (0: one per core) and then done(i)
-// on the calling thread in increasing i, each as soon as jobs 0 ... i have ended. Stops early
-// (answers false) when `progress` is cancelled; reports the share of i done unless told not to
-// (when the count is only part of the work).
+// on the calling thread in increasing i, a block of i at a time. Stops early (answers false)
+// when `progress` is cancelled; reports the share of i done unless told not to (when the count is
+// only part of the work).
 bool runInOrder(std::size_t count, int threads, const std::function<void(std::size_t)>& job,
                 const std::function<void(std::size_t)>& done, Progress* progress,
                 bool reportFraction = true);

@@ -1,12 +1,15 @@
 #include "census/subdivisor_count.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <type_traits>
 #include <vector>
@@ -663,25 +666,120 @@ std::optional<SubdivisorTally> tallyByRuns(const FiberData& x, const SubdivisorO
     return tallyByRuns<WideCount>(x, slots, options, progress, reportFraction);
 }
 
-// The tables after each number of first branches, for every slot and squarefree d, always in the
-// summed form: that form depends on the branches added so far and on k, ell, d and r only, while
-// the shortfall form depends on the largest values of every branch of X.
+// The runs of w of one part, for every (slot, d) in order, held in one block: table t's
+// runs of every allowed value, then those of the letters 'A', 'B', '0'.
+struct PartSteps {
+    std::vector<Run> runs;
+    std::vector<std::uint32_t> starts;  // two per table
+    std::vector<long long> largest;     // the largest w of each table's allowed values
+
+    std::span<const Run> all(std::size_t t) const { return slice(2 * t); }
+    std::span<const Run> plain(std::size_t t) const { return slice(2 * t + 1); }
+
+  private:
+    std::span<const Run> slice(std::size_t i) const {
+        const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : runs.size();
+        return {runs.data() + starts[i], runs.data() + end};
+    }
+};
+}  // namespace
+
+// The runs of every part met so far, made under a lock the first time a part is asked for and
+// read without one after that.
+struct PartRuns::Held {
+    int m = 0;
+    SubdivisorOptions options;
+    std::vector<Slot> slots;
+    std::vector<std::atomic<const PartSteps*>> made;
+    std::vector<std::unique_ptr<PartSteps>> steps;
+    std::mutex making;
+
+    const PartSteps& of(int a) {
+        const auto i = static_cast<std::size_t>(a);
+        if (const PartSteps* ready = made[i].load(std::memory_order_acquire)) return *ready;
+        const std::lock_guard<std::mutex> lock(making);
+        if (const PartSteps* ready = made[i].load(std::memory_order_relaxed)) return *ready;
+        steps[i] = build(a);
+        made[i].store(steps[i].get(), std::memory_order_release);
+        return *steps[i];
+    }
+
+    std::unique_ptr<PartSteps> build(int a) const {
+        auto held = std::make_unique<PartSteps>();
+        const BranchShape shape(m, branchChain(m, a));
+        SlotSteps z;
+        std::vector<Run> w;
+        for (const Slot& slot : slots) {
+            slotSteps(shape, slot, options.onlyABC, z);
+            for (const auto& [d, mu] : slot.mobius) {
+                multiplesOf(z.all, d, w);
+                held->largest.push_back(largestValue(w));
+                held->starts.push_back(static_cast<std::uint32_t>(held->runs.size()));
+                held->runs.insert(held->runs.end(), w.begin(), w.end());
+                if (options.exceptOnlyAB) multiplesOf(z.plain, d, w);
+                held->starts.push_back(static_cast<std::uint32_t>(held->runs.size()));
+                if (options.exceptOnlyAB) held->runs.insert(held->runs.end(), w.begin(), w.end());
+            }
+        }
+        return held;
+    }
+};
+
+PartRuns::PartRuns(int m, const SubdivisorOptions& options) : held_(std::make_unique<Held>()) {
+    held_->m = m;
+    held_->options = options;
+    // The slots' admission sums depend on r, their values do not: r = 1 stands for every r.
+    held_->slots = slotsOf(m, 1, options);
+    held_->made =
+        std::vector<std::atomic<const PartSteps*>>(static_cast<std::size_t>(std::max(m, 1)));
+    held_->steps.resize(static_cast<std::size_t>(std::max(m, 1)));
+}
+
+PartRuns::~PartRuns() = default;
+
+int PartRuns::m() const {
+    return held_->m;
+}
+
+const SubdivisorOptions& PartRuns::options() const {
+    return held_->options;
+}
+
+namespace {
+
+// The count of a fiber of a list, table by table ((slot, d) in order), with the work on the first
+// parts kept for the fibers after it. A table needs only the sum of the largest values of the
+// parts to be ruled out, and that sum is kept for every table along the first parts. A table
+// that some vector reaches is counted one of two ways:
+// - by shortfall, when the largest values overshoot the admission sum only by a little (the
+//   slack): the vectors are those whose values fall short of the largest ones by at most the
+//   slack, a table of slack + 1 cells over all parts. In a census of one genus nearly every
+//   table is of this kind, most with slack 0, which admits the one vector of largest values;
+// - otherwise by the summed form kept for the first parts, which depends on those parts and on
+//   k, ell, d and r only: its cells are made only when a fiber needs them, and the last two
+//   parts are read off its twice-summed prefix sums.
+// Slacks below this are counted with the shortfalls of a part as the bits of a mask.
+constexpr long long kSmallSlack = 16;
+
 template <typename Number>
 class SharedPrefix {
   public:
-    SharedPrefix(int m, const SubdivisorOptions& options, std::vector<Slot> slots,
+    SharedPrefix(std::shared_ptr<PartRuns> runs, const std::vector<Slot>& slots,
                  std::vector<long long> needs)
-        : m_(m),
-          options_(options),
-          slots_(std::move(slots)),
-          needs_(std::move(needs)),
-          steps_(static_cast<std::size_t>(m)) {
+        : runs_(std::move(runs)), options_(runs_->options()), needs_(std::move(needs)) {
+        for (const Slot& slot : slots) {
+            for (const auto& [d, mu] : slot.mobius) negative_.push_back(mu < 0);
+        }
         levels_.push_back(startLevel());
+        levels_[0].top.assign(needs_.size(), 0);
+        levels_[0].made.assign(needs_.size(), levels_[0].stamp);
     }
 
     // The count of a fiber with these parts (at least two, each from 1 to m - 1); nothing when
-    // cancelled.
-    std::optional<WideCount> count(std::span<const int> parts, Progress* progress) {
+    // cancelled. `narrow`: the fiber has fewer than 2^62 vectors, so that its small shortfall
+    // tables can be counted in 64 bits whatever Number is.
+    std::optional<WideCount> count(std::span<const int> parts, bool narrow, Progress* progress) {
+        narrowFiber_ = narrow;
         const std::size_t depth = parts.size() - 2;
         std::size_t common = 0;
         while (common < prefix_.size() && common < depth && prefix_[common] == parts[common]) {
@@ -689,6 +787,7 @@ class SharedPrefix {
         }
         if (common < prefix_.size()) {
             prefix_.resize(common);
+            prefixSteps_.resize(common);
             ++generation_;
         }
         while (prefix_.size() < depth) {
@@ -699,85 +798,60 @@ class SharedPrefix {
         const Level& level = levels_[depth];
         const PartSteps& first = stepsOf(parts[depth]);
         const PartSteps& second = stepsOf(parts[depth + 1]);
+        fiberSteps_.assign(prefixSteps_.begin(), prefixSteps_.end());
+        fiberSteps_.push_back(&first);
+        fiberSteps_.push_back(&second);
         if (pairsMade_.size() != needs_.size()) {
             pairsMade_.assign(needs_.size(), 0);
             pairAll_.resize(needs_.size());
             pairPlain_.resize(options_.exceptOnlyAB ? needs_.size() : 0);
         }
+        // The tables some vector reaches, picked without a branch per table.
+        const std::size_t tables = needs_.size();
+        candidates_.resize(tables);
+        std::size_t reached = 0;
+        for (std::size_t t = 0; t < tables; ++t) {
+            candidates_[reached] = static_cast<std::uint32_t>(t);
+            reached += level.top[t] + first.largest[t] + second.largest[t] >= needs_[t] ? 1 : 0;
+        }
+        const double partCount = static_cast<double>(parts.size());
         Number found = 0;
-        std::size_t t = 0;
-        for (const Slot& slot : slots_) {
-            for (const auto& [d, mu] : slot.mobius) {
-                const long long reach = level.all[t].reach;
-                // No vector of the table reaches the admission sum with these two branches.
-                if (reach + first.largest[t] + second.largest[t] < needs_[t]) {
-                    ++t;
-                    continue;
-                }
-                if (pairsMade_[t] != generation_) {
-                    pairAll_[t].reset(level.all[t]);
-                    if (options_.exceptOnlyAB) pairPlain_[t].reset(level.plain[t]);
-                    pairsMade_[t] = generation_;
-                }
-                Number value = pairTotal(pairAll_[t], first.all(t), second.all(t));
-                if (options_.exceptOnlyAB) {
-                    value -= pairTotal(pairPlain_[t], first.plain(t), second.plain(t));
-                }
-                found += mu > 0 ? value : Number(0) - value;
-                ++t;
-            }
+        for (std::size_t i = 0; i < reached; ++i) {
+            // A stop within milliseconds even when every table is long.
+            if (i % 64 == 63 && stopRequested(progress)) return std::nullopt;
+            const std::size_t t = candidates_[i];
+            // The cheaper way: a shortfall table costs about (slack + 1) cells per part, the
+            // summed form about four passes over its cells when the first parts have changed
+            // and one look per pair of runs when they have not.
+            const long long slack = level.top[t] + first.largest[t] + second.largest[t] - needs_[t];
+            const bool summed =
+                pairsMade_[t] == generation_ || static_cast<double>(slack + 1) * partCount >
+                                                    4.0 * static_cast<double>(needs_[t] + 1);
+            const Number value = summed ? bySums(depth, t, first, second) : byShortfall(t, slack);
+            found += negative_[t] ? Number(0) - value : value;
         }
         return static_cast<WideCount>(found);
     }
 
   private:
-    // The runs of w of one part, for every (slot, d) in order, held in one block: table t's
-    // runs of every allowed value, then those of the letters 'A', 'B', '0'.
-    struct PartSteps {
-        std::vector<Run> runs;
-        std::vector<std::uint32_t> starts;  // two per table
-        std::vector<long long> largest;     // the largest w of each table's allowed values
-
-        std::span<const Run> all(std::size_t t) const { return slice(2 * t); }
-        std::span<const Run> plain(std::size_t t) const { return slice(2 * t + 1); }
-
-      private:
-        std::span<const Run> slice(std::size_t i) const {
-            const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : runs.size();
-            return {runs.data() + starts[i], runs.data() + end};
-        }
-    };
+    // The tables after the first j parts: the sum of the parts' largest values for every table
+    // (every part allows 0, letter '0', so each has one), and the summed form of a table when a
+    // fiber has needed it.
     struct Level {
         std::vector<RunTable<Number>> all;
         std::vector<RunTable<Number>> plain;
+        std::vector<long long> top;       // by table
+        std::vector<std::uint64_t> made;  // by table: `stamp` when its cells are this level's
+        std::uint64_t stamp = 0;          // new each time the level's part changes
     };
 
-    const PartSteps& stepsOf(int a) {
-        std::unique_ptr<PartSteps>& held = steps_[static_cast<std::size_t>(a)];
-        if (held) return *held;
-        held = std::make_unique<PartSteps>();
-        const BranchShape shape(m_, branchChain(m_, a));
-        SlotSteps z;
-        std::vector<Run> w;
-        for (const Slot& slot : slots_) {
-            slotSteps(shape, slot, options_.onlyABC, z);
-            for (const auto& [d, mu] : slot.mobius) {
-                multiplesOf(z.all, d, w);
-                held->largest.push_back(largestValue(w));
-                held->starts.push_back(static_cast<std::uint32_t>(held->runs.size()));
-                held->runs.insert(held->runs.end(), w.begin(), w.end());
-                if (options_.exceptOnlyAB) multiplesOf(z.plain, d, w);
-                held->starts.push_back(static_cast<std::uint32_t>(held->runs.size()));
-                if (options_.exceptOnlyAB) held->runs.insert(held->runs.end(), w.begin(), w.end());
-            }
-        }
-        return *held;
-    }
-
+    // Level 0 holds the table of no parts (the empty vector, total 0); the cells of the later
+    // levels are sized when first made.
     Level startLevel() const {
         Level level;
         level.all.resize(needs_.size());
         level.plain.resize(options_.exceptOnlyAB ? needs_.size() : 0);
+        if (!levels_.empty()) return level;
         for (std::size_t t = 0; t < needs_.size(); ++t) {
             level.all[t].start(false, needs_[t]);
             if (options_.exceptOnlyAB) level.plain[t].start(false, needs_[t]);
@@ -785,37 +859,145 @@ class SharedPrefix {
         return level;
     }
 
-    // Adds part a to the last level of the prefix; false when cancelled (the level after it is
-    // then left half made and not counted as held).
+    // Adds part a to the last level of the prefix: the sums of the largest values, and a new
+    // stamp that marks the cells of the level as not yet made; false when cancelled.
     bool extend(int a, Progress* progress) {
+        if (stopRequested(progress)) return false;
         const std::size_t j = prefix_.size();
         if (levels_.size() < j + 2) levels_.push_back(startLevel());
         const PartSteps& part = stepsOf(a);
         const Level& from = levels_[j];
         Level& to = levels_[j + 1];
-        for (std::size_t t = 0; t < needs_.size(); ++t) {
-            if (t % 64 == 0 && stopRequested(progress)) return false;
-            addBranch(from.all[t], part.all(t), to.all[t], scratch_);
-            if (options_.exceptOnlyAB) {
-                addBranch(from.plain[t], part.plain(t), to.plain[t], scratch_);
-            }
-        }
+        to.top.resize(needs_.size());
+        to.made.resize(needs_.size(), 0);
+        to.stamp = ++stamps_;
+        for (std::size_t t = 0; t < needs_.size(); ++t) to.top[t] = from.top[t] + part.largest[t];
         prefix_.push_back(a);
+        prefixSteps_.push_back(&part);
         return true;
     }
 
-    int m_;
+    // The vectors of table t over every part of the fiber whose values fall short of the
+    // largest ones by at most `slack` in all: each part's runs turned round and cut at the slack.
+    Number byShortfall(std::size_t t, long long slack) {
+        Number value = shortfallCount(t, slack, false);
+        if (options_.exceptOnlyAB) value -= shortfallCount(t, slack, true);
+        return value;
+    }
+
+    Number shortfallCount(std::size_t t, long long slack, bool plain) {
+        if (slack == 0 && !plain) return 1;  // the one vector of largest values
+        if (slack < kSmallSlack) {
+            return narrowFiber_ ? Number(smallShortfallCount<std::uint64_t>(t, slack, plain))
+                                : smallShortfallCount<Number>(t, slack, plain);
+        }
+        shortfall_.start(true, slack);
+        for (const PartSteps* part : fiberSteps_) {
+            const long long largest = part->largest[t];
+            const std::span<const Run> runs = plain ? part->plain(t) : part->all(t);
+            short_.clear();
+            for (auto run = runs.rbegin(); run != runs.rend() && largest - run->hi <= slack;
+                 ++run) {
+                short_.push_back({largest - run->hi, std::min(slack, largest - run->lo)});
+            }
+            if (short_.empty()) return 0;
+            addBranch(shortfall_, short_, nextShortfall_, scratch_);
+            std::swap(shortfall_, nextShortfall_);
+        }
+        Number total = 0;
+        for (long long u = 0; u <= shortfall_.reach; ++u) {
+            total += shortfall_.cells[static_cast<std::size_t>(u)];
+        }
+        return total;
+    }
+
+    // The same for a slack below kSmallSlack: the shortfalls each part allows within the slack
+    // as the bits of a mask, multiplied in as polynomials cut at the slack.
+    template <typename Small>
+    Small smallShortfallCount(std::size_t t, long long slack, bool plain) const {
+        std::array<Small, kSmallSlack> poly{};
+        poly[0] = 1;
+        const auto top = static_cast<std::size_t>(slack);
+        for (const PartSteps* part : fiberSteps_) {
+            const long long largest = part->largest[t];
+            const std::span<const Run> runs = plain ? part->plain(t) : part->all(t);
+            std::uint32_t mask = 0;
+            for (auto run = runs.rbegin(); run != runs.rend() && largest - run->hi <= slack;
+                 ++run) {
+                for (long long v = largest - run->hi; v <= std::min(slack, largest - run->lo);
+                     ++v) {
+                    mask |= std::uint32_t{1} << v;
+                }
+            }
+            if (mask == 0) return 0;
+            if (mask == 1) continue;  // only the largest value: the polynomial stays
+            for (std::size_t u = top + 1; u-- > 0;) {
+                Small sum = 0;
+                for (std::size_t v = 0; v <= u; ++v) {
+                    if (mask & (std::uint32_t{1} << v)) sum += poly[u - v];
+                }
+                poly[u] = sum;
+            }
+        }
+        Small total = 0;
+        for (std::size_t u = 0; u <= top; ++u) total += poly[u];
+        return total;
+    }
+
+    // Table t by the summed form of the first parts and the pair sums of the last two.
+    Number bySums(std::size_t depth, std::size_t t, const PartSteps& first,
+                  const PartSteps& second) {
+        const Level& level = levels_[depth];
+        if (pairsMade_[t] != generation_) {
+            makeTable(depth, t);
+            pairAll_[t].reset(level.all[t]);
+            if (options_.exceptOnlyAB) pairPlain_[t].reset(level.plain[t]);
+            pairsMade_[t] = generation_;
+        }
+        Number value = pairTotal(pairAll_[t], first.all(t), second.all(t));
+        if (options_.exceptOnlyAB) {
+            value -= pairTotal(pairPlain_[t], first.plain(t), second.plain(t));
+        }
+        return value;
+    }
+
+    // Works out the cells of table t after the first `depth` parts of the prefix, from the
+    // deepest level whose cells of t are made.
+    void makeTable(std::size_t depth, std::size_t t) {
+        std::size_t j = depth;
+        while (j > 0 && levels_[j].made[t] != levels_[j].stamp) --j;
+        for (; j < depth; ++j) {
+            const PartSteps& part = stepsOf(prefix_[j]);
+            Level& to = levels_[j + 1];
+            addBranch(levels_[j].all[t], part.all(t), to.all[t], scratch_);
+            if (options_.exceptOnlyAB) {
+                addBranch(levels_[j].plain[t], part.plain(t), to.plain[t], scratch_);
+            }
+            to.made[t] = to.stamp;
+        }
+    }
+
+    const PartSteps& stepsOf(int a) { return runs_->held().of(a); }
+
+    std::shared_ptr<PartRuns> runs_;  // the runs of every part, shared with other tallies of m
     SubdivisorOptions options_;
-    std::vector<Slot> slots_;
-    std::vector<long long> needs_;                   // the admission sum of each (slot, d)
-    std::vector<std::unique_ptr<PartSteps>> steps_;  // by part, made when first needed
-    std::vector<Level> levels_;  // levels_[j]: after the first j parts of prefix_
+    std::vector<long long> needs_;  // the admission sum of each table
+    std::vector<char> negative_;    // by table: mu(d) = -1
+    std::vector<Level> levels_;     // levels_[j]: after the first j parts of prefix_
     std::vector<int> prefix_;
+    std::vector<const PartSteps*> prefixSteps_;  // the runs of each part of prefix_
     // The pair sums of a table are of the last level when made in this generation.
     std::uint64_t generation_ = 1;
+    std::uint64_t stamps_ = 0;
     std::vector<std::uint64_t> pairsMade_;
     std::vector<PairSums<Number>> pairAll_;
     std::vector<PairSums<Number>> pairPlain_;
+    std::vector<const PartSteps*> fiberSteps_;  // the runs of each part of the fiber counted
+    std::vector<std::uint32_t> candidates_;     // the tables the fiber counted reaches
+    bool narrowFiber_ = false;                  // the fiber counted has below 2^62 vectors
+    RunTable<Number> shortfall_;
+    RunTable<Number> nextShortfall_;
+    std::vector<Run> short_;
     std::vector<Number> scratch_;
 };
 
@@ -828,9 +1010,13 @@ struct PrefixTally::Walk {
     std::size_t slots = 0;
 };
 
-PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options)
+PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options,
+                         std::shared_ptr<PartRuns> runs)
     : m_(m), r_(r), options_(options) {
     if (m < 2 || r < 1 || b < 2) return;
+    if (!runs || runs->m() != m || runs->options() != options) {
+        runs = std::make_shared<PartRuns>(m, options);
+    }
     std::vector<Slot> slots = slotsOf(m, r, options);
     std::vector<long long> needs;
     double cells = 0;
@@ -852,28 +1038,30 @@ PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options)
     walk_ = std::make_unique<Walk>();
     walk_->slots = slots.size();
     if (narrow) {
-        walk_->narrow = std::make_unique<SharedPrefix<std::uint64_t>>(m, options, std::move(slots),
-                                                                      std::move(needs));
+        walk_->narrow =
+            std::make_unique<SharedPrefix<std::uint64_t>>(std::move(runs), slots, std::move(needs));
     } else {
-        walk_->wide = std::make_unique<SharedPrefix<WideCount>>(m, options, std::move(slots),
-                                                                std::move(needs));
+        walk_->wide =
+            std::make_unique<SharedPrefix<WideCount>>(std::move(runs), slots, std::move(needs));
     }
 }
 
 PrefixTally::~PrefixTally() = default;
 
 SubdivisorTally PrefixTally::count(std::span<const int> parts, Progress* progress) {
+    const double bound = walk_ ? vectorBound(walk_->slots, m_, parts) : 0;
     const bool shared =
         walk_ && parts.size() >= 2 &&
         std::all_of(parts.begin(), parts.end(), [&](int a) { return a >= 1 && a < m_; }) &&
-        vectorBound(walk_->slots, m_, parts) < (walk_->narrow ? kNarrowBound : kRunCountBound);
+        bound < (walk_->narrow ? kNarrowBound : kRunCountBound);
     if (!shared) {
         return tallySubdivisorsQuietly(
             fiberFromParts(m_, r_, std::vector<int>(parts.begin(), parts.end())), options_,
             progress);
     }
     const std::optional<WideCount> found =
-        walk_->narrow ? walk_->narrow->count(parts, progress) : walk_->wide->count(parts, progress);
+        walk_->narrow ? walk_->narrow->count(parts, true, progress)
+                      : walk_->wide->count(parts, bound < kNarrowBound, progress);
     SubdivisorTally result;
     result.cancelled = !found;
     if (found) result.count = *found;

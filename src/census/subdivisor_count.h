@@ -50,6 +50,26 @@ SubdivisorTally tallySubdivisorsByGcdTable(const FiberData& x, const SubdivisorO
 SubdivisorTally tallySubdivisorsQuietly(const FiberData& x, const SubdivisorOptions& options,
                                         Progress* progress);
 
+// The values that a branch with first multiplicity a allows in every (k, ell) under a core of
+// multiplicity m, as runs, worked out once per a when a count first meets it. They do not depend
+// on r or b, so the PrefixTally of every r and b of one m may share them, from any thread.
+class PartRuns {
+  public:
+    PartRuns(int m, const SubdivisorOptions& options);
+    ~PartRuns();
+    PartRuns(const PartRuns&) = delete;
+    PartRuns& operator=(const PartRuns&) = delete;
+
+    int m() const;
+    const SubdivisorOptions& options() const;
+
+    struct Held;
+    Held& held() { return *held_; }
+
+  private:
+    std::unique_ptr<Held> held_;
+};
+
 // Counts the fibers of one core multiplicity m and one r one after another, as the fiber list
 // meets them: the work on the first branches is kept, so a fiber that starts with the same parts
 // as the one before only adds the parts where it differs, and the last two parts are read off
@@ -57,8 +77,10 @@ SubdivisorTally tallySubdivisorsQuietly(const FiberData& x, const SubdivisorOpti
 // and lists whose kept work would pass 256 MiB, are counted one by one by tallySubdivisorsQuietly.
 class PrefixTally {
   public:
-    // b is the number of parts the fibers have, for the size of the kept work.
-    PrefixTally(int m, int r, int b, const SubdivisorOptions& options);
+    // b is the number of parts the fibers have, for the size of the kept work; `runs`, when
+    // made for this m and these options, is shared instead of making new ones.
+    PrefixTally(int m, int r, int b, const SubdivisorOptions& options,
+                std::shared_ptr<PartRuns> runs = nullptr);
     ~PrefixTally();
     PrefixTally(const PrefixTally&) = delete;
     PrefixTally& operator=(const PrefixTally&) = delete;

@@ -1,16 +1,14 @@
 #include <CLI/CLI.hpp>
-#include <cerrno>
 #include <iostream>
-#include <new>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
-#include <system_error>
 
 #include "analysis/analysis_summary.h"
 #include "analysis/subdivisor_choice.h"
 #include "census/subdivisor_line.h"
 #include "cli/commands.h"
+#include "cli/input_lines.h"
 #include "files/analysis_records.h"
 #include "model/fiber_data.h"
 #include "model/input_check.h"
@@ -81,30 +79,6 @@ void printPlain(const FiberData& x, const SubdivisorLine& y, const AnalysisFigur
     printChains(f, out);
 }
 
-// The next line of `in` into `text`; false at its end. A read that fails (standard input a
-// folder, closed, or a line too long to hold) throws InputError with the line's number, so
-// that it is never taken for the end.
-bool readLine(std::istream& in, std::string& text, long long number) {
-    const std::ios::iostate previous = in.exceptions();
-    in.exceptions(std::ios::badbit);
-    const auto where = "line " + std::to_string(number) + " of standard input";
-    try {
-        const bool read = static_cast<bool>(std::getline(in, text));
-        in.exceptions(previous);
-        return read;
-    } catch (const std::bad_alloc&) {
-        in.exceptions(previous);
-        throw InputError(where + " is too long to hold in memory");
-    } catch (const std::ios_base::failure& failed) {
-        in.exceptions(previous);
-        // The stream's own code says only "iostream error"; the system's error is in errno.
-        const std::error_code code = failed.code().category() == std::iostream_category()
-                                         ? std::error_code(errno, std::generic_category())
-                                         : failed.code();
-        throw InputError("cannot read " + where + ": " + code.message());
-    }
-}
-
 // Each record of --json as an element of one JSON array, indented as a whole array would be.
 void printArrayElement(const nlohmann::json& record, bool first, std::ostream& out) {
     std::string text = record.dump(2);
@@ -123,7 +97,7 @@ void analyseLines(const FiberData& x, const AnalyzeArguments& args, CommandConte
     std::istream& in = context.in != nullptr ? *context.in : std::cin;
     std::string text;
     bool first = true;
-    for (long long number = 1; readLine(in, text, number); ++number) {
+    for (long long number = 1; readInputLine(in, text, number); ++number) {
         if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
         SubdivisorLine y;
         AnalysisFigures figures;
@@ -167,7 +141,8 @@ void addAnalyzeCommand(CLI::App& app, CommandContext& context) {
     auto args = std::make_shared<AnalyzeArguments>();
     CLI::App* command = app.add_subcommand(
         "analyze", "Analyse a sub-divisor Y of a fiber X: N, d, h and the analysis divisor");
-    command->add_option("X", args->x, "the fiber: a fiber line or divisor notation")->required();
+    command->add_option("X", args->x, "the fiber: a fiber line, divisor notation or label")
+        ->required();
     command
         ->add_option("Y", args->y,
                      "a sub-divisor line of X as listed, or - to read one a line from standard "

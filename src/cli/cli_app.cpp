@@ -25,8 +25,8 @@ Progress: fibers, --count and file listings that run longer than a second show a
 on standard error when it is a terminal of its own; a census shows it on a shared terminal too,
 until its first line.
 
-Exit status: 0 done, 1 a file could not be written, 2 bad input or an answer too large to hold,
-130 interrupted.
+Exit status: 0 done, 1 a file could not be written (or a self-test check does not hold), 2 bad
+input or an answer too large to hold, 130 interrupted.
 
 Examples:
   dorvanix-cli fibers 3 2 3
@@ -38,6 +38,9 @@ Examples:
   dorvanix-cli picture '((3,2),2,2,2)' '(2;(2),(1),(1))' --ticks 30 --output fly.svg
   dorvanix-cli census --genus 2
   dorvanix-cli graph '((3,2),2,2,2)' --format dot
+  dorvanix-cli lookup 2.5.2.4-4-2
+  dorvanix-cli census --genus 2..10 --format sqlite --output census.sqlite
+  dorvanix-cli selftest
 )";
 
 void buildApp(CLI::App& app, CommandContext& context) {
@@ -51,6 +54,8 @@ void buildApp(CLI::App& app, CommandContext& context) {
     addPictureCommand(app, context);
     addCensusCommand(app, context);
     addGraphCommand(app, context);
+    addLookupCommand(app, context);
+    addSelfTestCommand(app, context);
 }
 
 // The tool's own messages, and CLI11's, made into one line.
@@ -103,6 +108,14 @@ std::string unknownCommand(CLI::App& app, const std::vector<std::string>& args) 
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            std::istream* in) {
     CommandContext context{out, err, writesToTerminal(err), writesToTerminal(out), in};
+    context.commandLine = "dorvanix-cli";
+    for (const std::string& arg : args) {
+        const bool plain =
+            !arg.empty() && arg.find_first_not_of(
+                                "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                "0123456789-_.,/=:+") == std::string::npos;
+        context.commandLine += plain ? " " + arg : " " + quoteInput(arg);
+    }
     CLI::App app("Dorvanix: star-shaped singular fibers, their sub-divisors and polynomial files",
                  "dorvanix-cli");
     buildApp(app, context);
@@ -147,7 +160,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "dorvanix-cli: " << oneLine(error.what()) << '\n';
         return kBadInput;
     }
-    return kDone;
+    return context.exitStatus != 0 ? context.exitStatus : kDone;
 }
 
 }  // namespace dorvanix::cli

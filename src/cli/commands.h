@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 
 namespace CLI {
 class App;
@@ -18,6 +19,11 @@ struct CommandContext {
     bool outOnTerminal = false;
     // Where "-" reads from; standard input when null.
     std::istream* in = nullptr;
+    // The command as typed, for a file that records how it was made.
+    std::string commandLine = {};
+    // The exit status of a command that ends without an error but not with success (a self-test
+    // with a check that does not hold).
+    int exitStatus = 0;
 
     // A progress line is shown when it has a terminal to itself.
     bool showsProgress(bool resultsToFile) const {
@@ -34,5 +40,7 @@ void addAnalyzeCommand(CLI::App& app, CommandContext& context);
 void addPictureCommand(CLI::App& app, CommandContext& context);
 void addCensusCommand(CLI::App& app, CommandContext& context);
 void addGraphCommand(CLI::App& app, CommandContext& context);
+void addLookupCommand(CLI::App& app, CommandContext& context);
+void addSelfTestCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace dorvanix::cli

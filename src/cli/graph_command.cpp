@@ -42,7 +42,8 @@ void addGraphCommand(CLI::App& app, CommandContext& context) {
     auto args = std::make_shared<GraphArguments>();
     CLI::App* command = app.add_subcommand(
         "graph", "The dual graph of X, or with Y of the analysis divisor R and its joining curve");
-    command->add_option("X", args->x, "the fiber: a fiber line or divisor notation")->required();
+    command->add_option("X", args->x, "the fiber: a fiber line, divisor notation or label")
+        ->required();
     command->add_option("Y", args->y, "a sub-divisor line of X as listed");
     command->add_option("--format", args->format, "json (default), dot (Graphviz) or tikz (LaTeX)")
         ->check(CLI::IsMember({"json", "dot", "tikz"}));

@@ -7,8 +7,8 @@
 
 namespace dorvanix::cli {
 
-// One JSON object on one line, for jq, pandas and other programs. A fiber carries m, r,
-// branches (first multiplicities), chains, genus, simple_crust_count, line and notation.
+// One JSON object on one line, for jq, pandas and other programs. A fiber carries its label, m,
+// r, branches (first multiplicities), chains, genus, simple_crust_count, line and notation.
 std::string fiberJsonLine(int m, int r, const FiberEntry& fiber);
 
 // A sub-divisor carries k, ys, ell, types and line.

@@ -45,7 +45,8 @@ void addPictureCommand(CLI::App& app, CommandContext& context) {
     auto args = std::make_shared<PictureArguments>();
     CLI::App* command = app.add_subcommand(
         "picture", "Draw the picture of a fiber X (and a sub-divisor Y flying onto it) as SVG");
-    command->add_option("X", args->x, "the fiber: a fiber line or divisor notation")->required();
+    command->add_option("X", args->x, "the fiber: a fiber line, divisor notation or label")
+        ->required();
     command->add_option("Y", args->y, "a sub-divisor line of X as listed");
     command
         ->add_option("--ticks", args->ticks,

@@ -36,7 +36,8 @@ void addQuorbelCommand(CLI::App& app, CommandContext& context) {
     auto args = std::make_shared<QuorbelArguments>();
     CLI::App* command = app.add_subcommand(
         "quorbel", "Print the polynomial file of a fiber X and a sub-divisor line Y");
-    command->add_option("X", args->x, "the fiber: a fiber line or divisor notation")->required();
+    command->add_option("X", args->x, "the fiber: a fiber line, divisor notation or label")
+        ->required();
     command->add_option("Y", args->y, "a sub-divisor line of X as listed")->required();
     auto* output =
         command

@@ -67,7 +67,8 @@ void runSubdivisors(const SubdivisorsArguments& args, CommandContext& context) {
 void addSubdivisorsCommand(CLI::App& app, CommandContext& context) {
     auto args = std::make_shared<SubdivisorsArguments>();
     CLI::App* command = app.add_subcommand("subdivisors", "List the sub-divisors Y of a fiber X");
-    command->add_option("X", args->x, "the fiber: a fiber line or divisor notation")->required();
+    command->add_option("X", args->x, "the fiber: a fiber line, divisor notation or label")
+        ->required();
     command
         ->add_option("--ell", args->ell,
                      "only ell = V (V > 0), or all but ell = -V (V < 0); 0 for every ell")

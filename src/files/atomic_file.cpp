@@ -163,11 +163,21 @@ void takeOverFrom(int fd, const Destination& destination) {
 }  // namespace
 
 AtomicFile::AtomicFile(std::filesystem::path target, StillWaiting stillWaiting)
+    : AtomicFile(std::move(target), std::move(stillWaiting), false) {}
+
+AtomicFile::AtomicFile(std::filesystem::path target, ByName)
+    : AtomicFile(std::move(target), {}, true) {}
+
+AtomicFile::AtomicFile(std::filesystem::path target, StillWaiting stillWaiting, bool byName)
     : target_(std::move(target)), stillWaiting_(std::move(stillWaiting)), owner_(::getpid()) {
     const Destination destination = destinationOf(target_);
     if (destination.error != 0) fail(destination.error);
     file_ = destination.file;
     direct_ = destination.direct;
+    if (direct_ && byName) {
+        throw FileWriteError("cannot write " + quoteInput(target_.string()) +
+                             ": it is not a regular file, and a database goes only into one");
+    }
     if (direct_) {
         openDirectly(destination.appends);
     } else {
@@ -178,12 +188,17 @@ AtomicFile::AtomicFile(std::filesystem::path target, StillWaiting stillWaiting)
         }
         // A new file gets the usual permissions under the umask; a replacement never more than
         // the old file's.
-        openTemporary(destination.exists ? destination.existing.st_mode & 0777 : 0666);
+        openTemporary(destination.exists ? destination.existing.st_mode & 0777 : 0666, byName);
         if (fd_ >= 0) takeOverFrom(fd_, destination);
     }
     if (fd_ < 0) fail(errno);
     buffer_ = std::make_unique<Buffer>(fd_, owner_, stillWaiting_);
     stream_ = std::make_unique<std::ostream>(buffer_.get());
+}
+
+std::filesystem::path AtomicFile::temporaryPath() const {
+    return namedTemporary_ ? std::filesystem::path(namedTemporary_->path())
+                           : std::filesystem::path();
 }
 
 void AtomicFile::openDirectly(bool appends) {
@@ -212,12 +227,13 @@ void AtomicFile::checkNameLength() {
     }
 }
 
-void AtomicFile::openTemporary(mode_t mode) {
-    if (std::getenv(kNamedTemporariesVariable) == nullptr) {
+void AtomicFile::openTemporary(mode_t mode, bool named) {
+    if (!named && std::getenv(kNamedTemporariesVariable) == nullptr) {
         fd_ = ::open(folderOf(file_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
         if (fd_ >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return;
     }
-    // No unnamed temporaries on this file system: a hidden named one beside the file, made with
+    // A named temporary asked for, or no unnamed ones on this file system: a hidden named one
+    // beside the file, made with
     // O_EXCL rather than by mkostemp, whose 0600 would have to be widened by a umask that cannot
     // be read without changing it; it is made with the mode it keeps, never readable by more.
     namedTemporary_ = std::make_unique<RegisteredTemporary>(hiddenStem(), [&](const char* path) {

@@ -51,6 +51,13 @@ class AtomicFile {
     // Opens the temporary; throws FileWriteError when the folder cannot take it or the name is
     // too long for it. Without `stillWaiting` a save held up waits as long as it takes.
     explicit AtomicFile(std::filesystem::path target, StillWaiting stillWaiting = {});
+
+    // For a file that another library writes through its name (a database): the temporary is a
+    // named one beside the target, at temporaryPath(), and stream() is left unused. Only a
+    // regular file or a new name can be written so; anything else is refused.
+    struct ByName {};
+    AtomicFile(std::filesystem::path target, ByName);
+    std::filesystem::path temporaryPath() const;
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -65,9 +72,11 @@ class AtomicFile {
     class Buffer;
     [[noreturn]] void fail(int error);
     void discard();
+    AtomicFile(std::filesystem::path target, StillWaiting stillWaiting, bool byName);
     void openDirectly(bool appends);
     void checkNameLength();
-    void openTemporary(mode_t mode);
+    // Unnamed where the file system has such temporaries and `named` does not ask otherwise.
+    void openTemporary(mode_t mode, bool named);
     std::string hiddenStem() const;
     void linkIntoPlace();
 

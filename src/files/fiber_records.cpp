@@ -4,6 +4,7 @@
 
 #include "census/subdivisor_count.h"
 #include "model/fiber_data.h"
+#include "model/fiber_label.h"
 
 namespace dorvanix {
 
@@ -21,7 +22,12 @@ std::string fiberRecordJson(int m, int r, const FiberEntry& fiber) {
     const std::vector<int> parts(fiber.parts.begin(), fiber.parts.end());
     const FiberData data = fiberFromParts(m, r, parts);
     const nlohmann::ordered_json before = {
-        {"m", m}, {"r", r}, {"branches", parts}, {"chains", data.chains}, {"genus", fiber.genus},
+        {"label", fiberLabel(m, r, parts)},
+        {"m", m},
+        {"r", r},
+        {"branches", parts},
+        {"chains", data.chains},
+        {"genus", fiber.genus},
     };
     const nlohmann::ordered_json after = {
         {"line", fiber.line},

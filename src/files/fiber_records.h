@@ -9,7 +9,7 @@
 
 namespace dorvanix {
 
-// One fiber as one JSON object on one line (schema/dorvanix.schema.json, "fiber"): m, r,
+// One fiber as one JSON object on one line (schema/dorvanix.schema.json, "fiber"): label, m, r,
 // branches (first multiplicities), chains, genus, simple_crust_count, line and notation. The tool
 // and the module write it here, so that their lines agree to the byte. The count is written
 // digit for digit from simpleCrustDigits (or simpleCrusts where no digits are given), exact at

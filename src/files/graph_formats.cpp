@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "files/graph_layout.h"
+#include "model/input_check.h"
 
 namespace dorvanix {
 
@@ -255,6 +256,68 @@ std::string dualGraphTikz(const DualGraph& graph) {
            "\\else\n\\noindent\\usebox{\\dualgraph}\n\\fi\n"
            "\\end{document}\n";
     return out.str();
+}
+
+namespace {
+
+[[noreturn]] void malformed(const std::string& what) {
+    throw InputError("dual graph: " + what);
+}
+
+int wholeNumber(const nlohmann::json& value, const std::string& what) {
+    if (!value.is_number_integer() || value.get<long long>() < -kMaxInputNumber * 1000LL ||
+        value.get<long long>() > kMaxInputNumber * 1000LL) {
+        malformed(what + " must be a whole number, not " + value.dump());
+    }
+    return value.get<int>();
+}
+
+}  // namespace
+
+DualGraph readDualGraphJson(std::string_view text) {
+    nlohmann::json json;
+    try {
+        json = nlohmann::json::parse(text);
+    } catch (const nlohmann::json::parse_error& error) {
+        const std::string what = error.what();
+        malformed("not JSON: " + what.substr(what.find("] ") + 2));
+    }
+    if (!json.is_object() || !json.contains("vertices") || !json.contains("edges") ||
+        !json["vertices"].is_array() || !json["edges"].is_array()) {
+        malformed("expected an object with the arrays \"vertices\" and \"edges\"");
+    }
+    DualGraph graph;
+    for (const nlohmann::json& vertex : json["vertices"]) {
+        const std::string where = "vertex " + std::to_string(graph.vertices.size() + 1);
+        if (!vertex.is_object() || !vertex.contains("id") || !vertex.contains("multiplicity")) {
+            malformed(where + ": expected an object with \"id\" and \"multiplicity\"");
+        }
+        DualVertex v;
+        v.id = wholeNumber(vertex["id"], where + ": \"id\"");
+        v.multiplicity = wholeNumber(vertex["multiplicity"], where + ": \"multiplicity\"");
+        if (vertex.contains("self_intersection") && !vertex["self_intersection"].is_null()) {
+            v.selfIntersection =
+                wholeNumber(vertex["self_intersection"], where + ": \"self_intersection\"");
+        }
+        // A curve is rational unless its genus is given; null is a genus that is not known.
+        v.genus = 0;
+        if (vertex.contains("genus")) {
+            v.genus = vertex["genus"].is_null()
+                          ? std::nullopt
+                          : std::optional<int>(wholeNumber(vertex["genus"], where + ": \"genus\""));
+        }
+        if (vertex.contains("kind") && vertex["kind"].is_string()) v.kind = vertex["kind"];
+        if (vertex.contains("note") && vertex["note"].is_string()) v.note = vertex["note"];
+        graph.vertices.push_back(std::move(v));
+    }
+    for (const nlohmann::json& edge : json["edges"]) {
+        if (!edge.is_array() || edge.size() != 2) {
+            malformed("an edge must be a pair of ids, not " + edge.dump());
+        }
+        graph.edges.emplace_back(wholeNumber(edge[0], "an edge's id"),
+                                 wholeNumber(edge[1], "an edge's id"));
+    }
+    return graph;
 }
 
 }  // namespace dorvanix

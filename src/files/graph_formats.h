@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "model/dual_graph.h"
 
@@ -9,6 +10,11 @@ namespace dorvanix {
 // {"vertices": [{"id", "multiplicity", "self_intersection", "genus", "kind", "note"}, ...],
 //  "edges": [[i, j], ...]}, with null for a number that is not known and the note saying why.
 std::string dualGraphJson(const DualGraph& graph);
+
+// Reads a dual graph as dualGraphJson writes it: the vertices in any order and with any ids,
+// "self_intersection" null or left out when unknown, "genus", "kind" and "note" optional. Throws
+// InputError saying what is missing or malformed.
+DualGraph readDualGraphJson(std::string_view text);
 
 // An undirected Graphviz graph laid out by layOutDualGraph, each vertex labelled
 // "multiplicity / self-intersection" at its pinned position, each edge with its spline; the

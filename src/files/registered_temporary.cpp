@@ -115,6 +115,10 @@ RegisteredTemporary::~RegisteredTemporary() {
     release();
 }
 
+std::string RegisteredTemporary::path() const {
+    return slot_ != nullptr ? slot_->path : std::string();
+}
+
 int RegisteredTemporary::commit(const char* target) {
     if (slot_ == nullptr) return EBADF;
     const int error = ::rename(slot_->path.c_str(), target) == 0 ? 0 : errno;

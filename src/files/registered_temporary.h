@@ -24,6 +24,8 @@ class RegisteredTemporary {
 
     // 0 when the file was made, otherwise why not.
     int error() const { return error_; }
+    // Where the file is, while it is registered.
+    std::string path() const;
     // Renames the file to `target`; answers 0 or the error number.
     int commit(const char* target);
 

@@ -33,6 +33,12 @@ std::vector<int> branchSelfIntersections(int m, int a);
 // order, each curve rational.
 DualGraph fiberDualGraph(const FiberData& x);
 
+// The fiber whose dual graph this is, whatever the order and numbering of its vertices: a tree
+// of rational curves with one core meeting at least three branch chains, each chain the one m and
+// its first multiplicity give, self-intersections (where given) those of that fiber. The
+// branches come largest first. Throws InputError saying why the graph is no such fiber.
+FiberData fiberOfDualGraph(const DualGraph& graph);
+
 // Past this many curves the intersection matrix is declined: its million entries already take
 // tens of megabytes as Python lists, and a matrix of X's 10^8 curves could never be held.
 inline constexpr std::size_t kMaxMatrixCurves = 1000;

@@ -1,5 +1,6 @@
 #include "model/input_check.h"
 
+#include "model/fiber_label.h"
 #include "model/text_scanner.h"
 
 namespace dorvanix {
@@ -202,9 +203,10 @@ FiberData readFiberNotation(std::string_view text) {
 FiberData parseFiberText(std::string_view text) {
     if (text.substr(0, 2) == "((") return readFiberLine(text);
     if (text.substr(0, 1) == "(") return readFiberNotation(text);
+    if (looksLikeLabel(text)) return readFiberLabel(text);
     throw InputError("fiber " + quoteInput(text) +
-                     ": expected a fiber line \"((m,r),a1,...)\" or divisor notation "
-                     "\"(m;(c,...),...)\"");
+                     ": expected a fiber line \"((m,r),a1,...)\", divisor notation "
+                     "\"(m;(c,...),...)\" or a label \"G.m.r.a1-...-ab\"");
 }
 
 }  // namespace dorvanix

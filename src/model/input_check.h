@@ -21,9 +21,9 @@ class InputError : public std::invalid_argument {
 // stacks of their own, so the bound is one of size and time only.
 inline constexpr int kMaxInputNumber = 10000;
 
-// Reads a fiber typed by a user, either as a fiber line "((m,r),a1,...,ab)" (with or without the
+// Reads a fiber typed by a user, as a fiber line "((m,r),a1,...,ab)" (with or without the
 // list's annotation " : n (g=g)" and its asterisks, a note whose numbers are passed over, of any
-// size) or in divisor notation "(m;(c,...),...)".
+// size), in divisor notation "(m;(c,...),...)" or as its label "G.m.r.a1-...-ab" (fiber_label.h).
 // Checks that m >= 2, r >= 2, b >= 3, every a_j lies in 1 ... m-1, the a_j sum to m r, and in
 // divisor notation that every chain follows the continued-fraction rule. Throws InputError.
 FiberData parseFiberText(std::string_view text);

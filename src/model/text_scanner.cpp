@@ -34,6 +34,10 @@ bool TextScanner::acceptWord(std::string_view word) {
 }
 
 int TextScanner::number(std::string_view name) {
+    return static_cast<int>(number(name, kMaxInputNumber));
+}
+
+long long TextScanner::number(std::string_view name, long long largest) {
     const std::size_t start = pos_;
     if (peek() < '0' || peek() > '9') {
         fail("expected " + std::string(name) + " (a number) but found " + describe(peek()));
@@ -45,13 +49,13 @@ int TextScanner::number(std::string_view name) {
     long long value = 0;
     while (peek() >= '0' && peek() <= '9') {
         value = value * 10 + (peek() - '0');
-        if (value > kMaxInputNumber) {
-            failAt(start, std::string(name) + " is too large (at most " +
-                              std::to_string(kMaxInputNumber) + ")");
+        if (value > largest) {
+            failAt(start,
+                   std::string(name) + " is too large (at most " + std::to_string(largest) + ")");
         }
         ++pos_;
     }
-    return static_cast<int>(value);
+    return value;
 }
 
 void TextScanner::skipDigits(std::string_view name) {

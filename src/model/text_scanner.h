@@ -24,6 +24,8 @@ class TextScanner {
     bool acceptWord(std::string_view word);
     // An unsigned decimal number of at most kMaxInputNumber.
     int number(std::string_view name);
+    // An unsigned decimal number of at most `largest`.
+    long long number(std::string_view name, long long largest);
     // A run of decimal digits of any length, passed over: a note such as the count in a fiber
     // line's annotation, which is read past and never computed with.
     void skipDigits(std::string_view name);

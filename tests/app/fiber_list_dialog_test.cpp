@@ -1,4 +1,7 @@
+#include <QAction>
+#include <QClipboard>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -87,6 +90,17 @@ TEST_F(FiberList, OkWithoutSelectionChoosesTheFirstFiber) {
     EXPECT_EQ(context->picture()->windowTitle(), "Dorvanix");
     ASSERT_NE(context->subdivisorDialog(), nullptr);
     EXPECT_EQ(fiberDataOf(*state.currentFiber), fiberFromParts(3, 2, {2, 2, 2}));
+}
+
+// The list's context menu copies the label of the current fiber, which reads back to it.
+TEST_F(FiberList, CopyLabelPutsTheCurrentFibersLabelOnTheClipboard) {
+    FiberListDialog* list = enumerate("5", "2", "3");
+    ASSERT_EQ(list->list()->count(), 2);
+    auto* copy = list->list()->findChild<QAction*>("copyLabel");
+    ASSERT_NE(copy, nullptr);
+    list->list()->setCurrentRow(1);
+    copy->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "2.5.2.4-3-3");
 }
 
 // Choosing another fiber while the sub-divisor dialog is open asks first: the dialog either keeps

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "census/fiber_enumeration.h"
+#include "census/genus_census.h"
 #include "census/subdivisor_count.h"
 #include "oracle/exhaustive_subdivisors.h"
 #include "oracle/fiber_sweep.h"
@@ -120,11 +121,20 @@ TEST(FastSubdivisors, StopSoonAfterCancelAndEndOnTheWholeFraction) {
         {"fiber list",
          [](Progress* p, const std::function<void()>&) {
              return enumerateFibers(
-                 60, 2, 6, {}, [](const FiberEntry&) {}, p);
+                 120, 2, 6, {}, [](const FiberEntry&) {}, p);
          },
          [](Progress* p, const std::function<void()>& seen) {
              return enumerateFibers(
                  12, 2, 4, {}, [&](const FiberEntry&) { seen(); }, p);
+         }},
+        {"census",
+         [](Progress* p, const std::function<void()>&) {
+             return censusByGenus(
+                 400, [](const CensusFiber&) {}, p);
+         },
+         [](Progress* p, const std::function<void()>& seen) {
+             return censusByGenus(
+                 9, [&](const CensusFiber&) { seen(); }, p, CensusOptions{3});
          }},
     };
     for (const auto& row : rows) {

@@ -159,6 +159,38 @@ TEST(GenusCensus, IsTheFiberListsOfEveryShapeFilteredByGenus) {
     }
 }
 
+// The census counts fibers with the work kept between fibers of one (m, r, b), by shortfall or by
+// summed tables; each count must be the fiber's own. Genus 28 has fibers of more than 2^62
+// vectors (m = 4 with 30 branches), which the kept work holds in 128 bits.
+TEST(GenusCensus, CountsEachFiberAsItsOwnCount) {
+    for (int genus : {7, 28}) {
+        SCOPED_TRACE("genus " + std::to_string(genus));
+        long long fibers = 0;
+        EXPECT_TRUE(censusByGenus(genus, [&](const CensusFiber& f) {
+            ++fibers;
+            const FiberData x = fiberFromParts(f.shape.m, f.shape.r, f.shape.parts);
+            ASSERT_EQ(f.simpleCrusts.exact(), tallySubdivisors(x, kSimpleCrustOptions).exact())
+                << f.line;
+        }));
+        EXPECT_GT(fibers, 100);
+    }
+}
+
+// The walk keeps its positions off the stack: a census of genus 3000, whose first fiber has 6002
+// branches, starts on a thread of 128 KiB.
+TEST(GenusCensus, WalksALargeGenusOnASmallStack) {
+    std::vector<int> first;
+    testing::runOnSmallStack(
+        [&] {
+            forEachGenusShape(3000, [&](const CensusShape& shape) {
+                first = shape.parts;
+                return false;
+            });
+        },
+        std::size_t{128} << 10);
+    EXPECT_EQ(first, std::vector<int>(6002, 1));
+}
+
 // Every census line is read back whole, annotation and all, by the reader of typed text (the
 // tool, the module) and by the one the desktop program's fiber list uses: the annotation is a
 // note, so neither its count (past 10000 from genus 7, past any fixed width in principle), nor

@@ -146,8 +146,10 @@ TEST(AnalyzeCommand, LinesFromStandardInputGiveOneArrayOrStopWithTheirNumber) {
 TEST(JsonLines, FibersAndSubdivisorsCarryEveryFigureOfTheirLine) {
     const auto fibers = jsonLines({"fibers", "5", "2", "3", "--jsonl"});
     ASSERT_EQ(fibers.size(), 2u);
-    EXPECT_EQ(fibers[1], nlohmann::json::parse(
-                             R"j({"m":5,"r":2,"branches":[4,3,3],"chains":[[4,3,2,1],[3,1],[3,1]],
+    EXPECT_EQ(
+        fibers[1],
+        nlohmann::json::parse(
+            R"j({"label":"2.5.2.4-3-3","m":5,"r":2,"branches":[4,3,3],"chains":[[4,3,2,1],[3,1],[3,1]],
                                  "genus":2,"simple_crust_count":18,
                                  "line":"((5,2),4,3,3) : 18 (g=2)",
                                  "notation":"(5;(4,3,2,1),(3,1),(3,1))"})j"));

@@ -216,26 +216,31 @@ TEST(CliFiles, FailedWritesExitWithOneAndLeaveTheEarlierFiles) {
 
 // Also where the file system has no unnamed temporaries: the named one is removed on the way out.
 TEST(CliFiles, InterruptedWriteLeavesTheEarlierFileAndNoTemporary) {
+    // The fibers with m = 400 and six branches take far longer than the second and a half
+    // after which the tool is stopped (hours), and what it lists by then (about 2.5 MB on a busy
+    // 2-core machine) stays well below the 16 MiB files may grow to; the census database of
+    // genus 500 has made its tables by then, and its first fibers take minutes.
+    const std::vector<std::string> fibers{"fibers", "400", "2", "6", "--output", "old.doc"};
+    const std::vector<std::string> database{"census", "--genus",  "500..501", "--format",
+                                            "sqlite", "--output", "old.doc"};
     const struct {
         const char* name;
         int signal;
         bool noUnnamedTemporaries;
+        const std::vector<std::string>& args;
     } rows[] = {
-        {"Ctrl-C", SIGINT, false},
-        {"Ctrl-C, no unnamed temporaries", SIGINT, true},
-        {"SIGTERM, no unnamed temporaries", SIGTERM, true},
+        {"Ctrl-C", SIGINT, false, fibers},
+        {"Ctrl-C, no unnamed temporaries", SIGINT, true, fibers},
+        {"SIGTERM, no unnamed temporaries", SIGTERM, true, fibers},
+        {"census database, Ctrl-C", SIGINT, false, database},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         ScratchFolder folder;
         const std::string earlier = "an earlier list\r\n";
         writeBytes(folder / "old.doc", earlier);
-        // The fibers with m = 120 and six branches take far longer than the second and a half
-        // after which the tool is stopped (minutes), and what it lists by then (about
-        // 2 MB) stays well below the 16 MiB files may grow to.
-        const ProcessResult result =
-            runProcess(kCli, {"fibers", "120", "2", "6", "--output", "old.doc"}, folder.path(),
-                       1 << 24, nullptr, 1500, row.signal, row.noUnnamedTemporaries);
+        const ProcessResult result = runProcess(kCli, row.args, folder.path(), 1 << 24, nullptr,
+                                                1500, row.signal, row.noUnnamedTemporaries);
         EXPECT_EQ(result.exitCode, 130);
         EXPECT_EQ(readBytes(folder / "old.doc"), earlier);
         EXPECT_EQ(folder.entries(), std::set<std::string>{"old.doc"});
@@ -258,7 +263,8 @@ TEST(CliProgress, ListBesideTheProgressLineIsWhole) {
 }
 
 // Standard input that cannot be read as the shell hands it over: a folder, closed, a line longer
-// than memory holds. Each stops `analyze X -` with the line it could not read, never as its end.
+// than memory holds. Each stops `analyze X -` (and `lookup -`) with the line it could not read,
+// never as its end.
 TEST(CliAnalyze, StandardInputThatCannotBeReadStopsWithItsLine) {
     const std::string analyze = "'" + kCli + "' analyze '((3,2),2,2,2)' - --jsonl";
     const struct {
@@ -267,6 +273,7 @@ TEST(CliAnalyze, StandardInputThatCannotBeReadStopsWithItsLine) {
     } rows[] = {
         {analyze + " < .", "cannot read line 1 of standard input: Is a directory", 0},
         {analyze + " <&-", "cannot read line 1 of standard input: Bad file descriptor", 0},
+        {"'" + kCli + "' lookup - < .", "cannot read line 1 of standard input: Is a directory", 0},
         // 400 MB within 256 MiB of address space
         {"{ echo '(2;(2),(1),(1))'; head -c 400000000 /dev/zero | tr '\\0' a; echo; } | " + analyze,
          "line 2 of standard input is too long to hold in memory", 1},
@@ -386,6 +393,15 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
         {"a flag given an escape sequence",
          {"fibers", "3", "2", "3", "--save=\x1b]0;x"},
          "\\x1b]0;x"},
+        {"census: a range that ends before it starts",
+         {"census", "--genus", "3..2"},
+         "ends before it starts"},
+        {"census: a database on standard output",
+         {"census", "--genus", "2", "--format", "sqlite"},
+         "name it with --output FILE"},
+        {"census: an empty output name", {"census", "--genus", "2", "--output", ""}, "--output"},
+        {"lookup: no form of a fiber", {"lookup", "hello"}, "expected a label"},
+        {"lookup: a label not largest first", {"lookup", "2.5.2.4-2-4"}, "largest first"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -27,7 +27,7 @@ files="bin/dorvanix-cli share/man/man1/dorvanix-cli.1.gz share/doc/dorvanix/LICE
     share/applications/$app.desktop share/metainfo/$app.metainfo.xml
     share/icons/hicolor/scalable/apps/$app.svg share/icons/hicolor/48x48/apps/$app.png"
 [ "$python" != none ] && files="$files lib/python3/dist-packages/dorvanix/__init__.pyi
-    lib/python3/dist-packages/dorvanix/py.typed"
+    lib/python3/dist-packages/dorvanix/py.typed lib/python3/dist-packages/dorvanix/selftest.py"
 for file in $files share/bash-completion/completions/dorvanix-cli; do
     [ -e "$usr/$file" ] || fail "$file not installed"
 done
@@ -36,6 +36,8 @@ done
 grep -qx "version: $version" "$source/CITATION.cff" || fail "CITATION.cff is not at $version"
 grep -m1 '^## ' "$source/CHANGELOG.md" | grep -qF "## $version " || fail "CHANGELOG.md"
 [ "$("$cli" fibers 3 2 3)" = "$("$built_cli" fibers 3 2 3)" ] || fail "installed tool differs"
+# The smoke test: the installed tool re-derives the known tables.
+"$cli" selftest >"$root/selftest" || fail "selftest: $(tail -n 2 "$root/selftest")"
 
 # Every command and option that --help names is on the manual page and offered by the completion.
 page() { gzip -dc "$usr/share/man/man1/$1.1.gz" | sed 's/\\-/-/g' >"$root/$1.1"; }
@@ -71,5 +73,7 @@ if [ "$python" != none ]; then
     found=$(cd "$root" && PYTHONPATH=$site "$python" -c \
         'import dorvanix; print(dorvanix.__version__, dorvanix.__file__.startswith("'"$site"'/"))')
     [ "$found" = "$version True" ] || fail "python module: $found"
+    (cd "$root" && PYTHONPATH=$site "$python" -m dorvanix.selftest >"$root/selftest") ||
+        fail "python -m dorvanix.selftest: $(tail -n 2 "$root/selftest")"
 fi
 echo "installed as $mode: every file in place, one version ($version)"

@@ -7,6 +7,7 @@
 #include "census/fiber_enumeration.h"
 #include "model/divisor_notation.h"
 #include "model/fiber_data.h"
+#include "model/fiber_label.h"
 #include "model/input_check.h"
 #include "model/tree_operations.h"
 #include "support/listed_fibers.h"
@@ -59,6 +60,7 @@ TEST(FiberInvariants, BothTextFormsBuildTheSameNumericallyTrivialFiber) {
         EXPECT_EQ(fiberDataOf(fromNotation), expected);
         EXPECT_EQ(parseFiberText(fiber.line), expected) << "the typed-text reader, annotated";
         EXPECT_EQ(parseFiberText(notation), expected) << "the typed-text reader, notation";
+        EXPECT_EQ(parseFiberText(fiberLabel(expected)), expected) << "the typed-text reader, label";
 
         for (const DivisorNode* root : {&fromLine, &fromNotation}) {
             const char* parser = root == &fromLine ? "fiber line: " : "notation: ";

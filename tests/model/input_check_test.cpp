@@ -26,7 +26,7 @@ void expectRejected(const RejectRow& row, const std::function<void()>& read) {
 TEST(ParseFiberText, RejectsMalformedFiberLinesSayingWhatAndWhere) {
     const RejectRow rows[] = {
         {"empty", "",
-         R"m(fiber "": expected a fiber line "((m,r),a1,...)" or divisor notation "(m;(c,...),...)")m"},
+         R"m(fiber "": expected a fiber line "((m,r),a1,...)", divisor notation "(m;(c,...),...)" or a label "G.m.r.a1-...-ab")m"},
         {"unclosed", "((3,2),2,2,2",
          R"m(fiber line "((3,2),2,2,2": at character 13: expected ')' but found the end of the text)m"},
         {"letter for a branch", "((3,2),2,2,x)",
@@ -70,6 +70,18 @@ TEST(ParseFiberText, RejectsMalformedFiberLinesSayingWhatAndWhere) {
          R"m(fiber line "((3,2),0,2,2)": at character 8: branch multiplicity 0 is outside 1 ... m-1 = 2)m"},
         {"sub-divisor suffix", "(3;(2,1),(2,1),(2,1)):: ell = 1",
          R"m(divisor notation "(3;(2,1),(2,1),(2,1)):: ell = 1": at character 22: unexpected text after the end: ":: ell = 1")m"},
+        {"label with branches not largest first", "2.5.2.4-2-4",
+         R"m(label "2.5.2.4-2-4": at character 11: the branch multiplicities of a label come largest first)m"},
+        {"label with another genus", "3.5.2.4-4-2",
+         R"m(label "3.5.2.4-4-2": at character 1: the fiber has genus 2, not 3 (its label is 2.5.2.4-4-2))m"},
+        {"label with another r", "2.5.3.4-4-2",
+         R"m(label "2.5.3.4-4-2": at character 5: the branch multiplicities sum to 10, not m*r = 15)m"},
+        {"label of two branches", "1.2.1.1-1",
+         R"m(label "1.2.1.1-1": at character 5: the core self-intersection r must be at least 2, not 1)m"},
+        {"label cut short", "2.5.2",
+         R"m(label "2.5.2": at character 6: a fiber needs at least 3 branches)m"},
+        {"label in fiber-line commas", "2.5.2.4,4,2",
+         R"m(label "2.5.2.4,4,2": at character 8: unexpected text after the end: ",4,2")m"},
     };
     for (const RejectRow& row : rows) {
         expectRejected(row, [&] { parseFiberText(row.text); });
@@ -87,6 +99,7 @@ TEST(ParseFiberText, AcceptsBothFormsWithOrWithoutAnnotation) {
         {"annotated with asterisks", "((5,2),4,3,3) : 2 (g=2)*********************"},
         {"negative genus in annotation", "((5,2),4,3,3) : 18 (g=-1)"},
         {"notation", "(5;(4,3,2,1),(3,1),(3,1))"},
+        {"label", "2.5.2.4-3-3"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -1,5 +1,7 @@
 """Bad input raises ValueError with the message dorvanix-cli prints, and nothing is left half done."""
 
+import importlib.util
+
 import pytest
 
 import dorvanix
@@ -71,10 +73,12 @@ BAD_CENSUS = [
 
 @pytest.mark.parametrize("label,keywords,args", BAD_CENSUS, ids=[c[0] for c in BAD_CENSUS])
 def test_bad_census(label, keywords, args):
-    # The census and its blocks for Dask take the tool's bounds too.
+    # The census, its blocks for Dask and its DataFrame take the tool's bounds too.
     keywords = dict(keywords)
     threads = keywords.pop("threads", None)
     calls = [lambda: dorvanix.census(**keywords, threads=threads or 0)]
+    if importlib.util.find_spec("pandas") is not None:
+        calls.append(lambda: dorvanix.census_frame(**keywords, threads=threads or 0))
     if threads is None:
         calls.append(lambda: dorvanix.census_blocks(**keywords))
     else:
