@@ -16,6 +16,7 @@ struct GraphArguments {
     std::string x;
     std::string y;
     std::string format = "json";
+    std::string layout = "graphviz";
 };
 
 void runGraph(const GraphArguments& args, CommandContext& context) {
@@ -27,10 +28,12 @@ void runGraph(const GraphArguments& args, CommandContext& context) {
         const SubdivisorLine y = parseSubdivisorLine(x, args.y);
         graph = analysisDualGraph(x, y.line);
     }
+    const LayoutMethod method =
+        args.layout == "plain" ? LayoutMethod::kPlain : LayoutMethod::kGraphviz;
     if (args.format == "dot") {
-        context.out << dualGraphDot(graph);
+        context.out << dualGraphDot(graph, method);
     } else if (args.format == "tikz") {
-        context.out << dualGraphTikz(graph);
+        context.out << dualGraphTikz(graph, method);
     } else {
         context.out << dualGraphJson(graph) << '\n';
     }
@@ -47,6 +50,12 @@ void addGraphCommand(CLI::App& app, CommandContext& context) {
     command->add_option("Y", args->y, "a sub-divisor line of X as listed");
     command->add_option("--format", args->format, "json (default), dot (Graphviz) or tikz (LaTeX)")
         ->check(CLI::IsMember({"json", "dot", "tikz"}));
+    command
+        ->add_option("--layout", args->layout,
+                     "where dot and tikz place the curves: graphviz (default; plain where the "
+                     "program is built without Graphviz) or plain (the same in every build and "
+                     "in the web page)")
+        ->check(CLI::IsMember({"graphviz", "plain"}));
     command->callback([args, &context] { runGraph(*args, context); });
 }
 

@@ -55,8 +55,8 @@ std::string dualGraphJson(const DualGraph& graph) {
     return out.str();
 }
 
-std::string dualGraphDot(const DualGraph& graph) {
-    const GraphLayout layout = layOutDualGraph(graph);
+std::string dualGraphDot(const DualGraph& graph, LayoutMethod method) {
+    const GraphLayout layout = layOutDualGraph(graph, method);
     std::ostringstream out;
     out << std::fixed << std::setprecision(2);
     // The positions are pinned ("!") and the edges carry their splines, so that neato -n2 (or
@@ -166,8 +166,8 @@ std::string splinePath(const std::vector<LayoutPoint>& path, const std::pair<int
 
 }  // namespace
 
-std::string dualGraphTikz(const DualGraph& graph) {
-    const GraphLayout layout = layOutDualGraph(graph);
+std::string dualGraphTikz(const DualGraph& graph, LayoutMethod method) {
+    const GraphLayout layout = layOutDualGraph(graph, method);
     std::ostringstream out;
     out << std::fixed << std::setprecision(2);
     // A whole document that needs only LaTeX and TikZ (no standalone class): the picture is set

@@ -97,8 +97,8 @@ GraphLayout plainLayout(const DualGraph& graph) {
     return layout;
 }
 
-GraphLayout layOutDualGraph(const DualGraph& graph) {
-    if (!graph.vertices.empty()) {
+GraphLayout layOutDualGraph(const DualGraph& graph, LayoutMethod method) {
+    if (method == LayoutMethod::kGraphviz && !graph.vertices.empty()) {
         if (auto laidOut = graphvizLayout(graph, isTree(graph) ? "dot" : "neato")) return *laidOut;
     }
     return plainLayout(graph);

@@ -25,12 +25,17 @@ struct GraphLayout {
     std::vector<std::vector<LayoutPoint>> edgePaths;
 };
 
+// How a dual graph is laid out: with Graphviz where the program is built with it (else plainly),
+// or plainly in every build, so that the same graph gives the same bytes on every machine and in
+// the web page.
+enum class LayoutMethod { kGraphviz, kPlain };
+
 // Lays the graph out with Graphviz (dot for a tree, neato where the graph has a cycle or a
-// repeated edge, the edges as splines around the vertices) when the program is built with it,
-// else with a plain layout: a tree as rays from vertex 0, anything else on a circle, every
-// vertex at a place of its own. Graphviz's context is process-wide, so layouts are taken one at
-// a time; any thread may ask.
-GraphLayout layOutDualGraph(const DualGraph& graph);
+// repeated edge, the edges as splines around the vertices) when the program is built with it and
+// `method` allows it, else with a plain layout: a tree as rays from vertex 0, anything else on a
+// circle, every vertex at a place of its own. Graphviz's context is process-wide, so layouts are
+// taken one at a time; any thread may ask.
+GraphLayout layOutDualGraph(const DualGraph& graph, LayoutMethod method = LayoutMethod::kGraphviz);
 
 // The layout of a build without Graphviz: a tree as rays from vertex 0 when no two vertices
 // would share a place, anything else on a circle; every edge straight.

@@ -80,8 +80,8 @@ std::string WebSession::quorbelFileName() const {
 
 std::string WebSession::graph(const std::string& format) const {
     const DualGraph graph = y_ ? analysisDualGraph(x_, y_->line) : fiberDualGraph(x_);
-    if (format == "dot") return dualGraphDot(graph);
-    if (format == "tikz") return dualGraphTikz(graph);
+    if (format == "dot") return dualGraphDot(graph, LayoutMethod::kPlain);
+    if (format == "tikz") return dualGraphTikz(graph, LayoutMethod::kPlain);
     return dualGraphJson(graph) + "\n";
 }
 
