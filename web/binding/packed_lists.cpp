@@ -135,7 +135,15 @@ void forEachFiber(const val& records, const val& bigCounts, Visit visit) {
 }
 
 FiberOptions fiberOptionsOf(const val& input) {
-    const FiberOptions options = fiberOptionsOf(input);
+    FiberOptions options;
+    options.noDuplicateBranches = input["noDuplicates"].isTrue();
+    options.requiredGenus = input["genus"].as<int>();
+    options.multiplicityOption = input["multiplicityOption"].isTrue();
+    options.atMostTwoSimpleCrusts = input["atMostTwoCrusts"].isTrue();
+    const std::vector<int> required = emscripten::vecFromJSArray<int>(input["required"]);
+    for (std::size_t i = 0; i < required.size() && i < options.requiredMultiplicities.size(); ++i) {
+        options.requiredMultiplicities[i] = required[i];
+    }
     return options;
 }
 
