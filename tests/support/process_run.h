@@ -72,8 +72,9 @@ class ScratchFolder {
     std::filesystem::path path_;
 };
 
-#if defined(__SANITIZE_ADDRESS__)
-// AddressSanitizer reserves terabytes of address space, so no limit on it can be set.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+// The address and thread sanitizers reserve terabytes of address space, so no limit on it can
+// be set.
 inline constexpr bool kCanLimitMemory = false;
 #else
 inline constexpr bool kCanLimitMemory = true;
