@@ -74,17 +74,10 @@ FiberData readFiberLabel(std::string_view text) {
     const std::size_t genusAt = scan.position();
     const long long genus = scan.number("the genus", kMaxLabelGenus);
     scan.expect('.');
-    const std::size_t mAt = scan.position();
-    const int m = scan.number("m");
-    if (m < 2)
-        scan.failAt(mAt, "the core multiplicity m must be at least 2, not " + std::to_string(m));
+    const int m = coreMultiplicity(scan, "m");
     scan.expect('.');
     const std::size_t rAt = scan.position();
-    const int r = scan.number("r");
-    if (r < 2) {
-        scan.failAt(rAt,
-                    "the core self-intersection r must be at least 2, not " + std::to_string(r));
-    }
+    const int r = coreSelfIntersection(scan);
     std::vector<int> parts;
     long long sum = 0;
     char separator = '.';

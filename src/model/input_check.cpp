@@ -78,14 +78,6 @@ int ellFilter(int value) {
     return value;
 }
 
-namespace {
-
-// The checks shared by both forms, once m, r and the first-branch multiplicities are known.
-void checkBranches(const TextScanner& scan, std::size_t branches, std::size_t end) {
-    if (branches < 3) scan.failAt(end, "a fiber needs at least 3 branches");
-}
-
-// The core multiplicity, checked where it stands: every other bound depends on it.
 int coreMultiplicity(TextScanner& scan, std::string_view name) {
     const std::size_t at = scan.position();
     const int m = scan.number(name);
@@ -93,6 +85,23 @@ int coreMultiplicity(TextScanner& scan, std::string_view name) {
         scan.failAt(at, "the core multiplicity m must be at least 2, not " + std::to_string(m));
     }
     return m;
+}
+
+int coreSelfIntersection(TextScanner& scan) {
+    const std::size_t at = scan.position();
+    const int r = scan.number("r");
+    if (r < 2) {
+        scan.failAt(at,
+                    "the core self-intersection r must be at least 2, not " + std::to_string(r));
+    }
+    return r;
+}
+
+namespace {
+
+// The checks shared by both forms, once m, r and the first-branch multiplicities are known.
+void checkBranches(const TextScanner& scan, std::size_t branches, std::size_t end) {
+    if (branches < 3) scan.failAt(end, "a fiber needs at least 3 branches");
 }
 
 void checkBranchCount(const TextScanner& scan, std::size_t branches) {
@@ -131,12 +140,7 @@ FiberData readFiberLine(std::string_view text) {
     scan.expect('(');
     const int m = coreMultiplicity(scan, "m");
     scan.expect(',');
-    const std::size_t rAt = scan.position();
-    const int r = scan.number("r");
-    if (r < 2) {
-        scan.failAt(rAt,
-                    "the core self-intersection r must be at least 2, not " + std::to_string(r));
-    }
+    const int r = coreSelfIntersection(scan);
     scan.expect(')');
     std::vector<int> parts;
     long long sum = 0;

@@ -28,6 +28,12 @@ inline constexpr int kMaxInputNumber = 10000;
 // divisor notation that every chain follows the continued-fraction rule. Throws InputError.
 FiberData parseFiberText(std::string_view text);
 
+class TextScanner;
+// The core multiplicity m (named `name` in messages) and the core self-intersection r, read
+// where the scanner stands and checked there: each must be at least 2. Throws InputError.
+int coreMultiplicity(TextScanner& scan, std::string_view name);
+int coreSelfIntersection(TextScanner& scan);
+
 // A number typed on its own: decimal digits with an optional sign, nothing else, within
 // -kMaxInputNumber ... kMaxInputNumber. `what` names it in the message. Throws InputError.
 int parseInputNumber(std::string_view text, std::string_view what);
