@@ -240,13 +240,13 @@ void SubdivisorDialog::startListing(long long limit) {
         listing->lines.reserve(static_cast<std::size_t>(wanted));
         Listing& found = *listing;
         // The count makes the bar exact: it shows the lines found of the lines there will be.
-        // The walk reports to a Progress of its own, which only passes Cancel on.
+        // The walk reports to a Progress of its own, which only takes Cancel from the job's: a
+        // walk that admits few of its vectors still stops within milliseconds.
         progress.setFraction(wanted > 0 ? 0.0 : 1.0);
-        Progress walk;
+        Progress walk(&progress);
         listSubdivisors(
             fiber, options,
             [&found, &progress, &walk, wanted](const Subdivisor& y) {
-                if (progress.cancelled()) walk.cancel();
                 const auto size = static_cast<long long>(found.lines.size());
                 if (size >= wanted) {
                     found.stoppedAtLimit = true;
