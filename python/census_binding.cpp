@@ -335,18 +335,20 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
                "fiber's (N, d, h) rows as dicts. Needs pandas (Debian's python3-pandas); raises "
                "ImportError saying so when it is missing; ValueError for a genus below 1 or above "
                "10000.");
+    // Text, or a dual graph as the dict that Fiber.dual_graph() gives. Text that is no UTF-8 (a
+    // lone surrogate) fits neither and is refused with TypeError, as Fiber() refuses it.
+    const auto lookupText = [](std::string_view typed) {
+        const std::string text(typed);  // kept while the work runs without the GIL
+        const FoundFiber found = runInterruptibly<FoundFiber>(
+            [&](Progress& progress) { return lookupFiber(text, &progress); });
+        return FiberObject{std::make_shared<const FiberData>(found.fiber),
+                           tallyText(found.simpleCrusts)};
+    };
+    module.def("lookup", lookupText, py::arg("form"));
     module.def(
         "lookup",
-        [](const py::object& form) {
-            // A dual graph may come as the dict that Fiber.dual_graph() gives.
-            const std::string text =
-                py::isinstance<py::str>(form)
-                    ? form.cast<std::string>()
-                    : py::module_::import("json").attr("dumps")(form).cast<std::string>();
-            const FoundFiber found = runInterruptibly<FoundFiber>(
-                [&](Progress& progress) { return lookupFiber(text, &progress); });
-            return FiberObject{std::make_shared<const FiberData>(found.fiber),
-                               tallyText(found.simpleCrusts)};
+        [lookupText](const py::dict& form) {
+            return lookupText(py::module_::import("json").attr("dumps")(form).cast<std::string>());
         },
         py::arg("form"),
         "The fiber of the census that `form` names: a label ('2.5.2.4-4-2'), a fiber line "
