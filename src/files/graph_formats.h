@@ -13,7 +13,8 @@ namespace dorvanix {
 std::string dualGraphJson(const DualGraph& graph);
 
 // The most text a dual graph is read from: about 500 000 curves as dualGraphJson writes them,
-// while kMaxGraphCurves bounds what is built from it. Reading holds about the text once more.
+// while kMaxGraphCurves bounds what is built from it. The graph is built as the text is read, so
+// reading holds at most about the text again (its strings) besides the curves.
 inline constexpr std::size_t kMaxGraphJsonBytes = 64'000'000;
 
 // Reads a dual graph as dualGraphJson writes it: the vertices in any order, each id a whole
