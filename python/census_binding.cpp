@@ -26,8 +26,43 @@ struct CensusRecord {
     std::string simpleCrusts;  // in decimal, exact at any size
 };
 
+// The dict of dualGraphJson's text, built directly: a graph of 200 000 curves takes a second or
+// more, so Ctrl-C is looked for every few thousand curves.
 py::object graphDict(const DualGraph& graph) {
-    return jsonObject(dualGraphJson(graph));
+    constexpr std::size_t kCheckEvery = 4096;
+    const auto checkSignals = [](std::size_t i) {
+        if (i % kCheckEvery == kCheckEvery - 1 && PyErr_CheckSignals() != 0) {
+            throw py::error_already_set();
+        }
+    };
+    const auto optional = [](const std::optional<int>& number) -> py::object {
+        return number ? py::object(py::int_(*number)) : py::object(py::none());
+    };
+    py::list vertices(graph.vertices.size());
+    for (std::size_t i = 0; i < graph.vertices.size(); ++i) {
+        const DualVertex& v = graph.vertices[i];
+        py::dict vertex;
+        vertex["id"] = v.id;
+        vertex["multiplicity"] = v.multiplicity;
+        vertex["self_intersection"] = optional(v.selfIntersection);
+        vertex["genus"] = optional(v.genus);
+        vertex["kind"] = v.kind;
+        vertex["note"] = v.note.empty() ? py::object(py::none()) : py::object(py::str(v.note));
+        vertices[i] = std::move(vertex);
+        checkSignals(i);
+    }
+    py::list edges(graph.edges.size());
+    for (std::size_t i = 0; i < graph.edges.size(); ++i) {
+        py::list edge(2);
+        edge[0] = graph.edges[i].first;
+        edge[1] = graph.edges[i].second;
+        edges[i] = std::move(edge);
+        checkSignals(i);
+    }
+    py::dict dict;
+    dict["vertices"] = std::move(vertices);
+    dict["edges"] = std::move(edges);
+    return dict;
 }
 
 // The fiber and its intersection matrix, for a notebook's LaTeX output.

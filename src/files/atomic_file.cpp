@@ -242,9 +242,9 @@ AtomicFile::AtomicFile(std::filesystem::path target, StillWaiting stillWaiting, 
         if (destination.exists && ::faccessat(AT_FDCWD, file_.c_str(), W_OK, AT_EACCESS) != 0) {
             fail(errno);
         }
+        removeAbandonedTemporaries(hiddenStem());
         // A new file gets the usual permissions under the umask; a replacement never more than
         // the old file's.
-        removeAbandonedTemporaries(hiddenStem());
         openTemporary(destination.exists ? destination.existing.st_mode & 0777 : 0666, byName);
         if (fd_ >= 0) takeOverFrom(fd_, destination);
     }
