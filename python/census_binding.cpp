@@ -388,13 +388,15 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
         py::arg("form"),
         "The fiber of the census that `form` names: a label ('2.5.2.4-4-2'), a fiber line "
         "(branches in any order), divisor notation, or a dual graph as Fiber.dual_graph() gives "
-        "it (a dict, or its JSON text; vertices in any order, with any ids). Its branches come "
-        "largest first, as the census lists them. Raises ValueError with one line saying why "
-        "when `form` names no fiber of the census.");
+        "it (a dict, or its JSON text of at most 64 MB; vertices in any order, with any ids of 32 "
+        "bits). Its branches come largest first, as the census lists them. Raises ValueError "
+        "with one line saying why when `form` names no fiber of the census, MemoryError when "
+        "memory runs out, and TypeError for text that is no UTF-8, as Fiber() does.");
     fiber.def(
         "dual_graph", [](const FiberObject& x) { return graphDict(fiberDualGraph(*x.data)); },
         "The dual graph as a dict: 'vertices' (dicts of id, multiplicity, self_intersection, "
-        "genus, kind) and 'edges' (pairs of ids); the core is vertex 0.");
+        "genus, kind) and 'edges' (pairs of ids); the core is vertex 0. Raises ValueError past "
+        "200000 curves.");
     fiber.def(
         "intersection_matrix",
         [](const FiberObject& x) { return intersectionMatrix(fiberDualGraph(*x.data)); },
