@@ -31,7 +31,8 @@ std::string shuffledGraphJson(const FiberData& x, std::mt19937& random) {
     std::vector<int> ids(graph.vertices.size());
     // Ids from both ends of 32 bits: any id that fits is taken.
     for (std::size_t i = 0; i < ids.size(); ++i) {
-        ids[i] = (i % 2 == 0 ? INT_MAX : INT_MIN) + static_cast<int>(i % 2 == 0 ? -7 * i : 7 * i);
+        const int step = 7 * static_cast<int>(i);
+        ids[i] = i % 2 == 0 ? INT_MAX - step : INT_MIN + step;
     }
     std::shuffle(ids.begin(), ids.end(), random);
     for (DualVertex& v : graph.vertices) v.id = ids[static_cast<std::size_t>(v.id)];
