@@ -26,8 +26,43 @@ struct CensusRecord {
     std::string simpleCrusts;  // in decimal, exact at any size
 };
 
+// The dict of dualGraphJson's text, built directly: a graph of 200 000 curves takes a second or
+// more, so Ctrl-C is looked for every few thousand curves.
 py::object graphDict(const DualGraph& graph) {
-    return jsonObject(dualGraphJson(graph));
+    constexpr std::size_t kCheckEvery = 4096;
+    const auto checkSignals = [](std::size_t i) {
+        if (i % kCheckEvery == kCheckEvery - 1 && PyErr_CheckSignals() != 0) {
+            throw py::error_already_set();
+        }
+    };
+    const auto optional = [](const std::optional<int>& number) -> py::object {
+        return number ? py::object(py::int_(*number)) : py::object(py::none());
+    };
+    py::list vertices(graph.vertices.size());
+    for (std::size_t i = 0; i < graph.vertices.size(); ++i) {
+        const DualVertex& v = graph.vertices[i];
+        py::dict vertex;
+        vertex["id"] = v.id;
+        vertex["multiplicity"] = v.multiplicity;
+        vertex["self_intersection"] = optional(v.selfIntersection);
+        vertex["genus"] = optional(v.genus);
+        vertex["kind"] = v.kind;
+        vertex["note"] = v.note.empty() ? py::object(py::none()) : py::object(py::str(v.note));
+        vertices[i] = std::move(vertex);
+        checkSignals(i);
+    }
+    py::list edges(graph.edges.size());
+    for (std::size_t i = 0; i < graph.edges.size(); ++i) {
+        py::list edge(2);
+        edge[0] = graph.edges[i].first;
+        edge[1] = graph.edges[i].second;
+        edges[i] = std::move(edge);
+        checkSignals(i);
+    }
+    py::dict dict;
+    dict["vertices"] = std::move(vertices);
+    dict["edges"] = std::move(edges);
+    return dict;
 }
 
 // The fiber and its intersection matrix, for a notebook's LaTeX output.
@@ -335,29 +370,33 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
                "fiber's (N, d, h) rows as dicts. Needs pandas (Debian's python3-pandas); raises "
                "ImportError saying so when it is missing; ValueError for a genus below 1 or above "
                "10000.");
+    // Text, or a dual graph as the dict that Fiber.dual_graph() gives. Text that is no UTF-8 (a
+    // lone surrogate) fits neither and is refused with TypeError, as Fiber() refuses it.
+    const auto lookupText = [](std::string_view typed) {
+        const std::string text(typed);  // kept while the work runs without the GIL
+        const FoundFiber found = runInterruptibly<FoundFiber>(
+            [&](Progress& progress) { return lookupFiber(text, &progress); });
+        return FiberObject{std::make_shared<const FiberData>(found.fiber),
+                           tallyText(found.simpleCrusts)};
+    };
+    module.def("lookup", lookupText, py::arg("form"));
     module.def(
         "lookup",
-        [](const py::object& form) {
-            // A dual graph may come as the dict that Fiber.dual_graph() gives.
-            const std::string text =
-                py::isinstance<py::str>(form)
-                    ? form.cast<std::string>()
-                    : py::module_::import("json").attr("dumps")(form).cast<std::string>();
-            const FoundFiber found = runInterruptibly<FoundFiber>(
-                [&](Progress& progress) { return lookupFiber(text, &progress); });
-            return FiberObject{std::make_shared<const FiberData>(found.fiber),
-                               tallyText(found.simpleCrusts)};
+        [lookupText](const py::dict& form) {
+            return lookupText(py::module_::import("json").attr("dumps")(form).cast<std::string>());
         },
         py::arg("form"),
         "The fiber of the census that `form` names: a label ('2.5.2.4-4-2'), a fiber line "
         "(branches in any order), divisor notation, or a dual graph as Fiber.dual_graph() gives "
-        "it (a dict, or its JSON text; vertices in any order, with any ids). Its branches come "
-        "largest first, as the census lists them. Raises ValueError with one line saying why "
-        "when `form` names no fiber of the census.");
+        "it (a dict, or its JSON text of at most 64 MB; vertices in any order, with any ids of 32 "
+        "bits). Its branches come largest first, as the census lists them. Raises ValueError "
+        "with one line saying why when `form` names no fiber of the census, MemoryError when "
+        "memory runs out, and TypeError for text that is no UTF-8, as Fiber() does.");
     fiber.def(
         "dual_graph", [](const FiberObject& x) { return graphDict(fiberDualGraph(*x.data)); },
         "The dual graph as a dict: 'vertices' (dicts of id, multiplicity, self_intersection, "
-        "genus, kind) and 'edges' (pairs of ids); the core is vertex 0.");
+        "genus, kind) and 'edges' (pairs of ids); the core is vertex 0. Raises ValueError past "
+        "200000 curves.");
     fiber.def(
         "intersection_matrix",
         [](const FiberObject& x) { return intersectionMatrix(fiberDualGraph(*x.data)); },

@@ -1,9 +1,11 @@
 #include "files/graph_layout.h"
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <numbers>
 #include <set>
+#include <string>
 #include <utility>
 
 #include "files/graphviz_layout.h"
@@ -60,10 +62,13 @@ std::vector<LayoutPoint> rays(const DualGraph& graph) {
     }
     std::vector<LayoutPoint> positions(n);
     std::set<std::pair<int, int>> taken{{0, 0}};
+    // The first curves of many rays stand on a circle wide enough to keep them kStep apart.
+    const double first = std::max(kStep, kStep * rayCount / (2 * std::numbers::pi));
     for (std::size_t v = 1; v < n; ++v) {
         if (!taken.insert({ray[v], depth[v]}).second) return {};
         const double angle = 2 * std::numbers::pi * ray[v] / rayCount;
-        positions[v] = {kStep * depth[v] * std::cos(angle), kStep * depth[v] * std::sin(angle)};
+        const double radius = first + kStep * (depth[v] - 1);
+        positions[v] = {radius * std::cos(angle), radius * std::sin(angle)};
     }
     return positions;
 }
@@ -98,6 +103,13 @@ GraphLayout plainLayout(const DualGraph& graph) {
 }
 
 GraphLayout layOutDualGraph(const DualGraph& graph, LayoutMethod method) {
+    if (method == LayoutMethod::kGraphviz && graph.vertices.size() > kMaxGraphvizCurves &&
+        graphvizLayoutAvailable()) {
+        GraphLayout layout = plainLayout(graph);
+        layout.engine =
+            "plain, as Graphviz lays out at most " + std::to_string(kMaxGraphvizCurves) + " curves";
+        return layout;
+    }
     if (method == LayoutMethod::kGraphviz && !graph.vertices.empty()) {
         if (auto laidOut = graphvizLayout(graph, isTree(graph) ? "dot" : "neato")) return *laidOut;
     }
