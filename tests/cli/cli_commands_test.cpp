@@ -3,6 +3,7 @@
 #include <gmpxx.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -104,11 +105,19 @@ TEST(CensusCommand, TablesShowACountThatIsNoGenusApart) {
     EXPECT_NE(run.out.find(", h none (the formula gives -1): "), std::string::npos);
     EXPECT_EQ(run.out.find("h = -"), std::string::npos);
     // What the census covers is said where it is asked for: the fibers with r = 1 exist
-    // (((6,1),3,2,1) has genus 1) and are left out.
-    const CliRun help = runInProcess({"census", "--help"});
+    // (((6,1),3,2,1) has genus 1) and are left out. The list of --help gives it one line.
+    CliRun help = runInProcess({"census", "--help"});
+    std::replace(help.out.begin(), help.out.end(), '\n', ' ');
     EXPECT_NE(help.out.find("m >= 2, r >= 2 and b >= 3 (fibers with r = 1, such as"),
               std::string::npos)
         << help.out;
+    const CliRun list = runInProcess({"--help"});
+    const std::size_t from = list.out.find("Subcommands:\n");
+    ASSERT_NE(from, std::string::npos) << list.out;
+    std::istringstream lines(list.out.substr(from, list.out.find("\n\n", from) - from));
+    for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 120u) << line;
+    EXPECT_NE(list.out.find("\n  census    "), std::string::npos) << list.out;
+    EXPECT_EQ(list.out.find("fibers with r = 1"), std::string::npos) << list.out;
 }
 
 // Y as "-": --json gives one array of what each line gives alone; an analysis too large stops
