@@ -88,7 +88,9 @@ std::optional<GraphLayout> graphvizLayout(const DualGraph& dual, std::string_vie
         set(node, "fontsize", "11");
         set(node, "width", "0.45");
         set(node, "height", "0.45");
-        set(node, "margin", "0.03");
+        // J's box keeps room around its four lines (TikZ's inner sep of 4pt), so that no edge
+        // Graphviz runs to it reaches its text.
+        set(node, "margin", v.kind == "joining_curve" ? "0.06" : "0.03");
         set(node, "label", sizingLabel(v));
         nodes.push_back(node);
     }
