@@ -126,11 +126,15 @@ std::string latexText(std::string_view text) {
 }
 
 // The bend of the repeat-th of `repeats` edges between two curves, in degrees, to the left when
-// positive: alternately to either side, further out for every pair.
+// positive: an odd number of them has a straight one in the middle, and the others go in pairs to
+// either side, each pair further out, so that the bundle is symmetric.
 int bendAngle(int repeat, int repeats) {
     if (repeats <= 1) return 0;
-    const int bend = 12 + 14 * (repeat / 2);
-    return repeat % 2 == 0 ? bend : -bend;
+    const bool odd = repeats % 2 == 1;
+    if (odd && repeat == 0) return 0;
+    const int k = odd ? repeat - 1 : repeat;
+    const int bend = (odd ? 16 : 10) + 16 * (k / 2);
+    return k % 2 == 0 ? bend : -bend;
 }
 
 // A note set as mathematics is: numbers and fractions in math mode ("-3/2" as $-\tfrac{3}{2}$),
