@@ -370,9 +370,11 @@ std::string dualGraphTikz(const DualGraph& graph, LayoutMethod method, const Tik
     for (std::size_t n = 0; n < notes.size(); ++n) {
         lines.push_back("$^{" + std::to_string(n + 1) + "}$ " + notes[n]);
     }
+    // The lines beneath are \linewidth wide and centred under the graph, which so stands in the
+    // middle of the line however narrow it is.
     if (!lines.empty()) {
-        out << "  \\node[anchor=north west,text width=\\linewidth,inner xsep=0pt,"
-               "font=\\footnotesize,align=left] at (current bounding box.south west) {";
+        out << "  \\node[anchor=north,text width=\\linewidth,inner xsep=0pt,"
+               "font=\\footnotesize,align=left] at (current bounding box.south) {";
         for (std::size_t n = 0; n < lines.size(); ++n) out << (n == 0 ? "" : "\\\\") << lines[n];
         out << "};\n";
     }
