@@ -76,9 +76,13 @@ std::optional<GraphLayout> graphvizLayout(const DualGraph& dual, std::string_vie
     g.graph = agopen(name, Agundirected, nullptr);
     set(g.graph, "splines", "true");
     set(g.graph, "overlap", "false");
-    set(g.graph, "sep", "+24");
+    // Room kept round each curve when overlaps are removed: neato's wide margin leaves repeated
+    // edges room to part; twopi's rings of a star need only a few points between neighbours
+    // (+24 would make a star of 12 branches 5.2 inches across, +6 makes it 3).
+    set(g.graph, "sep", engine == "twopi" ? "+6" : "+24");
     set(g.graph, "nodesep", "0.5");
     set(g.graph, "ranksep", "0.55");
+    set(g.graph, "root", "v0");  // twopi's centre: the core
     set(g.graph, "start", "1");  // neato's first placement: the same layout on every run
     std::vector<Agnode_t*> nodes;
     for (const DualVertex& v : dual.vertices) {
