@@ -100,7 +100,10 @@ void defineAnalysis(py::class_<AnalysisObject>& analysis, FiberClass& fiber) {
         [](const AnalysisFigures& f) { return jsonObject(analysisNodesJson(f).dump()); },
         "The nodes of the analysis divisor from its root by the child rule, depth first: "
         "dicts of id (the position in this list), parent (its id, None for the root), depth, "
-        "serial, multiplicity, degree, marked and point_count.");
+        "serial, multiplicity, in_r (a curve of R), self_intersection (None where it is no whole "
+        "number or the node no curve of R), neighbours_in_r (the ids of the curves of R it "
+        "meets), and what the drawing keeps: drawing_points, genus_chain and "
+        "joining_curve_points.");
     figure(
         analysis, "chains",
         [](const AnalysisFigures& f) { return jsonObject(analysisChainsJson(f).dump()); },

@@ -164,7 +164,8 @@ class Analysis:
     @property
     def nodes(self) -> list[dict[str, Any]]:
         """Nodes of the analysis divisor, depth first: id, parent (None for the root), depth,
-        serial, multiplicity, degree, marked, point_count."""
+        serial, multiplicity, in_r, self_intersection, neighbours_in_r (ids of the curves of R
+        it meets), drawing_points, genus_chain, joining_curve_points."""
     @property
     def chains(self) -> list[list[dict[str, Any]]]:
         """Chains of the chain diagram: multiplicity and flagged per node."""

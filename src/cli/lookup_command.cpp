@@ -19,6 +19,7 @@ struct LookupArguments {
 };
 
 constexpr const char* kLookupHelp =
+    "Find the census fiber of a label, fiber line, divisor notation or dual graph\n"
     "Find the fiber of the census that TEXT names and print its label and its line. TEXT is a "
     "label (2.5.2.4-4-2), a fiber line (((5,2),4,4,2), its branches in any order), divisor "
     "notation ((5;(4,3,2,1),(4,3,2,1),(2,1))) or a dual graph as `graph --format json` writes it "

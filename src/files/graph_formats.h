@@ -31,10 +31,21 @@ DualGraph readDualGraphJson(std::string_view text);
 // notes as comments.
 std::string dualGraphDot(const DualGraph& graph, LayoutMethod method = LayoutMethod::kGraphviz);
 
-// A standalone LaTeX document with one TikZ picture at the coordinates of layOutDualGraph: the
-// core doubly circled, the joining curve J boxed apart with its genus ("?" where there is none),
-// every edge drawn, a repeated one as separate bent edges, and the notes on what is not known
-// numbered beneath.
-std::string dualGraphTikz(const DualGraph& graph, LayoutMethod method = LayoutMethod::kGraphviz);
+// What dualGraphTikz writes besides the picture.
+struct TikzOptions {
+    // A whole LaTeX document, its page cut to the picture, instead of the tikzpicture alone.
+    bool standalone = false;
+    // A line beneath the picture saying what the numbers at a curve are.
+    bool legend = true;
+};
+
+// One TikZ picture at the coordinates of layOutDualGraph, ready for \input in a paper whose
+// preamble loads tikz (a comment at its top says so): each curve its multiplicity over its
+// self-intersection, the core doubly circled, the joining curve J boxed apart with its genus ("?"
+// where there is none), every edge drawn, a repeated one as separate bent edges; beneath, within
+// \linewidth, the legend and the notes on what is not known, numbered as the picture marks them.
+// The picture is scaled down to \linewidth where it is wider.
+std::string dualGraphTikz(const DualGraph& graph, LayoutMethod method = LayoutMethod::kGraphviz,
+                          const TikzOptions& options = {});
 
 }  // namespace dorvanix

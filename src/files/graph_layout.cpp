@@ -83,6 +83,19 @@ std::vector<LayoutPoint> circle(std::size_t n) {
     return positions;
 }
 
+// The width and height of the places of a layout.
+std::pair<double, double> span(const GraphLayout& layout) {
+    double left = 0, right = 0, bottom = 0, top = 0;
+    for (std::size_t i = 0; i < layout.positions.size(); ++i) {
+        const LayoutPoint& p = layout.positions[i];
+        left = i == 0 ? p.x : std::min(left, p.x);
+        right = i == 0 ? p.x : std::max(right, p.x);
+        bottom = i == 0 ? p.y : std::min(bottom, p.y);
+        top = i == 0 ? p.y : std::max(top, p.y);
+    }
+    return {right - left, top - bottom};
+}
+
 }  // namespace
 
 bool graphvizLayoutAvailable() {
@@ -111,7 +124,19 @@ GraphLayout layOutDualGraph(const DualGraph& graph, LayoutMethod method) {
         return layout;
     }
     if (method == LayoutMethod::kGraphviz && !graph.vertices.empty()) {
-        if (auto laidOut = graphvizLayout(graph, isTree(graph) ? "dot" : "neato")) return *laidOut;
+        const bool tree = isTree(graph);
+        auto laidOut = graphvizLayout(graph, tree ? "dot" : "neato");
+        // dot sets the branches of a star side by side: with many short ones that is a row too
+        // wide for a column of a paper (12 branches of one curve, 891 points against 431), so
+        // twopi's rings round the core are taken where they are the smaller picture.
+        if (laidOut && tree && span(*laidOut).first > 2 * span(*laidOut).second) {
+            auto radial = graphvizLayout(graph, "twopi");
+            const auto larger = [](const std::pair<double, double>& s) {
+                return std::max(s.first, s.second);
+            };
+            if (radial && larger(span(*radial)) < larger(span(*laidOut))) laidOut = radial;
+        }
+        if (laidOut) return *laidOut;
     }
     return plainLayout(graph);
 }

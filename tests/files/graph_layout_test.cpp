@@ -63,7 +63,10 @@ TEST(GraphLayout, PutsEveryCurveInAPlaceOfItsOwnWithAndWithoutGraphviz) {
         const GraphLayout layout = layOutDualGraph(graphs[g]);
         const bool tree = graphs[g].edges.size() + 1 == graphs[g].vertices.size();
         if (graphvizLayoutAvailable()) {
-            EXPECT_EQ(layout.engine, tree ? "dot" : "neato");
+            // A tree by dot, or by twopi's rings where dot's row of branches is the wider.
+            EXPECT_TRUE(tree ? layout.engine == "dot" || layout.engine == "twopi"
+                             : layout.engine == "neato")
+                << layout.engine;
             withCycles += !tree;
         }
         checkLayout(graphs[g], layout, 20);

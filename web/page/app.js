@@ -549,9 +549,16 @@ function showAnalysis(record) {
   for (const node of record.nodes) {
     const item = document.createElement('li');
     item.setAttribute('role', 'treeitem');
-    item.textContent = `${node.serial}: multiplicity ${node.multiplicity}, degree ${node.degree}` +
-      (node.point_count > 0 ? ` (joining curve, ${node.point_count} points)` : '') +
-      (node.marked ? ' (genus chain)' : '');
+    // A curve of R with its self-intersection and the curves of R it meets, as the tool prints it;
+    // a node of the drawing that is no curve of R says so.
+    const meets = node.neighbours_in_r.map((id) => record.nodes[id].serial).join(', ');
+    item.textContent = !node.in_r
+      ? `${node.serial}: ${node.genus_chain ? 'genus chain' : 'multiplicity 0'}, no curve of R`
+      : `${node.serial}: multiplicity ${node.multiplicity}, self-intersection ` +
+        `${node.self_intersection ?? 'no whole number'}, ` +
+        (meets ? `meets ${meets}` : 'meets no curve of R') +
+        (node.parent === null ? ' (the core)' : '') +
+        (node.joining_curve_points > 0 ? ' (J, the joining curve)' : '');
     items.set(node.id, item);
     const parent = node.parent === null ? null : items.get(node.parent);
     if (parent) {
