@@ -491,7 +491,7 @@ void SubdivisorDialog::saveList() {
     const std::string xText = fiberText().toStdString();
     request.defaultName = QString::fromStdString(subdivisorListFileName(xText));
     request.defaultSuffix = QStringLiteral("doc");
-    request.filter = kListFileFilter;
+    request.filter = listFileFilter();
     // Written on a worker, line by line, from the list as it was when Save list was pressed.
     const SubdivisorOptions options = listedOptions_;
     const bool complete = listComplete_;
@@ -534,7 +534,7 @@ void SubdivisorDialog::saveQuorbelFile() {
     request.defaultName =
         QString::fromStdString(polynomialFileName(fiberText().toStdString(), yLine));
     request.defaultSuffix = QStringLiteral("qpf");
-    request.filter = kQuorbelFileFilter;
+    request.filter = quorbelFileFilter();
     saveWithChooser(this, context_.chooseFile, context_.reportError, request,
                     [&input] { return quorbelFileText(input); });
 }

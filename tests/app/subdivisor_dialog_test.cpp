@@ -28,7 +28,7 @@ const std::string kX = "(3;(2,1),(2,1),(2,1))";
 const std::string kCAA = "(2;(2),(1),(1)):: ell = 1 :: type = CAA";
 const std::string kBBB = "(1;(1,1),(1,1),(1,1)):: ell = 1 :: type = BBB";
 const std::string kBB0 = "(2;(2),(2),()):: ell = 2 :: type = BB0";
-const char* const kDocFilter = "Dorvanixファイル (*.doc);;全てのファイル (*.*)";
+const char* const kDocFilter = "Dorvanix files (*.doc);;All files (*.*)";
 
 // Clicks each of the space-separated check boxes once.
 void clickEach(QWidget* dialog, const char* ids) {
@@ -397,7 +397,7 @@ TEST_F(SubdivisorWindow, SaveQuorbelFileWritesThePolynomialsOfTheFirstSelected) 
     selectLine(dialog, kBB0);
     selectLine(dialog, kCAA);
     click(dialog, "1043");
-    expectSaveRequest("3222-2220.qpf", "qpf", "Quorbelファイル (*.qpf);;全てのファイル (*.*)");
+    expectSaveRequest("3222-2220.qpf", "qpf", "Quorbel files (*.qpf);;All files (*.*)");
     EXPECT_EQ(readFile(savePath),
               "*polynomial\r\nx*(x*y*(1-y)-3)^2-2^2\r\n*degenerateloci\r\n0\r\n"
               "*branchpoly\r\n(1*y*(1-y)-1)*y*(1-y)\r\n");
@@ -408,7 +408,7 @@ TEST_F(SubdivisorWindow, SaveQuorbelFileWritesThePolynomialsOfTheFirstSelected) 
     saveRequests.clear();
     click(dialog, "1043");
     const FiberData x = fiberFromParts(3, 2, {2, 2, 2});
-    expectSaveRequest("3222-2211.qpf", "qpf", "Quorbelファイル (*.qpf);;全てのファイル (*.*)");
+    expectSaveRequest("3222-2211.qpf", "qpf", "Quorbel files (*.qpf);;All files (*.*)");
     EXPECT_EQ(readFile(savePath), quorbelFileText(quorbelInputOf(x, parseSubdivisorLine(x, kCAA))));
     QFile::remove(savePath);
     savePath.clear();
