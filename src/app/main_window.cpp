@@ -117,7 +117,7 @@ void MainWindow::buildControls() {
     left->addWidget(title);
     left->addLayout(numbers);
     left->addWidget(options);
-    auto* layout = new QHBoxLayout(this);
+    auto* layout = new QHBoxLayout(scrollingContent(this));
     layout->addLayout(left, 1);
     layout->addLayout(buttons);
 

@@ -159,7 +159,7 @@ void SubdivisorDialog::buildControls() {
     lower->addWidget(selected_, 1);
     lower->addLayout(selectedButtons);
 
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(scrollingContent(this));
     layout->addWidget(new QLabel(QStringLiteral("Dorvanix : Select sub-divisor Y of X"), this));
     layout->addWidget(fiberEdit_);
     layout->addWidget(new QLabel(QStringLiteral("Subdivisors"), this));

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
@@ -339,6 +340,52 @@ TEST_F(MainWindow, CancelAndCloseEndTheCountOfALargeGenus) {
             EXPECT_TRUE(QTest::qWaitFor([list] { return !list->busy(); }));
             EXPECT_TRUE(list->job()->cancelled());
             closeFiberList();
+        }
+    }
+}
+
+// A 1024 x 600 screen at twice the scale offers 512 x 300 (here less a usual window frame): every
+// window can be made that small, and each of its controls scrolled into view.
+TEST_F(MainWindow, EveryControlCanBeReachedOnASmallScreen) {
+    SubdivisorDialog* dialog = chooseFirstFiber("3", "2", "3");
+    ASSERT_NE(dialog, nullptr);
+    selectLine(dialog, "(2;(2),(1),(1)):: ell = 1 :: type = CAA");
+    const QSize screen(512 - 16, 300 - 40);
+    for (QWidget* window :
+         {static_cast<QWidget*>(mainWindow.get()), static_cast<QWidget*>(context->fiberList()),
+          static_cast<QWidget*>(dialog)}) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        const QSize least = window->minimumSizeHint();
+        EXPECT_TRUE(least.width() <= screen.width() && least.height() <= screen.height())
+            << least.width() << " x " << least.height();
+        window->resize(screen);
+        EXPECT_EQ(window->size(), screen);
+        QApplication::processEvents();
+        auto* area = window->findChild<QScrollArea*>();
+        QWidgetList controls;
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control) ||
+                qobject_cast<LineList*>(control) || control->objectName() == "figures") {
+                if (control->isVisibleTo(window)) controls << control;
+            }
+        }
+        EXPECT_GE(controls.size(), 5);
+        for (QWidget* control : controls) {
+            if (area != nullptr) {
+                const QRect place(control->mapTo(area->widget(), QPoint()), control->size());
+                area->ensureVisible(place.center().x(), place.center().y(), place.width() / 2 + 1,
+                                    place.height() / 2 + 1);
+            }
+            const QRect view = area == nullptr ? window->rect()
+                                               : QRect(area->viewport()->mapTo(window, QPoint()),
+                                                       area->viewport()->size());
+            const QRect shown(control->mapTo(window, QPoint()), control->size());
+            const QRect seen = shown.intersected(view);
+            // Whole where it fits; a list larger than the window shows a few lines.
+            const int lines = 3 * control->fontMetrics().height();
+            EXPECT_TRUE(seen == shown || (seen.height() >= std::min(lines, view.height()) &&
+                                          seen.width() >= std::min(shown.width(), view.width())))
+                << control->objectName().toStdString() << " not in view";
         }
     }
 }
