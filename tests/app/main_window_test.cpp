@@ -52,6 +52,7 @@ TEST_F(MainWindow, TypedTextIsReadAsNumbersAndRaisedToItsBounds) {
          QStringLiteral("\u0663"), 7, 2, 3},
         {"m beyond the core's bound", "99999999999", "2", "3", 0, 0, 0},
         {"b beyond the core's bound", "3", "2", "99999999999", 0, 0, 0},
+        {"200,000 digits pasted", QString(200000, QChar(0xFF17)), "2", "3", 0, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
@@ -63,6 +64,12 @@ TEST_F(MainWindow, TypedTextIsReadAsNumbersAndRaisedToItsBounds) {
             EXPECT_EQ(context->fiberList(), nullptr);
             ASSERT_EQ(errors.size(), 1u);
             EXPECT_TRUE(errors[0].contains("10000")) << errors[0].toStdString();
+            // The number is quoted as the tool quotes it: its first 60 characters.
+            const QString& typed = row.m.size() > 1 ? row.m : row.b;
+            const QString quoted =
+                typed.size() > 60 ? '"' + QString(60, '7') + "...\"" : '"' + typed + '"';
+            EXPECT_TRUE(errors[0].contains(quoted)) << errors[0].toStdString();
+            EXPECT_LT(errors[0].size(), 120);
             continue;
         }
         FiberListDialog* list = enumerate(row.m, row.r, row.b);
@@ -302,6 +309,11 @@ TEST_F(MainWindow, CancelOnALongEnumerationKeepsTheProgramUsable) {
         [&] { return questions.size() == 1 && list->job()->progressDialog() != nullptr; }, 5000));
     QProgressDialog* progress = list->job()->progressDialog();
     EXPECT_TRUE(progress->isVisible());
+    answers = {-1};  // the end of the run kept
+    mainWindow->close();
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_EQ(questions[1].toStdString(),
+              "End Dorvanix?\nThe fiber list, which is still being made, will be closed.");
     QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([list] { return !list->busy(); }, 5000));
     EXPECT_TRUE(list->job()->cancelled());
