@@ -70,6 +70,50 @@ QString boundText(double lines) {
     return QObject::tr("about %1").arg(lines, 0, 'g', 3);
 }
 
+// Why a list made whole holds no fiber: the numbers allow none (fields left empty count as
+// m = 2, r = 2, b = 3, which do not), or the options ticked leave none.
+QString whyNoFiber(int m, int r, int b, int genus, const FiberOptions& options) {
+    const bool restricted = options.noDuplicateBranches || options.requiredGenus != 0 ||
+                            options.multiplicityOption || options.atMostTwoSimpleCrusts;
+    if (genus != 0) {
+        return QObject::tr("No fiber of genus %1 passes the options ticked in the main window.")
+            .arg(genus);
+    }
+    const QString none =
+        QObject::tr("There is no fiber with m = %1, r = %2, b = %3: ").arg(m).arg(r).arg(b);
+    const long long sum = static_cast<long long>(m) * r;
+    if (b > sum) {
+        return none + QObject::tr(
+                          "its %1 first multiplicities, each at least 1, would add up to "
+                          "more than m r = %2.")
+                          .arg(b)
+                          .arg(sum);
+    }
+    if (static_cast<long long>(b) * (m - 1) < sum) {
+        return none + QObject::tr(
+                          "its %1 first multiplicities, each at most m - 1 = %2, add up "
+                          "to at most %3, less than m r = %4.")
+                          .arg(b)
+                          .arg(m - 1)
+                          .arg(static_cast<long long>(b) * (m - 1))
+                          .arg(sum);
+    }
+    if (restricted) {
+        return QObject::tr(
+                   "No fiber with m = %1, r = %2, b = %3 passes the options ticked in the main "
+                   "window.")
+            .arg(m)
+            .arg(r)
+            .arg(b);
+    }
+    return none + QObject::tr(
+                      "every %1 first multiplicities from 1 to %2 that add up to m r = %3 "
+                      "have a factor in common with m.")
+                      .arg(b)
+                      .arg(m - 1)
+                      .arg(sum);
+}
+
 // Runs `walk` with a Progress of its own and shows its progress on `shown`: the lines kept so
 // far against `limit` (none when it is negative, or too large to be reached) or the walk's own
 // share, whichever is further, so that a list cut at its first million lines measures against
@@ -325,6 +369,10 @@ void FiberListDialog::enumerationEnded() {
         status_->setText(tr("Stopped after %1: %2").arg(count, job_->failure()));
     } else if (listing.stoppedAtLimit) {
         status_->setText(tr("The first %1.").arg(count));
+    } else if (list_->count() == 0) {
+        const SharedState& state = context_.state;
+        status_->setText(tr("%1. %2").arg(count, whyNoFiber(state.listM, state.listR, state.listB,
+                                                            state.listGenus, state.listOptions)));
     } else {
         status_->setText(count);
     }

@@ -292,8 +292,8 @@ void SubdivisorDialog::askHowMuch(long long total, const TimedSample& sample) {
     const bool allFit = bytes <= kListMemoryCap;
     QStringList answers;
     if (allFit) answers << tr("List all %1 lines").arg(locale.toString(total));
-    answers << tr("List the first %1").arg(locale.toString(firstLines_))
-            << tr("Refine the options");
+    // Closing the question (its Cancel) lists nothing, for the options to be narrowed.
+    answers << tr("List the first %1").arg(locale.toString(firstLines_));
     const QString question =
         tr("This list would have %1 lines and take about %2 of memory.%3\n%4")
             .arg(locale.toString(total),

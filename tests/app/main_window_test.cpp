@@ -85,14 +85,37 @@ TEST_F(MainWindow, TypedTextIsReadAsNumbersAndRaisedToItsBounds) {
     }
 }
 
-TEST_F(MainWindow, EmptyEditsGiveAnEmptyListAndOkThereChoosesNothing) {
-    // Three branches of multiplicity 1 cannot sum to 2 r = 4.
-    FiberListDialog* list = enumerate("", "", "");
-    ASSERT_EQ(list->list()->count(), 0);
-    click(list, "1007");
-    EXPECT_EQ(context->state.subdivisorDialogOpen, 0);
-    EXPECT_EQ(context->subdivisorDialog(), nullptr);
-    EXPECT_EQ(context->state.pictureOpen, 0);
+// An empty list says why it is empty; OK > there chooses nothing.
+TEST_F(MainWindow, EmptyListsSayWhyAndOkThereChoosesNothing) {
+    struct Row {
+        QString m, r, b;
+        const char* option;  // a box ticked in the main window, or none
+        const char* status;
+    };
+    const Row rows[] = {
+        {"", "", "", nullptr,
+         "0 fibers. There is no fiber with m = 2, r = 2, b = 3: its 3 first multiplicities, each "
+         "at most m - 1 = 1, add up to at most 3, less than m r = 4."},
+        {"2", "2", "5", nullptr,
+         "0 fibers. There is no fiber with m = 2, r = 2, b = 5: its 5 first multiplicities, each "
+         "at least 1, would add up to more than m r = 4."},
+        {"3", "2", "3", "1035",
+         "0 fibers. No fiber with m = 3, r = 2, b = 3 passes the options ticked in the main "
+         "window."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.status);
+        if (row.option != nullptr) click(mainWindow.get(), row.option);
+        FiberListDialog* list = enumerate(row.m, row.r, row.b);
+        ASSERT_EQ(list->list()->count(), 0);
+        EXPECT_EQ(control<QLabel>(list, "status")->text().toStdString(), row.status);
+        click(list, "1007");
+        EXPECT_EQ(context->state.subdivisorDialogOpen, 0);
+        EXPECT_EQ(context->subdivisorDialog(), nullptr);
+        EXPECT_EQ(context->state.pictureOpen, 0);
+        closeFiberList();
+        if (row.option != nullptr) click(mainWindow.get(), row.option);
+    }
 }
 
 TEST_F(MainWindow, OptionBoxesFlipTheirFlagAndMark) {
