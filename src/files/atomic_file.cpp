@@ -348,6 +348,13 @@ void AtomicFile::commit() {
     if (::getpid() != owner_) fail(kForkedAway);
     stream_->flush();
     if (!buffer_->flushAll()) fail(buffer_->error());
+    // A stream that failed with no failed write behind it (its writer threw halfway) holds an
+    // unfinished text, which must not take the file's place.
+    if (!*stream_) {
+        discard();
+        throw FileWriteError("cannot write " + quoteInput(target_.string()) +
+                             ": the text was not written whole");
+    }
     // Terminals and pipes cannot be synced.
     if (::fsync(fd_) != 0 && errno != EINVAL) fail(errno);
     if (!direct_) linkIntoPlace();

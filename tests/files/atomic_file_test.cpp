@@ -219,6 +219,13 @@ TEST(AtomicFile, ReplacesAnEarlierFileOnlyOnCommit) {
         file.commit();
         EXPECT_THROW(file.commit(), FileWriteError) << "a second commit";
     }
+    {
+        // A writer that gave up halfway, its stream set bad with no failed write behind it.
+        AtomicFile file(folder / "list.doc");
+        file.stream() << "half";
+        file.stream().setstate(std::ios::badbit);
+        EXPECT_THROW(file.commit(), FileWriteError);
+    }
     EXPECT_EQ(readBytes(folder / "list.doc"), "later");
     EXPECT_EQ(folder.entries(), std::set<std::string>{"list.doc"});
 }
