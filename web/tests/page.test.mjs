@@ -3,7 +3,8 @@
 // listing that leaves the page responsive until Cancel stops it.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { existsSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { get } from 'node:http';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
@@ -208,4 +209,25 @@ test('once loaded, the page works with its server gone', async () => {
   await page.click('#choose-fiber');
   await waitText(page, '#subdivisor-status', /^\d+ lines \(/);
   await page.close();
+});
+
+test('the local server answers 400 to a malformed address, stays up, and keeps to its folder', async () => {
+  const root = join(scratch, 'served');
+  for (const [folder, file] of [['site', 'index.html'], ['site-private', 's.txt']]) {
+    mkdirSync(join(root, folder), { recursive: true });
+    writeFileSync(join(root, folder, file), folder);
+  }
+  const own = await serve(join(root, 'site'));
+  const status = (path) => new Promise((done, fail) => {
+    get({ host: '127.0.0.1', port: own.address().port, path }, (response) => {
+      response.resume();
+      done(response.statusCode);
+    }).on('error', fail);
+  });
+  try {
+    assert.deepEqual([await status('/%E0%A4%A'), await status('/..%2fsite-private/s.txt'),
+      await status('/')], [400, 403, 200]);
+  } finally {
+    own.close();
+  }
 });
