@@ -307,6 +307,8 @@ async function startFiberList() {
   }
   fiberLister.stop();
   fibers.clear();
+  // The list shown from now on is this one: not whole until its listing says so.
+  state.fibersWhole = false;
   fiberList.reset();
   $('fibers').hidden = false;
   $('fiber-cancel').disabled = false;
@@ -384,6 +386,8 @@ async function startSubdivisorList() {
   const options = listOptions();
   state.listOptions = options;
   subdivisors = new RecordStore('subdivisors', state.branches + 1);
+  state.subdivisorsWhole = false;
+  state.subdivisorTotal = '';
   subdivisorList.reset();
   $('subdivisor-cancel').disabled = false;
   $('subdivisor-progress').value = 0;

@@ -231,3 +231,19 @@ test('the local server answers 400 to a malformed address, stays up, and keeps t
     own.close();
   }
 });
+
+test('a list saved while a new one is being made asks first and is marked cut short', async () => {
+  const page = await openPage(`${url}#m=3&r=2&b=3`);
+  await waitText(page, '#fiber-status', /^1 fibers \(/);
+  const questions = [];
+  page.on('dialog', (dialog) => { questions.push(dialog.message()); dialog.accept(); });
+  await page.$eval('#m', (element) => { element.value = '60'; });
+  await page.$eval('#b', (element) => { element.value = '6'; });
+  await page.click('#list-fibers');
+  await waitText(page, '#fiber-status', /so far$/);
+  const file = (await downloaded(page, '#save-fibers')).bytes.toString('latin1');
+  assert.match(questions[0] ?? '', /^This list is not complete/);
+  const lines = file.trim().split(/[\r\n]+/);
+  assert.equal(lines.at(-1), `******List cut short after ${lines.length - 1} fibers******`);
+  await page.close();
+});
