@@ -110,11 +110,16 @@ EMSCRIPTEN_BINDINGS(dorvanix) {
     function("fiberListBound", &fiberListBound);
     function("fiberLines", &fiberLines);
     function("fiberListFile", &fiberListFile);
+    function("fiberListFilePart", &fiberListFilePart);
+    function("fiberListFileEnd", &fiberListFileEnd);
     function("fiberListFileName", &fiberListName);
     function("listSubdivisors", &guardedListSubdivisors);
     function("subdivisorLines", &subdivisorLines);
     function("subdivisorCount", &guardedSubdivisorCount);
     function("subdivisorListFile", &subdivisorListFile);
+    function("subdivisorListFileHead", &subdivisorListFileHead);
+    function("subdivisorListFilePart", &subdivisorListFilePart);
+    function("subdivisorListFileEnd", &subdivisorListFileEnd);
     class_<SessionHolder>("Session")
         .constructor<>()
         .function("open", &SessionHolder::open)

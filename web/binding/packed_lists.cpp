@@ -2,6 +2,7 @@
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <sstream>
@@ -243,15 +244,24 @@ val fiberLines(val records, val bigCounts) {
     return lines;
 }
 
-std::string fiberListFile(val records, val bigCounts, bool whole) {
+std::string fiberListFilePart(val records, val bigCounts) {
     std::ostringstream out;
-    long long shown = 0;
-    forEachFiber(records, bigCounts, [&](const std::string& line) {
-        writeFiberListLine(out, line);
-        ++shown;
-    });
-    if (!whole) writeCutShortMark(out, shown, -1, "fibers");
+    forEachFiber(records, bigCounts,
+                 [&](const std::string& line) { writeFiberListLine(out, line); });
     return out.str();
+}
+
+std::string fiberListFileEnd(double shown, bool whole) {
+    std::ostringstream out;
+    if (!whole) writeCutShortMark(out, static_cast<long long>(shown), -1, "fibers");
+    return out.str();
+}
+
+std::string fiberListFile(val records, val bigCounts, bool whole) {
+    long long shown = 0;
+    forEachFiber(records, bigCounts, [&](const std::string&) { ++shown; });
+    return fiberListFilePart(records, bigCounts) +
+           fiberListFileEnd(static_cast<double>(shown), whole);
 }
 
 bool listSubdivisorRows(const std::string& x, val options, val onChunk) {
@@ -292,22 +302,36 @@ std::string subdivisorCount(const std::string& x, val options) {
     return tallyText(tallySubdivisors(parseFiberText(x), subdivisorOptionsOf(options)));
 }
 
-std::string subdivisorListFile(const std::string& x, val options, val rows, bool whole,
-                               const std::string& total) {
+std::string subdivisorListFileHead(const std::string& x, val options) {
+    std::ostringstream out;
+    SubdivisorListWriter writer(out, fiberNotation(parseFiberText(x)),
+                                subdivisorOptionsOf(options));
+    return out.str();
+}
+
+std::string subdivisorListFilePart(const std::string& x, val rows) {
     const FiberData fiber = parseFiberText(x);
     std::ostringstream out;
-    SubdivisorListWriter writer(out, fiberNotation(fiber), subdivisorOptionsOf(options));
-    long long shown = 0;
-    forEachSubdivisor(fiber, rows, [&](const std::string& line) {
-        writer.line(line);
-        ++shown;
-    });
+    forEachSubdivisor(fiber, rows, [&](const std::string& line) { out << line << kCopiedLineEnd; });
+    return out.str();
+}
+
+std::string subdivisorListFileEnd(double shown, bool whole, const std::string& total) {
+    std::ostringstream out;
+    const auto lines = static_cast<long long>(shown);
     if (whole) {
-        writer.finish();
+        writeSubdivisorListEnd(out, lines > 0);
     } else {
-        writeCutShortMark(out, shown, total.empty() ? -1 : std::stoll(total), "subdivisors");
+        writeCutShortMark(out, lines, total.empty() ? -1 : std::stoll(total), "subdivisors");
     }
     return out.str();
+}
+
+std::string subdivisorListFile(const std::string& x, val options, val rows, bool whole,
+                               const std::string& total) {
+    const std::string part = subdivisorListFilePart(x, rows);
+    const auto shown = static_cast<double>(std::count(part.begin(), part.end(), '\n'));
+    return subdivisorListFileHead(x, options) + part + subdivisorListFileEnd(shown, whole, total);
 }
 
 }  // namespace dorvanix::web

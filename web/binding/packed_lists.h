@@ -29,8 +29,12 @@ double fiberListBound(emscripten::val input);
 // The fiber lines of records (bigCounts as handed out with them).
 emscripten::val fiberLines(emscripten::val records, emscripten::val bigCounts);
 
-// The fiber list file of the records shown, marked as cut short when it is not whole.
+// The fiber list file of the records shown, marked as cut short when it is not whole; or in
+// pieces, for a file larger than one string: the lines of some records, then the file's end
+// after `shown` lines.
 std::string fiberListFile(emscripten::val records, emscripten::val bigCounts, bool whole);
+std::string fiberListFilePart(emscripten::val records, emscripten::val bigCounts);
+std::string fiberListFileEnd(double shown, bool whole);
 
 // Lists the sub-divisors of X under the options {ell, exceptOnlyAB, onlyABC}:
 // onChunk(Uint16Array rows, fraction, found). Answers true when the list is whole.
@@ -46,5 +50,9 @@ std::string subdivisorCount(const std::string& x, emscripten::val options);
 // the list is whole.
 std::string subdivisorListFile(const std::string& x, emscripten::val options, emscripten::val rows,
                                bool whole, const std::string& total);
+// The same file in pieces: its head, the lines of some rows, and its end after `shown` lines.
+std::string subdivisorListFileHead(const std::string& x, emscripten::val options);
+std::string subdivisorListFilePart(const std::string& x, emscripten::val rows);
+std::string subdivisorListFileEnd(double shown, bool whole, const std::string& total);
 
 }  // namespace dorvanix::web

@@ -62,6 +62,11 @@ class RecordStore {
     this.chunks.push({ first: this.rows, records, starts });
     this.rows += starts.length;
   }
+  // The list as it is now, kept apart from rows added or cleared later.
+  snapshot() {
+    return Object.assign(new RecordStore(this.kind, this.stride),
+      { chunks: this.chunks.slice(), rows: this.rows, bigs: new Map(this.bigs) });
+  }
   // The records of rows [from, to) in one array, with the big counts among them.
   slice(from, to) {
     to = Math.min(to, this.rows);
@@ -217,7 +222,10 @@ function clearErrors() {
   for (const element of document.querySelectorAll('[aria-invalid]')) element.removeAttribute('aria-invalid');
 }
 
-const formatCount = (n) => Number(n).toLocaleString('en');
+// Counts grouped by thousands, cheaply: toLocaleString for each update of a running count
+// showed up as the largest item of a listing's profile.
+const count = (n) => String(n).replace(/\B(?=(\d{3})+(?!\d))/g, ',');
+const formatCount = count;
 
 // ---- The address --------------------------------------------------------------------------------
 
@@ -625,22 +633,81 @@ function download(name, data, type = 'application/octet-stream') {
   setTimeout(() => URL.revokeObjectURL(link.href), 10000);
 }
 
+// A list file is written by the core SAVE_ROWS rows at a time, and the pieces are gathered in a
+// Blob, which the browser may keep on disk: never one string, so a list of millions of lines is
+// saved as any other, with its progress and a Cancel. Past SAVE_CAP bytes the page says so before
+// it starts, and names the tool's command that writes the file.
+const SAVE_ROWS = 65536;
+const SAVE_CAP = 2 ** 31;
+let saveJob = null;
+
+async function saveInPieces(what, name, store, file, command) {
+  const status = $(`${what}-save-status`);
+  if (saveJob) { status.textContent = 'Another list is being saved: wait for it, or cancel it.'; return; }
+  const shown = store.rows;
+  const job = saveJob = { cancelled: false };
+  const progress = $(`${what}-save-progress`);
+  const done = (message) => { $(`${what}-saving`).hidden = true; status.textContent = message; saveJob = null; };
+  try {
+    const sample = await file.part(0, Math.min(shown, 256));
+    const estimate = shown === 0 ? 0 : sample.length / Math.min(shown, 256) * shown;
+    if (estimate > SAVE_CAP) {
+      done(`This file would take about ${(estimate / 2 ** 30).toFixed(1)} GB, more than the page ` +
+        `can save. The tool writes it: ${command}`);
+      return;
+    }
+    const parts = [await file.head()];
+    progress.value = 0;
+    $(`${what}-saving`).hidden = false;
+    for (let from = 0; from < shown; from += SAVE_ROWS) {
+      if (job.cancelled) { done('Save cancelled: no file written.'); return; }
+      parts.push(await file.part(from, Math.min(shown, from + SAVE_ROWS)));
+      const written = Math.min(shown, from + SAVE_ROWS);
+      progress.value = written / shown;
+      status.textContent = `Saving the list… ${count(written)} of ${count(shown)} lines written`;
+    }
+    if (job.cancelled) { done('Save cancelled: no file written.'); return; }
+    parts.push(await file.end(shown));
+    download(name, new Blob(parts, { type: 'application/octet-stream' }));
+    done(`Saved ${name}: ${count(shown)} lines.`);
+  } catch (error) {
+    done(`The list could not be saved: ${error.message}`);
+  }
+}
+
+function cancelSave() { if (saveJob) saveJob.cancelled = true; }
+
+const quoted = (text) => `'${text.replace(/'/g, "'\\''")}'`;
+
 async function saveFiberList() {
-  if (!state.fibersWhole && !confirm(`This list is not complete: it holds ${formatCount(fibers.rows)} fibers.\nSave it marked as cut short?`)) return;
-  const { records, bigs } = fibers.slice(0, fibers.rows);
+  if (!state.fibersWhole && !confirm(`This list is not complete: it holds ${count(fibers.rows)} fibers.\nSave it marked as cut short?`)) return;
   const input = state.input;
-  const [text, name] = await Promise.all([
-    core.call('fiberListFile', records, bigs, state.fibersWhole),
-    core.call('fiberListFileName', input.m, input.r, input.b, input.whole ? input.genus : 0)]);
-  download(name, text);
+  const whole = state.fibersWhole;
+  const store = fibers.snapshot();
+  const name = await core.call('fiberListFileName', input.m, input.r, input.b, input.whole ? input.genus : 0);
+  const options = [input.noDuplicates ? ' --no-duplicates' : '', input.genus > 0 ? ` --genus ${input.genus}` : '',
+    input.atMostTwoCrusts ? ' --at-most-two-crusts' : '',
+    input.multiplicityOption ? ` --multiplicities ${input.required.join(',')}` : ''].join('');
+  const command = input.whole ? `dorvanix-cli census --genus ${input.genus} --output ${name}`
+    : `dorvanix-cli fibers ${input.m} ${input.r} ${input.b}${options} --output ${name}`;
+  await saveInPieces('fiber', name, store, {
+    head: async () => '',
+    part: (from, to) => { const { records, bigs } = store.slice(from, to); return core.call('fiberListFilePart', records, bigs); },
+    end: (shown) => core.call('fiberListFileEnd', shown, whole),
+  }, command);
 }
 
 async function saveSubdivisorList() {
-  if (!state.subdivisorsWhole && !confirm(`This list is not complete: it holds ${formatCount(subdivisors.rows)} lines.\nSave it marked as cut short?`)) return;
-  const { records } = subdivisors.slice(0, subdivisors.rows);
-  const text = await core.call('subdivisorListFile', state.x, listOptions(), records,
-    state.subdivisorsWhole, state.subdivisorTotal);
-  download(state.xFile, text);
+  if (!state.subdivisorsWhole && !confirm(`This list is not complete: it holds ${count(subdivisors.rows)} lines.\nSave it marked as cut short?`)) return;
+  const { x, listOptions: options, subdivisorsWhole: whole, subdivisorTotal: total } = state;
+  const store = subdivisors.snapshot();
+  const flags = [options.ell ? ` --ell ${options.ell}` : '', options.exceptOnlyAB ? ' --except-only-ab' : '',
+    options.onlyABC ? '' : ' --all-types'].join('');
+  await saveInPieces('subdivisor', state.xFile, store, {
+    head: () => core.call('subdivisorListFileHead', x, options),
+    part: (from, to) => core.call('subdivisorListFilePart', x, store.slice(from, to).records),
+    end: (shown) => core.call('subdivisorListFileEnd', shown, whole, total),
+  }, `dorvanix-cli subdivisors ${quoted(x)}${flags} --output ${state.xFile}`);
 }
 
 async function saveQuorbel() {
@@ -682,6 +749,8 @@ function wire() {
   $('fiber-cancel').addEventListener('click', cancelFibers);
   $('choose-fiber').addEventListener('click', () => chooseFiber(fiberList.selected));
   $('save-fibers').addEventListener('click', saveFiberList);
+  $('fiber-save-cancel').addEventListener('click', cancelSave);
+  $('subdivisor-save-cancel').addEventListener('click', cancelSave);
   $('ell-option').addEventListener('change', toggleEll);
   $('ell').addEventListener('input', () => { $('ell-option').checked = false; state.ellFilter = 0; saveView(); });
   $('relist').addEventListener('click', startSubdivisorList);

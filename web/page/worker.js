@@ -12,13 +12,15 @@ const operations = {
   fiberListBound: (core, input) => core.fiberListBound(input),
   listFibers: (core, input, id) => core.listFibers(input, chunkPoster(id)),
   fiberLines: (core, records, bigs) => core.fiberLines(records, bigs),
-  fiberListFile: (core, records, bigs, whole) => core.fiberListFile(records, bigs, whole),
   fiberListFileName: (core, m, r, b, genus) => core.fiberListFileName(m, r, b, genus),
   listSubdivisors: (core, x, options, id) => core.listSubdivisors(x, options, chunkPoster(id)),
   subdivisorLines: (core, x, rows) => core.subdivisorLines(x, rows),
   subdivisorCount: (core, x, options) => core.subdivisorCount(x, options),
-  subdivisorListFile: (core, x, options, rows, whole, total) =>
-    core.subdivisorListFile(x, options, rows, whole, total),
+  fiberListFilePart: (core, records, bigs) => core.fiberListFilePart(records, bigs),
+  fiberListFileEnd: (core, shown, whole) => core.fiberListFileEnd(shown, whole),
+  subdivisorListFileHead: (core, x, options) => core.subdivisorListFileHead(x, options),
+  subdivisorListFilePart: (core, x, rows) => core.subdivisorListFilePart(x, rows),
+  subdivisorListFileEnd: (core, shown, whole, total) => core.subdivisorListFileEnd(shown, whole, total),
   open: (core, x) => {
     if (session === null) session = new core.Session();
     return session.open(x);

@@ -247,3 +247,13 @@ test('a list saved while a new one is being made asks first and is marked cut sh
   assert.equal(lines.at(-1), `******List cut short after ${lines.length - 1} fibers******`);
   await page.close();
 });
+
+test('a list of more than one piece is saved piece by piece, byte for byte the tool\'s', async () => {
+  const x = '((16,4),15,15,15,7,6,6)';
+  const page = await openPage(`${url}#${new URLSearchParams([['x', x], ['abc', '0']])}`);
+  await waitText(page, '#subdivisor-status', /^73,622 lines \(/);
+  const file = await downloaded(page, '#save-subdivisors');
+  assert.equal(file.bytes.toString('latin1'), toolFile('subdivisors', x, '--all-types'));
+  assert.equal(await text(page, '#subdivisor-save-status'), `Saved ${file.name}: 73,622 lines.`);
+  await page.close();
+});
