@@ -485,12 +485,21 @@ async function selectSubdivisor() {
   await analyseFirst(previous);
 }
 
+// Delete drops the clicked line of "Selected divisors"; the first line left is analysed again
+// (the analysis and the picture follow the first line), or X is shown alone when none is left.
 async function deleteSelected() {
-  if (state.selectedRow === undefined || state.selectedRow >= state.selected.length) return;
+  if (state.selectedRow === undefined || state.selectedRow >= state.selected.length) {
+    $('select-error').textContent = state.selected.length === 0 ? 'No divisor is selected: nothing to delete.'
+      : 'Click a line of Selected divisors first: Delete removes that line.';
+    return;
+  }
+  const previous = state.selected.slice();
   state.selected.splice(state.selectedRow, 1);
   state.selectedRow = undefined;
   renderSelected();
   saveView();
+  if (state.selected.length > 0) { await analyseFirst(previous); return; }
+  $('select-error').textContent = '';
   $('analysis').hidden = true;
   await core.call('clear');
   showFrame(await core.call('frame'));

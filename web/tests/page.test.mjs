@@ -257,3 +257,22 @@ test('a list of more than one piece is saved piece by piece, byte for byte the t
   assert.equal(await text(page, '#subdivisor-save-status'), `Saved ${file.name}: 73,622 lines.`);
   await page.close();
 });
+
+test('Delete analyses the first line left, and says why when no line is clicked', async () => {
+  const second = '(2;(2),(2),(2)):: ell = 2 :: type = BBB';
+  for (const [click, left] of [['#selected-1', Y], ['#selected-0', second]]) {
+    const page = await openPage(`${url}#${new URLSearchParams([['x', X], ['y', Y], ['y', second]])}`);
+    await waitText(page, '#figures', /^N = /);
+    await page.click('#delete');
+    assert.match(await text(page, '#select-error'), /^Click a line of Selected divisors first/);
+    await page.evaluate(() => { document.querySelector('#figures').textContent = ''; });
+    await page.click(click);
+    await page.click('#delete');
+    await waitText(page, '#figures', /^N = /);
+    const record = JSON.parse(tool('analyze', X, left, '--json'));
+    assert.match(await text(page, '#figures'), new RegExp(`^N = ${record.chain_count} chains?, gcd d = ${record.gcd},`), left);
+    assert.equal(await text(page, '#selected-list'), left);
+    assert.equal((await downloaded(page, '#save-quorbel')).bytes.toString('latin1'), toolFile('quorbel', X, left));
+    await page.close();
+  }
+});
