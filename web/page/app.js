@@ -233,7 +233,13 @@ const FIELDS = ['m', 'r', 'b', 'genus', 'a1', 'a2', 'a3', 'a4', 'ell'];
 const BOXES = { 'no-duplicates': 'nd', 'at-most-two': 'c2', 'genus-option': 'go',
   'multiplicity-option': 'mo', 'ell-option': 'eo', 'except-only-ab': 'eab', 'only-abc': 'abc' };
 
-function saveView() {
+// The address holds the view. Each step one may want to go back to (a list, a chosen X, a
+// selection) is an entry of its own in the history; a change of a field or a box replaces the
+// entry. While the page follows an address it was sent to, it adds no entry.
+let shownHash = null;
+let restoring = false;
+
+function saveView(step = false) {
   const view = new URLSearchParams();
   for (const field of FIELDS) if ($(field).value !== '') view.set(field, $(field).value);
   for (const [box, key] of Object.entries(BOXES)) if ($(box).checked) view.set(key, '1');
@@ -241,22 +247,63 @@ function saveView() {
   if (state.input) view.set('listed', '1');
   if (state.x) view.set('x', state.x);
   for (const line of state.selected) view.append('y', line);
-  history.replaceState(null, '', `#${view.toString()}`);
+  const hash = `#${view.toString()}`;
+  if (hash === location.hash) return;
+  if (step && !restoring) history.pushState(null, '', hash);
+  else history.replaceState(null, '', hash);
+  shownHash = location.hash;
 }
 
 async function restoreView() {
+  shownHash = location.hash;
   const view = new URLSearchParams(location.hash.slice(1));
-  for (const field of FIELDS) if (view.has(field)) $(field).value = view.get(field);
-  for (const [box, key] of Object.entries(BOXES)) if (view.has(key)) $(box).checked = view.get(key) === '1';
-  syncOptionFields();
-  if ($('ell-option').checked) await toggleEll();
-  if (view.has('listed') || view.has('m')) startFiberList();
-  if (view.has('x')) {
-    await openFiber(view.get('x'));
-    for (const line of view.getAll('y')) state.selected.push(line);
+  restoring = true;
+  try {
+    for (const field of FIELDS) $(field).value = view.get(field) ?? '';
+    for (const [box, key] of Object.entries(BOXES)) {
+      $(box).checked = view.has(key) ? view.get(key) === '1' : box === 'only-abc';
+    }
+    syncOptionFields();
+    state.ellFilter = 0;
+    if ($('ell-option').checked) await toggleEll();
+    if (view.has('listed') || view.has('m')) {
+      if (JSON.stringify(fieldsOfForm()) !== state.listedFields) startFiberList(false);
+    } else if (state.input) {
+      ++fiberRun;
+      fiberLister.stop();
+      state.input = null;
+      state.listedFields = null;
+      $('fibers').hidden = true;
+    }
+    if (!view.has('x')) {
+      state.x = null;
+      state.selected = [];
+      for (const id of ['subdivisors', 'analysis', 'picture', 'downloads']) $(id).hidden = true;
+      return;
+    }
+    if (view.get('x') !== state.x || JSON.stringify(listOptions()) !== JSON.stringify(state.listOptions)) {
+      await openFiber(view.get('x'), false);
+    }
+    const first = state.selected[0];
+    state.selected = view.getAll('y');
+    state.selectedRow = undefined;
     renderSelected();
-    if (state.selected.length > 0) await analyseFirst();
+    if (state.selected.length === 0) {
+      $('analysis').hidden = true;
+      if (first !== undefined) { await core.call('clear'); showFrame(await core.call('frame')); }
+    } else if (state.selected[0] !== first) {
+      await analyseFirst();
+    }
+  } finally {
+    restoring = false;
   }
+}
+
+// An address typed, a link followed in the same tab, Back and Forward: the page shows its view.
+// One view is restored at a time, the last address last.
+let following = Promise.resolve();
+function followAddress() {
+  following = following.then(() => (location.hash !== shownHash ? restoreView() : null));
 }
 
 // ---- 1. The fields and the fiber list ----------------------------------------------------------
@@ -296,7 +343,7 @@ function askHowMuch(input, bound) {
   });
 }
 
-async function startFiberList() {
+async function startFiberList(step = true) {
   clearErrors();
   const input = await core.call('readFiberInput', fieldsOfForm());
   if (!input.ok) {
@@ -305,7 +352,8 @@ async function startFiberList() {
     return;
   }
   state.input = input;
-  saveView();
+  state.listedFields = JSON.stringify(fieldsOfForm());
+  saveView(step);
   const run = ++fiberRun;
   const bound = await core.call('fiberListBound', input);
   if (bound > ASK_ABOVE) {
@@ -365,7 +413,7 @@ async function chooseFiber(row) {
 
 // ---- 3. Sub-divisors --------------------------------------------------------------------------
 
-async function openFiber(text) {
+async function openFiber(text, step = true) {
   clearErrors();
   const answer = await core.call('open', text);
   if (!answer.ok) { $('x-error').textContent = answer.message; $('subdivisors').hidden = false; return; }
@@ -377,9 +425,9 @@ async function openFiber(text) {
   for (const id of ['subdivisors', 'picture', 'downloads']) $(id).hidden = false;
   $('analysis').hidden = true;
   renderSelected();
-  saveView();
+  saveView(step);
   startPicture();
-  await startSubdivisorList();
+  startSubdivisorList();
 }
 
 function listOptions() {
@@ -481,7 +529,7 @@ async function selectSubdivisor() {
   const previous = state.selected.slice();
   state.selected.push(line);
   renderSelected();
-  saveView();
+  saveView(true);
   await analyseFirst(previous);
 }
 
@@ -497,7 +545,7 @@ async function deleteSelected() {
   state.selected.splice(state.selectedRow, 1);
   state.selectedRow = undefined;
   renderSelected();
-  saveView();
+  saveView(true);
   if (state.selected.length > 0) { await analyseFirst(previous); return; }
   $('select-error').textContent = '';
   $('analysis').hidden = true;
@@ -808,7 +856,9 @@ function wire() {
 }
 
 wire();
-restoreView();
+addEventListener('hashchange', followAddress);
+addEventListener('popstate', followAddress);
+following = restoreView();
 if ('serviceWorker' in navigator && location.protocol !== 'file:') {
   navigator.serviceWorker.register('sw.js').catch(() => {});
 }

@@ -276,3 +276,29 @@ test('Delete analyses the first line left, and says why when no line is clicked'
     await page.close();
   }
 });
+
+test('the page follows its address, and Back and Forward step through lists, X and selections', async () => {
+  const page = await openPage(`${url}#m=7&r=2&b=3`);
+  await waitText(page, '#fiber-status', /^[\d,]+ fibers \(/);
+  await page.goto(`${url}#m=3&r=2&b=3`);
+  await waitText(page, '#fiber-status', /^1 fibers \(/);
+  assert.equal(await page.$eval('#m', (element) => element.value), '3');
+  await page.click('#choose-fiber');
+  await waitText(page, '#subdivisor-status', /^\d+ lines \(/);
+  await selectLine(page, '#subdivisor-list', Y);
+  await page.click('#select');
+  await waitText(page, '#figures', /^N = /);
+  const hidden = () => page.$eval('#subdivisors', (element) => element.hidden);
+  await page.goBack();
+  await page.waitForFunction(() => document.querySelector('#analysis').hidden);
+  assert.equal(await text(page, '#x-notation'), '(3;(2,1),(2,1),(2,1))');
+  await page.goBack();
+  await page.waitForFunction(() => document.querySelector('#subdivisors').hidden);
+  assert.doesNotMatch(page.url(), /x=/);
+  await page.goForward();
+  await page.goForward();
+  await waitText(page, '#selected-list', /ell = 1/);
+  await waitText(page, '#figures', /^N = /);
+  assert.equal(await hidden(), false);
+  await page.close();
+});
