@@ -52,8 +52,13 @@ class SessionHolder {
         return guarded([&] { return val(session().select(line)); });
     }
     void clear() { session().clear(); }
-    std::string frame() { return session().frame(); }
-    std::string tick() { return session().tick(); }
+    // A frame, or the core's reason when the picture is declined.
+    val frame() {
+        return guarded([&] { return val(session().frame()); });
+    }
+    val tick() {
+        return guarded([&] { return val(session().tick()); });
+    }
     void restart() { session().restart(); }
     int ticks() { return session().ticks(); }
     val quorbel() {

@@ -22,8 +22,10 @@ const View kCentred{kPictureWidth / 2, kPictureHeight / 2, 1.0};
 WebSession::WebSession(const std::string& x)
     : x_(parseFiberText(x)),
       notation_(fiberNotation(x_)),
-      genus_(fiberGenus(x_.m, x_.firstMultiplicities())) {
-    checkPictureSize(x_);
+      genus_(fiberGenus(x_.m, x_.firstMultiplicities())),
+      // A fiber too large to draw is still listed, counted and analysed: only its picture is
+      // declined.
+      pictureRefusal_(pictureRefusal(x_)) {
     restart();
 }
 
@@ -38,7 +40,7 @@ std::string WebSession::select(const std::string& line) {
 
 void WebSession::clear() {
     y_.reset();
-    pictureRefusal_.clear();
+    pictureRefusal_ = pictureRefusal(x_);
     restart();
 }
 

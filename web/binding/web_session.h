@@ -53,8 +53,8 @@ class WebSession {
     FiberData x_;
     std::string notation_;
     int genus_ = 0;
+    std::string pictureRefusal_;  // why the picture of X (with Y) is declined; empty when drawn
     std::optional<SubdivisorLine> y_;
-    std::string pictureRefusal_;  // why the picture of X with Y is declined; empty when drawn
     std::unique_ptr<PictureSession> picture_;
     std::unique_ptr<LibraryRandom> random_;
     int ticks_ = 0;

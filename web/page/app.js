@@ -647,6 +647,14 @@ let clock = null;
 let currentSvg = '';
 
 function showFrame(frame) {
+  // A picture the core declines: its reason in place of the frame, and no more ticks.
+  state.pictureRefused = Boolean(frame && frame.ok === false);
+  if (state.pictureRefused) {
+    currentSvg = '';
+    $('frame').textContent = frame.message;
+    $('tick-status').textContent = '';
+    return;
+  }
   if (!frame || typeof frame.svg !== 'string') return;  // no fiber in a fresh worker yet
   currentSvg = frame.svg;
   $('frame').innerHTML = frame.svg.replace(/^<\?xml[^>]*>\s*/, '');
@@ -658,7 +666,7 @@ async function startPicture() {
   showFrame(await core.call('frame'));
   if (clock === null) {
     clock = setInterval(async () => {
-      if (state.paused || $('picture').hidden || state.ticking) return;
+      if (state.paused || state.pictureRefused || $('picture').hidden || state.ticking) return;
       state.ticking = true;
       try { showFrame(await core.call('tick')); } finally { state.ticking = false; }
     }, 100);

@@ -27,12 +27,15 @@ const operations = {
   },
   select: (core, line) => session.select(line),
   clear: () => session.clear(),
-  frame: () => ({ svg: session.frame(), ticks: session.ticks() }),
-  tick: () => ({ svg: session.tick(), ticks: session.ticks() }),
-  restart: () => { session.restart(); return { svg: session.frame(), ticks: 0 }; },
+  frame: () => framed(session.frame()),
+  tick: () => framed(session.tick()),
+  restart: () => { session.restart(); return framed(session.frame()); },
   quorbel: () => session.quorbel(),
   graph: (core, format) => session.graph(format),
 };
+
+// A frame with its tick count, or the core's reason why the picture is declined.
+const framed = (answer) => (answer.ok ? { svg: answer.value, ticks: session.ticks() } : answer);
 
 // Hands a chunk of a listing to the page; the records are copied out of the module's memory
 // and their buffer moved, not copied again.

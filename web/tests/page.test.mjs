@@ -302,3 +302,11 @@ test('the page follows its address, and Back and Forward step through lists, X a
   assert.equal(await hidden(), false);
   await page.close();
 });
+
+test('a fiber of more than 100,000 curves is listed without its picture', async () => {
+  const x = `((10000,11),${'9999,'.repeat(11)}11)`;
+  const page = await openPage(`${url}#${new URLSearchParams([['x', x], ['eo', '1'], ['ell', '1']])}`);
+  await waitText(page, '#subdivisor-status', /^[\d,]+ lines/);
+  await waitText(page, '#frame', /110.?001 curves/);
+  await page.close();
+});
