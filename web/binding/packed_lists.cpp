@@ -156,11 +156,15 @@ val readFiberInput(val fields) {
     try {
         const bool genusOn = flagOf(fields, "genusOption");
         const bool whole = genusOn && blank(textOf(fields, "m"));
-        const int m = fieldNumber(fields, "m", "m");
-        field = "r";
-        const int r = fieldNumber(fields, "r", "r");
-        field = "b";
-        const int b = fieldNumber(fields, "b", "b");
+        // m, r and b as the tool reads them, each with its message; a whole genus needs none.
+        int m = kLeastCoreMultiplicity, r = kLeastSelfIntersection, b = kLeastBranchCount;
+        if (!whole) {
+            m = atLeast(parseInputNumber(textOf(fields, "m"), "m"), "m", kLeastCoreMultiplicity);
+            field = "r";
+            r = atLeast(parseInputNumber(textOf(fields, "r"), "r"), "r", kLeastSelfIntersection);
+            field = "b";
+            b = atLeast(parseInputNumber(textOf(fields, "b"), "b"), "b", kLeastBranchCount);
+        }
         field = "genus";
         const int genus = genusOn ? genusRequirement(fieldNumber(fields, "genus", "genus")) : 0;
         std::array<int, 4> required{};
@@ -175,9 +179,9 @@ val readFiberInput(val fields) {
         }
         answer.set("ok", true);
         answer.set("whole", whole);
-        answer.set("m", std::max(kLeastCoreMultiplicity, m));
-        answer.set("r", std::max(kLeastSelfIntersection, r));
-        answer.set("b", std::max(kLeastBranchCount, b));
+        answer.set("m", m);
+        answer.set("r", r);
+        answer.set("b", b);
         answer.set("genus", genus);
         answer.set("noDuplicates", flagOf(fields, "noDuplicates"));
         answer.set("atMostTwoCrusts", flagOf(fields, "atMostTwoCrusts"));

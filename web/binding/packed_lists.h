@@ -11,10 +11,10 @@ namespace dorvanix::web {
 // digits beside it when the count reaches 2^63 - 1); a sub-divisor as k, y1 ... yb. The page keeps
 // them, and the lines are written here only when they are shown or saved.
 
-// Reads the main window's fields (texts and ticks) as the desktop program does: an empty field
-// is its least value, a typed number is checked by the core, m, r and b are raised to their
-// least values, and "genus =" with m left empty asks for the whole genus. Answers the numbers,
-// or the field at fault and the core's message.
+// Reads the main window's fields (texts and ticks): m, r and b as the tool reads them, each
+// refused with the core's message when it is empty or below its least value; an empty option
+// field is its least value, and "genus =" with m left empty asks for the whole genus. Answers the
+// numbers, or the field at fault and the core's message.
 emscripten::val readFiberInput(emscripten::val fields);
 
 // Lists the fibers of readFiberInput's answer (or the census of its genus), handing the page

@@ -414,8 +414,10 @@ async function chooseFiber(row) {
 // ---- 3. Sub-divisors --------------------------------------------------------------------------
 
 async function openFiber(text, step = true) {
-  clearErrors();
-  const answer = await core.call('open', text);
+  // The errors of X and of its selection go; a field's (an ell read from a link) stays.
+  $('x-error').textContent = '';
+  $('select-error').textContent = '';
+  const [answer] = await Promise.all([core.call('open', text), picturer.call('open', text)]);
   if (!answer.ok) { $('x-error').textContent = answer.message; $('subdivisors').hidden = false; return; }
   state.x = answer.value.notation;
   state.xFile = answer.value.listFileName;

@@ -39,7 +39,7 @@ function listed(run) {
 
 const fiberCases = [
   { label: 'fibers 3 2 3', fields: { m: '3', r: '2', b: '3' }, args: ['fibers', '3', '2', '3'] },
-  { label: 'empty fields are 2 2 3', fields: {}, args: ['fibers', '2', '2', '3'] },
+  { label: 'digits of any script', fields: { m: '\uFF15', r: '\u0662', b: '3' }, args: ['fibers', '\uFF15', '\u0662', '3'] },
   { label: 'fibers 12 3 6', fields: { m: '12', r: '3', b: '6' }, args: ['fibers', '12', '3', '6'] },
   { label: 'options', fields: { m: '9', r: '2', b: '4', noDuplicates: true, genusOption: true, genus: '3' },
     args: ['fibers', '9', '2', '4', '--no-duplicates', '--genus', '3'] },
@@ -72,10 +72,10 @@ test('fiber lists and their files', () => {
 });
 
 test('bad fields get the message the tool gives', () => {
-  for (const [field, text] of [['m', 'x3'], ['b', '10001'], ['genus', '0x10']]) {
+  for (const [field, text] of [['m', 'x3'], ['r', ''], ['r', '1'], ['b', '-3'], ['b', '10001'], ['genus', '0x10']]) {
     const fields = { m: '3', r: '2', b: '3', genusOption: true, genus: '1', [field]: text };
     const input = core.readFiberInput(fields);
-    assert.equal(input.ok, false, field);
+    assert.equal(input.ok, false, `${field} = ${text}`);
     assert.equal(input.field, field);
     const args = field === 'genus' ? ['census', '--genus', text] : ['fibers', fields.m, fields.r, fields.b];
     let message = '';

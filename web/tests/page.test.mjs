@@ -149,15 +149,30 @@ test('3 2 3, the fiber, a sub-divisor: its figures and every download', async ()
   await page.close();
 });
 
-test('bad input gets the core message beside its field', async () => {
-  const page = await openPage();
-  await page.type('#m', '3x');
-  await page.click('#list-fibers');
-  await waitText(page, '#m-error', /./);
-  assert.equal(await page.$eval('#m', (element) => element.getAttribute('aria-invalid')), 'true');
-  let message = '';
-  try { tool('fibers', '3x', '2', '3'); } catch (error) { message = error.stderr; }
-  assert.ok(message.includes(await text(page, '#m-error')), message);
+test('bad input gets the core message beside its field; digits of any script are digits', async () => {
+  for (const [m, r, b, field] of [['3x', '2', '3', 'm'], ['0', '2', '3', 'm'], ['3', '', '3', 'r'],
+    ['3', '2', '-3', 'b'], ['\uFF13', '\uFF12', '\u0663']]) {
+    const page = await openPage();
+    for (const [id, typed] of [['#m', m], ['#r', r], ['#b', b]]) await page.type(id, typed);
+    await page.click('#list-fibers');
+    if (!field) {
+      await waitText(page, '#fiber-status', /^1 fibers \(/);
+      await page.waitForFunction(() => document.querySelector('#fiber-list .row')?.textContent !== '');
+      assert.equal(await text(page, '#fiber-list .row'), tool('fibers', m, r, b).trim());
+    } else {
+      await waitText(page, `#${field}-error`, /./);
+      assert.equal(await page.$eval(`#${field}`, (element) => element.getAttribute('aria-invalid')), 'true');
+      let message = '';
+      try { tool('fibers', m, r, b); } catch (error) { message = error.stderr; }
+      assert.ok(message.includes(await text(page, `#${field}-error`)), `${m} ${r} ${b}: ${message}`);
+    }
+    await page.close();
+  }
+  // A bad ell in a link is refused with the core's word, and the list is made without it.
+  const page = await openPage(`${url}#${new URLSearchParams([['x', X], ['eo', '1'], ['ell', '5x']])}`);
+  await waitText(page, '#subdivisor-status', /^\d+ lines \(/);
+  assert.match(await text(page, '#ell-error'), /ell/);
+  assert.equal(await page.$eval('#ell-option', (element) => element.checked), false);
   await page.close();
 });
 
@@ -165,12 +180,13 @@ test('a long listing leaves the page responsive, and Cancel stops it', async () 
   const page = await openPage();
   await page.type('#m', '60');
   await page.type('#b', '6');
+  await page.type('#r', '2');
   await page.click('#list-fibers');
   await waitText(page, '#fiber-status', /so far$/);
   // While the core lists, the page takes typing and the count goes on growing.
-  await page.type('#r', '2');
+  await page.type('#m', '2');
   await page.click('#no-duplicates');
-  assert.equal(await page.$eval('#r', (element) => element.value), '2');
+  assert.equal(await page.$eval('#m', (element) => element.value), '602');
   assert.equal(await page.$eval('#no-duplicates', (element) => element.checked), true);
   const count = () => page.$eval('#fiber-list', (element) => element.firstChild.style.height);
   const first = await count();
@@ -188,6 +204,7 @@ test('past a million possible fibers the page asks first, and None lists nothing
   const page = await openPage();
   await page.type('#m', '200');
   await page.type('#b', '6');
+  await page.type('#r', '2');
   await page.click('#list-fibers');
   await page.waitForSelector('#how-much[open]');
   assert.match(await text(page, '#how-much-text'), /^The list could hold up to [\d,]+ fibers/);
