@@ -829,8 +829,24 @@ function wire() {
   $('save-subdivisors').addEventListener('click', saveSubdivisorList);
   $('save-quorbel').addEventListener('click', saveQuorbel);
   $('pause').addEventListener('click', togglePause);
-  $('restart').addEventListener('click', async () => showFrame(await core.call('restart')));
-  $('frame-view').addEventListener('click', async () => showFrame(await core.call('restart')));
+  $('restart').addEventListener('click', async () => showFrame(await picturer.call('drawRestart')));
+  // Dragging pans a picture larger than its frame; a click without a drag starts it again.
+  let drag = null;
+  $('frame-view').addEventListener('pointerdown', (event) => {
+    drag = { x: event.clientX, y: event.clientY, moved: false };
+  });
+  $('frame-view').addEventListener('pointermove', (event) => {
+    if (!drag || event.buttons !== 1) return;
+    const [dx, dy] = [event.clientX - drag.x, event.clientY - drag.y];
+    if (!drag.moved && Math.hypot(dx, dy) < 4) return;
+    drag = { x: event.clientX, y: event.clientY, moved: true };
+    $('frame-view').scrollBy(-dx, -dy);
+  });
+  $('frame-view').addEventListener('click', async () => {
+    const dragged = drag?.moved;
+    drag = null;
+    if (!dragged) showFrame(await picturer.call('drawRestart'));
+  });
   $('frame-view').addEventListener('contextmenu', (event) => { event.preventDefault(); togglePause(); });
   $('frame-view').addEventListener('wheel', (event) => {
     if (!event.ctrlKey) return;

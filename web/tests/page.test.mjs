@@ -327,3 +327,18 @@ test('a fiber of more than 100,000 curves is listed without its picture', async 
   await waitText(page, '#frame', /110.?001 curves/);
   await page.close();
 });
+
+test('the help describes the page: every Help link finds its part, with the page\'s own keys', async () => {
+  const page = await openPage();
+  const links = await page.$$eval('a', (anchors) => anchors.map((a) => a.getAttribute('href'))
+    .filter((href) => /help/i.test(href)));
+  await page.goto(`${url}help.html`);
+  const help = await text(page, 'body');
+  for (const link of links) {
+    assert.match(link, /^help\.html(#|$)/);
+    if (link.includes('#')) assert.ok(await page.$(link.slice(link.indexOf('#'))), link);
+  }
+  for (const words of ['Save list', 'Delete', 'Space', 'Back and Forward', 'Drag']) assert.ok(help.includes(words), words);
+  assert.doesNotMatch(help, /Ctrl \+ 0|ends Dorvanix|window/i);
+  await page.close();
+});
