@@ -6,7 +6,8 @@ import { execFileSync } from 'node:child_process';
 import { existsSync, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { get } from 'node:http';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { after, before, test } from 'node:test';
 import { launchChromium } from './browser.mjs';
 import { serve } from './serve.mjs';
@@ -340,5 +341,24 @@ test('the help describes the page: every Help link finds its part, with the page
   }
   for (const words of ['Save list', 'Delete', 'Space', 'Back and Forward', 'Drag']) assert.ok(help.includes(words), words);
   assert.doesNotMatch(help, /Ctrl \+ 0|ends Dorvanix|window/i);
+  await page.close();
+});
+
+test('axe-core finds nothing serious, light and dark, wide and narrow', async () => {
+  const axe = join(dirname(fileURLToPath(import.meta.url)), '../node_modules/axe-core/axe.min.js');
+  const page = await openPage(`${url}#${new URLSearchParams([['m', '3'], ['r', '2'], ['b', '3'], ['listed', '1'],
+    ['x', X], ['y', Y]])}`);
+  await waitText(page, '#figures', /^N = /);
+  await page.addScriptTag({ path: axe });
+  for (const scheme of ['light', 'dark']) {
+    for (const [width, height] of [[1280, 900], [390, 844]]) {
+      await page.emulateMediaFeatures([{ name: 'prefers-color-scheme', value: scheme }]);
+      await page.setViewport({ width, height });
+      const found = await page.evaluate(async () => (await axe.run(document)).violations
+        .filter((violation) => ['serious', 'critical'].includes(violation.impact))
+        .map((violation) => `${violation.id}: ${violation.nodes.map((node) => node.target).join(' ')}`));
+      assert.deepEqual(found, [], `${scheme} ${width}x${height}`);
+    }
+  }
   await page.close();
 });
