@@ -6,6 +6,7 @@
 
 #include "census/subdivisor_line.h"
 #include "model/fiber_data.h"
+#include "picture/draw_list.h"
 #include "picture/library_random.h"
 #include "picture/picture_session.h"
 
@@ -39,6 +40,9 @@ class WebSession {
     // its frames throw InputError with the reason.
     std::string frame();
     std::string tick();
+    // The same frames as the core's draw list, for a canvas.
+    DrawList frameDrawing();
+    DrawList tickDrawing();
     void restart();
     int ticks() const { return ticks_; }
 

@@ -24,11 +24,11 @@ class CoreWorker {
     };
   }
   call(op, ...args) { return this.run(op, args, null); }
-  run(op, args, onChunk) {
+  run(op, args, onChunk, transfer = []) {
     const id = this.next++;
     return new Promise((resolve, reject) => {
       this.pending.set(id, { resolve, reject, onChunk });
-      this.worker.postMessage({ id, op, args });
+      this.worker.postMessage({ id, op, args }, transfer);
     });
   }
   // Stops whatever runs at once: the worker is thrown away and a fresh one started.
@@ -40,6 +40,9 @@ class CoreWorker {
 }
 
 const core = new CoreWorker();
+// The picture has a worker of its own, which holds X and the first selection too and draws each
+// frame on the canvas itself: a frame of a large X neither waits for nor holds up the rest.
+const picturer = new CoreWorker();
 const fiberLister = new CoreWorker();
 const subdivisorLister = new CoreWorker();
 
@@ -97,6 +100,11 @@ class RecordStore {
 
 const ROW_HEIGHT = 22;
 
+// A line of a fiber of thousands of curves runs to many thousands of characters: a row shows its
+// start, since laying out the whole of each row in view on every change stalled the page.
+const SHOWN_CHARACTERS = 2000;
+const shortened = (line) => (line.length > SHOWN_CHARACTERS ? `${line.slice(0, SHOWN_CHARACTERS)}…` : line);
+
 // A listbox that makes elements only for the rows in view and asks for their lines then.
 class VirtualList {
   constructor(element, fetchLines, onChoose) {
@@ -121,7 +129,15 @@ class VirtualList {
     });
   }
   reset() { this.cache.clear(); this.count = 0; this.selected = -1; this.element.scrollTop = 0; this.render(); }
-  setCount(count) { if (count !== this.count) { this.count = count; this.render(); } }
+  // More rows found: the rows in view are redrawn only when the new ones come into view.
+  setCount(count) {
+    if (count === this.count) return;
+    const viewEnd = Math.floor(this.element.scrollTop / ROW_HEIGHT) + Math.ceil(this.element.clientHeight / ROW_HEIGHT) + 2;
+    const filled = count > this.count && this.count >= viewEnd;
+    this.count = count;
+    if (filled) this.spacer.style.height = `${this.count * ROW_HEIGHT}px`;
+    else this.render();
+  }
   select(row) {
     if (this.count === 0) return;
     this.selected = Math.max(0, Math.min(this.count - 1, row));
@@ -163,7 +179,7 @@ class VirtualList {
       element.dataset.row = row;
       element.style.top = `${row * ROW_HEIGHT}px`;
       element.setAttribute('aria-selected', row === this.selected ? 'true' : 'false');
-      element.textContent = this.cache.get(row) ?? '';
+      element.textContent = shortened(this.cache.get(row) ?? '');
       if (!this.cache.has(row)) missing = true;
       this.element.append(element);
     }
@@ -290,7 +306,7 @@ async function restoreView() {
     renderSelected();
     if (state.selected.length === 0) {
       $('analysis').hidden = true;
-      if (first !== undefined) { await core.call('clear'); showFrame(await core.call('frame')); }
+      if (first !== undefined) { await core.call('clear'); await drawPicture('clear'); }
     } else if (state.selected[0] !== first) {
       await analyseFirst();
     }
@@ -552,7 +568,7 @@ async function deleteSelected() {
   $('select-error').textContent = '';
   $('analysis').hidden = true;
   await core.call('clear');
-  showFrame(await core.call('frame'));
+  await drawPicture('clear');
 }
 
 // ---- 4. The analysis ----------------------------------------------------------------------------
@@ -577,7 +593,7 @@ async function analyseFirst(previous = null) {
     return;
   }
   showAnalysis(JSON.parse(answer.value));
-  showFrame(await core.call('frame'));
+  await drawPicture('select', state.selected[0]);
 }
 
 // Cancel leaves the selection as it was before: the core's worker is thrown away, and a fresh
@@ -590,8 +606,9 @@ async function cancelAnalysis() {
   saveView();
   $('analysis').hidden = true;
   await core.call('open', state.x);
+  await picturer.call('open', state.x);
   if (state.selected.length > 0) await analyseFirst(state.selected.slice());
-  else showFrame(await core.call('frame'));
+  else await drawPicture();
 }
 
 const shown = (value) => (value === null ? 'none' : String(value));
@@ -646,31 +663,41 @@ function showAnalysis(record) {
 // ---- 5. The picture ---------------------------------------------------------------------------
 
 let clock = null;
-let currentSvg = '';
 
 function showFrame(frame) {
   // A picture the core declines: its reason in place of the frame, and no more ticks.
   state.pictureRefused = Boolean(frame && frame.ok === false);
-  if (state.pictureRefused) {
-    currentSvg = '';
-    $('frame').textContent = frame.message;
-    $('tick-status').textContent = '';
-    return;
-  }
-  if (!frame || typeof frame.svg !== 'string') return;  // no fiber in a fresh worker yet
-  currentSvg = frame.svg;
-  $('frame').innerHTML = frame.svg.replace(/^<\?xml[^>]*>\s*/, '');
+  $('frame-refusal').textContent = state.pictureRefused ? frame.message : '';
+  $('frame-canvas').hidden = state.pictureRefused;
+  if (state.pictureRefused) { $('tick-status').textContent = ''; return; }
+  if (!frame || typeof frame.ticks !== 'number') return;  // no fiber in a fresh worker yet
   $('tick-status').textContent = `tick ${frame.ticks}${state.paused ? ' (paused)' : ''}`;
   $('frame-view').dataset.ticks = frame.ticks;
 }
 
+// Tells the picture's worker of a change of the selection (op: 'select' with its line, 'clear'),
+// then has it draw the frame.
+async function drawPicture(op = null, ...args) {
+  if (op) await picturer.call(op, ...args);
+  showFrame(await picturer.call('drawFrame'));
+}
+
+let canvasHanded = false;
+
 async function startPicture() {
-  showFrame(await core.call('frame'));
+  if (!canvasHanded) {
+    canvasHanded = true;
+    const offscreen = $('frame-canvas').transferControlToOffscreen();
+    await picturer.run('attachCanvas', [offscreen], null, [offscreen]);
+  }
+  await drawPicture();
   if (clock === null) {
+    // A tick is asked for only once the last one is drawn: a slow frame makes the next one wait,
+    // never a queue of them.
     clock = setInterval(async () => {
       if (state.paused || state.pictureRefused || $('picture').hidden || state.ticking) return;
       state.ticking = true;
-      try { showFrame(await core.call('tick')); } finally { state.ticking = false; }
+      try { showFrame(await picturer.call('drawTick')); } finally { state.ticking = false; }
     }, 100);
   }
 }
@@ -787,6 +814,12 @@ function frameName(extension) {
   return `${state.x.replace(/[^0-9]+/g, '-').replace(/^-|-$/g, '')}-tick${$('frame-view').dataset.ticks}.${extension}`;
 }
 
+// The frame shown, as the SVG the tool writes for it.
+async function svgOfFrame() {
+  const frame = await picturer.call('frame');
+  return frame.svg ?? '';
+}
+
 function savePng() {
   const image = new Image();
   image.onload = () => {
@@ -796,7 +829,7 @@ function savePng() {
     canvas.getContext('2d').drawImage(image, 0, 0);
     canvas.toBlob((blob) => download(frameName('png'), blob), 'image/png');
   };
-  image.src = `data:image/svg+xml;charset=utf-8,${encodeURIComponent(currentSvg)}`;
+  svgOfFrame().then((svg) => { image.src = `data:image/svg+xml;charset=utf-8,${encodeURIComponent(svg)}`; });
 }
 
 async function saveGraph(format, extension) {
@@ -858,14 +891,14 @@ function wire() {
     else if (event.key === '-') setZoom(state.zoom * 0.8);
     else if (event.key === '0') setZoom(1);
     else if (event.key === ' ') togglePause();
-    else if (event.key === 'Enter') core.call('restart').then(showFrame);
+    else if (event.key === 'Enter') picturer.call('drawRestart').then(showFrame);
     else return;
     event.preventDefault();
   });
   $('zoom-in').addEventListener('click', () => setZoom(state.zoom * 1.25));
   $('zoom-out').addEventListener('click', () => setZoom(state.zoom * 0.8));
   $('zoom-fit').addEventListener('click', () => setZoom(1));
-  $('save-svg').addEventListener('click', () => download(frameName('svg'), currentSvg, 'image/svg+xml'));
+  $('save-svg').addEventListener('click', async () => download(frameName('svg'), await svgOfFrame(), 'image/svg+xml'));
   $('save-png').addEventListener('click', savePng);
   $('save-json').addEventListener('click', () => saveGraph('json', 'json'));
   $('save-dot').addEventListener('click', () => saveGraph('dot', 'dot'));

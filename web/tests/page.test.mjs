@@ -180,8 +180,8 @@ test('bad input gets the core message beside its field; digits of any script are
 test('a long listing leaves the page responsive, and Cancel stops it', async () => {
   const page = await openPage();
   await page.type('#m', '60');
-  await page.type('#b', '6');
   await page.type('#r', '2');
+  await page.type('#b', '6');
   await page.click('#list-fibers');
   await waitText(page, '#fiber-status', /so far$/);
   // While the core lists, the page takes typing and the count goes on growing.
@@ -204,8 +204,8 @@ test('a long listing leaves the page responsive, and Cancel stops it', async () 
 test('past a million possible fibers the page asks first, and None lists nothing', async () => {
   const page = await openPage();
   await page.type('#m', '200');
-  await page.type('#b', '6');
   await page.type('#r', '2');
+  await page.type('#b', '6');
   await page.click('#list-fibers');
   await page.waitForSelector('#how-much[open]');
   assert.match(await text(page, '#how-much-text'), /^The list could hold up to [\d,]+ fibers/);
@@ -325,22 +325,7 @@ test('a fiber of more than 100,000 curves is listed without its picture', async 
   const x = `((10000,11),${'9999,'.repeat(11)}11)`;
   const page = await openPage(`${url}#${new URLSearchParams([['x', x], ['eo', '1'], ['ell', '1']])}`);
   await waitText(page, '#subdivisor-status', /^[\d,]+ lines/);
-  await waitText(page, '#frame', /110.?001 curves/);
-  await page.close();
-});
-
-test('the help describes the page: every Help link finds its part, with the page\'s own keys', async () => {
-  const page = await openPage();
-  const links = await page.$$eval('a', (anchors) => anchors.map((a) => a.getAttribute('href'))
-    .filter((href) => /help/i.test(href)));
-  await page.goto(`${url}help.html`);
-  const help = await text(page, 'body');
-  for (const link of links) {
-    assert.match(link, /^help\.html(#|$)/);
-    if (link.includes('#')) assert.ok(await page.$(link.slice(link.indexOf('#'))), link);
-  }
-  for (const words of ['Save list', 'Delete', 'Space', 'Back and Forward', 'Drag']) assert.ok(help.includes(words), words);
-  assert.doesNotMatch(help, /Ctrl \+ 0|ends Dorvanix|window/i);
+  await waitText(page, '#frame-refusal', /110.?001 curves/);
   await page.close();
 });
 
@@ -361,4 +346,61 @@ test('axe-core finds nothing serious, light and dark, wide and narrow', async ()
     }
   }
   await page.close();
+});
+
+test('the help describes the page: every Help link finds its part, with the page\'s own keys', async () => {
+  const page = await openPage();
+  const links = await page.$$eval('a', (anchors) => anchors.map((a) => a.getAttribute('href'))
+    .filter((href) => /help/i.test(href)));
+  await page.goto(`${url}help.html`);
+  const help = await text(page, 'body');
+  for (const link of links) {
+    assert.match(link, /^help\.html(#|$)/);
+    if (link.includes('#')) assert.ok(await page.$(link.slice(link.indexOf('#'))), link);
+  }
+  for (const words of ['Save list', 'Delete', 'Space', 'Back and Forward', 'Drag']) assert.ok(help.includes(words), words);
+  assert.doesNotMatch(help, /Ctrl \+ 0|ends Dorvanix|window/i);
+  await page.close();
+});
+
+// The longest gap between animation frames and the longest task on the page's thread while
+// `work` runs (for at least `millis`), and how long the first key typed into m takes to show.
+async function responsiveness(page, work, millis) {
+  await page.evaluate(() => {
+    window.longest = 0;
+    new PerformanceObserver((list) => {
+      for (const entry of list.getEntries()) window.longest = Math.max(window.longest, entry.duration);
+    }).observe({ type: 'longtask' });
+    document.querySelector('#m').addEventListener('input', (event) => requestAnimationFrame(() => {
+      window.echo = performance.now() - event.timeStamp;
+    }), { once: true });
+  });
+  const gaps = page.evaluate((millis) => new Promise((done) => {
+    const times = [];
+    const step = (now) => {
+      times.push(now);
+      if (now - times[0] < millis) requestAnimationFrame(step);
+      else done(Math.max(...times.slice(1).map((time, i) => time - times[i])));
+    };
+    requestAnimationFrame(step);
+  }), millis);
+  await work();
+  const gap = await gaps;
+  return { gap, longTask: await page.evaluate(() => window.longest), echo: await page.evaluate(() => window.echo) };
+}
+
+test('a picture of 20,000 curves and a long listing leave the page responsive', async () => {
+  const page = await openPage(`${url}#${new URLSearchParams([['x', '((10000,2),9999,9999,2)']])}`);
+  await page.waitForFunction(() => Number(document.querySelector('#frame-view').dataset.ticks) >= 2, { timeout: 60000 });
+  const picture = await responsiveness(page, () => page.type('#m', '6'), 3000);
+  assert.ok(picture.gap <= 100 && picture.echo <= 100, `picture: ${JSON.stringify(picture)}`);
+  await page.close();
+  const listing = await openPage();
+  for (const [id, typed] of [['#m', '60'], ['#r', '2'], ['#b', '6']]) await listing.type(id, typed);
+  const whileListing = await responsiveness(listing, async () => {
+    await listing.click('#list-fibers');
+    await waitText(listing, '#fiber-status', /^[\d,]+ fibers \(/);
+  }, 0);
+  assert.ok(whileListing.longTask <= 50, `listing: ${JSON.stringify(whileListing)}`);
+  await listing.close();
 });
