@@ -9,9 +9,12 @@ const $ = (id) => document.getElementById(id);
 // ---- Workers --------------------------------------------------------------------------------
 
 class CoreWorker {
-  constructor() { this.start(); }
+  // A lister keeps a spare worker started, so that a new listing after a Cancel does not wait
+  // for the module to load and compile.
+  constructor(spare = false) { this.spare = spare ? new Worker('worker.js') : null; this.start(); }
   start() {
-    this.worker = new Worker('worker.js');
+    this.worker = this.spare ?? new Worker('worker.js');
+    if (this.spare) this.spare = new Worker('worker.js');
     this.next = 1;
     this.pending = new Map();
     this.worker.onmessage = (event) => {
@@ -31,8 +34,10 @@ class CoreWorker {
       this.worker.postMessage({ id, op, args }, transfer);
     });
   }
-  // Stops whatever runs at once: the worker is thrown away and a fresh one started.
+  // Stops whatever runs at once: the worker is thrown away and a fresh one started. An idle
+  // worker stays, ready.
   stop() {
+    if (this.pending.size === 0) return;
     this.worker.terminate();
     for (const job of this.pending.values()) job.reject(new Error('cancelled'));
     this.start();
@@ -43,8 +48,8 @@ const core = new CoreWorker();
 // The picture has a worker of its own, which holds X and the first selection too and draws each
 // frame on the canvas itself: a frame of a large X neither waits for nor holds up the rest.
 const picturer = new CoreWorker();
-const fiberLister = new CoreWorker();
-const subdivisorLister = new CoreWorker();
+const fiberLister = new CoreWorker(true);
+const subdivisorLister = new CoreWorker(true);
 
 // ---- Lines kept as numbers ------------------------------------------------------------------
 

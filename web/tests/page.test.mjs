@@ -404,3 +404,21 @@ test('a picture of 20,000 curves and a long listing leave the page responsive', 
   assert.ok(whileListing.longTask <= 50, `listing: ${JSON.stringify(whileListing)}`);
   await listing.close();
 });
+
+test('a listing shows its first rows within 150 ms of the click, its worker already started', async () => {
+  const page = await openPage(`${url}#m=3&r=2&b=3`);
+  await waitText(page, '#fiber-status', /^1 fibers \(/);
+  await new Promise((done) => setTimeout(done, 1000));  // the spare worker has loaded
+  for (const [id, typed] of [['#m', '40'], ['#r', '2'], ['#b', '5']]) await page.$eval(id, (element, v) => { element.value = v; }, typed);
+  const millis = await page.evaluate(() => new Promise((done) => {
+    const list = document.querySelector('#fiber-list');
+    const start = performance.now();
+    const watch = new MutationObserver(() => {
+      if (list.querySelector('.row')) { watch.disconnect(); done(performance.now() - start); }
+    });
+    watch.observe(list, { childList: true });
+    document.querySelector('#list-fibers').click();
+  }));
+  assert.ok(millis <= 150, `${millis} ms`);
+  await page.close();
+});
