@@ -168,6 +168,7 @@ EMSCRIPTEN_BINDINGS(dorvanix) {
     function("subdivisorListFileHead", &subdivisorListFileHead);
     function("subdivisorListFilePart", &subdivisorListFilePart);
     function("subdivisorListFileEnd", &subdivisorListFileEnd);
+    function("writeSubdivisorListFile", &writeSubdivisorListFile);
     class_<SessionHolder>("Session")
         .constructor<>()
         .function("open", &SessionHolder::open)

@@ -25,6 +25,9 @@ using emscripten::val;
 
 namespace {
 
+// A list file goes to the page in pieces of about this many bytes.
+constexpr std::size_t kFilePieceBytes = std::size_t{1} << 20;
+
 // A chunk goes to the page after this many records, or this many milliseconds.
 constexpr std::size_t kChunkRows = 16384;
 constexpr double kChunkMillis = 100;
@@ -318,6 +321,26 @@ std::string subdivisorListFilePart(const std::string& x, val rows) {
     std::ostringstream out;
     forEachSubdivisor(fiber, rows, [&](const std::string& line) { out << line << kCopiedLineEnd; });
     return out.str();
+}
+
+bool writeSubdivisorListFile(const std::string& x, val options, val onPiece) {
+    const FiberData fiber = parseFiberText(x);
+    std::ostringstream out;
+    SubdivisorListWriter writer(out, fiberNotation(fiber), subdivisorOptionsOf(options));
+    double lines = 0;
+    const auto send = [&] {
+        onPiece(out.str(), lines);
+        out.str({});
+    };
+    const bool whole =
+        listSubdivisors(fiber, subdivisorOptionsOf(options), [&](const Subdivisor& y) {
+            writer.line(y.line);
+            ++lines;
+            if (out.tellp() >= static_cast<std::streamoff>(kFilePieceBytes)) send();
+        });
+    writer.finish();
+    send();
+    return whole;
 }
 
 std::string subdivisorListFileEnd(double shown, bool whole, const std::string& total) {

@@ -54,5 +54,10 @@ std::string subdivisorListFile(const std::string& x, emscripten::val options, em
 std::string subdivisorListFileHead(const std::string& x, emscripten::val options);
 std::string subdivisorListFilePart(const std::string& x, emscripten::val rows);
 std::string subdivisorListFileEnd(double shown, bool whole, const std::string& total);
+// The whole file listed afresh, as the tool writes it, handed over in pieces of a few megabytes:
+// onPiece(text, linesSoFar). Lines made by the listing itself, not rebuilt one by one from rows,
+// which is many times faster for a list of millions. Answers true when the list is whole.
+bool writeSubdivisorListFile(const std::string& x, emscripten::val options,
+                             emscripten::val onPiece);
 
 }  // namespace dorvanix::web

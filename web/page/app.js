@@ -48,6 +48,8 @@ const core = new CoreWorker();
 // The picture has a worker of its own, which holds X and the first selection too and draws each
 // frame on the canvas itself: a frame of a large X neither waits for nor holds up the rest.
 const picturer = new CoreWorker();
+// A whole sub-divisor list is saved by a worker of its own, which Cancel throws away.
+const saver = new CoreWorker();
 const fiberLister = new CoreWorker(true);
 const subdivisorLister = new CoreWorker(true);
 
@@ -755,9 +757,24 @@ async function saveInPieces(what, name, store, file, command) {
         `can save. The tool writes it: ${command}`);
       return;
     }
-    const parts = [await file.head()];
     progress.value = 0;
     $(`${what}-saving`).hidden = false;
+    if (file.whole) {
+      // A whole list is listed afresh by a worker of its own, which writes the file's lines as
+      // the listing makes them: many times faster than rebuilding each line from its row.
+      const parts = [];
+      job.stop = () => saver.stop();
+      const whole = await saver.run(...file.whole, (piece) => {
+        parts.push(piece.text);
+        progress.value = piece.lines / Math.max(shown, 1);
+        status.textContent = `Saving the list… ${count(piece.lines)} of ${count(shown)} lines written`;
+      });
+      if (whole !== true) throw new Error(whole?.message ?? 'the listing stopped');
+      download(name, new Blob(parts, { type: 'application/octet-stream' }));
+      done(`Saved ${name}: ${count(shown)} lines.`);
+      return;
+    }
+    const parts = [await file.head()];
     for (let from = 0; from < shown; from += SAVE_ROWS) {
       if (job.cancelled) { done('Save cancelled: no file written.'); return; }
       parts.push(await file.part(from, Math.min(shown, from + SAVE_ROWS)));
@@ -770,11 +787,15 @@ async function saveInPieces(what, name, store, file, command) {
     download(name, new Blob(parts, { type: 'application/octet-stream' }));
     done(`Saved ${name}: ${count(shown)} lines.`);
   } catch (error) {
-    done(`The list could not be saved: ${error.message}`);
+    done(job.cancelled ? 'Save cancelled: no file written.' : `The list could not be saved: ${error.message}`);
   }
 }
 
-function cancelSave() { if (saveJob) saveJob.cancelled = true; }
+function cancelSave() {
+  if (!saveJob) return;
+  saveJob.cancelled = true;
+  saveJob.stop?.();
+}
 
 const quoted = (text) => `'${text.replace(/'/g, "'\\''")}'`;
 
@@ -806,6 +827,7 @@ async function saveSubdivisorList() {
     head: () => core.call('subdivisorListFileHead', x, options),
     part: (from, to) => core.call('subdivisorListFilePart', x, store.slice(from, to).records),
     end: (shown) => core.call('subdivisorListFileEnd', shown, whole, total),
+    whole: whole ? ['writeSubdivisorListFile', [x, options]] : null,
   }, `dorvanix-cli subdivisors ${quoted(x)}${flags} --output ${state.xFile}`);
 }
 

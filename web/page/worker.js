@@ -21,6 +21,8 @@ const operations = {
   subdivisorListFileHead: (core, x, options) => core.subdivisorListFileHead(x, options),
   subdivisorListFilePart: (core, x, rows) => core.subdivisorListFilePart(x, rows),
   subdivisorListFileEnd: (core, shown, whole, total) => core.subdivisorListFileEnd(shown, whole, total),
+  writeSubdivisorListFile: (core, x, options, id) =>
+    core.writeSubdivisorListFile(x, options, (text, lines) => postMessage({ id, chunk: { text, lines } })),
   open: (core, x) => {
     if (session === null) session = new core.Session();
     return session.open(x);
