@@ -3,7 +3,7 @@
 # packages of web/package-lock.json), builds the site into build/web/site/ and serves it on
 # http://127.0.0.1:8000 (PORT to change). `web.sh build` only builds; `web.sh test` builds and
 # runs the web tests (the core under node against dorvanix-cli, the page in chromium); `web.sh
-# bench` times the core in chromium beside the native tool.
+# bench` times the core in chromium, and the page click to last row, beside the native tool.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 what="${1:-serve}"

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "model/input_check.h"
 #include "model/leading_number.h"
 
 namespace dorvanix {
@@ -92,22 +93,7 @@ void keepOnScreen(QWidget* window) {
 }
 
 QString asciiNumberText(const QString& text) {
-    QString ascii;
-    ascii.reserve(text.size());
-    for (const QChar c : text) {
-        if (c.isDigit()) {
-            ascii += QChar(u'0' + c.digitValue());
-        } else if (c.isSpace()) {
-            ascii += u' ';
-        } else if (c == u'\u2212' || c == u'\uFF0D') {  // minus sign, fullwidth hyphen-minus
-            ascii += u'-';
-        } else if (c == u'\uFF0B') {  // fullwidth plus
-            ascii += u'+';
-        } else {
-            ascii += c;
-        }
-    }
-    return ascii;
+    return QString::fromStdString(dorvanix::asciiNumberText(text.toStdString()));
 }
 
 }  // namespace dorvanix
