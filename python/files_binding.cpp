@@ -140,7 +140,7 @@ Args:
 
 Raises:
     OSError: when the file cannot be written.
-    ValueError: for |ell| above 100.
+    ValueError: for abs(ell) above 100.
 
 Example:
     >>> import os, tempfile

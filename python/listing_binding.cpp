@@ -141,7 +141,7 @@ Example:
         R"doc(The sub-divisors Y of this fiber, lazily, in the order of ``dorvanix-cli subdivisors``.
 
 Args:
-    ell: 0 for every ell, v > 0 for only ell = v, v < 0 for every ell but -v (|v| <= 100).
+    ell: 0 for every ell, v > 0 for only ell = v, v < 0 for every ell but -v (abs(v) <= 100).
     except_only_ab: leave out those whose branches are all of type A, B or 0.
     all_types: also list those with a '?' branch.
 
@@ -149,7 +149,7 @@ Returns:
     SubdivisorIterator: a lazy iterator of Subdivisor.
 
 Raises:
-    ValueError: for |ell| above 100.
+    ValueError: for abs(ell) above 100.
 
 Example:
     >>> x = dorvanix.Fiber("((5,2),4,3,3)")
@@ -170,7 +170,7 @@ Returns:
     int: the exact count, at any size.
 
 Raises:
-    ValueError: for |ell| above 100, or a count that would need a table of more than 2^24
+    ValueError: for abs(ell) above 100, or a count that would need a table of more than 2^24
         numbers.
     KeyboardInterrupt: on Ctrl-C, which stops the count.
 

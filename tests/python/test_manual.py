@@ -66,7 +66,7 @@ def test_docstring_examples_run():
 
 def test_reference_names_every_public_name_and_subcommand():
     with open(os.path.join(MANUAL, "reference", "python.md"), encoding="utf-8") as page:
-        entries = set(re.findall(r"^```\{auto(?:function|class)\} (dorvanix\.\w+)$", page.read(), re.M))
+        entries = set(re.findall(r"^\.\. auto(?:function|class):: (dorvanix\.\w+)$", page.read(), re.M))
     missing = [name for name, _ in public_names() if name.count(".") == 1 and name not in entries]
     assert not missing, f"not in reference/python.md: {missing}"
 
