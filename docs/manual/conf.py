@@ -15,7 +15,7 @@ copyright = "the Dorvanix developers, GPL-3.0-or-later"
 
 extensions = ["myst_parser", "sphinx.ext.autodoc", "sphinx.ext.napoleon", "breathe"]
 source_suffix = {".md": "markdown"}
-myst_enable_extensions = ["colon_fence", "dollarmath", "deflist"]
+myst_enable_extensions = ["colon_fence", "deflist"]
 myst_heading_anchors = 3
 exclude_patterns = ["_build", "_generated"]
 
