@@ -1,7 +1,7 @@
 # The Dorvanix manual: Markdown pages (MyST) with the furo theme, the module's reference from its
 # own docstrings (autodoc), the core's C++ API from Doxygen's XML (breathe). scripts/docs.sh runs
-# Doxygen and the tool first and passes their output folders in the environment; every warning
-# fails the build there.
+# Doxygen and generate.py (the tool's help, outputs and pictures, into _generated/) first, puts
+# the built module on PYTHONPATH and names Doxygen's XML folder; every warning fails the build.
 import os
 import re
 
@@ -23,10 +23,7 @@ html_theme = "furo"
 html_title = f"Dorvanix {release}"
 html_static_path = []
 html_show_sourcelink = False
-html_last_updated_fmt = None
-
-# What scripts/docs.sh generated: the tool's help, its outputs and pictures.
-generated = os.environ.get("DORVANIX_DOCS_GENERATED", os.path.join(root, "build", "docs", "generated"))
+html_copy_source = False
 
 autodoc_member_order = "bysource"
 autodoc_default_options = {"members": True, "undoc-members": True, "special-members": "__init__"}
