@@ -121,7 +121,8 @@ Raises:
 
 Example:
     >>> import os, tempfile
-    >>> path = os.path.join(tempfile.mkdtemp(), dorvanix.fiber_list_file_name(5, 2, 3))
+    >>> folder = tempfile.TemporaryDirectory()  # removed with its files when dropped
+    >>> path = os.path.join(folder.name, dorvanix.fiber_list_file_name(5, 2, 3))
     >>> dorvanix.write_fiber_list(path, dorvanix.fibers(5, 2, 3))
     >>> open(path, "rb").read()
     b'((5,2),4,4,2) : 22 (g=2)\n\r((5,2),4,3,3) : 18 (g=2)\n\r'
@@ -145,7 +146,8 @@ Raises:
 Example:
     >>> import os, tempfile
     >>> x = dorvanix.Fiber("((5,2),4,3,3)")
-    >>> path = os.path.join(tempfile.mkdtemp(), x.subdivisor_list_file_name)
+    >>> folder = tempfile.TemporaryDirectory()  # removed with its files when dropped
+    >>> path = os.path.join(folder.name, x.subdivisor_list_file_name)
     >>> x.write_subdivisor_list(path, ell=3)
     >>> open(path, "rb").read().splitlines()[4]
     b'******Subdivisors of ell= 3******'
@@ -183,7 +185,8 @@ Example:
     >>> import os, tempfile
     >>> x = dorvanix.Fiber("((3,2),2,2,2)")
     >>> y = dorvanix.Subdivisor(x, "(2;(2),(1),(1))")
-    >>> path = os.path.join(tempfile.mkdtemp(), x.quorbel_file_name(y))
+    >>> folder = tempfile.TemporaryDirectory()  # removed with its files when dropped
+    >>> path = os.path.join(folder.name, x.quorbel_file_name(y))
     >>> x.write_quorbel(path, y)
     >>> open(path, "rb").read() == x.quorbel(y).encode()
     True
