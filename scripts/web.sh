@@ -20,6 +20,9 @@ if [ ! -f web/node_modules/.package-lock.json ] ||
     (cd web && npm ci --no-audit --no-fund --loglevel=error)
 fi
 
+# The manual, which the site carries beside the page (its Help), made with the native tool.
+bash scripts/docs.sh
+
 if [ ! -f build/web/build.ninja ]; then
     emcmake cmake --preset web
 fi
