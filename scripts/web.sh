@@ -41,7 +41,8 @@ test | bench)
     cmake --build --preset "$preset" --target dorvanix-cli
     export DORVANIX_SITE="$PWD/build/web/site" DORVANIX_CLI="$PWD/build/$preset/src/cli/dorvanix-cli"
     if [ "$what" = test ]; then
-        node --no-experimental-fetch --test web/tests/
+        # A page test that hangs fails after five minutes, named, instead of holding the run.
+        node --no-experimental-fetch --test --test-timeout=300000 web/tests/
     else
         node bench/web_vs_native.mjs
     fi
