@@ -21,7 +21,7 @@ constexpr const char* kFooter = R"(
 Sizes: every number typed (m, r, b, multiplicities, genus) is at most 10000; sums are exact
 64-bit integers, and counts are exact at any size. A count that would need a table of more than
 2^24 numbers (or more than 1 GB of whole numbers for an exact count past 2^128) and a picture of
-more than 100000 curves (X's, or the chain diagram's nodes) are declined.
+more than 100,000 curves (X's, or the chain diagram's) are declined.
 
 Progress: fibers, --count and file listings that run longer than a second show a progress line
 on standard error when it is a terminal of its own; a census shows it on a shared terminal too,
