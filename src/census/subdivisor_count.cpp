@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <type_traits>
 #include <vector>
 
@@ -80,6 +81,139 @@ constexpr long long kProbeShortfall = 64;
 
 // The memory an exact count may take for its two tables of whole numbers.
 constexpr double kMaxExactBytes = 1024.0 * 1024 * 1024;
+
+std::vector<std::pair<long long, int>> squarefreeDivisors(long long n);
+
+// Exact counts by powers of polynomials. A branch that allows the values w contributes the
+// polynomial P = sum of x^w to the count of vectors by their total, so n equal branches contribute
+// P^n, whose coefficients follow one from another: from P (P^n)' = n P' P^n, with P = 1 + sum of
+// x^e, i q_i = sum over e of ((n + 1) e - i) q_{i - e}. That takes a few operations per
+// coefficient however many equal branches there are, where adding the branches one by one takes
+// a pass over the table for each of them.
+
+// The values one group of equal branches allows (ascending, distinct) and how many branches it
+// has.
+struct ValueGroup {
+    std::vector<long long> values;
+    long long copies = 0;
+};
+
+// The coefficients 0 ... size - 1 of P^n for P the sum of x^v over `values` (ascending, distinct).
+bool truncatedPower(std::span<const long long> values, long long n, std::size_t size,
+                    std::vector<BigCount>& q, Progress* progress) {
+    q.assign(size, BigCount(0));
+    const long long lowest = values.front();
+    const long long shift = lowest * n;  // P = x^lowest (1 + ...), so P^n starts there
+    if (shift >= static_cast<long long>(size)) return true;
+    const std::size_t length = size - static_cast<std::size_t>(shift);
+    q[0] = 1;
+    BigCount sum;
+    for (std::size_t i = 1; i < length; ++i) {
+        if (i % 256 == 0 && stopRequested(progress)) return false;
+        const auto at = static_cast<long long>(i);
+        sum = 0;
+        for (std::size_t j = 1; j < values.size() && values[j] - lowest <= at; ++j) {
+            const long long e = values[j] - lowest;
+            const long long factor = (n + 1) * e - at;
+            const BigCount& from = q[i - static_cast<std::size_t>(e)];
+            if (factor > 0) sum += from * static_cast<unsigned long>(factor);
+            if (factor < 0) sum -= from * static_cast<unsigned long>(-factor);
+        }
+        sum /= static_cast<unsigned long>(i);
+        q[i] = sum;
+    }
+    if (shift > 0) {
+        std::move_backward(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(length), q.end());
+        std::fill(q.begin(), q.begin() + shift, BigCount(0));
+    }
+    return true;
+}
+
+BigCount powerOf(BigCount base, long long n) {
+    BigCount result = 1;
+    for (; n > 0; n >>= 1) {
+        if (n & 1) result *= base;
+        if (n > 1) base *= base;
+    }
+    return result;
+}
+
+// The vectors that take one of its values on every branch of every group and whose values add
+// up to at least `need`, exactly; nothing when cancelled. The series is kept up to the smaller of
+// need - 1 (then the vectors below need are taken from all of them) and the slack (then the
+// values are turned round, so the series counts by how far they fall short of the largest ones).
+std::optional<BigCount> admittedExactly(std::vector<ValueGroup>& groups, long long need,
+                                        Progress* progress) {
+    long long top = 0;
+    for (const ValueGroup& group : groups) {
+        if (group.values.empty()) return BigCount(0);
+        top += group.copies * group.values.back();
+    }
+    if (top < need) return BigCount(0);
+    const long long slack = top - need;
+    const bool summed = need - 1 <= slack;
+    const long long last = summed ? need - 1 : slack;
+    if (!summed) {
+        for (ValueGroup& group : groups) {
+            const long long largest = group.values.back();
+            for (long long& v : group.values) v = largest - v;
+            std::reverse(group.values.begin(), group.values.end());
+        }
+    }
+    BigCount total = 1;
+    if (summed) {
+        for (const ValueGroup& group : groups) {
+            total *=
+                powerOf(BigCount(static_cast<unsigned long>(group.values.size())), group.copies);
+        }
+    }
+    if (last < 0) return total;
+    const auto size = static_cast<std::size_t>(last) + 1;
+    // The group that would cost the most branch by branch starts the series as a power; another
+    // one is multiplied in as a power where that is cheaper than its branches one by one.
+    const auto work = [](const ValueGroup& g) {
+        return static_cast<double>(g.copies) * static_cast<double>(g.values.size());
+    };
+    const auto first =
+        std::max_element(groups.begin(), groups.end(),
+                         [&](const auto& a, const auto& b) { return work(a) < work(b); });
+    std::vector<BigCount> series;
+    std::vector<BigCount> power;
+    if (!truncatedPower(first->values, first->copies, size, series, progress)) return std::nullopt;
+    for (auto group = groups.begin(); group != groups.end(); ++group) {
+        if (group == first || group->copies == 0) continue;
+        if (stopRequested(progress)) return std::nullopt;
+        if (work(*group) > 2.0 * static_cast<double>(size)) {
+            if (!truncatedPower(group->values, group->copies, size, power, progress)) {
+                return std::nullopt;
+            }
+            for (std::size_t i = size; i-- > 0;) {
+                if (i % 256 == 0 && stopRequested(progress)) return std::nullopt;
+                BigCount sum = 0;
+                for (std::size_t j = 0; j <= i; ++j) {
+                    if (power[j] != 0 && series[i - j] != 0) sum += power[j] * series[i - j];
+                }
+                series[i] = sum;
+            }
+            continue;
+        }
+        for (long long copy = 0; copy < group->copies; ++copy) {
+            // Descending, so that series[i - v] is still the value before this branch.
+            for (std::size_t i = size; i-- > 0;) {
+                BigCount sum = 0;
+                for (long long v : group->values) {
+                    if (v > static_cast<long long>(i)) break;
+                    sum += series[i - static_cast<std::size_t>(v)];
+                }
+                series[i] = sum;
+            }
+            if (stopRequested(progress)) return std::nullopt;
+        }
+    }
+    BigCount below = 0;
+    for (const BigCount& c : series) below += c;
+    return summed ? BigCount(total - below) : below;
+}
 
 // The sub-divisor count of one core multiplicity k, by dynamic programming per ell.
 class CoreCount {
@@ -157,11 +291,43 @@ class CoreCount {
             return true;
         }
         checkExactCost(steps, reduced, whole);
-        const std::optional<BigCount> exact = run<BigCount>(steps, reduced, whole, progress);
+        const std::optional<BigCount> exact = exactByPowers(steps, reduced, progress);
         if (!exact) return false;
         widen(tally);
         tally.large += *exact;
         return true;
+    }
+
+    // The count past 2^128 - 1: by Moebius inversion, the sum over the squarefree d dividing
+    // k / ell of mu(d) times the admitted vectors whose z's are all multiples of d, each counted
+    // exactly by powers of its groups' polynomials; with exceptOnlyAB, less those of letters 'A',
+    // 'B' and '0' only.
+    std::optional<BigCount> exactByPowers(const std::vector<std::vector<BranchStep>>& steps,
+                                          long long reduced, Progress* progress) const {
+        BigCount found = 0;
+        std::vector<ValueGroup> groups(groups_.size());
+        for (const auto& [d, mu] : squarefreeDivisors(reduced)) {
+            const long long need = (reduced * r_ + d - 1) / d;
+            for (int plain = 0; plain < (options_.exceptOnlyAB ? 2 : 1); ++plain) {
+                for (std::size_t g = 0; g < groups_.size(); ++g) {
+                    groups[g].copies = groups_[g].size;
+                    groups[g].values.clear();
+                    for (const BranchStep& step : steps[g]) {
+                        if (step.z % d == 0 && !(plain == 1 && step.marks)) {
+                            groups[g].values.push_back(step.z / d);
+                        }
+                    }
+                }
+                const std::optional<BigCount> value = admittedExactly(groups, need, progress);
+                if (!value) return std::nullopt;
+                if ((mu > 0) == (plain == 0)) {
+                    found += *value;
+                } else {
+                    found -= *value;
+                }
+            }
+        }
+        return found;
     }
 
     static void widen(SubdivisorTally& tally) {
