@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstddef>
@@ -832,12 +833,28 @@ std::optional<SubdivisorTally> tallyByRuns(const FiberData& x, const SubdivisorO
     return tallyByRuns<WideCount>(x, slots, options, progress, reportFraction);
 }
 
+// A shortfall below this is held as a bit of a mask (and a slack below it counted with them).
+constexpr long long kSmallSlack = 16;
+
+// The shortfalls below kSmallSlack from `largest` that the runs (ascending) allow, as bits.
+std::uint32_t shortfallMask(std::span<const Run> runs, long long largest) {
+    std::uint32_t mask = 0;
+    for (auto run = runs.rbegin(); run != runs.rend() && largest - run->hi < kSmallSlack; ++run) {
+        const long long end = std::min(kSmallSlack - 1, largest - run->lo);
+        for (long long v = largest - run->hi; v <= end; ++v) mask |= std::uint32_t{1} << v;
+    }
+    return mask;
+}
+
 // The runs of w of one part, for every (slot, d) in order, held in one block: table t's
 // runs of every allowed value, then those of the letters 'A', 'B', '0'.
 struct PartSteps {
     std::vector<Run> runs;
     std::vector<std::uint32_t> starts;  // two per table
     std::vector<long long> largest;     // the largest w of each table's allowed values
+    std::vector<std::uint32_t> masks;   // two per table: shortfallMask of all, of 'A', 'B', '0'
+
+    std::uint32_t mask(std::size_t t, bool plain) const { return masks[2 * t + (plain ? 1 : 0)]; }
 
     std::span<const Run> all(std::size_t t) const { return slice(2 * t); }
     std::span<const Run> plain(std::size_t t) const { return slice(2 * t + 1); }
@@ -885,6 +902,9 @@ struct PartRuns::Held {
                 if (options.exceptOnlyAB) multiplesOf(z.plain, d, w);
                 held->starts.push_back(static_cast<std::uint32_t>(held->runs.size()));
                 if (options.exceptOnlyAB) held->runs.insert(held->runs.end(), w.begin(), w.end());
+                const std::size_t t = held->largest.size() - 1;
+                held->masks.push_back(shortfallMask(held->all(t), held->largest[t]));
+                held->masks.push_back(shortfallMask(held->plain(t), held->largest[t]));
             }
         }
         return held;
@@ -913,6 +933,14 @@ const SubdivisorOptions& PartRuns::options() const {
 
 namespace {
 
+// What count answers: the count, a cancelled count, or a fiber this walk does not take (a
+// part outside 1 ... m - 1, or a bound on its vectors of at least `limit`).
+struct PrefixAnswer {
+    bool taken = false;
+    bool cancelled = false;
+    WideCount count = 0;
+};
+
 // The count of a fiber of a list, table by table ((slot, d) in order), with the work on the first
 // parts kept for the fibers after it. A table needs only the sum of the largest values of the
 // parts to be ruled out, and that sum is kept for every table along the first parts. A table
@@ -924,9 +952,7 @@ namespace {
 // - otherwise by the summed form kept for the first parts, which depends on those parts and on
 //   k, ell, d and r only: its cells are made only when a fiber needs them, and the last two
 //   parts are read off its twice-summed prefix sums.
-// Slacks below this are counted with the shortfalls of a part as the bits of a mask.
-constexpr long long kSmallSlack = 16;
-
+// Slacks below kSmallSlack are counted with the shortfalls of a part as the bits of a mask.
 template <typename Number>
 class SharedPrefix {
   public:
@@ -939,31 +965,39 @@ class SharedPrefix {
         levels_.push_back(startLevel());
         levels_[0].top.assign(needs_.size(), 0);
         levels_[0].made.assign(needs_.size(), levels_[0].stamp);
+        levels_[0].bound = static_cast<double>(slots.size());
     }
 
-    // The count of a fiber with these parts (at least two, each from 1 to m - 1); nothing when
-    // cancelled. `narrow`: the fiber has fewer than 2^62 vectors, so that its small shortfall
-    // tables can be counted in 64 bits whatever Number is.
-    std::optional<WideCount> count(std::span<const int> parts, bool narrow, Progress* progress) {
-        narrowFiber_ = narrow;
+    // The count of a fiber with these parts (at least two); its bound on the vectors is that of
+    // vectorBound, worked out along the first parts as they are kept.
+    PrefixAnswer count(std::span<const int> parts, double limit, int m, Progress* progress) {
         const std::size_t depth = parts.size() - 2;
-        std::size_t common = 0;
-        while (common < prefix_.size() && common < depth && prefix_[common] == parts[common]) {
-            ++common;
-        }
+        const std::size_t kept = std::min(prefix_.size(), depth);
+        const std::size_t common = static_cast<std::size_t>(
+            std::mismatch(prefix_.begin(), prefix_.begin() + static_cast<std::ptrdiff_t>(kept),
+                          parts.begin())
+                .first -
+            prefix_.begin());
         if (common < prefix_.size()) {
             prefix_.resize(common);
             prefixSteps_.resize(common);
             ++generation_;
         }
+        const auto outside = [m](int a) { return a < 1 || a >= m; };
         while (prefix_.size() < depth) {
             ++generation_;
-            if (!extend(parts[prefix_.size()], progress)) return std::nullopt;
+            const int a = parts[prefix_.size()];
+            if (outside(a)) return {};
+            if (!extend(a, progress)) return {true, true, 0};
         }
-        if (stopRequested(progress)) return std::nullopt;
+        const int a1 = parts[depth];
+        const int a2 = parts[depth + 1];
+        if (outside(a1) || outside(a2)) return {};
         const Level& level = levels_[depth];
-        const PartSteps& first = stepsOf(parts[depth]);
-        const PartSteps& second = stepsOf(parts[depth + 1]);
+        if (level.bound * (a1 + 1) * (a2 + 1) >= limit) return {};
+        if (stopRequested(progress)) return {true, true, 0};
+        const PartSteps& first = stepsOf(a1);
+        const PartSteps& second = stepsOf(a2);
         fiberSteps_.assign(prefixSteps_.begin(), prefixSteps_.end());
         fiberSteps_.push_back(&first);
         fiberSteps_.push_back(&second);
@@ -984,7 +1018,7 @@ class SharedPrefix {
         Number found = 0;
         for (std::size_t i = 0; i < reached; ++i) {
             // A stop within milliseconds even when every table is long.
-            if (i % 64 == 63 && stopRequested(progress)) return std::nullopt;
+            if (i % 64 == 63 && stopRequested(progress)) return {true, true, 0};
             const std::size_t t = candidates_[i];
             // The cheaper way: a shortfall table costs about (slack + 1) cells per part, the
             // summed form about four passes over its cells when the first parts have changed
@@ -996,7 +1030,7 @@ class SharedPrefix {
             const Number value = summed ? bySums(depth, t, first, second) : byShortfall(t, slack);
             found += negative_[t] ? Number(0) - value : value;
         }
-        return static_cast<WideCount>(found);
+        return {true, false, static_cast<WideCount>(found)};
     }
 
   private:
@@ -1009,6 +1043,7 @@ class SharedPrefix {
         std::vector<long long> top;       // by table
         std::vector<std::uint64_t> made;  // by table: `stamp` when its cells are this level's
         std::uint64_t stamp = 0;          // new each time the level's part changes
+        double bound = 0;                 // vectorBound's product up to here
     };
 
     // Level 0 holds the table of no parts (the empty vector, total 0); the cells of the later
@@ -1037,6 +1072,7 @@ class SharedPrefix {
         to.top.resize(needs_.size());
         to.made.resize(needs_.size(), 0);
         to.stamp = ++stamps_;
+        to.bound = from.bound * (a + 1);  // a lies in 1 ... m - 1
         for (std::size_t t = 0; t < needs_.size(); ++t) to.top[t] = from.top[t] + part.largest[t];
         prefix_.push_back(a);
         prefixSteps_.push_back(&part);
@@ -1053,10 +1089,7 @@ class SharedPrefix {
 
     Number shortfallCount(std::size_t t, long long slack, bool plain) {
         if (slack == 0 && !plain) return 1;  // the one vector of largest values
-        if (slack < kSmallSlack) {
-            return narrowFiber_ ? Number(smallShortfallCount<std::uint64_t>(t, slack, plain))
-                                : smallShortfallCount<Number>(t, slack, plain);
-        }
+        if (slack < kSmallSlack) return smallShortfallCount(t, slack, plain);
         shortfall_.start(true, slack);
         for (const PartSteps* part : fiberSteps_) {
             const long long largest = part->largest[t];
@@ -1078,35 +1111,30 @@ class SharedPrefix {
     }
 
     // The same for a slack below kSmallSlack: the shortfalls each part allows within the slack
-    // as the bits of a mask, multiplied in as polynomials cut at the slack.
-    template <typename Small>
-    Small smallShortfallCount(std::size_t t, long long slack, bool plain) const {
-        std::array<Small, kSmallSlack> poly{};
+    // as the bits of a mask (made once per part and table), multiplied in as polynomials cut at
+    // the slack; a part that allows only its largest value leaves the polynomial as it is.
+    Number smallShortfallCount(std::size_t t, long long slack, bool plain) const {
+        std::array<Number, kSmallSlack> poly{};
         poly[0] = 1;
         const auto top = static_cast<std::size_t>(slack);
+        const std::uint32_t within = (std::uint32_t{2} << top) - 1;
+        std::size_t reach = 0;  // poly is 0 past here
         for (const PartSteps* part : fiberSteps_) {
-            const long long largest = part->largest[t];
-            const std::span<const Run> runs = plain ? part->plain(t) : part->all(t);
-            std::uint32_t mask = 0;
-            for (auto run = runs.rbegin(); run != runs.rend() && largest - run->hi <= slack;
-                 ++run) {
-                for (long long v = largest - run->hi; v <= std::min(slack, largest - run->lo);
-                     ++v) {
-                    mask |= std::uint32_t{1} << v;
-                }
-            }
+            const std::uint32_t mask = part->mask(t, plain) & within;
             if (mask == 0) return 0;
-            if (mask == 1) continue;  // only the largest value: the polynomial stays
-            for (std::size_t u = top + 1; u-- > 0;) {
-                Small sum = 0;
-                for (std::size_t v = 0; v <= u; ++v) {
-                    if (mask & (std::uint32_t{1} << v)) sum += poly[u - v];
+            if (mask == 1) continue;
+            reach = std::min(top, reach + static_cast<std::size_t>(std::bit_width(mask)) - 1);
+            for (std::size_t u = reach + 1; u-- > 0;) {
+                Number sum = 0;
+                for (std::uint32_t bits = mask & ((std::uint32_t{2} << u) - 1); bits != 0;
+                     bits &= bits - 1) {
+                    sum += poly[u - static_cast<std::size_t>(std::countr_zero(bits))];
                 }
                 poly[u] = sum;
             }
         }
-        Small total = 0;
-        for (std::size_t u = 0; u <= top; ++u) total += poly[u];
+        Number total = 0;
+        for (std::size_t u = 0; u <= reach; ++u) total += poly[u];
         return total;
     }
 
@@ -1160,7 +1188,6 @@ class SharedPrefix {
     std::vector<PairSums<Number>> pairPlain_;
     std::vector<const PartSteps*> fiberSteps_;  // the runs of each part of the fiber counted
     std::vector<std::uint32_t> candidates_;     // the tables the fiber counted reaches
-    bool narrowFiber_ = false;                  // the fiber counted has below 2^62 vectors
     RunTable<Number> shortfall_;
     RunTable<Number> nextShortfall_;
     std::vector<Run> short_;
@@ -1173,7 +1200,6 @@ struct PrefixTally::Walk {
     // In 64 bits when no fiber of b parts can have 2^62 vectors.
     std::unique_ptr<SharedPrefix<std::uint64_t>> narrow;
     std::unique_ptr<SharedPrefix<WideCount>> wide;
-    std::size_t slots = 0;
 };
 
 PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options,
@@ -1202,7 +1228,6 @@ PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options,
                          static_cast<double>(needs.size()) * (m - 1) * kStepBytes;
     if (bytes > kMaxSharedBytes) return;
     walk_ = std::make_unique<Walk>();
-    walk_->slots = slots.size();
     if (narrow) {
         walk_->narrow =
             std::make_unique<SharedPrefix<std::uint64_t>>(std::move(runs), slots, std::move(needs));
@@ -1215,23 +1240,20 @@ PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options,
 PrefixTally::~PrefixTally() = default;
 
 SubdivisorTally PrefixTally::count(std::span<const int> parts, Progress* progress) {
-    const double bound = walk_ ? vectorBound(walk_->slots, m_, parts) : 0;
-    const bool shared =
-        walk_ && parts.size() >= 2 &&
-        std::all_of(parts.begin(), parts.end(), [&](int a) { return a >= 1 && a < m_; }) &&
-        bound < (walk_->narrow ? kNarrowBound : kRunCountBound);
-    if (!shared) {
-        return tallySubdivisorsQuietly(
-            fiberFromParts(m_, r_, std::vector<int>(parts.begin(), parts.end())), options_,
-            progress);
-    }
-    const std::optional<WideCount> found =
-        walk_->narrow ? walk_->narrow->count(parts, true, progress)
-                      : walk_->wide->count(parts, bound < kNarrowBound, progress);
     SubdivisorTally result;
-    result.cancelled = !found;
-    if (found) result.count = *found;
-    return result;
+    if (walk_ && parts.size() >= 2) {
+        // The bound on the vectors is taken along the kept parts; a fiber past what the walk's
+        // numbers hold exactly is counted on its own.
+        const auto answer = walk_->narrow ? walk_->narrow->count(parts, kNarrowBound, m_, progress)
+                                          : walk_->wide->count(parts, kRunCountBound, m_, progress);
+        if (answer.taken) {
+            result.cancelled = answer.cancelled;
+            result.count = answer.count;
+            return result;
+        }
+    }
+    return tallySubdivisorsQuietly(
+        fiberFromParts(m_, r_, std::vector<int>(parts.begin(), parts.end())), options_, progress);
 }
 
 BigCount SubdivisorTally::exact() const {
