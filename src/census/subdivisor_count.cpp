@@ -563,6 +563,27 @@ void appendValue(std::vector<Run>& runs, long long z) {
     }
 }
 
+// The same from where Y's chain ends for every y from 0 to the bound of the slot's k, which does
+// not depend on ell, so the slots of one k follow the branch once.
+void slotSteps(std::span<const BranchEnd> ends, const Slot& slot, bool onlyABC, SlotSteps& steps) {
+    steps.all.clear();
+    steps.plain.clear();
+    const auto bound = static_cast<long long>(ends.size()) - 1;
+    for (long long y = 0; y <= bound; y += slot.ell) {
+        const char letter = branchLetter(y, ends[static_cast<std::size_t>(y)], slot.ell);
+        if (onlyABC && letter == '?') continue;
+        appendValue(steps.all, y / slot.ell);
+        if (letter != 'C' && letter != '?') appendValue(steps.plain, y / slot.ell);
+    }
+}
+
+// Where Y's chain ends on the branch for core multiplicity k and every y up to the bound.
+void chainEnds(const BranchShape& shape, int k, std::vector<BranchEnd>& ends) {
+    const long long bound = std::max(0LL, std::min<long long>(shape.firstMultiplicity(), k));
+    ends.resize(static_cast<std::size_t>(bound) + 1);
+    for (long long y = 0; y <= bound; ++y) ends[static_cast<std::size_t>(y)] = shape.follow(k, y);
+}
+
 void slotSteps(const BranchShape& shape, const Slot& slot, bool onlyABC, SlotSteps& steps) {
     steps.all.clear();
     steps.plain.clear();
@@ -892,8 +913,14 @@ struct PartRuns::Held {
         const BranchShape shape(m, branchChain(m, a));
         SlotSteps z;
         std::vector<Run> w;
+        std::vector<BranchEnd> ends;
+        int endsOf = 0;  // the k of `ends`
         for (const Slot& slot : slots) {
-            slotSteps(shape, slot, options.onlyABC, z);
+            if (slot.k != endsOf) {
+                chainEnds(shape, slot.k, ends);
+                endsOf = slot.k;
+            }
+            slotSteps(ends, slot, options.onlyABC, z);
             for (const auto& [d, mu] : slot.mobius) {
                 multiplesOf(z.all, d, w);
                 held->largest.push_back(largestValue(w));
@@ -960,6 +987,7 @@ class SharedPrefix {
                  std::vector<long long> needs)
         : runs_(std::move(runs)), options_(runs_->options()), needs_(std::move(needs)) {
         for (const Slot& slot : slots) {
+            slotStarts_.push_back(static_cast<std::uint32_t>(negative_.size()));
             for (const auto& [d, mu] : slot.mobius) negative_.push_back(mu < 0);
         }
         levels_.push_back(startLevel());
@@ -1006,24 +1034,40 @@ class SharedPrefix {
             pairAll_.resize(needs_.size());
             pairPlain_.resize(options_.exceptOnlyAB ? needs_.size() : 0);
         }
-        // The tables some vector reaches, picked without a branch per table.
-        const std::size_t tables = needs_.size();
-        candidates_.resize(tables);
+        // The tables some vector reaches, picked without a branch per slot. A slot's first table
+        // (d = 1) bounds the others: the largest multiple of d a part allows is at most its
+        // largest value, so the sum of the w = z / d is at most top / d, below need / d when top
+        // is below need. The other tables of a slot that passes are tried with their own sum.
+        const std::size_t slots = slotStarts_.size();
+        candidates_.resize(slots);
         std::size_t reached = 0;
-        for (std::size_t t = 0; t < tables; ++t) {
-            candidates_[reached] = static_cast<std::uint32_t>(t);
+        for (std::size_t slot = 0; slot < slots; ++slot) {
+            const std::size_t t = slotStarts_[slot];
+            candidates_[reached] = static_cast<std::uint32_t>(slot);
             reached += level.top[t] + first.largest[t] + second.largest[t] >= needs_[t] ? 1 : 0;
+        }
+        tables_.clear();
+        for (std::size_t i = 0; i < reached; ++i) {
+            const std::size_t slot = candidates_[i];
+            const std::size_t t = slotStarts_[slot];
+            tables_.push_back({t, level.top[t] + first.largest[t] + second.largest[t]});
+            const std::size_t end = slot + 1 < slots ? slotStarts_[slot + 1] : needs_.size();
+            for (std::size_t u = t + 1; u < end; ++u) {
+                long long top = 0;
+                for (const PartSteps* part : fiberSteps_) top += part->largest[u];
+                if (top >= needs_[u]) tables_.push_back({u, top});
+            }
         }
         const double partCount = static_cast<double>(parts.size());
         Number found = 0;
-        for (std::size_t i = 0; i < reached; ++i) {
+        for (std::size_t i = 0; i < tables_.size(); ++i) {
             // A stop within milliseconds even when every table is long.
             if (i % 64 == 63 && stopRequested(progress)) return {true, true, 0};
-            const std::size_t t = candidates_[i];
+            const std::size_t t = tables_[i].first;
             // The cheaper way: a shortfall table costs about (slack + 1) cells per part, the
             // summed form about four passes over its cells when the first parts have changed
             // and one look per pair of runs when they have not.
-            const long long slack = level.top[t] + first.largest[t] + second.largest[t] - needs_[t];
+            const long long slack = tables_[i].second - needs_[t];
             const bool summed =
                 pairsMade_[t] == generation_ || static_cast<double>(slack + 1) * partCount >
                                                     4.0 * static_cast<double>(needs_[t] + 1);
@@ -1040,7 +1084,7 @@ class SharedPrefix {
     struct Level {
         std::vector<RunTable<Number>> all;
         std::vector<RunTable<Number>> plain;
-        std::vector<long long> top;       // by table
+        std::vector<long long> top;       // by table, kept for the first table of each slot
         std::vector<std::uint64_t> made;  // by table: `stamp` when its cells are this level's
         std::uint64_t stamp = 0;          // new each time the level's part changes
         double bound = 0;                 // vectorBound's product up to here
@@ -1073,7 +1117,8 @@ class SharedPrefix {
         to.made.resize(needs_.size(), 0);
         to.stamp = ++stamps_;
         to.bound = from.bound * (a + 1);  // a lies in 1 ... m - 1
-        for (std::size_t t = 0; t < needs_.size(); ++t) to.top[t] = from.top[t] + part.largest[t];
+        // The sums of the slots' first tables only; count adds up the others where needed.
+        for (const std::uint32_t t : slotStarts_) to.top[t] = from.top[t] + part.largest[t];
         prefix_.push_back(a);
         prefixSteps_.push_back(&part);
         return true;
@@ -1187,7 +1232,9 @@ class SharedPrefix {
     std::vector<PairSums<Number>> pairAll_;
     std::vector<PairSums<Number>> pairPlain_;
     std::vector<const PartSteps*> fiberSteps_;  // the runs of each part of the fiber counted
-    std::vector<std::uint32_t> candidates_;     // the tables the fiber counted reaches
+    std::vector<std::uint32_t> slotStarts_;     // by slot: its first table, that of d = 1
+    std::vector<std::uint32_t> candidates_;     // the slots the fiber counted reaches
+    std::vector<std::pair<std::size_t, long long>> tables_;  // those tables, with their sums
     RunTable<Number> shortfall_;
     RunTable<Number> nextShortfall_;
     std::vector<Run> short_;
