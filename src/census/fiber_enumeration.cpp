@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <limits>
 #include <span>
 #include <string>
@@ -178,11 +179,12 @@ void appendNumber(std::string& text, long long value) {
 
 }  // namespace
 
-std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
-                               const std::string& countText, long long simpleCrusts, int genus) {
-    // Built in one string: a census writes millions of these.
-    std::string line;
-    line.reserve(32 + 6 * parts.size() + countText.size());
+namespace {
+
+// The fiber line after `line`'s text, with the count's digits given by `appendCount`.
+template <typename AppendCount>
+void appendFiberLine(std::string& line, int m, int r, std::span<const int> parts,
+                     AppendCount&& appendCount, long long simpleCrusts, int genus) {
     line += "((";
     appendNumber(line, m);
     line += ',';
@@ -193,12 +195,42 @@ std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
         appendNumber(line, a);
     }
     line += ") : ";
-    line += countText;
+    appendCount(line);
     line += " (g=";
     appendNumber(line, genus);
     line += ')';
     if (simpleCrusts <= 2) line.append(21, '*');
+}
+
+}  // namespace
+
+std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
+                               const std::string& countText, long long simpleCrusts, int genus) {
+    // Built in one string: a census writes millions of these.
+    std::string line;
+    line.reserve(32 + 6 * parts.size() + countText.size());
+    appendFiberLine(
+        line, m, r, parts, [&](std::string& text) { text += countText; }, simpleCrusts, genus);
     return line;
+}
+
+void writeFiberLine(std::string& line, int m, int r, std::span<const int> parts,
+                    const SubdivisorTally& simpleCrusts, int genus) {
+    line.clear();
+    appendFiberLine(
+        line, m, r, parts,
+        [&](std::string& text) {
+            if (!simpleCrusts.wide && simpleCrusts.count <= ~std::uint64_t{0}) {
+                std::array<char, std::numeric_limits<std::uint64_t>::digits10 + 2> digits;
+                const auto end = std::to_chars(digits.data(), digits.data() + digits.size(),
+                                               static_cast<std::uint64_t>(simpleCrusts.count))
+                                     .ptr;
+                text.append(digits.data(), end);
+            } else {
+                text += tallyText(simpleCrusts);
+            }
+        },
+        simpleCrusts.clamped(), genus);
 }
 
 bool acceptFiber(int m, std::span<const int> parts, bool noDuplicates, int requiredGenus) {
