@@ -979,9 +979,12 @@ struct PrefixAnswer {
 // - otherwise by the summed form kept for the first parts, which depends on those parts and on
 //   k, ell, d and r only: its cells are made only when a fiber needs them, and the last two
 //   parts are read off its twice-summed prefix sums.
-// Slacks below kSmallSlack are counted with the shortfalls of a part as the bits of a mask.
+// Slacks below kSmallSlack are counted with the shortfalls of a part as the bits of a mask, and
+// the product of those of the first parts is kept for the fibers after it.
 template <typename Number>
 class SharedPrefix {
+    using ShortPolynomial = std::array<Number, kSmallSlack>;
+
   public:
     SharedPrefix(std::shared_ptr<PartRuns> runs, const std::vector<Slot>& slots,
                  std::vector<long long> needs)
@@ -1071,7 +1074,8 @@ class SharedPrefix {
             const bool summed =
                 pairsMade_[t] == generation_ || static_cast<double>(slack + 1) * partCount >
                                                     4.0 * static_cast<double>(needs_[t] + 1);
-            const Number value = summed ? bySums(depth, t, first, second) : byShortfall(t, slack);
+            const Number value =
+                summed ? bySums(depth, t, first, second) : byShortfall(depth, t, slack);
             found += negative_[t] ? Number(0) - value : value;
         }
         return {true, false, static_cast<WideCount>(found)};
@@ -1088,20 +1092,31 @@ class SharedPrefix {
         std::vector<std::uint64_t> made;  // by table: `stamp` when its cells are this level's
         std::uint64_t stamp = 0;          // new each time the level's part changes
         double bound = 0;                 // vectorBound's product up to here
+        // By table: the vectors of the first parts by their shortfall below kSmallSlack, of all
+        // values and of 'A', 'B', '0' only; this level's up to shortCount when shortMade is
+        // `stamp`.
+        std::vector<ShortPolynomial> shortAll;
+        std::vector<ShortPolynomial> shortPlain;
+        std::vector<std::uint64_t> shortMade;
+        std::vector<std::uint8_t> shortCount;
     };
 
-    // Level 0 holds the table of no parts (the empty vector, total 0); the cells of the later
-    // levels are sized when first made.
+    // Level 0 holds the tables of no parts (the empty vector, total 0); the cells of every
+    // level are sized when first made.
     Level startLevel() const {
         Level level;
         level.all.resize(needs_.size());
         level.plain.resize(options_.exceptOnlyAB ? needs_.size() : 0);
-        if (!levels_.empty()) return level;
-        for (std::size_t t = 0; t < needs_.size(); ++t) {
-            level.all[t].start(false, needs_[t]);
-            if (options_.exceptOnlyAB) level.plain[t].start(false, needs_[t]);
-        }
         return level;
+    }
+
+    // Level 0's table t, made when a fiber first needs it: most tables are only ever counted
+    // by shortfall, and all of them at once would take need + 1 cells each.
+    void startTable(std::size_t t) {
+        Level& level = levels_[0];
+        if (!level.all[t].cells.empty()) return;
+        level.all[t].start(false, needs_[t]);
+        if (options_.exceptOnlyAB) level.plain[t].start(false, needs_[t]);
     }
 
     // Adds part a to the last level of the prefix: the sums of the largest values, and a new
@@ -1126,15 +1141,15 @@ class SharedPrefix {
 
     // The vectors of table t over every part of the fiber whose values fall short of the
     // largest ones by at most `slack` in all: each part's runs turned round and cut at the slack.
-    Number byShortfall(std::size_t t, long long slack) {
-        Number value = shortfallCount(t, slack, false);
-        if (options_.exceptOnlyAB) value -= shortfallCount(t, slack, true);
+    Number byShortfall(std::size_t depth, std::size_t t, long long slack) {
+        Number value = shortfallCount(depth, t, slack, false);
+        if (options_.exceptOnlyAB) value -= shortfallCount(depth, t, slack, true);
         return value;
     }
 
-    Number shortfallCount(std::size_t t, long long slack, bool plain) {
+    Number shortfallCount(std::size_t depth, std::size_t t, long long slack, bool plain) {
         if (slack == 0 && !plain) return 1;  // the one vector of largest values
-        if (slack < kSmallSlack) return smallShortfallCount(t, slack, plain);
+        if (slack < kSmallSlack) return smallShortfallCount(depth, t, slack, plain);
         shortfall_.start(true, slack);
         for (const PartSteps* part : fiberSteps_) {
             const long long largest = part->largest[t];
@@ -1155,32 +1170,85 @@ class SharedPrefix {
         return total;
     }
 
-    // The same for a slack below kSmallSlack: the shortfalls each part allows within the slack
-    // as the bits of a mask (made once per part and table), multiplied in as polynomials cut at
-    // the slack; a part that allows only its largest value leaves the polynomial as it is.
-    Number smallShortfallCount(std::size_t t, long long slack, bool plain) const {
-        std::array<Number, kSmallSlack> poly{};
-        poly[0] = 1;
+    // The same for a slack below kSmallSlack: the shortfalls each part allows as the bits of a
+    // mask (made once per part and table), multiplied in as polynomials cut at the slack. The
+    // polynomial of the first parts is kept with their level, so a fiber whose first parts have
+    // not changed adds only its last two parts.
+    Number smallShortfallCount(std::size_t depth, std::size_t t, long long slack, bool plain) {
         const auto top = static_cast<std::size_t>(slack);
         const std::uint32_t within = (std::uint32_t{2} << top) - 1;
-        std::size_t reach = 0;  // poly is 0 past here
-        for (const PartSteps* part : fiberSteps_) {
-            const std::uint32_t mask = part->mask(t, plain) & within;
-            if (mask == 0) return 0;
-            if (mask == 1) continue;
-            reach = std::min(top, reach + static_cast<std::size_t>(std::bit_width(mask)) - 1);
-            for (std::size_t u = reach + 1; u-- > 0;) {
-                Number sum = 0;
-                for (std::uint32_t bits = mask & ((std::uint32_t{2} << u) - 1); bits != 0;
-                     bits &= bits - 1) {
-                    sum += poly[u - static_cast<std::size_t>(std::countr_zero(bits))];
-                }
-                poly[u] = sum;
+        const std::uint32_t firstMask = fiberSteps_[depth]->mask(t, plain) & within;
+        const std::uint32_t secondMask = fiberSteps_[depth + 1]->mask(t, plain) & within;
+        if (firstMask == 0 || secondMask == 0) return 0;
+        const ShortPolynomial& before = shortPolynomial(depth, t, top + 1, plain);
+        // The vectors of the first parts and the one after them, by shortfall, summed up to
+        // each shortfall; the last part then adds one look per shortfall it allows.
+        ShortPolynomial upTo{};
+        Number running = 0;
+        for (std::size_t u = 0; u <= top; ++u) {
+            Number cell = 0;
+            for (std::uint32_t bits = firstMask & ((std::uint32_t{2} << u) - 1); bits != 0;
+                 bits &= bits - 1) {
+                cell += before[u - static_cast<std::size_t>(std::countr_zero(bits))];
             }
+            running += cell;
+            upTo[u] = running;
         }
         Number total = 0;
-        for (std::size_t u = 0; u <= reach; ++u) total += poly[u];
+        for (std::uint32_t bits = secondMask; bits != 0; bits &= bits - 1) {
+            total += upTo[top - static_cast<std::size_t>(std::countr_zero(bits))];
+        }
         return total;
+    }
+
+    // The polynomial of the first `depth` parts of the prefix for table t, its first `count`
+    // coefficients made from the deepest level that holds them.
+    const ShortPolynomial& shortPolynomial(std::size_t depth, std::size_t t, std::size_t count,
+                                           bool plain) {
+        static const ShortPolynomial kOne{1};
+        std::size_t j = depth;
+        while (j > 0 && !shortMade(j, t, count)) --j;
+        for (; j < depth; ++j) {
+            Level& to = levels_[j + 1];
+            if (to.shortMade.size() != needs_.size()) {
+                to.shortMade.assign(needs_.size(), 0);
+                to.shortCount.assign(needs_.size(), 0);
+                to.shortAll.resize(needs_.size());
+                if (options_.exceptOnlyAB) to.shortPlain.resize(needs_.size());
+            }
+            const PartSteps& part = *prefixSteps_[j];
+            for (const bool kind : {false, true}) {
+                if (kind && !options_.exceptOnlyAB) break;
+                const ShortPolynomial& from = j == 0 ? kOne : shortOf(levels_[j], kind)[t];
+                multiplyByMask(from, part.mask(t, kind), count, shortOf(to, kind)[t]);
+            }
+            to.shortMade[t] = to.stamp;
+            to.shortCount[t] = static_cast<std::uint8_t>(count);
+        }
+        return depth == 0 ? kOne : shortOf(levels_[depth], plain)[t];
+    }
+
+    bool shortMade(std::size_t j, std::size_t t, std::size_t count) const {
+        const Level& level = levels_[j];
+        return t < level.shortMade.size() && level.shortMade[t] == level.stamp &&
+               level.shortCount[t] >= count;
+    }
+
+    std::vector<ShortPolynomial>& shortOf(Level& level, bool plain) {
+        return plain ? level.shortPlain : level.shortAll;
+    }
+
+    // The first `count` coefficients of `from` times the sum of x^v over the bits v of `mask`.
+    static void multiplyByMask(const ShortPolynomial& from, std::uint32_t mask, std::size_t count,
+                               ShortPolynomial& to) {
+        for (std::size_t u = 0; u < count; ++u) {
+            Number sum = 0;
+            for (std::uint32_t bits = mask & ((std::uint32_t{2} << u) - 1); bits != 0;
+                 bits &= bits - 1) {
+                sum += from[u - static_cast<std::size_t>(std::countr_zero(bits))];
+            }
+            to[u] = sum;
+        }
     }
 
     // Table t by the summed form of the first parts and the pair sums of the last two.
@@ -1205,6 +1273,7 @@ class SharedPrefix {
     void makeTable(std::size_t depth, std::size_t t) {
         std::size_t j = depth;
         while (j > 0 && levels_[j].made[t] != levels_[j].stamp) --j;
+        if (j == 0) startTable(t);
         for (; j < depth; ++j) {
             const PartSteps& part = stepsOf(prefix_[j]);
             Level& to = levels_[j + 1];
