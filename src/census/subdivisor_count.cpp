@@ -510,11 +510,16 @@ constexpr double kMaxSharedBytes = 256.0 * 1024 * 1024;
 // About what the runs of one part take for one (slot, d): two starts, a bound and two runs.
 constexpr double kStepBytes = 48;
 
-// The values w from lo to hi that one branch may take.
+// The values w from lo to hi that one branch may take. They are at most m - 1 <= 10000, so 32
+// bits hold them: the runs of every part kept for a census take half the room.
 struct Run {
-    long long lo = 0;
-    long long hi = 0;
+    std::int32_t lo = 0;
+    std::int32_t hi = 0;
 };
+
+Run runOf(long long lo, long long hi) {
+    return {static_cast<std::int32_t>(lo), static_cast<std::int32_t>(hi)};
+}
 
 // One core multiplicity k with one ell dividing it.
 struct Slot {
@@ -559,7 +564,7 @@ void appendValue(std::vector<Run>& runs, long long z) {
     if (!runs.empty() && runs.back().hi + 1 == z) {
         ++runs.back().hi;
     } else {
-        runs.push_back({z, z});
+        runs.push_back(runOf(z, z));
     }
 }
 
@@ -600,19 +605,19 @@ void slotSteps(const BranchShape& shape, const Slot& slot, bool onlyABC, SlotSte
 void multiplesOf(const std::vector<Run>& runs, long long d, std::vector<Run>& to) {
     to.clear();
     for (const Run& run : runs) {
-        const Run w{(run.lo + d - 1) / d, run.hi / d};
+        const Run w = runOf((run.lo + d - 1) / d, run.hi / d);
         if (w.lo <= w.hi) to.push_back(w);
     }
 }
 
 // The runs of a branch turned round: how far each value falls short of `largest`.
 void mirror(std::vector<Run>& runs, long long largest) {
-    for (Run& run : runs) run = {largest - run.hi, largest - run.lo};
+    for (Run& run : runs) run = runOf(largest - run.hi, largest - run.lo);
 }
 
 long long largestValue(std::span<const Run> runs) {
     long long largest = -1;
-    for (const Run& run : runs) largest = std::max(largest, run.hi);
+    for (const Run& run : runs) largest = std::max<long long>(largest, run.hi);
     return largest;
 }
 
@@ -664,7 +669,7 @@ void addBranch(const RunTable<Number>& from, std::span<const Run> runs, RunTable
         }
         if (from.shortfall) continue;
         for (long long t = std::max(0LL, last - run.hi); t <= reach; ++t) {
-            const long long count = run.hi - std::max(run.lo, last - t) + 1;
+            const long long count = run.hi - std::max<long long>(run.lo, last - t) + 1;
             cells[last] += from.cells[t] * static_cast<Number>(count);
         }
     }
@@ -872,8 +877,8 @@ std::uint32_t shortfallMask(std::span<const Run> runs, long long largest) {
 struct PartSteps {
     std::vector<Run> runs;
     std::vector<std::uint32_t> starts;  // two per table
-    std::vector<long long> largest;     // the largest w of each table's allowed values
-    std::vector<std::uint32_t> masks;   // two per table: shortfallMask of all, of 'A', 'B', '0'
+    std::vector<std::int32_t> largest;  // the largest w of each table's allowed values
+    std::vector<std::uint16_t> masks;   // two per table: shortfallMask of all, of 'A', 'B', '0'
 
     std::uint32_t mask(std::size_t t, bool plain) const { return masks[2 * t + (plain ? 1 : 0)]; }
 
@@ -923,15 +928,17 @@ struct PartRuns::Held {
             slotSteps(ends, slot, options.onlyABC, z);
             for (const auto& [d, mu] : slot.mobius) {
                 multiplesOf(z.all, d, w);
-                held->largest.push_back(largestValue(w));
+                held->largest.push_back(static_cast<std::int32_t>(largestValue(w)));
                 held->starts.push_back(static_cast<std::uint32_t>(held->runs.size()));
                 held->runs.insert(held->runs.end(), w.begin(), w.end());
                 if (options.exceptOnlyAB) multiplesOf(z.plain, d, w);
                 held->starts.push_back(static_cast<std::uint32_t>(held->runs.size()));
                 if (options.exceptOnlyAB) held->runs.insert(held->runs.end(), w.begin(), w.end());
                 const std::size_t t = held->largest.size() - 1;
-                held->masks.push_back(shortfallMask(held->all(t), held->largest[t]));
-                held->masks.push_back(shortfallMask(held->plain(t), held->largest[t]));
+                held->masks.push_back(
+                    static_cast<std::uint16_t>(shortfallMask(held->all(t), held->largest[t])));
+                held->masks.push_back(
+                    static_cast<std::uint16_t>(shortfallMask(held->plain(t), held->largest[t])));
             }
         }
         return held;
@@ -1157,7 +1164,7 @@ class SharedPrefix {
             short_.clear();
             for (auto run = runs.rbegin(); run != runs.rend() && largest - run->hi <= slack;
                  ++run) {
-                short_.push_back({largest - run->hi, std::min(slack, largest - run->lo)});
+                short_.push_back(runOf(largest - run->hi, std::min(slack, largest - run->lo)));
             }
             if (short_.empty()) return 0;
             addBranch(shortfall_, short_, nextShortfall_, scratch_);
