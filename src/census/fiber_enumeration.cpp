@@ -4,9 +4,11 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "census/partition_count.h"
@@ -216,21 +218,41 @@ std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
 
 void writeFiberLine(std::string& line, int m, int r, std::span<const int> parts,
                     const SubdivisorTally& simpleCrusts, int genus) {
-    line.clear();
-    appendFiberLine(
-        line, m, r, parts,
-        [&](std::string& text) {
-            if (!simpleCrusts.wide && simpleCrusts.count <= ~std::uint64_t{0}) {
-                std::array<char, std::numeric_limits<std::uint64_t>::digits10 + 2> digits;
-                const auto end = std::to_chars(digits.data(), digits.data() + digits.size(),
-                                               static_cast<std::uint64_t>(simpleCrusts.count))
-                                     .ptr;
-                text.append(digits.data(), end);
-            } else {
-                text += tallyText(simpleCrusts);
-            }
-        },
-        simpleCrusts.clamped(), genus);
+    // Written through a pointer into room made once: the line is a few dozen short numbers, and
+    // appending them one by one costs more than making them.
+    const bool fits64 = !simpleCrusts.wide && simpleCrusts.count <= ~std::uint64_t{0};
+    const std::string wide = fits64 ? std::string() : tallyText(simpleCrusts);
+    line.resize(96 + 12 * parts.size() + wide.size());
+    char* out = line.data();
+    char* const end = out + line.size();
+    const auto put = [&](std::string_view text) {
+        std::memcpy(out, text.data(), text.size());
+        out += text.size();
+    };
+    const auto number = [&](long long value) { out = std::to_chars(out, end, value).ptr; };
+    put("((");
+    number(m);
+    *out++ = ',';
+    number(r);
+    *out++ = ')';
+    for (int a : parts) {
+        *out++ = ',';
+        number(a);
+    }
+    put(") : ");
+    if (fits64) {
+        out = std::to_chars(out, end, static_cast<std::uint64_t>(simpleCrusts.count)).ptr;
+    } else {
+        put(wide);
+    }
+    put(" (g=");
+    number(genus);
+    *out++ = ')';
+    if (simpleCrusts.clamped() <= 2) {
+        std::memset(out, '*', 21);
+        out += 21;
+    }
+    line.resize(static_cast<std::size_t>(out - line.data()));
 }
 
 bool acceptFiber(int m, std::span<const int> parts, bool noDuplicates, int requiredGenus) {
