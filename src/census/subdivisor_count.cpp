@@ -1056,21 +1056,23 @@ class SharedPrefix {
             candidates_[reached] = static_cast<std::uint32_t>(slot);
             reached += level.top[t] + first.largest[t] + second.largest[t] >= needs_[t] ? 1 : 0;
         }
-        tables_.clear();
+        tables_.resize(needs_.size());  // room for every table, filled up to `tried`
+        std::size_t tried = 0;
         for (std::size_t i = 0; i < reached; ++i) {
             const std::size_t slot = candidates_[i];
             const std::size_t t = slotStarts_[slot];
-            tables_.push_back({t, level.top[t] + first.largest[t] + second.largest[t]});
+            tables_[tried++] = {t, level.top[t] + first.largest[t] + second.largest[t]};
             const std::size_t end = slot + 1 < slots ? slotStarts_[slot + 1] : needs_.size();
             for (std::size_t u = t + 1; u < end; ++u) {
                 long long top = 0;
                 for (const PartSteps* part : fiberSteps_) top += part->largest[u];
-                if (top >= needs_[u]) tables_.push_back({u, top});
+                tables_[tried] = {u, top};
+                tried += top >= needs_[u] ? 1 : 0;
             }
         }
         const double partCount = static_cast<double>(parts.size());
         Number found = 0;
-        for (std::size_t i = 0; i < tables_.size(); ++i) {
+        for (std::size_t i = 0; i < tried; ++i) {
             // A stop within milliseconds even when every table is long.
             if (i % 64 == 63 && stopRequested(progress)) return {true, true, 0};
             const std::size_t t = tables_[i].first;
