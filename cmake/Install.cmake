@@ -1,7 +1,7 @@
 # What `cmake --install` puts under the prefix, laid out as a Debian user expects: the programs
 # (stripped in release builds), their manual pages, the desktop entry with its icons and AppStream
-# metainfo, bash completion for dorvanix-cli, and the Python module where the interpreter it was
-# built for looks. `dorvanix_install_files` builds all of it and nothing else.
+# metainfo, bash completion for dorvanix-cli, the manual when it is built, and the Python module
+# where the interpreter it was built for looks. `dorvanix_install_files` builds all of it and nothing else.
 include(GNUInstallDirs)
 
 add_custom_target(dorvanix_install_files ALL)
@@ -81,6 +81,16 @@ endif()
 foreach(file LICENSE README.md CHANGELOG.md CITATION.cff)
     install(FILES ${PROJECT_SOURCE_DIR}/${file} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/dorvanix)
 endforeach()
+
+# The manual as scripts/docs.sh builds it, when it has been built (the Debian package builds it
+# first); DORVANIX_INSTALL_MANUAL=OFF leaves it out.
+option(DORVANIX_INSTALL_MANUAL "Install the manual built by scripts/docs.sh, when it is there" ON)
+set(DORVANIX_MANUAL_DIR ${PROJECT_SOURCE_DIR}/build/docs/html CACHE PATH
+    "The manual's HTML folder that the install copies")
+if(DORVANIX_INSTALL_MANUAL)
+    install(DIRECTORY ${DORVANIX_MANUAL_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/dorvanix/html
+            OPTIONAL PATTERN .buildinfo EXCLUDE)
+endif()
 
 # The Python module, with its stub and py.typed, into the site-packages that the interpreter it was
 # built for reads under the prefix of the install (not of the configure: cpack and --prefix choose

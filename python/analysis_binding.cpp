@@ -47,11 +47,28 @@ void figure(py::class_<AnalysisObject>& analysis, const char* name, Getter get, 
 
 void defineAnalysis(py::class_<AnalysisObject>& analysis, FiberClass& fiber) {
     fiber.def("analyze", &analyze, py::arg("subdivisor"),
-              "Analyses the sub-divisor as Select does in the desktop program: builds the "
-              "analysis divisor (X with Y taken off, the stubs joined into the joining curve J) "
-              "and the chain diagram, and gives their figures as an Analysis. Raises ValueError, "
-              "as dorvanix-cli analyze does, when the chain diagram would hold more than a "
-              "million nodes.");
+              R"doc(Analyses a sub-divisor as Select does in the desktop program.
+
+Builds the analysis divisor R (X with Y taken off, the stubs joined into the joining curve J)
+and the chain diagram, and gives their figures, as ``dorvanix-cli analyze`` does.
+
+Args:
+    subdivisor: a Subdivisor of this fiber.
+
+Returns:
+    Analysis: N, d, h and the other figures.
+
+Raises:
+    ValueError: when the sub-divisor is not this fiber's, or the chain diagram would hold more
+        than a million nodes.
+    KeyboardInterrupt: on Ctrl-C, which stops the analysis.
+
+Example:
+    >>> x = dorvanix.Fiber("((5,2),4,3,3)")
+    >>> a = x.analyze(dorvanix.Subdivisor(x, "(3;(2,1),(2,1),(2,1))"))
+    >>> a.chain_count, a.gcd, a.joining_curve_genus
+    (3, 1, 1)
+)doc");
     figure(
         analysis, "chain_count",
         [](const AnalysisFigures& f) { return definedOrNone(f.chainCount); },
@@ -100,7 +117,10 @@ void defineAnalysis(py::class_<AnalysisObject>& analysis, FiberClass& fiber) {
         [](const AnalysisFigures& f) { return jsonObject(analysisNodesJson(f).dump()); },
         "The nodes of the analysis divisor from its root by the child rule, depth first: "
         "dicts of id (the position in this list), parent (its id, None for the root), depth, "
-        "serial, multiplicity, degree, marked and point_count.");
+        "serial, multiplicity, in_r (a curve of R), self_intersection (None where it is no whole "
+        "number or the node no curve of R), neighbours_in_r (the ids of the curves of R it "
+        "meets), and what the drawing keeps: drawing_points, genus_chain and "
+        "joining_curve_points.");
     figure(
         analysis, "chains",
         [](const AnalysisFigures& f) { return jsonObject(analysisChainsJson(f).dump()); },
@@ -117,8 +137,21 @@ void defineAnalysis(py::class_<AnalysisObject>& analysis, FiberClass& fiber) {
             return FiberObject{a.fiber, std::nullopt};
         },
         "The fiber the sub-divisor belongs to.");
-    analysis.def("to_dict", &analysisDict,
-                 "Every figure as a dict of plain values (the sub-divisor as its line).");
+    analysis.def(
+        "to_dict", &analysisDict,
+        R"doc(Every figure as a dict of plain values: the record of ``dorvanix-cli analyze --json``.
+
+Returns:
+    dict: subdivisor (its line), chain_count, gcd, genus_numerator, joining_curve_genus,
+    joining_curve_genus_note, core_branches, stub_count, inserted_count, support_euler_x,
+    support_euler_r, proportional_branch, nodes and chains.
+
+Example:
+    >>> x = dorvanix.Fiber("((5,2),4,3,3)")
+    >>> record = x.analyze(dorvanix.Subdivisor(x, "(3;(2,1),(2,1),(2,1))")).to_dict()
+    >>> record["genus_numerator"], len(record["chains"])
+    (2, 3)
+)doc");
     analysis.def(
         "__repr__",
         [](const AnalysisObject& a) {

@@ -26,8 +26,43 @@ struct CensusRecord {
     std::string simpleCrusts;  // in decimal, exact at any size
 };
 
+// The dict of dualGraphJson's text, built directly: a graph of 200 000 curves takes a second or
+// more, so Ctrl-C is looked for every few thousand curves.
 py::object graphDict(const DualGraph& graph) {
-    return jsonObject(dualGraphJson(graph));
+    constexpr std::size_t kCheckEvery = 4096;
+    const auto checkSignals = [](std::size_t i) {
+        if (i % kCheckEvery == kCheckEvery - 1 && PyErr_CheckSignals() != 0) {
+            throw py::error_already_set();
+        }
+    };
+    const auto optional = [](const std::optional<int>& number) -> py::object {
+        return number ? py::object(py::int_(*number)) : py::object(py::none());
+    };
+    py::list vertices(graph.vertices.size());
+    for (std::size_t i = 0; i < graph.vertices.size(); ++i) {
+        const DualVertex& v = graph.vertices[i];
+        py::dict vertex;
+        vertex["id"] = v.id;
+        vertex["multiplicity"] = v.multiplicity;
+        vertex["self_intersection"] = optional(v.selfIntersection);
+        vertex["genus"] = optional(v.genus);
+        vertex["kind"] = v.kind;
+        vertex["note"] = v.note.empty() ? py::object(py::none()) : py::object(py::str(v.note));
+        vertices[i] = std::move(vertex);
+        checkSignals(i);
+    }
+    py::list edges(graph.edges.size());
+    for (std::size_t i = 0; i < graph.edges.size(); ++i) {
+        py::list edge(2);
+        edge[0] = graph.edges[i].first;
+        edge[1] = graph.edges[i].second;
+        edges[i] = std::move(edge);
+        checkSignals(i);
+    }
+    py::dict dict;
+    dict["vertices"] = std::move(vertices);
+    dict["edges"] = std::move(edges);
+    return dict;
 }
 
 // The fiber and its intersection matrix, for a notebook's LaTeX output.
@@ -250,11 +285,27 @@ void defineCensusBlocks(py::module_& module) {
         "__len__", [](const CensusBlock& b) { return b.shapes.size(); }, "Its fibers.");
     block.def(
         "analysis_records", &blockRecords, py::kw_only(), py::arg("threads") = 0,
-        "The lines of `dorvanix-cli census --genus G --analyze --jsonl` for the block's fibers, "
-        "in order, byte for byte: each fiber with its simple crust count and its table of "
-        "(N, d, h). Worked out on `threads` threads (0: one per core, at most 256), with the GIL "
-        "released; Ctrl-C stops it. Raises ValueError, naming the sub-divisor, when one would have "
-        "a chain diagram of more than a million nodes.");
+        R"doc(The lines of ``dorvanix-cli census --genus G --analyze --jsonl`` for the block's fibers.
+
+In order, byte for byte: each fiber with its simple crust count and its table of (N, d, h),
+worked out with the GIL released.
+
+Args:
+    threads: threads to use (0: one per core, at most 256).
+
+Returns:
+    list[str]: one JSON line per fiber.
+
+Raises:
+    ValueError: naming the sub-divisor, when one would have a chain diagram of more than a
+        million nodes.
+    KeyboardInterrupt: on Ctrl-C.
+
+Example:
+    >>> block = next(dorvanix.census_blocks(genus=1))
+    >>> len(block), block.analysis_records()[0][:24]
+    (4, '{"label":"1.2.2.1-1-1-1"')
+)doc");
     block.def(py::pickle(
         [](const CensusBlock& b) {
             py::list fibers;
@@ -275,7 +326,15 @@ void defineCensusBlocks(py::module_& module) {
             return std::move(*item);
         },
         "The next block; waits with the GIL released.");
-    blocks.def("close", &CensusBlockIterator::close, "Stops the walk.");
+    blocks.def("close", &CensusBlockIterator::close,
+               R"doc(Stops the walk; the iterator is then exhausted.
+
+Example:
+    >>> blocks = dorvanix.census_blocks(genus=2)
+    >>> blocks.close()
+    >>> list(blocks)
+    []
+)doc");
     module.def(
         "census_blocks",
         [](const py::object& genus) {
@@ -285,9 +344,25 @@ void defineCensusBlocks(py::module_& module) {
             return std::make_unique<CensusBlockIterator>(g);
         },
         py::kw_only(), py::arg("genus"),
-        "The census of the genus as the blocks the tool works on, lazily and in census order; "
-        "joined in order, their analysis_records() are `dorvanix-cli census --genus G --analyze "
-        "--jsonl`. Raises ValueError for a genus below 1 or above 10000.");
+        R"doc(The census of a genus as the blocks the tool works on, lazily and in census order.
+
+Joined in order, their analysis_records() are ``dorvanix-cli census --genus G --analyze
+--jsonl``; a block is picklable, so another process or machine can work on it
+(examples/dask_census.py).
+
+Args:
+    genus: the genus, at least 1.
+
+Returns:
+    CensusBlockIterator: a lazy iterator of CensusBlock.
+
+Raises:
+    ValueError: for a genus below 1 or above 10000.
+
+Example:
+    >>> [len(block) for block in dorvanix.census_blocks(genus=2)]
+    [...]
+)doc");
 }
 
 }  // namespace
@@ -306,7 +381,17 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
             return std::move(*item);
         },
         "The next fiber; waits with the GIL released, Ctrl-C stops the census.");
-    census.def("close", &CensusIterator::close, "Stops the census.");
+    census.def("close", &CensusIterator::close,
+               R"doc(Stops the census; the iterator is then exhausted.
+
+Example:
+    >>> fibers = dorvanix.census(genus=3)
+    >>> next(fibers).label
+    '3.2.4.1-1-1-1-1-1-1-1'
+    >>> fibers.close()
+    >>> list(fibers)
+    []
+)doc");
     census.def(
         "__enter__", [](py::object self) { return self; }, "The iterator itself.");
     census.def(
@@ -321,48 +406,116 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
             return std::make_unique<CensusIterator>(g, threadCount(threads, "threads"));
         },
         py::kw_only(), py::arg("genus"), py::arg("threads") = 0,
-        "Every fiber of the genus over all m >= 2, r >= 2 and b >= 3 (fibers with r = 1 are not "
-        "listed), lazily, ordered by m, then r, then b, and "
-        "within one (m, r, b) as dorvanix.fibers lists them. The simple crusts are counted on "
-        "`threads` threads (0: one per core, at most 256); the order does not depend on it. "
-        "Raises ValueError for a genus below 1 or above 10000.");
+        R"doc(Every fiber of a genus, lazily, in the order of ``dorvanix-cli census``.
+
+Over all m >= 2, r >= 2 and b >= 3 (fibers with r = 1 are not listed), ordered by m, then r,
+then b, and within one (m, r, b) as dorvanix.fibers lists them.
+
+Args:
+    genus: the genus, at least 1.
+    threads: threads counting the simple crusts (0: one per core, at most 256); the order does
+        not depend on it.
+
+Returns:
+    CensusIterator: a lazy iterator of Fiber.
+
+Raises:
+    ValueError: for a genus below 1 or above 10000.
+
+Example:
+    >>> [x.label for x in dorvanix.census(genus=1)]
+    ['1.2.2.1-1-1-1', '1.3.2.2-2-2', '1.4.2.3-3-2', '1.6.2.5-4-3']
+)doc");
     module.def("census_frame", &censusFrame, py::kw_only(), py::arg("genus"),
                py::arg("analyze") = false, py::arg("threads") = 0,
-               "The census of a genus, or of each genus in an iterable such as range(2, 11), as a "
-               "pandas DataFrame: one fiber a row, in census order, with the columns of "
-               "`dorvanix-cli census --format csv` (label, genus, m, r, b, branches as a tuple, "
-               "simple_crusts as an exact int, line) and with analyze=True analysis_table, each "
-               "fiber's (N, d, h) rows as dicts. Needs pandas (Debian's python3-pandas); raises "
-               "ImportError saying so when it is missing; ValueError for a genus below 1 or above "
-               "10000.");
+               R"doc(The census of a genus as a pandas DataFrame, one fiber a row, in census order.
+
+Args:
+    genus: the genus, or an iterable of them such as range(2, 11).
+    analyze: add the column analysis_table, each fiber's (N, d, h) rows as dicts.
+    threads: threads to use (0: one per core, at most 256).
+
+Returns:
+    pandas.DataFrame: the columns of ``dorvanix-cli census --format csv`` (label, genus, m, r,
+    b, branches as a tuple, simple_crusts as an exact int, line).
+
+Raises:
+    ImportError: saying what to install when pandas (Debian's python3-pandas) is missing.
+    ValueError: for a genus below 1 or above 10000.
+
+Example:
+    >>> frame = dorvanix.census_frame(genus=1)
+    >>> list(frame["label"])
+    ['1.2.2.1-1-1-1', '1.3.2.2-2-2', '1.4.2.3-3-2', '1.6.2.5-4-3']
+)doc");
+    // Text, or a dual graph as the dict that Fiber.dual_graph() gives. Text that is no UTF-8 (a
+    // lone surrogate) fits neither and is refused with TypeError, as Fiber() refuses it.
+    const auto lookupText = [](std::string_view typed) {
+        const std::string text(typed);  // kept while the work runs without the GIL
+        const FoundFiber found = runInterruptibly<FoundFiber>(
+            [&](Progress& progress) { return lookupFiber(text, &progress); });
+        return FiberObject{std::make_shared<const FiberData>(found.fiber),
+                           tallyText(found.simpleCrusts)};
+    };
+    module.def("lookup", lookupText, py::arg("form"));
     module.def(
         "lookup",
-        [](const py::object& form) {
-            // A dual graph may come as the dict that Fiber.dual_graph() gives.
-            const std::string text =
-                py::isinstance<py::str>(form)
-                    ? form.cast<std::string>()
-                    : py::module_::import("json").attr("dumps")(form).cast<std::string>();
-            const FoundFiber found = runInterruptibly<FoundFiber>(
-                [&](Progress& progress) { return lookupFiber(text, &progress); });
-            return FiberObject{std::make_shared<const FiberData>(found.fiber),
-                               tallyText(found.simpleCrusts)};
+        [lookupText](const py::dict& form) {
+            return lookupText(py::module_::import("json").attr("dumps")(form).cast<std::string>());
         },
         py::arg("form"),
-        "The fiber of the census that `form` names: a label ('2.5.2.4-4-2'), a fiber line "
-        "(branches in any order), divisor notation, or a dual graph as Fiber.dual_graph() gives "
-        "it (a dict, or its JSON text; vertices in any order, with any ids). Its branches come "
-        "largest first, as the census lists them. Raises ValueError with one line saying why "
-        "when `form` names no fiber of the census.");
+        R"doc(The fiber of the census that a form names, as ``dorvanix-cli lookup`` finds it.
+
+Args:
+    form: a label ('2.5.2.4-4-2'), a fiber line (branches in any order), divisor notation, or a
+        dual graph as Fiber.dual_graph() gives it (a dict, or its JSON text of at most 64 MB;
+        vertices in any order, with any ids of 32 bits).
+
+Returns:
+    Fiber: its branches largest first, as the census lists them.
+
+Raises:
+    ValueError: with one line saying why, when the form names no fiber of the census.
+    MemoryError: when memory runs out.
+    TypeError: for text that is no UTF-8, as Fiber() does.
+
+Example:
+    >>> dorvanix.lookup("((5,2),3,4,3)").label
+    '2.5.2.4-3-3'
+    >>> dorvanix.lookup(dorvanix.Fiber("((6,2),5,4,3)").dual_graph()).line
+    '((6,2),5,4,3) : 9 (g=1)'
+)doc");
     fiber.def(
         "dual_graph", [](const FiberObject& x) { return graphDict(fiberDualGraph(*x.data)); },
-        "The dual graph as a dict: 'vertices' (dicts of id, multiplicity, self_intersection, "
-        "genus, kind) and 'edges' (pairs of ids); the core is vertex 0.");
+        R"doc(The dual graph of the fiber, as ``dorvanix-cli graph X`` prints it.
+
+Returns:
+    dict: 'vertices' (dicts of id, multiplicity, self_intersection, genus, kind, note) and
+    'edges' (pairs of ids); the core is vertex 0.
+
+Raises:
+    ValueError: past 200000 curves.
+
+Example:
+    >>> graph = dorvanix.Fiber("((5,2),4,3,3)").dual_graph()
+    >>> graph["vertices"][0]["kind"], len(graph["edges"])
+    ('core', 8)
+)doc");
     fiber.def(
         "intersection_matrix",
         [](const FiberObject& x) { return intersectionMatrix(fiberDualGraph(*x.data)); },
-        "The intersection matrix of the curves, in the order of dual_graph()['vertices']. "
-        "Raises ValueError past 1000 curves.");
+        R"doc(The intersection matrix of the curves, in the order of dual_graph()['vertices'].
+
+Returns:
+    list[list[int]]: the symmetric matrix; the fiber's multiplicities are in its kernel.
+
+Raises:
+    ValueError: past 1000 curves.
+
+Example:
+    >>> dorvanix.Fiber("((5,2),4,3,3)").intersection_matrix()[0]
+    [-2, 1, 0, 0, 0, 1, 0, 1, 0]
+)doc");
     fiber.def(
         "analysis_table",
         [](const FiberObject& x) {
@@ -371,11 +524,22 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
                 [&](Progress& progress) { return analysisTable(*data, &progress); });
             return jsonObject(analysisTableJson(table).dump());
         },
-        "How many listed sub-divisors (the default listing) have each (N, d, h): dicts of "
-        "chain_count, gcd, genus_numerator, joining_curve_genus (None where the count is no "
-        "genus) and count, as the rows of 'analysis_table' in `dorvanix-cli census --analyze "
-        "--jsonl`. Raises ValueError, naming the sub-divisor, when one would have a chain diagram "
-        "of more than a million nodes, as dorvanix-cli analyze does; Ctrl-C stops it.");
+        R"doc(How many listed sub-divisors (the default listing) have each (N, d, h).
+
+Returns:
+    list[dict]: chain_count, gcd, genus_numerator, joining_curve_genus (None where the count is
+    no genus) and count: the rows of 'analysis_table' in ``dorvanix-cli census --analyze
+    --jsonl``.
+
+Raises:
+    ValueError: naming the sub-divisor, when one would have a chain diagram of more than a
+        million nodes.
+    KeyboardInterrupt: on Ctrl-C.
+
+Example:
+    >>> dorvanix.Fiber("((5,2),4,3,3)").analysis_table()[0]
+    {'chain_count': 1, 'gcd': 1, 'genus_numerator': 0, 'joining_curve_genus': 0, 'count': 9}
+)doc");
     fiber.def("_repr_latex_", &fiberLatex, "The fiber and its intersection matrix in LaTeX.");
     analysis.def(
         "dual_graph",
@@ -385,10 +549,22 @@ void defineCensus(py::module_& module, FiberClass& fiber, py::class_<AnalysisObj
             return graphDict(runInterruptibly<DualGraph>(
                 [&](Progress& progress) { return analysisDualGraph(*fiber, line, &progress); }));
         },
-        "The dual graph of the analysis divisor R with its joining curve (kind "
-        "'joining_curve', genus h or None with a note); each self-intersection is the one "
-        "numerical triviality asks, None (with a note) where that is no whole number. Ctrl-C "
-        "stops it.");
+        R"doc(The dual graph of the analysis divisor R with its joining curve, as ``dorvanix-cli graph X Y``.
+
+Returns:
+    dict: as Fiber.dual_graph(); the joining curve has kind 'joining_curve' and genus h, or
+    None with a note. Each self-intersection is the one numerical triviality asks, None (with a
+    note) where that is no whole number.
+
+Raises:
+    KeyboardInterrupt: on Ctrl-C.
+
+Example:
+    >>> x = dorvanix.Fiber("((5,2),4,3,3)")
+    >>> graph = x.analyze(dorvanix.Subdivisor(x, "(3;(2,1),(2,1),(2,1))")).dual_graph()
+    >>> [v["genus"] for v in graph["vertices"] if v["kind"] == "joining_curve"]
+    [1]
+)doc");
     analysis.def(
         "_repr_latex_",
         [](const AnalysisObject& a) {

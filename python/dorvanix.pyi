@@ -50,13 +50,15 @@ class Fiber:
         """The attributes as plain values: one line of `dorvanix-cli fibers --jsonl`."""
     def dual_graph(self) -> dict[str, Any]:
         """'vertices' (id, multiplicity, self_intersection, genus, kind, note) and 'edges'
-        (pairs of ids): `dorvanix-cli graph X`. The core is vertex 0."""
+        (pairs of ids): `dorvanix-cli graph X`. The core is vertex 0. Raises ValueError past
+        200000 curves."""
     def analysis_table(self) -> list[dict[str, Any]]:
         """How many listed sub-divisors have each (N, d, h): dicts of chain_count, gcd,
         genus_numerator, joining_curve_genus (None where the count is no genus) and count, as
         'analysis_table' in `dorvanix-cli census --analyze`."""
     def intersection_matrix(self) -> list[list[int]]:
-        """Intersection matrix of the curves, in the order of dual_graph()['vertices']."""
+        """Intersection matrix of the curves, in the order of dual_graph()['vertices']. Raises
+        ValueError past 1000 curves."""
     def _repr_latex_(self) -> str: ...
     def subdivisors(
         self, *, ell: int = 0, except_only_ab: bool = False, all_types: bool = False
@@ -162,7 +164,8 @@ class Analysis:
     @property
     def nodes(self) -> list[dict[str, Any]]:
         """Nodes of the analysis divisor, depth first: id, parent (None for the root), depth,
-        serial, multiplicity, degree, marked, point_count."""
+        serial, multiplicity, in_r, self_intersection, neighbours_in_r (ids of the curves of R
+        it meets), drawing_points, genus_chain, joining_curve_points."""
     @property
     def chains(self) -> list[list[dict[str, Any]]]:
         """Chains of the chain diagram: multiplicity and flagged per node."""
@@ -237,7 +240,9 @@ def self_test() -> dict[str, Any]:
 
 def lookup(form: str | dict[str, Any]) -> Fiber:
     """The census fiber a label, fiber line, divisor notation or dual graph (dict or JSON) names;
-    raises ValueError saying why when it names none."""
+    raises ValueError saying why when it names none (a graph in JSON: at most 64 MB, 200000
+    curves, ids of 32 bits), MemoryError when memory runs out, TypeError for text that is no
+    UTF-8, as Fiber() does."""
 
 class FiberIterator(Iterator[Fiber]):
     """Lazy iterator over a fiber list; closing or dropping it stops the work."""

@@ -39,12 +39,25 @@ py::dict fiberDict(FiberObject& fiber) {
 void defineFiber(FiberClass& fiber) {
     fiber.def(py::init([](std::string_view text) { return FiberObject::fromText(text); }),
               py::arg("text"),
-              "A fiber from a fiber line such as '((3,2),2,2,2)' (the list's annotation ' : 14 "
-              "(g=1)' may follow), from divisor notation such as '(3;(2,1),(2,1),(2,1))' or "
-              "from its label such as '1.3.2.2-2-2'.\n\n"
-              "The text is checked as dorvanix-cli checks it: m >= 2, r >= 2, at least 3 "
-              "branches, each first multiplicity in 1 ... m-1, their sum m*r, and every chain "
-              "following the continued-fraction rule. Raises ValueError with the tool's message.");
+              R"doc(A fiber from its text, checked as dorvanix-cli checks it.
+
+Args:
+    text: a fiber line such as '((3,2),2,2,2)' (the list's annotation ' : 14 (g=1)' may
+        follow), divisor notation such as '(3;(2,1),(2,1),(2,1))' or a label such as
+        '1.3.2.2-2-2'.
+
+Raises:
+    ValueError: with the tool's message, unless m >= 2, r >= 2, there are at least 3 branches,
+        each first multiplicity is in 1 ... m-1, their sum is m*r and every chain follows the
+        continued-fraction rule.
+
+Example:
+    >>> x = dorvanix.Fiber("(5;(4,3,2,1),(3,1),(3,1))")
+    >>> x.line, x.label, x.genus
+    ('((5,2),4,3,3) : 18 (g=2)', '2.5.2.4-3-3', 2)
+    >>> x == dorvanix.Fiber("2.5.2.4-3-3")
+    True
+)doc");
     fiber.def_property_readonly(
         "m", [](const FiberObject& x) { return x.data->m; }, "Multiplicity of the core.");
     fiber.def_property_readonly(
@@ -73,9 +86,17 @@ void defineFiber(FiberClass& fiber) {
         "from them and are checked. Fiber(label) reads it back.");
     fiber.def_property_readonly("notation", &FiberObject::notation,
                                 "The fiber in divisor notation, '(m;(c1,c2,...),...)'.");
-    fiber.def("to_dict", &fiberDict,
-              "The attributes label, m, r, branches, chains, genus, simple_crust_count, line and "
-              "notation as a dict of plain values: one line of `dorvanix-cli fibers --jsonl`.");
+    fiber.def(
+        "to_dict", &fiberDict,
+        R"doc(The fiber as a dict of plain values: one line of ``dorvanix-cli fibers --jsonl``.
+
+Returns:
+    dict: label, m, r, branches, chains, genus, simple_crust_count, line and notation.
+
+Example:
+    >>> dorvanix.Fiber("((5,2),4,3,3)").to_dict()["chains"]
+    [[4, 3, 2, 1], [3, 1], [3, 1]]
+)doc");
     fiber.def("__str__", &FiberObject::listLine, "The fiber's line as listed.");
     fiber.def(
         "__repr__", [](const FiberObject& x) { return "Fiber('" + x.plainLine() + "')"; },

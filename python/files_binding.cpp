@@ -104,25 +104,108 @@ void writeQuorbel(const FiberObject& fiber, const std::filesystem::path& path,
 }  // namespace
 
 void defineFiles(py::module_& module, FiberClass& fiber) {
-    module.def("write_fiber_list", &writeFiberList, py::arg("path"), py::arg("fibers"),
-               "Writes the fiber list file of `fibers` (any iterable of Fiber, such as "
-               "dorvanix.fibers(...)) byte for byte as `dorvanix-cli fibers --output` does. The "
-               "file is complete or absent: an earlier file survives any failure or Ctrl-C. "
-               "Raises OSError when it cannot be written. Waiting for a FIFO's reader or for room "
-               "in a pipe, it holds no other Python thread up and stops on Ctrl-C.");
+    module.def(
+        "write_fiber_list", &writeFiberList, py::arg("path"), py::arg("fibers"),
+        R"doc(Writes a fiber list file byte for byte as ``dorvanix-cli fibers --output`` does.
+
+The file is complete or absent: an earlier file survives any failure or Ctrl-C. Waiting for a
+FIFO's reader or for room in a pipe, it holds no other Python thread up and stops on Ctrl-C.
+
+Args:
+    path: the file to write.
+    fibers: any iterable of Fiber, such as dorvanix.fibers(...).
+
+Raises:
+    OSError: when the file cannot be written (with its errno, ENOSPC for a full disk).
+    KeyboardInterrupt: on Ctrl-C, which leaves no file.
+
+Example:
+    >>> import os, tempfile
+    >>> folder = tempfile.TemporaryDirectory()  # removed with its files when dropped
+    >>> path = os.path.join(folder.name, dorvanix.fiber_list_file_name(5, 2, 3))
+    >>> dorvanix.write_fiber_list(path, dorvanix.fibers(5, 2, 3))
+    >>> open(path, "rb").read()
+    b'((5,2),4,4,2) : 22 (g=2)\n\r((5,2),4,3,3) : 18 (g=2)\n\r'
+)doc");
     fiber.def("write_subdivisor_list", &writeSubdivisorList, py::arg("path"), py::kw_only(),
               py::arg("ell") = 0, py::arg("except_only_ab") = false, py::arg("all_types") = false,
-              "Writes the sub-divisor list file (header lines with the fiber and the options, "
-              "the lines, or NONE) as `dorvanix-cli subdivisors --output` does, atomically. The "
-              "options are those of subdivisors(). Raises OSError when it cannot be written.");
-    fiber.def("quorbel", &quorbelText, py::arg("subdivisor"),
-              "The text of the polynomial file for the Quorbel program of this fiber and the "
-              "sub-divisor, six lines ending in CR LF, as `dorvanix-cli quorbel` prints it.");
+              R"doc(Writes the sub-divisor list file as ``dorvanix-cli subdivisors --output`` does.
+
+Header lines with the fiber and the options, then the lines (or NONE), complete or absent.
+
+Args:
+    path: the file to write.
+    ell: as for subdivisors().
+    except_only_ab: as for subdivisors().
+    all_types: as for subdivisors().
+
+Raises:
+    OSError: when the file cannot be written.
+    ValueError: for abs(ell) above 100.
+
+Example:
+    >>> import os, tempfile
+    >>> x = dorvanix.Fiber("((5,2),4,3,3)")
+    >>> folder = tempfile.TemporaryDirectory()  # removed with its files when dropped
+    >>> path = os.path.join(folder.name, x.subdivisor_list_file_name)
+    >>> x.write_subdivisor_list(path, ell=3)
+    >>> open(path, "rb").read().splitlines()[4]
+    b'******Subdivisors of ell= 3******'
+)doc");
+    fiber.def(
+        "quorbel", &quorbelText, py::arg("subdivisor"),
+        R"doc(The polynomial file for the Quorbel program, as ``dorvanix-cli quorbel`` prints it.
+
+Args:
+    subdivisor: a Subdivisor of this fiber.
+
+Returns:
+    str: six lines ending in CR LF.
+
+Raises:
+    ValueError: when the sub-divisor is not this fiber's.
+
+Example:
+    >>> x = dorvanix.Fiber("((3,2),2,2,2)")
+    >>> x.quorbel(dorvanix.Subdivisor(x, "(2;(2),(1),(1))")).splitlines()[1]
+    'x*(1-y)*(x^2*y^2*(1-y)-3)-2'
+)doc");
     fiber.def("write_quorbel", &writeQuorbel, py::arg("path"), py::arg("subdivisor"),
-              "Writes the polynomial file (quorbel()) to `path` atomically. Raises OSError when "
-              "it cannot be written.");
+              R"doc(Writes the polynomial file (quorbel()), complete or absent.
+
+Args:
+    path: the file to write.
+    subdivisor: a Subdivisor of this fiber.
+
+Raises:
+    OSError: when the file cannot be written.
+    ValueError: when the sub-divisor is not this fiber's.
+
+Example:
+    >>> import os, tempfile
+    >>> x = dorvanix.Fiber("((3,2),2,2,2)")
+    >>> y = dorvanix.Subdivisor(x, "(2;(2),(1),(1))")
+    >>> folder = tempfile.TemporaryDirectory()  # removed with its files when dropped
+    >>> path = os.path.join(folder.name, x.quorbel_file_name(y))
+    >>> x.write_quorbel(path, y)
+    >>> open(path, "rb").read() == x.quorbel(y).encode()
+    True
+)doc");
     module.def("fiber_list_file_name", &fiberListFileName, py::arg("m"), py::arg("r"), py::arg("b"),
-               "Default name of the fiber list file: '03-2-3.doc' for 3, 2, 3.");
+               R"doc(The default name of the fiber list file of m, r, b.
+
+Args:
+    m: multiplicity of the core.
+    r: the core's self-intersection is -r.
+    b: number of branches.
+
+Returns:
+    str: m with two digits, r and b.
+
+Example:
+    >>> dorvanix.fiber_list_file_name(3, 2, 3)
+    '03-2-3.doc'
+)doc");
     fiber.def_property_readonly(
         "subdivisor_list_file_name",
         [](const FiberObject& x) { return subdivisorListFileName(x.notation()); },
@@ -132,7 +215,23 @@ void defineFiles(py::module_& module, FiberClass& fiber) {
         [](const FiberObject& x, const SubdivisorObject& y) {
             return polynomialFileName(x.notation(), subdivisorOf(x, y).line);
         },
-        py::arg("subdivisor"), "Default name of the polynomial file: '3222-2211.qpf'.");
+        py::arg("subdivisor"),
+        R"doc(The default name of the polynomial file of this fiber and a sub-divisor.
+
+Args:
+    subdivisor: a Subdivisor of this fiber.
+
+Returns:
+    str: the numbers of X, '-', and the numbers of Y, then '.qpf'.
+
+Raises:
+    ValueError: when the sub-divisor is not this fiber's.
+
+Example:
+    >>> x = dorvanix.Fiber("((3,2),2,2,2)")
+    >>> x.quorbel_file_name(dorvanix.Subdivisor(x, "(2;(2),(1),(1))"))
+    '3222-2211.qpf'
+)doc");
 }
 
 }  // namespace dorvanix::python

@@ -74,8 +74,19 @@ void defineIterator(py::class_<Iterator>& iterator) {
             return std::move(*item);
         },
         "The next item; waits with the GIL released, Ctrl-C stops the listing.");
-    iterator.def("close", &Iterator::close,
-                 "Stops the listing and frees what it held; the iterator is then exhausted.");
+    iterator.def("close", &Iterator::close, R"doc(Stops the listing and frees what it held.
+
+The worker thread is stopped and joined; the iterator is then exhausted. Leaving a ``with``
+block or dropping the iterator does the same.
+
+Example:
+    >>> listing = dorvanix.fibers(5, 2, 3)
+    >>> next(listing).line
+    '((5,2),4,4,2) : 22 (g=2)'
+    >>> listing.close()
+    >>> list(listing)
+    []
+)doc");
     iterator.def(
         "__enter__", [](py::object self) { return self; }, "The iterator itself.");
     iterator.def(
@@ -92,15 +103,33 @@ void defineListings(py::module_& module, FiberClass& fiber, py::class_<FiberIter
     module.def("fibers", &startFibers, py::arg("m"), py::arg("r"), py::arg("b"), py::kw_only(),
                py::arg("no_duplicates") = false, py::arg("genus") = py::none(),
                py::arg("at_most_two_crusts") = false, py::arg("multiplicities") = py::none(),
-               "The fibers with core multiplicity m, self-intersection -r and b branches, as a "
-               "lazy iterator of Fiber in the order of the fiber list (dorvanix-cli fibers).\n\n"
-               "no_duplicates: no two branches alike. genus: only fibers of this genus (below 1 "
-               "counts as 1). at_most_two_crusts: only fibers with at most 2 simple crusts. "
-               "multiplicities: up to 4 required first-branch multiplicities of positions 1 to "
-               "4, largest first, 0 = any.\n\nThe list is computed on a worker thread a few "
-               "hundred fibers ahead of the reader, never all at once; dropping or closing the "
-               "iterator stops it. Raises ValueError for m < 2, r < 2, b < 3 or numbers above "
-               "10000.");
+               R"doc(The fibers with core multiplicity m, self-intersection -r and b branches.
+
+The list is computed on a worker thread a few hundred fibers ahead of the reader, never all at
+once, in the order of ``dorvanix-cli fibers``; dropping or closing the iterator stops it.
+
+Args:
+    m: multiplicity of the core, at least 2.
+    r: the core's self-intersection is -r, at least 2.
+    b: number of branches, at least 3.
+    no_duplicates: no two branches alike.
+    genus: only fibers of this genus (below 1 counts as 1); None for every genus.
+    at_most_two_crusts: only fibers with at most 2 simple crusts.
+    multiplicities: up to 4 required first-branch multiplicities of positions 1 to 4, largest
+        first, 0 = any.
+
+Returns:
+    FiberIterator: a lazy iterator of Fiber.
+
+Raises:
+    ValueError: for m < 2, r < 2, b < 3 or a number above 10000, with the tool's message.
+
+Example:
+    >>> [x.line for x in dorvanix.fibers(5, 2, 3)]
+    ['((5,2),4,4,2) : 22 (g=2)', '((5,2),4,3,3) : 18 (g=2)']
+    >>> [x.label for x in dorvanix.fibers(7, 2, 3, multiplicities=[6])]
+    ['3.7.2.6-6-2', '3.7.2.6-5-3', '3.7.2.6-4-4']
+)doc");
     fiber.def(
         "subdivisors",
         [](const FiberObject& x, int ell, bool exceptOnlyAB, bool allTypes) {
@@ -109,14 +138,47 @@ void defineListings(py::module_& module, FiberClass& fiber, py::class_<FiberIter
         },
         py::kw_only(), py::arg("ell") = 0, py::arg("except_only_ab") = false,
         py::arg("all_types") = false,
-        "The sub-divisors Y of this fiber, as a lazy iterator of Subdivisor in list order "
-        "(dorvanix-cli subdivisors).\n\nell: 0 for every ell, v > 0 for only ell = v, v < 0 "
-        "for every ell but -v (|v| <= 100). except_only_ab: leave out those whose branches are "
-        "all of type A, B or 0. all_types: also list those with a '?' branch.");
-    fiber.def("count_subdivisors", &countLines, py::kw_only(), py::arg("ell") = 0,
-              py::arg("except_only_ab") = false, py::arg("all_types") = false,
-              "The number of sub-divisors subdivisors() would list with these options, counted "
-              "without building any line; an exact int. Ctrl-C stops it.");
+        R"doc(The sub-divisors Y of this fiber, lazily, in the order of ``dorvanix-cli subdivisors``.
+
+Args:
+    ell: 0 for every ell, v > 0 for only ell = v, v < 0 for every ell but -v (abs(v) <= 100).
+    except_only_ab: leave out those whose branches are all of type A, B or 0.
+    all_types: also list those with a '?' branch.
+
+Returns:
+    SubdivisorIterator: a lazy iterator of Subdivisor.
+
+Raises:
+    ValueError: for abs(ell) above 100.
+
+Example:
+    >>> x = dorvanix.Fiber("((5,2),4,3,3)")
+    >>> [y.types for y in x.subdivisors(ell=3)]
+    ['BB0', 'B0B', '0BB', 'BBB']
+)doc");
+    fiber.def(
+        "count_subdivisors", &countLines, py::kw_only(), py::arg("ell") = 0,
+        py::arg("except_only_ab") = false, py::arg("all_types") = false,
+        R"doc(The number of sub-divisors subdivisors() would list, counted without listing them.
+
+Args:
+    ell: as for subdivisors().
+    except_only_ab: as for subdivisors().
+    all_types: as for subdivisors().
+
+Returns:
+    int: the exact count, at any size.
+
+Raises:
+    ValueError: for abs(ell) above 100, or a count that would need a table of more than 2^24
+        numbers.
+    KeyboardInterrupt: on Ctrl-C, which stops the count.
+
+Example:
+    >>> x = dorvanix.Fiber("((5,2),4,3,3)")
+    >>> x.count_subdivisors(), x.count_subdivisors(all_types=True)
+    (18, 44)
+)doc");
 }
 
 }  // namespace dorvanix::python

@@ -43,11 +43,24 @@ void defineSelfTest(py::module_& module) {
             result["summary"] = selfTestSummary(passed, static_cast<int>(run.checks.size()));
             return result;
         },
-        "Re-derives what `dorvanix-cli selftest` does (Kodaira's fibers of genus 1, numerical "
-        "triviality and adjunction, the census against the fiber lists, the counts against the "
-        "listing, every census line and label read back): a dict of 'passed', 'checks' (each "
-        "with name, passed, detail, seconds and its printed line) and 'summary'. python3 -m "
-        "dorvanix.selftest prints it and exits 0 when all hold.");
+        R"doc(Re-derives what ``dorvanix-cli selftest`` does, in a few seconds.
+
+Kodaira's fibers of genus 1, numerical triviality and adjunction, the census against the fiber
+lists, the counts against the listing, every census line and label read back.
+``python3 -m dorvanix.selftest`` prints it and exits 0 when all hold.
+
+Returns:
+    dict: 'passed', 'checks' (each with name, passed, detail, seconds and its printed line) and
+    'summary'.
+
+Raises:
+    KeyboardInterrupt: on Ctrl-C.
+
+Example:
+    >>> result = dorvanix.self_test()  # doctest: +SKIP
+    >>> result["passed"]  # doctest: +SKIP
+    True
+)doc");
 }
 
 }  // namespace dorvanix::python

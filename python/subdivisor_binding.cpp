@@ -30,11 +30,23 @@ bool sameSubdivisor(const SubdivisorObject& a, const SubdivisorObject& b) {
 
 void defineSubdivisor(SubdivisorClass& subdivisor) {
     subdivisor.def(py::init(&readSubdivisor), py::arg("fiber"), py::arg("line"),
-                   "The sub-divisor of `fiber` that a listed line names, such as "
-                   "'(2;(2),(1),(1)):: ell = 1 :: type = CAA'. The part from '::' on may be "
-                   "left out; ell and the type letters are then derived. The line is checked "
-                   "against the fiber (branch count, bounds, chains, admission, ell); raises "
-                   "ValueError with dorvanix-cli's message.");
+                   R"doc(The sub-divisor of a fiber that a listed line names.
+
+Args:
+    fiber: the fiber X.
+    line: a line as listed, such as '(2;(2),(1),(1)):: ell = 1 :: type = CAA'. The part from
+        '::' on may be left out; ell and the type letters are then derived.
+
+Raises:
+    ValueError: with dorvanix-cli's message, when the line does not fit the fiber (branch count,
+        bounds, chains, admission, ell).
+
+Example:
+    >>> x = dorvanix.Fiber("((5,2),4,3,3)")
+    >>> y = dorvanix.Subdivisor(x, "(3;(2,1),(2,1),(2,1))")
+    >>> y.k, y.ys, y.ell, y.types
+    (3, (2, 2, 2), 1, 'ABB')
+)doc");
     subdivisor.def_property_readonly(
         "k", [](const SubdivisorObject& y) { return y.y.k; }, "Core multiplicity of Y.");
     subdivisor.def_property_readonly(
@@ -62,9 +74,18 @@ void defineSubdivisor(SubdivisorClass& subdivisor) {
             return FiberObject{y.fiber, std::nullopt};
         },
         "The fiber X this is a sub-divisor of.");
-    subdivisor.def("to_dict", &subdivisorDict,
-                   "The attributes k, ys, ell, types and line as a dict of plain values: one "
-                   "line of `dorvanix-cli subdivisors --jsonl`.");
+    subdivisor.def(
+        "to_dict", &subdivisorDict,
+        R"doc(The sub-divisor as a dict of plain values: one line of ``dorvanix-cli subdivisors --jsonl``.
+
+Returns:
+    dict: k, ys, ell, types and line.
+
+Example:
+    >>> x = dorvanix.Fiber("((5,2),4,3,3)")
+    >>> dorvanix.Subdivisor(x, "(3;(2,1),(2,1),(2,1))").to_dict()["types"]
+    'ABB'
+)doc");
     subdivisor.def(
         "__str__", [](const SubdivisorObject& y) { return y.y.line; }, "The line as listed.");
     subdivisor.def(

@@ -3,7 +3,8 @@
 -- branches in decreasing lexicographic order): ORDER BY rowid gives it back.
 
 CREATE TABLE meta (
-    key TEXT PRIMARY KEY,        -- program, version, command, schema_version, created, genus_from, genus_to
+    key TEXT PRIMARY KEY,        -- program, version, command, schema_version, created,
+                                 -- genus_from, genus_to, analyze (yes or no: --analyze given)
     value TEXT NOT NULL
 );
 

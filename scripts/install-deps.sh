@@ -6,7 +6,7 @@
 set -euo pipefail
 
 # What building and running the programs needs (`run`), and what the tests, the benchmarks and
-# the package need besides (the default, `all`).
+# the package and the manual need besides (the default, `all`).
 packages=(
     g++ cmake ninja-build bsdutils
     libgtest-dev libgmock-dev
@@ -27,6 +27,7 @@ elif [ "${1:-all}" != run ]; then
         help2man librsvg2-bin desktop-file-utils appstream dpkg-dev file
         python3-setuptools python3-wheel python3-pybind11 python3-venv
         texlive-latex-base texlive-pictures python3-distributed python3-pandas
+        python3-sphinx python3-myst-parser furo doxygen python3-breathe graphviz
     )
 fi
 

@@ -32,3 +32,7 @@ fi
 cmake --preset "$preset" "$@"
 cmake --build --preset "$preset"
 ctest --preset "$preset" -j "$(nproc)"
+# The manual, from this build's tool and module: a broken reference fails here.
+if [ "$preset" = default ]; then
+    bash scripts/docs.sh default
+fi

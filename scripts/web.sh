@@ -3,7 +3,7 @@
 # packages of web/package-lock.json), builds the site into build/web/site/ and serves it on
 # http://127.0.0.1:8000 (PORT to change). `web.sh build` only builds; `web.sh test` builds and
 # runs the web tests (the core under node against dorvanix-cli, the page in chromium); `web.sh
-# bench` times the core in chromium beside the native tool.
+# bench` times the core in chromium, and the page click to last row, beside the native tool.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 what="${1:-serve}"
@@ -19,6 +19,9 @@ if [ ! -f web/node_modules/.package-lock.json ] ||
     [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then
     (cd web && npm ci --no-audit --no-fund --loglevel=error)
 fi
+
+# The manual, which the site carries beside the page (its Help), made with the native tool.
+bash scripts/docs.sh
 
 if [ ! -f build/web/build.ninja ]; then
     emcmake cmake --preset web

@@ -57,6 +57,8 @@ void fillTrivialSelfIntersections(DualGraph& graph) {
 }
 
 DualGraph analysisDualGraph(const FiberData& x, std::string_view yLine, const Progress* progress) {
+    // Declined as X's own graph is, before X's trees are built.
+    checkDualGraphSize(x);
     SubdivisorChoice choice(x);
     choice.choose(yLine, progress);
     DualGraph graph = analysisDualGraph(choice.analysis());

@@ -1,7 +1,11 @@
 #include "analysis/analysis_summary.h"
 
+#include <algorithm>
 #include <unordered_set>
 #include <utility>
+
+#include "analysis/analysis_dual_graph.h"
+#include "analysis/fiber_adjunction.h"
 
 namespace dorvanix {
 
@@ -61,14 +65,44 @@ AnalysisFigures analysisFigures(const AnalysisResult& result, const Progress* pr
     if (result.root != nullptr) {
         // Depth first, so a node's parent is the last node met one level up.
         std::vector<int> lastAtDepth;
+        std::vector<int> curveNodes;  // the position of each vertex of R's dual graph
         for (const auto& [node, depth] : nodesByChildRule(*result.root)) {
             if (figures.nodes.size() % 4096 == 0) throwIfCancelled(progress);
             const auto level = static_cast<std::size_t>(depth);
             const int parent = level == 0 ? -1 : lastAtDepth[level - 1];
             lastAtDepth.resize(level + 1);
             lastAtDepth[level] = static_cast<int>(figures.nodes.size());
-            figures.nodes.push_back({node->serial, node->multiplicity, node->degree, node->marked,
-                                     node->pointCount, depth, parent});
+            AnalysisNodeFigures& figure = figures.nodes.emplace_back();
+            figure.serial = node->serial;
+            figure.multiplicity = node->multiplicity;
+            figure.inR = node->multiplicity != 0 && node->marked == 0;
+            figure.joiningCurve = node == result.joiningCurve;
+            figure.drawingPoints = node->degree;
+            figure.genusChain = node->marked != 0;
+            figure.joiningCurvePoints = node->pointCount;
+            figure.depth = depth;
+            figure.parent = parent;
+            if (figure.inR) curveNodes.push_back(static_cast<int>(figures.nodes.size() - 1));
+        }
+        // R's dual graph takes its curves in the same walk, so its vertex k is curveNodes[k].
+        const DualGraph graph = analysisDualGraph(result);
+        const std::vector<Fraction> selfs = trivialSelfIntersections(graph);
+        for (std::size_t k = 0; k < selfs.size() && k < curveNodes.size(); ++k) {
+            AnalysisNodeFigures& curve = figures.nodes[static_cast<std::size_t>(curveNodes[k])];
+            if (selfs[k].whole()) curve.selfIntersection = static_cast<int>(selfs[k].numerator);
+            curve.selfIntersectionText = fractionText(selfs[k]);
+        }
+        for (const auto& [i, j] : graph.edges) {
+            const int a = curveNodes[static_cast<std::size_t>(i)];
+            const int b = curveNodes[static_cast<std::size_t>(j)];
+            figures.nodes[static_cast<std::size_t>(a)].neighboursInR.push_back(b);
+            figures.nodes[static_cast<std::size_t>(b)].neighboursInR.push_back(a);
+        }
+        for (AnalysisNodeFigures& node : figures.nodes) {
+            std::sort(node.neighboursInR.begin(), node.neighboursInR.end(), [&](int a, int b) {
+                return figures.nodes[static_cast<std::size_t>(a)].serial <
+                       figures.nodes[static_cast<std::size_t>(b)].serial;
+            });
         }
     }
     if (result.chains != nullptr) {

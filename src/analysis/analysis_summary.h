@@ -10,13 +10,26 @@
 
 namespace dorvanix {
 
-// One node of the analysis divisor as the command line and the scripts show it.
+// One node of the analysis divisor as the command line and the scripts show it: a curve of R
+// with its self-intersection and the curves of R it meets, as R's dual graph has them, or a node
+// of the drawing that is no curve of R (multiplicity 0, or the genus chain that draws h).
 struct AnalysisNodeFigures {
     int serial = 0;
     int multiplicity = 0;
-    int degree = 0;
-    int marked = 0;
-    int pointCount = 0;
+    // A curve of R: multiplicity nonzero and not on the genus chain.
+    bool inR = false;
+    bool joiningCurve = false;
+    // A curve of R's self-intersection where numerical triviality makes it whole, and what
+    // numerical triviality asks in any case ("-3/2" where it is no whole number).
+    std::optional<int> selfIntersection;
+    std::string selfIntersectionText;
+    // The curves of R it meets, as positions in the list of nodes, once a meeting point.
+    std::vector<int> neighboursInR;
+    // What the drawing keeps: the node's links to any node, whether it is on the genus chain,
+    // and the points it gives J (0 on any other node).
+    int drawingPoints = 0;
+    bool genusChain = false;
+    int joiningCurvePoints = 0;
     int depth = 0;    // links from the root along the child rule
     int parent = -1;  // position of the parent in the list of nodes, -1 for the root
 };

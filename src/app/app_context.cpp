@@ -3,13 +3,13 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/background_job.h"
 #include "app/dialog_controls.h"
 #include "app/fiber_list_dialog.h"
 #include "app/help_window.h"
 #include "app/picture_content.h"
 #include "app/picture_window.h"
 #include "app/subdivisor_dialog.h"
+#include "app/worker_keeper.h"
 #include "picture/picture_session.h"
 
 static void initDorvanixResources() {
@@ -29,9 +29,6 @@ namespace {
 void keepOnScreenOnceShown(QWidget* window) {
     QTimer::singleShot(0, window, [window] { keepOnScreen(window); });
 }
-
-// How long the end of a run waits for cancelled work.
-constexpr int kWorkerEndMs = 10000;
 
 QWidget* makePictureWindow(AppContext& context) {
     auto* window = new PictureWindow();
@@ -62,9 +59,8 @@ AppContext::~AppContext() {
     delete fiberList_;
     delete picture_;
     delete help_;
-    // Work the windows left to end by itself was cancelled and ends within a moment; nothing may
-    // outlive the run.
-    BackgroundJob::waitForUnfinishedWorkers(kWorkerEndMs);
+    // The windows' work was cancelled and ends within moments; nothing may outlive the run.
+    if (WorkerKeeper* keeper = WorkerKeeper::current()) keeper->cancelAndJoinAll();
 }
 
 FiberListDialog* AppContext::openFiberList() {

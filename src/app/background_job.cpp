@@ -7,14 +7,12 @@
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <exception>
-#include <mutex>
 #include <new>
 
 #include "app/duration_text.h"
+#include "app/worker_keeper.h"
 
 namespace dorvanix {
 
@@ -28,18 +26,6 @@ constexpr double kLeastShownFraction = 0.01;
 // The time left is guessed only once the work has run this long and moved this far.
 constexpr qint64 kLeastElapsedForGuessMs = 2000;
 constexpr double kLeastFractionForGuess = 1e-6;
-
-// The workers that have not ended, those of jobs that are gone included.
-struct WorkerCount {
-    std::mutex mutex;
-    std::condition_variable ended;
-    int running = 0;
-};
-
-WorkerCount& workerCount() {
-    static WorkerCount count;
-    return count;
-}
 
 }  // namespace
 
@@ -70,10 +56,6 @@ void BackgroundJob::start(Work work) {
     failure_.clear();
     auto run = std::make_shared<Run>();
     run_ = run;
-    {
-        const std::lock_guard<std::mutex> lock(workerCount().mutex);
-        ++workerCount().running;
-    }
     // An exception must not leave the worker thread, which would end the program: the reason is
     // kept and shown once the work is over, and whatever it found so far stays.
     thread_ = QThread::create([run, work = std::move(work)] {
@@ -84,18 +66,17 @@ void BackgroundJob::start(Work work) {
         } catch (const std::exception& error) {
             run->failure = QString::fromUtf8(error.what());
         }
-        WorkerCount& count = workerCount();
-        {
-            const std::lock_guard<std::mutex> lock(count.mutex);
-            --count.running;
-        }
-        count.ended.notify_all();
     });
-    // The thread goes once it has ended, whether or not this job is still there to hear of it.
-    connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
     connect(thread_, &QThread::finished, this, [this, run] {
         if (run == run_) workDone();
     });
+    // The keeper of the run holds the thread until it has ended, whether or not this job is
+    // still there to hear of it, and cancels and joins it at the end of the run at the latest.
+    if (WorkerKeeper* keeper = WorkerKeeper::current()) {
+        keeper->keep(thread_, [run] { run->progress.cancel(); });
+    } else {
+        connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
+    }
     clock_->start();
     pollTimer_->start();
     thread_->start();
@@ -121,15 +102,13 @@ double BackgroundJob::fraction() const {
 }
 
 int BackgroundJob::unfinishedWorkers() {
-    const std::lock_guard<std::mutex> lock(workerCount().mutex);
-    return workerCount().running;
+    const WorkerKeeper* keeper = WorkerKeeper::current();
+    return keeper != nullptr ? keeper->unfinished() : 0;
 }
 
 bool BackgroundJob::waitForUnfinishedWorkers(int milliseconds) {
-    WorkerCount& count = workerCount();
-    std::unique_lock<std::mutex> lock(count.mutex);
-    return count.ended.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                                [&count] { return count.running == 0; });
+    WorkerKeeper* keeper = WorkerKeeper::current();
+    return keeper == nullptr || keeper->waitForAll(milliseconds);
 }
 
 QString BackgroundJob::description() const {
@@ -185,7 +164,7 @@ void BackgroundJob::workDone() {
         dialog_->deleteLater();
         dialog_ = nullptr;
     }
-    thread_ = nullptr;  // it deletes itself
+    thread_ = nullptr;  // the keeper deletes it
     failure_ = run_->failure;
     if (!failure_.isEmpty() && !label_.isEmpty()) {
         auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Dorvanix"), failure_,
@@ -200,7 +179,7 @@ void BackgroundJob::stop() {
     if (thread_ == nullptr) return;
     run_->progress.cancel();
     cancelled_ = true;
-    // The end of this run is not reported; the thread deletes itself when it ends.
+    // The end of this run is not reported; the keeper joins and deletes the thread.
     disconnect(thread_, nullptr, this, nullptr);
     thread_ = nullptr;
     pollTimer_->stop();

@@ -21,8 +21,9 @@ namespace dorvanix {
 // moment a progress dialog with Cancel appears, which only asks the core's Progress to stop. The
 // work must not touch anything the user-interface thread uses until `finished` is emitted, and it
 // owns what it works on (copies, shared pointers): a job that is destroyed or started again while
-// its work runs cancels that work and leaves it to end by itself, so that the interface never
-// waits for a worker.
+// its work runs cancels that work and hands its thread to the run's `WorkerKeeper`, which joins
+// it, at the end of the run at the latest; so the interface never waits for a worker, and no
+// worker outlives the QApplication.
 class BackgroundJob : public QObject {
     Q_OBJECT
   public:
@@ -58,9 +59,9 @@ class BackgroundJob : public QObject {
     // The progress dialog, while it is shown (for tests).
     QProgressDialog* progressDialog() const { return dialog_; }
 
-    // Workers of every job that have not ended yet, those left to end by themselves included.
+    // Workers of every job that have not ended yet, those handed to the keeper included.
     static int unfinishedWorkers();
-    // Waits up to `milliseconds` for them, when the program ends; true when none is left.
+    // Waits up to `milliseconds` for them; true when none is left.
     static bool waitForUnfinishedWorkers(int milliseconds);
 
   signals:

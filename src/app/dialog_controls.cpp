@@ -4,11 +4,43 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
 #include <algorithm>
 
+#include "model/input_check.h"
 #include "model/leading_number.h"
 
 namespace dorvanix {
+
+namespace {
+
+// A scroll area that asks for the whole of its content (a plain one asks for at most 36 x 24
+// lines of text), so that it scrolls only where the screen is too small.
+class ContentScrollArea : public QScrollArea {
+  public:
+    using QScrollArea::QScrollArea;
+    QSize sizeHint() const override {
+        if (widget() == nullptr) return QScrollArea::sizeHint();
+        const int frame = 2 * frameWidth();
+        return widget()->sizeHint() + QSize(frame, frame);
+    }
+};
+
+}  // namespace
+
+QWidget* scrollingContent(QWidget* window) {
+    auto* area = new ContentScrollArea(window);
+    area->setObjectName(QStringLiteral("scrollArea"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    auto* content = new QWidget(area);
+    area->setWidget(content);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(area);
+    return content;
+}
 
 QPushButton* makeButton(QWidget* parent, const char* id, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
@@ -61,22 +93,7 @@ void keepOnScreen(QWidget* window) {
 }
 
 QString asciiNumberText(const QString& text) {
-    QString ascii;
-    ascii.reserve(text.size());
-    for (const QChar c : text) {
-        if (c.isDigit()) {
-            ascii += QChar(u'0' + c.digitValue());
-        } else if (c.isSpace()) {
-            ascii += u' ';
-        } else if (c == u'\u2212' || c == u'\uFF0D') {  // minus sign, fullwidth hyphen-minus
-            ascii += u'-';
-        } else if (c == u'\uFF0B') {  // fullwidth plus
-            ascii += u'+';
-        } else {
-            ascii += c;
-        }
-    }
-    return ascii;
+    return QString::fromStdString(dorvanix::asciiNumberText(text.toStdString()));
 }
 
 }  // namespace dorvanix

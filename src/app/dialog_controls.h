@@ -24,6 +24,12 @@ int fieldNumber(const QLineEdit* edit);
 // partly off it. Called before a window is shown and again once it is.
 void keepOnScreen(QWidget* window);
 
+// Lays a window's controls out in a scroll area that fills it, and answers the widget to lay them
+// out on. The window opens as large as its controls want where the screen has the room, and can
+// be made as small as a small screen needs (a 1024 x 600 screen at twice the scale offers
+// 512 x 300): its controls then scroll, so that every one can still be reached.
+QWidget* scrollingContent(QWidget* window);
+
 // `text` with every decimal digit, space, minus and plus sign written as its ASCII character, the
 // rest as it is.
 QString asciiNumberText(const QString& text);

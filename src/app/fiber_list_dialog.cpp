@@ -9,10 +9,15 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <cstdint>
+#include <functional>
 #include <limits>
 #include <mutex>
+#include <thread>
 
 #include "app/app_context.h"
 #include "app/app_icon.h"
@@ -40,6 +45,8 @@ constexpr int kArrivalMs = 100;
 constexpr qsizetype kLinesBetweenLooks = 4096;
 // How long the list runs to time itself before the question of a long list.
 constexpr double kSampleSeconds = 1.0;
+// How often the progress of the listing is passed on, and a Cancel passed to it.
+constexpr int kWatchMs = 5;
 
 // What one line of a list of fibers with cores up to m and up to b branches takes in the window:
 // its characters as UTF-16 (the parts, a crust count of up to b log10 m digits, the genus and the
@@ -61,6 +68,81 @@ QString boundText(double lines) {
     if (!std::isfinite(lines)) return QObject::tr("more than 10^300");
     if (lines < 1e15) return QLocale().toString(static_cast<qint64>(lines));
     return QObject::tr("about %1").arg(lines, 0, 'g', 3);
+}
+
+// Why a list made whole holds no fiber: the numbers allow none (fields left empty count as
+// m = 2, r = 2, b = 3, which do not), or the options ticked leave none.
+QString whyNoFiber(int m, int r, int b, int genus, const FiberOptions& options) {
+    const bool restricted = options.noDuplicateBranches || options.requiredGenus != 0 ||
+                            options.multiplicityOption || options.atMostTwoSimpleCrusts;
+    if (genus != 0) {
+        return QObject::tr("No fiber of genus %1 passes the options ticked in the main window.")
+            .arg(genus);
+    }
+    const QString none =
+        QObject::tr("There is no fiber with m = %1, r = %2, b = %3: ").arg(m).arg(r).arg(b);
+    const long long sum = static_cast<long long>(m) * r;
+    if (b > sum) {
+        return none + QObject::tr(
+                          "its %1 first multiplicities, each at least 1, would add up to "
+                          "more than m r = %2.")
+                          .arg(b)
+                          .arg(sum);
+    }
+    if (static_cast<long long>(b) * (m - 1) < sum) {
+        return none + QObject::tr(
+                          "its %1 first multiplicities, each at most m - 1 = %2, add up "
+                          "to at most %3, less than m r = %4.")
+                          .arg(b)
+                          .arg(m - 1)
+                          .arg(static_cast<long long>(b) * (m - 1))
+                          .arg(sum);
+    }
+    if (restricted) {
+        return QObject::tr(
+                   "No fiber with m = %1, r = %2, b = %3 passes the options ticked in the main "
+                   "window.")
+            .arg(m)
+            .arg(r)
+            .arg(b);
+    }
+    return none + QObject::tr(
+                      "every %1 first multiplicities from 1 to %2 that add up to m r = %3 "
+                      "have a factor in common with m.")
+                      .arg(b)
+                      .arg(m - 1)
+                      .arg(sum);
+}
+
+// Runs `walk` with a Progress of its own and shows its progress on `shown`: the lines kept so
+// far against `limit` (none when it is negative, or too large to be reached) or the walk's own
+// share, whichever is further, so that a list cut at its first million lines measures against
+// that million and not against a whole list it will never reach. Cancelling `shown` stops the
+// walk within a few milliseconds, lines or no lines.
+void walkTowardsLimit(Progress& shown, long long limit, const std::atomic<long long>& kept,
+                      const std::function<void(Progress&)>& walk) {
+    Progress own;
+    std::atomic<bool> ended = false;
+    const auto show = [&] {
+        double fraction = own.fraction();
+        if (limit > 0 && limit < std::numeric_limits<long long>::max()) {
+            fraction = std::max(fraction, static_cast<double>(kept) / static_cast<double>(limit));
+        }
+        shown.setFraction(std::min(fraction, 1.0));
+        const auto found = static_cast<std::uint64_t>(kept.load());
+        if (found > shown.results()) shown.addResults(found - shown.results());
+    };
+    std::thread watch([&] {
+        while (!ended) {
+            if (shown.cancelled()) own.cancel();
+            show();
+            std::this_thread::sleep_for(std::chrono::milliseconds(kWatchMs));
+        }
+    });
+    walk(own);
+    ended = true;
+    watch.join();
+    show();
 }
 
 }  // namespace
@@ -176,6 +258,7 @@ void FiberListDialog::startEnumeration(long long limit) {
     }
     list_->clearLines();
     complete_ = false;
+    declined_ = false;
     setBusy(true);
     status_->setText(tr("Listing ..."));
     job_->start([m, r, b, genus, options, listing](Progress& progress) {
@@ -223,17 +306,19 @@ void FiberListDialog::startEnumeration(long long limit) {
             }
         }
         run.phase = Listing::kListing;
-        long long kept = 0;
-        walk(progress, [&run, &progress, &kept](std::string_view line) {
-            if (run.limit >= 0 && kept >= run.limit) {
-                run.stoppedAtLimit = true;
-                progress.cancel();
-                return;
-            }
-            ++kept;
-            QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-            const std::lock_guard<std::mutex> lock(run.mutex);
-            run.found.append(std::move(text));
+        std::atomic<long long> kept = 0;
+        walkTowardsLimit(progress, run.limit, kept, [&](Progress& watch) {
+            walk(watch, [&run, &watch, &kept](std::string_view line) {
+                if (run.limit >= 0 && kept >= run.limit) {
+                    run.stoppedAtLimit = true;
+                    watch.cancel();
+                    return;
+                }
+                ++kept;
+                QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+                const std::lock_guard<std::mutex> lock(run.mutex);
+                run.found.append(std::move(text));
+            });
         });
     });
     arrivals_->start();
@@ -284,6 +369,10 @@ void FiberListDialog::enumerationEnded() {
         status_->setText(tr("Stopped after %1: %2").arg(count, job_->failure()));
     } else if (listing.stoppedAtLimit) {
         status_->setText(tr("The first %1.").arg(count));
+    } else if (list_->count() == 0) {
+        const SharedState& state = context_.state;
+        status_->setText(tr("%1. %2").arg(count, whyNoFiber(state.listM, state.listR, state.listB,
+                                                            state.listGenus, state.listOptions)));
     } else {
         status_->setText(count);
     }
@@ -306,7 +395,8 @@ void FiberListDialog::askHowMuch() {
             .arg(boundText(listing.boundExceeded ? listing.bound - 1 : listing.bound));
     QStringList answers;
     if (allFit) answers << tr("List them all");
-    answers << tr("List the first %1").arg(locale.toString(firstLines_)) << tr("Do not list");
+    // Closing the question (its Cancel) lists nothing.
+    answers << tr("List the first %1").arg(locale.toString(firstLines_));
     const QString question =
         tr("This list could have %1 fibers, taking %2 %3 of memory.%4\n%5")
             .arg(lines, listing.boundExceeded ? tr("more than") : tr("up to"),
@@ -321,14 +411,16 @@ void FiberListDialog::askHowMuch() {
         status_->setText(tr("Not listed: %1 fibers. Close this list, narrow the numbers or "
                             "options in the main window and press OK > again.")
                              .arg(lines));
+        declined_ = true;
         setBusy(false);
         emit listed();
     }
 }
 
+// A declined list has nothing to choose or save: it was not made, not found empty.
 void FiberListDialog::setBusy(bool busy) {
-    okButton_->setEnabled(!busy);
-    saveButton_->setEnabled(!busy && !saving());
+    okButton_->setEnabled(!busy && !declined_);
+    saveButton_->setEnabled(!busy && !declined_ && !saving());
 }
 
 bool FiberListDialog::busy() const {
@@ -376,8 +468,9 @@ void FiberListDialog::saveList() {
     request.defaultName = QString::fromStdString(
         state.listGenus != 0 ? genusFiberListFileName(state.listGenus)
                              : fiberListFileName(state.listM, state.listR, state.listB));
-    request.defaultSuffix = QStringLiteral("dat");
-    request.filter = kListFileFilter;
+    // A bare name gets the extension the dialog's filter shows, so the file stays in its view.
+    request.defaultSuffix = QStringLiteral("doc");
+    request.filter = listFileFilter();
     // Line by line into the file, on a worker, from the list as it was when Save list was
     // pressed (the strings are shared, not copied).
     const QStringList lines = list_->lines();

@@ -76,6 +76,7 @@ class FiberListDialog : public GuardedDialog {
     long long askAboveLines_ = 1'000'000;
     long long firstLines_ = 1'000'000;
     bool complete_ = false;
+    bool declined_ = false;  // the user chose not to make the long list
 };
 
 }  // namespace dorvanix

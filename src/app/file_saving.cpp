@@ -46,7 +46,8 @@ QString writeAtomically(const QString& path,
         AtomicFile file(std::filesystem::path(QFile::encodeName(path).toStdString()));
         write(file.stream(), progress);
         if (progress.cancelled()) return {};
-        if (!file.stream()) throw FileWriteError(path.toStdString() + ": a write failed");
+        // A failed write is remembered with its reason (a full disk, a lost connection), which
+        // commit names.
         file.commit();
     } catch (const FileWriteError& failed) {
         return QString::fromLocal8Bit(failed.what());
@@ -55,6 +56,14 @@ QString writeAtomically(const QString& path,
 }
 
 }  // namespace
+
+QString listFileFilter() {
+    return QObject::tr("Dorvanix files (*.doc);;All files (*.*)");
+}
+
+QString quorbelFileFilter() {
+    return QObject::tr("Quorbel files (*.qpf);;All files (*.*)");
+}
 
 QString chooseFileWithDialog(QWidget* parent, const SaveRequest& request) {
     QFileDialog dialog(parent, QObject::tr("Save as"));

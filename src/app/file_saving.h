@@ -32,10 +32,9 @@ using Asker =
 // Tells the user that something went wrong.
 using ErrorReporter = std::function<void(QWidget* parent, const QString& message)>;
 
-inline const QString kListFileFilter =
-    QStringLiteral("Dorvanixファイル (*.doc);;全てのファイル (*.*)");
-inline const QString kQuorbelFileFilter =
-    QStringLiteral("Quorbelファイル (*.qpf);;全てのファイル (*.*)");
+// The file types the save dialogs offer, named in the interface's language.
+QString listFileFilter();
+QString quorbelFileFilter();
 
 // Qt's save dialog, asking before it replaces a file.
 QString chooseFileWithDialog(QWidget* parent, const SaveRequest& request);

@@ -117,7 +117,7 @@ void MainWindow::buildControls() {
     left->addWidget(title);
     left->addLayout(numbers);
     left->addWidget(options);
-    auto* layout = new QHBoxLayout(this);
+    auto* layout = new QHBoxLayout(scrollingContent(this));
     layout->addLayout(left, 1);
     layout->addLayout(buttons);
 
@@ -265,8 +265,12 @@ bool MainWindow::withinBounds() {
     };
     for (const Field& field : fields) {
         if (!field.used || fieldNumber(field.edit) <= kMaxInputNumber) continue;
+        // Quoted as every face quotes typed text: a pasted number of any length shows its first
+        // 60 characters, escaped.
+        const std::string typed = asciiNumberText(field.edit->text()).toStdString();
         context_.reportError(this, tr("%1 = %2 is too large: %1 goes from %3 to %4.")
-                                       .arg(QString::fromLatin1(field.name), field.edit->text())
+                                       .arg(QString::fromLatin1(field.name),
+                                            QString::fromStdString(quoteInput(typed)))
                                        .arg(field.lowest)
                                        .arg(kMaxInputNumber));
         return false;
@@ -367,7 +371,7 @@ bool MainWindow::mayClose() {
     if (const FiberListDialog* list = context_.fiberList();
         list != nullptr && context_.state.fiberListOpen != 0) {
         const int count = list->list()->count();
-        lost << (list->busy() ? tr("the fiber list, which is still being made")
+        lost << (list->busy() ? tr("the fiber list, which is still being made,")
                  : count == 0 ? tr("the fiber list")
                  : count == 1 ? tr("the fiber list with its 1 fiber")
                               : tr("the fiber list with its %1 fibers")
@@ -383,9 +387,17 @@ bool MainWindow::mayClose() {
     }
     if (context_.picture() != nullptr && context_.state.pictureOpen != 0) lost << tr("the picture");
     if (lost.isEmpty()) return true;
-    const QString last = lost.takeLast();
-    QString closed =
-        lost.isEmpty() ? last : tr("%1 and %2").arg(lost.join(QStringLiteral(", ")), last);
+    // "A, B and C"; a clause set off by commas keeps its closing comma and takes no second one.
+    QString closed;
+    for (qsizetype i = 0; i < lost.size(); ++i) {
+        if (i + 1 == lost.size() && i > 0) {
+            closed += tr(" and ");
+        } else if (i > 0) {
+            closed +=
+                closed.endsWith(QLatin1Char(',')) ? QStringLiteral(" ") : QStringLiteral(", ");
+        }
+        closed += lost[i];
+    }
     closed[0] = closed[0].toUpper();
     const QString question = tr("End Dorvanix?\n%1 will be closed.").arg(closed);
     if (context_.ask(this, question, {tr("End")}) != 0) return false;

@@ -159,7 +159,7 @@ void SubdivisorDialog::buildControls() {
     lower->addWidget(selected_, 1);
     lower->addLayout(selectedButtons);
 
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(scrollingContent(this));
     layout->addWidget(new QLabel(QStringLiteral("Dorvanix : Select sub-divisor Y of X"), this));
     layout->addWidget(fiberEdit_);
     layout->addWidget(new QLabel(QStringLiteral("Subdivisors"), this));
@@ -240,13 +240,13 @@ void SubdivisorDialog::startListing(long long limit) {
         listing->lines.reserve(static_cast<std::size_t>(wanted));
         Listing& found = *listing;
         // The count makes the bar exact: it shows the lines found of the lines there will be.
-        // The walk reports to a Progress of its own, which only passes Cancel on.
+        // The walk reports to a Progress of its own, which only takes Cancel from the job's: a
+        // walk that admits few of its vectors still stops within milliseconds.
         progress.setFraction(wanted > 0 ? 0.0 : 1.0);
-        Progress walk;
+        Progress walk(&progress);
         listSubdivisors(
             fiber, options,
             [&found, &progress, &walk, wanted](const Subdivisor& y) {
-                if (progress.cancelled()) walk.cancel();
                 const auto size = static_cast<long long>(found.lines.size());
                 if (size >= wanted) {
                     found.stoppedAtLimit = true;
@@ -292,8 +292,8 @@ void SubdivisorDialog::askHowMuch(long long total, const TimedSample& sample) {
     const bool allFit = bytes <= kListMemoryCap;
     QStringList answers;
     if (allFit) answers << tr("List all %1 lines").arg(locale.toString(total));
-    answers << tr("List the first %1").arg(locale.toString(firstLines_))
-            << tr("Refine the options");
+    // Closing the question (its Cancel) lists nothing, for the options to be narrowed.
+    answers << tr("List the first %1").arg(locale.toString(firstLines_));
     const QString question =
         tr("This list would have %1 lines and take about %2 of memory.%3\n%4")
             .arg(locale.toString(total),
@@ -491,7 +491,7 @@ void SubdivisorDialog::saveList() {
     const std::string xText = fiberText().toStdString();
     request.defaultName = QString::fromStdString(subdivisorListFileName(xText));
     request.defaultSuffix = QStringLiteral("doc");
-    request.filter = kListFileFilter;
+    request.filter = listFileFilter();
     // Written on a worker, line by line, from the list as it was when Save list was pressed.
     const SubdivisorOptions options = listedOptions_;
     const bool complete = listComplete_;
@@ -534,7 +534,7 @@ void SubdivisorDialog::saveQuorbelFile() {
     request.defaultName =
         QString::fromStdString(polynomialFileName(fiberText().toStdString(), yLine));
     request.defaultSuffix = QStringLiteral("qpf");
-    request.filter = kQuorbelFileFilter;
+    request.filter = quorbelFileFilter();
     saveWithChooser(this, context_.chooseFile, context_.reportError, request,
                     [&input] { return quorbelFileText(input); });
 }

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "analysis/analysis_summary.h"
 #include "analysis/subdivisor_choice.h"
@@ -47,12 +48,38 @@ void printCounts(const AnalysisFigures& f, std::ostream& out) {
         << ", chi(R) = " << f.supportEulerR << '\n';
 }
 
-void printNode(const AnalysisNodeFigures& node, std::ostream& out) {
-    out << std::string(2 * static_cast<std::size_t>(node.depth + 1), ' ') << node.serial
-        << ": multiplicity " << node.multiplicity << ", degree " << node.degree;
-    if (node.pointCount > 0) out << " (joining curve, " << node.pointCount << " points)";
-    if (node.marked != 0) out << " (genus chain)";
-    out << '\n';
+// R as a tree: each curve with its self-intersection and the curves of R it meets (by serial,
+// once a meeting point), indented below the curve of R it hangs from; the nodes of the drawing
+// that are no curves of R (multiplicity 0, the genus chain) on one line after it.
+void printR(const AnalysisFigures& f, std::ostream& out) {
+    out << "analysis divisor R (serial: multiplicity, self-intersection, the curves of R it meets; "
+           "children indented):\n";
+    std::vector<int> level(f.nodes.size(), 0);  // the curves of R above the node
+    std::string outside;
+    for (std::size_t i = 0; i < f.nodes.size(); ++i) {
+        const AnalysisNodeFigures& node = f.nodes[i];
+        if (node.parent >= 0) {
+            const auto parent = static_cast<std::size_t>(node.parent);
+            level[i] = level[parent] + (f.nodes[parent].inR ? 1 : 0);
+        }
+        if (!node.inR) {
+            outside += (outside.empty() ? "" : ", ") + std::to_string(node.serial) +
+                       (node.genusChain ? " (genus chain)" : " (multiplicity 0)");
+            continue;
+        }
+        out << std::string(2 * static_cast<std::size_t>(level[i] + 1), ' ') << node.serial
+            << ": multiplicity " << node.multiplicity << ", self-intersection "
+            << node.selfIntersectionText << (node.selfIntersection ? "" : " (no whole number)");
+        for (std::size_t k = 0; k < node.neighboursInR.size(); ++k) {
+            out << (k == 0 ? ", meets " : ", ")
+                << f.nodes[static_cast<std::size_t>(node.neighboursInR[k])].serial;
+        }
+        if (node.neighboursInR.empty()) out << ", meets no curve of R";
+        if (node.parent < 0) out << " (the core)";
+        if (node.joiningCurve) out << " (J, the joining curve)";
+        out << '\n';
+    }
+    if (!outside.empty()) out << "drawn but not curves of R: " << outside << '\n';
 }
 
 void printChains(const AnalysisFigures& f, std::ostream& out) {
@@ -74,8 +101,7 @@ void printPlain(const FiberData& x, const SubdivisorLine& y, const AnalysisFigur
         << '\n'
         << "Y = " << y.line << '\n';
     printCounts(f, out);
-    out << "analysis divisor (serial: multiplicity, degree; children indented):\n";
-    for (const AnalysisNodeFigures& node : f.nodes) printNode(node, out);
+    printR(f, out);
     printChains(f, out);
 }
 

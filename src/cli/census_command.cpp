@@ -36,6 +36,7 @@ struct CensusArguments {
 };
 
 constexpr const char* kCensusHelp =
+    "List every fiber of genus G (or A..B) as text, JSON, CSV or SQLite\n"
     "List every fiber of genus G (or of each genus from A to B) over all m >= 2, r >= 2 and "
     "b >= 3 (fibers with r = 1, such as ((6,1),3,2,1), are not listed), ordered by m, then r, "
     "then b, and within one (m, r, b) as `fibers` lists them. A fiber of genus G >= 1 has "

@@ -1,8 +1,10 @@
 #include "cli/cli_app.h"
 
 #include <CLI/CLI.hpp>
+#include <memory>
 #include <new>
 #include <ostream>
+#include <sstream>
 
 #include "cli/commands.h"
 #include "cli/progress_line.h"
@@ -43,8 +45,45 @@ Examples:
   dorvanix-cli selftest
 )";
 
+// The list of subcommands in --help gives each the first line of its description, so that the
+// list fits a screen; the lines after it (the census's, lookup's and the self-test's long texts)
+// are shown by the subcommand's own --help, a paragraph below the first line broken into lines
+// of at most kWidth characters, and so reach the manual page.
+class SubcommandListFormatter : public CLI::Formatter {
+  public:
+    static constexpr std::size_t kWidth = 100;
+
+    std::string make_description(const CLI::App* app) const override {
+        const std::string text = CLI::Formatter::make_description(app);
+        const std::size_t first = text.find('\n');
+        if (first + 1 >= text.size()) return text;
+        std::string out = text.substr(0, first + 1) + '\n';
+        std::size_t lineStart = out.size();
+        std::istringstream words(text.substr(first + 1));
+        for (std::string word; words >> word;) {
+            if (out.size() > lineStart && out.size() - lineStart + 1 + word.size() > kWidth) {
+                out += '\n';
+                lineStart = out.size();
+            } else if (out.size() > lineStart) {
+                out += ' ';
+            }
+            out += word;
+        }
+        return out + "\n\n";
+    }
+
+    std::string make_subcommand(const CLI::App* sub) const override {
+        const std::string& description = sub->get_description();
+        std::ostringstream out;
+        CLI::detail::format_help(out, sub->get_display_name(true),
+                                 description.substr(0, description.find('\n')), column_width_);
+        return out.str();
+    }
+};
+
 void buildApp(CLI::App& app, CommandContext& context) {
     app.require_subcommand(1);
+    app.formatter(std::make_shared<SubcommandListFormatter>());
     app.set_version_flag("--version", "dorvanix-cli " DORVANIX_VERSION);
     app.footer(kFooter);
     addFibersCommand(app, context);

@@ -17,6 +17,8 @@ struct GraphArguments {
     std::string y;
     std::string format = "json";
     std::string layout = "graphviz";
+    TikzOptions tikz;
+    bool noLegend = false;
 };
 
 void runGraph(const GraphArguments& args, CommandContext& context) {
@@ -33,7 +35,7 @@ void runGraph(const GraphArguments& args, CommandContext& context) {
     if (args.format == "dot") {
         context.out << dualGraphDot(graph, method);
     } else if (args.format == "tikz") {
-        context.out << dualGraphTikz(graph, method);
+        context.out << dualGraphTikz(graph, method, args.tikz);
     } else {
         context.out << dualGraphJson(graph) << '\n';
     }
@@ -56,7 +58,15 @@ void addGraphCommand(CLI::App& app, CommandContext& context) {
                      "program is built without Graphviz) or plain (the same in every build and "
                      "in the web page)")
         ->check(CLI::IsMember({"graphviz", "plain"}));
-    command->callback([args, &context] { runGraph(*args, context); });
+    command->add_flag("--standalone", args->tikz.standalone,
+                      "tikz: a whole LaTeX document, its page cut to the picture, instead of the "
+                      "tikzpicture alone for \\input in a paper");
+    command->add_flag("--no-legend", args->noLegend,
+                      "tikz: no line beneath the picture saying what the numbers at a curve are");
+    command->callback([args, &context] {
+        args->tikz.legend = !args->noLegend;
+        runGraph(*args, context);
+    });
 }
 
 }  // namespace dorvanix::cli

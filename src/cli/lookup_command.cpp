@@ -2,6 +2,7 @@
 #include <iostream>
 #include <ostream>
 
+#include "cli/cli_app.h"
 #include "cli/commands.h"
 #include "cli/input_lines.h"
 #include "cli/json_lines.h"
@@ -18,10 +19,13 @@ struct LookupArguments {
 };
 
 constexpr const char* kLookupHelp =
+    "Find the census fiber of a label, fiber line, divisor notation or dual graph\n"
     "Find the fiber of the census that TEXT names and print its label and its line. TEXT is a "
     "label (2.5.2.4-4-2), a fiber line (((5,2),4,4,2), its branches in any order), divisor "
     "notation ((5;(4,3,2,1),(4,3,2,1),(2,1))) or a dual graph as `graph --format json` writes it "
-    "(its vertices in any order, with any ids); - reads one of them a line from standard input. "
+    "(its vertices in any order, ids of 32 bits, at most 64 MB); - reads one of them a line from "
+    "standard input, each line looked up on its own: a line that names no fiber is named by its "
+    "number on standard error, the rest are still answered, and the exit status is then 2. "
     "Text that names no fiber of the census is refused with one line saying why. The label "
     "G.m.r.a1-...-ab is the genus, m, r and the first-branch multiplicities largest first: a "
     "fiber is its m, r and the multiset of those multiplicities, written one way only, in the "
@@ -42,21 +46,21 @@ void printFound(const FoundFiber& found, bool json, std::ostream& out) {
     out << found.label << ' ' << found.line << '\n';
 }
 
-// TEXT given as "-": one text a line (blank lines skipped); a line that names no census fiber,
-// and a failed read, stop with its number.
+// TEXT given as "-": one text a line (blank lines skipped). A line that names no census fiber is
+// named by its number on standard error and the rest are still looked up; the status is then 2.
+// A failed read stops with its line.
 void lookupLines(const LookupArguments& args, CommandContext& context) {
     std::istream& in = context.in != nullptr ? *context.in : std::cin;
     std::string text;
     for (long long number = 1; readInputLine(in, text, number); ++number) {
         if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
-        FoundFiber found;
         try {
-            found = lookupFiber(text);
+            printFound(lookupFiber(text), args.json, context.out);
         } catch (const InputError& error) {
-            throw InputError("line " + std::to_string(number) +
-                             " of standard input: " + error.what());
+            context.err << "dorvanix-cli: line " << number << " of standard input: " << error.what()
+                        << '\n';
+            context.exitStatus = kBadInput;
         }
-        printFound(found, args.json, context.out);
     }
 }
 

@@ -10,6 +10,7 @@ namespace dorvanix::cli {
 namespace {
 
 constexpr const char* kSelfTestHelp =
+    "Check in seconds what can be checked by hand or in the literature\n"
     "Re-derive on this machine, in seconds, what can be checked by hand or in the literature: "
     "the fibers of genus 1 are Kodaira's I0*, IV*, III*, II*; every fiber of genus <= 8 is "
     "numerically trivial and adjunction gives its genus; the census of genus 2 to 10 is the "

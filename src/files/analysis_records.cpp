@@ -27,9 +27,12 @@ nlohmann::json analysisNodesJson(const AnalysisFigures& figures) {
                          {"depth", node.depth},
                          {"serial", node.serial},
                          {"multiplicity", node.multiplicity},
-                         {"degree", node.degree},
-                         {"marked", node.marked != 0},
-                         {"point_count", node.pointCount}});
+                         {"in_r", node.inR},
+                         {"self_intersection", valueOrNull<nlohmann::json>(node.selfIntersection)},
+                         {"neighbours_in_r", node.neighboursInR},
+                         {"drawing_points", node.drawingPoints},
+                         {"genus_chain", node.genusChain},
+                         {"joining_curve_points", node.joiningCurvePoints}});
     }
     return nodes;
 }

@@ -15,7 +15,8 @@ namespace dorvanix {
 // the counts ("chain_count", "gcd" and "genus_numerator" null after a proportional branch;
 // "joining_curve_genus" null where the count is no genus of J, "joining_curve_genus_note" then
 // saying why), "nodes" (the analysis divisor by the child rule, each with its id, its parent's id
-// and its depth) and "chains" (the chain diagram).
+// and its depth; whether it is a curve of R, and if so its self-intersection and the ids of the
+// curves of R it meets; its links and points in the drawing) and "chains" (the chain diagram).
 nlohmann::json analysisJson(const AnalysisFigures& figures, const std::string& subdivisor);
 
 // Its "nodes" and its "chains".

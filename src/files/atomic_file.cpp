@@ -7,14 +7,19 @@
 #else
 #define PROC_SUPER_MAGIC 0x9fa0  // the file system type of /proc, elsewhere than on Linux
 #endif
+#include <dirent.h>
 #include <poll.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <streambuf>
 #include <vector>
 
@@ -42,6 +47,57 @@ constexpr int kWaitMs = 20;
 // The longest name a folder takes, and how much of it the hidden temporary's own ending needs:
 // ".tmp", a process number and a number of its own.
 constexpr std::size_t kTemporaryEnding = 32;
+
+// An unlocked temporary whose writer still lives is left alone this long after its last change:
+// a writer takes its lock just after it makes the file.
+constexpr std::time_t kLockSettleSeconds = 2;
+
+// Whether the rest of a hidden name after its stem is "PID-N", and the PID.
+bool temporaryEnding(const char* rest, pid_t& pid) {
+    char* end = nullptr;
+    if (!std::isdigit(static_cast<unsigned char>(*rest))) return false;
+    const long long number = std::strtoll(rest, &end, 10);
+    if (*end != '-' || !std::isdigit(static_cast<unsigned char>(end[1]))) return false;
+    for (const char* c = end + 1; *c != '\0'; ++c) {
+        if (!std::isdigit(static_cast<unsigned char>(*c))) return false;
+    }
+    pid = static_cast<pid_t>(number);
+    return true;
+}
+
+// Removes the hidden temporaries of earlier saves to the same file whose writers are gone: a
+// writer holds a lock on its temporary (flock) while it exists, so one that can be locked was
+// left by a process killed outright (kill -9, the machine stopped). One just made by a live
+// writer that has not locked it yet is told apart by its process still running and its fresh
+// time of change.
+void removeAbandonedTemporaries(const std::filesystem::path& stem) {
+    const std::filesystem::path folder = stem.parent_path();
+    const std::string prefix = stem.filename().string();
+    DIR* const listing = ::opendir(folder.c_str());
+    if (listing == nullptr) return;
+    while (const dirent* entry = ::readdir(listing)) {
+        pid_t writer = 0;
+        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) != 0 ||
+            !temporaryEnding(entry->d_name + prefix.size(), writer)) {
+            continue;
+        }
+        const int fd = ::openat(::dirfd(listing), entry->d_name,
+                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat opened {};
+        struct stat named {};
+        const bool alive = ::kill(writer, 0) == 0 || errno == EPERM;
+        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            (!alive || std::time(nullptr) - opened.st_mtime > kLockSettleSeconds) &&
+            ::fstatat(::dirfd(listing), entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_ino == opened.st_ino && named.st_dev == opened.st_dev) {
+            ::unlinkat(::dirfd(listing), entry->d_name, 0);
+        }
+        ::close(fd);
+    }
+    ::closedir(listing);
+}
 
 }  // namespace
 
@@ -186,6 +242,7 @@ AtomicFile::AtomicFile(std::filesystem::path target, StillWaiting stillWaiting, 
         if (destination.exists && ::faccessat(AT_FDCWD, file_.c_str(), W_OK, AT_EACCESS) != 0) {
             fail(errno);
         }
+        removeAbandonedTemporaries(hiddenStem());
         // A new file gets the usual permissions under the umask; a replacement never more than
         // the old file's.
         openTemporary(destination.exists ? destination.existing.st_mode & 0777 : 0666, byName);
@@ -230,6 +287,9 @@ void AtomicFile::checkNameLength() {
 void AtomicFile::openTemporary(mode_t mode, bool named) {
     if (!named && std::getenv(kNamedTemporariesVariable) == nullptr) {
         fd_ = ::open(folderOf(file_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        // Locked before it has a name, so that the name it is linked under on its way into
+        // place is never taken for one left behind.
+        if (fd_ >= 0) ::flock(fd_, LOCK_EX | LOCK_NB);
         if (fd_ >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return;
     }
     // A named temporary asked for, or no unnamed ones on this file system: a hidden named one
@@ -238,7 +298,9 @@ void AtomicFile::openTemporary(mode_t mode, bool named) {
     // be read without changing it; it is made with the mode it keeps, never readable by more.
     namedTemporary_ = std::make_unique<RegisteredTemporary>(hiddenStem(), [&](const char* path) {
         fd_ = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        return fd_ >= 0 ? 0 : errno;
+        if (fd_ < 0) return errno;
+        ::flock(fd_, LOCK_EX | LOCK_NB);  // held while it exists: see removeAbandonedTemporaries
+        return 0;
     });
     if (const int error = namedTemporary_->error(); error != 0) {
         namedTemporary_.reset();
@@ -286,6 +348,13 @@ void AtomicFile::commit() {
     if (::getpid() != owner_) fail(kForkedAway);
     stream_->flush();
     if (!buffer_->flushAll()) fail(buffer_->error());
+    // A stream that failed with no failed write behind it (its writer threw halfway) holds an
+    // unfinished text, which must not take the file's place.
+    if (!*stream_) {
+        discard();
+        throw FileWriteError("cannot write " + quoteInput(target_.string()) +
+                             ": the text was not written whole");
+    }
     // Terminals and pipes cannot be synced.
     if (::fsync(fd_) != 0 && errno != EINVAL) fail(errno);
     if (!direct_) linkIntoPlace();

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include "files/census_schema.h"
+#include "model/input_check.h"
 
 namespace dorvanix {
 
@@ -76,7 +77,8 @@ void CensusDatabase::close() {
 void CensusDatabase::fail(const std::string& what) {
     const std::string reason = db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory";
     close();
-    throw FileWriteError("cannot write " + file_->target().string() + ": " + what + ": " + reason);
+    throw FileWriteError("cannot write " + quoteInput(file_->target().string()) + ": " + what +
+                         ": " + reason);
 }
 
 void CensusDatabase::execute(const char* sql) {

@@ -1,9 +1,11 @@
 #include "files/graph_layout.h"
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <numbers>
 #include <set>
+#include <string>
 #include <utility>
 
 #include "files/graphviz_layout.h"
@@ -60,10 +62,13 @@ std::vector<LayoutPoint> rays(const DualGraph& graph) {
     }
     std::vector<LayoutPoint> positions(n);
     std::set<std::pair<int, int>> taken{{0, 0}};
+    // The first curves of many rays stand on a circle wide enough to keep them kStep apart.
+    const double first = std::max(kStep, kStep * rayCount / (2 * std::numbers::pi));
     for (std::size_t v = 1; v < n; ++v) {
         if (!taken.insert({ray[v], depth[v]}).second) return {};
         const double angle = 2 * std::numbers::pi * ray[v] / rayCount;
-        positions[v] = {kStep * depth[v] * std::cos(angle), kStep * depth[v] * std::sin(angle)};
+        const double radius = first + kStep * (depth[v] - 1);
+        positions[v] = {radius * std::cos(angle), radius * std::sin(angle)};
     }
     return positions;
 }
@@ -76,6 +81,19 @@ std::vector<LayoutPoint> circle(std::size_t n) {
         positions.push_back({radius * std::cos(angle), radius * std::sin(angle)});
     }
     return positions;
+}
+
+// The width and height of the places of a layout.
+std::pair<double, double> span(const GraphLayout& layout) {
+    double left = 0, right = 0, bottom = 0, top = 0;
+    for (std::size_t i = 0; i < layout.positions.size(); ++i) {
+        const LayoutPoint& p = layout.positions[i];
+        left = i == 0 ? p.x : std::min(left, p.x);
+        right = i == 0 ? p.x : std::max(right, p.x);
+        bottom = i == 0 ? p.y : std::min(bottom, p.y);
+        top = i == 0 ? p.y : std::max(top, p.y);
+    }
+    return {right - left, top - bottom};
 }
 
 }  // namespace
@@ -98,8 +116,27 @@ GraphLayout plainLayout(const DualGraph& graph) {
 }
 
 GraphLayout layOutDualGraph(const DualGraph& graph, LayoutMethod method) {
+    if (method == LayoutMethod::kGraphviz && graph.vertices.size() > kMaxGraphvizCurves &&
+        graphvizLayoutAvailable()) {
+        GraphLayout layout = plainLayout(graph);
+        layout.engine =
+            "plain, as Graphviz lays out at most " + std::to_string(kMaxGraphvizCurves) + " curves";
+        return layout;
+    }
     if (method == LayoutMethod::kGraphviz && !graph.vertices.empty()) {
-        if (auto laidOut = graphvizLayout(graph, isTree(graph) ? "dot" : "neato")) return *laidOut;
+        const bool tree = isTree(graph);
+        auto laidOut = graphvizLayout(graph, tree ? "dot" : "neato");
+        // dot sets the branches of a star side by side: with many short ones that is a row too
+        // wide for a column of a paper (12 branches of one curve, 891 points against 431), so
+        // twopi's rings round the core are taken where they are the smaller picture.
+        if (laidOut && tree && span(*laidOut).first > 2 * span(*laidOut).second) {
+            auto radial = graphvizLayout(graph, "twopi");
+            const auto larger = [](const std::pair<double, double>& s) {
+                return std::max(s.first, s.second);
+            };
+            if (radial && larger(span(*radial)) < larger(span(*laidOut))) laidOut = radial;
+        }
+        if (laidOut) return *laidOut;
     }
     return plainLayout(graph);
 }

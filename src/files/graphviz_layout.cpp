@@ -76,9 +76,13 @@ std::optional<GraphLayout> graphvizLayout(const DualGraph& dual, std::string_vie
     g.graph = agopen(name, Agundirected, nullptr);
     set(g.graph, "splines", "true");
     set(g.graph, "overlap", "false");
-    set(g.graph, "sep", "+24");
+    // Room kept round each curve when overlaps are removed: neato's wide margin leaves repeated
+    // edges room to part; twopi's rings of a star need only a few points between neighbours
+    // (+24 would make a star of 12 branches 5.2 inches across, +6 makes it 3).
+    set(g.graph, "sep", engine == "twopi" ? "+6" : "+24");
     set(g.graph, "nodesep", "0.5");
     set(g.graph, "ranksep", "0.55");
+    set(g.graph, "root", "v0");  // twopi's centre: the core
     set(g.graph, "start", "1");  // neato's first placement: the same layout on every run
     std::vector<Agnode_t*> nodes;
     for (const DualVertex& v : dual.vertices) {
@@ -88,7 +92,9 @@ std::optional<GraphLayout> graphvizLayout(const DualGraph& dual, std::string_vie
         set(node, "fontsize", "11");
         set(node, "width", "0.45");
         set(node, "height", "0.45");
-        set(node, "margin", "0.03");
+        // J's box keeps room around its four lines (TikZ's inner sep of 4pt), so that no edge
+        // Graphviz runs to it reaches its text.
+        set(node, "margin", v.kind == "joining_curve" ? "0.06" : "0.03");
         set(node, "label", sizingLabel(v));
         nodes.push_back(node);
     }

@@ -74,9 +74,13 @@ void SubdivisorListWriter::line(std::string_view entry) {
     anyLine_ = true;
 }
 
+void writeSubdivisorListEnd(std::ostream& out, bool anyLine) {
+    if (!anyLine) formatted(out, "NONE");
+    formatted(out, "******End of Subdivisors******");
+}
+
 void SubdivisorListWriter::finish() {
-    if (!anyLine_) formatted(out_, "NONE");
-    formatted(out_, "******End of Subdivisors******");
+    writeSubdivisorListEnd(out_, anyLine_);
 }
 
 bool writeSubdivisorList(std::ostream& out, const FiberData& x, const SubdivisorOptions& options,

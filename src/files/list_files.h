@@ -35,6 +35,9 @@ std::string subdivisorListFileName(std::string_view xNotation);
 
 // Writes the sub-divisor list file: the header with X and the options, the entries as they come,
 // and "NONE" when there was none.
+// The last lines of a whole sub-divisor list file: "NONE" when it has no entry, then its end.
+void writeSubdivisorListEnd(std::ostream& out, bool anyLine);
+
 class SubdivisorListWriter {
   public:
     SubdivisorListWriter(std::ostream& out, std::string_view xNotation,

@@ -27,7 +27,13 @@ namespace {
 
 std::atomic<RegisteredTemporary::Slot*> slots{nullptr};
 
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// Every signal whose default action ends the process and that a handler can catch: those sent
+// by people and programs (kill, timeout, a closed pipe, ulimit -t and -f, profilers' timers),
+// and those of a fault, so that only a kill -9 can leave a temporary behind.
+constexpr int kEndingSignals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGTERM, SIGPIPE,   SIGALRM,
+                                  SIGUSR1, SIGUSR2, SIGXCPU,   SIGXFSZ, SIGVTALRM, SIGPROF,
+                                  SIGIO,   SIGPWR,  SIGSTKFLT, SIGSYS};
+constexpr int kFaultSignals[] = {SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGSEGV};
 
 // Names taken by others (left by a kill -9 of an earlier run with the same process number) that
 // are stepped over before giving up.
@@ -45,16 +51,18 @@ extern "C" void removeAndEnd(int signal) {
 void installCleanup() {
     static std::once_flag once;
     std::call_once(once, [] {
-        for (const int signal : kEndingSignals) {
+        const auto install = [](int signal) {
             struct sigaction current {};
-            if (::sigaction(signal, nullptr, &current) != 0) continue;
-            if ((current.sa_flags & SA_SIGINFO) != 0 || current.sa_handler != SIG_DFL) continue;
+            if (::sigaction(signal, nullptr, &current) != 0) return;
+            if ((current.sa_flags & SA_SIGINFO) != 0 || current.sa_handler != SIG_DFL) return;
             struct sigaction cleanup {};
             cleanup.sa_handler = removeAndEnd;
             cleanup.sa_flags = SA_RESTART;
             sigemptyset(&cleanup.sa_mask);
             ::sigaction(signal, &cleanup, nullptr);
-        }
+        };
+        for (const int signal : kEndingSignals) install(signal);
+        for (const int signal : kFaultSignals) install(signal);
     });
 }
 

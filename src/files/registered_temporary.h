@@ -7,10 +7,12 @@ namespace dorvanix {
 
 // A hidden name that a save makes beside its file and renames over it when the file is complete:
 // the named temporary used where the file system has no unnamed ones (NFS, vfat), or the name an
-// unnamed temporary is linked under on its way into place. While it is registered, a signal that
-// ends the process (Ctrl-C, SIGTERM, SIGHUP) removes it first, so that only a kill -9 can leave it
-// behind. The first one made installs that cleanup for each of those signals still at its
-// default action; a program with handlers of its own calls removeRegisteredTemporaries() there.
+// unnamed temporary is linked under on its way into place. While it is registered, any signal
+// that ends the process and can be caught (Ctrl-C, SIGTERM, SIGHUP, SIGPIPE, SIGALRM, SIGUSR1,
+// SIGXCPU, a fault, ...) removes it first. The first one made installs that cleanup for each of
+// those signals still at its default action; a program with handlers of its own calls
+// removeRegisteredTemporaries() there. What a kill -9 leaves, the next save to the same file
+// removes (AtomicFile).
 class RegisteredTemporary {
   public:
     // Makes the file through `make`, which gets the path (`stem`, the process number and a

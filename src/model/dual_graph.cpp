@@ -24,7 +24,22 @@ std::vector<int> branchSelfIntersections(int m, int a) {
     return result;
 }
 
+long long dualGraphCurves(const FiberData& x) {
+    long long curves = 1;
+    for (const std::vector<int>& chain : x.chains) curves += static_cast<long long>(chain.size());
+    return curves;
+}
+
+void checkDualGraphSize(const FiberData& x) {
+    if (const long long curves = dualGraphCurves(x); curves > kMaxGraphCurves) {
+        throw InputError("the dual graph of X would have " + std::to_string(curves) +
+                         " curves, more than the " + std::to_string(kMaxGraphCurves) +
+                         " a graph may have");
+    }
+}
+
 DualGraph fiberDualGraph(const FiberData& x) {
+    checkDualGraphSize(x);
     DualGraph graph;
     graph.vertices.push_back({0, x.m, -x.r, 0, "core", {}});
     for (const std::vector<int>& chain : x.chains) {

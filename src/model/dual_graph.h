@@ -29,8 +29,17 @@ struct DualGraph {
 // multiplicity m, from the Hirzebruch-Jung continued fraction m/a = r_1 - 1/(r_2 - ...).
 std::vector<int> branchSelfIntersections(int m, int a);
 
+// Past this many curves a dual graph is declined, as a picture is past kMaxPictureCurves: each
+// curve holds about 350 bytes while the graph is built and written, and the JSON of 200 000
+// curves is already 24 MB. X of the largest numbers typed has 10^8 curves.
+inline constexpr long long kMaxGraphCurves = 200'000;
+// The curves of X's dual graph: the core and every curve of its chains.
+long long dualGraphCurves(const FiberData& x);
+// Throws InputError, saying how many curves the graph of X would have, past kMaxGraphCurves.
+void checkDualGraphSize(const FiberData& x);
+
 // The dual graph of X: the core (vertex 0, self-intersection -r) and every branch chain in
-// order, each curve rational.
+// order, each curve rational. Calls checkDualGraphSize first.
 DualGraph fiberDualGraph(const FiberData& x);
 
 // The fiber whose dual graph this is, whatever the order and numbering of its vertices: a tree

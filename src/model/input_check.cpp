@@ -1,5 +1,9 @@
 #include "model/input_check.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 #include "model/fiber_label.h"
 #include "model/text_scanner.h"
 
@@ -23,7 +27,66 @@ std::string quoteInput(std::string_view text) {
     return quoted + "\"";
 }
 
-int parseInputNumber(std::string_view text, std::string_view what) {
+namespace {
+
+// The digit zero of each script's run of ten decimal digits (Unicode's Nd characters, ascending).
+constexpr char32_t kDigitZeros[] = {
+    0x30,    0x660,   0x6F0,   0x7C0,   0x966,   0x9E6,   0xA66,   0xAE6,   0xB66,   0xBE6,
+    0xC66,   0xCE6,   0xD66,   0xDE6,   0xE50,   0xED0,   0xF20,   0x1040,  0x1090,  0x17E0,
+    0x1810,  0x1946,  0x19D0,  0x1A80,  0x1A90,  0x1B50,  0x1BB0,  0x1C40,  0x1C50,  0xA620,
+    0xA8D0,  0xA900,  0xA9D0,  0xA9F0,  0xAA50,  0xABF0,  0xFF10,  0x104A0, 0x10D30, 0x11066,
+    0x110F0, 0x11136, 0x111D0, 0x112F0, 0x11450, 0x114D0, 0x11650, 0x116C0, 0x11730, 0x118E0,
+    0x11950, 0x11C50, 0x11D50, 0x11DA0, 0x16A60, 0x16AC0, 0x16B50, 0x1D7CE, 0x1D7D8, 0x1D7E2,
+    0x1D7EC, 0x1D7F6, 0x1E140, 0x1E2F0, 0x1E950, 0x1FBF0};
+
+// The code point that starts at `at` of UTF-8 text and its length in bytes; a byte that starts no
+// well-formed sequence stands for itself.
+std::pair<char32_t, std::size_t> codePointAt(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead < 0xC2   ? 1
+                               : lead < 0xE0 ? 2
+                               : lead < 0xF0 ? 3
+                               : lead < 0xF5 ? 4
+                                             : 1;
+    if (length == 1 || at + length > text.size()) return {lead, 1};
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[at + i]);
+        if ((next & 0xC0) != 0x80) return {lead, 1};
+        code = (code << 6) | (next & 0x3F);
+    }
+    return {code, length};
+}
+
+}  // namespace
+
+std::string asciiNumberText(std::string_view text) {
+    std::string ascii;
+    ascii.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const auto [code, length] = codePointAt(text, at);
+        const auto* zero = std::upper_bound(std::begin(kDigitZeros), std::end(kDigitZeros), code);
+        if (code < 0x80) {
+            ascii += text[at];
+        } else if (zero != std::begin(kDigitZeros) && code - *(zero - 1) < 10) {
+            ascii += static_cast<char>('0' + (code - *(zero - 1)));
+        } else if (code == 0x2212 || code == 0xFF0D) {
+            ascii += '-';
+        } else if (code == 0xFF0B) {
+            ascii += '+';
+        } else if (code == 0xA0 || (code >= 0x2000 && code <= 0x200A) || code == 0x202F ||
+                   code == 0x205F || code == 0x3000) {
+            ascii += ' ';
+        } else {
+            ascii.append(text.substr(at, length));
+        }
+        at += length;
+    }
+    return ascii;
+}
+
+int parseInputNumber(std::string_view typed, std::string_view what) {
+    const std::string text = asciiNumberText(typed);
     TextScanner scan(text, what);
     const bool negative = scan.accept('-');
     if (!negative) scan.accept('+');

@@ -34,8 +34,15 @@ class TextScanner;
 int coreMultiplicity(TextScanner& scan, std::string_view name);
 int coreSelfIntersection(TextScanner& scan);
 
-// A number typed on its own: decimal digits with an optional sign, nothing else, within
-// -kMaxInputNumber ... kMaxInputNumber. `what` names it in the message. Throws InputError.
+// UTF-8 text typed as a number with the decimal digits of every script (a fullwidth "５", an
+// Arabic-Indic "٥") written as the ASCII digits they are, the minus signs U+2212 and U+FF0D as
+// '-', the fullwidth plus as '+' and the usual wide spaces as ' '; the rest as it is. Every face
+// reads a typed number through this one rule, the desktop program's fields included.
+std::string asciiNumberText(std::string_view text);
+
+// A number typed on its own: decimal digits (of any script, asciiNumberText) with an optional
+// sign, nothing else, within -kMaxInputNumber ... kMaxInputNumber. `what` names it in the
+// message. Throws InputError.
 int parseInputNumber(std::string_view text, std::string_view what);
 
 // The rules for the numbers that start a fiber list and for the listing options; every face

@@ -11,8 +11,16 @@ namespace dorvanix {
 // within a few milliseconds; the watcher reads the fraction and may cancel at any time.
 class Progress {
   public:
+    Progress() = default;
+    // The progress of one part of a larger computation: its fraction and results are its own,
+    // and it counts as cancelled as soon as `whole` is, so the part stops as promptly as the whole.
+    explicit Progress(const Progress* whole) : whole_(whole) {}
+
     void cancel() { cancelled_.store(true, std::memory_order_relaxed); }
-    bool cancelled() const { return cancelled_.load(std::memory_order_relaxed); }
+    bool cancelled() const {
+        return cancelled_.load(std::memory_order_relaxed) ||
+               (whole_ != nullptr && whole_->cancelled());
+    }
 
     // Fraction of the work done, from 0 to 1.
     void setFraction(double fraction) { fraction_.store(fraction, std::memory_order_relaxed); }
@@ -23,6 +31,7 @@ class Progress {
     std::uint64_t results() const { return results_.load(std::memory_order_relaxed); }
 
   private:
+    const Progress* whole_ = nullptr;
     std::atomic<bool> cancelled_{false};
     std::atomic<double> fraction_{0.0};
     std::atomic<std::uint64_t> results_{0};

@@ -37,17 +37,30 @@ DrawList PictureSession::frameAfterTicks(int ticks, const RandomSource& random, 
     return animation_.frameAfterTicks(scene(), ticks, random, view, progress);
 }
 
+namespace {
+
+// A count with its digits in groups of three, "107,912", as every count the user reads is.
+std::string groupedDigits(long long count) {
+    std::string digits = std::to_string(count);
+    const std::size_t first = digits.front() == '-' ? 1 : 0;
+    for (std::size_t at = digits.size(); at > first + 3; at -= 3) digits.insert(at - 3, ",");
+    return digits;
+}
+
+}  // namespace
+
 std::string pictureRefusal(const FiberData& x, long long chainNodes) {
     long long curves = 1;
     for (const auto& chain : x.chains) curves += static_cast<long long>(chain.size());
+    // The nodes of a chain diagram are curves of the picture as much as those of X.
     const std::string limit =
-        "more than the " + std::to_string(kMaxPictureCurves) + " a picture draws";
+        "more than the " + groupedDigits(kMaxPictureCurves) + " a picture draws";
     if (curves > kMaxPictureCurves) {
-        return "the picture would draw X of " + std::to_string(curves) + " curves, " + limit;
+        return "the picture would draw X of " + groupedDigits(curves) + " curves, " + limit;
     }
     if (chainNodes > kMaxPictureCurves) {
-        return "the picture would draw a chain diagram of " + std::to_string(chainNodes) +
-               " nodes, " + limit;
+        return "the picture would draw a chain diagram of " + groupedDigits(chainNodes) +
+               " curves, " + limit;
     }
     return {};
 }

@@ -20,7 +20,9 @@ inline constexpr int kMaxPictureTicks = 1000;
 // frame cannot show that many.
 inline constexpr long long kMaxPictureCurves = 100'000;
 // Why a picture of X with a chain diagram of `chainNodes` nodes (0 when there is none) is
-// declined, in one line; empty when it may be drawn. Every face asks before it builds a frame.
+// declined, in one line and in the same words on every face ("the picture would draw a chain
+// diagram of 107,912 curves, more than the 100,000 a picture draws"); empty when it may be drawn.
+// Every face asks before it builds a frame.
 std::string pictureRefusal(const FiberData& x, long long chainNodes = 0);
 // The same for X with the analysis that Select has built for its first sub-divisor.
 std::string pictureRefusal(const FiberData& x, const AnalysisResult& analysis);

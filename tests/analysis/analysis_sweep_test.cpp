@@ -89,6 +89,25 @@ void checkShape(const AnalysisResult& result, int genusX) {
             EXPECT_EQ(figures.chains[i][k].flagged, flagged) << "chain " << i << " node " << k;
         }
     }
+    // R as the tree shows it: a curve meets another as often as that one meets it, and the
+    // self-intersection shown makes R numerically trivial on it (R.C = 0).
+    for (std::size_t a = 0; a < figures.nodes.size(); ++a) {
+        const AnalysisNodeFigures& node = figures.nodes[a];
+        long long met = 0;
+        for (const int b : node.neighboursInR) {
+            const auto& back = figures.nodes[static_cast<std::size_t>(b)].neighboursInR;
+            EXPECT_EQ(std::count(back.begin(), back.end(), static_cast<int>(a)),
+                      std::count(node.neighboursInR.begin(), node.neighboursInR.end(), b))
+                << "serial " << node.serial;
+            met += figures.nodes[static_cast<std::size_t>(b)].multiplicity;
+        }
+        EXPECT_EQ(node.inR, node.multiplicity != 0 && !node.genusChain) << node.serial;
+        if (!node.inR) EXPECT_TRUE(node.neighboursInR.empty()) << "serial " << node.serial;
+        if (node.selfIntersection) {
+            EXPECT_EQ(met + 1LL * node.multiplicity * *node.selfIntersection, 0)
+                << "serial " << node.serial;
+        }
+    }
 }
 
 // The first Betti number of a connected graph, -1 when it falls apart.

@@ -15,13 +15,13 @@ constexpr const char* kSmall = "(3;(2,1),(2,1),(2,1))";
 constexpr const char* kFive = "(5;(4,3,2,1),(3,1),(3,1))";
 
 // The analysis divisor as the command line prints it, one node after another along the child
-// rule: a dot per level below the core, then serial:multiplicity/degree.
+// rule: a dot per level below the core, then serial:multiplicity/links in the drawing.
 std::string treeOf(const AnalysisResult& result) {
     std::string text;
     for (const AnalysisNodeFigures& node : analysisFigures(result).nodes) {
         text += (text.empty() ? "" : " ") + std::string(static_cast<std::size_t>(node.depth), '.') +
                 std::to_string(node.serial) + ":" + std::to_string(node.multiplicity) + "/" +
-                std::to_string(node.degree);
+                std::to_string(node.drawingPoints);
     }
     return text;
 }

@@ -3,6 +3,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include "app/worker_keeper.h"
+
 #include <cstdlib>
 
 // Runs the tests inside a QApplication; without a display they use the offscreen platform. What
@@ -12,6 +14,7 @@ int main(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     QApplication app(argc, argv);
+    dorvanix::WorkerKeeper workers;  // joins every worker before the application goes
     QTemporaryDir settings;
     for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat}) {
         for (const auto scope : {QSettings::UserScope, QSettings::SystemScope}) {

@@ -77,8 +77,9 @@ AppSession::AppSession()
         return savePath;
     };
     context->reportError = [this](QWidget*, const QString& message) { errors.push_back(message); };
-    context->ask = [this](QWidget*, const QString& question, const QStringList&) {
+    context->ask = [this](QWidget*, const QString& question, const QStringList& choices) {
         questions.push_back(question);
+        offered.push_back(choices);
         if (answers.empty()) return -1;
         const int answer = answers.front();
         answers.erase(answers.begin());

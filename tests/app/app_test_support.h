@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -72,6 +73,7 @@ class AppSession : public ::testing::Test {
     std::vector<QString> errors;
     // The questions asked, and the answers given to them in turn (-1, closed, when none is left).
     std::vector<QString> questions;
+    std::vector<QStringList> offered;  // the answers each question offered, besides Cancel
     std::vector<int> answers;
 };
 

@@ -198,8 +198,7 @@ TEST_F(FiberList, SaveWritesEveryLineWithLfCrAndReportsFailures) {
         saveRequests.clear();
         QFile::remove(savePath);
         saveList(list);
-        expectSaveRequest(row.expectedName, "dat",
-                          "Dorvanixファイル (*.doc);;全てのファイル (*.*)");
+        expectSaveRequest(row.expectedName, "doc", "Dorvanix files (*.doc);;All files (*.*)");
         EXPECT_TRUE(QFileInfo::exists(savePath));
         EXPECT_EQ(readFile(savePath), row.expectedBytes);
         closeFiberList();
@@ -210,12 +209,33 @@ TEST_F(FiberList, SaveWritesEveryLineWithLfCrAndReportsFailures) {
     saveList(list);
     EXPECT_TRUE(QDir(folder.path()).isEmpty()) << "cancel writes nothing";
     EXPECT_TRUE(errors.empty());
-    savePath = folder.filePath("no-such-folder/list.doc");
-    saveList(list);
-    EXPECT_EQ(errors.size(), 1u) << "a file that cannot be written is reported";
-    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+    // A file that cannot be written is reported with the system's reason, also when a write
+    // fails halfway through a list longer than one buffer (3,261 lines; full.doc leads to
+    // /dev/full), and nothing is left behind.
+    closeFiberList();
+    list = enumerate("30", "2", "5");
+    ASSERT_TRUE(QFile::link("/dev/full", folder.filePath("full.doc")));
+    const std::pair<const char*, const char*> failures[] = {
+        {"no-such-folder/list.doc", "No such file or directory"},
+        {"full.doc", "No space left on device"},
+    };
+    for (const auto& [name, reason] : failures) {
+        SCOPED_TRACE(reason);
+        errors.clear();
+        savePath = folder.filePath(name);
+        saveList(list);
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_TRUE(errors[0].contains(reason)) << errors[0].toStdString();
+        EXPECT_EQ(
+            QDir(folder.path())
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+            QStringList{"full.doc"});
+    }
+    // A bare name gets the ".doc" the filter shows.
     saveRequests.clear();
+    savePath = folder.filePath("fibers");
     saveList(list);
+    EXPECT_TRUE(QFileInfo::exists(savePath + ".doc"));
     ASSERT_EQ(saveRequests.size(), 1u);
     EXPECT_EQ(saveRequests[0].folder, QDir(folder.path()).absolutePath())
         << "the next save opens where a save last succeeded";
@@ -231,13 +251,14 @@ TEST_F(FiberList, UnfinishedListsSaySoAndAreSavedMarked) {
         bool cancel;
         int lines;
         const char* status;
+        bool usable;  // OK > and Save list enabled afterwards
     };
     const Row rows[] = {
-        {"all", {0}, false, 2, "2 fibers"},
-        {"the first one, saved", {1, 0}, false, 1, "The first 1 fiber."},
-        {"the first one, not saved", {1, -1}, false, 1, "The first 1 fiber."},
-        {"not listed", {2, 0}, false, 0, "Not listed: up to 3 fibers."},
-        {"cancelled", {0}, true, 0, "Cancelled after 0 fibers."},
+        {"all", {0}, false, 2, "2 fibers", true},
+        {"the first one, saved", {1, 0}, false, 1, "The first 1 fiber.", true},
+        {"the first one, not saved", {1, -1}, false, 1, "The first 1 fiber.", true},
+        {"not listed: the question closed", {-1}, false, 0, "Not listed: up to 3 fibers.", false},
+        {"cancelled", {0}, true, 0, "Cancelled after 0 fibers.", true},
     };
     FiberListDialog* list = enumerate("6", "2", "3");
     list->setListLimits(2, 1);
@@ -247,12 +268,23 @@ TEST_F(FiberList, UnfinishedListsSaySoAndAreSavedMarked) {
         SCOPED_TRACE(row.label);
         QFile::remove(savePath);
         answers = row.answers;
+        offered.clear();
         list->startEnumeration();
         EXPECT_FALSE(ok->isEnabled() || save->isEnabled()) << "disabled while it runs";
         if (row.cancel) list->job()->cancel();
         ASSERT_TRUE(waitForFiberList(list));
-        EXPECT_TRUE(ok->isEnabled() && save->isEnabled());
+        if (!row.cancel) {
+            // One way out: the question's own Cancel lists nothing.
+            ASSERT_FALSE(offered.empty());
+            EXPECT_EQ(offered[0], QStringList({"List them all", "List the first 1"}));
+        }
+        EXPECT_EQ(ok->isEnabled(), row.usable);
+        EXPECT_EQ(save->isEnabled(), row.usable);
         EXPECT_EQ(list->list()->count(), row.lines);
+        // The first N lines measure against N, not against the whole list they are cut from.
+        if (row.lines > 0) {
+            EXPECT_EQ(list->job()->fraction(), 1.0);
+        }
         EXPECT_TRUE(control<QLabel>(list, "status")->text().startsWith(row.status))
             << control<QLabel>(list, "status")->text().toStdString();
         saveList(list);

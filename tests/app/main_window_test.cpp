@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <algorithm>
 #include <functional>
@@ -51,6 +52,7 @@ TEST_F(MainWindow, TypedTextIsReadAsNumbersAndRaisedToItsBounds) {
          QStringLiteral("\u0663"), 7, 2, 3},
         {"m beyond the core's bound", "99999999999", "2", "3", 0, 0, 0},
         {"b beyond the core's bound", "3", "2", "99999999999", 0, 0, 0},
+        {"200,000 digits pasted", QString(200000, QChar(0xFF17)), "2", "3", 0, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
@@ -62,6 +64,12 @@ TEST_F(MainWindow, TypedTextIsReadAsNumbersAndRaisedToItsBounds) {
             EXPECT_EQ(context->fiberList(), nullptr);
             ASSERT_EQ(errors.size(), 1u);
             EXPECT_TRUE(errors[0].contains("10000")) << errors[0].toStdString();
+            // The number is quoted as the tool quotes it: its first 60 characters.
+            const QString& typed = row.m.size() > 1 ? row.m : row.b;
+            const QString quoted =
+                typed.size() > 60 ? '"' + QString(60, '7') + "...\"" : '"' + typed + '"';
+            EXPECT_TRUE(errors[0].contains(quoted)) << errors[0].toStdString();
+            EXPECT_LT(errors[0].size(), 120);
             continue;
         }
         FiberListDialog* list = enumerate(row.m, row.r, row.b);
@@ -77,14 +85,37 @@ TEST_F(MainWindow, TypedTextIsReadAsNumbersAndRaisedToItsBounds) {
     }
 }
 
-TEST_F(MainWindow, EmptyEditsGiveAnEmptyListAndOkThereChoosesNothing) {
-    // Three branches of multiplicity 1 cannot sum to 2 r = 4.
-    FiberListDialog* list = enumerate("", "", "");
-    ASSERT_EQ(list->list()->count(), 0);
-    click(list, "1007");
-    EXPECT_EQ(context->state.subdivisorDialogOpen, 0);
-    EXPECT_EQ(context->subdivisorDialog(), nullptr);
-    EXPECT_EQ(context->state.pictureOpen, 0);
+// An empty list says why it is empty; OK > there chooses nothing.
+TEST_F(MainWindow, EmptyListsSayWhyAndOkThereChoosesNothing) {
+    struct Row {
+        QString m, r, b;
+        const char* option;  // a box ticked in the main window, or none
+        const char* status;
+    };
+    const Row rows[] = {
+        {"", "", "", nullptr,
+         "0 fibers. There is no fiber with m = 2, r = 2, b = 3: its 3 first multiplicities, each "
+         "at most m - 1 = 1, add up to at most 3, less than m r = 4."},
+        {"2", "2", "5", nullptr,
+         "0 fibers. There is no fiber with m = 2, r = 2, b = 5: its 5 first multiplicities, each "
+         "at least 1, would add up to more than m r = 4."},
+        {"3", "2", "3", "1035",
+         "0 fibers. No fiber with m = 3, r = 2, b = 3 passes the options ticked in the main "
+         "window."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.status);
+        if (row.option != nullptr) click(mainWindow.get(), row.option);
+        FiberListDialog* list = enumerate(row.m, row.r, row.b);
+        ASSERT_EQ(list->list()->count(), 0);
+        EXPECT_EQ(control<QLabel>(list, "status")->text().toStdString(), row.status);
+        click(list, "1007");
+        EXPECT_EQ(context->state.subdivisorDialogOpen, 0);
+        EXPECT_EQ(context->subdivisorDialog(), nullptr);
+        EXPECT_EQ(context->state.pictureOpen, 0);
+        closeFiberList();
+        if (row.option != nullptr) click(mainWindow.get(), row.option);
+    }
 }
 
 TEST_F(MainWindow, OptionBoxesFlipTheirFlagAndMark) {
@@ -301,6 +332,11 @@ TEST_F(MainWindow, CancelOnALongEnumerationKeepsTheProgramUsable) {
         [&] { return questions.size() == 1 && list->job()->progressDialog() != nullptr; }, 5000));
     QProgressDialog* progress = list->job()->progressDialog();
     EXPECT_TRUE(progress->isVisible());
+    answers = {-1};  // the end of the run kept
+    mainWindow->close();
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_EQ(questions[1].toStdString(),
+              "End Dorvanix?\nThe fiber list, which is still being made, will be closed.");
     QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([list] { return !list->busy(); }, 5000));
     EXPECT_TRUE(list->job()->cancelled());
@@ -343,9 +379,55 @@ TEST_F(MainWindow, CancelAndCloseEndTheCountOfALargeGenus) {
     }
 }
 
+// A 1024 x 600 screen at twice the scale offers 512 x 300 (here less a usual window frame): every
+// window can be made that small, and each of its controls scrolled into view.
+TEST_F(MainWindow, EveryControlCanBeReachedOnASmallScreen) {
+    SubdivisorDialog* dialog = chooseFirstFiber("3", "2", "3");
+    ASSERT_NE(dialog, nullptr);
+    selectLine(dialog, "(2;(2),(1),(1)):: ell = 1 :: type = CAA");
+    const QSize screen(512 - 16, 300 - 40);
+    for (QWidget* window :
+         {static_cast<QWidget*>(mainWindow.get()), static_cast<QWidget*>(context->fiberList()),
+          static_cast<QWidget*>(dialog)}) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        const QSize least = window->minimumSizeHint();
+        EXPECT_TRUE(least.width() <= screen.width() && least.height() <= screen.height())
+            << least.width() << " x " << least.height();
+        window->resize(screen);
+        EXPECT_EQ(window->size(), screen);
+        QApplication::processEvents();
+        auto* area = window->findChild<QScrollArea*>();
+        QWidgetList controls;
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            if (qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control) ||
+                qobject_cast<LineList*>(control) || control->objectName() == "figures") {
+                if (control->isVisibleTo(window)) controls << control;
+            }
+        }
+        EXPECT_GE(controls.size(), 5);
+        for (QWidget* control : controls) {
+            if (area != nullptr) {
+                const QRect place(control->mapTo(area->widget(), QPoint()), control->size());
+                area->ensureVisible(place.center().x(), place.center().y(), place.width() / 2 + 1,
+                                    place.height() / 2 + 1);
+            }
+            const QRect view = area == nullptr ? window->rect()
+                                               : QRect(area->viewport()->mapTo(window, QPoint()),
+                                                       area->viewport()->size());
+            const QRect shown(control->mapTo(window, QPoint()), control->size());
+            const QRect seen = shown.intersected(view);
+            // Whole where it fits; a list larger than the window shows a few lines.
+            const int lines = 3 * control->fontMetrics().height();
+            EXPECT_TRUE(seen == shown || (seen.height() >= std::min(lines, view.height()) &&
+                                          seen.width() >= std::min(shown.width(), view.width())))
+                << control->objectName().toStdString() << " not in view";
+        }
+    }
+}
+
 // The question before a list of millions says how long it would take, guessed from a short run.
 TEST_F(MainWindow, TheQuestionBeforeALongListSaysHowLongItWouldTake) {
-    answers = {2};  // do not list
+    answers = {-1};  // the question closed: nothing listed
     FiberListDialog* list = enumerate("10000", "2", "3");
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(questions.size(), 1u);

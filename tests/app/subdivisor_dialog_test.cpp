@@ -28,7 +28,7 @@ const std::string kX = "(3;(2,1),(2,1),(2,1))";
 const std::string kCAA = "(2;(2),(1),(1)):: ell = 1 :: type = CAA";
 const std::string kBBB = "(1;(1,1),(1,1),(1,1)):: ell = 1 :: type = BBB";
 const std::string kBB0 = "(2;(2),(2),()):: ell = 2 :: type = BB0";
-const char* const kDocFilter = "Dorvanixファイル (*.doc);;全てのファイル (*.*)";
+const char* const kDocFilter = "Dorvanix files (*.doc);;All files (*.*)";
 
 // Clicks each of the space-separated check boxes once.
 void clickEach(QWidget* dialog, const char* ids) {
@@ -397,7 +397,7 @@ TEST_F(SubdivisorWindow, SaveQuorbelFileWritesThePolynomialsOfTheFirstSelected) 
     selectLine(dialog, kBB0);
     selectLine(dialog, kCAA);
     click(dialog, "1043");
-    expectSaveRequest("3222-2220.qpf", "qpf", "Quorbelファイル (*.qpf);;全てのファイル (*.*)");
+    expectSaveRequest("3222-2220.qpf", "qpf", "Quorbel files (*.qpf);;All files (*.*)");
     EXPECT_EQ(readFile(savePath),
               "*polynomial\r\nx*(x*y*(1-y)-3)^2-2^2\r\n*degenerateloci\r\n0\r\n"
               "*branchpoly\r\n(1*y*(1-y)-1)*y*(1-y)\r\n");
@@ -408,7 +408,7 @@ TEST_F(SubdivisorWindow, SaveQuorbelFileWritesThePolynomialsOfTheFirstSelected) 
     saveRequests.clear();
     click(dialog, "1043");
     const FiberData x = fiberFromParts(3, 2, {2, 2, 2});
-    expectSaveRequest("3222-2211.qpf", "qpf", "Quorbelファイル (*.qpf);;全てのファイル (*.*)");
+    expectSaveRequest("3222-2211.qpf", "qpf", "Quorbel files (*.qpf);;All files (*.*)");
     EXPECT_EQ(readFile(savePath), quorbelFileText(quorbelInputOf(x, parseSubdivisorLine(x, kCAA))));
     QFile::remove(savePath);
     savePath.clear();
@@ -432,15 +432,22 @@ TEST_F(SubdivisorWindow, LongListsAreCountedAndOfferedInPart) {
         {"all", {0}, 14, "******End of Subdivisors******\r\n"},
         {"the first 3, saved", {1, 0}, 3, "******List cut short: 3 of 14 subdivisors******\r\n"},
         {"the first 3, not saved", {1, -1}, 3, ""},
-        {"none", {2, 0}, 0, "******List cut short: 0 of 14 subdivisors******\r\n"},
+        {"none: the question closed",
+         {-1, 0},
+         0,
+         "******List cut short: 0 of 14 subdivisors******\r\n"},
     };
     dialog->setListLimits(5, 3);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         QFile::remove(savePath);
         answers = row.answers;
+        offered.clear();
         click(dialog, "1028");
         ASSERT_TRUE(waitForSubdivisors(dialog));
+        ASSERT_FALSE(offered.empty());
+        EXPECT_EQ(offered[0], QStringList({"List all 14 lines", "List the first 3"}))
+            << "one way out: the question's own Cancel";
         EXPECT_EQ(dialog->subdivisorList()->count(), row.count);
         saveList(dialog);
         EXPECT_TRUE(answers.empty()) << "every question asked";
@@ -483,7 +490,10 @@ TEST_F(AppSession, APictureOfAChainDiagramPastTheBoundIsDeclined) {
     ASSERT_EQ(pictureRefusal(x), "");
     const std::string reason =
         pictureRefusal(x, chainDiagramNodes(x, parseSubdivisorLine(x, line)));
-    ASSERT_NE(reason, "");
+    // In the words of every face and of the help: curves, with grouped digits.
+    EXPECT_EQ(reason,
+              "the picture would draw a chain diagram of 107,912 curves, more than the 100,000 a "
+              "picture draws");
     selectLine(dialog, line);
     auto* window = qobject_cast<PictureWindow*>(context->picture());
     ASSERT_NE(window, nullptr);

@@ -3,11 +3,14 @@
 #include <gmpxx.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "in_process_run.h"
@@ -41,14 +44,16 @@ TEST(AnalyzeCommand, PrintsTheCountsAndTheAnalysisDivisor) {
               "genus numerator d N - (a + chi(X) - chi(R)) = 0\n"
               "proportional branch: no\n"
               "kc = 0 core branches, 4 stubs, a = 0 inserted nodes, chi(X) = 8, chi(R) = 6\n"
-              "analysis divisor (serial: multiplicity, degree; children indented):\n"
-              "  1: multiplicity 1, degree 3\n"
-              "    2: multiplicity 0, degree 2\n"
-              "    4: multiplicity 1, degree 2\n"
-              "      5: multiplicity 1, degree 2\n"
-              "        1000: multiplicity 1, degree 12 (joining curve, 12 points)\n"
-              "    6: multiplicity 1, degree 2\n"
-              "      7: multiplicity 1, degree 2\n"
+              "analysis divisor R (serial: multiplicity, self-intersection, the curves of R it "
+              "meets; children indented):\n"
+              "  1: multiplicity 1, self-intersection -2, meets 4, 6 (the core)\n"
+              "    4: multiplicity 1, self-intersection -2, meets 1, 5\n"
+              "      5: multiplicity 1, self-intersection -2, meets 4, 1000\n"
+              "        1000: multiplicity 1, self-intersection -2, meets 5, 7 (J, the joining "
+              "curve)\n"
+              "    6: multiplicity 1, self-intersection -2, meets 1, 7\n"
+              "      7: multiplicity 1, self-intersection -2, meets 6, 1000\n"
+              "drawn but not curves of R: 2 (multiplicity 0)\n"
               "chain diagram (2 chains, * = flagged):\n"
               "  1*\n"
               "  1*\n");
@@ -64,9 +69,36 @@ TEST(AnalyzeCommand, JsonCarriesTheFiguresNodesAndChains) {
     EXPECT_EQ(abb.at("chain_count"), 3);
     EXPECT_EQ(abb.at("joining_curve_genus"), 1);
     EXPECT_EQ(abb.at("proportional_branch"), false);
-    int marked = 0;
-    for (const auto& node : abb.at("nodes")) marked += node.at("marked").get<bool>() ? 1 : 0;
-    EXPECT_EQ(marked, 1);
+    // The curves of R are those of `graph`: each its multiplicity, self-intersection and the
+    // multiplicities of the curves it meets; the genus chain is drawn but no curve of R.
+    using Curve = std::tuple<int, nlohmann::json, std::multiset<int>>;
+    const auto graph = nlohmann::json::parse(
+        runInProcess({"graph", kFive, "(3;(2,1),(2,1),(2,1)):: ell = 1 :: type = ABB"}).out);
+    std::multiset<Curve> inGraph, inAnalysis;
+    for (const auto& v : graph.at("vertices")) {
+        std::multiset<int> met;
+        for (const auto& e : graph.at("edges")) {
+            for (int end = 0; end < 2; ++end) {
+                if (e[end] == v.at("id"))
+                    met.insert(
+                        graph.at("vertices")[e[1 - end].get<int>()].at("multiplicity").get<int>());
+            }
+        }
+        inGraph.emplace(v.at("multiplicity"), v.at("self_intersection"), met);
+    }
+    int genusChain = 0;
+    const auto& nodes = abb.at("nodes");
+    for (const auto& node : nodes) {
+        genusChain += node.at("genus_chain").get<bool>() ? 1 : 0;
+        if (!node.at("in_r").get<bool>()) continue;
+        std::multiset<int> met;
+        for (const auto& id : node.at("neighbours_in_r"))
+            met.insert(nodes[id.get<int>()].at("multiplicity").get<int>());
+        inAnalysis.emplace(node.at("multiplicity"), node.at("self_intersection"), met);
+    }
+    EXPECT_EQ(inAnalysis, inGraph);
+    EXPECT_EQ(genusChain, 1);
+    EXPECT_EQ(nodes.size(), inGraph.size() + 1);
     EXPECT_EQ(abb.at("chains"), nlohmann::json::parse(R"([[{"multiplicity":1,"flagged":true},)"
                                                       R"({"multiplicity":2,"flagged":false}],)"
                                                       R"([{"multiplicity":1,"flagged":true},)"
@@ -104,11 +136,19 @@ TEST(CensusCommand, TablesShowACountThatIsNoGenusApart) {
     EXPECT_NE(run.out.find(", h none (the formula gives -1): "), std::string::npos);
     EXPECT_EQ(run.out.find("h = -"), std::string::npos);
     // What the census covers is said where it is asked for: the fibers with r = 1 exist
-    // (((6,1),3,2,1) has genus 1) and are left out.
-    const CliRun help = runInProcess({"census", "--help"});
+    // (((6,1),3,2,1) has genus 1) and are left out. The list of --help gives it one line.
+    CliRun help = runInProcess({"census", "--help"});
+    std::replace(help.out.begin(), help.out.end(), '\n', ' ');
     EXPECT_NE(help.out.find("m >= 2, r >= 2 and b >= 3 (fibers with r = 1, such as"),
               std::string::npos)
         << help.out;
+    const CliRun list = runInProcess({"--help"});
+    const std::size_t from = list.out.find("Subcommands:\n");
+    ASSERT_NE(from, std::string::npos) << list.out;
+    std::istringstream lines(list.out.substr(from, list.out.find("\n\n", from) - from));
+    for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 120u) << line;
+    EXPECT_NE(list.out.find("\n  census    "), std::string::npos) << list.out;
+    EXPECT_EQ(list.out.find("fibers with r = 1"), std::string::npos) << list.out;
 }
 
 // Y as "-": --json gives one array of what each line gives alone; an analysis too large stops

@@ -167,6 +167,10 @@ TEST(CliFiles, FailedWritesExitWithOneAndLeaveTheEarlierFiles) {
           "--all-types", "--output", "old.doc"},
          "old.doc",
          200},
+        {"census database over the file size limit, named with a terminal title sequence",
+         {"census", "--genus", "6", "--format", "sqlite", "--output", "x\x1b]0;PWNED\ay"},
+         "cannot write \"x\\x1b]0;PWNED\\x07y\": ",
+         4096},
         {"missing folder",
          {"fibers", "3", "2", "3", "--output", "no/such/folder/list.doc"},
          "list.doc"},
@@ -228,11 +232,20 @@ TEST(CliFiles, InterruptedWriteLeavesTheEarlierFileAndNoTemporary) {
         int signal;
         bool noUnnamedTemporaries;
         const std::vector<std::string>& args;
+        int exitCode = -1;  // -1: ended by the signal
     } rows[] = {
-        {"Ctrl-C", SIGINT, false, fibers},
-        {"Ctrl-C, no unnamed temporaries", SIGINT, true, fibers},
-        {"SIGTERM, no unnamed temporaries", SIGTERM, true, fibers},
-        {"census database, Ctrl-C", SIGINT, false, database},
+        {"Ctrl-C", SIGINT, false, fibers, 130},
+        {"Ctrl-C, no unnamed temporaries", SIGINT, true, fibers, 130},
+        {"SIGTERM, no unnamed temporaries", SIGTERM, true, fibers, 130},
+        {"census database, Ctrl-C", SIGINT, false, database, 130},
+        {"census database, SIGUSR1", SIGUSR1, false, database},
+        {"census database, SIGALRM", SIGALRM, false, database},
+        {"census database, SIGPIPE", SIGPIPE, false, database},
+        {"census database, SIGXCPU as from ulimit -t", SIGXCPU, false, database},
+        {"list, SIGHUP, no unnamed temporaries", SIGHUP, true, fibers},
+        // Nothing can be removed on the way out; the next save to the file removes it.
+        {"census database, kill -9", SIGKILL, false, database},
+        {"list, kill -9, no unnamed temporaries", SIGKILL, true, fibers},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -241,8 +254,20 @@ TEST(CliFiles, InterruptedWriteLeavesTheEarlierFileAndNoTemporary) {
         writeBytes(folder / "old.doc", earlier);
         const ProcessResult result = runProcess(kCli, row.args, folder.path(), 1 << 24, nullptr,
                                                 1500, row.signal, row.noUnnamedTemporaries);
-        EXPECT_EQ(result.exitCode, 130);
+        EXPECT_EQ(result.exitCode, row.exitCode);
         EXPECT_EQ(readBytes(folder / "old.doc"), earlier);
+        if (row.signal == SIGKILL) {
+            EXPECT_EQ(folder.entries().size(), 2u) << "the temporary of the save killed";
+            const std::vector<std::string> next =
+                row.args == fibers
+                    ? std::vector<std::string>{"fibers", "3", "2", "3", "--output", "old.doc"}
+                    : std::vector<std::string>{"census", "--genus",  "2",      "--format",
+                                               "sqlite", "--output", "old.doc"};
+            EXPECT_EQ(runProcess(kCli, next, folder.path(), 0, nullptr, 0, SIGINT,
+                                 row.noUnnamedTemporaries)
+                          .exitCode,
+                      0);
+        }
         EXPECT_EQ(folder.entries(), std::set<std::string>{"old.doc"});
     }
 }
@@ -274,6 +299,13 @@ TEST(CliAnalyze, StandardInputThatCannotBeReadStopsWithItsLine) {
         {analyze + " < .", "cannot read line 1 of standard input: Is a directory", 0},
         {analyze + " <&-", "cannot read line 1 of standard input: Bad file descriptor", 0},
         {"'" + kCli + "' lookup - < .", "cannot read line 1 of standard input: Is a directory", 0},
+        // Each line is looked up on its own: the refused ones are named, the others answered.
+        {"printf '((5,2),4,3,3)\\n((6,2),4,4,4)\\n\\n2.5.2.4-4-2\\nq\\n' | '" + kCli + "' lookup -",
+         "line 2 of standard input: lookup \"((6,2),4,4,4)\": 1.6.2.4-4-4 is no fiber of the "
+         "census: gcd(m, a1, ..., ab) = 2, and the census keeps only gcd 1\ndorvanix-cli: line 5 "
+         "of standard input: lookup \"q\": expected a label \"G.m.r.a1-...-ab\", a fiber line "
+         "\"((m,r),a1,...)\", divisor notation \"(m;(c,...),...)\" or a dual graph in JSON",
+         2},
         // 400 MB within 256 MiB of address space
         {"{ echo '(2;(2),(1),(1))'; head -c 400000000 /dev/zero | tr '\\0' a; echo; } | " + analyze,
          "line 2 of standard input is too long to hold in memory", 1},
@@ -358,10 +390,13 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
         {"picture: Y too large on a branch", {"picture", x, "(2;(2),(9),(1))"}, "branch"},
         {"picture: negative ticks", {"picture", x, "--ticks", "-1"}, "--ticks"},
         {"picture: too many ticks", {"picture", x, "--ticks", "1001"}, "--ticks"},
-        {"picture: 10000 branches of 9999 curves", {"picture", wide}, "X of 99990001 curves"},
+        {"picture: 10000 branches of 9999 curves", {"picture", wide}, "X of 99,990,001 curves"},
+        {"graph: 10000 branches of 9999 curves",
+         {"graph", wide},
+         "the dual graph of X would have 99990001 curves, more than the 200000 a graph may have"},
         {"picture: chain diagram of 4000 chains of 1000 nodes",
          {"picture", "((2001,2),2000,1001,1001)", "(2000;(2000),(1001),(1001))"},
-         "a chain diagram of 4000000 nodes"},
+         "a chain diagram of 4,000,000 curves"},
         {"graph: chain diagram of 1999 chains of 999 nodes",
          {"graph", "((2,1000)" + repeated(",1", 2000) + ")",
           "(1;" + repeated("(1),", 1999) + "(1))"},
@@ -369,11 +404,12 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
         {"picture: chain diagram of 19 chains of 9481 nodes, which an analysis builds",
          {"picture", "((1000,20)" + repeated(",999", 20) + ",20)",
           "(999;" + repeated("(999),", 20) + "())", "--ticks", "80"},
-         "a chain diagram of 180139 nodes"},
-        {"exact count of 10000 branches of 9999, in 256 MiB",
+         "a chain diagram of 180,139 curves"},
+        // X's chains alone hold 400 MB.
+        {"exact count of 10000 branches of 9999, in 1 GiB",
          {"subdivisors", wide, "--count"},
          "exactly would take about",
-         256L << 20},
+         1L << 30},
         {"picture: ticks in hexadecimal", {"picture", x, "--ticks", "0x10"}, "--ticks \"0x10\""},
         {"census: threads in hexadecimal",
          {"census", "--genus", "2", "--threads", "0x3"},
@@ -407,8 +443,8 @@ TEST(CliBadInput, OneLineOnStandardErrorExitTwoNothingWritten) {
         SCOPED_TRACE(row.name);
         if (row.memoryLimit < (4L << 30) && !testing::kCanLimitMemory) continue;
         ScratchFolder folder;
-        const ProcessResult result =
-            runProcess(kCli, row.args, folder.path(), 0, nullptr, 0, row.memoryLimit);
+        const ProcessResult result = runProcess(kCli, row.args, folder.path(), 0, nullptr, 0,
+                                                SIGINT, false, row.memoryLimit);
         EXPECT_EQ(result.exitCode, 2);
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.err.rfind("dorvanix-cli: ", 0), 0u) << result.err;

@@ -2,14 +2,18 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -215,6 +219,13 @@ TEST(AtomicFile, ReplacesAnEarlierFileOnlyOnCommit) {
         file.commit();
         EXPECT_THROW(file.commit(), FileWriteError) << "a second commit";
     }
+    {
+        // A writer that gave up halfway, its stream set bad with no failed write behind it.
+        AtomicFile file(folder / "list.doc");
+        file.stream() << "half";
+        file.stream().setstate(std::ios::badbit);
+        EXPECT_THROW(file.commit(), FileWriteError);
+    }
     EXPECT_EQ(readBytes(folder / "list.doc"), "later");
     EXPECT_EQ(folder.entries(), std::set<std::string>{"list.doc"});
 }
@@ -255,6 +266,49 @@ TEST(AtomicFile, ReportsAPlaceThatCannotTakeTheFileAndLeavesNothingBehind) {
 
 // A save belongs to the process that began it. A child forked meanwhile neither writes into the
 // parent's file nor, ended by SIGTERM, removes its temporary; its own temporary goes with it.
+// The hidden temporaries a kill -9 left beside a file are removed by the next save to it; those
+// of live writers, of other files and names of other forms stay.
+TEST(AtomicFile, ASaveRemovesTheTemporariesOfDeadWritersToTheSameFile) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string dead = std::to_string(child);
+    const std::string self = std::to_string(::getpid());
+    for (const bool named : {false, true}) {
+        const NamedTemporaries mode(named);
+        ScratchFolder folder;
+        const struct {
+            std::string name;
+            bool locked, old, stays;
+        } rows[] = {
+            {".f.tmp" + dead + "-0", false, false, false},  // its writer is gone
+            {".f.tmp" + self + "-7", true, true, true},     // a live writer holds it
+            {".f.tmp" + self + "-8", false, false, true},   // a live writer just made it
+            {".f.tmp" + self + "-9", false, true, false},   // unlocked, untouched for a minute
+            {".g.tmp" + dead + "-0", false, true, true},    // another file's
+            {".f.tmp" + dead, false, true, true},           // not a temporary's name
+        };
+        std::vector<int> held;
+        std::set<std::string> expected{"f"};
+        for (const auto& row : rows) {
+            writeBytes(folder / row.name, "left");
+            if (row.old) {
+                std::filesystem::last_write_time(
+                    folder / row.name,
+                    std::filesystem::file_time_type::clock::now() - std::chrono::minutes(1));
+            }
+            if (row.locked) {
+                held.push_back(::open((folder / row.name).c_str(), O_RDONLY | O_CLOEXEC));
+                ASSERT_EQ(::flock(held.back(), LOCK_EX), 0);
+            }
+            if (row.stays) expected.insert(row.name);
+        }
+        writeFileAtomically(folder / "f", "new");
+        EXPECT_EQ(folder.entries(), expected);
+        for (const int fd : held) ::close(fd);
+    }
+}
+
 TEST(AtomicFile, ForkedChildLeavesTheParentsSaveAlone) {
     for (const bool named : {false, true}) {
         const NamedTemporaries kind(named);

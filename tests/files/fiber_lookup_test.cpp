@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <climits>
+#include <fstream>
 #include <map>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -24,7 +29,11 @@ namespace {
 std::string shuffledGraphJson(const FiberData& x, std::mt19937& random) {
     DualGraph graph = fiberDualGraph(x);
     std::vector<int> ids(graph.vertices.size());
-    for (std::size_t i = 0; i < ids.size(); ++i) ids[i] = static_cast<int>(7 * i + 100);
+    // Ids from both ends of 32 bits: any id that fits is taken.
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        const int step = 7 * static_cast<int>(i);
+        ids[i] = i % 2 == 0 ? INT_MAX - step : INT_MIN + step;
+    }
     std::shuffle(ids.begin(), ids.end(), random);
     for (DualVertex& v : graph.vertices) v.id = ids[static_cast<std::size_t>(v.id)];
     for (auto& [a, b] : graph.edges) {
@@ -119,19 +128,90 @@ TEST(FiberLookup, TextOfNoCensusFiberIsRefusedSayingWhy) {
         {"id twice", graph(R"({"id":0,"multiplicity":3},{"id":0,"multiplicity":1})", "[0,0]"),
          "two curves have the id 0"},
         {"not JSON", R"({"vertices":[)", "dual graph: not JSON: "},
+        {"an id nested 100000 deep",
+         graph(R"({"id":)" + std::string(100000, '[') + std::string(100000, ']') +
+                   R"(,"multiplicity":1})",
+               ""),
+         "vertex 1: \"id\" must be a whole number in -2147483648 ... 2147483647, not an array"},
+        {"an edge nested 100000 deep",
+         graph(R"({"id":0,"multiplicity":3})", std::string(100000, '[') + std::string(100000, ']')),
+         "edge 1 must be a pair of ids"},
+        {"a field of another program nested 100000 deep",
+         graph(R"({"id":0,"multiplicity":3,"layout":)" + std::string(100000, '[') + "}", ""),
+         "nested deeper than 16 levels"},
+        {"core self-intersection 2^64 - 2, once read as -2",
+         graph(
+             R"({"id":0,"multiplicity":3,"self_intersection":18446744073709551614},)" + threeChains,
+             chainEdges),
+         "vertex 1: \"self_intersection\" must be a whole number in -10000000 ... 10000000, not "
+         "18446744073709551614"},
+        {"id 2^64 - 1, once read as -1",
+         graph(R"({"id":18446744073709551615,"multiplicity":3},)" + threeChains, chainEdges),
+         "\"id\" must be a whole number in -2147483648 ... 2147483647, not 18446744073709551615"},
+        {"multiplicity 2^64 - 5", graph(R"({"id":0,"multiplicity":18446744073709551611})", ""),
+         "not 18446744073709551611"},
+        {"an id of 2^31", graph(R"({"id":0,"multiplicity":3})", "[0,2147483648]"),
+         "edge 1: an id must be a whole number in -2147483648 ... 2147483647, not 2147483648"},
+        {"a number past any double", graph(R"({"id":1e400,"multiplicity":3})", ""),
+         "the number \"1e400\" is too large"},
+        {"an escape sequence in a string", "{\"vertices\":[\"\x1b]0;x\x07", "last read: "},
+        {"more text than a graph is read from", "{" + std::string(kMaxGraphJsonBytes, ' ') + "}",
+         "more than the 64000000 a dual graph is read from"},
+        {"more curves than a graph may have",
+         [&] {
+             std::string vertices = R"({"id":0,"multiplicity":3})";
+             for (long long id = 1; id <= kMaxGraphCurves; ++id) {
+                 vertices += R"(,{"id":)" + std::to_string(id) + R"(,"multiplicity":1})";
+             }
+             return graph(vertices, "");
+         }(),
+         "more than the 200000 curves a graph may have"},
         {"no edges", R"({"vertices":[]})", "expected an object with the arrays"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         try {
             lookupFiber(row.text);
-            ADD_FAILURE() << "found a fiber for " << row.text;
+            ADD_FAILURE() << "found a fiber for " << row.text.substr(0, 200);
         } catch (const InputError& error) {
             const std::string message = error.what();
             EXPECT_NE(message.find(row.reason), std::string::npos) << message;
             EXPECT_EQ(message.find('\n'), std::string::npos) << "one line";
+            EXPECT_LT(message.size(), 300u) << "typed text is quoted short";
+            EXPECT_TRUE(std::none_of(message.begin(), message.end(), [](char c) {
+                return static_cast<unsigned char>(c) < 0x20;
+            })) << message;
         }
     }
+}
+
+// A graph read with almost no memory to spare fails with std::bad_alloc, which every face reports
+// as "not enough memory"; nothing freed on the way needs memory of its own.
+TEST(FiberLookupDeathTest, RunningOutOfMemoryWhileReadingAGraphFailsCleanly) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than any limit";
+#endif
+    std::string star = R"({"vertices":[{"id":0,"multiplicity":3})";
+    std::string edges;
+    for (int id = 1; id < 150'000; ++id) {
+        star += R"(,{"id":)" + std::to_string(id) + R"(,"multiplicity":1,"kind":"branch"})";
+        edges += (id == 1 ? "[0," : ",[0,") + std::to_string(id) + "]";
+    }
+    star += R"(],"edges":[)" + edges + "]}";
+    const auto readWithLittleMemory = [&] {
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const auto bytes = static_cast<rlim_t>(pages * sysconf(_SC_PAGESIZE) + (4 << 20));
+        const rlimit limit{bytes, bytes};
+        setrlimit(RLIMIT_AS, &limit);
+        try {
+            lookupFiber(star);
+        } catch (const std::bad_alloc&) {
+            std::_Exit(3);
+        }
+        std::_Exit(0);
+    };
+    EXPECT_EXIT(readWithLittleMemory(), ::testing::ExitedWithCode(3), "");
 }
 
 }  // namespace

@@ -28,6 +28,8 @@ files="bin/dorvanix-cli share/man/man1/dorvanix-cli.1.gz share/doc/dorvanix/LICE
     share/icons/hicolor/scalable/apps/$app.svg share/icons/hicolor/48x48/apps/$app.png"
 [ "$python" != none ] && files="$files lib/python3/dist-packages/dorvanix/__init__.pyi
     lib/python3/dist-packages/dorvanix/py.typed lib/python3/dist-packages/dorvanix/selftest.py"
+# The manual, where scripts/docs.sh has built it (scripts/package.sh does, first).
+[ -f "$source/build/docs/html/index.html" ] && files="$files share/doc/dorvanix/html/index.html"
 for file in $files share/bash-completion/completions/dorvanix-cli; do
     [ -e "$usr/$file" ] || fail "$file not installed"
 done

@@ -132,8 +132,14 @@ TEST(ParseInputNumber, ReadsOneSignedDecimalNumber) {
         const char* name;
         const char* text;
         int expected;
-    } good[] = {
-        {"plus", "+7", 7}, {"minus", "-100", -100}, {"zero", "0", 0}, {"limit", "10000", 10000}};
+    } good[] = {{"plus", "+7", 7},
+                {"minus", "-100", -100},
+                {"zero", "0", 0},
+                {"limit", "10000", 10000},
+                {"fullwidth", "\uFF11\uFF12", 12},
+                {"Devanagari", "\u096B", 5},
+                {"minus sign", "\u22123", -3},
+                {"mathematical bold", "\U0001D7CF\U0001D7CE", 10}};
     for (const auto& row : good) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(parseInputNumber(row.text, "n"), row.expected);

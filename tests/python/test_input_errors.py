@@ -1,6 +1,8 @@
 """Bad input raises ValueError with the message dorvanix-cli prints, and nothing is left half done."""
 
 import importlib.util
+import subprocess
+import sys
 
 import pytest
 
@@ -138,3 +140,70 @@ def test_subdivisor_of_another_fiber_is_checked():
     # a line that also fits this fiber is taken as a line of it
     fitting = dorvanix.Subdivisor(dorvanix.Fiber("((3,2),2,2,2)"), "(1;(1,1),(1,1),(1,1))")
     assert x.quorbel(fitting).encode() == run_cli("quorbel", x.notation, fitting.line).stdout
+
+
+DEEP = 50_000  # the tool's argument may hold at most 128 KiB
+HOSTILE_LOOKUPS = [
+    ("an id nested deep", '{"vertices":[{"id":' + "[" * DEEP + "]" * DEEP
+     + ',"multiplicity":1}],"edges":[]}'),
+    ("a field nested deep", '{"vertices":[],"edges":[],"x":' + "[" * DEEP + "]" * DEEP + "}"),
+    ("a self-intersection of 2^64 - 2",
+     '{"vertices":[{"id":0,"multiplicity":3,"self_intersection":18446744073709551614}],'
+     '"edges":[]}'),
+]
+
+
+@pytest.mark.parametrize("label,text", HOSTILE_LOOKUPS, ids=[c[0] for c in HOSTILE_LOOKUPS])
+def test_hostile_graphs_are_refused_as_the_tool_refuses_them(label, text):
+    with pytest.raises(ValueError) as raised:
+        dorvanix.lookup(text)
+    assert str(raised.value) == tool_message("lookup", text), label
+
+
+def test_graphs_past_their_bound_are_declined_as_the_tool_declines_them():
+    text = "((501,500)" + ",500" * 501 + ")"  # 250,501 curves
+    x = dorvanix.Fiber(text)
+    for build in (x.dual_graph, x.intersection_matrix):
+        with pytest.raises(ValueError) as raised:
+            build()
+        assert str(raised.value) == tool_message("graph", text)
+
+
+def test_text_that_is_no_utf8_is_a_type_error_as_in_fiber():
+    for call in (dorvanix.Fiber, dorvanix.lookup):
+        with pytest.raises(TypeError, match="incompatible"):
+            call("2.5.2.4-4-\ud800")
+
+
+def test_a_graph_read_without_memory_raises_memory_error():
+    script = """if True:
+        import os, resource, dorvanix
+        star = ('{"vertices":[{"id":0,"multiplicity":3}'
+                + "".join(',{"id":%d,"multiplicity":1}' % i for i in range(1, 150000))
+                + '],"edges":[' + ",".join("[0,%d]" % i for i in range(1, 150000)) + "]}")
+        if "tsan" not in os.environ.get("LD_PRELOAD", ""):
+            with open("/proc/self/statm") as statm:
+                size = int(statm.read().split()[0]) * os.sysconf("SC_PAGE_SIZE")
+            resource.setrlimit(resource.RLIMIT_AS, (size + (4 << 20), resource.RLIM_INFINITY))
+        try:
+            dorvanix.lookup(star)
+        except MemoryError as error:
+            print("MemoryError:", error)
+        except ValueError as error:
+            print("ValueError:", error)
+    """
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
+                          timeout=120)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.startswith(("MemoryError: not enough memory", "ValueError: dual graph")), \
+        done.stdout
+
+
+def test_selftest_on_a_full_disk_says_so_in_one_line():
+    with open("/dev/full", "w") as full:
+        done = subprocess.run([sys.executable, "-m", "dorvanix.selftest"], stdout=full,
+                              capture_output=False, stderr=subprocess.PIPE, text=True,
+                              timeout=300)
+    assert done.returncode == 1
+    assert done.stderr == ("dorvanix.selftest: cannot write to standard output: "
+                           "No space left on device\n")

@@ -80,6 +80,20 @@ def test_ctrl_c_stops_a_long_call(alarm, tmp_path, label, call):
         "((5,2),4,4,2) : 22 (g=2)", "((5,2),4,3,3) : 18 (g=2)"]
 
 
+def test_ctrl_c_stops_the_dual_graph_of_a_fiber_at_its_bound(alarm):
+    # 199,363 curves, just within the bound: Ctrl-C a quarter of the way ends it well before.
+    x = dorvanix.Fiber("((447,446)" + ",446" * 447 + ")")
+    started = time.monotonic()
+    x.dual_graph()
+    whole = time.monotonic() - started
+    alarm(whole / 4)
+    started = time.monotonic()
+    with pytest.raises(KeyboardInterrupt):
+        x.dual_graph()
+    stopped = time.monotonic() - started
+    assert stopped < 0.75 * whole, f"stopped after {stopped:.2f} s of {whole:.2f} s"
+
+
 def test_ctrl_c_stops_the_dual_graph_of_a_large_analysis(alarm):
     # 1332 chains of 666 nodes: the dual graph analyses Y again. Interrupted a quarter of the way
     # through, it must end well before it would have ended by itself.

@@ -55,5 +55,5 @@ def test_too_large_a_chain_diagram_is_declined_before_drawing():
     analysis = x.analyze(y)
     assert analysis.chain_count * x.genus > 100000
     for draw in (lambda: analysis.picture(), analysis._repr_svg_, lambda: x.picture(y, ticks=80)):
-        with pytest.raises(ValueError, match="a chain diagram of 180139 nodes"):
+        with pytest.raises(ValueError, match="a chain diagram of 180,139 curves"):
             draw()

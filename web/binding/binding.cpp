@@ -4,10 +4,13 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <new>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "files/list_files.h"
 #include "model/input_check.h"
@@ -34,6 +37,39 @@ val guarded(const std::function<val()>& work) {
     return answer;
 }
 
+// A draw list as numbers, in drawing order: a curve segment as 0, its four points (x, y), its
+// colour 0xRRGGBB and its width; a label as 1, its top-left point, its colour and the place of
+// its text in `labels`.
+val packed(const DrawList& list) {
+    std::vector<std::int32_t> ops;
+    ops.reserve(list.items.size() * 11);
+    val labels = val::array();
+    int labelCount = 0;
+    const auto colour = [](Rgb c) { return (c.red << 16) | (c.green << 8) | c.blue; };
+    for (const DrawItem& item : list.items) {
+        if (const auto* segment = std::get_if<CubicSegment>(&item)) {
+            ops.push_back(0);
+            for (const PixelPoint& p : segment->points) {
+                ops.push_back(p.x);
+                ops.push_back(p.y);
+            }
+            ops.push_back(colour(segment->colour));
+            ops.push_back(segment->width);
+        } else {
+            const auto& label = std::get<TextLabel>(item);
+            ops.insert(ops.end(),
+                       {1, label.topLeft.x, label.topLeft.y, colour(label.colour), labelCount++});
+            labels.call<void>("push", label.text);
+        }
+    }
+    val drawing = val::object();
+    drawing.set(
+        "ops",
+        val::global("Int32Array").new_(val(emscripten::typed_memory_view(ops.size(), ops.data()))));
+    drawing.set("labels", labels);
+    return drawing;
+}
+
 // The one fiber the worker holds, with its selection.
 class SessionHolder {
   public:
@@ -52,8 +88,20 @@ class SessionHolder {
         return guarded([&] { return val(session().select(line)); });
     }
     void clear() { session().clear(); }
-    std::string frame() { return session().frame(); }
-    std::string tick() { return session().tick(); }
+    // A frame, or the core's reason when the picture is declined.
+    val frame() {
+        return guarded([&] { return val(session().frame()); });
+    }
+    val tick() {
+        return guarded([&] { return val(session().tick()); });
+    }
+    // The frame, or the next tick's, as the draw list packed for a canvas.
+    val frameDrawing() {
+        return guarded([&] { return packed(session().frameDrawing()); });
+    }
+    val tickDrawing() {
+        return guarded([&] { return packed(session().tickDrawing()); });
+    }
     void restart() { session().restart(); }
     int ticks() { return session().ticks(); }
     val quorbel() {
@@ -110,11 +158,17 @@ EMSCRIPTEN_BINDINGS(dorvanix) {
     function("fiberListBound", &fiberListBound);
     function("fiberLines", &fiberLines);
     function("fiberListFile", &fiberListFile);
+    function("fiberListFilePart", &fiberListFilePart);
+    function("fiberListFileEnd", &fiberListFileEnd);
     function("fiberListFileName", &fiberListName);
     function("listSubdivisors", &guardedListSubdivisors);
     function("subdivisorLines", &subdivisorLines);
     function("subdivisorCount", &guardedSubdivisorCount);
     function("subdivisorListFile", &subdivisorListFile);
+    function("subdivisorListFileHead", &subdivisorListFileHead);
+    function("subdivisorListFilePart", &subdivisorListFilePart);
+    function("subdivisorListFileEnd", &subdivisorListFileEnd);
+    function("writeSubdivisorListFile", &writeSubdivisorListFile);
     class_<SessionHolder>("Session")
         .constructor<>()
         .function("open", &SessionHolder::open)
@@ -122,6 +176,8 @@ EMSCRIPTEN_BINDINGS(dorvanix) {
         .function("clear", &SessionHolder::clear)
         .function("frame", &SessionHolder::frame)
         .function("tick", &SessionHolder::tick)
+        .function("frameDrawing", &SessionHolder::frameDrawing)
+        .function("tickDrawing", &SessionHolder::tickDrawing)
         .function("restart", &SessionHolder::restart)
         .function("ticks", &SessionHolder::ticks)
         .function("quorbel", &SessionHolder::quorbel)

@@ -2,6 +2,7 @@
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <sstream>
@@ -23,6 +24,9 @@ namespace dorvanix::web {
 using emscripten::val;
 
 namespace {
+
+// A list file goes to the page in pieces of about this many bytes.
+constexpr std::size_t kFilePieceBytes = std::size_t{1} << 20;
 
 // A chunk goes to the page after this many records, or this many milliseconds.
 constexpr std::size_t kChunkRows = 16384;
@@ -155,11 +159,15 @@ val readFiberInput(val fields) {
     try {
         const bool genusOn = flagOf(fields, "genusOption");
         const bool whole = genusOn && blank(textOf(fields, "m"));
-        const int m = fieldNumber(fields, "m", "m");
-        field = "r";
-        const int r = fieldNumber(fields, "r", "r");
-        field = "b";
-        const int b = fieldNumber(fields, "b", "b");
+        // m, r and b as the tool reads them, each with its message; a whole genus needs none.
+        int m = kLeastCoreMultiplicity, r = kLeastSelfIntersection, b = kLeastBranchCount;
+        if (!whole) {
+            m = atLeast(parseInputNumber(textOf(fields, "m"), "m"), "m", kLeastCoreMultiplicity);
+            field = "r";
+            r = atLeast(parseInputNumber(textOf(fields, "r"), "r"), "r", kLeastSelfIntersection);
+            field = "b";
+            b = atLeast(parseInputNumber(textOf(fields, "b"), "b"), "b", kLeastBranchCount);
+        }
         field = "genus";
         const int genus = genusOn ? genusRequirement(fieldNumber(fields, "genus", "genus")) : 0;
         std::array<int, 4> required{};
@@ -174,9 +182,9 @@ val readFiberInput(val fields) {
         }
         answer.set("ok", true);
         answer.set("whole", whole);
-        answer.set("m", std::max(kLeastCoreMultiplicity, m));
-        answer.set("r", std::max(kLeastSelfIntersection, r));
-        answer.set("b", std::max(kLeastBranchCount, b));
+        answer.set("m", m);
+        answer.set("r", r);
+        answer.set("b", b);
         answer.set("genus", genus);
         answer.set("noDuplicates", flagOf(fields, "noDuplicates"));
         answer.set("atMostTwoCrusts", flagOf(fields, "atMostTwoCrusts"));
@@ -243,15 +251,24 @@ val fiberLines(val records, val bigCounts) {
     return lines;
 }
 
-std::string fiberListFile(val records, val bigCounts, bool whole) {
+std::string fiberListFilePart(val records, val bigCounts) {
     std::ostringstream out;
-    long long shown = 0;
-    forEachFiber(records, bigCounts, [&](const std::string& line) {
-        writeFiberListLine(out, line);
-        ++shown;
-    });
-    if (!whole) writeCutShortMark(out, shown, -1, "fibers");
+    forEachFiber(records, bigCounts,
+                 [&](const std::string& line) { writeFiberListLine(out, line); });
     return out.str();
+}
+
+std::string fiberListFileEnd(double shown, bool whole) {
+    std::ostringstream out;
+    if (!whole) writeCutShortMark(out, static_cast<long long>(shown), -1, "fibers");
+    return out.str();
+}
+
+std::string fiberListFile(val records, val bigCounts, bool whole) {
+    long long shown = 0;
+    forEachFiber(records, bigCounts, [&](const std::string&) { ++shown; });
+    return fiberListFilePart(records, bigCounts) +
+           fiberListFileEnd(static_cast<double>(shown), whole);
 }
 
 bool listSubdivisorRows(const std::string& x, val options, val onChunk) {
@@ -292,22 +309,56 @@ std::string subdivisorCount(const std::string& x, val options) {
     return tallyText(tallySubdivisors(parseFiberText(x), subdivisorOptionsOf(options)));
 }
 
-std::string subdivisorListFile(const std::string& x, val options, val rows, bool whole,
-                               const std::string& total) {
+std::string subdivisorListFileHead(const std::string& x, val options) {
+    std::ostringstream out;
+    SubdivisorListWriter writer(out, fiberNotation(parseFiberText(x)),
+                                subdivisorOptionsOf(options));
+    return out.str();
+}
+
+std::string subdivisorListFilePart(const std::string& x, val rows) {
+    const FiberData fiber = parseFiberText(x);
+    std::ostringstream out;
+    forEachSubdivisor(fiber, rows, [&](const std::string& line) { out << line << kCopiedLineEnd; });
+    return out.str();
+}
+
+bool writeSubdivisorListFile(const std::string& x, val options, val onPiece) {
     const FiberData fiber = parseFiberText(x);
     std::ostringstream out;
     SubdivisorListWriter writer(out, fiberNotation(fiber), subdivisorOptionsOf(options));
-    long long shown = 0;
-    forEachSubdivisor(fiber, rows, [&](const std::string& line) {
-        writer.line(line);
-        ++shown;
-    });
+    double lines = 0;
+    const auto send = [&] {
+        onPiece(out.str(), lines);
+        out.str({});
+    };
+    const bool whole =
+        listSubdivisors(fiber, subdivisorOptionsOf(options), [&](const Subdivisor& y) {
+            writer.line(y.line);
+            ++lines;
+            if (out.tellp() >= static_cast<std::streamoff>(kFilePieceBytes)) send();
+        });
+    writer.finish();
+    send();
+    return whole;
+}
+
+std::string subdivisorListFileEnd(double shown, bool whole, const std::string& total) {
+    std::ostringstream out;
+    const auto lines = static_cast<long long>(shown);
     if (whole) {
-        writer.finish();
+        writeSubdivisorListEnd(out, lines > 0);
     } else {
-        writeCutShortMark(out, shown, total.empty() ? -1 : std::stoll(total), "subdivisors");
+        writeCutShortMark(out, lines, total.empty() ? -1 : std::stoll(total), "subdivisors");
     }
     return out.str();
+}
+
+std::string subdivisorListFile(const std::string& x, val options, val rows, bool whole,
+                               const std::string& total) {
+    const std::string part = subdivisorListFilePart(x, rows);
+    const auto shown = static_cast<double>(std::count(part.begin(), part.end(), '\n'));
+    return subdivisorListFileHead(x, options) + part + subdivisorListFileEnd(shown, whole, total);
 }
 
 }  // namespace dorvanix::web

@@ -11,10 +11,10 @@ namespace dorvanix::web {
 // digits beside it when the count reaches 2^63 - 1); a sub-divisor as k, y1 ... yb. The page keeps
 // them, and the lines are written here only when they are shown or saved.
 
-// Reads the main window's fields (texts and ticks) as the desktop program does: an empty field
-// is its least value, a typed number is checked by the core, m, r and b are raised to their
-// least values, and "genus =" with m left empty asks for the whole genus. Answers the numbers,
-// or the field at fault and the core's message.
+// Reads the main window's fields (texts and ticks): m, r and b as the tool reads them, each
+// refused with the core's message when it is empty or below its least value; an empty option
+// field is its least value, and "genus =" with m left empty asks for the whole genus. Answers the
+// numbers, or the field at fault and the core's message.
 emscripten::val readFiberInput(emscripten::val fields);
 
 // Lists the fibers of readFiberInput's answer (or the census of its genus), handing the page
@@ -29,8 +29,12 @@ double fiberListBound(emscripten::val input);
 // The fiber lines of records (bigCounts as handed out with them).
 emscripten::val fiberLines(emscripten::val records, emscripten::val bigCounts);
 
-// The fiber list file of the records shown, marked as cut short when it is not whole.
+// The fiber list file of the records shown, marked as cut short when it is not whole; or in
+// pieces, for a file larger than one string: the lines of some records, then the file's end
+// after `shown` lines.
 std::string fiberListFile(emscripten::val records, emscripten::val bigCounts, bool whole);
+std::string fiberListFilePart(emscripten::val records, emscripten::val bigCounts);
+std::string fiberListFileEnd(double shown, bool whole);
 
 // Lists the sub-divisors of X under the options {ell, exceptOnlyAB, onlyABC}:
 // onChunk(Uint16Array rows, fraction, found). Answers true when the list is whole.
@@ -46,5 +50,14 @@ std::string subdivisorCount(const std::string& x, emscripten::val options);
 // the list is whole.
 std::string subdivisorListFile(const std::string& x, emscripten::val options, emscripten::val rows,
                                bool whole, const std::string& total);
+// The same file in pieces: its head, the lines of some rows, and its end after `shown` lines.
+std::string subdivisorListFileHead(const std::string& x, emscripten::val options);
+std::string subdivisorListFilePart(const std::string& x, emscripten::val rows);
+std::string subdivisorListFileEnd(double shown, bool whole, const std::string& total);
+// The whole file listed afresh, as the tool writes it, handed over in pieces of a few megabytes:
+// onPiece(text, linesSoFar). Lines made by the listing itself, not rebuilt one by one from rows,
+// which is many times faster for a list of millions. Answers true when the list is whole.
+bool writeSubdivisorListFile(const std::string& x, emscripten::val options,
+                             emscripten::val onPiece);
 
 }  // namespace dorvanix::web

@@ -22,8 +22,10 @@ const View kCentred{kPictureWidth / 2, kPictureHeight / 2, 1.0};
 WebSession::WebSession(const std::string& x)
     : x_(parseFiberText(x)),
       notation_(fiberNotation(x_)),
-      genus_(fiberGenus(x_.m, x_.firstMultiplicities())) {
-    checkPictureSize(x_);
+      genus_(fiberGenus(x_.m, x_.firstMultiplicities())),
+      // A fiber too large to draw is still listed, counted and analysed: only its picture is
+      // declined.
+      pictureRefusal_(pictureRefusal(x_)) {
     restart();
 }
 
@@ -38,7 +40,7 @@ std::string WebSession::select(const std::string& line) {
 
 void WebSession::clear() {
     y_.reset();
-    pictureRefusal_.clear();
+    pictureRefusal_ = pictureRefusal(x_);
     restart();
 }
 
@@ -52,20 +54,30 @@ void WebSession::restart() {
     if (y_) picture_->choose(y_->line);
 }
 
-std::string WebSession::frame() {
+DrawList WebSession::frameDrawing() {
     if (!pictureRefusal_.empty()) throw InputError(pictureRefusal_);
     // The frame before any tick, painted on a copy: a paint re-centres X, and the tool's
     // frames after T ticks are painted only after each tick.
     if (ticks_ == 0) {
-        return pictureSvg(x_, y_ ? &*y_ : nullptr, 0, LibraryRandom());
+        PictureSession fresh(x_);
+        if (y_) fresh.choose(y_->line);
+        return fresh.frameAfterTicks(0, LibraryRandom(), kCentred);
     }
-    return svgDocument(picture_->frameAfterTicks(0, std::ref(*random_), kCentred));
+    return picture_->frameAfterTicks(0, std::ref(*random_), kCentred);
+}
+
+DrawList WebSession::tickDrawing() {
+    if (ticks_ >= kMaxPictureTicks || !pictureRefusal_.empty()) return frameDrawing();
+    ++ticks_;
+    return picture_->frameAfterTicks(1, std::ref(*random_), kCentred);
+}
+
+std::string WebSession::frame() {
+    return svgDocument(frameDrawing());
 }
 
 std::string WebSession::tick() {
-    if (ticks_ >= kMaxPictureTicks || !pictureRefusal_.empty()) return frame();
-    ++ticks_;
-    return svgDocument(picture_->frameAfterTicks(1, std::ref(*random_), kCentred));
+    return svgDocument(tickDrawing());
 }
 
 std::string WebSession::quorbelFile() const {

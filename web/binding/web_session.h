@@ -6,6 +6,7 @@
 
 #include "census/subdivisor_line.h"
 #include "model/fiber_data.h"
+#include "picture/draw_list.h"
 #include "picture/library_random.h"
 #include "picture/picture_session.h"
 
@@ -39,6 +40,9 @@ class WebSession {
     // its frames throw InputError with the reason.
     std::string frame();
     std::string tick();
+    // The same frames as the core's draw list, for a canvas.
+    DrawList frameDrawing();
+    DrawList tickDrawing();
     void restart();
     int ticks() const { return ticks_; }
 
@@ -53,8 +57,8 @@ class WebSession {
     FiberData x_;
     std::string notation_;
     int genus_ = 0;
+    std::string pictureRefusal_;  // why the picture of X (with Y) is declined; empty when drawn
     std::optional<SubdivisorLine> y_;
-    std::string pictureRefusal_;  // why the picture of X with Y is declined; empty when drawn
     std::unique_ptr<PictureSession> picture_;
     std::unique_ptr<LibraryRandom> random_;
     int ticks_ = 0;

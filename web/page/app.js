@@ -9,9 +9,12 @@ const $ = (id) => document.getElementById(id);
 // ---- Workers --------------------------------------------------------------------------------
 
 class CoreWorker {
-  constructor() { this.start(); }
+  // A lister keeps a spare worker started, so that a new listing after a Cancel does not wait
+  // for the module to load and compile.
+  constructor(spare = false) { this.spare = spare ? new Worker('worker.js') : null; this.start(); }
   start() {
-    this.worker = new Worker('worker.js');
+    this.worker = this.spare ?? new Worker('worker.js');
+    if (this.spare) this.spare = new Worker('worker.js');
     this.next = 1;
     this.pending = new Map();
     this.worker.onmessage = (event) => {
@@ -24,15 +27,17 @@ class CoreWorker {
     };
   }
   call(op, ...args) { return this.run(op, args, null); }
-  run(op, args, onChunk) {
+  run(op, args, onChunk, transfer = []) {
     const id = this.next++;
     return new Promise((resolve, reject) => {
       this.pending.set(id, { resolve, reject, onChunk });
-      this.worker.postMessage({ id, op, args });
+      this.worker.postMessage({ id, op, args }, transfer);
     });
   }
-  // Stops whatever runs at once: the worker is thrown away and a fresh one started.
+  // Stops whatever runs at once: the worker is thrown away and a fresh one started. An idle
+  // worker stays, ready.
   stop() {
+    if (this.pending.size === 0) return;
     this.worker.terminate();
     for (const job of this.pending.values()) job.reject(new Error('cancelled'));
     this.start();
@@ -40,8 +45,13 @@ class CoreWorker {
 }
 
 const core = new CoreWorker();
-const fiberLister = new CoreWorker();
-const subdivisorLister = new CoreWorker();
+// The picture has a worker of its own, which holds X and the first selection too and draws each
+// frame on the canvas itself: a frame of a large X neither waits for nor holds up the rest.
+const picturer = new CoreWorker();
+// A whole sub-divisor list is saved by a worker of its own, which Cancel throws away.
+const saver = new CoreWorker();
+const fiberLister = new CoreWorker(true);
+const subdivisorLister = new CoreWorker(true);
 
 // ---- Lines kept as numbers ------------------------------------------------------------------
 
@@ -61,6 +71,11 @@ class RecordStore {
     for (let i = 0; i < chunk.bigs.length; i += 2) this.bigs.set(this.rows + chunk.bigs[i], chunk.bigs[i + 1]);
     this.chunks.push({ first: this.rows, records, starts });
     this.rows += starts.length;
+  }
+  // The list as it is now, kept apart from rows added or cleared later.
+  snapshot() {
+    return Object.assign(new RecordStore(this.kind, this.stride),
+      { chunks: this.chunks.slice(), rows: this.rows, bigs: new Map(this.bigs) });
   }
   // The records of rows [from, to) in one array, with the big counts among them.
   slice(from, to) {
@@ -92,6 +107,11 @@ class RecordStore {
 
 const ROW_HEIGHT = 22;
 
+// A line of a fiber of thousands of curves runs to many thousands of characters: a row shows its
+// start, since laying out the whole of each row in view on every change stalled the page.
+const SHOWN_CHARACTERS = 2000;
+const shortened = (line) => (line.length > SHOWN_CHARACTERS ? `${line.slice(0, SHOWN_CHARACTERS)}…` : line);
+
 // A listbox that makes elements only for the rows in view and asks for their lines then.
 class VirtualList {
   constructor(element, fetchLines, onChoose) {
@@ -116,7 +136,15 @@ class VirtualList {
     });
   }
   reset() { this.cache.clear(); this.count = 0; this.selected = -1; this.element.scrollTop = 0; this.render(); }
-  setCount(count) { if (count !== this.count) { this.count = count; this.render(); } }
+  // More rows found: the rows in view are redrawn only when the new ones come into view.
+  setCount(count) {
+    if (count === this.count) return;
+    const viewEnd = Math.floor(this.element.scrollTop / ROW_HEIGHT) + Math.ceil(this.element.clientHeight / ROW_HEIGHT) + 2;
+    const filled = count > this.count && this.count >= viewEnd;
+    this.count = count;
+    if (filled) this.spacer.style.height = `${this.count * ROW_HEIGHT}px`;
+    else this.render();
+  }
   select(row) {
     if (this.count === 0) return;
     this.selected = Math.max(0, Math.min(this.count - 1, row));
@@ -158,7 +186,7 @@ class VirtualList {
       element.dataset.row = row;
       element.style.top = `${row * ROW_HEIGHT}px`;
       element.setAttribute('aria-selected', row === this.selected ? 'true' : 'false');
-      element.textContent = this.cache.get(row) ?? '';
+      element.textContent = shortened(this.cache.get(row) ?? '');
       if (!this.cache.has(row)) missing = true;
       this.element.append(element);
     }
@@ -217,7 +245,10 @@ function clearErrors() {
   for (const element of document.querySelectorAll('[aria-invalid]')) element.removeAttribute('aria-invalid');
 }
 
-const formatCount = (n) => Number(n).toLocaleString('en');
+// Counts grouped by thousands, cheaply: toLocaleString for each update of a running count
+// showed up as the largest item of a listing's profile.
+const count = (n) => String(n).replace(/\B(?=(\d{3})+(?!\d))/g, ',');
+const formatCount = count;
 
 // ---- The address --------------------------------------------------------------------------------
 
@@ -225,7 +256,13 @@ const FIELDS = ['m', 'r', 'b', 'genus', 'a1', 'a2', 'a3', 'a4', 'ell'];
 const BOXES = { 'no-duplicates': 'nd', 'at-most-two': 'c2', 'genus-option': 'go',
   'multiplicity-option': 'mo', 'ell-option': 'eo', 'except-only-ab': 'eab', 'only-abc': 'abc' };
 
-function saveView() {
+// The address holds the view. Each step one may want to go back to (a list, a chosen X, a
+// selection) is an entry of its own in the history; a change of a field or a box replaces the
+// entry. While the page follows an address it was sent to, it adds no entry.
+let shownHash = null;
+let restoring = false;
+
+function saveView(step = false) {
   const view = new URLSearchParams();
   for (const field of FIELDS) if ($(field).value !== '') view.set(field, $(field).value);
   for (const [box, key] of Object.entries(BOXES)) if ($(box).checked) view.set(key, '1');
@@ -233,22 +270,63 @@ function saveView() {
   if (state.input) view.set('listed', '1');
   if (state.x) view.set('x', state.x);
   for (const line of state.selected) view.append('y', line);
-  history.replaceState(null, '', `#${view.toString()}`);
+  const hash = `#${view.toString()}`;
+  if (hash === location.hash) return;
+  if (step && !restoring) history.pushState(null, '', hash);
+  else history.replaceState(null, '', hash);
+  shownHash = location.hash;
 }
 
 async function restoreView() {
+  shownHash = location.hash;
   const view = new URLSearchParams(location.hash.slice(1));
-  for (const field of FIELDS) if (view.has(field)) $(field).value = view.get(field);
-  for (const [box, key] of Object.entries(BOXES)) if (view.has(key)) $(box).checked = view.get(key) === '1';
-  syncOptionFields();
-  if ($('ell-option').checked) await toggleEll();
-  if (view.has('listed') || view.has('m')) startFiberList();
-  if (view.has('x')) {
-    await openFiber(view.get('x'));
-    for (const line of view.getAll('y')) state.selected.push(line);
+  restoring = true;
+  try {
+    for (const field of FIELDS) $(field).value = view.get(field) ?? '';
+    for (const [box, key] of Object.entries(BOXES)) {
+      $(box).checked = view.has(key) ? view.get(key) === '1' : box === 'only-abc';
+    }
+    syncOptionFields();
+    state.ellFilter = 0;
+    if ($('ell-option').checked) await toggleEll();
+    if (view.has('listed') || view.has('m')) {
+      if (JSON.stringify(fieldsOfForm()) !== state.listedFields) startFiberList(false);
+    } else if (state.input) {
+      ++fiberRun;
+      fiberLister.stop();
+      state.input = null;
+      state.listedFields = null;
+      $('fibers').hidden = true;
+    }
+    if (!view.has('x')) {
+      state.x = null;
+      state.selected = [];
+      for (const id of ['subdivisors', 'analysis', 'picture', 'downloads']) $(id).hidden = true;
+      return;
+    }
+    if (view.get('x') !== state.x || JSON.stringify(listOptions()) !== JSON.stringify(state.listOptions)) {
+      await openFiber(view.get('x'), false);
+    }
+    const first = state.selected[0];
+    state.selected = view.getAll('y');
+    state.selectedRow = undefined;
     renderSelected();
-    if (state.selected.length > 0) await analyseFirst();
+    if (state.selected.length === 0) {
+      $('analysis').hidden = true;
+      if (first !== undefined) { await core.call('clear'); await drawPicture('clear'); }
+    } else if (state.selected[0] !== first) {
+      await analyseFirst();
+    }
+  } finally {
+    restoring = false;
   }
+}
+
+// An address typed, a link followed in the same tab, Back and Forward: the page shows its view.
+// One view is restored at a time, the last address last.
+let following = Promise.resolve();
+function followAddress() {
+  following = following.then(() => (location.hash !== shownHash ? restoreView() : null));
 }
 
 // ---- 1. The fields and the fiber list ----------------------------------------------------------
@@ -288,7 +366,7 @@ function askHowMuch(input, bound) {
   });
 }
 
-async function startFiberList() {
+async function startFiberList(step = true) {
   clearErrors();
   const input = await core.call('readFiberInput', fieldsOfForm());
   if (!input.ok) {
@@ -297,7 +375,8 @@ async function startFiberList() {
     return;
   }
   state.input = input;
-  saveView();
+  state.listedFields = JSON.stringify(fieldsOfForm());
+  saveView(step);
   const run = ++fiberRun;
   const bound = await core.call('fiberListBound', input);
   if (bound > ASK_ABOVE) {
@@ -307,6 +386,8 @@ async function startFiberList() {
   }
   fiberLister.stop();
   fibers.clear();
+  // The list shown from now on is this one: not whole until its listing says so.
+  state.fibersWhole = false;
   fiberList.reset();
   $('fibers').hidden = false;
   $('fiber-cancel').disabled = false;
@@ -355,9 +436,11 @@ async function chooseFiber(row) {
 
 // ---- 3. Sub-divisors --------------------------------------------------------------------------
 
-async function openFiber(text) {
-  clearErrors();
-  const answer = await core.call('open', text);
+async function openFiber(text, step = true) {
+  // The errors of X and of its selection go; a field's (an ell read from a link) stays.
+  $('x-error').textContent = '';
+  $('select-error').textContent = '';
+  const [answer] = await Promise.all([core.call('open', text), picturer.call('open', text)]);
   if (!answer.ok) { $('x-error').textContent = answer.message; $('subdivisors').hidden = false; return; }
   state.x = answer.value.notation;
   state.xFile = answer.value.listFileName;
@@ -367,9 +450,9 @@ async function openFiber(text) {
   for (const id of ['subdivisors', 'picture', 'downloads']) $(id).hidden = false;
   $('analysis').hidden = true;
   renderSelected();
-  saveView();
+  saveView(step);
   startPicture();
-  await startSubdivisorList();
+  startSubdivisorList();
 }
 
 function listOptions() {
@@ -384,6 +467,8 @@ async function startSubdivisorList() {
   const options = listOptions();
   state.listOptions = options;
   subdivisors = new RecordStore('subdivisors', state.branches + 1);
+  state.subdivisorsWhole = false;
+  state.subdivisorTotal = '';
   subdivisorList.reset();
   $('subdivisor-cancel').disabled = false;
   $('subdivisor-progress').value = 0;
@@ -469,19 +554,28 @@ async function selectSubdivisor() {
   const previous = state.selected.slice();
   state.selected.push(line);
   renderSelected();
-  saveView();
+  saveView(true);
   await analyseFirst(previous);
 }
 
+// Delete drops the clicked line of "Selected divisors"; the first line left is analysed again
+// (the analysis and the picture follow the first line), or X is shown alone when none is left.
 async function deleteSelected() {
-  if (state.selectedRow === undefined || state.selectedRow >= state.selected.length) return;
+  if (state.selectedRow === undefined || state.selectedRow >= state.selected.length) {
+    $('select-error').textContent = state.selected.length === 0 ? 'No divisor is selected: nothing to delete.'
+      : 'Click a line of Selected divisors first: Delete removes that line.';
+    return;
+  }
+  const previous = state.selected.slice();
   state.selected.splice(state.selectedRow, 1);
   state.selectedRow = undefined;
   renderSelected();
-  saveView();
+  saveView(true);
+  if (state.selected.length > 0) { await analyseFirst(previous); return; }
+  $('select-error').textContent = '';
   $('analysis').hidden = true;
   await core.call('clear');
-  showFrame(await core.call('frame'));
+  await drawPicture('clear');
 }
 
 // ---- 4. The analysis ----------------------------------------------------------------------------
@@ -506,7 +600,7 @@ async function analyseFirst(previous = null) {
     return;
   }
   showAnalysis(JSON.parse(answer.value));
-  showFrame(await core.call('frame'));
+  await drawPicture('select', state.selected[0]);
 }
 
 // Cancel leaves the selection as it was before: the core's worker is thrown away, and a fresh
@@ -519,8 +613,9 @@ async function cancelAnalysis() {
   saveView();
   $('analysis').hidden = true;
   await core.call('open', state.x);
+  await picturer.call('open', state.x);
   if (state.selected.length > 0) await analyseFirst(state.selected.slice());
-  else showFrame(await core.call('frame'));
+  else await drawPicture();
 }
 
 const shown = (value) => (value === null ? 'none' : String(value));
@@ -549,9 +644,16 @@ function showAnalysis(record) {
   for (const node of record.nodes) {
     const item = document.createElement('li');
     item.setAttribute('role', 'treeitem');
-    item.textContent = `${node.serial}: multiplicity ${node.multiplicity}, degree ${node.degree}` +
-      (node.point_count > 0 ? ` (joining curve, ${node.point_count} points)` : '') +
-      (node.marked ? ' (genus chain)' : '');
+    // A curve of R with its self-intersection and the curves of R it meets, as the tool prints it;
+    // a node of the drawing that is no curve of R says so.
+    const meets = node.neighbours_in_r.map((id) => record.nodes[id].serial).join(', ');
+    item.textContent = !node.in_r
+      ? `${node.serial}: ${node.genus_chain ? 'genus chain' : 'multiplicity 0'}, no curve of R`
+      : `${node.serial}: multiplicity ${node.multiplicity}, self-intersection ` +
+        `${node.self_intersection ?? 'no whole number'}, ` +
+        (meets ? `meets ${meets}` : 'meets no curve of R') +
+        (node.parent === null ? ' (the core)' : '') +
+        (node.joining_curve_points > 0 ? ' (J, the joining curve)' : '');
     items.set(node.id, item);
     const parent = node.parent === null ? null : items.get(node.parent);
     if (parent) {
@@ -575,23 +677,41 @@ function showAnalysis(record) {
 // ---- 5. The picture ---------------------------------------------------------------------------
 
 let clock = null;
-let currentSvg = '';
 
 function showFrame(frame) {
-  if (!frame || typeof frame.svg !== 'string') return;  // no fiber in a fresh worker yet
-  currentSvg = frame.svg;
-  $('frame').innerHTML = frame.svg.replace(/^<\?xml[^>]*>\s*/, '');
+  // A picture the core declines: its reason in place of the frame, and no more ticks.
+  state.pictureRefused = Boolean(frame && frame.ok === false);
+  $('frame-refusal').textContent = state.pictureRefused ? frame.message : '';
+  $('frame-canvas').hidden = state.pictureRefused;
+  if (state.pictureRefused) { $('tick-status').textContent = ''; return; }
+  if (!frame || typeof frame.ticks !== 'number') return;  // no fiber in a fresh worker yet
   $('tick-status').textContent = `tick ${frame.ticks}${state.paused ? ' (paused)' : ''}`;
   $('frame-view').dataset.ticks = frame.ticks;
 }
 
+// Tells the picture's worker of a change of the selection (op: 'select' with its line, 'clear'),
+// then has it draw the frame.
+async function drawPicture(op = null, ...args) {
+  if (op) await picturer.call(op, ...args);
+  showFrame(await picturer.call('drawFrame'));
+}
+
+let canvasHanded = false;
+
 async function startPicture() {
-  showFrame(await core.call('frame'));
+  if (!canvasHanded) {
+    canvasHanded = true;
+    const offscreen = $('frame-canvas').transferControlToOffscreen();
+    await picturer.run('attachCanvas', [offscreen], null, [offscreen]);
+  }
+  await drawPicture();
   if (clock === null) {
+    // A tick is asked for only once the last one is drawn: a slow frame makes the next one wait,
+    // never a queue of them.
     clock = setInterval(async () => {
-      if (state.paused || $('picture').hidden || state.ticking) return;
+      if (state.paused || state.pictureRefused || $('picture').hidden || state.ticking) return;
       state.ticking = true;
-      try { showFrame(await core.call('tick')); } finally { state.ticking = false; }
+      try { showFrame(await picturer.call('drawTick')); } finally { state.ticking = false; }
     }, 100);
   }
 }
@@ -621,22 +741,101 @@ function download(name, data, type = 'application/octet-stream') {
   setTimeout(() => URL.revokeObjectURL(link.href), 10000);
 }
 
+// A list file is written by the core SAVE_ROWS rows at a time, and the pieces are gathered in a
+// Blob, which the browser may keep on disk: never one string, so a list of millions of lines is
+// saved as any other, with its progress and a Cancel. Past SAVE_CAP bytes the page says so before
+// it starts, and names the tool's command that writes the file.
+const SAVE_ROWS = 65536;
+const SAVE_CAP = 2 ** 31;
+let saveJob = null;
+
+async function saveInPieces(what, name, store, file, command) {
+  const status = $(`${what}-save-status`);
+  if (saveJob) { status.textContent = 'Another list is being saved: wait for it, or cancel it.'; return; }
+  const shown = store.rows;
+  const job = saveJob = { cancelled: false };
+  const progress = $(`${what}-save-progress`);
+  const done = (message) => { $(`${what}-saving`).hidden = true; status.textContent = message; saveJob = null; };
+  try {
+    const sample = await file.part(0, Math.min(shown, 256));
+    const estimate = shown === 0 ? 0 : sample.length / Math.min(shown, 256) * shown;
+    if (estimate > SAVE_CAP) {
+      done(`This file would take about ${(estimate / 2 ** 30).toFixed(1)} GB, more than the page ` +
+        `can save. The tool writes it: ${command}`);
+      return;
+    }
+    progress.value = 0;
+    $(`${what}-saving`).hidden = false;
+    if (file.whole) {
+      // A whole list is listed afresh by a worker of its own, which writes the file's lines as
+      // the listing makes them: many times faster than rebuilding each line from its row.
+      const parts = [];
+      job.stop = () => saver.stop();
+      const whole = await saver.run(...file.whole, (piece) => {
+        parts.push(piece.text);
+        progress.value = piece.lines / Math.max(shown, 1);
+        status.textContent = `Saving the list… ${count(piece.lines)} of ${count(shown)} lines written`;
+      });
+      if (whole !== true) throw new Error(whole?.message ?? 'the listing stopped');
+      download(name, new Blob(parts, { type: 'application/octet-stream' }));
+      done(`Saved ${name}: ${count(shown)} lines.`);
+      return;
+    }
+    const parts = [await file.head()];
+    for (let from = 0; from < shown; from += SAVE_ROWS) {
+      if (job.cancelled) { done('Save cancelled: no file written.'); return; }
+      parts.push(await file.part(from, Math.min(shown, from + SAVE_ROWS)));
+      const written = Math.min(shown, from + SAVE_ROWS);
+      progress.value = written / shown;
+      status.textContent = `Saving the list… ${count(written)} of ${count(shown)} lines written`;
+    }
+    if (job.cancelled) { done('Save cancelled: no file written.'); return; }
+    parts.push(await file.end(shown));
+    download(name, new Blob(parts, { type: 'application/octet-stream' }));
+    done(`Saved ${name}: ${count(shown)} lines.`);
+  } catch (error) {
+    done(job.cancelled ? 'Save cancelled: no file written.' : `The list could not be saved: ${error.message}`);
+  }
+}
+
+function cancelSave() {
+  if (!saveJob) return;
+  saveJob.cancelled = true;
+  saveJob.stop?.();
+}
+
+const quoted = (text) => `'${text.replace(/'/g, "'\\''")}'`;
+
 async function saveFiberList() {
-  if (!state.fibersWhole && !confirm(`This list is not complete: it holds ${formatCount(fibers.rows)} fibers.\nSave it marked as cut short?`)) return;
-  const { records, bigs } = fibers.slice(0, fibers.rows);
+  if (!state.fibersWhole && !confirm(`This list is not complete: it holds ${count(fibers.rows)} fibers.\nSave it marked as cut short?`)) return;
   const input = state.input;
-  const [text, name] = await Promise.all([
-    core.call('fiberListFile', records, bigs, state.fibersWhole),
-    core.call('fiberListFileName', input.m, input.r, input.b, input.whole ? input.genus : 0)]);
-  download(name, text);
+  const whole = state.fibersWhole;
+  const store = fibers.snapshot();
+  const name = await core.call('fiberListFileName', input.m, input.r, input.b, input.whole ? input.genus : 0);
+  const options = [input.noDuplicates ? ' --no-duplicates' : '', input.genus > 0 ? ` --genus ${input.genus}` : '',
+    input.atMostTwoCrusts ? ' --at-most-two-crusts' : '',
+    input.multiplicityOption ? ` --multiplicities ${input.required.join(',')}` : ''].join('');
+  const command = input.whole ? `dorvanix-cli census --genus ${input.genus} --output ${name}`
+    : `dorvanix-cli fibers ${input.m} ${input.r} ${input.b}${options} --output ${name}`;
+  await saveInPieces('fiber', name, store, {
+    head: async () => '',
+    part: (from, to) => { const { records, bigs } = store.slice(from, to); return core.call('fiberListFilePart', records, bigs); },
+    end: (shown) => core.call('fiberListFileEnd', shown, whole),
+  }, command);
 }
 
 async function saveSubdivisorList() {
-  if (!state.subdivisorsWhole && !confirm(`This list is not complete: it holds ${formatCount(subdivisors.rows)} lines.\nSave it marked as cut short?`)) return;
-  const { records } = subdivisors.slice(0, subdivisors.rows);
-  const text = await core.call('subdivisorListFile', state.x, listOptions(), records,
-    state.subdivisorsWhole, state.subdivisorTotal);
-  download(state.xFile, text);
+  if (!state.subdivisorsWhole && !confirm(`This list is not complete: it holds ${count(subdivisors.rows)} lines.\nSave it marked as cut short?`)) return;
+  const { x, listOptions: options, subdivisorsWhole: whole, subdivisorTotal: total } = state;
+  const store = subdivisors.snapshot();
+  const flags = [options.ell ? ` --ell ${options.ell}` : '', options.exceptOnlyAB ? ' --except-only-ab' : '',
+    options.onlyABC ? '' : ' --all-types'].join('');
+  await saveInPieces('subdivisor', state.xFile, store, {
+    head: () => core.call('subdivisorListFileHead', x, options),
+    part: (from, to) => core.call('subdivisorListFilePart', x, store.slice(from, to).records),
+    end: (shown) => core.call('subdivisorListFileEnd', shown, whole, total),
+    whole: whole ? ['writeSubdivisorListFile', [x, options]] : null,
+  }, `dorvanix-cli subdivisors ${quoted(x)}${flags} --output ${state.xFile}`);
 }
 
 async function saveQuorbel() {
@@ -649,6 +848,12 @@ function frameName(extension) {
   return `${state.x.replace(/[^0-9]+/g, '-').replace(/^-|-$/g, '')}-tick${$('frame-view').dataset.ticks}.${extension}`;
 }
 
+// The frame shown, as the SVG the tool writes for it.
+async function svgOfFrame() {
+  const frame = await picturer.call('frame');
+  return frame.svg ?? '';
+}
+
 function savePng() {
   const image = new Image();
   image.onload = () => {
@@ -658,7 +863,7 @@ function savePng() {
     canvas.getContext('2d').drawImage(image, 0, 0);
     canvas.toBlob((blob) => download(frameName('png'), blob), 'image/png');
   };
-  image.src = `data:image/svg+xml;charset=utf-8,${encodeURIComponent(currentSvg)}`;
+  svgOfFrame().then((svg) => { image.src = `data:image/svg+xml;charset=utf-8,${encodeURIComponent(svg)}`; });
 }
 
 async function saveGraph(format, extension) {
@@ -678,6 +883,8 @@ function wire() {
   $('fiber-cancel').addEventListener('click', cancelFibers);
   $('choose-fiber').addEventListener('click', () => chooseFiber(fiberList.selected));
   $('save-fibers').addEventListener('click', saveFiberList);
+  $('fiber-save-cancel').addEventListener('click', cancelSave);
+  $('subdivisor-save-cancel').addEventListener('click', cancelSave);
   $('ell-option').addEventListener('change', toggleEll);
   $('ell').addEventListener('input', () => { $('ell-option').checked = false; state.ellFilter = 0; saveView(); });
   $('relist').addEventListener('click', startSubdivisorList);
@@ -689,8 +896,24 @@ function wire() {
   $('save-subdivisors').addEventListener('click', saveSubdivisorList);
   $('save-quorbel').addEventListener('click', saveQuorbel);
   $('pause').addEventListener('click', togglePause);
-  $('restart').addEventListener('click', async () => showFrame(await core.call('restart')));
-  $('frame-view').addEventListener('click', async () => showFrame(await core.call('restart')));
+  $('restart').addEventListener('click', async () => showFrame(await picturer.call('drawRestart')));
+  // Dragging pans a picture larger than its frame; a click without a drag starts it again.
+  let drag = null;
+  $('frame-view').addEventListener('pointerdown', (event) => {
+    drag = { x: event.clientX, y: event.clientY, moved: false };
+  });
+  $('frame-view').addEventListener('pointermove', (event) => {
+    if (!drag || event.buttons !== 1) return;
+    const [dx, dy] = [event.clientX - drag.x, event.clientY - drag.y];
+    if (!drag.moved && Math.hypot(dx, dy) < 4) return;
+    drag = { x: event.clientX, y: event.clientY, moved: true };
+    $('frame-view').scrollBy(-dx, -dy);
+  });
+  $('frame-view').addEventListener('click', async () => {
+    const dragged = drag?.moved;
+    drag = null;
+    if (!dragged) showFrame(await picturer.call('drawRestart'));
+  });
   $('frame-view').addEventListener('contextmenu', (event) => { event.preventDefault(); togglePause(); });
   $('frame-view').addEventListener('wheel', (event) => {
     if (!event.ctrlKey) return;
@@ -702,14 +925,14 @@ function wire() {
     else if (event.key === '-') setZoom(state.zoom * 0.8);
     else if (event.key === '0') setZoom(1);
     else if (event.key === ' ') togglePause();
-    else if (event.key === 'Enter') core.call('restart').then(showFrame);
+    else if (event.key === 'Enter') picturer.call('drawRestart').then(showFrame);
     else return;
     event.preventDefault();
   });
   $('zoom-in').addEventListener('click', () => setZoom(state.zoom * 1.25));
   $('zoom-out').addEventListener('click', () => setZoom(state.zoom * 0.8));
   $('zoom-fit').addEventListener('click', () => setZoom(1));
-  $('save-svg').addEventListener('click', () => download(frameName('svg'), currentSvg, 'image/svg+xml'));
+  $('save-svg').addEventListener('click', async () => download(frameName('svg'), await svgOfFrame(), 'image/svg+xml'));
   $('save-png').addEventListener('click', savePng);
   $('save-json').addEventListener('click', () => saveGraph('json', 'json'));
   $('save-dot').addEventListener('click', () => saveGraph('dot', 'dot'));
@@ -726,7 +949,9 @@ function wire() {
 }
 
 wire();
-restoreView();
+addEventListener('hashchange', followAddress);
+addEventListener('popstate', followAddress);
+following = restoreView();
 if ('serviceWorker' in navigator && location.protocol !== 'file:') {
   navigator.serviceWorker.register('sw.js').catch(() => {});
 }

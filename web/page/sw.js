@@ -5,8 +5,7 @@ const CACHE = 'dorvanix';
 self.addEventListener('install', (event) => {
   event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll([
     './', 'index.html', 'style.css', 'app.js', 'worker.js', 'dorvanix.js', 'dorvanix.wasm',
-    'icon.svg', 'help/index.html', 'help/main_window.html', 'help/fiber_list.html',
-    'help/subdivisors.html', 'help/picture.html', 'help/files.html',
+    'icon.svg', 'help.html',
   ])).then(() => self.skipWaiting()));
 });
 

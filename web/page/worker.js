@@ -12,25 +12,77 @@ const operations = {
   fiberListBound: (core, input) => core.fiberListBound(input),
   listFibers: (core, input, id) => core.listFibers(input, chunkPoster(id)),
   fiberLines: (core, records, bigs) => core.fiberLines(records, bigs),
-  fiberListFile: (core, records, bigs, whole) => core.fiberListFile(records, bigs, whole),
   fiberListFileName: (core, m, r, b, genus) => core.fiberListFileName(m, r, b, genus),
   listSubdivisors: (core, x, options, id) => core.listSubdivisors(x, options, chunkPoster(id)),
   subdivisorLines: (core, x, rows) => core.subdivisorLines(x, rows),
   subdivisorCount: (core, x, options) => core.subdivisorCount(x, options),
-  subdivisorListFile: (core, x, options, rows, whole, total) =>
-    core.subdivisorListFile(x, options, rows, whole, total),
+  fiberListFilePart: (core, records, bigs) => core.fiberListFilePart(records, bigs),
+  fiberListFileEnd: (core, shown, whole) => core.fiberListFileEnd(shown, whole),
+  subdivisorListFileHead: (core, x, options) => core.subdivisorListFileHead(x, options),
+  subdivisorListFilePart: (core, x, rows) => core.subdivisorListFilePart(x, rows),
+  subdivisorListFileEnd: (core, shown, whole, total) => core.subdivisorListFileEnd(shown, whole, total),
+  writeSubdivisorListFile: (core, x, options, id) =>
+    core.writeSubdivisorListFile(x, options, (text, lines) => postMessage({ id, chunk: { text, lines } })),
   open: (core, x) => {
     if (session === null) session = new core.Session();
     return session.open(x);
   },
   select: (core, line) => session.select(line),
   clear: () => session.clear(),
-  frame: () => ({ svg: session.frame(), ticks: session.ticks() }),
-  tick: () => ({ svg: session.tick(), ticks: session.ticks() }),
-  restart: () => { session.restart(); return { svg: session.frame(), ticks: 0 }; },
+  frame: () => framed(session.frame()),
+  tick: () => framed(session.tick()),
+  restart: () => { session.restart(); return framed(session.frame()); },
+  // The picture's worker draws its frames itself, on the canvas the page hands it: the page's
+  // own thread does nothing for a frame, however many curves X has.
+  attachCanvas: (core, offscreen) => { canvas = offscreen.getContext('2d'); return true; },
+  drawFrame: () => painted(session.frameDrawing()),
+  drawTick: () => painted(session.tickDrawing()),
+  drawRestart: () => { session.restart(); return painted(session.frameDrawing()); },
   quorbel: () => session.quorbel(),
   graph: (core, format) => session.graph(format),
 };
+
+let canvas = null;
+
+// Paints a frame of the core's draw list (packed: see binding.cpp) as the SVG writer does, the
+// segments of one colour and width in a row stroked as one path; answers the tick count, or the
+// core's reason why the picture is declined.
+function painted(answer) {
+  if (!answer.ok) return answer;
+  const { ops, labels } = answer.value;
+  const colour = (rgb) => `rgb(${rgb >> 16},${(rgb >> 8) & 255},${rgb & 255})`;
+  canvas.fillStyle = 'white';
+  canvas.fillRect(0, 0, canvas.canvas.width, canvas.canvas.height);
+  canvas.lineCap = 'round';
+  canvas.font = '24px sans-serif';
+  let open = false;
+  let stroke = -1;
+  let width = -1;
+  for (let i = 0; i < ops.length;) {
+    if (ops[i] === 0) {
+      if (!open || ops[i + 9] !== stroke || ops[i + 10] !== width) {
+        if (open) canvas.stroke();
+        [stroke, width, open] = [ops[i + 9], ops[i + 10], true];
+        canvas.strokeStyle = colour(stroke);
+        canvas.lineWidth = width;
+        canvas.beginPath();
+      }
+      canvas.moveTo(ops[i + 1], ops[i + 2]);
+      canvas.bezierCurveTo(ops[i + 3], ops[i + 4], ops[i + 5], ops[i + 6], ops[i + 7], ops[i + 8]);
+      i += 11;
+    } else {
+      if (open) { canvas.stroke(); open = false; }
+      canvas.fillStyle = colour(ops[i + 3]);
+      canvas.fillText(labels[ops[i + 4]], ops[i + 1], ops[i + 2] + 19);  // 19: the label's ascent
+      i += 5;
+    }
+  }
+  if (open) canvas.stroke();
+  return { ticks: session.ticks() };
+}
+
+// A frame with its tick count, or the core's reason why the picture is declined.
+const framed = (answer) => (answer.ok ? { svg: answer.value, ticks: session.ticks() } : answer);
 
 // Hands a chunk of a listing to the page; the records are copied out of the module's memory
 // and their buffer moved, not copied again.

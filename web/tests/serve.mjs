@@ -2,7 +2,7 @@
 // nothing more. `node serve.mjs FOLDER [PORT]`, or serve() from a test (port 0: any free one).
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
-import { extname, join, normalize, resolve } from 'node:path';
+import { extname, isAbsolute, join, relative, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
 
 const TYPES = {
@@ -14,10 +14,19 @@ const TYPES = {
 export function serve(folder, port = 0) {
   const root = resolve(folder);
   const server = createServer(async (request, response) => {
-    let path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+    let path;
+    try {
+      path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+    } catch {
+      response.writeHead(400).end('bad request');  // a malformed address, not the server's end
+      return;
+    }
     if (path.endsWith('/')) path += 'index.html';
-    const file = normalize(join(root, path));
-    if (!file.startsWith(root)) { response.writeHead(403).end(); return; }
+    // Inside the folder means a path below it once resolved, not a name that begins like it
+    // (site-private/ begins like site/).
+    const file = resolve(join(root, path));
+    const inside = relative(root, file);
+    if (inside.startsWith('..') || isAbsolute(inside)) { response.writeHead(403).end(); return; }
     try {
       const body = await readFile(file);
       response.writeHead(200, { 'Content-Type': TYPES[extname(file)] ?? 'application/octet-stream' });
