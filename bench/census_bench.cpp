@@ -52,6 +52,13 @@ const bool registered = [] {
         add(
             name + "/each fiber alone", [=](benchmark::State& s) { censusEachAlone(s, genus); }, 1);
     }
+    // Where the census grows steeply: 1.9 and 6.0 million fibers, most of them of m from 10 to 60
+    // with 6 to 20 branches, and the last core multiplicities with thousands of tables each.
+    for (int genus : {70, 80}) {
+        add(
+            "census of genus " + std::to_string(genus) + "/fast",
+            [=](benchmark::State& s) { censusFast(s, genus); }, 1);
+    }
     return true;
 }();
 

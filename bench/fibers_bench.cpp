@@ -85,6 +85,10 @@ const bool registered = [] {
     addOneByOne("fibers 40 2 5", 40, 2, 5);
     add("fibers 30 3 6/fast", [](benchmark::State& s) { fibersFast(s, 30, 3, 6); });
     addOneByOne("fibers 30 3 6", 30, 3, 6);
+    // One fiber of 10000 equal branches whose count has 3011 digits: counted exactly by powers
+    // of the branch's polynomial.
+    add(
+        "fibers 2 5000 10000/fast", [](benchmark::State& s) { fibersFast(s, 2, 5000, 10000); }, 1);
     return true;
 }();
 

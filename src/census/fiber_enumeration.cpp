@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "census/partition_count.h"
@@ -178,11 +181,12 @@ void appendNumber(std::string& text, long long value) {
 
 }  // namespace
 
-std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
-                               const std::string& countText, long long simpleCrusts, int genus) {
-    // Built in one string: a census writes millions of these.
-    std::string line;
-    line.reserve(32 + 6 * parts.size() + countText.size());
+namespace {
+
+// The fiber line after `line`'s text, with the count's digits given by `appendCount`.
+template <typename AppendCount>
+void appendFiberLine(std::string& line, int m, int r, std::span<const int> parts,
+                     AppendCount&& appendCount, long long simpleCrusts, int genus) {
     line += "((";
     appendNumber(line, m);
     line += ',';
@@ -193,12 +197,62 @@ std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
         appendNumber(line, a);
     }
     line += ") : ";
-    line += countText;
+    appendCount(line);
     line += " (g=";
     appendNumber(line, genus);
     line += ')';
     if (simpleCrusts <= 2) line.append(21, '*');
+}
+
+}  // namespace
+
+std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
+                               const std::string& countText, long long simpleCrusts, int genus) {
+    // Built in one string: a census writes millions of these.
+    std::string line;
+    line.reserve(32 + 6 * parts.size() + countText.size());
+    appendFiberLine(
+        line, m, r, parts, [&](std::string& text) { text += countText; }, simpleCrusts, genus);
     return line;
+}
+
+void writeFiberLine(std::string& line, int m, int r, std::span<const int> parts,
+                    const SubdivisorTally& simpleCrusts, int genus) {
+    // Written through a pointer into room made once: the line is a few dozen short numbers, and
+    // appending them one by one costs more than making them.
+    const bool fits64 = !simpleCrusts.wide && simpleCrusts.count <= ~std::uint64_t{0};
+    const std::string wide = fits64 ? std::string() : tallyText(simpleCrusts);
+    line.resize(96 + 12 * parts.size() + wide.size());
+    char* out = line.data();
+    char* const end = out + line.size();
+    const auto put = [&](std::string_view text) {
+        std::memcpy(out, text.data(), text.size());
+        out += text.size();
+    };
+    const auto number = [&](long long value) { out = std::to_chars(out, end, value).ptr; };
+    put("((");
+    number(m);
+    *out++ = ',';
+    number(r);
+    *out++ = ')';
+    for (int a : parts) {
+        *out++ = ',';
+        number(a);
+    }
+    put(") : ");
+    if (fits64) {
+        out = std::to_chars(out, end, static_cast<std::uint64_t>(simpleCrusts.count)).ptr;
+    } else {
+        put(wide);
+    }
+    put(" (g=");
+    number(genus);
+    *out++ = ')';
+    if (simpleCrusts.clamped() <= 2) {
+        std::memset(out, '*', 21);
+        out += 21;
+    }
+    line.resize(static_cast<std::size_t>(out - line.data()));
 }
 
 bool acceptFiber(int m, std::span<const int> parts, bool noDuplicates, int requiredGenus) {

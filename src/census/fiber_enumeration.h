@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "census/subdivisor_count.h"
 #include "model/progress.h"
 
 namespace dorvanix {
@@ -56,6 +57,10 @@ bool acceptFiber(int m, std::span<const int> parts, bool noDuplicates, int requi
 // The fiber line with the simple crust count written out in full (it may pass 2^63).
 std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
                                const std::string& countText, long long simpleCrusts, int genus);
+
+// The same line written over `line`, whose room is kept (a census writes millions of them).
+void writeFiberLine(std::string& line, int m, int r, std::span<const int> parts,
+                    const SubdivisorTally& simpleCrusts, int genus);
 
 // The line of the fiber list for a fiber and its counts.
 std::string fiberListLine(int m, int r, std::span<const int> parts, long long simpleCrusts,

@@ -392,8 +392,7 @@ bool censusByGenus(int genus, const CensusSink& sink, Progress* progress,
             try {
                 tally = counter.count(worker, shape, progress);
                 if (tally.cancelled) return;
-                lines[first + k] = fiberLineWithCount(shape.m, shape.r, shape.parts,
-                                                      tallyText(tally), tally.clamped(), genus);
+                writeFiberLine(lines[first + k], shape.m, shape.r, shape.parts, tally, genus);
             } catch (...) {
                 failures[first + k] = std::current_exception();
                 return;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <type_traits>
 #include <vector>
 
@@ -80,6 +82,139 @@ constexpr long long kProbeShortfall = 64;
 
 // The memory an exact count may take for its two tables of whole numbers.
 constexpr double kMaxExactBytes = 1024.0 * 1024 * 1024;
+
+std::vector<std::pair<long long, int>> squarefreeDivisors(long long n);
+
+// Exact counts by powers of polynomials. A branch that allows the values w contributes the
+// polynomial P = sum of x^w to the count of vectors by their total, so n equal branches contribute
+// P^n, whose coefficients follow one from another: from P (P^n)' = n P' P^n, with P = 1 + sum of
+// x^e, i q_i = sum over e of ((n + 1) e - i) q_{i - e}. That takes a few operations per
+// coefficient however many equal branches there are, where adding the branches one by one takes
+// a pass over the table for each of them.
+
+// The values one group of equal branches allows (ascending, distinct) and how many branches it
+// has.
+struct ValueGroup {
+    std::vector<long long> values;
+    long long copies = 0;
+};
+
+// The coefficients 0 ... size - 1 of P^n for P the sum of x^v over `values` (ascending, distinct).
+bool truncatedPower(std::span<const long long> values, long long n, std::size_t size,
+                    std::vector<BigCount>& q, Progress* progress) {
+    q.assign(size, BigCount(0));
+    const long long lowest = values.front();
+    const long long shift = lowest * n;  // P = x^lowest (1 + ...), so P^n starts there
+    if (shift >= static_cast<long long>(size)) return true;
+    const std::size_t length = size - static_cast<std::size_t>(shift);
+    q[0] = 1;
+    BigCount sum;
+    for (std::size_t i = 1; i < length; ++i) {
+        if (i % 256 == 0 && stopRequested(progress)) return false;
+        const auto at = static_cast<long long>(i);
+        sum = 0;
+        for (std::size_t j = 1; j < values.size() && values[j] - lowest <= at; ++j) {
+            const long long e = values[j] - lowest;
+            const long long factor = (n + 1) * e - at;
+            const BigCount& from = q[i - static_cast<std::size_t>(e)];
+            if (factor > 0) sum += from * static_cast<unsigned long>(factor);
+            if (factor < 0) sum -= from * static_cast<unsigned long>(-factor);
+        }
+        sum /= static_cast<unsigned long>(i);
+        q[i] = sum;
+    }
+    if (shift > 0) {
+        std::move_backward(q.begin(), q.begin() + static_cast<std::ptrdiff_t>(length), q.end());
+        std::fill(q.begin(), q.begin() + shift, BigCount(0));
+    }
+    return true;
+}
+
+BigCount powerOf(BigCount base, long long n) {
+    BigCount result = 1;
+    for (; n > 0; n >>= 1) {
+        if (n & 1) result *= base;
+        if (n > 1) base *= base;
+    }
+    return result;
+}
+
+// The vectors that take one of its values on every branch of every group and whose values add
+// up to at least `need`, exactly; nothing when cancelled. The series is kept up to the smaller of
+// need - 1 (then the vectors below need are taken from all of them) and the slack (then the
+// values are turned round, so the series counts by how far they fall short of the largest ones).
+std::optional<BigCount> admittedExactly(std::vector<ValueGroup>& groups, long long need,
+                                        Progress* progress) {
+    long long top = 0;
+    for (const ValueGroup& group : groups) {
+        if (group.values.empty()) return BigCount(0);
+        top += group.copies * group.values.back();
+    }
+    if (top < need) return BigCount(0);
+    const long long slack = top - need;
+    const bool summed = need - 1 <= slack;
+    const long long last = summed ? need - 1 : slack;
+    if (!summed) {
+        for (ValueGroup& group : groups) {
+            const long long largest = group.values.back();
+            for (long long& v : group.values) v = largest - v;
+            std::reverse(group.values.begin(), group.values.end());
+        }
+    }
+    BigCount total = 1;
+    if (summed) {
+        for (const ValueGroup& group : groups) {
+            total *=
+                powerOf(BigCount(static_cast<unsigned long>(group.values.size())), group.copies);
+        }
+    }
+    if (last < 0) return total;
+    const auto size = static_cast<std::size_t>(last) + 1;
+    // The group that would cost the most branch by branch starts the series as a power; another
+    // one is multiplied in as a power where that is cheaper than its branches one by one.
+    const auto work = [](const ValueGroup& g) {
+        return static_cast<double>(g.copies) * static_cast<double>(g.values.size());
+    };
+    const auto first =
+        std::max_element(groups.begin(), groups.end(),
+                         [&](const auto& a, const auto& b) { return work(a) < work(b); });
+    std::vector<BigCount> series;
+    std::vector<BigCount> power;
+    if (!truncatedPower(first->values, first->copies, size, series, progress)) return std::nullopt;
+    for (auto group = groups.begin(); group != groups.end(); ++group) {
+        if (group == first || group->copies == 0) continue;
+        if (stopRequested(progress)) return std::nullopt;
+        if (work(*group) > 2.0 * static_cast<double>(size)) {
+            if (!truncatedPower(group->values, group->copies, size, power, progress)) {
+                return std::nullopt;
+            }
+            for (std::size_t i = size; i-- > 0;) {
+                if (i % 256 == 0 && stopRequested(progress)) return std::nullopt;
+                BigCount sum = 0;
+                for (std::size_t j = 0; j <= i; ++j) {
+                    if (power[j] != 0 && series[i - j] != 0) sum += power[j] * series[i - j];
+                }
+                series[i] = sum;
+            }
+            continue;
+        }
+        for (long long copy = 0; copy < group->copies; ++copy) {
+            // Descending, so that series[i - v] is still the value before this branch.
+            for (std::size_t i = size; i-- > 0;) {
+                BigCount sum = 0;
+                for (long long v : group->values) {
+                    if (v > static_cast<long long>(i)) break;
+                    sum += series[i - static_cast<std::size_t>(v)];
+                }
+                series[i] = sum;
+            }
+            if (stopRequested(progress)) return std::nullopt;
+        }
+    }
+    BigCount below = 0;
+    for (const BigCount& c : series) below += c;
+    return summed ? BigCount(total - below) : below;
+}
 
 // The sub-divisor count of one core multiplicity k, by dynamic programming per ell.
 class CoreCount {
@@ -157,11 +292,43 @@ class CoreCount {
             return true;
         }
         checkExactCost(steps, reduced, whole);
-        const std::optional<BigCount> exact = run<BigCount>(steps, reduced, whole, progress);
+        const std::optional<BigCount> exact = exactByPowers(steps, reduced, progress);
         if (!exact) return false;
         widen(tally);
         tally.large += *exact;
         return true;
+    }
+
+    // The count past 2^128 - 1: by Moebius inversion, the sum over the squarefree d dividing
+    // k / ell of mu(d) times the admitted vectors whose z's are all multiples of d, each counted
+    // exactly by powers of its groups' polynomials; with exceptOnlyAB, less those of letters 'A',
+    // 'B' and '0' only.
+    std::optional<BigCount> exactByPowers(const std::vector<std::vector<BranchStep>>& steps,
+                                          long long reduced, Progress* progress) const {
+        BigCount found = 0;
+        std::vector<ValueGroup> groups(groups_.size());
+        for (const auto& [d, mu] : squarefreeDivisors(reduced)) {
+            const long long need = (reduced * r_ + d - 1) / d;
+            for (int plain = 0; plain < (options_.exceptOnlyAB ? 2 : 1); ++plain) {
+                for (std::size_t g = 0; g < groups_.size(); ++g) {
+                    groups[g].copies = groups_[g].size;
+                    groups[g].values.clear();
+                    for (const BranchStep& step : steps[g]) {
+                        if (step.z % d == 0 && !(plain == 1 && step.marks)) {
+                            groups[g].values.push_back(step.z / d);
+                        }
+                    }
+                }
+                const std::optional<BigCount> value = admittedExactly(groups, need, progress);
+                if (!value) return std::nullopt;
+                if ((mu > 0) == (plain == 0)) {
+                    found += *value;
+                } else {
+                    found -= *value;
+                }
+            }
+        }
+        return found;
     }
 
     static void widen(SubdivisorTally& tally) {
@@ -343,11 +510,16 @@ constexpr double kMaxSharedBytes = 256.0 * 1024 * 1024;
 // About what the runs of one part take for one (slot, d): two starts, a bound and two runs.
 constexpr double kStepBytes = 48;
 
-// The values w from lo to hi that one branch may take.
+// The values w from lo to hi that one branch may take. They are at most m - 1 <= 10000, so 32
+// bits hold them: the runs of every part kept for a census take half the room.
 struct Run {
-    long long lo = 0;
-    long long hi = 0;
+    std::int32_t lo = 0;
+    std::int32_t hi = 0;
 };
+
+Run runOf(long long lo, long long hi) {
+    return {static_cast<std::int32_t>(lo), static_cast<std::int32_t>(hi)};
+}
 
 // One core multiplicity k with one ell dividing it.
 struct Slot {
@@ -392,8 +564,29 @@ void appendValue(std::vector<Run>& runs, long long z) {
     if (!runs.empty() && runs.back().hi + 1 == z) {
         ++runs.back().hi;
     } else {
-        runs.push_back({z, z});
+        runs.push_back(runOf(z, z));
     }
+}
+
+// The same from where Y's chain ends for every y from 0 to the bound of the slot's k, which does
+// not depend on ell, so the slots of one k follow the branch once.
+void slotSteps(std::span<const BranchEnd> ends, const Slot& slot, bool onlyABC, SlotSteps& steps) {
+    steps.all.clear();
+    steps.plain.clear();
+    const auto bound = static_cast<long long>(ends.size()) - 1;
+    for (long long y = 0; y <= bound; y += slot.ell) {
+        const char letter = branchLetter(y, ends[static_cast<std::size_t>(y)], slot.ell);
+        if (onlyABC && letter == '?') continue;
+        appendValue(steps.all, y / slot.ell);
+        if (letter != 'C' && letter != '?') appendValue(steps.plain, y / slot.ell);
+    }
+}
+
+// Where Y's chain ends on the branch for core multiplicity k and every y up to the bound.
+void chainEnds(const BranchShape& shape, int k, std::vector<BranchEnd>& ends) {
+    const long long bound = std::max(0LL, std::min<long long>(shape.firstMultiplicity(), k));
+    ends.resize(static_cast<std::size_t>(bound) + 1);
+    for (long long y = 0; y <= bound; ++y) ends[static_cast<std::size_t>(y)] = shape.follow(k, y);
 }
 
 void slotSteps(const BranchShape& shape, const Slot& slot, bool onlyABC, SlotSteps& steps) {
@@ -412,19 +605,19 @@ void slotSteps(const BranchShape& shape, const Slot& slot, bool onlyABC, SlotSte
 void multiplesOf(const std::vector<Run>& runs, long long d, std::vector<Run>& to) {
     to.clear();
     for (const Run& run : runs) {
-        const Run w{(run.lo + d - 1) / d, run.hi / d};
+        const Run w = runOf((run.lo + d - 1) / d, run.hi / d);
         if (w.lo <= w.hi) to.push_back(w);
     }
 }
 
 // The runs of a branch turned round: how far each value falls short of `largest`.
 void mirror(std::vector<Run>& runs, long long largest) {
-    for (Run& run : runs) run = {largest - run.hi, largest - run.lo};
+    for (Run& run : runs) run = runOf(largest - run.hi, largest - run.lo);
 }
 
 long long largestValue(std::span<const Run> runs) {
     long long largest = -1;
-    for (const Run& run : runs) largest = std::max(largest, run.hi);
+    for (const Run& run : runs) largest = std::max<long long>(largest, run.hi);
     return largest;
 }
 
@@ -476,7 +669,7 @@ void addBranch(const RunTable<Number>& from, std::span<const Run> runs, RunTable
         }
         if (from.shortfall) continue;
         for (long long t = std::max(0LL, last - run.hi); t <= reach; ++t) {
-            const long long count = run.hi - std::max(run.lo, last - t) + 1;
+            const long long count = run.hi - std::max<long long>(run.lo, last - t) + 1;
             cells[last] += from.cells[t] * static_cast<Number>(count);
         }
     }
@@ -666,12 +859,28 @@ std::optional<SubdivisorTally> tallyByRuns(const FiberData& x, const SubdivisorO
     return tallyByRuns<WideCount>(x, slots, options, progress, reportFraction);
 }
 
+// A shortfall below this is held as a bit of a mask (and a slack below it counted with them).
+constexpr long long kSmallSlack = 16;
+
+// The shortfalls below kSmallSlack from `largest` that the runs (ascending) allow, as bits.
+std::uint32_t shortfallMask(std::span<const Run> runs, long long largest) {
+    std::uint32_t mask = 0;
+    for (auto run = runs.rbegin(); run != runs.rend() && largest - run->hi < kSmallSlack; ++run) {
+        const long long end = std::min(kSmallSlack - 1, largest - run->lo);
+        for (long long v = largest - run->hi; v <= end; ++v) mask |= std::uint32_t{1} << v;
+    }
+    return mask;
+}
+
 // The runs of w of one part, for every (slot, d) in order, held in one block: table t's
 // runs of every allowed value, then those of the letters 'A', 'B', '0'.
 struct PartSteps {
     std::vector<Run> runs;
     std::vector<std::uint32_t> starts;  // two per table
-    std::vector<long long> largest;     // the largest w of each table's allowed values
+    std::vector<std::int32_t> largest;  // the largest w of each table's allowed values
+    std::vector<std::uint16_t> masks;   // two per table: shortfallMask of all, of 'A', 'B', '0'
+
+    std::uint32_t mask(std::size_t t, bool plain) const { return masks[2 * t + (plain ? 1 : 0)]; }
 
     std::span<const Run> all(std::size_t t) const { return slice(2 * t); }
     std::span<const Run> plain(std::size_t t) const { return slice(2 * t + 1); }
@@ -709,16 +918,27 @@ struct PartRuns::Held {
         const BranchShape shape(m, branchChain(m, a));
         SlotSteps z;
         std::vector<Run> w;
+        std::vector<BranchEnd> ends;
+        int endsOf = 0;  // the k of `ends`
         for (const Slot& slot : slots) {
-            slotSteps(shape, slot, options.onlyABC, z);
+            if (slot.k != endsOf) {
+                chainEnds(shape, slot.k, ends);
+                endsOf = slot.k;
+            }
+            slotSteps(ends, slot, options.onlyABC, z);
             for (const auto& [d, mu] : slot.mobius) {
                 multiplesOf(z.all, d, w);
-                held->largest.push_back(largestValue(w));
+                held->largest.push_back(static_cast<std::int32_t>(largestValue(w)));
                 held->starts.push_back(static_cast<std::uint32_t>(held->runs.size()));
                 held->runs.insert(held->runs.end(), w.begin(), w.end());
                 if (options.exceptOnlyAB) multiplesOf(z.plain, d, w);
                 held->starts.push_back(static_cast<std::uint32_t>(held->runs.size()));
                 if (options.exceptOnlyAB) held->runs.insert(held->runs.end(), w.begin(), w.end());
+                const std::size_t t = held->largest.size() - 1;
+                held->masks.push_back(
+                    static_cast<std::uint16_t>(shortfallMask(held->all(t), held->largest[t])));
+                held->masks.push_back(
+                    static_cast<std::uint16_t>(shortfallMask(held->plain(t), held->largest[t])));
             }
         }
         return held;
@@ -747,6 +967,14 @@ const SubdivisorOptions& PartRuns::options() const {
 
 namespace {
 
+// What count answers: the count, a cancelled count, or a fiber this walk does not take (a
+// part outside 1 ... m - 1, or a bound on its vectors of at least `limit`).
+struct PrefixAnswer {
+    bool taken = false;
+    bool cancelled = false;
+    WideCount count = 0;
+};
+
 // The count of a fiber of a list, table by table ((slot, d) in order), with the work on the first
 // parts kept for the fibers after it. A table needs only the sum of the largest values of the
 // parts to be ruled out, and that sum is kept for every table along the first parts. A table
@@ -758,46 +986,56 @@ namespace {
 // - otherwise by the summed form kept for the first parts, which depends on those parts and on
 //   k, ell, d and r only: its cells are made only when a fiber needs them, and the last two
 //   parts are read off its twice-summed prefix sums.
-// Slacks below this are counted with the shortfalls of a part as the bits of a mask.
-constexpr long long kSmallSlack = 16;
-
+// Slacks below kSmallSlack are counted with the shortfalls of a part as the bits of a mask, and
+// the product of those of the first parts is kept for the fibers after it.
 template <typename Number>
 class SharedPrefix {
+    using ShortPolynomial = std::array<Number, kSmallSlack>;
+
   public:
     SharedPrefix(std::shared_ptr<PartRuns> runs, const std::vector<Slot>& slots,
                  std::vector<long long> needs)
         : runs_(std::move(runs)), options_(runs_->options()), needs_(std::move(needs)) {
         for (const Slot& slot : slots) {
+            slotStarts_.push_back(static_cast<std::uint32_t>(negative_.size()));
             for (const auto& [d, mu] : slot.mobius) negative_.push_back(mu < 0);
         }
         levels_.push_back(startLevel());
         levels_[0].top.assign(needs_.size(), 0);
         levels_[0].made.assign(needs_.size(), levels_[0].stamp);
+        levels_[0].bound = static_cast<double>(slots.size());
     }
 
-    // The count of a fiber with these parts (at least two, each from 1 to m - 1); nothing when
-    // cancelled. `narrow`: the fiber has fewer than 2^62 vectors, so that its small shortfall
-    // tables can be counted in 64 bits whatever Number is.
-    std::optional<WideCount> count(std::span<const int> parts, bool narrow, Progress* progress) {
-        narrowFiber_ = narrow;
+    // The count of a fiber with these parts (at least two); its bound on the vectors is that of
+    // vectorBound, worked out along the first parts as they are kept.
+    PrefixAnswer count(std::span<const int> parts, double limit, int m, Progress* progress) {
         const std::size_t depth = parts.size() - 2;
-        std::size_t common = 0;
-        while (common < prefix_.size() && common < depth && prefix_[common] == parts[common]) {
-            ++common;
-        }
+        const std::size_t kept = std::min(prefix_.size(), depth);
+        const std::size_t common = static_cast<std::size_t>(
+            std::mismatch(prefix_.begin(), prefix_.begin() + static_cast<std::ptrdiff_t>(kept),
+                          parts.begin())
+                .first -
+            prefix_.begin());
         if (common < prefix_.size()) {
             prefix_.resize(common);
             prefixSteps_.resize(common);
             ++generation_;
         }
+        const auto outside = [m](int a) { return a < 1 || a >= m; };
         while (prefix_.size() < depth) {
             ++generation_;
-            if (!extend(parts[prefix_.size()], progress)) return std::nullopt;
+            const int a = parts[prefix_.size()];
+            if (outside(a)) return {};
+            if (!extend(a, progress)) return {true, true, 0};
         }
-        if (stopRequested(progress)) return std::nullopt;
+        const int a1 = parts[depth];
+        const int a2 = parts[depth + 1];
+        if (outside(a1) || outside(a2)) return {};
         const Level& level = levels_[depth];
-        const PartSteps& first = stepsOf(parts[depth]);
-        const PartSteps& second = stepsOf(parts[depth + 1]);
+        if (level.bound * (a1 + 1) * (a2 + 1) >= limit) return {};
+        if (stopRequested(progress)) return {true, true, 0};
+        const PartSteps& first = stepsOf(a1);
+        const PartSteps& second = stepsOf(a2);
         fiberSteps_.assign(prefixSteps_.begin(), prefixSteps_.end());
         fiberSteps_.push_back(&first);
         fiberSteps_.push_back(&second);
@@ -806,31 +1044,50 @@ class SharedPrefix {
             pairAll_.resize(needs_.size());
             pairPlain_.resize(options_.exceptOnlyAB ? needs_.size() : 0);
         }
-        // The tables some vector reaches, picked without a branch per table.
-        const std::size_t tables = needs_.size();
-        candidates_.resize(tables);
+        // The tables some vector reaches, picked without a branch per slot. A slot's first table
+        // (d = 1) bounds the others: the largest multiple of d a part allows is at most its
+        // largest value, so the sum of the w = z / d is at most top / d, below need / d when top
+        // is below need. The other tables of a slot that passes are tried with their own sum.
+        const std::size_t slots = slotStarts_.size();
+        candidates_.resize(slots);
         std::size_t reached = 0;
-        for (std::size_t t = 0; t < tables; ++t) {
-            candidates_[reached] = static_cast<std::uint32_t>(t);
+        for (std::size_t slot = 0; slot < slots; ++slot) {
+            const std::size_t t = slotStarts_[slot];
+            candidates_[reached] = static_cast<std::uint32_t>(slot);
             reached += level.top[t] + first.largest[t] + second.largest[t] >= needs_[t] ? 1 : 0;
+        }
+        tables_.resize(needs_.size());  // room for every table, filled up to `tried`
+        std::size_t tried = 0;
+        for (std::size_t i = 0; i < reached; ++i) {
+            const std::size_t slot = candidates_[i];
+            const std::size_t t = slotStarts_[slot];
+            tables_[tried++] = {t, level.top[t] + first.largest[t] + second.largest[t]};
+            const std::size_t end = slot + 1 < slots ? slotStarts_[slot + 1] : needs_.size();
+            for (std::size_t u = t + 1; u < end; ++u) {
+                long long top = 0;
+                for (const PartSteps* part : fiberSteps_) top += part->largest[u];
+                tables_[tried] = {u, top};
+                tried += top >= needs_[u] ? 1 : 0;
+            }
         }
         const double partCount = static_cast<double>(parts.size());
         Number found = 0;
-        for (std::size_t i = 0; i < reached; ++i) {
+        for (std::size_t i = 0; i < tried; ++i) {
             // A stop within milliseconds even when every table is long.
-            if (i % 64 == 63 && stopRequested(progress)) return std::nullopt;
-            const std::size_t t = candidates_[i];
+            if (i % 64 == 63 && stopRequested(progress)) return {true, true, 0};
+            const std::size_t t = tables_[i].first;
             // The cheaper way: a shortfall table costs about (slack + 1) cells per part, the
             // summed form about four passes over its cells when the first parts have changed
             // and one look per pair of runs when they have not.
-            const long long slack = level.top[t] + first.largest[t] + second.largest[t] - needs_[t];
+            const long long slack = tables_[i].second - needs_[t];
             const bool summed =
                 pairsMade_[t] == generation_ || static_cast<double>(slack + 1) * partCount >
                                                     4.0 * static_cast<double>(needs_[t] + 1);
-            const Number value = summed ? bySums(depth, t, first, second) : byShortfall(t, slack);
+            const Number value =
+                summed ? bySums(depth, t, first, second) : byShortfall(depth, t, slack);
             found += negative_[t] ? Number(0) - value : value;
         }
-        return static_cast<WideCount>(found);
+        return {true, false, static_cast<WideCount>(found)};
     }
 
   private:
@@ -840,23 +1097,35 @@ class SharedPrefix {
     struct Level {
         std::vector<RunTable<Number>> all;
         std::vector<RunTable<Number>> plain;
-        std::vector<long long> top;       // by table
+        std::vector<long long> top;       // by table, kept for the first table of each slot
         std::vector<std::uint64_t> made;  // by table: `stamp` when its cells are this level's
         std::uint64_t stamp = 0;          // new each time the level's part changes
+        double bound = 0;                 // vectorBound's product up to here
+        // By table: the vectors of the first parts by their shortfall below kSmallSlack, of all
+        // values and of 'A', 'B', '0' only; this level's up to shortCount when shortMade is
+        // `stamp`.
+        std::vector<ShortPolynomial> shortAll;
+        std::vector<ShortPolynomial> shortPlain;
+        std::vector<std::uint64_t> shortMade;
+        std::vector<std::uint8_t> shortCount;
     };
 
-    // Level 0 holds the table of no parts (the empty vector, total 0); the cells of the later
-    // levels are sized when first made.
+    // Level 0 holds the tables of no parts (the empty vector, total 0); the cells of every
+    // level are sized when first made.
     Level startLevel() const {
         Level level;
         level.all.resize(needs_.size());
         level.plain.resize(options_.exceptOnlyAB ? needs_.size() : 0);
-        if (!levels_.empty()) return level;
-        for (std::size_t t = 0; t < needs_.size(); ++t) {
-            level.all[t].start(false, needs_[t]);
-            if (options_.exceptOnlyAB) level.plain[t].start(false, needs_[t]);
-        }
         return level;
+    }
+
+    // Level 0's table t, made when a fiber first needs it: most tables are only ever counted
+    // by shortfall, and all of them at once would take need + 1 cells each.
+    void startTable(std::size_t t) {
+        Level& level = levels_[0];
+        if (!level.all[t].cells.empty()) return;
+        level.all[t].start(false, needs_[t]);
+        if (options_.exceptOnlyAB) level.plain[t].start(false, needs_[t]);
     }
 
     // Adds part a to the last level of the prefix: the sums of the largest values, and a new
@@ -871,7 +1140,9 @@ class SharedPrefix {
         to.top.resize(needs_.size());
         to.made.resize(needs_.size(), 0);
         to.stamp = ++stamps_;
-        for (std::size_t t = 0; t < needs_.size(); ++t) to.top[t] = from.top[t] + part.largest[t];
+        to.bound = from.bound * (a + 1);  // a lies in 1 ... m - 1
+        // The sums of the slots' first tables only; count adds up the others where needed.
+        for (const std::uint32_t t : slotStarts_) to.top[t] = from.top[t] + part.largest[t];
         prefix_.push_back(a);
         prefixSteps_.push_back(&part);
         return true;
@@ -879,18 +1150,15 @@ class SharedPrefix {
 
     // The vectors of table t over every part of the fiber whose values fall short of the
     // largest ones by at most `slack` in all: each part's runs turned round and cut at the slack.
-    Number byShortfall(std::size_t t, long long slack) {
-        Number value = shortfallCount(t, slack, false);
-        if (options_.exceptOnlyAB) value -= shortfallCount(t, slack, true);
+    Number byShortfall(std::size_t depth, std::size_t t, long long slack) {
+        Number value = shortfallCount(depth, t, slack, false);
+        if (options_.exceptOnlyAB) value -= shortfallCount(depth, t, slack, true);
         return value;
     }
 
-    Number shortfallCount(std::size_t t, long long slack, bool plain) {
+    Number shortfallCount(std::size_t depth, std::size_t t, long long slack, bool plain) {
         if (slack == 0 && !plain) return 1;  // the one vector of largest values
-        if (slack < kSmallSlack) {
-            return narrowFiber_ ? Number(smallShortfallCount<std::uint64_t>(t, slack, plain))
-                                : smallShortfallCount<Number>(t, slack, plain);
-        }
+        if (slack < kSmallSlack) return smallShortfallCount(depth, t, slack, plain);
         shortfall_.start(true, slack);
         for (const PartSteps* part : fiberSteps_) {
             const long long largest = part->largest[t];
@@ -898,7 +1166,7 @@ class SharedPrefix {
             short_.clear();
             for (auto run = runs.rbegin(); run != runs.rend() && largest - run->hi <= slack;
                  ++run) {
-                short_.push_back({largest - run->hi, std::min(slack, largest - run->lo)});
+                short_.push_back(runOf(largest - run->hi, std::min(slack, largest - run->lo)));
             }
             if (short_.empty()) return 0;
             addBranch(shortfall_, short_, nextShortfall_, scratch_);
@@ -911,37 +1179,85 @@ class SharedPrefix {
         return total;
     }
 
-    // The same for a slack below kSmallSlack: the shortfalls each part allows within the slack
-    // as the bits of a mask, multiplied in as polynomials cut at the slack.
-    template <typename Small>
-    Small smallShortfallCount(std::size_t t, long long slack, bool plain) const {
-        std::array<Small, kSmallSlack> poly{};
-        poly[0] = 1;
+    // The same for a slack below kSmallSlack: the shortfalls each part allows as the bits of a
+    // mask (made once per part and table), multiplied in as polynomials cut at the slack. The
+    // polynomial of the first parts is kept with their level, so a fiber whose first parts have
+    // not changed adds only its last two parts.
+    Number smallShortfallCount(std::size_t depth, std::size_t t, long long slack, bool plain) {
         const auto top = static_cast<std::size_t>(slack);
-        for (const PartSteps* part : fiberSteps_) {
-            const long long largest = part->largest[t];
-            const std::span<const Run> runs = plain ? part->plain(t) : part->all(t);
-            std::uint32_t mask = 0;
-            for (auto run = runs.rbegin(); run != runs.rend() && largest - run->hi <= slack;
-                 ++run) {
-                for (long long v = largest - run->hi; v <= std::min(slack, largest - run->lo);
-                     ++v) {
-                    mask |= std::uint32_t{1} << v;
-                }
+        const std::uint32_t within = (std::uint32_t{2} << top) - 1;
+        const std::uint32_t firstMask = fiberSteps_[depth]->mask(t, plain) & within;
+        const std::uint32_t secondMask = fiberSteps_[depth + 1]->mask(t, plain) & within;
+        if (firstMask == 0 || secondMask == 0) return 0;
+        const ShortPolynomial& before = shortPolynomial(depth, t, top + 1, plain);
+        // The vectors of the first parts and the one after them, by shortfall, summed up to
+        // each shortfall; the last part then adds one look per shortfall it allows.
+        ShortPolynomial upTo{};
+        Number running = 0;
+        for (std::size_t u = 0; u <= top; ++u) {
+            Number cell = 0;
+            for (std::uint32_t bits = firstMask & ((std::uint32_t{2} << u) - 1); bits != 0;
+                 bits &= bits - 1) {
+                cell += before[u - static_cast<std::size_t>(std::countr_zero(bits))];
             }
-            if (mask == 0) return 0;
-            if (mask == 1) continue;  // only the largest value: the polynomial stays
-            for (std::size_t u = top + 1; u-- > 0;) {
-                Small sum = 0;
-                for (std::size_t v = 0; v <= u; ++v) {
-                    if (mask & (std::uint32_t{1} << v)) sum += poly[u - v];
-                }
-                poly[u] = sum;
-            }
+            running += cell;
+            upTo[u] = running;
         }
-        Small total = 0;
-        for (std::size_t u = 0; u <= top; ++u) total += poly[u];
+        Number total = 0;
+        for (std::uint32_t bits = secondMask; bits != 0; bits &= bits - 1) {
+            total += upTo[top - static_cast<std::size_t>(std::countr_zero(bits))];
+        }
         return total;
+    }
+
+    // The polynomial of the first `depth` parts of the prefix for table t, its first `count`
+    // coefficients made from the deepest level that holds them.
+    const ShortPolynomial& shortPolynomial(std::size_t depth, std::size_t t, std::size_t count,
+                                           bool plain) {
+        static const ShortPolynomial kOne{1};
+        std::size_t j = depth;
+        while (j > 0 && !shortMade(j, t, count)) --j;
+        for (; j < depth; ++j) {
+            Level& to = levels_[j + 1];
+            if (to.shortMade.size() != needs_.size()) {
+                to.shortMade.assign(needs_.size(), 0);
+                to.shortCount.assign(needs_.size(), 0);
+                to.shortAll.resize(needs_.size());
+                if (options_.exceptOnlyAB) to.shortPlain.resize(needs_.size());
+            }
+            const PartSteps& part = *prefixSteps_[j];
+            for (const bool kind : {false, true}) {
+                if (kind && !options_.exceptOnlyAB) break;
+                const ShortPolynomial& from = j == 0 ? kOne : shortOf(levels_[j], kind)[t];
+                multiplyByMask(from, part.mask(t, kind), count, shortOf(to, kind)[t]);
+            }
+            to.shortMade[t] = to.stamp;
+            to.shortCount[t] = static_cast<std::uint8_t>(count);
+        }
+        return depth == 0 ? kOne : shortOf(levels_[depth], plain)[t];
+    }
+
+    bool shortMade(std::size_t j, std::size_t t, std::size_t count) const {
+        const Level& level = levels_[j];
+        return t < level.shortMade.size() && level.shortMade[t] == level.stamp &&
+               level.shortCount[t] >= count;
+    }
+
+    std::vector<ShortPolynomial>& shortOf(Level& level, bool plain) {
+        return plain ? level.shortPlain : level.shortAll;
+    }
+
+    // The first `count` coefficients of `from` times the sum of x^v over the bits v of `mask`.
+    static void multiplyByMask(const ShortPolynomial& from, std::uint32_t mask, std::size_t count,
+                               ShortPolynomial& to) {
+        for (std::size_t u = 0; u < count; ++u) {
+            Number sum = 0;
+            for (std::uint32_t bits = mask & ((std::uint32_t{2} << u) - 1); bits != 0;
+                 bits &= bits - 1) {
+                sum += from[u - static_cast<std::size_t>(std::countr_zero(bits))];
+            }
+            to[u] = sum;
+        }
     }
 
     // Table t by the summed form of the first parts and the pair sums of the last two.
@@ -966,6 +1282,7 @@ class SharedPrefix {
     void makeTable(std::size_t depth, std::size_t t) {
         std::size_t j = depth;
         while (j > 0 && levels_[j].made[t] != levels_[j].stamp) --j;
+        if (j == 0) startTable(t);
         for (; j < depth; ++j) {
             const PartSteps& part = stepsOf(prefix_[j]);
             Level& to = levels_[j + 1];
@@ -993,8 +1310,9 @@ class SharedPrefix {
     std::vector<PairSums<Number>> pairAll_;
     std::vector<PairSums<Number>> pairPlain_;
     std::vector<const PartSteps*> fiberSteps_;  // the runs of each part of the fiber counted
-    std::vector<std::uint32_t> candidates_;     // the tables the fiber counted reaches
-    bool narrowFiber_ = false;                  // the fiber counted has below 2^62 vectors
+    std::vector<std::uint32_t> slotStarts_;     // by slot: its first table, that of d = 1
+    std::vector<std::uint32_t> candidates_;     // the slots the fiber counted reaches
+    std::vector<std::pair<std::size_t, long long>> tables_;  // those tables, with their sums
     RunTable<Number> shortfall_;
     RunTable<Number> nextShortfall_;
     std::vector<Run> short_;
@@ -1007,7 +1325,6 @@ struct PrefixTally::Walk {
     // In 64 bits when no fiber of b parts can have 2^62 vectors.
     std::unique_ptr<SharedPrefix<std::uint64_t>> narrow;
     std::unique_ptr<SharedPrefix<WideCount>> wide;
-    std::size_t slots = 0;
 };
 
 PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options,
@@ -1036,7 +1353,6 @@ PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options,
                          static_cast<double>(needs.size()) * (m - 1) * kStepBytes;
     if (bytes > kMaxSharedBytes) return;
     walk_ = std::make_unique<Walk>();
-    walk_->slots = slots.size();
     if (narrow) {
         walk_->narrow =
             std::make_unique<SharedPrefix<std::uint64_t>>(std::move(runs), slots, std::move(needs));
@@ -1049,23 +1365,20 @@ PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options,
 PrefixTally::~PrefixTally() = default;
 
 SubdivisorTally PrefixTally::count(std::span<const int> parts, Progress* progress) {
-    const double bound = walk_ ? vectorBound(walk_->slots, m_, parts) : 0;
-    const bool shared =
-        walk_ && parts.size() >= 2 &&
-        std::all_of(parts.begin(), parts.end(), [&](int a) { return a >= 1 && a < m_; }) &&
-        bound < (walk_->narrow ? kNarrowBound : kRunCountBound);
-    if (!shared) {
-        return tallySubdivisorsQuietly(
-            fiberFromParts(m_, r_, std::vector<int>(parts.begin(), parts.end())), options_,
-            progress);
-    }
-    const std::optional<WideCount> found =
-        walk_->narrow ? walk_->narrow->count(parts, true, progress)
-                      : walk_->wide->count(parts, bound < kNarrowBound, progress);
     SubdivisorTally result;
-    result.cancelled = !found;
-    if (found) result.count = *found;
-    return result;
+    if (walk_ && parts.size() >= 2) {
+        // The bound on the vectors is taken along the kept parts; a fiber past what the walk's
+        // numbers hold exactly is counted on its own.
+        const auto answer = walk_->narrow ? walk_->narrow->count(parts, kNarrowBound, m_, progress)
+                                          : walk_->wide->count(parts, kRunCountBound, m_, progress);
+        if (answer.taken) {
+            result.cancelled = answer.cancelled;
+            result.count = answer.count;
+            return result;
+        }
+    }
+    return tallySubdivisorsQuietly(
+        fiberFromParts(m_, r_, std::vector<int>(parts.begin(), parts.end())), options_, progress);
 }
 
 BigCount SubdivisorTally::exact() const {

@@ -176,6 +176,26 @@ TEST(GenusCensus, CountsEachFiberAsItsOwnCount) {
     }
 }
 
+// ((2,r),1,...,1) with b branches: each branch takes y = 0 or 1 for k = 1, and the vectors that
+// reach r are the sum over j >= r of C(b, j). Past 2^128 these are counted exactly by powers of
+// one branch's polynomial, summed below r or (r past b / 2) turned round by shortfall.
+TEST(SimpleCrusts, CountOfManyEqualBranchesIsASumOfBinomials) {
+    const struct { int r, b; } cases[] = {{3, 6}, {100, 200}, {200, 300}, {40, 300}, {5000, 10000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("r = " + std::to_string(c.r) + ", b = " + std::to_string(c.b));
+        BigCount binomial = 1;  // C(b, j)
+        BigCount expected = 0;
+        for (int j = 0; j <= c.b; ++j) {
+            if (j >= c.r) expected += binomial;
+            binomial = binomial * (c.b - j) / (j + 1);
+        }
+        const FiberData x = fiberFromParts(2, c.r, std::vector<int>(c.b, 1));
+        const SubdivisorTally tally = tallySubdivisors(x, kSimpleCrustOptions);
+        EXPECT_EQ(tally.exact(), expected);
+        EXPECT_EQ(tally.wide, c.b > 6);
+    }
+}
+
 // The walk keeps its positions off the stack: a census of genus 3000, whose first fiber has 6002
 // branches, starts on a thread of 128 KiB.
 TEST(GenusCensus, WalksALargeGenusOnASmallStack) {
