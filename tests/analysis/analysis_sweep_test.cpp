@@ -102,7 +102,9 @@ void checkShape(const AnalysisResult& result, int genusX) {
             met += figures.nodes[static_cast<std::size_t>(b)].multiplicity;
         }
         EXPECT_EQ(node.inR, node.multiplicity != 0 && !node.genusChain) << node.serial;
-        if (!node.inR) EXPECT_TRUE(node.neighboursInR.empty()) << "serial " << node.serial;
+        if (!node.inR) {
+            EXPECT_TRUE(node.neighboursInR.empty()) << "serial " << node.serial;
+        }
         if (node.selfIntersection) {
             EXPECT_EQ(met + 1LL * node.multiplicity * *node.selfIntersection, 0)
                 << "serial " << node.serial;
