@@ -30,6 +30,20 @@ using SubdivisorSink = std::function<void(const Subdivisor&)>;
 bool listSubdivisors(const FiberData& x, const SubdivisorOptions& options,
                      const SubdivisorSink& sink, Progress* progress = nullptr);
 
+// The forms in which writeSubdivisorText gives each listed sub-divisor: its line, or one JSON
+// object {"k":..,"ys":[..],"ell":..,"types":"..","line":".."} on one line, keys in that order.
+enum class SubdivisorTextForm { Line, JsonRecord };
+
+// Receives a batch of whole lines, each followed by its line end; false stops the listing.
+using SubdivisorTextSink = std::function<bool(std::string_view)>;
+
+// Lists as listSubdivisors does, straight into text: each sub-divisor in `form` followed by
+// `lineEnd`, handed to `write` in batches of about a megabyte (valid only while `write` runs).
+// Answers the number of lines, or -1 when `progress` or `write` stopped the listing.
+long long writeSubdivisorText(const FiberData& x, const SubdivisorOptions& options,
+                              SubdivisorTextForm form, std::string_view lineEnd,
+                              const SubdivisorTextSink& write, Progress* progress = nullptr);
+
 // All listed lines at once, for small fibers and tests.
 std::vector<std::string> subdivisorLines(const FiberData& x, const SubdivisorOptions& options);
 

@@ -74,6 +74,11 @@ void SubdivisorListWriter::line(std::string_view entry) {
     anyLine_ = true;
 }
 
+void SubdivisorListWriter::lines(std::string_view entries) {
+    out_.write(entries.data(), static_cast<std::streamsize>(entries.size()));
+    anyLine_ = anyLine_ || !entries.empty();
+}
+
 void SubdivisorListWriter::finish() {
     if (!anyLine_) formatted(out_, "NONE");
     formatted(out_, "******End of Subdivisors******");
@@ -84,14 +89,14 @@ bool writeSubdivisorList(std::ostream& out, const FiberData& x, const Subdivisor
     Progress own;
     Progress& watched = progress != nullptr ? *progress : own;
     SubdivisorListWriter writer(out, fiberNotation(x), options);
-    const bool done = listSubdivisors(
-        x, options,
-        [&](const Subdivisor& y) {
-            writer.line(y.line);
-            // A file that stopped taking lines ends the listing.
-            if (!out) watched.cancel();
-        },
-        &watched);
+    const bool done = writeSubdivisorText(
+                          x, options, SubdivisorTextForm::Line, kCopiedLineEnd,
+                          [&](std::string_view entries) {
+                              writer.lines(entries);
+                              // A file that stopped taking lines ends the listing.
+                              return static_cast<bool>(out);
+                          },
+                          &watched) >= 0;
     if (!done) return false;
     writer.finish();
     return static_cast<bool>(out);
