@@ -67,7 +67,7 @@ class ItemStream {
 
   public:
     static constexpr std::size_t kFirstBatch = 16;
-    static constexpr std::size_t kMaxBatch = 256;
+    static constexpr std::size_t kMaxBatch = 4096;
 
     // The worker's end, handed to the enumeration.
     class Sink {
