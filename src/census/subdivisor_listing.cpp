@@ -97,6 +97,15 @@ class PrunedWalk {
 
     long long lines() const { return lines_; }
 
+    // Keeps the walk to one part of the listing.
+    void restrictTo(const ListingPrefix& prefix) {
+        onlyK_ = prefix.k;
+        fixed_.assign(groupOf_.size(), -1);
+        for (std::size_t j = 0; j < prefix.slowest.size() && j < fixed_.size(); ++j) {
+            fixed_[fixed_.size() - 1 - j] = prefix.slowest[j];
+        }
+    }
+
   private:
     static constexpr std::size_t kBatch = std::size_t{1} << 20;
 
@@ -114,6 +123,10 @@ class PrunedWalk {
         for (double w : weights) total += w;
         double done = 0;
         for (int k = m - 1; k >= 1; --k) {
+            if (onlyK_ != 0 && k != onlyK_) {
+                done += weights[static_cast<std::size_t>(m - 1 - k)];
+                continue;
+            }
             prepare(k);
             kWeight_ = weights[static_cast<std::size_t>(m - 1 - k)];
             doneBefore_ = done;
@@ -201,7 +214,8 @@ class PrunedWalk {
         std::size_t i = last;
         enterBranch(i, need, common);
         while (true) {
-            if (nextY_[i] > bounds_[i]) {
+            if (nextY_[i] > bounds_[i] ||
+                (!fixed_.empty() && fixed_[i] >= 0 && nextY_[i] > fixed_[i])) {
                 ys_[i] = 0;
                 if (i == last) return true;
                 ++i;
@@ -227,6 +241,8 @@ class PrunedWalk {
         needAt_[i] = need;
         commonAt_[i] = common;
         nextY_[i] = std::max(0LL, need - reachBelow_[i]);
+        if (!fixed_.empty() && fixed_[i] >= 0)
+            nextY_[i] = std::max<long long>(nextY_[i], fixed_[i]);
     }
 
     // Writes the pieces of branch i (not the first), which has just taken a new value, in front
@@ -372,6 +388,8 @@ class PrunedWalk {
     long long lines_ = 0;
     long long reported_ = 0;  // lines already added to the progress's results
     int k_ = 0;
+    int onlyK_ = 0;           // the one k of a part of the listing, 0 for all
+    std::vector<int> fixed_;  // per branch, the value a part fixes, -1 for none
     std::uint32_t steps_ = 0;
     double kWeight_ = 0;
     double doneBefore_ = 0;
@@ -391,6 +409,47 @@ long long writeSubdivisorText(const FiberData& x, const SubdivisorOptions& optio
                               const SubdivisorTextSink& write, Progress* progress) {
     PrunedWalk walk(x, options, progress);
     return walk.run(x.m, form, lineEnd, write) ? walk.lines() : -1;
+}
+
+bool listSubdivisorPart(const FiberData& x, const SubdivisorOptions& options,
+                        const ListingPrefix& prefix, const SubdivisorSink& sink,
+                        Progress* progress) {
+    PrunedWalk walk(x, options, progress);
+    walk.restrictTo(prefix);
+    return walk.run(x.m, sink);
+}
+
+std::vector<ListingPrefix> listingPrefixes(const FiberData& x, int depth) {
+    std::vector<ListingPrefix> prefixes;
+    const std::size_t b = x.chains.size();
+    const std::size_t fixedCount =
+        std::min<std::size_t>(b, static_cast<std::size_t>(std::max(depth, 0)));
+    for (int k = x.m - 1; k >= 1; --k) {
+        std::vector<int> bounds(b);
+        for (std::size_t i = 0; i < b; ++i) {
+            bounds[i] = std::max(0, std::min(x.chains[i].empty() ? 0 : x.chains[i].front(), k));
+        }
+        long long reachOfFree = 0;  // the most the branches not fixed can bring
+        for (std::size_t i = 0; i + fixedCount < b; ++i) reachOfFree += bounds[i];
+        // An odometer over the fixed branches, the last branch turning slowest.
+        std::vector<int> slowest(fixedCount, 0);
+        while (true) {
+            long long sum = reachOfFree;
+            for (int y : slowest) sum += y;
+            if (sum >= static_cast<long long>(k) * x.r) prefixes.push_back({k, slowest});
+            bool more = false;
+            for (std::size_t j = fixedCount; j-- > 0;) {
+                if (slowest[j] < bounds[b - 1 - j]) {
+                    ++slowest[j];
+                    more = true;
+                    break;
+                }
+                slowest[j] = 0;
+            }
+            if (!more) break;
+        }
+    }
+    return prefixes;
 }
 
 std::vector<std::string> subdivisorLines(const FiberData& x, const SubdivisorOptions& options) {

@@ -44,6 +44,26 @@ long long writeSubdivisorText(const FiberData& x, const SubdivisorOptions& optio
                               SubdivisorTextForm form, std::string_view lineEnd,
                               const SubdivisorTextSink& write, Progress* progress = nullptr);
 
+// A part of a listing: the sub-divisors with core multiplicity k whose slowest branches hold
+// given values (`slowest[0]` on the last branch, `slowest[1]` on the one before, ...). The parts
+// of listingPrefixes, listed one after the other, give the whole listing in its order, so that
+// the work on one fiber can be shared out.
+struct ListingPrefix {
+    int k = 0;
+    std::vector<int> slowest;
+    bool operator==(const ListingPrefix&) const = default;
+};
+
+// The parts of X's listing fixed on its `depth` slowest branches (all of them when it has fewer),
+// in list order, leaving out those whose vectors cannot reach k r.
+std::vector<ListingPrefix> listingPrefixes(const FiberData& x, int depth);
+
+// Lists only the part `prefix` of the listing, in list order. Answers false when `progress`
+// asked it to stop before the end.
+bool listSubdivisorPart(const FiberData& x, const SubdivisorOptions& options,
+                        const ListingPrefix& prefix, const SubdivisorSink& sink,
+                        Progress* progress = nullptr);
+
 // All listed lines at once, for small fibers and tests.
 std::vector<std::string> subdivisorLines(const FiberData& x, const SubdivisorOptions& options);
 

@@ -74,6 +74,16 @@ void expectSameAsTheWalk(const std::string& label, const FiberData& x, Walks* wa
                 }
                 if (ell >= -1 && ell <= 3) {
                     ASSERT_EQ(subdivisorLines(x, options), expected) << where;
+                    for (const int depth : {1, 3}) {
+                        if (ell != 0 && ell != 2) break;
+                        std::vector<std::string> joined;
+                        for (const ListingPrefix& part : listingPrefixes(x, depth)) {
+                            listSubdivisorPart(x, options, part, [&](const Subdivisor& y) {
+                                joined.emplace_back(y.line);
+                            });
+                        }
+                        ASSERT_EQ(joined, expected) << where << ", parts of depth " << depth;
+                    }
                     for (const auto form :
                          {SubdivisorTextForm::Line, SubdivisorTextForm::JsonRecord}) {
                         std::string text;
