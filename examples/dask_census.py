@@ -4,7 +4,10 @@
 The census walk comes in blocks, the blocks `dorvanix-cli census` works on (dorvanix.census_blocks);
 each block is one task, worked out on a worker by the dorvanix module itself
 (CensusBlock.analysis_records), and the lines come back in census order: byte for byte what
-`dorvanix-cli census --genus G --analyze --jsonl` writes on one machine. Every worker needs the
+`dorvanix-cli census --genus G --analyze --jsonl` writes on one machine. A fiber with more
+sub-divisors than --split-above (such as ((2,G+1),1,...,1), most of a census's work) is shared out
+further: its listing comes in parts fixed on its slowest branches (Fiber.listing_parts), each part's
+table is one task, and the block's task joins them. Every worker needs the
 same dorvanix module on its path; Dask's distributed scheduler comes with Debian's
 python3-distributed, for /usr/bin/python3.
 
@@ -13,6 +16,7 @@ python3-distributed, for /usr/bin/python3.
 """
 
 import argparse
+import math
 import sys
 from collections import deque
 
@@ -34,17 +38,48 @@ except ImportError:
          "(apt install python3-distributed) and run this with /usr/bin/python3")
 
 
-def block_records(block, threads):
-    """The census --analyze --jsonl lines of one block (runs on a worker)."""
-    return block.analysis_records(threads=threads)
+def block_records(block, threads, tables):
+    """The census --analyze --jsonl lines of one block (runs on a worker), with the tables of its
+    large fibers given, as the parts' tasks made them."""
+    return block.analysis_records(threads=threads, tables=tables)
 
 
-def distributed_census(client, genus, threads=1, in_flight=8):
-    """The lines of the census of `genus` in census order, a block a task, with at most
-    `in_flight` blocks out at once, so that memory stays bounded however large the census."""
+def part_table(notation, part):
+    """The (N, d, h) table of one part of a fiber's listing (runs on a worker)."""
+    return dorvanix.Fiber(notation).analysis_table(part=part)
+
+
+def listing_parts(fiber, wanted):
+    """At least `wanted` parts of the fiber's listing where it has that many, fixed on as few of
+    its slowest branches as give them."""
+    parts = fiber.listing_parts(1)
+    for depth in range(2, len(fiber.branches) + 1):
+        if len(parts) >= wanted:
+            break
+        parts = fiber.listing_parts(depth)
+    return parts
+
+
+def submit_block(client, block, threads, split_above):
+    """The task of one block, after those of the parts of its large fibers."""
+    tables = {}
+    for i, fiber in enumerate(block.fibers()):
+        count = fiber.simple_crust_count
+        if count <= split_above:
+            continue
+        wanted = min(256, math.ceil(count / split_above))
+        tables[i] = [client.submit(part_table, fiber.notation, part, pure=False)
+                     for part in listing_parts(fiber, wanted)]
+    return client.submit(block_records, block, threads, tables, pure=False)
+
+
+def distributed_census(client, genus, threads=1, in_flight=8, split_above=100000):
+    """The lines of the census of `genus` in census order, a block a task (and a part of a large
+    fiber's listing a task), with at most `in_flight` blocks out at once, so that memory stays
+    bounded however large the census."""
     pending = deque()
     for block in dorvanix.census_blocks(genus=genus):
-        pending.append(client.submit(block_records, block, threads, pure=False))
+        pending.append(submit_block(client, block, threads, split_above))
         if len(pending) >= in_flight:
             yield from pending.popleft().result()
     while pending:
@@ -61,11 +96,15 @@ def main():
     parser.add_argument("--task-threads", type=int, default=1,
                         help="threads each task works on (default 1, as a Dask worker runs "
                         "one task a thread; 0: one per core)")
+    parser.add_argument("--split-above", type=int, default=100000, metavar="N",
+                        help="share out the analyses of a fiber with more than N sub-divisors "
+                        "a part of its listing a task (default 100000)")
     args = parser.parse_args()
     if args.genus < 1:
         parser.error("the genus must be at least 1")
-    if args.workers < 1 or args.task_threads < 0:
-        parser.error("--workers must be at least 1 and --task-threads not negative")
+    if args.workers < 1 or args.task_threads < 0 or args.split_above < 1:
+        parser.error("--workers and --split-above must be at least 1 and --task-threads not "
+                     "negative")
     if args.scheduler:
         client = Client(args.scheduler)
     else:
@@ -74,7 +113,8 @@ def main():
         client = Client(cluster)
     out = sys.stdout.buffer
     with client:
-        for line in distributed_census(client, args.genus, args.task_threads):
+        for line in distributed_census(client, args.genus, args.task_threads,
+                                       split_above=args.split_above):
             out.write(line.encode() + b"\n")
             out.flush()
 
