@@ -44,6 +44,13 @@ def block_records(block, threads, tables):
     return block.analysis_records(threads=threads, tables=tables)
 
 
+def processor_seconds():
+    """User and system seconds of this process so far (runs on a worker)."""
+    import resource
+    used = resource.getrusage(resource.RUSAGE_SELF)
+    return used.ru_utime + used.ru_stime
+
+
 def part_table(notation, part):
     """The (N, d, h) table of one part of a fiber's listing (runs on a worker)."""
     return dorvanix.Fiber(notation).analysis_table(part=part)
@@ -99,6 +106,9 @@ def main():
     parser.add_argument("--split-above", type=int, default=100000, metavar="N",
                         help="share out the analyses of a fiber with more than N sub-divisors "
                         "a part of its listing a task (default 100000)")
+    parser.add_argument("--worker-times", action="store_true",
+                        help="at the end, print on standard error the processor seconds each "
+                        "worker spent on the census")
     args = parser.parse_args()
     if args.genus < 1:
         parser.error("the genus must be at least 1")
@@ -113,10 +123,16 @@ def main():
         client = Client(cluster)
     out = sys.stdout.buffer
     with client:
+        before = client.run(processor_seconds) if args.worker_times else {}
         for line in distributed_census(client, args.genus, args.task_threads,
                                        split_above=args.split_above):
             out.write(line.encode() + b"\n")
             out.flush()
+        if args.worker_times:
+            after = client.run(processor_seconds)
+            spent = sorted((after[w] - before.get(w, 0.0) for w in after), reverse=True)
+            sys.stderr.write("worker processor seconds: " +
+                             " ".join(f"{s:.2f}" for s in spent) + "\n")
 
 
 if __name__ == "__main__":
