@@ -5,11 +5,14 @@ Usage: PYTHONPATH=build/release/python/module /usr/bin/python3 bench/dask_vs_thr
            build/release/src/cli/dorvanix-cli [GENUS ...]
 
 For each genus (default 8 to 11) it runs `dorvanix-cli census --genus G --analyze --jsonl
---threads 2` and examples/dask_census.py on a local cluster of 2 worker processes of one thread,
-checks that both write the same bytes, and prints the wall and processor times side by side:
-Dask in all and without the cluster's start (measured once, alone), the blocks of the walk, and
-(up to genus 9) the share of one thread's time that the census's costliest fiber takes: a block is
-one task, and a fiber is worked on by one thread, so neither way can finish before that fiber.
+--threads 2` and examples/dask_census.py on a local cluster of 2 worker processes of one thread and
+on one of 1 worker, checks that all three write the same bytes, and prints the wall and processor
+times side by side: Dask in all and without the cluster's start (measured once, alone), the blocks
+of the walk, (up to genus 9) the share of one thread's time that the census's costliest fiber
+takes, and the wall time of 2 workers over 1. The example shares that fiber's analyses out a part
+of its listing a task, so that 2 workers can halve it. On a machine busy with other work the wall
+times say little, so it also prints the processor seconds of the busiest of the 2 workers over
+those of the one worker: the wall ratio the 2 workers reach with a core each.
 """
 import resource
 import subprocess
@@ -27,9 +30,19 @@ def cpu_of_children():
 
 def timed(command):
     """Wall seconds, processor seconds (the command's and its workers') and what it wrote."""
+    wall, cpu, out, _ = timed_with_workers(command)
+    return wall, cpu, out
+
+
+def timed_with_workers(command):
+    """The same, and the processor seconds of each worker of an example run, busiest first."""
     start, cpu = time.perf_counter(), cpu_of_children()
     done = subprocess.run(command, capture_output=True, check=True)
-    return time.perf_counter() - start, cpu_of_children() - cpu, done.stdout
+    workers = []
+    for line in done.stderr.decode().splitlines():
+        if line.startswith("worker processor seconds:"):
+            workers = [float(s) for s in line.split(":")[1].split()]
+    return time.perf_counter() - start, cpu_of_children() - cpu, done.stdout, workers
 
 
 def cluster_start():
@@ -62,17 +75,25 @@ def main():
     start = cluster_start()
     print(f"local cluster of 2 workers: {start:.1f} s to start and stop")
     print(f"{'genus':>5} {'blocks':>6} {'largest fiber':>13} {'--threads 2':>12} {'(cpu)':>8} "
-          f"{'Dask':>9} {'(cpu)':>8} {'Dask - start':>12} {'Dask / threads':>14}")
+          f"{'Dask':>9} {'(cpu)':>8} {'Dask - start':>12} {'Dask / threads':>14} "
+          f"{'1 worker':>9} {'(cpu)':>8} {'2 / 1':>6} {'workers (cpu)':>16} {'busiest / 1':>11}")
     for genus in genera:
         blocks = sum(1 for _ in dorvanix.census_blocks(genus=genus))
         share = largest_fiber_share(genus) if genus <= 9 else float("nan")
         threads, threads_cpu, expected = timed([cli, "census", "--genus", str(genus), "--analyze",
                                                 "--jsonl", "--threads", "2"])
-        dask, dask_cpu, written = timed([sys.executable, str(EXAMPLE), "--genus", str(genus),
-                                         "--workers", "2"])
+        dask, dask_cpu, written, two = timed_with_workers(
+            [sys.executable, str(EXAMPLE), "--genus", str(genus), "--workers", "2",
+             "--worker-times"])
         assert written == expected, f"genus {genus}: Dask wrote other bytes than the tool"
+        one, one_cpu, written, alone = timed_with_workers(
+            [sys.executable, str(EXAMPLE), "--genus", str(genus), "--workers", "1",
+             "--worker-times"])
+        assert written == expected, f"genus {genus}: one Dask worker wrote other bytes"
         print(f"{genus:>5} {blocks:>6} {share:>12.0%} {threads:>11.1f}s {threads_cpu:>7.1f}s "
-              f"{dask:>8.1f}s {dask_cpu:>7.1f}s {dask - start:>11.1f}s {dask / threads:>14.2f}",
+              f"{dask:>8.1f}s {dask_cpu:>7.1f}s {dask - start:>11.1f}s {dask / threads:>14.2f} "
+              f"{one:>8.1f}s {one_cpu:>7.1f}s {dask / one:>6.2f} "
+              f"{' + '.join(f'{s:.1f}' for s in two):>15}s {two[0] / alone[0]:>11.2f}",
               flush=True)
 
 

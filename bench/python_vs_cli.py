@@ -3,12 +3,14 @@
 
 Usage: PYTHONPATH=build/release/python/module bench/python_vs_cli.py build/release/src/cli/dorvanix-cli
 
-Each row lists the same fiber's sub-divisors (or fibers) both ways, reading every line, and prints
-the wall times side by side with their ratio (Python time over tool time); then how soon a Ctrl-C
-stops a long listing, fiber list, list file and picture.
+Each row lists the same fiber's sub-divisors (or fibers) both ways, reading every line (`.line` of
+each sub-divisor), and prints the processor and wall times side by side with their ratios (Python
+over the tool, best of 3; the tool's times are those of its whole process, start included); then
+how soon a Ctrl-C stops a long listing, fiber list, list file and picture.
 """
 import itertools
 import os
+import resource
 import signal
 import subprocess
 import sys
@@ -17,10 +19,16 @@ import time
 
 import dorvanix
 
+def read_lines(fiber):
+    """Reads the line of every sub-divisor of `fiber`, of every type."""
+    return sum(len(y.line) for y in dorvanix.Fiber(fiber).subdivisors(all_types=True))
+
+
 WORK = [
-    ("subdivisors, all types", ["subdivisors", "((9,2),3,2,1,1,1,1,1,1,1,1,1,1,1,1,1)", "--all-types"],
-     lambda: sum(1 for _ in dorvanix.Fiber("((9,2),3,2,1,1,1,1,1,1,1,1,1,1,1,1,1)")
-                 .subdivisors(all_types=True))),
+    ("327 680 sub-divisors", ["subdivisors", "((9,2),3,2,1,1,1,1,1,1,1,1,1,1,1,1,1)", "--all-types"],
+     lambda: read_lines("((9,2),3,2,1,1,1,1,1,1,1,1,1,1,1,1,1)")),
+    ("885 940 sub-divisors", ["subdivisors", "((16,3),8,8,8,8,8,8)", "--all-types"],
+     lambda: read_lines("((16,3),8,8,8,8,8,8)")),
     ("fibers 30 2 5", ["fibers", "30", "2", "5"],
      lambda: sum(1 for _ in dorvanix.fibers(30, 2, 5))),
     ("count, 30 branches", ["subdivisors", "((11,15)" + ",10,9,8,7,6,5,4,3,2,1" * 3 + ")", "--count"],
@@ -28,13 +36,24 @@ WORK = [
 ]
 
 
+def processor_seconds():
+    """User and system seconds of this process's threads and of the processes it waited for."""
+    own, children = resource.getrusage(resource.RUSAGE_SELF), resource.getrusage(
+        resource.RUSAGE_CHILDREN)
+    return own.ru_utime + own.ru_stime + children.ru_utime + children.ru_stime
+
+
 def best_of(runs, action):
-    times = []
+    """The least wall and the least processor seconds of `runs` runs of `action`, the processor
+    time of the work's threads and of the processes it ran included."""
+    walls, cpus = [], []
     for _ in range(runs):
+        before = processor_seconds()
         start = time.perf_counter()
         action()
-        times.append(time.perf_counter() - start)
-    return min(times)
+        walls.append(time.perf_counter() - start)
+        cpus.append(processor_seconds() - before)
+    return min(walls), min(cpus)
 
 
 # Eleven branches of multiplicity 5 under m = 11: a listing that runs for minutes, as does the
@@ -73,12 +92,15 @@ def interrupt_delay(call):
 
 def main():
     cli = sys.argv[1]
-    print(f"{'work':<24} {'python':>10} {'tool':>10} {'ratio':>7}")
+    print(f"{'work':<24} {'python cpu':>10} {'tool cpu':>10} {'ratio':>7} "
+          f"{'python':>10} {'tool':>10} {'ratio':>7}")
     for name, args, in_python in WORK:
-        tool = best_of(3, lambda: subprocess.run([cli, *args], check=True,
-                                                 stdout=subprocess.DEVNULL))
-        python = best_of(3, in_python)
-        print(f"{name:<24} {python * 1000:>8.1f}ms {tool * 1000:>8.1f}ms {python / tool:>7.2f}")
+        tool, tool_cpu = best_of(3, lambda: subprocess.run([cli, *args], check=True,
+                                                           stdout=subprocess.DEVNULL))
+        python, python_cpu = best_of(3, in_python)
+        print(f"{name:<24} {python_cpu * 1000:>8.0f}ms {tool_cpu * 1000:>8.0f}ms "
+              f"{python_cpu / tool_cpu if tool_cpu > 0 else float('nan'):>7.2f} {python * 1000:>8.1f}ms "
+              f"{tool * 1000:>8.1f}ms {python / tool:>7.2f}")
     print()
     print(f"{'Ctrl-C during':<24} {'stopped after':>13}")
     for name, call in LONG_CALLS:

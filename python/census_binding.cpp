@@ -1,3 +1,6 @@
+#include <pybind11/stl.h>
+
+#include <algorithm>
 #include <sstream>
 
 #include "analysis/analysis_dual_graph.h"
@@ -240,13 +243,48 @@ class CensusBlockIterator {
     ItemStream<CensusBlock> stream_;
 };
 
-// The census --analyze --jsonl lines of a block's fibers, worked out here.
-std::vector<std::string> blockRecords(const CensusBlock& block, int threads) {
+// A value of a table row as Fiber.analysis_table() gives it: None for "none".
+template <typename Number>
+std::optional<Number> rowValue(const py::dict& row, const char* key) {
+    const py::object value = row[key];
+    if (value.is_none()) return std::nullopt;
+    return value.cast<Number>();
+}
+
+// Tables of parts of one fiber (lists of the rows of Fiber.analysis_table(part=...)) joined.
+AnalysisTable joinedTable(const py::handle& parts) {
+    std::vector<AnalysisTable> tables;
+    for (const auto& part : parts) {
+        AnalysisTable& table = tables.emplace_back();
+        for (const auto& item : part) {
+            const auto row = item.cast<py::dict>();
+            table.push_back({rowValue<int>(row, "chain_count").value_or(-1),
+                             rowValue<int>(row, "gcd").value_or(-1),
+                             rowValue<long long>(row, "genus_numerator"),
+                             rowValue<int>(row, "joining_curve_genus"),
+                             row["count"].cast<long long>()});
+        }
+    }
+    return joinTables(tables);
+}
+
+// The census --analyze --jsonl lines of a block's fibers, worked out here but for the tables
+// given by position in the block.
+std::vector<std::string> blockRecords(const CensusBlock& block, int threads,
+                                      const std::optional<py::dict>& tables) {
     threads = threadCount(threads, "threads");
+    std::vector<std::optional<AnalysisTable>> given(block.shapes.size());
+    if (tables) {
+        for (const auto& [index, parts] : *tables) {
+            const auto i = index.cast<std::size_t>();
+            if (i >= given.size()) throw py::index_error("no fiber at that place in the block");
+            given[i] = joinedTable(parts);
+        }
+    }
     return runInterruptibly<std::vector<std::string>>([&](Progress& progress) {
         std::vector<std::string> lines;
         analyseCensusShapes(
-            block.genus, block.shapes,
+            block.genus, block.shapes, given,
             [&](const CensusFiber& fiber, const AnalysisTable& table) {
                 lines.push_back(censusAnalysisJsonLine(fiber, table));
             },
@@ -285,6 +323,7 @@ void defineCensusBlocks(py::module_& module) {
         "__len__", [](const CensusBlock& b) { return b.shapes.size(); }, "Its fibers.");
     block.def(
         "analysis_records", &blockRecords, py::kw_only(), py::arg("threads") = 0,
+        py::arg("tables") = py::none(),
         R"doc(The lines of ``dorvanix-cli census --genus G --analyze --jsonl`` for the block's fibers.
 
 In order, byte for byte: each fiber with its simple crust count and its table of (N, d, h),
@@ -292,6 +331,9 @@ worked out with the GIL released.
 
 Args:
     threads: threads to use (0: one per core, at most 256).
+    tables: None, or a dict from a fiber's place in the block to the tables of every part of its
+        listing (Fiber.analysis_table(part=...) of each of Fiber.listing_parts()), worked out
+        elsewhere and joined here instead of analysing that fiber.
 
 Returns:
     list[str]: one JSON line per fiber.
@@ -305,6 +347,26 @@ Example:
     >>> block = next(dorvanix.census_blocks(genus=1))
     >>> len(block), block.analysis_records()[0][:24]
     (4, '{"label":"1.2.2.1-1-1-1"')
+)doc");
+    block.def(
+        "fibers",
+        [](const CensusBlock& b) {
+            py::list fibers;
+            for (const CensusShape& shape : b.shapes) {
+                fibers.append(FiberObject{std::make_shared<const FiberData>(
+                                              fiberFromParts(shape.m, shape.r, shape.parts)),
+                                          std::nullopt});
+            }
+            return fibers;
+        },
+        R"doc(Its fibers, in census order.
+
+Returns:
+    list[Fiber]: the fibers of the block.
+
+Example:
+    >>> [x.label for x in next(dorvanix.census_blocks(genus=1)).fibers()]
+    ['1.2.2.1-1-1-1', '1.3.2.2-2-2', '1.4.2.3-3-2', '1.6.2.5-4-3']
 )doc");
     block.def(py::pickle(
         [](const CensusBlock& b) {
@@ -517,14 +579,54 @@ Example:
     [-2, 1, 0, 0, 0, 1, 0, 1, 0]
 )doc");
     fiber.def(
+        "listing_parts",
+        [](const FiberObject& x, int depth) {
+            py::list parts;
+            for (const ListingPrefix& part : listingPrefixes(*x.data, depth)) {
+                parts.append(py::make_tuple(part.k, py::tuple(py::cast(part.slowest))));
+            }
+            return parts;
+        },
+        py::arg("depth"),
+        R"doc(The parts of the default listing fixed on its slowest branches, in list order.
+
+For sharing out the analyses of one large fiber: the tables of all its parts
+(analysis_table(part=...)) joined are its table; the parts left out hold no sub-divisor.
+
+Args:
+    depth: how many of the slowest branches each part fixes.
+
+Returns:
+    list[tuple]: each part as (k, values of the last branch, the one before, ...).
+
+Example:
+    >>> x = dorvanix.Fiber("((5,2),4,3,3)")
+    >>> sum(row["count"] for part in x.listing_parts(1)
+    ...     for row in x.analysis_table(part=part)) == sum(row["count"] for row in x.analysis_table())
+    True
+)doc");
+    fiber.def(
         "analysis_table",
-        [](const FiberObject& x) {
+        [](const FiberObject& x, const std::optional<std::pair<int, std::vector<int>>>& part) {
             std::shared_ptr<const FiberData> data = x.data;
-            const AnalysisTable table = runInterruptibly<AnalysisTable>(
-                [&](Progress& progress) { return analysisTable(*data, &progress); });
+            if (part && (part->first < 1 || part->first >= data->m ||
+                         part->second.size() > data->chains.size() ||
+                         std::any_of(part->second.begin(), part->second.end(),
+                                     [](int y) { return y < 0; }))) {
+                throw py::value_error("not a part of this fiber's listing: see listing_parts()");
+            }
+            const AnalysisTable table = runInterruptibly<AnalysisTable>([&](Progress& progress) {
+                return part ? analysisTable(*data, ListingPrefix{part->first, part->second},
+                                            &progress)
+                            : analysisTable(*data, &progress);
+            });
             return jsonObject(analysisTableJson(table).dump());
         },
+        py::kw_only(), py::arg("part") = py::none(),
         R"doc(How many listed sub-divisors (the default listing) have each (N, d, h).
+
+Args:
+    part: one of listing_parts(), to count only the sub-divisors of that part; None for all.
 
 Returns:
     list[dict]: chain_count, gcd, genus_numerator, joining_curve_genus (None where the count is

@@ -52,10 +52,17 @@ class Fiber:
         """'vertices' (id, multiplicity, self_intersection, genus, kind, note) and 'edges'
         (pairs of ids): `dorvanix-cli graph X`. The core is vertex 0. Raises ValueError past
         200000 curves."""
-    def analysis_table(self) -> list[dict[str, Any]]:
+    def analysis_table(
+        self, *, part: tuple[int, Sequence[int]] | None = None
+    ) -> list[dict[str, Any]]:
         """How many listed sub-divisors have each (N, d, h): dicts of chain_count, gcd,
         genus_numerator, joining_curve_genus (None where the count is no genus) and count, as
-        'analysis_table' in `dorvanix-cli census --analyze`."""
+        'analysis_table' in `dorvanix-cli census --analyze`; with `part` (one of
+        listing_parts()), only those of that part."""
+    def listing_parts(self, depth: int) -> list[tuple[int, tuple[int, ...]]]:
+        """The parts of the listing fixed on its `depth` slowest branches, in list order, as
+        (k, values of the last branch, the one before, ...); the tables of all of them joined
+        are analysis_table()."""
     def intersection_matrix(self) -> list[list[int]]:
         """Intersection matrix of the curves, in the order of dual_graph()['vertices']. Raises
         ValueError past 1000 curves."""
@@ -209,10 +216,19 @@ class CensusBlock:
     @property
     def genus(self) -> int: ...
     def __len__(self) -> int: ...
-    def analysis_records(self, *, threads: SupportsIndex = 0) -> list[str]:
+    def analysis_records(
+        self,
+        *,
+        threads: SupportsIndex = 0,
+        tables: dict[int, Sequence[list[dict[str, Any]]]] | None = None,
+    ) -> list[str]:
         """The block's lines of `dorvanix-cli census --genus G --analyze --jsonl`, byte for
-        byte, worked out here on `threads` threads (0: one per core, at most 256). ValueError
-        when a sub-divisor would have a chain diagram of more than a million nodes."""
+        byte, worked out here on `threads` threads (0: one per core, at most 256); `tables` maps
+        a fiber's place in the block to the tables of all the parts of its listing, joined here
+        instead of analysing it. ValueError when a sub-divisor would have a chain diagram of more
+        than a million nodes."""
+    def fibers(self) -> list[Fiber]:
+        """Its fibers, in census order."""
 
 class CensusBlockIterator(Iterator[CensusBlock]):
     """Lazy iterator over the blocks of a census walk."""

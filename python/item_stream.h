@@ -39,7 +39,7 @@ inline constexpr std::size_t kWalkStack = std::size_t{256} << 10;
 // The worker stays at most one batch ahead of the reader. Batches start small and double (up to
 // kMaxBatch) each time the worker finds the reader behind: a reader that takes a few results and
 // leaves the iterator alone keeps only a few dozen results, while one that reads a whole listing
-// is woken once per few hundred. A reader that waits with nothing to read gets whatever the
+// is woken once per few thousand. A reader that waits with nothing to read gets whatever the
 // worker holds at its next result. The worker's stack is given by the enumeration.
 //
 // After os.fork() the child has the stream but not its worker, and the worker may have held the
@@ -67,7 +67,7 @@ class ItemStream {
 
   public:
     static constexpr std::size_t kFirstBatch = 16;
-    static constexpr std::size_t kMaxBatch = 256;
+    static constexpr std::size_t kMaxBatch = 4096;
 
     // The worker's end, handed to the enumeration.
     class Sink {

@@ -1,5 +1,7 @@
 #include <pybind11/stl.h>
 
+#include <cstring>
+
 #include "bindings.h"
 
 namespace dorvanix::python {
@@ -20,6 +22,37 @@ py::dict subdivisorDict(const SubdivisorObject& y) {
     dict["types"] = y.y.types;
     dict["line"] = y.y.line;
     return dict;
+}
+
+// `y.line` is read for every listed line in most loops over a listing. pybind11's property goes
+// through its generic dispatch for each read; this descriptor reads the C++ object directly and
+// makes the str in one step (the line is ASCII).
+PyObject* lineOf(PyObject* self, void*) {
+    auto* instance = reinterpret_cast<py::detail::instance*>(self);
+    const auto* y =
+        static_cast<const SubdivisorObject*>(instance->get_value_and_holder().value_ptr());
+    if (y == nullptr || !instance->get_value_and_holder().holder_constructed()) {
+        PyErr_SetString(PyExc_TypeError, "this Subdivisor was never initialised");
+        return nullptr;
+    }
+    const std::string& line = y->y.line;
+    PyObject* text = PyUnicode_New(static_cast<Py_ssize_t>(line.size()), 127);
+    if (text == nullptr) return nullptr;
+    std::memcpy(PyUnicode_1BYTE_DATA(text), line.data(), line.size());
+    return text;
+}
+
+PyGetSetDef lineDescriptor{"line", &lineOf, nullptr,
+                           "The line as listed: '(k;(...),...):: ell = L :: type = T'.", nullptr};
+
+void installLineDescriptor(SubdivisorClass& subdivisor) {
+    auto* type = reinterpret_cast<PyTypeObject*>(subdivisor.ptr());
+    const py::object descriptor =
+        py::reinterpret_steal<py::object>(PyDescr_NewGetSet(type, &lineDescriptor));
+    if (!descriptor) throw py::error_already_set();
+    if (PyObject_SetAttrString(subdivisor.ptr(), "line", descriptor.ptr()) != 0) {
+        throw py::error_already_set();
+    }
 }
 
 bool sameSubdivisor(const SubdivisorObject& a, const SubdivisorObject& b) {
@@ -62,9 +95,7 @@ Example:
     subdivisor.def_property_readonly(
         "types", [](const SubdivisorObject& y) { return y.y.types; },
         "One branch type letter per branch: '0', 'A', 'B', 'C' or '?'.");
-    subdivisor.def_property_readonly(
-        "line", [](const SubdivisorObject& y) { return y.y.line; },
-        "The line as listed: '(k;(...),...):: ell = L :: type = T'.");
+    installLineDescriptor(subdivisor);
     subdivisor.def_property_readonly(
         "notation", [](const SubdivisorObject& y) { return std::string(y.y.notation()); },
         "Y in divisor notation, the part of the line before '::'.");

@@ -31,44 +31,69 @@ AnalysisResult analyseListed(NodePool& pool, DivisorNode& x, DivisorNode& y, std
     return analyzeSubdivisor(x, y, genus, pool, progress);
 }
 
-}  // namespace
+using TableRows =
+    std::map<std::tuple<int, int, std::optional<long long>, std::optional<int>>, long long>;
 
-AnalysisTable analysisTable(const FiberData& x, Progress* progress) {
-    NodePool pool;
-    DivisorNode& xRoot = pool.take();
-    parseFiberLine(pool, xRoot, fiberLineText(x.m, x.r, x.firstMultiplicities()));
-    const int genus = fiberGenus(x.m, x.firstMultiplicities());
-    std::map<std::tuple<int, int, std::optional<long long>, std::optional<int>>, long long> rows;
-    bool finished = false;
-    try {
-        finished = listSubdivisors(
-            x, kSimpleCrustOptions,
-            [&](const Subdivisor& y) {
-                DivisorNode& yRoot = pool.take();
-                buildSelectedDivisor(pool, yRoot, y.line, x.branchCount());
-                AnalysisResult result;
-                try {
-                    result = analyseListed(pool, xRoot, yRoot, y.line, genus, progress);
-                } catch (...) {
-                    releaseSubtree(pool, &yRoot);
-                    throw;
-                }
-                ++rows[{result.chainCount, result.gcd, result.genusNumerator,
-                        result.joiningCurveGenus}];
-                releaseAnalysis(pool, result);
-                releaseSubtree(pool, &yRoot);
-            },
-            progress);
-    } catch (const Cancelled&) {
-        finished = false;
-    }
+AnalysisTable tableOf(const TableRows& rows) {
     AnalysisTable table;
-    if (!finished) return table;
     for (const auto& [key, count] : rows) {
         table.push_back(
             {std::get<0>(key), std::get<1>(key), std::get<2>(key), std::get<3>(key), count});
     }
     return table;
+}
+
+// The table of the whole listing, or of one part of it.
+AnalysisTable tableOfListing(const FiberData& x, const ListingPrefix* part, Progress* progress) {
+    NodePool pool;
+    DivisorNode& xRoot = pool.take();
+    parseFiberLine(pool, xRoot, fiberLineText(x.m, x.r, x.firstMultiplicities()));
+    const int genus = fiberGenus(x.m, x.firstMultiplicities());
+    TableRows rows;
+    bool finished = false;
+    const auto analyse = [&](const Subdivisor& y) {
+        DivisorNode& yRoot = pool.take();
+        buildSelectedDivisor(pool, yRoot, y.line, x.branchCount());
+        AnalysisResult result;
+        try {
+            result = analyseListed(pool, xRoot, yRoot, y.line, genus, progress);
+        } catch (...) {
+            releaseSubtree(pool, &yRoot);
+            throw;
+        }
+        ++rows[{result.chainCount, result.gcd, result.genusNumerator, result.joiningCurveGenus}];
+        releaseAnalysis(pool, result);
+        releaseSubtree(pool, &yRoot);
+    };
+    try {
+        finished = part != nullptr
+                       ? listSubdivisorPart(x, kSimpleCrustOptions, *part, analyse, progress)
+                       : listSubdivisors(x, kSimpleCrustOptions, analyse, progress);
+    } catch (const Cancelled&) {
+        finished = false;
+    }
+    if (!finished) return {};
+    return tableOf(rows);
+}
+
+}  // namespace
+
+AnalysisTable analysisTable(const FiberData& x, Progress* progress) {
+    return tableOfListing(x, nullptr, progress);
+}
+
+AnalysisTable analysisTable(const FiberData& x, const ListingPrefix& part, Progress* progress) {
+    return tableOfListing(x, &part, progress);
+}
+
+AnalysisTable joinTables(std::span<const AnalysisTable> parts) {
+    TableRows rows;
+    for (const AnalysisTable& table : parts) {
+        for (const AnalysisTally& row : table) {
+            rows[{row.chainCount, row.gcd, row.genusNumerator, row.joiningCurveGenus}] += row.count;
+        }
+    }
+    return tableOf(rows);
 }
 
 namespace {
@@ -77,8 +102,9 @@ namespace {
 // then the line and the sink, in order.
 class CensusAnalysisWork {
   public:
-    CensusAnalysisWork(int genus, const CensusAnalysisSink& sink, Progress* progress)
-        : genus_(genus), sink_(sink), progress_(progress) {}
+    CensusAnalysisWork(int genus, const CensusAnalysisSink& sink, Progress* progress,
+                       std::span<const std::optional<AnalysisTable>> given = {})
+        : genus_(genus), sink_(sink), progress_(progress), given_(given) {}
 
     void begin(std::size_t count) {
         tallies_.assign(count, SubdivisorTally{});
@@ -89,7 +115,11 @@ class CensusAnalysisWork {
         try {
             const FiberData x = fiberFromParts(shape.m, shape.r, shape.parts);
             tallies_[i] = tallySubdivisorsQuietly(x, kSimpleCrustOptions, progress_);
-            tables_[i] = analysisTable(x, progress_);
+            if (i < given_.size() && given_[i]) {
+                tables_[i] = *given_[i];
+            } else {
+                tables_[i] = analysisTable(x, progress_);
+            }
         } catch (...) {
             failures_[i] = std::current_exception();
         }
@@ -107,6 +137,7 @@ class CensusAnalysisWork {
     int genus_;
     const CensusAnalysisSink& sink_;
     Progress* progress_;
+    std::span<const std::optional<AnalysisTable>> given_;
     std::vector<SubdivisorTally> tallies_;
     std::vector<AnalysisTable> tables_;
     // A failure on a thread of the pool (an analysis too large, memory) is raised on the calling
@@ -130,7 +161,14 @@ bool censusAnalysis(int genus, const CensusAnalysisSink& sink, Progress* progres
 bool analyseCensusShapes(int genus, std::span<const CensusShape> shapes,
                          const CensusAnalysisSink& sink, Progress* progress,
                          const CensusOptions& options) {
-    CensusAnalysisWork work(genus, sink, progress);
+    return analyseCensusShapes(genus, shapes, {}, sink, progress, options);
+}
+
+bool analyseCensusShapes(int genus, std::span<const CensusShape> shapes,
+                         std::span<const std::optional<AnalysisTable>> given,
+                         const CensusAnalysisSink& sink, Progress* progress,
+                         const CensusOptions& options) {
+    CensusAnalysisWork work(genus, sink, progress, given);
     work.begin(shapes.size());
     return runInOrder(
         shapes.size(), options.threads, [&](std::size_t i) { work.job(shapes[i], i); },

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "census/genus_census.h"
+#include "census/subdivisor_listing.h"
 #include "model/fiber_data.h"
 #include "model/progress.h"
 
@@ -33,6 +34,15 @@ using AnalysisTable = std::vector<AnalysisTally>;
 // (checkChainDiagramSize).
 AnalysisTable analysisTable(const FiberData& x, Progress* progress = nullptr);
 
+// The same over one part of the listing (listingPrefixes): the tables of all the parts, joined,
+// are the fiber's table, so that the analyses of one large fiber can be worked on apart.
+AnalysisTable analysisTable(const FiberData& x, const ListingPrefix& part,
+                            Progress* progress = nullptr);
+
+// Tables of parts of one fiber's listing as one: the counts of equal (N, d, h) added, in the
+// table's order.
+AnalysisTable joinTables(std::span<const AnalysisTable> parts);
+
 using CensusAnalysisSink = std::function<void(const CensusFiber&, const AnalysisTable&)>;
 
 // The census of genus G, each fiber with its table; the tables are worked out on a pool of
@@ -44,6 +54,14 @@ bool censusAnalysis(int genus, const CensusAnalysisSink& sink, Progress* progres
 // `shapes` (of genus G) with its crust count and table, handed to the sink in the order given.
 // Blocks worked on apart (on other machines) and joined in census order give censusAnalysis.
 bool analyseCensusShapes(int genus, std::span<const CensusShape> shapes,
+                         const CensusAnalysisSink& sink, Progress* progress = nullptr,
+                         const CensusOptions& options = {});
+
+// The same, taking the tables of some fibers as given (worked out elsewhere, a part of their
+// listing at a time and joined): `given[i]`, where it holds one, stands for the table of
+// shapes[i], which is then only counted here.
+bool analyseCensusShapes(int genus, std::span<const CensusShape> shapes,
+                         std::span<const std::optional<AnalysisTable>> given,
                          const CensusAnalysisSink& sink, Progress* progress = nullptr,
                          const CensusOptions& options = {});
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <vector>
 
 namespace dorvanix {
@@ -39,5 +40,24 @@ class BranchShape {
 
 // The type letter of a branch: '0', 'A', 'B', 'C' or '?', by the first test that holds.
 char branchLetter(long long y, const BranchEnd& end, long long ell);
+
+// The type letter of one branch value y for every ell at once: what branchLetter answers, with the
+// tests that do not involve ell done beforehand. A listing keeps one per branch value, so that a
+// line costs a look-up per branch instead of the chain's remainders.
+struct BranchLetterRule {
+    char fixed = 0;              // '0' or 'A' whatever ell is; 0 when the letter depends on ell
+    char atOne = '?';            // the letter at ell = 1, the most frequent
+    long long bEll = LLONG_MIN;  // the ell for which the letter is 'B' (LLONG_MIN: none)
+    long long cDivisor = 0;      // 'C' when it divides ell (0: never)
+
+    char at(long long ell) const {
+        if (fixed != 0) return fixed;
+        if (ell == 1) return atOne;
+        if (ell == bEll) return 'B';
+        return cDivisor != 0 && ell % cDivisor == 0 ? 'C' : '?';
+    }
+};
+
+BranchLetterRule branchLetterRule(long long y, const BranchEnd& end);
 
 }  // namespace dorvanix

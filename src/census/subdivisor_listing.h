@@ -30,6 +30,40 @@ using SubdivisorSink = std::function<void(const Subdivisor&)>;
 bool listSubdivisors(const FiberData& x, const SubdivisorOptions& options,
                      const SubdivisorSink& sink, Progress* progress = nullptr);
 
+// The forms in which writeSubdivisorText gives each listed sub-divisor: its line, or one JSON
+// object {"k":..,"ys":[..],"ell":..,"types":"..","line":".."} on one line, keys in that order.
+enum class SubdivisorTextForm { Line, JsonRecord };
+
+// Receives a batch of whole lines, each followed by its line end; false stops the listing.
+using SubdivisorTextSink = std::function<bool(std::string_view)>;
+
+// Lists as listSubdivisors does, straight into text: each sub-divisor in `form` followed by
+// `lineEnd`, handed to `write` in batches of about a megabyte (valid only while `write` runs).
+// Answers the number of lines, or -1 when `progress` or `write` stopped the listing.
+long long writeSubdivisorText(const FiberData& x, const SubdivisorOptions& options,
+                              SubdivisorTextForm form, std::string_view lineEnd,
+                              const SubdivisorTextSink& write, Progress* progress = nullptr);
+
+// A part of a listing: the sub-divisors with core multiplicity k whose slowest branches hold
+// given values (`slowest[0]` on the last branch, `slowest[1]` on the one before, ...). The parts
+// of listingPrefixes, listed one after the other, give the whole listing in its order, so that
+// the work on one fiber can be shared out.
+struct ListingPrefix {
+    int k = 0;
+    std::vector<int> slowest;
+    bool operator==(const ListingPrefix&) const = default;
+};
+
+// The parts of X's listing fixed on its `depth` slowest branches (all of them when it has fewer),
+// in list order, leaving out those whose vectors cannot reach k r.
+std::vector<ListingPrefix> listingPrefixes(const FiberData& x, int depth);
+
+// Lists only the part `prefix` of the listing, in list order. Answers false when `progress`
+// asked it to stop before the end.
+bool listSubdivisorPart(const FiberData& x, const SubdivisorOptions& options,
+                        const ListingPrefix& prefix, const SubdivisorSink& sink,
+                        Progress* progress = nullptr);
+
 // All listed lines at once, for small fibers and tests.
 std::vector<std::string> subdivisorLines(const FiberData& x, const SubdivisorOptions& options);
 

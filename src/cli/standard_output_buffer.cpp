@@ -21,6 +21,10 @@ void StandardOutputBuffer::writeOut() {
     // Whatever happens, the buffer is empty afterwards: what could not be written is lost with
     // the error that is reported.
     setp(data_.data(), data_.data() + data_.size());
+    writeAll(from, end);
+}
+
+void StandardOutputBuffer::writeAll(const char* from, const char* end) {
     while (from < end) {
         const ssize_t written = ::write(descriptor_, from, static_cast<std::size_t>(end - from));
         if (written < 0 && errno == EINTR) continue;
@@ -40,6 +44,17 @@ StandardOutputBuffer::int_type StandardOutputBuffer::overflow(int_type ch) {
         pbump(1);
     }
     return traits_type::not_eof(ch);
+}
+
+std::streamsize StandardOutputBuffer::xsputn(const char* text, std::streamsize count) {
+    if (count <= epptr() - pptr()) {
+        std::memcpy(pptr(), text, static_cast<std::size_t>(count));
+        pbump(static_cast<int>(count));
+        return count;
+    }
+    writeOut();
+    writeAll(text, text + count);
+    return count;
 }
 
 int StandardOutputBuffer::sync() {

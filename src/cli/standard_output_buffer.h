@@ -17,9 +17,12 @@ class StandardOutputBuffer : public std::streambuf {
   protected:
     int_type overflow(int_type ch) override;
     int sync() override;
+    // A batch larger than the room left goes out straight after what the buffer holds.
+    std::streamsize xsputn(const char* text, std::streamsize count) override;
 
   private:
     void writeOut();
+    void writeAll(const char* from, const char* end);
 
     int descriptor_;
     std::vector<char> data_;

@@ -48,9 +48,13 @@ void runSubdivisors(const SubdivisorsArguments& args, CommandContext& context) {
         return;
     }
     if (!args.target.wanted()) {
-        listSubdivisors(x, options, [&](const Subdivisor& y) {
-            context.out << (args.jsonl ? subdivisorJsonLine(y) : std::string(y.line)) << '\n';
-        });
+        // Whole batches of lines: standard output's buffer passes them on without copying.
+        writeSubdivisorText(
+            x, options, args.jsonl ? SubdivisorTextForm::JsonRecord : SubdivisorTextForm::Line,
+            "\n", [&](std::string_view lines) {
+                context.out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+                return true;
+            });
         return;
     }
     const auto write = [&](std::ostream& file) {

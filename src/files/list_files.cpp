@@ -79,6 +79,11 @@ void writeSubdivisorListEnd(std::ostream& out, bool anyLine) {
     formatted(out, "******End of Subdivisors******");
 }
 
+void SubdivisorListWriter::lines(std::string_view entries) {
+    out_.write(entries.data(), static_cast<std::streamsize>(entries.size()));
+    anyLine_ = anyLine_ || !entries.empty();
+}
+
 void SubdivisorListWriter::finish() {
     writeSubdivisorListEnd(out_, anyLine_);
 }
@@ -88,14 +93,14 @@ bool writeSubdivisorList(std::ostream& out, const FiberData& x, const Subdivisor
     Progress own;
     Progress& watched = progress != nullptr ? *progress : own;
     SubdivisorListWriter writer(out, fiberNotation(x), options);
-    const bool done = listSubdivisors(
-        x, options,
-        [&](const Subdivisor& y) {
-            writer.line(y.line);
-            // A file that stopped taking lines ends the listing.
-            if (!out) watched.cancel();
-        },
-        &watched);
+    const bool done = writeSubdivisorText(
+                          x, options, SubdivisorTextForm::Line, kCopiedLineEnd,
+                          [&](std::string_view entries) {
+                              writer.lines(entries);
+                              // A file that stopped taking lines ends the listing.
+                              return static_cast<bool>(out);
+                          },
+                          &watched) >= 0;
     if (!done) return false;
     writer.finish();
     return static_cast<bool>(out);

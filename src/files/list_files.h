@@ -43,6 +43,8 @@ class SubdivisorListWriter {
     SubdivisorListWriter(std::ostream& out, std::string_view xNotation,
                          const SubdivisorOptions& options);
     void line(std::string_view entry);
+    // Whole entries, each already followed by kCopiedLineEnd.
+    void lines(std::string_view entries);
     void finish();
 
   private:

@@ -39,6 +39,15 @@ TEST(AnalysisTable, CountsEveryListedLineOnceAndKeepsTheRowsWithoutAGenusApart) 
             }
         }
         EXPECT_EQ(total, fiber.simpleCrusts.clamped());
+        // The tables of the parts of the listing, worked on apart and joined, are the table.
+        const FiberData x = fiberFromParts(fiber.shape.m, fiber.shape.r, fiber.shape.parts);
+        for (const int depth : {1, 2}) {
+            std::vector<AnalysisTable> parts;
+            for (const ListingPrefix& part : listingPrefixes(x, depth)) {
+                parts.push_back(analysisTable(x, part));
+            }
+            EXPECT_EQ(joinTables(parts), table) << "parts of depth " << depth;
+        }
     });
     EXPECT_GT(fibers, 20);
     EXPECT_GT(rowsWithoutGenus, 10);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <chrono>
 #include <climits>
 #include <functional>
@@ -32,9 +34,15 @@ using Walks =
 // the extremes, both flags each way, by runs, by the gcd table and, for fibers of the fiber list,
 // after the fibers before them; whole listings under a few of them.
 void expectSameAsTheWalk(const std::string& label, const FiberData& x, Walks* walks = nullptr) {
-    std::vector<std::tuple<std::string, long long, std::string>> all;
-    oracle::listSubdivisors(x, {0, false, false},
-                            [&](const Subdivisor& y) { all.emplace_back(y.line, y.ell, y.types); });
+    std::vector<std::tuple<std::string, long long, std::string, std::string>> all;
+    oracle::listSubdivisors(x, {0, false, false}, [&](const Subdivisor& y) {
+        const nlohmann::ordered_json record = {
+            {"k", y.k},       {"ys", std::vector<int>(y.ys.begin(), y.ys.end())},
+            {"ell", y.ell},   {"types", y.types},
+            {"line", y.line},
+        };
+        all.emplace_back(y.line, y.ell, y.types, record.dump());
+    });
     std::vector<int> ellFilters{100, -100};
     for (int ell = -9; ell <= 9; ++ell) ellFilters.push_back(ell);
     for (int ell : ellFilters) {
@@ -45,8 +53,12 @@ void expectSameAsTheWalk(const std::string& label, const FiberData& x, Walks* wa
                                           (exceptOnlyAB ? ", except only AB" : "") +
                                           (onlyABC ? ", only ABC" : "");
                 std::vector<std::string> expected;
-                for (const auto& [line, lineEll, types] : all) {
-                    if (oracle::passesOptions(options, lineEll, types)) expected.push_back(line);
+                std::string expectedText[2];  // lines, then JSON records
+                for (const auto& [line, lineEll, types, record] : all) {
+                    if (!oracle::passesOptions(options, lineEll, types)) continue;
+                    expected.push_back(line);
+                    expectedText[0] += line + "\n\r";
+                    expectedText[1] += record + "\n\r";
                 }
                 const auto size = static_cast<long long>(expected.size());
                 ASSERT_EQ(countSubdivisors(x, options), size) << where;
@@ -62,6 +74,29 @@ void expectSameAsTheWalk(const std::string& label, const FiberData& x, Walks* wa
                 }
                 if (ell >= -1 && ell <= 3) {
                     ASSERT_EQ(subdivisorLines(x, options), expected) << where;
+                    for (const int depth : {1, 3}) {
+                        if (ell != 0 && ell != 2) break;
+                        std::vector<std::string> joined;
+                        for (const ListingPrefix& part : listingPrefixes(x, depth)) {
+                            listSubdivisorPart(x, options, part, [&](const Subdivisor& y) {
+                                joined.emplace_back(y.line);
+                            });
+                        }
+                        ASSERT_EQ(joined, expected) << where << ", parts of depth " << depth;
+                    }
+                    for (const auto form :
+                         {SubdivisorTextForm::Line, SubdivisorTextForm::JsonRecord}) {
+                        std::string text;
+                        const long long lines = writeSubdivisorText(x, options, form, "\n\r",
+                                                                    [&](std::string_view batch) {
+                                                                        text += batch;
+                                                                        return true;
+                                                                    });
+                        ASSERT_EQ(lines, size) << where;
+                        ASSERT_EQ(text, expectedText[form == SubdivisorTextForm::JsonRecord])
+                            << where
+                            << (form == SubdivisorTextForm::Line ? " as text" : " as JSON");
+                    }
                 }
             }
         }

@@ -94,7 +94,8 @@ def run_dask_census(*args, env=None):
 
 def test_dask_census_is_the_single_process_census_to_the_byte():
     pytest.importorskip("dask.distributed", reason="python3-distributed is not installed")
-    done = run_dask_census("--genus", 6, "--workers", 2)
+    # Split fibers above 100 sub-divisors, so that the parts of a listing are joined too.
+    done = run_dask_census("--genus", 6, "--workers", 2, "--split-above", 100)
     assert done.returncode == 0, done.stderr[-3000:]
     assert done.stdout == run_cli("census", "--genus", 6, "--analyze", "--jsonl").stdout
 
