@@ -202,6 +202,10 @@ class PrunedWalk {
             progress_->addResults(lines_ - reported_);
             reported_ = lines_;
         }
+        // A listing that admits few of its vectors would take long to fill a batch: what it has
+        // goes out at every look, so a reader sees lines soon and a failed write (a full disk)
+        // ends the walk within milliseconds. A dense listing still writes a few hundred KB a time.
+        if (write_ != nullptr && !flush()) return false;
         return !stopRequested(progress_);
     }
 
