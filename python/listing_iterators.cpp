@@ -30,7 +30,7 @@ std::optional<FiberObject> FiberIterator::tryNext() {
 
 SubdivisorIterator::SubdivisorIterator(std::shared_ptr<const FiberData> fiber,
                                        const SubdivisorOptions& options)
-    : fiber_(fiber),
+    : sharedFiber_(SubdivisorType::shareFiber(fiber)),
       stream_(
           [fiber, options](auto& sink, Progress& progress) {
               listSubdivisors(
@@ -50,8 +50,9 @@ SubdivisorIterator::SubdivisorIterator(std::shared_ptr<const FiberData> fiber,
           },
           kWalkStack) {}
 
-std::optional<SubdivisorObject> SubdivisorIterator::tryNext() {
-    return stream_.next([this](const SubdivisorLine& y) { return SubdivisorObject{fiber_, y}; });
+std::optional<pybind11::object> SubdivisorIterator::tryNext() {
+    return stream_.next(
+        [this](const SubdivisorLine& y) { return SubdivisorType::make(sharedFiber_, y); });
 }
 
 }  // namespace dorvanix::python
