@@ -40,7 +40,7 @@ class FiberIterator {
 // The lazy sub-divisor list of `Fiber.subdivisors`. Made and used with the GIL held.
 class SubdivisorIterator {
   public:
-    // A dorvanix.Subdivisor, made straight from the batch's line.
+    // A dorvanix.Subdivisor, made straight from the line in the batch.
     using Item = pybind11::object;
 
     SubdivisorIterator(std::shared_ptr<const FiberData> fiber, const SubdivisorOptions& options);
@@ -49,8 +49,8 @@ class SubdivisorIterator {
     void close() { stream_.stop(); }
 
   private:
-    pybind11::object sharedFiber_;  // the fiber as every listed Subdivisor holds it
-    ItemStream<SubdivisorLine> stream_;
+    pybind11::object sharedFiber_;    // the fiber as every listed Subdivisor holds it
+    ItemStream<std::string> stream_;  // the lines
 };
 
 }  // namespace dorvanix::python

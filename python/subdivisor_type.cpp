@@ -1,14 +1,16 @@
 #include "subdivisor_type.h"
 
+#include <pybind11/stl.h>
 #include <structmember.h>
 
-#include <algorithm>
+#include <charconv>
 #include <cstddef>
 #include <cstring>
 #include <exception>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "error_translation.h"
 #include "model/fiber_data.h"
@@ -19,17 +21,11 @@ namespace py = pybind11;
 
 namespace {
 
-// A Subdivisor object. Its variable part holds `branches` values of y (ints), then `letters` type
-// letters; ob_size counts its bytes.
+// A Subdivisor object: its line and the fiber. The numbers are read from the line when asked for.
 struct Item {
-    PyVarObject head;
-    PyObject* line;         // str
-    PyObject* sharedFiber;  // capsule of a std::shared_ptr<const FiberData>
+    PyObject_HEAD PyObject* line;  // str
+    PyObject* sharedFiber;         // capsule of a std::shared_ptr<const FiberData>
     PyObject* weakrefs;
-    long long ell;
-    int k;
-    int branches;
-    int letters;
 };
 
 using FiberPointer = std::shared_ptr<const FiberData>;
@@ -37,27 +33,63 @@ constexpr const char* kFiberCapsule = "dorvanix.FiberData";
 
 PyTypeObject* subdivisorType = nullptr;
 
-Item* itemOf(PyObject* self) { return reinterpret_cast<Item*>(self); }
-const int* ysOf(const Item* item) {
-    return reinterpret_cast<const int*>(reinterpret_cast<const char*>(item) + sizeof(Item));
+Item* itemOf(PyObject* self) {
+    return reinterpret_cast<Item*>(self);
 }
-int* ysOf(Item* item) { return reinterpret_cast<int*>(reinterpret_cast<char*>(item) + sizeof(Item)); }
-const char* lettersOf(const Item* item) {
-    return reinterpret_cast<const char*>(ysOf(item) + item->branches);
-}
-char* lettersOf(Item* item) { return reinterpret_cast<char*>(ysOf(item) + item->branches); }
 const FiberPointer& fiberOf(const Item* item) {
-    return *static_cast<const FiberPointer*>(PyCapsule_GetPointer(item->sharedFiber, kFiberCapsule));
+    return *static_cast<const FiberPointer*>(
+        PyCapsule_GetPointer(item->sharedFiber, kFiberCapsule));
 }
+// The line's characters: those of an ASCII str, as it holds them.
 std::string_view lineOf(const Item* item) {
+    if (PyUnicode_IS_ASCII(item->line)) {
+        return {static_cast<const char*>(PyUnicode_DATA(item->line)),
+                static_cast<std::size_t>(PyUnicode_GET_LENGTH(item->line))};
+    }
     Py_ssize_t size = 0;
     const char* text = PyUnicode_AsUTF8AndSize(item->line, &size);
     return {text, static_cast<std::size_t>(size)};
 }
 
+// The numbers of a line as the listing writes it, "(k;(y1,...),...,()):: ell = L :: type = T",
+// where each branch's chain starts with y and an empty branch is "()". Every Subdivisor holds
+// such a line: it comes from a listing, or was read and written out again.
+class LineNumbers {
+  public:
+    explicit LineNumbers(std::string_view line) : line_(line) {
+        k = static_cast<int>(number(1));
+        std::size_t at = line_.find(';') + 1;
+        while (at < line_.size() && line_[at] == '(') {
+            const bool empty = at + 1 >= line_.size() || line_[at + 1] == ')';
+            ys.push_back(empty ? 0 : static_cast<int>(number(at + 1)));
+            at = line_.find(')', at) + 1;
+            if (at < line_.size() && line_[at] == ',') ++at;
+        }
+        const std::size_t gcd = line_.find("ell = ");
+        if (gcd != std::string_view::npos) ell = number(gcd + 6);
+        const std::size_t letters = line_.find("type = ");
+        if (letters != std::string_view::npos) types = line_.substr(letters + 7);
+    }
+
+    int k = 0;
+    std::vector<int> ys;
+    long long ell = 0;
+    std::string_view types;
+
+  private:
+    long long number(std::size_t at) const {
+        long long value = 0;
+        if (at < line_.size())
+            std::from_chars(line_.data() + at, line_.data() + line_.size(), value);
+        return value;
+    }
+
+    std::string_view line_;
+};
+
 // The lines are ASCII (digits, punctuation, the letters 0ABC? and "ell", "type"), copied as they
 // are into a str; anything else would be read as UTF-8.
-PyObject* lineText(const std::string& line) {
+PyObject* lineText(std::string_view line) {
     unsigned char bits = 0;
     for (const char c : line) bits |= static_cast<unsigned char>(c);
     if (bits >= 0x80) {
@@ -111,7 +143,7 @@ PyObject* newSubdivisor(PyTypeObject*, PyObject* args, PyObject* keywords) {
         if (text == nullptr) throw py::error_already_set();
         const SubdivisorLine y =
             parseSubdivisorLine(*data.data, std::string_view(text, static_cast<std::size_t>(size)));
-        return SubdivisorType::make(SubdivisorType::shareFiber(data.data), y).release().ptr();
+        return SubdivisorType::make(SubdivisorType::shareFiber(data.data), y.line).release().ptr();
     });
 }
 
@@ -120,27 +152,31 @@ PyObject* newReference(PyObject* object) {
     return object;
 }
 
-PyObject* getK(PyObject* self, void*) { return PyLong_FromLong(itemOf(self)->k); }
-PyObject* getEll(PyObject* self, void*) { return PyLong_FromLongLong(itemOf(self)->ell); }
+PyObject* getK(PyObject* self, void*) {
+    return PyLong_FromLong(LineNumbers(lineOf(itemOf(self))).k);
+}
+PyObject* getEll(PyObject* self, void*) {
+    return PyLong_FromLongLong(LineNumbers(lineOf(itemOf(self))).ell);
+}
 
 PyObject* getYs(PyObject* self, void*) {
-    const Item* item = itemOf(self);
-    PyObject* tuple = PyTuple_New(item->branches);
+    const LineNumbers numbers(lineOf(itemOf(self)));
+    PyObject* tuple = PyTuple_New(static_cast<Py_ssize_t>(numbers.ys.size()));
     if (tuple == nullptr) return nullptr;
-    for (int i = 0; i < item->branches; ++i) {
-        PyObject* y = PyLong_FromLong(ysOf(item)[i]);
+    for (std::size_t i = 0; i < numbers.ys.size(); ++i) {
+        PyObject* y = PyLong_FromLong(numbers.ys[i]);
         if (y == nullptr) {
             Py_DECREF(tuple);
             return nullptr;
         }
-        PyTuple_SET_ITEM(tuple, i, y);
+        PyTuple_SET_ITEM(tuple, static_cast<Py_ssize_t>(i), y);
     }
     return tuple;
 }
 
 PyObject* getTypes(PyObject* self, void*) {
-    const Item* item = itemOf(self);
-    return PyUnicode_FromStringAndSize(lettersOf(item), item->letters);
+    const std::string_view types = LineNumbers(lineOf(itemOf(self))).types;
+    return PyUnicode_FromStringAndSize(types.data(), static_cast<Py_ssize_t>(types.size()));
 }
 
 PyObject* getNotation(PyObject* self, void*) {
@@ -150,27 +186,28 @@ PyObject* getNotation(PyObject* self, void*) {
 }
 
 PyObject* getFiber(PyObject* self, void*) {
-    return guarded(
-        [&] { return py::cast(FiberObject{fiberOf(itemOf(self)), std::nullopt}).release().ptr(); });
+    return guarded([&] {
+        return py::cast(FiberObject{fiberOf(itemOf(self)), std::nullopt}).release().ptr();
+    });
 }
 
 PyObject* toDict(PyObject* self, PyObject*) {
     return guarded([&] {
-        py::dict dict;
-        const py::object self_ = py::reinterpret_borrow<py::object>(self);
         const Item* item = itemOf(self);
-        py::list ys(item->branches);
-        for (int i = 0; i < item->branches; ++i) ys[i] = ysOf(item)[i];
-        dict["k"] = item->k;
-        dict["ys"] = ys;
-        dict["ell"] = item->ell;
-        dict["types"] = self_.attr("types");
+        const LineNumbers numbers(lineOf(item));
+        py::dict dict;
+        dict["k"] = numbers.k;
+        dict["ys"] = numbers.ys;
+        dict["ell"] = numbers.ell;
+        dict["types"] = numbers.types;
         dict["line"] = py::reinterpret_borrow<py::object>(item->line);
         return dict.release().ptr();
     });
 }
 
-PyObject* str(PyObject* self) { return newReference(itemOf(self)->line); }
+PyObject* str(PyObject* self) {
+    return newReference(itemOf(self)->line);
+}
 
 PyObject* repr(PyObject* self) {
     return guarded([&] {
@@ -188,8 +225,8 @@ PyObject* compare(PyObject* self, PyObject* other, int op) {
     if ((op != Py_EQ && op != Py_NE) || !SubdivisorType::check(other)) Py_RETURN_NOTIMPLEMENTED;
     const Item* a = itemOf(self);
     const Item* b = itemOf(other);
-    const bool same = lineOf(a) == lineOf(b) &&
-                      (fiberOf(a) == fiberOf(b) || *fiberOf(a) == *fiberOf(b));
+    const bool same =
+        lineOf(a) == lineOf(b) && (fiberOf(a) == fiberOf(b) || *fiberOf(a) == *fiberOf(b));
     return PyBool_FromLong(same == (op == Py_EQ));
 }
 
@@ -197,8 +234,8 @@ PyObject* compare(PyObject* self, PyObject* other, int op) {
 Py_hash_t hash(PyObject* self) {
     try {
         const Item* item = itemOf(self);
-        const py::tuple key =
-            py::make_tuple(fiberNotation(*fiberOf(item)), py::reinterpret_borrow<py::object>(item->line));
+        const py::tuple key = py::make_tuple(fiberNotation(*fiberOf(item)),
+                                             py::reinterpret_borrow<py::object>(item->line));
         return PyObject_Hash(key.ptr());
     } catch (py::error_already_set& raised) {
         raised.restore();
@@ -288,7 +325,7 @@ void SubdivisorType::define(py::module_& module) {
 #ifdef Py_TPFLAGS_IMMUTABLETYPE
     flags |= Py_TPFLAGS_IMMUTABLETYPE;
 #endif
-    PyType_Spec spec{"dorvanix.Subdivisor", static_cast<int>(sizeof(Item)), 1, flags, slots};
+    PyType_Spec spec{"dorvanix.Subdivisor", static_cast<int>(sizeof(Item)), 0, flags, slots};
     PyObject* type = PyType_FromSpec(&spec);
     if (type == nullptr) throw py::error_already_set();
     subdivisorType = reinterpret_cast<PyTypeObject*>(type);
@@ -307,21 +344,22 @@ py::object SubdivisorType::shareFiber(std::shared_ptr<const FiberData> fiber) {
     return py::reinterpret_steal<py::object>(capsule);
 }
 
-py::object SubdivisorType::make(const py::object& sharedFiber, const SubdivisorLine& y) {
-    const std::size_t bytes = y.ys.size() * sizeof(int) + y.types.size();
-    PyObject* self = PyType_GenericAlloc(subdivisorType, static_cast<Py_ssize_t>(bytes));
-    if (self == nullptr) throw py::error_already_set();
+py::object SubdivisorType::make(const py::object& sharedFiber, std::string_view line) {
+    // Python's small-object allocator without the generic path's clearing and checks: every field
+    // is set here.
+    auto* item = static_cast<Item*>(PyObject_Malloc(sizeof(Item)));
+    if (item == nullptr) {
+        PyErr_NoMemory();
+        throw py::error_already_set();
+    }
+    PyObject* self = PyObject_Init(reinterpret_cast<PyObject*>(item), subdivisorType);
+    item->line = nullptr;
+    item->sharedFiber = nullptr;
+    item->weakrefs = nullptr;
     py::object made = py::reinterpret_steal<py::object>(self);
-    Item* item = itemOf(self);
-    item->line = lineText(y.line);
+    item->line = lineText(line);
     if (item->line == nullptr) throw py::error_already_set();
     item->sharedFiber = newReference(sharedFiber.ptr());
-    item->ell = y.ell;
-    item->k = y.k;
-    item->branches = static_cast<int>(y.ys.size());
-    item->letters = static_cast<int>(y.types.size());
-    std::copy(y.ys.begin(), y.ys.end(), ysOf(item));
-    std::copy(y.types.begin(), y.types.end(), lettersOf(item));
     return made;
 }
 
@@ -331,13 +369,11 @@ bool SubdivisorType::check(PyObject* object) {
 
 SubdivisorObject SubdivisorType::read(PyObject* object) {
     const Item* item = itemOf(object);
-    SubdivisorObject y{fiberOf(item), {}};
-    y.y.k = item->k;
-    y.y.ys.assign(ysOf(item), ysOf(item) + item->branches);
-    y.y.ell = item->ell;
-    y.y.types.assign(lettersOf(item), static_cast<std::size_t>(item->letters));
-    y.y.line = lineOf(item);
-    return y;
+    const std::string_view line = lineOf(item);
+    LineNumbers numbers(line);
+    return SubdivisorObject{fiberOf(item),
+                            SubdivisorLine{numbers.k, std::move(numbers.ys), numbers.ell,
+                                           std::string(numbers.types), std::string(line)}};
 }
 
 }  // namespace dorvanix::python

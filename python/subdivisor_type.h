@@ -3,6 +3,7 @@
 #include <pybind11/pybind11.h>
 
 #include <memory>
+#include <string_view>
 
 #include "census/subdivisor_line.h"
 #include "fiber_object.h"
@@ -12,10 +13,10 @@ namespace dorvanix::python {
 // `dorvanix.Subdivisor`, a type made with the C API rather than a pybind11 class. A listing makes
 // one per line, most often only to read its `.line`: a pybind11 instance costs a C++ object on
 // the heap, its holder and an entry in pybind11's table of live instances, besides the line's
-// copy, which took about 330 ns a line. Here an object is one allocation of Python's own that
-// holds the line as a str made once, the numbers (k, ell, ys and the letters) inline, and a
-// reference to the fiber shared by the whole listing; ys, the letters and the fiber become
-// Python objects only when they are read. The objects never change once made.
+// copy, which took about 330 ns a line. Here an object is one small allocation of Python's own
+// that holds the line as a str made once from the listing's text and a reference to the fiber
+// the whole listing shares; k, ys, ell and the letters are read from the line only when asked
+// for. The objects never change once made.
 class SubdivisorType {
   public:
     // Makes the type and adds it to the module.
@@ -24,9 +25,9 @@ class SubdivisorType {
     // The fiber as the objects of one listing share it: each holds a reference to this object
     // rather than a copy of the shared pointer.
     static pybind11::object shareFiber(std::shared_ptr<const FiberData> fiber);
-    // A new Subdivisor of the fiber `sharedFiber` (made by shareFiber) named by `y`; throws
-    // error_already_set when Python is out of memory.
-    static pybind11::object make(const pybind11::object& sharedFiber, const SubdivisorLine& y);
+    // A new Subdivisor of the fiber `sharedFiber` (made by shareFiber) whose line, as the listing
+    // writes it, is `line`; throws error_already_set when Python is out of memory.
+    static pybind11::object make(const pybind11::object& sharedFiber, std::string_view line);
 
     static bool check(PyObject* object);
     // A Subdivisor as the core's calls take it.
@@ -50,7 +51,7 @@ struct type_caster<dorvanix::python::SubdivisorObject> {
 
     static handle cast(const dorvanix::python::SubdivisorObject& y, return_value_policy, handle) {
         using dorvanix::python::SubdivisorType;
-        return SubdivisorType::make(SubdivisorType::shareFiber(y.fiber), y.y).release();
+        return SubdivisorType::make(SubdivisorType::shareFiber(y.fiber), y.y.line).release();
     }
 };
 
