@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -87,12 +88,23 @@ class LineNumbers {
     std::string_view line_;
 };
 
+// Whether every character is ASCII, eight at a time.
+bool isAscii(std::string_view text) {
+    std::uint64_t bits = 0;
+    std::size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + at, 8);
+        bits |= word;
+    }
+    for (; at < text.size(); ++at) bits |= static_cast<unsigned char>(text[at]);
+    return (bits & 0x8080808080808080u) == 0;
+}
+
 // The lines are ASCII (digits, punctuation, the letters 0ABC? and "ell", "type"), copied as they
 // are into a str; anything else would be read as UTF-8.
 PyObject* lineText(std::string_view line) {
-    unsigned char bits = 0;
-    for (const char c : line) bits |= static_cast<unsigned char>(c);
-    if (bits >= 0x80) {
+    if (!isAscii(line)) {
         return PyUnicode_DecodeUTF8(line.data(), static_cast<Py_ssize_t>(line.size()), "strict");
     }
     PyObject* text = PyUnicode_New(static_cast<Py_ssize_t>(line.size()), 127);
