@@ -24,8 +24,9 @@ namespace {
 
 // A Subdivisor object: its line and the fiber. The numbers are read from the line when asked for.
 struct Item {
-    PyObject_HEAD PyObject* line;  // str
-    PyObject* sharedFiber;         // capsule of a std::shared_ptr<const FiberData>
+    PyObject head;
+    PyObject* line;         // str
+    PyObject* sharedFiber;  // capsule of a std::shared_ptr<const FiberData>
     PyObject* weakrefs;
 };
 
@@ -80,8 +81,9 @@ class LineNumbers {
   private:
     long long number(std::size_t at) const {
         long long value = 0;
-        if (at < line_.size())
+        if (at < line_.size()) {
             std::from_chars(line_.data() + at, line_.data() + line_.size(), value);
+        }
         return value;
     }
 
@@ -297,9 +299,10 @@ PyMemberDef members[] = {
     {nullptr, 0, 0, 0, nullptr},
 };
 
-constexpr const char* kDoc = R"doc(A sub-divisor Y of a fiber X, with its ell and branch types.
+constexpr const char* kDoc = R"doc(Subdivisor(fiber, line)
+--
 
-Subdivisor(fiber, line) is the sub-divisor of a fiber that a listed line names.
+A sub-divisor Y of a fiber X, with its ell and branch types: the one a listed line names.
 
 Args:
     fiber: the fiber X.
