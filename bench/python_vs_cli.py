@@ -7,8 +7,8 @@ Each row lists the same fiber's sub-divisors (or fibers) both ways, reading ever
 each sub-divisor), and prints the processor and wall times side by side with their ratios (Python
 over the tool, best of 3; the tool's times are those of its whole process, start included). The
 floor row times the same Python loop over a list of the same lines made beforehand, the least any
-listing read from Python can cost; then
-how soon a Ctrl-C stops a long listing, fiber list, list file and picture.
+listing read from Python can cost. Then how soon a Ctrl-C stops a long listing, fiber list, list
+file and picture.
 """
 import itertools
 import os
