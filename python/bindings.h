@@ -6,6 +6,7 @@
 #include "analysis_object.h"
 #include "fiber_object.h"
 #include "listing_iterators.h"
+#include "subdivisor_type.h"
 
 namespace dorvanix::python {
 
@@ -16,7 +17,6 @@ using FiberClass = pybind11::class_<FiberObject>;
 inline pybind11::object jsonObject(const std::string& text) {
     return pybind11::module_::import("json").attr("loads")(text);
 }
-using SubdivisorClass = pybind11::class_<SubdivisorObject>;
 
 // A whole number from Python (int, numpy or Sage integers: anything with __index__), read
 // through the same check as a number typed on the command line, so that the limits and the
@@ -34,7 +34,6 @@ inline pybind11::int_ exactInt(const std::string& digits) {
 // names them.
 void defineErrors(pybind11::module_& module);
 void defineFiber(FiberClass& fiber);
-void defineSubdivisor(SubdivisorClass& subdivisor);
 void defineListings(pybind11::module_& module, FiberClass& fiber,
                     pybind11::class_<FiberIterator>& fibers,
                     pybind11::class_<SubdivisorIterator>& subdivisors);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
@@ -37,10 +38,14 @@ inline constexpr std::size_t kWalkStack = std::size_t{256} << 10;
 // Progress and joins the worker.
 //
 // The worker stays at most one batch ahead of the reader. Batches start small and double (up to
-// kMaxBatch) each time the worker finds the reader behind: a reader that takes a few results and
-// leaves the iterator alone keeps only a few dozen results, while one that reads a whole listing
-// is woken once per few thousand. A reader that waits with nothing to read gets whatever the
-// worker holds at its next result. The worker's stack is given by the enumeration.
+// kMaxBatch) at each hand-over: a reader that takes a few results and leaves the iterator alone
+// keeps only a few dozen results, while one that reads a whole listing is woken once per few
+// thousand. A reader that finds nothing to read first gives the worker kPatience to fill its
+// batch, then takes whatever the worker holds at its next result: a reader as fast as the worker
+// that took each result as it came would wake both threads every few results (tens of thousands
+// of wake-ups in a listing of a million short lines, more time than the lines), while a listing
+// that admits few of its vectors still hands each over soon. The worker's stack is given by the
+// enumeration.
 //
 // After os.fork() the child has the stream but not its worker, and the worker may have held the
 // mutex at that moment. The child leaves that state behind and starts the enumeration again,
@@ -68,6 +73,9 @@ class ItemStream {
   public:
     static constexpr std::size_t kFirstBatch = 16;
     static constexpr std::size_t kMaxBatch = 4096;
+    // Well above the time a full batch of short lines takes (about 0.15 ms), well below what a
+    // user notices.
+    static constexpr std::chrono::milliseconds kPatience{2};
 
     // The worker's end, handed to the enumeration.
     class Sink {
@@ -98,8 +106,8 @@ class ItemStream {
         // Hands the batch being filled to the reader once it has taken the one before.
         bool handOver() {
             std::unique_lock lock(shared_.mutex);
+            limit_ = std::min(2 * limit_, kMaxBatch);
             if (shared_.ready) {
-                limit_ = std::min(2 * limit_, kMaxBatch);
                 shared_.wakeUp.wait(lock,
                                     [&] { return !shared_.ready || shared_.progress.cancelled(); });
             }
@@ -212,6 +220,7 @@ class ItemStream {
     void refill() {
         if (!started_ || forked()) start();
         Shared& shared = *shared_;
+        awaitBatch(shared);
         const bool woken = waitReleasingGil(shared.mutex, shared.wakeUp, [&] {
             if (shared.ready || shared.finished) return true;
             shared.readerWaiting.store(true, std::memory_order_relaxed);
@@ -240,6 +249,20 @@ class ItemStream {
         const std::exception_ptr error = std::exchange(shared.error, nullptr);
         close();
         if (error) std::rethrow_exception(error);
+    }
+
+    // Waits up to kPatience, with the GIL released, for the worker to hand over a batch as usual.
+    static void awaitBatch(Shared& shared) {
+        const auto handedOver = [&] {
+            return shared.ready || shared.finished || shared.progress.cancelled();
+        };
+        {
+            std::lock_guard lock(shared.mutex);
+            if (handedOver()) return;
+        }
+        pybind11::gil_scoped_release release;
+        std::unique_lock lock(shared.mutex);
+        shared.wakeUp.wait_for(lock, kPatience, handedOver);
     }
 
     // Only once the worker has been joined (or left behind). Another Python thread may still be

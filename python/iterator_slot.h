@@ -3,6 +3,7 @@
 #include <pybind11/pybind11.h>
 
 #include <optional>
+#include <type_traits>
 #include <typeinfo>
 #include <utility>
 
@@ -51,13 +52,18 @@ class IteratorSlot {
         return static_cast<Iterator*>(instance->get_value_and_holder().value_ptr());
     }
 
+    // A listing that makes its Python objects itself hands them over as they are.
     static PyObject* wrap(Item&& item) {
-        static const pybind11::detail::type_info* const type =
-            pybind11::detail::get_type_info(typeid(Item), /*throw_if_missing=*/true);
-        return pybind11::detail::type_caster_generic::cast(
-                   &item, pybind11::return_value_policy::move, pybind11::handle(), type, nullptr,
-                   &moveOut)
-            .ptr();
+        if constexpr (std::is_same_v<Item, pybind11::object>) {
+            return item.release().ptr();
+        } else {
+            static const pybind11::detail::type_info* const type =
+                pybind11::detail::get_type_info(typeid(Item), /*throw_if_missing=*/true);
+            return pybind11::detail::type_caster_generic::cast(
+                       &item, pybind11::return_value_policy::move, pybind11::handle(), type,
+                       nullptr, &moveOut)
+                .ptr();
+        }
     }
 
     static void* moveOut(const void* from) {

@@ -1,8 +1,19 @@
 #include "listing_iterators.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "census/subdivisor_listing.h"
 
 namespace dorvanix::python {
+
+namespace {
+
+// The text a listing's worker fills before cutting it into lines: a thousand open listings hold
+// 64 MB of it, and a dense listing still cuts some thousand lines at a time.
+constexpr std::size_t kTextBatch = std::size_t{64} << 10;
+
+}  // namespace
 
 FiberIterator::FiberIterator(int m, int r, int b, const FiberOptions& options)
     : m_(m),
@@ -30,28 +41,31 @@ std::optional<FiberObject> FiberIterator::tryNext() {
 
 SubdivisorIterator::SubdivisorIterator(std::shared_ptr<const FiberData> fiber,
                                        const SubdivisorOptions& options)
-    : fiber_(fiber),
+    : sharedFiber_(SubdivisorType::shareFiber(fiber)),
       stream_(
           [fiber, options](auto& sink, Progress& progress) {
-              listSubdivisors(
-                  *fiber, options,
-                  [&](const Subdivisor& y) {
-                      // The slot's buffers are reused: no allocation once the batches have gone
-                      // round.
-                      sink.push([&](SubdivisorLine& slot) {
-                          slot.k = y.k;
-                          slot.ys.assign(y.ys.begin(), y.ys.end());
-                          slot.ell = y.ell;
-                          slot.types.assign(y.types);
-                          slot.line.assign(y.line);
-                      });
+              // The listing as the tool writes it, its text cut into lines; a slot's buffer is
+              // reused, no allocation once the batches have gone round.
+              writeSubdivisorText(
+                  *fiber, options, SubdivisorTextForm::Line, "\n",
+                  [&](std::string_view text) {
+                      while (!text.empty()) {
+                          const std::size_t end = text.find('\n');
+                          const std::string_view line = text.substr(0, end);
+                          if (!sink.push([&](std::string& slot) { slot.assign(line); })) {
+                              return false;
+                          }
+                          text.remove_prefix(std::min(end + 1, text.size()));
+                      }
+                      return true;
                   },
-                  &progress);
+                  &progress, kTextBatch);
           },
           kWalkStack) {}
 
-std::optional<SubdivisorObject> SubdivisorIterator::tryNext() {
-    return stream_.next([this](const SubdivisorLine& y) { return SubdivisorObject{fiber_, y}; });
+std::optional<pybind11::object> SubdivisorIterator::tryNext() {
+    return stream_.next(
+        [this](const std::string& line) { return SubdivisorType::make(sharedFiber_, line); });
 }
 
 }  // namespace dorvanix::python

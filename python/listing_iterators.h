@@ -1,5 +1,7 @@
 #pragma once
 
+#include <pybind11/pybind11.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,6 +11,7 @@
 #include "census/subdivisor_line.h"
 #include "fiber_object.h"
 #include "item_stream.h"
+#include "subdivisor_type.h"
 
 namespace dorvanix::python {
 
@@ -34,19 +37,20 @@ class FiberIterator {
     ItemStream<FiberRecord> stream_;
 };
 
-// The lazy sub-divisor list of `Fiber.subdivisors`.
+// The lazy sub-divisor list of `Fiber.subdivisors`. Made and used with the GIL held.
 class SubdivisorIterator {
   public:
-    using Item = SubdivisorObject;
+    // A dorvanix.Subdivisor, made straight from the line in the batch.
+    using Item = pybind11::object;
 
     SubdivisorIterator(std::shared_ptr<const FiberData> fiber, const SubdivisorOptions& options);
     // The next sub-divisor, or none at the end.
-    std::optional<SubdivisorObject> tryNext();
+    std::optional<pybind11::object> tryNext();
     void close() { stream_.stop(); }
 
   private:
-    std::shared_ptr<const FiberData> fiber_;
-    ItemStream<SubdivisorLine> stream_;
+    pybind11::object sharedFiber_;    // the fiber as every listed Subdivisor holds it
+    ItemStream<std::string> stream_;  // the lines
 };
 
 }  // namespace dorvanix::python

@@ -29,8 +29,6 @@ PYBIND11_MODULE(dorvanix, module) {
     FiberClass fiber(module, "Fiber",
                      "A star-shaped singular fiber X: a core of multiplicity m and "
                      "self-intersection -r with b branches, each a Hirzebruch-Jung chain.");
-    SubdivisorClass subdivisor(module, "Subdivisor",
-                               "A sub-divisor Y of a fiber X, with its ell and branch types.");
     py::class_<AnalysisObject> analysis(
         module, "Analysis", "The figures of the analysis of a sub-divisor (Fiber.analyze).");
     py::class_<FiberIterator> fibers(module, "FiberIterator",
@@ -38,7 +36,7 @@ PYBIND11_MODULE(dorvanix, module) {
     py::class_<SubdivisorIterator> subdivisors(
         module, "SubdivisorIterator", "Lazy iterator over a sub-divisor list (Fiber.subdivisors).");
     defineFiber(fiber);
-    defineSubdivisor(subdivisor);
+    SubdivisorType::define(module);
     defineListings(module, fiber, fibers, subdivisors);
     defineFiles(module, fiber);
     defineAnalysis(analysis, fiber);

@@ -87,11 +87,11 @@ class PrunedWalk {
 
     // Each listed sub-divisor goes as text into batches for `write`.
     bool run(int m, SubdivisorTextForm form, std::string_view lineEnd,
-             const SubdivisorTextSink& write) {
+             const SubdivisorTextSink& write, std::size_t batchBytes) {
         form_ = form;
         lineEnd_ = lineEnd;
         write_ = &write;
-        buffer_.resize(kBatch);
+        buffer_.resize(batchBytes);
         return run(m) && flush();
     }
 
@@ -107,8 +107,6 @@ class PrunedWalk {
     }
 
   private:
-    static constexpr std::size_t kBatch = std::size_t{1} << 20;
-
     bool run(int m) {
         const bool done = walkAll(m);
         if (progress_ != nullptr) progress_->addResults(lines_ - reported_);
@@ -410,9 +408,10 @@ bool listSubdivisors(const FiberData& x, const SubdivisorOptions& options,
 
 long long writeSubdivisorText(const FiberData& x, const SubdivisorOptions& options,
                               SubdivisorTextForm form, std::string_view lineEnd,
-                              const SubdivisorTextSink& write, Progress* progress) {
+                              const SubdivisorTextSink& write, Progress* progress,
+                              std::size_t batchBytes) {
     PrunedWalk walk(x, options, progress);
-    return walk.run(x.m, form, lineEnd, write) ? walk.lines() : -1;
+    return walk.run(x.m, form, lineEnd, write, batchBytes) ? walk.lines() : -1;
 }
 
 bool listSubdivisorPart(const FiberData& x, const SubdivisorOptions& options,

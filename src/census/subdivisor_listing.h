@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <span>
 #include <string>
@@ -38,11 +39,14 @@ enum class SubdivisorTextForm { Line, JsonRecord };
 using SubdivisorTextSink = std::function<bool(std::string_view)>;
 
 // Lists as listSubdivisors does, straight into text: each sub-divisor in `form` followed by
-// `lineEnd`, handed to `write` in batches of about a megabyte (valid only while `write` runs).
-// Answers the number of lines, or -1 when `progress` or `write` stopped the listing.
+// `lineEnd`, handed to `write` in batches of about `batchBytes` (a megabyte unless a reader that
+// keeps many listings open asks for less; valid only while `write` runs). Answers the number of
+// lines, or -1 when `progress` or `write` stopped the listing.
+inline constexpr std::size_t kSubdivisorTextBatch = std::size_t{1} << 20;
 long long writeSubdivisorText(const FiberData& x, const SubdivisorOptions& options,
                               SubdivisorTextForm form, std::string_view lineEnd,
-                              const SubdivisorTextSink& write, Progress* progress = nullptr);
+                              const SubdivisorTextSink& write, Progress* progress = nullptr,
+                              std::size_t batchBytes = kSubdivisorTextBatch);
 
 // A part of a listing: the sub-divisors with core multiplicity k whose slowest branches hold
 // given values (`slowest[0]` on the last branch, `slowest[1]` on the one before, ...). The parts

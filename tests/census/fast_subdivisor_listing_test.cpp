@@ -84,18 +84,25 @@ void expectSameAsTheWalk(const std::string& label, const FiberData& x, Walks* wa
                         }
                         ASSERT_EQ(joined, expected) << where << ", parts of depth " << depth;
                     }
+                    // Batches of one byte hold one line each, as short as a batch gets.
                     for (const auto form :
                          {SubdivisorTextForm::Line, SubdivisorTextForm::JsonRecord}) {
-                        std::string text;
-                        const long long lines = writeSubdivisorText(x, options, form, "\n\r",
-                                                                    [&](std::string_view batch) {
-                                                                        text += batch;
-                                                                        return true;
-                                                                    });
-                        ASSERT_EQ(lines, size) << where;
-                        ASSERT_EQ(text, expectedText[form == SubdivisorTextForm::JsonRecord])
-                            << where
-                            << (form == SubdivisorTextForm::Line ? " as text" : " as JSON");
+                        for (const std::size_t batchBytes :
+                             {kSubdivisorTextBatch, std::size_t{1}}) {
+                            std::string text;
+                            const long long lines = writeSubdivisorText(
+                                x, options, form, "\n\r",
+                                [&](std::string_view batch) {
+                                    text += batch;
+                                    return true;
+                                },
+                                nullptr, batchBytes);
+                            ASSERT_EQ(lines, size) << where;
+                            ASSERT_EQ(text, expectedText[form == SubdivisorTextForm::JsonRecord])
+                                << where
+                                << (form == SubdivisorTextForm::Line ? " as text" : " as JSON")
+                                << ", batches of " << batchBytes << " bytes";
+                        }
                     }
                 }
             }
