@@ -570,12 +570,16 @@ void appendValue(std::vector<Run>& runs, long long z) {
 
 // The same from the letter rule of every y from 0 to the bound of the slot's k, which does not
 // depend on ell, so the slots of one k follow the branch once.
-void slotSteps(std::span<const BranchLetterRule> rules, const Slot& slot, bool onlyABC,
-               SlotSteps& steps) {
+// The y below `fixedBelow` have letter '0' or 'A' whatever ell is: they are taken as one run.
+void slotSteps(std::span<const BranchLetterRule> rules, long long fixedBelow, const Slot& slot,
+               bool onlyABC, SlotSteps& steps) {
     steps.all.clear();
     steps.plain.clear();
     const auto bound = static_cast<long long>(rules.size()) - 1;
-    for (long long y = 0; y <= bound; y += slot.ell) {
+    const long long fixedRun = (fixedBelow - 1) / slot.ell;  // the z of the fixed y, 0 up to it
+    steps.all.push_back(runOf(0, fixedRun));
+    steps.plain.push_back(runOf(0, fixedRun));
+    for (long long y = (fixedRun + 1) * slot.ell; y <= bound; y += slot.ell) {
         const char letter = rules[static_cast<std::size_t>(y)].at(slot.ell);
         if (onlyABC && letter == '?') continue;
         appendValue(steps.all, y / slot.ell);
@@ -584,13 +588,17 @@ void slotSteps(std::span<const BranchLetterRule> rules, const Slot& slot, bool o
 }
 
 // The letter rule of Y's chain on the branch for core multiplicity k and every y up to the
-// bound.
-void chainRules(const BranchShape& shape, int k, std::vector<BranchLetterRule>& rules) {
+// bound; answers the least y whose letter depends on ell (past the bound when none does).
+long long chainRules(const BranchShape& shape, int k, std::vector<BranchLetterRule>& rules) {
     const long long bound = std::max(0LL, std::min<long long>(shape.firstMultiplicity(), k));
     rules.resize(static_cast<std::size_t>(bound) + 1);
-    for (long long y = 0; y <= bound; ++y) {
-        rules[static_cast<std::size_t>(y)] = branchLetterRule(y, shape.follow(k, y));
+    long long fixedBelow = bound + 1;
+    for (long long y = bound; y >= 0; --y) {
+        BranchLetterRule& rule = rules[static_cast<std::size_t>(y)];
+        rule = branchLetterRule(y, shape.follow(k, y));
+        if (rule.fixed == 0) fixedBelow = y;
     }
+    return fixedBelow;
 }
 
 void slotSteps(const BranchShape& shape, const Slot& slot, bool onlyABC, SlotSteps& steps) {
@@ -956,12 +964,13 @@ struct PartRuns::Held {
         std::vector<Run> w;
         std::vector<BranchLetterRule> rules;
         int rulesOf = 0;  // the k of `rules`
+        long long fixedBelow = 0;
         for (const Slot& slot : slots) {
             if (slot.k != rulesOf) {
-                chainRules(shape, slot.k, rules);
+                fixedBelow = chainRules(shape, slot.k, rules);
                 rulesOf = slot.k;
             }
-            slotSteps(rules, slot, options.onlyABC, z);
+            slotSteps(rules, fixedBelow, slot, options.onlyABC, z);
             for (const auto& [d, mu] : slot.mobius) {
                 multiplesOf(z.all, d, w);
                 const long long largest = largestValue(w);
