@@ -595,7 +595,7 @@ long long chainRules(const BranchShape& shape, int k, std::vector<BranchLetterRu
     long long fixedBelow = bound + 1;
     for (long long y = bound; y >= 0; --y) {
         BranchLetterRule& rule = rules[static_cast<std::size_t>(y)];
-        rule = branchLetterRule(y, shape.follow(k, y));
+        rule = branchLetterRule(y, shape.end(k, y));
         if (rule.fixed == 0) fixedBelow = y;
     }
     return fixedBelow;
@@ -915,7 +915,13 @@ struct PartSteps {
 
     // Adds the next list and its mask below the table's largest value.
     void add(const std::vector<Run>& list, long long tableLargest) {
-        masks.push_back(static_cast<std::uint16_t>(shortfallMask(list, tableLargest)));
+        if (list.size() == 1 && list.front().hi == tableLargest) {
+            // {0, h}: every shortfall from 0 to h.
+            const long long top = std::min(kSmallSlack - 1, tableLargest);
+            masks.push_back(static_cast<std::uint16_t>((std::uint32_t{2} << top) - 1));
+        } else {
+            masks.push_back(static_cast<std::uint16_t>(shortfallMask(list, tableLargest)));
+        }
         if (list.size() == 1) {
             starts.push_back(kOneRun | static_cast<std::uint32_t>(list.front().hi));
             return;
