@@ -1074,6 +1074,7 @@ class SharedPrefix {
                           parts.begin())
                 .first -
             prefix_.begin());
+        prefixSteps_.resize(prefix_.size());  // without the last two parts of the fiber before
         if (common < prefix_.size()) {
             prefix_.resize(common);
             prefixSteps_.resize(common);
@@ -1094,9 +1095,8 @@ class SharedPrefix {
         if (stopRequested(progress)) return {true, true, 0};
         const PartSteps& first = stepsOf(a1);
         const PartSteps& second = stepsOf(a2);
-        fiberSteps_.assign(prefixSteps_.begin(), prefixSteps_.end());
-        fiberSteps_.push_back(&first);
-        fiberSteps_.push_back(&second);
+        prefixSteps_.push_back(&first);
+        prefixSteps_.push_back(&second);
         if (pairsMade_.size() != needs_.size()) {
             pairsMade_.assign(needs_.size(), 0);
             pairAll_.resize(needs_.size());
@@ -1134,7 +1134,7 @@ class SharedPrefix {
                 // of the w = z / d is at most slotTop / d.
                 if (slotTop / divisors_[u] < needs_[u]) continue;
                 long long top = 0;
-                for (const PartSteps* part : fiberSteps_) top += part->largest[u];
+                for (const PartSteps* part : prefixSteps_) top += part->largest[u];
                 tables_[tried] = {u, top};
                 tried += top >= needs_[u] ? 1 : 0;
             }
@@ -1233,7 +1233,7 @@ class SharedPrefix {
         if (slack == 0 && !plain) return 1;  // the one vector of largest values
         if (slack < kSmallSlack) return smallShortfallCount(depth, t, slack, plain);
         shortfall_.start(true, slack);
-        for (const PartSteps* part : fiberSteps_) {
+        for (const PartSteps* part : prefixSteps_) {
             const long long largest = part->largest[t];
             const std::span<const Run> runs = plain ? part->plain(t) : part->all(t);
             short_.clear();
@@ -1259,8 +1259,8 @@ class SharedPrefix {
     Number smallShortfallCount(std::size_t depth, std::size_t t, long long slack, bool plain) {
         const auto top = static_cast<std::size_t>(slack);
         const std::uint32_t within = (std::uint32_t{2} << top) - 1;
-        const std::uint32_t firstMask = fiberSteps_[depth]->mask(t, plain) & within;
-        const std::uint32_t secondMask = fiberSteps_[depth + 1]->mask(t, plain) & within;
+        const std::uint32_t firstMask = prefixSteps_[depth]->mask(t, plain) & within;
+        const std::uint32_t secondMask = prefixSteps_[depth + 1]->mask(t, plain) & within;
         if (firstMask == 0 || secondMask == 0) return 0;
         const ShortPolynomial& before = shortPolynomial(depth, t, top + 1, plain);
         // The vectors of the first parts and the one after them, by shortfall, summed up to
@@ -1375,18 +1375,18 @@ class SharedPrefix {
     std::vector<char> negative_;    // by table: mu(d) = -1
     std::vector<Level> levels_;     // levels_[j]: after the first j parts of prefix_
     std::vector<int> prefix_;
-    std::vector<const PartSteps*> prefixSteps_;  // the runs of each part of prefix_
+    // The runs of each part of prefix_, then of the last two parts of the fiber counted.
+    std::vector<const PartSteps*> prefixSteps_;
     // The pair sums of a table are of the last level when made in this generation.
     std::uint64_t generation_ = 1;
     std::uint64_t stamps_ = 0;
     std::vector<std::uint64_t> pairsMade_;
     std::vector<PairSums<Number>> pairAll_;
     std::vector<PairSums<Number>> pairPlain_;
-    std::vector<const PartSteps*> fiberSteps_;  // the runs of each part of the fiber counted
-    std::vector<std::uint32_t> slotStarts_;     // by slot: its first table, that of d = 1
-    std::vector<long long> slotNeeds_;          // by slot: the admission sum of its first table
-    std::vector<long long> divisors_;           // by table: its d
-    std::vector<std::uint32_t> candidates_;     // the slots the fiber counted reaches
+    std::vector<std::uint32_t> slotStarts_;  // by slot: its first table, that of d = 1
+    std::vector<long long> slotNeeds_;       // by slot: the admission sum of its first table
+    std::vector<long long> divisors_;        // by table: its d
+    std::vector<std::uint32_t> candidates_;  // the slots the fiber counted reaches
     std::vector<std::pair<std::size_t, long long>> tables_;  // those tables, with their sums
     RunTable<Number> shortfall_;
     RunTable<Number> nextShortfall_;
