@@ -871,6 +871,9 @@ std::optional<SubdivisorTally> tallyByRuns(const FiberData& x, const SubdivisorO
     return tallyByRuns<WideCount>(x, slots, options, progress, reportFraction);
 }
 
+// The runs of the parts are kept for core multiplicities up to this, whose values fit 16 bits.
+constexpr int kMaxRunsM = 32767;
+
 // A shortfall below this is held as a bit of a mask (and a slack below it counted with them).
 constexpr long long kSmallSlack = 16;
 
@@ -893,16 +896,20 @@ std::uint32_t shortfallMask(std::span<const Run> runs, long long largest) {
 struct PartSteps {
     static constexpr std::uint32_t kOneRun = std::uint32_t{1} << 31;
 
-    std::vector<Run> runs;
-    std::vector<std::uint32_t> starts;  // by list: kOneRun | h, or where it starts in `runs`
-    std::vector<std::int32_t> largest;  // the largest w of each table's allowed values
-    // The same for the first table (d = 1) of each slot, side by side: a fiber's tables are
+    std::vector<Run> runs;               // of the longer lists, each after a run {count, 0}
+    std::vector<std::uint32_t> starts;   // by list: kOneRun | h, or where it starts in `runs`
+    std::vector<std::uint16_t> masks;    // by list: shortfallMask of its runs below `largest`
+    std::vector<std::int16_t> largests;  // by table: its largest w (below m <= kMaxRunsM)
+    // The largest w of the first table (d = 1) of each slot, side by side: a fiber's tables are
     // picked by running through these.
     std::vector<std::int32_t> slotLargest;
-    std::vector<std::uint16_t> masks;  // by list: shortfallMask of its runs below `largest`
-    const Run* zeroRuns = nullptr;     // zeroRuns[h] = {0, h}
-    bool withPlain = false;            // the lists of 'A', 'B', '0' are kept (after each table's)
+    const Run* zeroRuns = nullptr;  // zeroRuns[h] = {0, h}
+    bool withPlain = false;         // the lists of 'A', 'B', '0' are kept (after each table's)
 
+    // The largest w of table t's allowed values.
+    long long largest(std::size_t t) const { return largests[t]; }
+
+    // The shortfalls below kSmallSlack from table t's largest value that a list allows, as bits.
     std::uint32_t mask(std::size_t t, bool plain) const {
         if (!withPlain) return plain ? 0 : masks[t];
         return masks[2 * t + (plain ? 1 : 0)];
@@ -913,7 +920,7 @@ struct PartSteps {
         return withPlain ? slice(2 * t + 1) : std::span<const Run>{};
     }
 
-    // Adds the next list and its mask below the table's largest value.
+    // Adds the next list of a table whose allowed values reach `tableLargest`.
     void add(const std::vector<Run>& list, long long tableLargest) {
         if (list.size() == 1 && list.front().hi == tableLargest) {
             // {0, h}: every shortfall from 0 to h.
@@ -980,8 +987,8 @@ struct PartRuns::Held {
             for (const auto& [d, mu] : slot.mobius) {
                 multiplesOf(z.all, d, w);
                 const long long largest = largestValue(w);
-                held->largest.push_back(static_cast<std::int32_t>(largest));
                 if (d == 1) held->slotLargest.push_back(static_cast<std::int32_t>(largest));
+                held->largests.push_back(static_cast<std::int16_t>(largest));
                 held->add(w, largest);
                 if (options.exceptOnlyAB) {
                     multiplesOf(z.plain, d, w);
@@ -991,9 +998,9 @@ struct PartRuns::Held {
         }
         held->runs.shrink_to_fit();
         held->starts.shrink_to_fit();
-        held->largest.shrink_to_fit();
         held->slotLargest.shrink_to_fit();
         held->masks.shrink_to_fit();
+        held->largests.shrink_to_fit();
         return held;
     }
 };
@@ -1134,7 +1141,7 @@ class SharedPrefix {
                 // of the w = z / d is at most slotTop / d.
                 if (slotTop / divisors_[u] < needs_[u]) continue;
                 long long top = 0;
-                for (const PartSteps* part : prefixSteps_) top += part->largest[u];
+                for (const PartSteps* part : prefixSteps_) top += part->largest(u);
                 tables_[tried] = {u, top};
                 tried += top >= needs_[u] ? 1 : 0;
             }
@@ -1234,7 +1241,7 @@ class SharedPrefix {
         if (slack < kSmallSlack) return smallShortfallCount(depth, t, slack, plain);
         shortfall_.start(true, slack);
         for (const PartSteps* part : prefixSteps_) {
-            const long long largest = part->largest[t];
+            const long long largest = part->largest(t);
             const std::span<const Run> runs = plain ? part->plain(t) : part->all(t);
             short_.clear();
             for (auto run = runs.rbegin(); run != runs.rend() && largest - run->hi <= slack;
@@ -1405,7 +1412,7 @@ struct PrefixTally::Walk {
 PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options,
                          std::shared_ptr<PartRuns> runs)
     : m_(m), r_(r), options_(options) {
-    if (m < 2 || r < 1 || b < 2) return;
+    if (m < 2 || m > kMaxRunsM || r < 1 || b < 2) return;
     if (!runs || runs->m() != m || runs->options() != options) {
         runs = std::make_shared<PartRuns>(m, options);
     }
