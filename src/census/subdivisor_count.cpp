@@ -1273,16 +1273,7 @@ class SharedPrefix {
         // The vectors of the first parts and the one after them, by shortfall, summed up to
         // each shortfall; the last part then adds one look per shortfall it allows.
         ShortPolynomial upTo;  // made up to `top`, and read no further
-        Number running = 0;
-        for (std::size_t u = 0; u <= top; ++u) {
-            Number cell = 0;
-            for (std::uint32_t bits = firstMask & ((std::uint32_t{2} << u) - 1); bits != 0;
-                 bits &= bits - 1) {
-                cell += before[u - static_cast<std::size_t>(std::countr_zero(bits))];
-            }
-            running += cell;
-            upTo[u] = running;
-        }
+        multiplyByMask(before, firstMask, top + 1, upTo, true);
         Number total = 0;
         for (std::uint32_t bits = secondMask; bits != 0; bits &= bits - 1) {
             total += upTo[top - static_cast<std::size_t>(std::countr_zero(bits))];
@@ -1327,16 +1318,32 @@ class SharedPrefix {
         return plain ? level.shortPlain : level.shortAll;
     }
 
-    // The first `count` coefficients of `from` times the sum of x^v over the bits v of `mask`.
+    // The first `count` (at least 1) coefficients of `from` times the sum of x^v over the bits v
+    // of `mask`; `summed`: each one added up with those before it.
     static void multiplyByMask(const ShortPolynomial& from, std::uint32_t mask, std::size_t count,
-                               ShortPolynomial& to) {
+                               ShortPolynomial& to, bool summed = false) {
+        mask &= (std::uint32_t{2} << (count - 1)) - 1;
+        Number running = 0;
+        if ((mask & (mask + 1)) == 0) {
+            // The shortfalls 0 ... h, as most parts allow: a sum over a window of h + 1.
+            const auto width = static_cast<std::size_t>(std::popcount(mask));
+            Number window = 0;
+            for (std::size_t u = 0; u < count; ++u) {
+                window += from[u];
+                if (u >= width) window -= from[u - width];
+                running = summed ? running + window : window;
+                to[u] = running;
+            }
+            return;
+        }
         for (std::size_t u = 0; u < count; ++u) {
             Number sum = 0;
             for (std::uint32_t bits = mask & ((std::uint32_t{2} << u) - 1); bits != 0;
                  bits &= bits - 1) {
                 sum += from[u - static_cast<std::size_t>(std::countr_zero(bits))];
             }
-            to[u] = sum;
+            running = summed ? running + sum : sum;
+            to[u] = running;
         }
     }
 
