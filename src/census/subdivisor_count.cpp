@@ -1326,7 +1326,7 @@ class SharedPrefix {
         Number running = 0;
         if ((mask & (mask + 1)) == 0) {
             // The shortfalls 0 ... h, as most parts allow: a sum over a window of h + 1.
-            const auto width = static_cast<std::size_t>(std::popcount(mask));
+            const auto width = static_cast<std::size_t>(std::bit_width(mask));
             Number window = 0;
             for (std::size_t u = 0; u < count; ++u) {
                 window += from[u];
