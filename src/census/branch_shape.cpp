@@ -32,22 +32,4 @@ char branchLetter(long long y, const BranchEnd& end, long long ell) {
     return branchLetterRule(y, end).at(ell);
 }
 
-BranchLetterRule branchLetterRule(long long y, const BranchEnd& end) {
-    BranchLetterRule rule;
-    if (y == 0) {
-        rule.fixed = '0';
-    } else if (end.p >= end.e * end.n) {
-        rule.fixed = 'A';
-    } else {
-        if (end.n == end.mu) rule.bEll = end.mu;
-        if (end.n != 0 && end.p % end.n == 0) {
-            const long long d = (end.e - 1) * end.n - end.muNext - end.p + end.mu;
-            rule.cDivisor = d < 0 ? -d : d;
-        }
-        rule.atOne = 1 == rule.bEll ? 'B' : (rule.cDivisor == 1 ? 'C' : '?');
-    }
-    if (rule.fixed != 0) rule.atOne = rule.fixed;
-    return rule;
-}
-
 }  // namespace dorvanix

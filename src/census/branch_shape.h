@@ -30,6 +30,25 @@ class BranchShape {
     // 0 < n(j+1) <= m(j+1). Appends n(2) ... n(t) to `rest` when given.
     BranchEnd follow(long long k, long long y, std::vector<long long>* rest = nullptr) const;
 
+    // The same without the chain, inline for a caller that follows every y of a branch: the
+    // multiplicities end in 0, which no n(j + 1) > 0 fits under, so the walk stops by itself
+    // (the chain must hold at least one multiplicity).
+    BranchEnd end(long long k, long long y) const {
+        const long long* mult = mult_.data();
+        const long long* coef = coef_.data();
+        long long before = k;
+        long long current = y;
+        std::size_t j = 1;
+        while (true) {
+            const long long next = coef[j] * current - before;
+            if (!(next > 0 && next <= mult[j + 1])) break;
+            before = current;
+            current = next;
+            ++j;
+        }
+        return BranchEnd{static_cast<int>(j), current, before, coef[j], mult[j], mult[j + 1]};
+    }
+
   private:
     long long multAt(std::size_t j) const { return j < mult_.size() ? mult_[j] : 0; }
     long long coefAt(std::size_t j) const { return j < coef_.size() ? coef_[j] : 0; }
@@ -58,6 +77,23 @@ struct BranchLetterRule {
     }
 };
 
-BranchLetterRule branchLetterRule(long long y, const BranchEnd& end);
+// Inline, as a part's runs take it for every y up to every k.
+inline BranchLetterRule branchLetterRule(long long y, const BranchEnd& end) {
+    BranchLetterRule rule;
+    if (y == 0) {
+        rule.fixed = '0';
+    } else if (end.p >= end.e * end.n) {
+        rule.fixed = 'A';
+    } else {
+        if (end.n == end.mu) rule.bEll = end.mu;
+        if (end.n != 0 && end.p % end.n == 0) {
+            const long long d = (end.e - 1) * end.n - end.muNext - end.p + end.mu;
+            rule.cDivisor = d < 0 ? -d : d;
+        }
+        rule.atOne = 1 == rule.bEll ? 'B' : (rule.cDivisor == 1 ? 'C' : '?');
+    }
+    if (rule.fixed != 0) rule.atOne = rule.fixed;
+    return rule;
+}
 
 }  // namespace dorvanix

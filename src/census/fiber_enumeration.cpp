@@ -237,7 +237,12 @@ void writeFiberLine(std::string& line, int m, int r, std::span<const int> parts,
     *out++ = ')';
     for (int a : parts) {
         *out++ = ',';
-        number(a);
+        // Most parts of a large genus are single digits.
+        if (a >= 0 && a < 10) {
+            *out++ = static_cast<char>('0' + a);
+        } else {
+            number(a);
+        }
     }
     put(") : ");
     if (fits64) {

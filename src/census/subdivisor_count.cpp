@@ -568,25 +568,37 @@ void appendValue(std::vector<Run>& runs, long long z) {
     }
 }
 
-// The same from where Y's chain ends for every y from 0 to the bound of the slot's k, which does
-// not depend on ell, so the slots of one k follow the branch once.
-void slotSteps(std::span<const BranchEnd> ends, const Slot& slot, bool onlyABC, SlotSteps& steps) {
+// The same from the letter rule of every y from 0 to the bound of the slot's k, which does not
+// depend on ell, so the slots of one k follow the branch once.
+// The y below `fixedBelow` have letter '0' or 'A' whatever ell is: they are taken as one run.
+void slotSteps(std::span<const BranchLetterRule> rules, long long fixedBelow, const Slot& slot,
+               bool onlyABC, SlotSteps& steps) {
     steps.all.clear();
     steps.plain.clear();
-    const auto bound = static_cast<long long>(ends.size()) - 1;
-    for (long long y = 0; y <= bound; y += slot.ell) {
-        const char letter = branchLetter(y, ends[static_cast<std::size_t>(y)], slot.ell);
+    const auto bound = static_cast<long long>(rules.size()) - 1;
+    const long long fixedRun = (fixedBelow - 1) / slot.ell;  // the z of the fixed y, 0 up to it
+    steps.all.push_back(runOf(0, fixedRun));
+    steps.plain.push_back(runOf(0, fixedRun));
+    for (long long y = (fixedRun + 1) * slot.ell; y <= bound; y += slot.ell) {
+        const char letter = rules[static_cast<std::size_t>(y)].at(slot.ell);
         if (onlyABC && letter == '?') continue;
         appendValue(steps.all, y / slot.ell);
         if (letter != 'C' && letter != '?') appendValue(steps.plain, y / slot.ell);
     }
 }
 
-// Where Y's chain ends on the branch for core multiplicity k and every y up to the bound.
-void chainEnds(const BranchShape& shape, int k, std::vector<BranchEnd>& ends) {
+// The letter rule of Y's chain on the branch for core multiplicity k and every y up to the
+// bound; answers the least y whose letter depends on ell (past the bound when none does).
+long long chainRules(const BranchShape& shape, int k, std::vector<BranchLetterRule>& rules) {
     const long long bound = std::max(0LL, std::min<long long>(shape.firstMultiplicity(), k));
-    ends.resize(static_cast<std::size_t>(bound) + 1);
-    for (long long y = 0; y <= bound; ++y) ends[static_cast<std::size_t>(y)] = shape.follow(k, y);
+    rules.resize(static_cast<std::size_t>(bound) + 1);
+    long long fixedBelow = bound + 1;
+    for (long long y = bound; y >= 0; --y) {
+        BranchLetterRule& rule = rules[static_cast<std::size_t>(y)];
+        rule = branchLetterRule(y, shape.end(k, y));
+        if (rule.fixed == 0) fixedBelow = y;
+    }
+    return fixedBelow;
 }
 
 void slotSteps(const BranchShape& shape, const Slot& slot, bool onlyABC, SlotSteps& steps) {
@@ -859,6 +871,9 @@ std::optional<SubdivisorTally> tallyByRuns(const FiberData& x, const SubdivisorO
     return tallyByRuns<WideCount>(x, slots, options, progress, reportFraction);
 }
 
+// The runs of the parts are kept for core multiplicities up to this, whose values fit 16 bits.
+constexpr int kMaxRunsM = 32767;
+
 // A shortfall below this is held as a bit of a mask (and a slack below it counted with them).
 constexpr long long kSmallSlack = 16;
 
@@ -872,23 +887,62 @@ std::uint32_t shortfallMask(std::span<const Run> runs, long long largest) {
     return mask;
 }
 
-// The runs of w of one part, for every (slot, d) in order, held in one block: table t's
-// runs of every allowed value, then those of the letters 'A', 'B', '0'.
+// The runs of w of one part, for every (slot, d) in order: table t's runs of every allowed value,
+// and those of the letters 'A', 'B', '0' when the options count them apart. Every list holds 0
+// (letter '0'), so a list of one run is {0, h}: nearly all are, and they are held as that h
+// alone, read from `zeroRuns`, which the parts of one m share. A longer list is held in `runs`
+// after a run whose lo is the number of runs. A census of a large genus keeps the lists of
+// every part of the largest m, thousands of tables each, so they are kept small.
 struct PartSteps {
-    std::vector<Run> runs;
-    std::vector<std::uint32_t> starts;  // two per table
-    std::vector<std::int32_t> largest;  // the largest w of each table's allowed values
-    std::vector<std::uint16_t> masks;   // two per table: shortfallMask of all, of 'A', 'B', '0'
+    static constexpr std::uint32_t kOneRun = std::uint32_t{1} << 31;
 
-    std::uint32_t mask(std::size_t t, bool plain) const { return masks[2 * t + (plain ? 1 : 0)]; }
+    std::vector<Run> runs;               // of the longer lists, each after a run {count, 0}
+    std::vector<std::uint32_t> starts;   // by list: kOneRun | h, or where it starts in `runs`
+    std::vector<std::uint16_t> masks;    // by list: shortfallMask of its runs below `largest`
+    std::vector<std::int16_t> largests;  // by table: its largest w (below m <= kMaxRunsM)
+    // The largest w of the first table (d = 1) of each slot, side by side: a fiber's tables are
+    // picked by running through these.
+    std::vector<std::int32_t> slotLargest;
+    const Run* zeroRuns = nullptr;  // zeroRuns[h] = {0, h}
+    bool withPlain = false;         // the lists of 'A', 'B', '0' are kept (after each table's)
 
-    std::span<const Run> all(std::size_t t) const { return slice(2 * t); }
-    std::span<const Run> plain(std::size_t t) const { return slice(2 * t + 1); }
+    // The largest w of table t's allowed values.
+    long long largest(std::size_t t) const { return largests[t]; }
+
+    // The shortfalls below kSmallSlack from table t's largest value that a list allows, as bits.
+    std::uint32_t mask(std::size_t t, bool plain) const {
+        if (!withPlain) return plain ? 0 : masks[t];
+        return masks[2 * t + (plain ? 1 : 0)];
+    }
+
+    std::span<const Run> all(std::size_t t) const { return slice(withPlain ? 2 * t : t); }
+    std::span<const Run> plain(std::size_t t) const {
+        return withPlain ? slice(2 * t + 1) : std::span<const Run>{};
+    }
+
+    // Adds the next list of a table whose allowed values reach `tableLargest`.
+    void add(const std::vector<Run>& list, long long tableLargest) {
+        if (list.size() == 1 && list.front().hi == tableLargest) {
+            // {0, h}: every shortfall from 0 to h.
+            const long long top = std::min(kSmallSlack - 1, tableLargest);
+            masks.push_back(static_cast<std::uint16_t>((std::uint32_t{2} << top) - 1));
+        } else {
+            masks.push_back(static_cast<std::uint16_t>(shortfallMask(list, tableLargest)));
+        }
+        if (list.size() == 1) {
+            starts.push_back(kOneRun | static_cast<std::uint32_t>(list.front().hi));
+            return;
+        }
+        starts.push_back(static_cast<std::uint32_t>(runs.size()));
+        runs.push_back(runOf(static_cast<long long>(list.size()), 0));
+        runs.insert(runs.end(), list.begin(), list.end());
+    }
 
   private:
     std::span<const Run> slice(std::size_t i) const {
-        const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : runs.size();
-        return {runs.data() + starts[i], runs.data() + end};
+        const std::uint32_t start = starts[i];
+        if ((start & kOneRun) != 0) return {zeroRuns + (start & ~kOneRun), 1};
+        return {runs.data() + start + 1, static_cast<std::size_t>(runs[start].lo)};
     }
 };
 }  // namespace
@@ -901,6 +955,7 @@ struct PartRuns::Held {
     std::vector<Slot> slots;
     std::vector<std::atomic<const PartSteps*>> made;
     std::vector<std::unique_ptr<PartSteps>> steps;
+    std::vector<Run> zeroRuns;  // {0, h} for every h below m
     std::mutex making;
 
     const PartSteps& of(int a) {
@@ -915,32 +970,37 @@ struct PartRuns::Held {
 
     std::unique_ptr<PartSteps> build(int a) const {
         auto held = std::make_unique<PartSteps>();
+        held->zeroRuns = zeroRuns.data();
+        held->withPlain = options.exceptOnlyAB;
         const BranchShape shape(m, branchChain(m, a));
         SlotSteps z;
         std::vector<Run> w;
-        std::vector<BranchEnd> ends;
-        int endsOf = 0;  // the k of `ends`
+        std::vector<BranchLetterRule> rules;
+        int rulesOf = 0;  // the k of `rules`
+        long long fixedBelow = 0;
         for (const Slot& slot : slots) {
-            if (slot.k != endsOf) {
-                chainEnds(shape, slot.k, ends);
-                endsOf = slot.k;
+            if (slot.k != rulesOf) {
+                fixedBelow = chainRules(shape, slot.k, rules);
+                rulesOf = slot.k;
             }
-            slotSteps(ends, slot, options.onlyABC, z);
+            slotSteps(rules, fixedBelow, slot, options.onlyABC, z);
             for (const auto& [d, mu] : slot.mobius) {
                 multiplesOf(z.all, d, w);
-                held->largest.push_back(static_cast<std::int32_t>(largestValue(w)));
-                held->starts.push_back(static_cast<std::uint32_t>(held->runs.size()));
-                held->runs.insert(held->runs.end(), w.begin(), w.end());
-                if (options.exceptOnlyAB) multiplesOf(z.plain, d, w);
-                held->starts.push_back(static_cast<std::uint32_t>(held->runs.size()));
-                if (options.exceptOnlyAB) held->runs.insert(held->runs.end(), w.begin(), w.end());
-                const std::size_t t = held->largest.size() - 1;
-                held->masks.push_back(
-                    static_cast<std::uint16_t>(shortfallMask(held->all(t), held->largest[t])));
-                held->masks.push_back(
-                    static_cast<std::uint16_t>(shortfallMask(held->plain(t), held->largest[t])));
+                const long long largest = largestValue(w);
+                if (d == 1) held->slotLargest.push_back(static_cast<std::int32_t>(largest));
+                held->largests.push_back(static_cast<std::int16_t>(largest));
+                held->add(w, largest);
+                if (options.exceptOnlyAB) {
+                    multiplesOf(z.plain, d, w);
+                    held->add(w, largest);
+                }
             }
         }
+        held->runs.shrink_to_fit();
+        held->starts.shrink_to_fit();
+        held->slotLargest.shrink_to_fit();
+        held->masks.shrink_to_fit();
+        held->largests.shrink_to_fit();
         return held;
     }
 };
@@ -953,6 +1013,7 @@ PartRuns::PartRuns(int m, const SubdivisorOptions& options) : held_(std::make_un
     held_->made =
         std::vector<std::atomic<const PartSteps*>>(static_cast<std::size_t>(std::max(m, 1)));
     held_->steps.resize(static_cast<std::size_t>(std::max(m, 1)));
+    for (int h = 0; h <= std::max(m, 1); ++h) held_->zeroRuns.push_back(runOf(0, h));
 }
 
 PartRuns::~PartRuns() = default;
@@ -998,10 +1059,14 @@ class SharedPrefix {
         : runs_(std::move(runs)), options_(runs_->options()), needs_(std::move(needs)) {
         for (const Slot& slot : slots) {
             slotStarts_.push_back(static_cast<std::uint32_t>(negative_.size()));
-            for (const auto& [d, mu] : slot.mobius) negative_.push_back(mu < 0);
+            slotNeeds_.push_back(needs_[slotStarts_.back()]);
+            for (const auto& [d, mu] : slot.mobius) {
+                negative_.push_back(mu < 0);
+                divisors_.push_back(d);
+            }
         }
         levels_.push_back(startLevel());
-        levels_[0].top.assign(needs_.size(), 0);
+        levels_[0].top.assign(slots.size(), 0);
         levels_[0].made.assign(needs_.size(), levels_[0].stamp);
         levels_[0].bound = static_cast<double>(slots.size());
     }
@@ -1016,6 +1081,7 @@ class SharedPrefix {
                           parts.begin())
                 .first -
             prefix_.begin());
+        prefixSteps_.resize(prefix_.size());  // without the last two parts of the fiber before
         if (common < prefix_.size()) {
             prefix_.resize(common);
             prefixSteps_.resize(common);
@@ -1036,9 +1102,8 @@ class SharedPrefix {
         if (stopRequested(progress)) return {true, true, 0};
         const PartSteps& first = stepsOf(a1);
         const PartSteps& second = stepsOf(a2);
-        fiberSteps_.assign(prefixSteps_.begin(), prefixSteps_.end());
-        fiberSteps_.push_back(&first);
-        fiberSteps_.push_back(&second);
+        prefixSteps_.push_back(&first);
+        prefixSteps_.push_back(&second);
         if (pairsMade_.size() != needs_.size()) {
             pairsMade_.assign(needs_.size(), 0);
             pairAll_.resize(needs_.size());
@@ -1051,21 +1116,32 @@ class SharedPrefix {
         const std::size_t slots = slotStarts_.size();
         candidates_.resize(slots);
         std::size_t reached = 0;
-        for (std::size_t slot = 0; slot < slots; ++slot) {
-            const std::size_t t = slotStarts_[slot];
-            candidates_[reached] = static_cast<std::uint32_t>(slot);
-            reached += level.top[t] + first.largest[t] + second.largest[t] >= needs_[t] ? 1 : 0;
+        {
+            const long long* top = level.top.data();
+            const std::int32_t* one = first.slotLargest.data();
+            const std::int32_t* two = second.slotLargest.data();
+            const long long* need = slotNeeds_.data();
+            std::uint32_t* candidates = candidates_.data();
+            for (std::size_t slot = 0; slot < slots; ++slot) {
+                candidates[reached] = static_cast<std::uint32_t>(slot);
+                reached += top[slot] + one[slot] + two[slot] >= need[slot] ? 1 : 0;
+            }
         }
         tables_.resize(needs_.size());  // room for every table, filled up to `tried`
         std::size_t tried = 0;
         for (std::size_t i = 0; i < reached; ++i) {
             const std::size_t slot = candidates_[i];
             const std::size_t t = slotStarts_[slot];
-            tables_[tried++] = {t, level.top[t] + first.largest[t] + second.largest[t]};
+            const long long slotTop =
+                level.top[slot] + first.slotLargest[slot] + second.slotLargest[slot];
+            tables_[tried++] = {t, slotTop};
             const std::size_t end = slot + 1 < slots ? slotStarts_[slot + 1] : needs_.size();
             for (std::size_t u = t + 1; u < end; ++u) {
+                // Each part's largest multiple of d is at most its largest value, so the sum
+                // of the w = z / d is at most slotTop / d.
+                if (slotTop / divisors_[u] < needs_[u]) continue;
                 long long top = 0;
-                for (const PartSteps* part : fiberSteps_) top += part->largest[u];
+                for (const PartSteps* part : prefixSteps_) top += part->largest(u);
                 tables_[tried] = {u, top};
                 tried += top >= needs_[u] ? 1 : 0;
             }
@@ -1097,7 +1173,7 @@ class SharedPrefix {
     struct Level {
         std::vector<RunTable<Number>> all;
         std::vector<RunTable<Number>> plain;
-        std::vector<long long> top;       // by table, kept for the first table of each slot
+        std::vector<long long> top;       // by slot: the sum for its first table
         std::vector<std::uint64_t> made;  // by table: `stamp` when its cells are this level's
         std::uint64_t stamp = 0;          // new each time the level's part changes
         double bound = 0;                 // vectorBound's product up to here
@@ -1137,12 +1213,16 @@ class SharedPrefix {
         const PartSteps& part = stepsOf(a);
         const Level& from = levels_[j];
         Level& to = levels_[j + 1];
-        to.top.resize(needs_.size());
+        const std::size_t slots = slotStarts_.size();
+        to.top.resize(slots);
         to.made.resize(needs_.size(), 0);
         to.stamp = ++stamps_;
         to.bound = from.bound * (a + 1);  // a lies in 1 ... m - 1
         // The sums of the slots' first tables only; count adds up the others where needed.
-        for (const std::uint32_t t : slotStarts_) to.top[t] = from.top[t] + part.largest[t];
+        const long long* before = from.top.data();
+        const std::int32_t* largest = part.slotLargest.data();
+        long long* after = to.top.data();
+        for (std::size_t slot = 0; slot < slots; ++slot) after[slot] = before[slot] + largest[slot];
         prefix_.push_back(a);
         prefixSteps_.push_back(&part);
         return true;
@@ -1160,8 +1240,8 @@ class SharedPrefix {
         if (slack == 0 && !plain) return 1;  // the one vector of largest values
         if (slack < kSmallSlack) return smallShortfallCount(depth, t, slack, plain);
         shortfall_.start(true, slack);
-        for (const PartSteps* part : fiberSteps_) {
-            const long long largest = part->largest[t];
+        for (const PartSteps* part : prefixSteps_) {
+            const long long largest = part->largest(t);
             const std::span<const Run> runs = plain ? part->plain(t) : part->all(t);
             short_.clear();
             for (auto run = runs.rbegin(); run != runs.rend() && largest - run->hi <= slack;
@@ -1186,23 +1266,14 @@ class SharedPrefix {
     Number smallShortfallCount(std::size_t depth, std::size_t t, long long slack, bool plain) {
         const auto top = static_cast<std::size_t>(slack);
         const std::uint32_t within = (std::uint32_t{2} << top) - 1;
-        const std::uint32_t firstMask = fiberSteps_[depth]->mask(t, plain) & within;
-        const std::uint32_t secondMask = fiberSteps_[depth + 1]->mask(t, plain) & within;
+        const std::uint32_t firstMask = prefixSteps_[depth]->mask(t, plain) & within;
+        const std::uint32_t secondMask = prefixSteps_[depth + 1]->mask(t, plain) & within;
         if (firstMask == 0 || secondMask == 0) return 0;
         const ShortPolynomial& before = shortPolynomial(depth, t, top + 1, plain);
         // The vectors of the first parts and the one after them, by shortfall, summed up to
         // each shortfall; the last part then adds one look per shortfall it allows.
-        ShortPolynomial upTo{};
-        Number running = 0;
-        for (std::size_t u = 0; u <= top; ++u) {
-            Number cell = 0;
-            for (std::uint32_t bits = firstMask & ((std::uint32_t{2} << u) - 1); bits != 0;
-                 bits &= bits - 1) {
-                cell += before[u - static_cast<std::size_t>(std::countr_zero(bits))];
-            }
-            running += cell;
-            upTo[u] = running;
-        }
+        ShortPolynomial upTo;  // made up to `top`, and read no further
+        multiplyByMask(before, firstMask, top + 1, upTo, true);
         Number total = 0;
         for (std::uint32_t bits = secondMask; bits != 0; bits &= bits - 1) {
             total += upTo[top - static_cast<std::size_t>(std::countr_zero(bits))];
@@ -1247,16 +1318,32 @@ class SharedPrefix {
         return plain ? level.shortPlain : level.shortAll;
     }
 
-    // The first `count` coefficients of `from` times the sum of x^v over the bits v of `mask`.
+    // The first `count` (at least 1) coefficients of `from` times the sum of x^v over the bits v
+    // of `mask`; `summed`: each one added up with those before it.
     static void multiplyByMask(const ShortPolynomial& from, std::uint32_t mask, std::size_t count,
-                               ShortPolynomial& to) {
+                               ShortPolynomial& to, bool summed = false) {
+        mask &= (std::uint32_t{2} << (count - 1)) - 1;
+        Number running = 0;
+        if ((mask & (mask + 1)) == 0) {
+            // The shortfalls 0 ... h, as most parts allow: a sum over a window of h + 1.
+            const auto width = static_cast<std::size_t>(std::bit_width(mask));
+            Number window = 0;
+            for (std::size_t u = 0; u < count; ++u) {
+                window += from[u];
+                if (u >= width) window -= from[u - width];
+                running = summed ? running + window : window;
+                to[u] = running;
+            }
+            return;
+        }
         for (std::size_t u = 0; u < count; ++u) {
             Number sum = 0;
             for (std::uint32_t bits = mask & ((std::uint32_t{2} << u) - 1); bits != 0;
                  bits &= bits - 1) {
                 sum += from[u - static_cast<std::size_t>(std::countr_zero(bits))];
             }
-            to[u] = sum;
+            running = summed ? running + sum : sum;
+            to[u] = running;
         }
     }
 
@@ -1302,16 +1389,18 @@ class SharedPrefix {
     std::vector<char> negative_;    // by table: mu(d) = -1
     std::vector<Level> levels_;     // levels_[j]: after the first j parts of prefix_
     std::vector<int> prefix_;
-    std::vector<const PartSteps*> prefixSteps_;  // the runs of each part of prefix_
+    // The runs of each part of prefix_, then of the last two parts of the fiber counted.
+    std::vector<const PartSteps*> prefixSteps_;
     // The pair sums of a table are of the last level when made in this generation.
     std::uint64_t generation_ = 1;
     std::uint64_t stamps_ = 0;
     std::vector<std::uint64_t> pairsMade_;
     std::vector<PairSums<Number>> pairAll_;
     std::vector<PairSums<Number>> pairPlain_;
-    std::vector<const PartSteps*> fiberSteps_;  // the runs of each part of the fiber counted
-    std::vector<std::uint32_t> slotStarts_;     // by slot: its first table, that of d = 1
-    std::vector<std::uint32_t> candidates_;     // the slots the fiber counted reaches
+    std::vector<std::uint32_t> slotStarts_;  // by slot: its first table, that of d = 1
+    std::vector<long long> slotNeeds_;       // by slot: the admission sum of its first table
+    std::vector<long long> divisors_;        // by table: its d
+    std::vector<std::uint32_t> candidates_;  // the slots the fiber counted reaches
     std::vector<std::pair<std::size_t, long long>> tables_;  // those tables, with their sums
     RunTable<Number> shortfall_;
     RunTable<Number> nextShortfall_;
@@ -1330,7 +1419,7 @@ struct PrefixTally::Walk {
 PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options,
                          std::shared_ptr<PartRuns> runs)
     : m_(m), r_(r), options_(options) {
-    if (m < 2 || r < 1 || b < 2) return;
+    if (m < 2 || m > kMaxRunsM || r < 1 || b < 2) return;
     if (!runs || runs->m() != m || runs->options() != options) {
         runs = std::make_shared<PartRuns>(m, options);
     }
