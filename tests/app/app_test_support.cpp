@@ -49,7 +49,7 @@ void selectLine(SubdivisorDialog* dialog, const std::string& line) {
     }
     dialog->subdivisorList()->setCurrentRow(static_cast<int>(found - lines.begin()));
     click(dialog, "1014");
-    EXPECT_TRUE(QTest::qWaitFor([dialog] { return !dialog->analysing(); }, 20000));
+    EXPECT_TRUE(waitUntil([dialog] { return !dialog->analysing(); }));
 }
 
 void doubleClickLine(LineList* list, const std::string& start) {
@@ -95,11 +95,11 @@ AppSession::~AppSession() {
 }
 
 bool AppSession::waitForFiberList(FiberListDialog* list) {
-    return list != nullptr && QTest::qWaitFor([list] { return !list->busy(); }, 20000);
+    return list != nullptr && waitUntil([list] { return !list->busy(); });
 }
 
 bool AppSession::waitForSubdivisors(SubdivisorDialog* dialog) {
-    return dialog != nullptr && QTest::qWaitFor([dialog] { return !dialog->busy(); }, 20000);
+    return dialog != nullptr && waitUntil([dialog] { return !dialog->busy(); });
 }
 
 FiberListDialog* AppSession::enumerate(const QString& m, const QString& r, const QString& b) {
@@ -131,17 +131,17 @@ void AppSession::saveList(QWidget* dialog) {
         auto* subdivisors = qobject_cast<SubdivisorDialog*>(dialog);
         return subdivisors != nullptr && subdivisors->saving();
     };
-    EXPECT_TRUE(QTest::qWaitFor([&saving] { return !saving(); }, 20000));
+    EXPECT_TRUE(waitUntil([&saving] { return !saving(); }));
 }
 
 void AppSession::closeFiberList() {
     click(context->fiberList(), "1008");
-    EXPECT_TRUE(QTest::qWaitFor([this] { return context->fiberList() == nullptr; }));
+    EXPECT_TRUE(waitUntil([this] { return context->fiberList() == nullptr; }));
 }
 
 void AppSession::closeSubdivisorDialog() {
     click(context->subdivisorDialog(), "1012");
-    EXPECT_TRUE(QTest::qWaitFor([this] { return context->subdivisorDialog() == nullptr; }));
+    EXPECT_TRUE(waitUntil([this] { return context->subdivisorDialog() == nullptr; }));
 }
 
 void AppSession::expectSaveRequest(const char* name, const char* suffix, const char* filter) const {

@@ -18,6 +18,7 @@
 #include "app/line_list.h"
 #include "app/main_window.h"
 #include "app/subdivisor_dialog.h"
+#include "work_wait.h"
 
 namespace dorvanix::testing {
 

@@ -8,9 +8,12 @@
 #include <new>
 
 #include "app/background_job.h"
+#include "work_wait.h"
 
 namespace dorvanix {
 namespace {
+
+using testing::waitUntil;
 
 // Work that runs until it is cancelled, counting what it "finds".
 void workUntilCancelled(Progress& progress) {
@@ -27,17 +30,17 @@ TEST(BackgroundJob, ShowsProgressOnlyForLongWorkAndStopsOnCancel) {
     QSignalSpy finished(&job, &BackgroundJob::finished);
     job.start([](Progress&) {});
     EXPECT_TRUE(job.running());
-    ASSERT_TRUE(QTest::qWaitFor([&finished] { return finished.count() == 1; }));
+    ASSERT_TRUE(waitUntil([&finished] { return finished.count() == 1; }));
     EXPECT_EQ(job.progressDialog(), nullptr) << "quick work shows no progress dialog";
     EXPECT_FALSE(job.cancelled());
 
     job.start(workUntilCancelled);
-    ASSERT_TRUE(QTest::qWaitFor([&job] { return job.progressDialog() != nullptr; }, 3000));
+    ASSERT_TRUE(waitUntil([&job] { return job.progressDialog() != nullptr; }));
     EXPECT_TRUE(job.running()) << "the dialog shows while the work runs";
     job.cancel();
-    ASSERT_TRUE(QTest::qWaitFor([&finished] { return finished.count() == 2; }));
+    ASSERT_TRUE(waitUntil([&finished] { return finished.count() == 2; }));
     EXPECT_TRUE(job.cancelled());
-    EXPECT_TRUE(QTest::qWaitFor([&job] { return job.progressDialog() == nullptr; }));
+    EXPECT_TRUE(waitUntil([&job] { return job.progressDialog() == nullptr; }));
     EXPECT_FALSE(job.running());
 }
 
@@ -51,7 +54,7 @@ TEST(BackgroundJob, ARestartDropsTheEndOfTheEarlierRun) {
         *earlierCancelled = true;
     });
     job.start([](Progress&) {});
-    ASSERT_TRUE(QTest::qWaitFor([&finished] { return finished.count() == 1; }));
+    ASSERT_TRUE(waitUntil([&finished] { return finished.count() == 1; }));
     ASSERT_TRUE(BackgroundJob::waitForUnfinishedWorkers(5000));
     QTest::qWait(50);
     EXPECT_EQ(finished.count(), 1) << "the stopped run ends silently";
@@ -65,10 +68,10 @@ TEST(BackgroundJob, WorkThatThrowsEndsWithItsReason) {
     BackgroundJob job(&owner, "working");
     QSignalSpy finished(&job, &BackgroundJob::finished);
     job.start([](Progress&) { throw std::bad_alloc(); });
-    ASSERT_TRUE(QTest::qWaitFor([&finished] { return finished.count() == 1; }));
+    ASSERT_TRUE(waitUntil([&finished] { return finished.count() == 1; }));
     EXPECT_TRUE(job.failure().contains("memory")) << job.failure().toStdString();
     job.start([](Progress&) {});
-    ASSERT_TRUE(QTest::qWaitFor([&finished] { return finished.count() == 2; }));
+    ASSERT_TRUE(waitUntil([&finished] { return finished.count() == 2; }));
     EXPECT_TRUE(job.failure().isEmpty());
 }
 

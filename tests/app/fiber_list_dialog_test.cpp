@@ -341,7 +341,7 @@ TEST_F(NewCore, OkWhileTheSubdivisorDialogIsOpenKeepsItSafe) {
     EXPECT_TRUE(context->state.fiberBuilt()) << "the dialog keeps its X";
     dialog->subdivisorList()->setCurrentRow(1);
     click(dialog, "1014");
-    ASSERT_TRUE(QTest::qWaitFor([dialog] { return !dialog->analysing(); }));
+    ASSERT_TRUE(waitUntil([dialog] { return !dialog->analysing(); }));
     EXPECT_EQ(dialog->selectedList()->count(), 1);
     EXPECT_NE(context->state.analysisDivisor, nullptr) << "Select goes on working";
     saveRequests.clear();

@@ -281,7 +281,10 @@ TEST_F(MainWindow, GenusWithEmptyMListsTheWholeGenus) {
     ASSERT_TRUE(waitForFiberList(list));
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_TRUE(questions[0].contains("more than 100 fibers")) << questions[0].toStdString();
-    EXPECT_TRUE(questions[0].contains("Listing them would take")) << questions[0].toStdString();
+    // The estimate reads "Listing them would take ...", or "... at that pace listing them would
+    // take ..." when not one fiber was found in its first second (a slow build on a busy machine).
+    EXPECT_TRUE(questions[0].contains("listing them would take", Qt::CaseInsensitive))
+        << questions[0].toStdString();
     census.resize(5);
     EXPECT_EQ(linesOf(list->list()), census);
 }
@@ -328,8 +331,8 @@ TEST_F(MainWindow, CancelOnALongEnumerationKeepsTheProgramUsable) {
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(list->busy());
     // The question comes after the count and a short timed run; then the listing shows progress.
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return questions.size() == 1 && list->job()->progressDialog() != nullptr; }, 5000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return questions.size() == 1 && list->job()->progressDialog() != nullptr; }));
     QProgressDialog* progress = list->job()->progressDialog();
     EXPECT_TRUE(progress->isVisible());
     answers = {-1};  // the end of the run kept
@@ -338,7 +341,7 @@ TEST_F(MainWindow, CancelOnALongEnumerationKeepsTheProgramUsable) {
     EXPECT_EQ(questions[1].toStdString(),
               "End Dorvanix?\nThe fiber list, which is still being made, will be closed.");
     QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([list] { return !list->busy(); }, 5000));
+    ASSERT_TRUE(waitUntil([list] { return !list->busy(); }));
     EXPECT_TRUE(list->job()->cancelled());
     // What was found before Cancel stays listed.
     for (const std::string& line : linesOf(list->list()))
@@ -357,11 +360,11 @@ TEST_F(MainWindow, CancelAndCloseEndTheCountOfALargeGenus) {
         click(mainWindow.get(), "1007");
         FiberListDialog* list = context->fiberList();
         ASSERT_NE(list, nullptr);
-        ASSERT_TRUE(QTest::qWaitFor([list] { return list->job()->progressDialog() != nullptr; }));
+        ASSERT_TRUE(waitUntil([list] { return list->job()->progressDialog() != nullptr; }));
         ASSERT_TRUE(list->busy());
         // No share of the count is known: a busy bar, and the fibers counted in words.
         QProgressDialog* progress = list->job()->progressDialog();
-        EXPECT_TRUE(QTest::qWaitFor([progress] {
+        EXPECT_TRUE(waitUntil([progress] {
             return progress->maximum() == 0 && progress->labelText().contains("counted so far");
         })) << progress->labelText().toStdString();
         if (closeList) {
@@ -369,10 +372,10 @@ TEST_F(MainWindow, CancelAndCloseEndTheCountOfALargeGenus) {
             list->close();
             QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             EXPECT_EQ(context->fiberList(), nullptr);
-            EXPECT_TRUE(QTest::qWaitFor([] { return BackgroundJob::unfinishedWorkers() == 0; }));
+            EXPECT_TRUE(waitUntil([] { return BackgroundJob::unfinishedWorkers() == 0; }));
         } else {
             QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
-            EXPECT_TRUE(QTest::qWaitFor([list] { return !list->busy(); }));
+            EXPECT_TRUE(waitUntil([list] { return !list->busy(); }));
             EXPECT_TRUE(list->job()->cancelled());
             closeFiberList();
         }

@@ -28,9 +28,12 @@
 #include "picture/divisor_drawing.h"
 #include "picture/picture_session.h"
 #include "picture/svg_export.h"
+#include "work_wait.h"
 
 namespace dorvanix {
 namespace {
+
+using testing::waitUntil;
 
 // X = ((3,2),2,2,2) and, once selected, Y = (2;(2),(1),(1)), as a picture shows them.
 struct Trees : PictureContent {
@@ -53,16 +56,15 @@ struct Trees : PictureContent {
 
 // Waits until the window shows a frame made after everything asked of it so far.
 bool settle(PictureWindow& window) {
-    return QTest::qWaitFor([&window] { return window.framesShown() > 0 && !window.makingFrame(); },
-                           10000);
+    return waitUntil([&window] { return window.framesShown() > 0 && !window.makingFrame(); });
 }
 
 // One timer tick, and the frame it makes.
 void tick(PictureWindow& window) {
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.makingFrame(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !window.makingFrame(); }));
     const int shown = window.framesShown();
     window.advance();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.framesShown() > shown; }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return window.framesShown() > shown; }));
 }
 
 class PictureWindowTest : public ::testing::Test {
@@ -318,7 +320,7 @@ TEST_F(PictureWindowTest, TimerDrivesTheAnimationFromAWorker) {
     EXPECT_TRUE(window->makingFrame());
     EXPECT_EQ(window->framesShown(), shown) << "the tick did not make the frame itself";
     const int before = window->animationStep();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->animationStep() >= before + 2; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return window->animationStep() >= before + 2; }));
 }
 
 }  // namespace

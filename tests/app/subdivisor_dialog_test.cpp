@@ -48,10 +48,10 @@ class SubdivisorWindow : public AppSession {
         PictureWindow* window = picture();
         ASSERT_NE(window, nullptr);
         for (int i = 0; i < ticks; ++i) {
-            ASSERT_TRUE(QTest::qWaitFor([window] { return !window->makingFrame(); }, 10000));
+            ASSERT_TRUE(waitUntil([window] { return !window->makingFrame(); }));
             const int shown = window->framesShown();
             window->advance();
-            ASSERT_TRUE(QTest::qWaitFor([&] { return window->framesShown() > shown; }, 10000));
+            ASSERT_TRUE(waitUntil([&] { return window->framesShown() > shown; }));
         }
     }
     const DivisorNode* firstSelected() const {
@@ -117,7 +117,7 @@ TEST_F(SubdivisorWindow, EscapeAndCloseAskBeforeSelectedDivisorsAreLost) {
         EXPECT_EQ(questions.size(), row.questions);
         EXPECT_EQ(dialog->isVisible(), !row.closes);
         if (row.closes) {
-            EXPECT_TRUE(QTest::qWaitFor([this] { return context->subdivisorDialog() == nullptr; }));
+            EXPECT_TRUE(waitUntil([this] { return context->subdivisorDialog() == nullptr; }));
         }
     }
 }
@@ -183,7 +183,7 @@ TEST_F(SubdivisorWindow, SelectAnalysesOffTheInterfaceThreadAndDropsStaleAnswers
         EXPECT_EQ(figures->text(), shown) << "the figures wait for the answer";
         row.meanwhile();
         *release = true;
-        ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->analysing(); }));
+        ASSERT_TRUE(waitUntil([this] { return !dialog->analysing(); }));
         EXPECT_EQ(linesOf(dialog->selectedList()), row.after);
         EXPECT_EQ(context->state.analysisChainCount, row.chainCount);
         EXPECT_TRUE(control<QWidget>(dialog, "1014")->isEnabled());
@@ -288,7 +288,7 @@ TEST_F(SubdivisorWindow, SelectTwiceAnalysesTheFirstLineAndDeleteRemovesTheCurre
         << "the parsed divisors follow the list at once";
     // The new first line is analysed as Select analyses it, and the picture draws its analysis
     // from step 51 on.
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->analysing(); }));
+    ASSERT_TRUE(waitUntil([this] { return !dialog->analysing(); }));
     const FiberData x = fiberFromParts(3, 2, {2, 2, 2});
     EXPECT_EQ(context->state.analysisChainCount,
               analysisFigures(x, parseSubdivisorLine(x, kBB0)).chainCount);
@@ -336,7 +336,7 @@ TEST_F(SubdivisorWindow, ALongSessionGivesEveryNodeBack) {
 TEST_F(SubdivisorWindow, PictureWindowOpensAgainAndRestartsTheAnimation) {
     ASSERT_NE(context->picture(), nullptr);
     context->picture()->close();
-    ASSERT_TRUE(QTest::qWaitFor([this] { return context->picture() == nullptr; }));
+    ASSERT_TRUE(waitUntil([this] { return context->picture() == nullptr; }));
     EXPECT_EQ(context->state.pictureOpen, 0);
     selectLine(dialog, kCAA);
     QWidget* opened = nullptr;
@@ -404,7 +404,7 @@ TEST_F(SubdivisorWindow, SaveQuorbelFileWritesThePolynomialsOfTheFirstSelected) 
     // After Delete of the first line, name and content both come from the new first line.
     dialog->selectedList()->setCurrentRow(0);
     click(dialog, "1017");
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !dialog->analysing(); }));  // the new first line
+    ASSERT_TRUE(waitUntil([this] { return !dialog->analysing(); }));  // the new first line
     saveRequests.clear();
     click(dialog, "1043");
     const FiberData x = fiberFromParts(3, 2, {2, 2, 2});
@@ -545,7 +545,7 @@ TEST_F(AppSession, SaveListRunsInTheBackgroundAndCancelLeavesTheFileAsItWas) {
         EXPECT_FALSE(control<QWidget>(dialog, "1030")->isEnabled()) << "one save at a time";
         EXPECT_TRUE(control<QWidget>(dialog, "1014")->isEnabled()) << "the window goes on";
         if (row.cancel) dialog->saveJob()->cancel();
-        ASSERT_TRUE(QTest::qWaitFor([dialog] { return !dialog->saving(); }, 20000));
+        ASSERT_TRUE(waitUntil([dialog] { return !dialog->saving(); }));
         EXPECT_TRUE(readFile(savePath) == row.after) << readFile(savePath).substr(0, 200);
         EXPECT_TRUE(control<QWidget>(dialog, "1030")->isEnabled());
     }
