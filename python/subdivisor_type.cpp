@@ -340,8 +340,8 @@ void SubdivisorType::define(py::module_& module) {
 #ifdef Py_TPFLAGS_IMMUTABLETYPE
     flags |= Py_TPFLAGS_IMMUTABLETYPE;
 #endif
-    PyType_Spec spec{"dorvanix.Subdivisor", static_cast<int>(sizeof(Item)), 0, flags, slots};
-    PyObject* type = PyType_FromSpec(&spec);
+    PyType_Spec shape{"dorvanix.Subdivisor", static_cast<int>(sizeof(Item)), 0, flags, slots};
+    PyObject* type = PyType_FromSpec(&shape);
     if (type == nullptr) throw py::error_already_set();
     subdivisorType = reinterpret_cast<PyTypeObject*>(type);
     module.add_object("Subdivisor", py::reinterpret_borrow<py::object>(type));
