@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -1059,7 +1060,10 @@ class SharedPrefix {
         : runs_(std::move(runs)), options_(runs_->options()), needs_(std::move(needs)) {
         for (const Slot& slot : slots) {
             slotStarts_.push_back(static_cast<std::uint32_t>(negative_.size()));
-            slotNeeds_.push_back(needs_[slotStarts_.back()]);
+            // The sums of largest values stay below 2^31 (PrefixTally sees to it), so a need
+            // past that is never reached, whatever it is.
+            slotNeeds_.push_back(static_cast<std::int32_t>(
+                std::min<long long>(needs_[slotStarts_.back()], INT32_MAX)));
             for (const auto& [d, mu] : slot.mobius) {
                 negative_.push_back(mu < 0);
                 divisors_.push_back(d);
@@ -1113,18 +1117,30 @@ class SharedPrefix {
         // (d = 1) bounds the others: the largest multiple of d a part allows is at most its
         // largest value, so the sum of the w = z / d is at most top / d, below need / d when top
         // is below need. The other tables of a slot that passes are tried with their own sum.
+        // The test runs over all slots in 32 bits, which the compiler does several slots at a
+        // time; the few slots that pass are then picked out eight flags at a time.
         const std::size_t slots = slotStarts_.size();
         candidates_.resize(slots);
+        reachedFlags_.resize((slots + 7) / 8 * 8, 0);
         std::size_t reached = 0;
         {
-            const long long* top = level.top.data();
+            const std::int32_t* top = level.top.data();
             const std::int32_t* one = first.slotLargest.data();
             const std::int32_t* two = second.slotLargest.data();
-            const long long* need = slotNeeds_.data();
-            std::uint32_t* candidates = candidates_.data();
+            const std::int32_t* need = slotNeeds_.data();
+            std::uint8_t* flags = reachedFlags_.data();
             for (std::size_t slot = 0; slot < slots; ++slot) {
-                candidates[reached] = static_cast<std::uint32_t>(slot);
-                reached += top[slot] + one[slot] + two[slot] >= need[slot] ? 1 : 0;
+                flags[slot] = top[slot] + one[slot] + two[slot] >= need[slot] ? 1 : 0;
+            }
+            std::uint32_t* candidates = candidates_.data();
+            for (std::size_t group = 0; group < slots; group += 8) {
+                std::uint64_t eight = 0;
+                std::memcpy(&eight, flags + group, sizeof eight);
+                for (; eight != 0; eight &= eight - 1) {
+                    const int byte = std::countr_zero(eight) / 8;
+                    candidates[reached++] = static_cast<std::uint32_t>(
+                        group + (std::endian::native == std::endian::little ? byte : 7 - byte));
+                }
             }
         }
         tables_.resize(needs_.size());  // room for every table, filled up to `tried`
@@ -1173,7 +1189,7 @@ class SharedPrefix {
     struct Level {
         std::vector<RunTable<Number>> all;
         std::vector<RunTable<Number>> plain;
-        std::vector<long long> top;       // by slot: the sum for its first table
+        std::vector<std::int32_t> top;    // by slot: the sum for its first table
         std::vector<std::uint64_t> made;  // by table: `stamp` when its cells are this level's
         std::uint64_t stamp = 0;          // new each time the level's part changes
         double bound = 0;                 // vectorBound's product up to here
@@ -1219,9 +1235,9 @@ class SharedPrefix {
         to.stamp = ++stamps_;
         to.bound = from.bound * (a + 1);  // a lies in 1 ... m - 1
         // The sums of the slots' first tables only; count adds up the others where needed.
-        const long long* before = from.top.data();
+        const std::int32_t* before = from.top.data();
         const std::int32_t* largest = part.slotLargest.data();
-        long long* after = to.top.data();
+        std::int32_t* after = to.top.data();
         for (std::size_t slot = 0; slot < slots; ++slot) after[slot] = before[slot] + largest[slot];
         prefix_.push_back(a);
         prefixSteps_.push_back(&part);
@@ -1397,10 +1413,11 @@ class SharedPrefix {
     std::vector<std::uint64_t> pairsMade_;
     std::vector<PairSums<Number>> pairAll_;
     std::vector<PairSums<Number>> pairPlain_;
-    std::vector<std::uint32_t> slotStarts_;  // by slot: its first table, that of d = 1
-    std::vector<long long> slotNeeds_;       // by slot: the admission sum of its first table
-    std::vector<long long> divisors_;        // by table: its d
-    std::vector<std::uint32_t> candidates_;  // the slots the fiber counted reaches
+    std::vector<std::uint32_t> slotStarts_;   // by slot: its first table, that of d = 1
+    std::vector<std::int32_t> slotNeeds_;     // by slot: the admission sum of its first table
+    std::vector<long long> divisors_;         // by table: its d
+    std::vector<std::uint32_t> candidates_;   // the slots the fiber counted reaches
+    std::vector<std::uint8_t> reachedFlags_;  // by slot, and 0 up to a multiple of 8
     std::vector<std::pair<std::size_t, long long>> tables_;  // those tables, with their sums
     RunTable<Number> shortfall_;
     RunTable<Number> nextShortfall_;
@@ -1419,7 +1436,11 @@ struct PrefixTally::Walk {
 PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options,
                          std::shared_ptr<PartRuns> runs)
     : m_(m), r_(r), options_(options) {
-    if (m < 2 || m > kMaxRunsM || r < 1 || b < 2) return;
+    // The sums of the parts' largest values, at most (m - 1) b, are kept in 32 bits.
+    if (m < 2 || m > kMaxRunsM || r < 1 || b < 2 ||
+        static_cast<long long>(m - 1) * b >= INT32_MAX) {
+        return;
+    }
     if (!runs || runs->m() != m || runs->options() != options) {
         runs = std::make_shared<PartRuns>(m, options);
     }
@@ -1432,8 +1453,12 @@ PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options,
             cells += static_cast<double>(needs.back() + 1);
         }
     }
+    // The fibers of a list have parts adding up to m r, so (a_1 + 1) ... (a_b + 1) is at most
+    // ((m r + b) / b)^b by the means; a fiber outside that bound is still checked on its own.
+    const double perPart =
+        std::min(static_cast<double>(m), (static_cast<double>(m) * r + b) / static_cast<double>(b));
     const bool narrow =
-        vectorBound(slots.size(), m, std::vector<int>(static_cast<std::size_t>(b), m - 1)) <
+        static_cast<double>(slots.size()) * std::pow(perPart, static_cast<double>(b)) <
         kNarrowBound;
     // A level per branch but the last two, and the pair sums (two cells per cell) of the last;
     // the runs of every part that may occur.
