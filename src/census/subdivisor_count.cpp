@@ -1102,7 +1102,10 @@ class SharedPrefix {
         const int a2 = parts[depth + 1];
         if (outside(a1) || outside(a2)) return {};
         const Level& level = levels_[depth];
-        if (level.bound * (a1 + 1) * (a2 + 1) >= limit) return {};
+        // Past the bound by the product of the parts' choices, a fiber may still be taken by
+        // the bound of its shortfalls, once its tables are known.
+        const bool byShortfalls = level.bound * (a1 + 1) * (a2 + 1) >= limit;
+        if (byShortfalls && !boundByShortfalls_) return {};
         if (stopRequested(progress)) return {true, true, 0};
         const PartSteps& first = stepsOf(a1);
         const PartSteps& second = stepsOf(a2);
@@ -1163,6 +1166,7 @@ class SharedPrefix {
             }
         }
         const double partCount = static_cast<double>(parts.size());
+        if (byShortfalls && shortfallBound(tried, parts.size(), limit) >= limit) return {};
         Number found = 0;
         for (std::size_t i = 0; i < tried; ++i) {
             // A stop within milliseconds even when every table is long.
@@ -1182,7 +1186,31 @@ class SharedPrefix {
         return {true, false, static_cast<WideCount>(found)};
     }
 
+    // Whether a fiber past the product bound is taken when its shortfalls bound its count.
+    void boundByShortfalls(bool on) { boundByShortfalls_ = on; }
+
   private:
+    // A bound on the count of a fiber from the tables it reaches: a vector of a table falls short
+    // of the parts' largest values by at most the slack in all, and the vectors of b whole
+    // numbers >= 0 adding up to at most s are C(s + b, b) in number. The count is at most the sum
+    // of these over the tables (those of d = 1 alone hold every vector counted), so when that
+    // stays below `limit` the count taken modulo 2^64 or 2^128 is the count itself. Answers
+    // `limit` as soon as it is reached.
+    double shortfallBound(std::size_t tried, std::size_t parts, double limit) const {
+        const auto b = static_cast<double>(parts);
+        double bound = 0;
+        for (std::size_t i = 0; i < tried; ++i) {
+            const long long slack = tables_[i].second - needs_[tables_[i].first];
+            double ways = 1;
+            for (long long s = 1; s <= slack && ways < limit; ++s) {
+                ways = ways * (b + static_cast<double>(s)) / static_cast<double>(s);
+            }
+            bound += ways;
+            if (bound >= limit) return limit;
+        }
+        return bound;
+    }
+
     // The tables after the first j parts: the sum of the parts' largest values for every table
     // (every part allows 0, letter '0', so each has one), and the summed form of a table when a
     // fiber has needed it.
@@ -1413,7 +1441,8 @@ class SharedPrefix {
     std::vector<std::uint64_t> pairsMade_;
     std::vector<PairSums<Number>> pairAll_;
     std::vector<PairSums<Number>> pairPlain_;
-    std::vector<std::uint32_t> slotStarts_;   // by slot: its first table, that of d = 1
+    std::vector<std::uint32_t> slotStarts_;  // by slot: its first table, that of d = 1
+    bool boundByShortfalls_ = false;
     std::vector<std::int32_t> slotNeeds_;     // by slot: the admission sum of its first table
     std::vector<long long> divisors_;         // by table: its d
     std::vector<std::uint32_t> candidates_;   // the slots the fiber counted reaches
@@ -1427,10 +1456,26 @@ class SharedPrefix {
 
 }  // namespace
 
+// The counts are taken in 64 bits where a fiber's bound allows it, by the product of its parts'
+// choices or by its shortfalls; a fiber past both is counted in 128 bits by a second walk, made
+// when first needed.
 struct PrefixTally::Walk {
-    // In 64 bits when no fiber of b parts can have 2^62 vectors.
     std::unique_ptr<SharedPrefix<std::uint64_t>> narrow;
     std::unique_ptr<SharedPrefix<WideCount>> wide;
+    // What the wide walk is made from, while it is not.
+    std::shared_ptr<PartRuns> runs;
+    std::vector<Slot> slots;
+    std::vector<long long> needs;
+
+    SharedPrefix<WideCount>& wideWalk() {
+        if (!wide) {
+            wide =
+                std::make_unique<SharedPrefix<WideCount>>(std::move(runs), slots, std::move(needs));
+            wide->boundByShortfalls(true);
+            slots = {};
+        }
+        return *wide;
+    }
 };
 
 PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options,
@@ -1457,22 +1502,27 @@ PrefixTally::PrefixTally(int m, int r, int b, const SubdivisorOptions& options,
     // ((m r + b) / b)^b by the means; a fiber outside that bound is still checked on its own.
     const double perPart =
         std::min(static_cast<double>(m), (static_cast<double>(m) * r + b) / static_cast<double>(b));
-    const bool narrow =
+    const bool narrowOnly =
         static_cast<double>(slots.size()) * std::pow(perPart, static_cast<double>(b)) <
         kNarrowBound;
     // A level per branch but the last two, and the pair sums (two cells per cell) of the last;
     // the runs of every part that may occur.
-    const double bytes = cells * (options.exceptOnlyAB ? 2 : 1) * static_cast<double>(b + 1) *
-                             (narrow ? sizeof(std::uint64_t) : sizeof(WideCount)) +
-                         static_cast<double>(needs.size()) * (m - 1) * kStepBytes;
-    if (bytes > kMaxSharedBytes) return;
+    const double cellBytes = cells * (options.exceptOnlyAB ? 2 : 1) * static_cast<double>(b + 1);
+    const double stepBytes = static_cast<double>(needs.size()) * (m - 1) * kStepBytes;
+    const double narrowBytes = cellBytes * sizeof(std::uint64_t);
+    const double wideBytes = cellBytes * sizeof(WideCount);
+    const bool narrow = narrowOnly ? narrowBytes + stepBytes <= kMaxSharedBytes
+                                   : narrowBytes + wideBytes + stepBytes <= kMaxSharedBytes;
+    if (!narrow && wideBytes + stepBytes > kMaxSharedBytes) return;
     walk_ = std::make_unique<Walk>();
     if (narrow) {
-        walk_->narrow =
-            std::make_unique<SharedPrefix<std::uint64_t>>(std::move(runs), slots, std::move(needs));
-    } else {
-        walk_->wide =
-            std::make_unique<SharedPrefix<WideCount>>(std::move(runs), slots, std::move(needs));
+        walk_->narrow = std::make_unique<SharedPrefix<std::uint64_t>>(runs, slots, needs);
+        walk_->narrow->boundByShortfalls(!narrowOnly);
+    }
+    if (!narrowOnly) {
+        walk_->runs = std::move(runs);
+        walk_->slots = std::move(slots);
+        walk_->needs = std::move(needs);
     }
 }
 
@@ -1483,8 +1533,11 @@ SubdivisorTally PrefixTally::count(std::span<const int> parts, Progress* progres
     if (walk_ && parts.size() >= 2) {
         // The bound on the vectors is taken along the kept parts; a fiber past what the walk's
         // numbers hold exactly is counted on its own.
-        const auto answer = walk_->narrow ? walk_->narrow->count(parts, kNarrowBound, m_, progress)
-                                          : walk_->wide->count(parts, kRunCountBound, m_, progress);
+        PrefixAnswer answer;
+        if (walk_->narrow) answer = walk_->narrow->count(parts, kNarrowBound, m_, progress);
+        if (!answer.taken && (walk_->wide || walk_->runs)) {
+            answer = walk_->wideWalk().count(parts, kRunCountBound, m_, progress);
+        }
         if (answer.taken) {
             result.cancelled = answer.cancelled;
             result.count = answer.count;

@@ -19,6 +19,7 @@
 #include "census/fiber_enumeration.h"
 #include "census/genus_census.h"
 #include "census/subdivisor_count.h"
+#include "model/fiber_label.h"
 #include "oracle/exhaustive_subdivisors.h"
 #include "oracle/fiber_sweep.h"
 
@@ -248,6 +249,38 @@ TEST(SubdivisorCount, CountsExactlyPastSixtyFourAndPast128Bits) {
     EXPECT_EQ(wideCountText(static_cast<WideCount>(ULLONG_MAX) + 1), "18446744073709551616");
     EXPECT_EQ(addSaturating(kWideCountMax - 1, 5), kWideCountMax);
     EXPECT_EQ(addSaturating(7, 5), WideCount{12});
+}
+
+// The fibers of small m in a census have many branches: their counts run past 64 bits, and many
+// more fibers have more vectors than 64 bits hold while their count is small. A list's walk keeps
+// its counts in 64 bits where a fiber's bounds allow it and in 128 bits otherwise, switching from
+// one fiber to the next; each count must be the one counted on its own.
+TEST(SubdivisorCount, AListsWalkCountsBelowAndPast64BitsInTurn) {
+    int past64 = 0;       // counts of at least 2^64
+    int manyVectors = 0;  // fibers with at least 2^62 vectors by the product of their choices
+    for (const SubdivisorOptions options :
+         {kSimpleCrustOptions, SubdivisorOptions{0, true, false}}) {
+        std::map<std::tuple<int, int, std::size_t>, std::unique_ptr<PrefixTally>> walks;
+        for (const CensusShape& shape : genusShapes(40)) {
+            if (shape.m > 5) break;
+            const FiberData x = fiberFromParts(shape.m, shape.r, shape.parts);
+            auto& walk = walks[{shape.m, shape.r, shape.parts.size()}];
+            if (!walk) {
+                walk = std::make_unique<PrefixTally>(shape.m, shape.r,
+                                                     static_cast<int>(shape.parts.size()), options);
+            }
+            const std::string expected = tallyText(tallySubdivisors(x, options));
+            ASSERT_EQ(tallyText(walk->count(shape.parts, nullptr)), expected)
+                << fiberLabel(x) << (options.exceptOnlyAB ? " except only AB" : "");
+            past64 += expected.size() > 20 ||
+                      (expected.size() == 20 && expected >= "18446744073709551616");
+            double product = 1;
+            for (const int a : shape.parts) product *= a + 1;
+            manyVectors += product >= 0x1p62;
+        }
+    }
+    EXPECT_GT(past64, 0);
+    EXPECT_GT(manyVectors, 2 * past64);
 }
 
 }  // namespace
