@@ -1174,11 +1174,14 @@ class SharedPrefix {
             const std::size_t t = tables_[i].first;
             // The cheaper way: a shortfall table costs about (slack + 1) cells per part, the
             // summed form about four passes over its cells when the first parts have changed
-            // and one look per pair of runs when they have not.
+            // and one look per pair of runs when they have not. A slack below kSmallSlack is
+            // counted with the masks of the parts, and their products kept along the prefix:
+            // cheaper than summed tables made again over the changed parts.
             const long long slack = tables_[i].second - needs_[t];
             const bool summed =
-                pairsMade_[t] == generation_ || static_cast<double>(slack + 1) * partCount >
-                                                    4.0 * static_cast<double>(needs_[t] + 1);
+                pairsMade_[t] == generation_ ||
+                (slack >= kSmallSlack && static_cast<double>(slack + 1) * partCount >
+                                             4.0 * static_cast<double>(needs_[t] + 1));
             const Number value =
                 summed ? bySums(depth, t, first, second) : byShortfall(depth, t, slack);
             found += negative_[t] ? Number(0) - value : value;
