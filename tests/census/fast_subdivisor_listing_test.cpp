@@ -8,7 +8,9 @@
 
 #include <chrono>
 #include <climits>
+#include <cstdint>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -261,23 +263,24 @@ TEST(SubdivisorCount, AListsWalkCountsBelowAndPast64BitsInTurn) {
     for (const SubdivisorOptions options :
          {kSimpleCrustOptions, SubdivisorOptions{0, true, false}}) {
         std::map<std::tuple<int, int, std::size_t>, std::unique_ptr<PrefixTally>> walks;
-        for (const CensusShape& shape : genusShapes(40)) {
-            if (shape.m > 5) break;
+        // The walk stops at the first shape of m = 6: the census is in m order.
+        forEachGenusShape(40, [&](const CensusShape& shape) {
+            if (shape.m > 5) return false;
             const FiberData x = fiberFromParts(shape.m, shape.r, shape.parts);
             auto& walk = walks[{shape.m, shape.r, shape.parts.size()}];
             if (!walk) {
                 walk = std::make_unique<PrefixTally>(shape.m, shape.r,
                                                      static_cast<int>(shape.parts.size()), options);
             }
-            const std::string expected = tallyText(tallySubdivisors(x, options));
-            ASSERT_EQ(tallyText(walk->count(shape.parts, nullptr)), expected)
+            const SubdivisorTally own = tallySubdivisors(x, options);
+            EXPECT_EQ(tallyText(walk->count(shape.parts, nullptr)), tallyText(own))
                 << fiberLabel(x) << (options.exceptOnlyAB ? " except only AB" : "");
-            past64 += expected.size() > 20 ||
-                      (expected.size() == 20 && expected >= "18446744073709551616");
+            past64 += own.wide || own.count > std::numeric_limits<std::uint64_t>::max();
             double product = 1;
             for (const int a : shape.parts) product *= a + 1;
             manyVectors += product >= 0x1p62;
-        }
+            return true;
+        });
     }
     EXPECT_GT(past64, 0);
     EXPECT_GT(manyVectors, 2 * past64);
