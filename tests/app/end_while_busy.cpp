@@ -105,8 +105,11 @@ int main(int argc, char** argv) {
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
-    std::mt19937 seeds(argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10)) : 1u);
-    const int endAfterMs = static_cast<int>(seeds() % 120);
+    const unsigned seed = argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10)) : 1u;
+    std::mt19937 seeds(seed);
+    // The save of 48,934 lines takes only a few milliseconds on a quick machine, so every third
+    // run ends at once, while it is surely still writing; the others end up to 120 ms later.
+    const int endAfterMs = seed % 3 == 0 ? 0 : static_cast<int>(seeds() % 120);
     QTemporaryDir folder;
     for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat}) {
         QSettings::setPath(format, QSettings::UserScope, folder.path());
