@@ -44,7 +44,7 @@ const firstPaint = await page.evaluate(() => new Promise((done) => {
 
 // Times one listing in a worker of the page: from the request to the last chunk's arrival.
 const browserMillis = (item) => page.evaluate(async (item) => {
-  const worker = new Worker('worker.js');
+  const worker = startWorker();  // as the page starts its workers, with the module it compiled
   const call = (op, args) => new Promise((done) => {
     let rows = 0;
     worker.onmessage = (event) => {

@@ -8,13 +8,35 @@ const $ = (id) => document.getElementById(id);
 
 // ---- Workers --------------------------------------------------------------------------------
 
+// The core is compiled once: the first worker compiles it and hands the compiled module to the
+// page, which gives it to every other worker, and each makes an instance of it. Seven workers each
+// compiling it kept both cores of a small machine busy for the page's first second, and compiling
+// it on the page's own thread held that thread for up to 120 ms.
+let compiledBy = null;
+let receiveCompiled;
+const compiled = new Promise((resolve) => { receiveCompiled = resolve; });
+
+function startWorker() {
+  const worker = new Worker('worker.js');
+  if (compiledBy === null) {
+    compiledBy = worker;
+    worker.addEventListener('message', (event) => {
+      if ('module' in event.data) receiveCompiled(event.data.module);
+    });
+    worker.postMessage({ module: null });
+  } else {
+    compiled.then((module) => worker.postMessage({ module }));
+  }
+  return worker;
+}
+
 class CoreWorker {
   // A lister keeps a spare worker started, so that a new listing after a Cancel does not wait
-  // for the module to load and compile.
-  constructor(spare = false) { this.spare = spare ? new Worker('worker.js') : null; this.start(); }
+  // for the module to load.
+  constructor(spare = false) { this.spare = spare ? startWorker() : null; this.start(); }
   start() {
-    this.worker = this.spare ?? new Worker('worker.js');
-    if (this.spare) this.spare = new Worker('worker.js');
+    this.worker = this.spare ?? startWorker();
+    if (this.spare) this.spare = startWorker();
     this.next = 1;
     this.pending = new Map();
     this.worker.onmessage = (event) => {
@@ -948,7 +970,22 @@ function wire() {
   });
 }
 
+// The page's first line in a monospaced font makes the browser look the font up, and the page's
+// thread waits for the answer: 2 to 10 ms when the browser is idle, 50 to 120 ms while a listing's
+// worker keeps the processor busy, the longest stall of a first listing. The lists' and figures'
+// fonts are looked up once the page is idle after loading.
+function lookUpMonospacedFonts() {
+  const probe = document.createElement('div');
+  probe.setAttribute('aria-hidden', 'true');
+  probe.style.cssText = 'position: absolute; top: 0; visibility: hidden; pointer-events: none';
+  probe.innerHTML = '<div class="list">0</div><output>0</output>';
+  document.body.append(probe);
+  void probe.offsetWidth;
+  probe.remove();
+}
+
 wire();
+(window.requestIdleCallback ?? setTimeout)(lookUpMonospacedFonts);
 addEventListener('hashchange', followAddress);
 addEventListener('popstate', followAddress);
 following = restoreView();

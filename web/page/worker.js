@@ -3,7 +3,30 @@
 // {id, chunk} with the records found so far. Every number and every line comes from the core.
 importScripts('dorvanix.js');
 
-const ready = createDorvanix();
+// The page sends the compiled core first. The first worker gets null instead: it compiles the core
+// and hands it back to the page (null again when it cannot, and every worker then loads the core
+// itself). Operations posted before the core is ready wait for it.
+let receiveModule;
+const ready = new Promise((resolve) => { receiveModule = resolve; }).then(async (given) => {
+  let module = given;
+  if (module === null) {
+    try {
+      module = await WebAssembly.compileStreaming(fetch('dorvanix.wasm'))
+        .catch(async () => WebAssembly.compile(await (await fetch('dorvanix.wasm')).arrayBuffer()));
+    } catch {
+      module = null;
+    }
+    postMessage({ module });
+  }
+  if (module === null) return createDorvanix();
+  return createDorvanix({
+    instantiateWasm: (imports, done) => {
+      WebAssembly.instantiate(module, imports).then((instance) => done(instance, module));
+      return {};
+    },
+  });
+});
+
 let session = null;
 
 const operations = {
@@ -94,6 +117,7 @@ function chunkPoster(id) {
 }
 
 onmessage = async (event) => {
+  if ('module' in event.data) { receiveModule(event.data.module); return; }
   const core = await ready;
   const { id, op, args } = event.data;
   let answer;
