@@ -134,17 +134,21 @@ class GenusWalk {
         return commonAfter_[static_cast<std::size_t>(common) * divisorCount_ + ofPart];
     }
 
-    // Whether `left` parts of at most `cap` can add exactly `rest` to the Riemann-Hurwitz sum.
-    bool reachable(long long left, long long rest, long long cap) const {
+    // Whether `left` parts of at most `cap` adding up to `core` can add exactly `rest` to the
+    // Riemann-Hurwitz sum. A part a has defect m - gcd(m, a), at least m - a and at least the
+    // least defect up to the cap, so the defects add up to at least left m - core as well as
+    // left times that least defect; the first bound rules out the many small parts that the
+    // second lets through, and halves the positions the walk tries.
+    bool reachable(long long left, long long rest, long long cap, long long core) const {
         return rest >= left * leastDefectUpTo_[static_cast<std::size_t>(cap)] &&
-               rest <= left * (m_ - 1);
+               rest >= left * m_ - core && rest <= left * (m_ - 1);
     }
 
     // Whether `part` at the frame's position leaves the `left` parts after it a way to finish;
     // with one part left, that part is what the core sum leaves, so its defect is known.
     bool fits(const Frame& frame, long long left, long long part) const {
         const long long hurwitzRest = frame.hurwitzRest - defectOf(part);
-        if (left > 1) return reachable(left, hurwitzRest, part);
+        if (left > 1) return reachable(left, hurwitzRest, part, frame.rest - part);
         const long long last = frame.rest - part;
         return last >= 1 && last <= part && defectOf(last) == hurwitzRest;
     }
@@ -155,7 +159,7 @@ class GenusWalk {
         const long long left = static_cast<long long>(shape_.parts.size() - position);
         frame.next = std::min(frame.cap, frame.rest - (left - 1));
         frame.low = (frame.rest + left - 1) / left;
-        return frame.next >= frame.low && reachable(left, frame.hurwitzRest, frame.cap);
+        return frame.next >= frame.low && reachable(left, frame.hurwitzRest, frame.cap, frame.rest);
     }
 
     int m_;
