@@ -60,6 +60,10 @@ class CoreWorker {
   // worker stays, ready.
   stop() {
     if (this.pending.size === 0) return;
+    // The worker that compiles the core posts the module before it answers anything, so it has
+    // handed it on by the time it can be stopped; should it ever be stopped sooner, the workers
+    // waiting for the module are told to compile the core themselves rather than wait for ever.
+    if (this.worker === compiledBy) receiveCompiled(null);
     this.worker.terminate();
     for (const job of this.pending.values()) job.reject(new Error('cancelled'));
     this.start();
