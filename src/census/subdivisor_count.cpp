@@ -1039,8 +1039,8 @@ struct PrefixAnswer {
 
 // The count of a fiber of a list, table by table ((slot, d) in order), with the work on the first
 // parts kept for the fibers after it. A table needs only the sum of the largest values of the
-// parts to be ruled out, and that sum is kept for every table along the first parts. A table
-// that some vector reaches is counted one of two ways:
+// parts to be ruled out; what that sum over the first parts lacks of the need is kept for the first
+// table of every slot along them. A table that some vector reaches is counted one of two ways:
 // - by shortfall, when the largest values overshoot the admission sum only by a little (the
 //   slack): the vectors are those whose values fall short of the largest ones by at most the
 //   slack, a table of slack + 1 cells over all parts. In a census of one genus nearly every
@@ -1066,11 +1066,13 @@ class SharedPrefix {
                 std::min<long long>(needs_[slotStarts_.back()], INT32_MAX)));
             for (const auto& [d, mu] : slot.mobius) {
                 negative_.push_back(mu < 0);
-                divisors_.push_back(d);
+                reachAt_.push_back(needs_[reachAt_.size()] * d);
             }
         }
         levels_.push_back(startLevel());
-        levels_[0].top.assign(slots.size(), 0);
+        levelStamps_.push_back(levels_[0].stamp);
+        shortBuilt_.resize(needs_.size());
+        levels_[0].gap.assign(slotNeeds_.begin(), slotNeeds_.end());
         levels_[0].made.assign(needs_.size(), levels_[0].stamp);
         levels_[0].bound = static_cast<double>(slots.size());
     }
@@ -1127,13 +1129,12 @@ class SharedPrefix {
         reachedFlags_.resize((slots + 7) / 8 * 8, 0);
         std::size_t reached = 0;
         {
-            const std::int32_t* top = level.top.data();
+            const std::int32_t* gap = level.gap.data();
             const std::int32_t* one = first.slotLargest.data();
             const std::int32_t* two = second.slotLargest.data();
-            const std::int32_t* need = slotNeeds_.data();
             std::uint8_t* flags = reachedFlags_.data();
             for (std::size_t slot = 0; slot < slots; ++slot) {
-                flags[slot] = top[slot] + one[slot] + two[slot] >= need[slot] ? 1 : 0;
+                flags[slot] = one[slot] + two[slot] >= gap[slot] ? 1 : 0;
             }
             std::uint32_t* candidates = candidates_.data();
             for (std::size_t group = 0; group < slots; group += 8) {
@@ -1151,14 +1152,15 @@ class SharedPrefix {
         for (std::size_t i = 0; i < reached; ++i) {
             const std::size_t slot = candidates_[i];
             const std::size_t t = slotStarts_[slot];
-            const long long slotTop =
-                level.top[slot] + first.slotLargest[slot] + second.slotLargest[slot];
+            const long long slotTop = slotNeeds_[slot] - level.gap[slot] + first.slotLargest[slot] +
+                                      second.slotLargest[slot];
             tables_[tried++] = {t, slotTop};
             const std::size_t end = slot + 1 < slots ? slotStarts_[slot + 1] : needs_.size();
             for (std::size_t u = t + 1; u < end; ++u) {
                 // Each part's largest multiple of d is at most its largest value, so the sum
-                // of the w = z / d is at most slotTop / d.
-                if (slotTop / divisors_[u] < needs_[u]) continue;
+                // of the w = z / d is at most slotTop / d, below need when slotTop is below
+                // need d.
+                if (slotTop < reachAt_[u]) continue;
                 long long top = 0;
                 for (const PartSteps* part : prefixSteps_) top += part->largest(u);
                 tables_[tried] = {u, top};
@@ -1220,7 +1222,9 @@ class SharedPrefix {
     struct Level {
         std::vector<RunTable<Number>> all;
         std::vector<RunTable<Number>> plain;
-        std::vector<std::int32_t> top;    // by slot: the sum for its first table
+        // By slot: its first table's need less that sum, so that a fiber's last two parts reach
+        // the table when their largest values add up to at least this.
+        std::vector<std::int32_t> gap;
         std::vector<std::uint64_t> made;  // by table: `stamp` when its cells are this level's
         std::uint64_t stamp = 0;          // new each time the level's part changes
         double bound = 0;                 // vectorBound's product up to here
@@ -1251,7 +1255,7 @@ class SharedPrefix {
         if (options_.exceptOnlyAB) level.plain[t].start(false, needs_[t]);
     }
 
-    // Adds part a to the last level of the prefix: the sums of the largest values, and a new
+    // Adds part a to the last level of the prefix: the gaps its largest values close, and a new
     // stamp that marks the cells of the level as not yet made; false when cancelled.
     bool extend(int a, Progress* progress) {
         if (stopRequested(progress)) return false;
@@ -1261,15 +1265,17 @@ class SharedPrefix {
         const Level& from = levels_[j];
         Level& to = levels_[j + 1];
         const std::size_t slots = slotStarts_.size();
-        to.top.resize(slots);
+        to.gap.resize(slots);
         to.made.resize(needs_.size(), 0);
         to.stamp = ++stamps_;
+        if (levelStamps_.size() < j + 2) levelStamps_.resize(j + 2, 0);
+        levelStamps_[j + 1] = to.stamp;
         to.bound = from.bound * (a + 1);  // a lies in 1 ... m - 1
-        // The sums of the slots' first tables only; count adds up the others where needed.
-        const std::int32_t* before = from.top.data();
+        // The gaps of the slots' first tables only; count adds up the others where needed.
+        const std::int32_t* before = from.gap.data();
         const std::int32_t* largest = part.slotLargest.data();
-        std::int32_t* after = to.top.data();
-        for (std::size_t slot = 0; slot < slots; ++slot) after[slot] = before[slot] + largest[slot];
+        std::int32_t* after = to.gap.data();
+        for (std::size_t slot = 0; slot < slots; ++slot) after[slot] = before[slot] - largest[slot];
         prefix_.push_back(a);
         prefixSteps_.push_back(&part);
         return true;
@@ -1334,7 +1340,19 @@ class SharedPrefix {
                                            bool plain) {
         static const ShortPolynomial kOne{1};
         std::size_t j = depth;
-        while (j > 0 && !shortMade(j, t, count)) --j;
+        ShortBuilt& built = shortBuilt_[t];
+        std::size_t held = count;  // what every level up to `depth` holds once made
+        if (built.count >= count) {
+            // Every level up to built.depth held table t to built.count when it was last asked
+            // for. A level extended since has a later stamp, and so has every level after it:
+            // the levels before the first of those still hold it.
+            j = std::min(depth, built.depth);
+            while (j > 0 && levelStamps_[j] > built.stamp) --j;
+            if (j == depth) held = built.count;
+        } else {
+            while (j > 0 && !shortMade(j, t, count)) --j;
+        }
+        built = {stamps_, depth, static_cast<std::uint8_t>(held)};
         for (; j < depth; ++j) {
             Level& to = levels_[j + 1];
             if (to.shortMade.size() != needs_.size()) {
@@ -1355,6 +1373,14 @@ class SharedPrefix {
         return depth == 0 ? kOne : shortOf(levels_[depth], plain)[t];
     }
 
+    // When table t's polynomial was last asked for: the stamp then, the depth, and the count
+    // of coefficients every level up to that depth held.
+    struct ShortBuilt {
+        std::uint64_t stamp = 0;
+        std::size_t depth = 0;
+        std::uint8_t count = 0;
+    };
+
     bool shortMade(std::size_t j, std::size_t t, std::size_t count) const {
         const Level& level = levels_[j];
         return t < level.shortMade.size() && level.shortMade[t] == level.stamp &&
@@ -1372,8 +1398,25 @@ class SharedPrefix {
         mask &= (std::uint32_t{2} << (count - 1)) - 1;
         Number running = 0;
         if ((mask & (mask + 1)) == 0) {
-            // The shortfalls 0 ... h, as most parts allow: a sum over a window of h + 1.
+            // The shortfalls 0 ... h, as every part allows: a sum over a window of h + 1. Most
+            // windows are the shortfall 0 alone or reach past the cut.
             const auto width = static_cast<std::size_t>(std::bit_width(mask));
+            if (width == 1) {
+                for (std::size_t u = 0; u < count; ++u) {
+                    running = summed ? running + from[u] : from[u];
+                    to[u] = running;
+                }
+                return;
+            }
+            if (width >= count) {
+                Number window = 0;
+                for (std::size_t u = 0; u < count; ++u) {
+                    window += from[u];
+                    running = summed ? running + window : window;
+                    to[u] = running;
+                }
+                return;
+            }
             Number window = 0;
             for (std::size_t u = 0; u < count; ++u) {
                 window += from[u];
@@ -1432,9 +1475,11 @@ class SharedPrefix {
 
     std::shared_ptr<PartRuns> runs_;  // the runs of every part, shared with other tallies of m
     SubdivisorOptions options_;
-    std::vector<long long> needs_;  // the admission sum of each table
-    std::vector<char> negative_;    // by table: mu(d) = -1
-    std::vector<Level> levels_;     // levels_[j]: after the first j parts of prefix_
+    std::vector<long long> needs_;            // the admission sum of each table
+    std::vector<char> negative_;              // by table: mu(d) = -1
+    std::vector<Level> levels_;               // levels_[j]: after the first j parts of prefix_
+    std::vector<std::uint64_t> levelStamps_;  // levels_[j].stamp side by side, rising with j
+    std::vector<ShortBuilt> shortBuilt_;      // by table
     std::vector<int> prefix_;
     // The runs of each part of prefix_, then of the last two parts of the fiber counted.
     std::vector<const PartSteps*> prefixSteps_;
@@ -1447,7 +1492,7 @@ class SharedPrefix {
     std::vector<std::uint32_t> slotStarts_;  // by slot: its first table, that of d = 1
     bool boundByShortfalls_ = false;
     std::vector<std::int32_t> slotNeeds_;     // by slot: the admission sum of its first table
-    std::vector<long long> divisors_;         // by table: its d
+    std::vector<long long> reachAt_;          // by table: need d, the least slot sum reaching it
     std::vector<std::uint32_t> candidates_;   // the slots the fiber counted reaches
     std::vector<std::uint8_t> reachedFlags_;  // by slot, and 0 up to a multiple of 8
     std::vector<std::pair<std::size_t, long long>> tables_;  // those tables, with their sums
