@@ -258,8 +258,11 @@ def wait_for_sleeping_threads():
                     states.append(stat.read().rsplit(")", 1)[1].split()[0])
         return all(state == "S" for state in states)
     deadline = time.monotonic() + 10
-    while time.monotonic() < deadline and not (all_asleep() and time.sleep(0.05) is None
-                                                and all_asleep()):
+    while time.monotonic() < deadline:
+        if all_asleep():
+            time.sleep(0.05)
+            if all_asleep():
+                return
         time.sleep(0.01)
 
 
