@@ -1070,7 +1070,6 @@ class SharedPrefix {
             }
         }
         levels_.push_back(startLevel());
-        levelStamps_.push_back(levels_[0].stamp);
         shortBuilt_.resize(needs_.size());
         levels_[0].gap.assign(slotNeeds_.begin(), slotNeeds_.end());
         levels_[0].made.assign(needs_.size(), levels_[0].stamp);
@@ -1268,8 +1267,6 @@ class SharedPrefix {
         to.gap.resize(slots);
         to.made.resize(needs_.size(), 0);
         to.stamp = ++stamps_;
-        if (levelStamps_.size() < j + 2) levelStamps_.resize(j + 2, 0);
-        levelStamps_[j + 1] = to.stamp;
         to.bound = from.bound * (a + 1);  // a lies in 1 ... m - 1
         // The gaps of the slots' first tables only; count adds up the others where needed.
         const std::int32_t* before = from.gap.data();
@@ -1347,7 +1344,7 @@ class SharedPrefix {
             // for. A level extended since has a later stamp, and so has every level after it:
             // the levels before the first of those still hold it.
             j = std::min(depth, built.depth);
-            while (j > 0 && levelStamps_[j] > built.stamp) --j;
+            while (j > 0 && levels_[j].stamp > built.stamp) --j;
             if (j == depth) held = built.count;
         } else {
             while (j > 0 && !shortMade(j, t, count)) --j;
@@ -1475,11 +1472,10 @@ class SharedPrefix {
 
     std::shared_ptr<PartRuns> runs_;  // the runs of every part, shared with other tallies of m
     SubdivisorOptions options_;
-    std::vector<long long> needs_;            // the admission sum of each table
-    std::vector<char> negative_;              // by table: mu(d) = -1
-    std::vector<Level> levels_;               // levels_[j]: after the first j parts of prefix_
-    std::vector<std::uint64_t> levelStamps_;  // levels_[j].stamp side by side, rising with j
-    std::vector<ShortBuilt> shortBuilt_;      // by table
+    std::vector<long long> needs_;        // the admission sum of each table
+    std::vector<char> negative_;          // by table: mu(d) = -1
+    std::vector<Level> levels_;           // levels_[j]: after the first j parts of prefix_
+    std::vector<ShortBuilt> shortBuilt_;  // by table
     std::vector<int> prefix_;
     // The runs of each part of prefix_, then of the last two parts of the fiber counted.
     std::vector<const PartSteps*> prefixSteps_;
