@@ -1395,7 +1395,7 @@ class SharedPrefix {
         mask &= (std::uint32_t{2} << (count - 1)) - 1;
         Number running = 0;
         if ((mask & (mask + 1)) == 0) {
-            // The shortfalls 0 ... h, as every part allows: a sum over a window of h + 1. Most
+            // The shortfalls 0 ... h, as most parts allow: a sum over a window of h + 1. Most
             // windows are the shortfall 0 alone or reach past the cut.
             const auto width = static_cast<std::size_t>(std::bit_width(mask));
             if (width == 1) {
