@@ -220,11 +220,13 @@ TEST(CliFiles, FailedWritesExitWithOneAndLeaveTheEarlierFiles) {
 
 // Also where the file system has no unnamed temporaries: the named one is removed on the way out.
 TEST(CliFiles, InterruptedWriteLeavesTheEarlierFileAndNoTemporary) {
-    // The fibers with m = 400 and six branches take far longer than the second and a half
-    // after which the tool is stopped (hours), and what it lists by then (about 2.5 MB on a busy
-    // 2-core machine) stays well below the 16 MiB files may grow to; the census database of
-    // genus 500 has made its tables by then, and its first fibers take minutes.
-    const std::vector<std::string> fibers{"fibers", "400", "2", "6", "--output", "old.doc"};
+    // The fibers of genus 700 with m = 400 and six branches take far longer than the second and
+    // a half after which the tool is stopped (hours), and they are sparse: about 85 kB of lines a
+    // second on one core, where the whole list grows by 11 MB a second, so the file stays far
+    // below the 16 MiB files may grow to on any machine; the census database of genus 500 has
+    // made its tables by then, and its first fibers take minutes.
+    const std::vector<std::string> fibers{"fibers",  "400", "2",        "6",
+                                          "--genus", "700", "--output", "old.doc"};
     const std::vector<std::string> database{"census", "--genus",  "500..501", "--format",
                                             "sqlite", "--output", "old.doc"};
     const struct {
@@ -254,7 +256,7 @@ TEST(CliFiles, InterruptedWriteLeavesTheEarlierFileAndNoTemporary) {
         writeBytes(folder / "old.doc", earlier);
         const ProcessResult result = runProcess(kCli, row.args, folder.path(), 1 << 24, nullptr,
                                                 1500, row.signal, row.noUnnamedTemporaries);
-        EXPECT_EQ(result.exitCode, row.exitCode);
+        EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
         EXPECT_EQ(readBytes(folder / "old.doc"), earlier);
         if (row.signal == SIGKILL) {
             EXPECT_EQ(folder.entries().size(), 2u) << "the temporary of the save killed";
