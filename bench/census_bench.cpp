@@ -17,7 +17,7 @@ void censusFast(benchmark::State& state, int genus) {
     for (auto _ : state) {
         lines.clear();
         censusByGenus(
-            genus, [&](const CensusFiber& f) { lines.push_back(f.line); }, nullptr,
+            genus, [&](const CensusFiber& f) { lines.emplace_back(f.line); }, nullptr,
             CensusOptions{1});
         benchmark::DoNotOptimize(lines.data());
     }
@@ -40,7 +40,7 @@ void censusEachAlone(benchmark::State& state, int genus) {
         benchmark::DoNotOptimize(lines.data());
     }
     std::vector<std::string> census;
-    censusByGenus(genus, [&](const CensusFiber& f) { census.push_back(f.line); });
+    censusByGenus(genus, [&](const CensusFiber& f) { census.emplace_back(f.line); });
     if (lines != census) state.SkipWithError("the census differs from its fibers counted alone");
 }
 

@@ -216,15 +216,21 @@ std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
     return line;
 }
 
-void writeFiberLine(std::string& line, int m, int r, std::span<const int> parts,
-                    const SubdivisorTally& simpleCrusts, int genus) {
+std::size_t writeFiberLine(std::string& text, std::size_t at, int m, int r,
+                           std::span<const int> parts, const SubdivisorTally& simpleCrusts,
+                           int genus) {
     // Written through a pointer into room made once: the line is a few dozen short numbers, and
-    // appending them one by one costs more than making them.
+    // appending them one by one costs more than making them. The room is grown, never shrunk,
+    // so it is cleared only when it grows.
     const bool fits64 = !simpleCrusts.wide && simpleCrusts.count <= ~std::uint64_t{0};
     const std::string wide = fits64 ? std::string() : tallyText(simpleCrusts);
-    line.resize(96 + 12 * parts.size() + wide.size());
-    char* out = line.data();
-    char* const end = out + line.size();
+    const std::size_t room = 96 + 12 * parts.size() + wide.size();
+    if (text.size() - std::min(at, text.size()) < room) {
+        text.resize(std::max(at + room, 2 * text.size()));
+    }
+    char* const start = text.data() + at;
+    char* out = start;
+    char* const end = out + room;
     const auto put = [&](std::string_view text) {
         std::memcpy(out, text.data(), text.size());
         out += text.size();
@@ -257,7 +263,7 @@ void writeFiberLine(std::string& line, int m, int r, std::span<const int> parts,
         std::memset(out, '*', 21);
         out += 21;
     }
-    line.resize(static_cast<std::size_t>(out - line.data()));
+    return static_cast<std::size_t>(out - start);
 }
 
 bool acceptFiber(int m, std::span<const int> parts, bool noDuplicates, int requiredGenus) {

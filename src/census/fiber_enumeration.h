@@ -58,9 +58,12 @@ bool acceptFiber(int m, std::span<const int> parts, bool noDuplicates, int requi
 std::string fiberLineWithCount(int m, int r, std::span<const int> parts,
                                const std::string& countText, long long simpleCrusts, int genus);
 
-// The same line written over `line`, whose room is kept (a census writes millions of them).
-void writeFiberLine(std::string& line, int m, int r, std::span<const int> parts,
-                    const SubdivisorTally& simpleCrusts, int genus);
+// The same line written into `text` from `at` on, whose room is kept and grown as needed (a
+// census writes millions of lines, each worker its share of a block into one text); answers the
+// line's length.
+std::size_t writeFiberLine(std::string& text, std::size_t at, int m, int r,
+                           std::span<const int> parts, const SubdivisorTally& simpleCrusts,
+                           int genus);
 
 // The line of the fiber list for a fiber and its counts.
 std::string fiberListLine(int m, int r, std::span<const int> parts, long long simpleCrusts,

@@ -6,6 +6,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "census/fiber_enumeration.h"
@@ -376,27 +378,44 @@ bool forEachGenusBlock(int genus, const CensusBlockWork& work, Progress* progres
 
 bool censusByGenus(int genus, const CensusSink& sink, Progress* progress,
                    const CensusOptions& options) {
-    // The counts and the lines are made by the workers; the sink only takes them in order. A
-    // count that fails (memory, a table too large) is raised on the calling thread in census
-    // order, after the fibers before it.
+    // The counts and the lines are made by the workers; the sink only takes them in order. Each
+    // worker writes its lines one after another into a text of its own, kept from block to block,
+    // and the sink sees them where they were written. A count that fails (memory, a table too
+    // large) is raised on the calling thread in census order, after the fibers before it.
+    struct WorkerText {
+        std::string text;
+        std::size_t used = 0;
+    };
+    struct LinePlace {
+        std::size_t worker = 0;
+        std::size_t at = 0;
+        std::size_t length = 0;
+    };
     std::vector<SubdivisorTally> tallies;
-    std::vector<std::string> lines;
+    std::vector<LinePlace> places;
     std::vector<std::exception_ptr> failures;
-    CensusCounter counter(workerCount(options.threads));
+    const std::size_t workers = workerCount(options.threads);
+    std::vector<WorkerText> texts(workers);
+    CensusCounter counter(workers);
     CensusRunWork work;
     work.begin = [&](std::size_t count) {
         tallies.resize(count);
-        lines.resize(count);
+        places.resize(count);
         failures.assign(count, nullptr);
+        for (WorkerText& text : texts) text.used = 0;
     };
     work.run = [&](std::span<const CensusShape> shapes, std::size_t first, std::size_t worker) {
+        WorkerText& text = texts[worker];
         for (std::size_t k = 0; k < shapes.size(); ++k) {
             const CensusShape& shape = shapes[k];
             SubdivisorTally& tally = tallies[first + k];
             try {
                 tally = counter.count(worker, shape, progress);
                 if (tally.cancelled) return;
-                writeFiberLine(lines[first + k], shape.m, shape.r, shape.parts, tally, genus);
+                const std::size_t length = writeFiberLine(text.text, text.used, shape.m, shape.r,
+                                                          shape.parts, tally, genus);
+                places[first + k] = {worker, text.used, length};
+                text.used += length;
             } catch (...) {
                 failures[first + k] = std::current_exception();
                 return;
@@ -405,7 +424,9 @@ bool censusByGenus(int genus, const CensusSink& sink, Progress* progress,
     };
     work.done = [&](const CensusShape& shape, std::size_t i) {
         if (failures[i]) std::rethrow_exception(failures[i]);
-        sink(CensusFiber{shape, tallies[i], genus, lines[i]});
+        const LinePlace& place = places[i];
+        const std::string_view line(texts[place.worker].text.data() + place.at, place.length);
+        sink(CensusFiber{shape, tallies[i], genus, line});
     };
     return forEachGenusRun(genus, work, progress, options);
 }

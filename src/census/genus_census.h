@@ -3,6 +3,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "census/subdivisor_count.h"
@@ -49,7 +50,7 @@ struct CensusFiber {
     const CensusShape& shape;
     const SubdivisorTally& simpleCrusts;
     int genus = 0;
-    const std::string& line;  // the fiber line as the fiber list shows it
+    std::string_view line;  // the fiber line as the fiber list shows it
 };
 
 using CensusSink = std::function<void(const CensusFiber&)>;

@@ -1086,10 +1086,12 @@ class SharedPrefix {
                           parts.begin())
                 .first -
             prefix_.begin());
-        prefixSteps_.resize(prefix_.size());  // without the last two parts of the fiber before
+        // Without the last two parts of the fiber before, and the parts past those in common.
+        // (Erasing the end, unlike resize, stays inline: this runs for every fiber.)
+        prefixSteps_.erase(prefixSteps_.begin() + static_cast<std::ptrdiff_t>(common),
+                           prefixSteps_.end());
         if (common < prefix_.size()) {
-            prefix_.resize(common);
-            prefixSteps_.resize(common);
+            prefix_.erase(prefix_.begin() + static_cast<std::ptrdiff_t>(common), prefix_.end());
             ++generation_;
         }
         const auto outside = [m](int a) { return a < 1 || a >= m; };

@@ -130,7 +130,7 @@ Finding censusIsTheFilteredLists(const Progress* progress) {
     long long lines = 0;
     for (int genus = 2; genus <= 10; ++genus) {
         std::vector<std::string> census;
-        censusByGenus(genus, [&](const CensusFiber& f) { census.push_back(f.line); });
+        censusByGenus(genus, [&](const CensusFiber& f) { census.emplace_back(f.line); });
         const GenusBounds bounds = genusBounds(genus);
         FiberOptions options;
         options.requiredGenus = genus;

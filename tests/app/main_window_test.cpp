@@ -260,7 +260,7 @@ TEST_F(MainWindow, GenusWithEmptyMListsTheWholeGenus) {
         type(mainWindow.get(), "1042", QString::number(row.genus));
         FiberListDialog* list = enumerate("", "4", "3");
         census.clear();
-        censusByGenus(row.genus, [&](const CensusFiber& f) { census.push_back(f.line); });
+        censusByGenus(row.genus, [&](const CensusFiber& f) { census.emplace_back(f.line); });
         EXPECT_EQ(linesOf(list->list()), census);
         EXPECT_EQ(control<QLabel>(list, "status")->text(),
                   QLocale().toString(static_cast<qint64>(census.size())) + " fibers");

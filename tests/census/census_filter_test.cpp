@@ -44,7 +44,7 @@ TEST(CensusFilter, KeepsWhatTheFiberListsOfEveryMRBKeep) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> kept;
         censusByGenus(c.genus, [&](const CensusFiber& fiber) {
-            if (censusFiberPasses(c.options, fiber)) kept.push_back(fiber.line);
+            if (censusFiberPasses(c.options, fiber)) kept.emplace_back(fiber.line);
         });
         FiberOptions listed = c.options;
         listed.requiredGenus = c.genus;

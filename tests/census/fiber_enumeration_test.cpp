@@ -152,7 +152,7 @@ TEST(GenusCensus, IsTheFiberListsOfEveryShapeFilteredByGenus) {
         for (int threads : {1, 3}) {
             std::vector<std::string> census;
             EXPECT_TRUE(censusByGenus(
-                genus, [&](const CensusFiber& f) { census.push_back(f.line); }, nullptr,
+                genus, [&](const CensusFiber& f) { census.emplace_back(f.line); }, nullptr,
                 CensusOptions{threads}));
             EXPECT_EQ(census, expected) << threads << " threads";
         }
@@ -218,7 +218,7 @@ TEST(GenusCensus, WalksALargeGenusOnASmallStack) {
 TEST(GenusCensus, EveryLineIsReadBackByEveryReader) {
     NodePool pool;
     long long largeCounts = 0, asterisks = 0;
-    const auto readBack = [&](const std::string& line, const CensusShape& shape) {
+    const auto readBack = [&](std::string_view line, const CensusShape& shape) {
         SCOPED_TRACE(line);
         const FiberData expected = fiberFromParts(shape.m, shape.r, shape.parts);
         EXPECT_EQ(parseFiberText(line), expected);

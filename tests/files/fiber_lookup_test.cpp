@@ -54,8 +54,9 @@ TEST(FiberLookup, EveryFormOfEveryCensusFiberFindsItsLabelAndLine) {
             const FiberData x = fiberFromParts(f.shape.m, f.shape.r, f.shape.parts);
             std::vector<int> turned = f.shape.parts;
             std::reverse(turned.begin(), turned.end());
-            const std::string forms[] = {fiberLabel(x), f.line, fiberLineText(x.m, x.r, turned),
-                                         fiberNotation(x), shuffledGraphJson(x, random)};
+            const std::string forms[] = {fiberLabel(x), std::string(f.line),
+                                         fiberLineText(x.m, x.r, turned), fiberNotation(x),
+                                         shuffledGraphJson(x, random)};
             for (const std::string& form : forms) {
                 SCOPED_TRACE(form);
                 const FoundFiber found = lookupFiber(form);
