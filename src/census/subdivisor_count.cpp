@@ -878,6 +878,10 @@ constexpr int kMaxRunsM = 32767;
 // A shortfall below this is held as a bit of a mask (and a slack below it counted with them).
 constexpr long long kSmallSlack = 16;
 
+// A part's deficit in a table of d > 1 (see PartSteps), and the deficits of the first parts added
+// up, are kept in a byte, this meaning this much or more.
+constexpr long long kDeficitCap = 255;
+
 // The shortfalls below kSmallSlack from `largest` that the runs (ascending) allow, as bits.
 std::uint32_t shortfallMask(std::span<const Run> runs, long long largest) {
     std::uint32_t mask = 0;
@@ -904,6 +908,9 @@ struct PartSteps {
     // The largest w of the first table (d = 1) of each slot, side by side: a fiber's tables are
     // picked by running through these.
     std::vector<std::int32_t> slotLargest;
+    // By table of d > 1, in order (the tables of each slot after its first): how far d times its
+    // largest w falls short of the largest value of the slot's first table, at most kDeficitCap.
+    std::vector<std::uint8_t> deficits;
     const Run* zeroRuns = nullptr;  // zeroRuns[h] = {0, h}
     bool withPlain = false;         // the lists of 'A', 'B', '0' are kept (after each table's)
 
@@ -979,6 +986,7 @@ struct PartRuns::Held {
         std::vector<BranchLetterRule> rules;
         int rulesOf = 0;  // the k of `rules`
         long long fixedBelow = 0;
+        long long slotLargest = 0;
         for (const Slot& slot : slots) {
             if (slot.k != rulesOf) {
                 fixedBelow = chainRules(shape, slot.k, rules);
@@ -988,7 +996,13 @@ struct PartRuns::Held {
             for (const auto& [d, mu] : slot.mobius) {
                 multiplesOf(z.all, d, w);
                 const long long largest = largestValue(w);
-                if (d == 1) held->slotLargest.push_back(static_cast<std::int32_t>(largest));
+                if (d == 1) {
+                    slotLargest = largest;
+                    held->slotLargest.push_back(static_cast<std::int32_t>(largest));
+                } else {
+                    held->deficits.push_back(static_cast<std::uint8_t>(
+                        std::min<long long>(kDeficitCap, slotLargest - d * largest)));
+                }
                 held->largests.push_back(static_cast<std::int16_t>(largest));
                 held->add(w, largest);
                 if (options.exceptOnlyAB) {
@@ -1000,6 +1014,7 @@ struct PartRuns::Held {
         held->runs.shrink_to_fit();
         held->starts.shrink_to_fit();
         held->slotLargest.shrink_to_fit();
+        held->deficits.shrink_to_fit();
         held->masks.shrink_to_fit();
         held->largests.shrink_to_fit();
         return held;
@@ -1066,12 +1081,13 @@ class SharedPrefix {
                 std::min<long long>(needs_[slotStarts_.back()], INT32_MAX)));
             for (const auto& [d, mu] : slot.mobius) {
                 negative_.push_back(mu < 0);
-                reachAt_.push_back(needs_[reachAt_.size()] * d);
+                divisors_.push_back(d);
             }
         }
         levels_.push_back(startLevel());
         shortBuilt_.resize(needs_.size());
         levels_[0].gap.assign(slotNeeds_.begin(), slotNeeds_.end());
+        levels_[0].deficits.assign(needs_.size() - slots.size(), 0);
         levels_[0].made.assign(needs_.size(), levels_[0].stamp);
         levels_[0].bound = static_cast<double>(slots.size());
     }
@@ -1157,15 +1173,24 @@ class SharedPrefix {
                                       second.slotLargest[slot];
             tables_[tried++] = {t, slotTop};
             const std::size_t end = slot + 1 < slots ? slotStarts_[slot + 1] : needs_.size();
+            // A table of d > 1 has need / d for its need (d divides k / ell). Each part's
+            // largest w times d falls short of its largest value by the part's deficit, so the
+            // table's sum times d is slotTop less the deficits of all parts: it is reached when
+            // those stay within the first table's slack. The level holds the first parts' sum.
+            const long long slack = slotTop - needs_[t];
             for (std::size_t u = t + 1; u < end; ++u) {
-                // Each part's largest multiple of d is at most its largest value, so the sum
-                // of the w = z / d is at most slotTop / d, below need when slotTop is below
-                // need d.
-                if (slotTop < reachAt_[u]) continue;
+                const std::size_t q = u - slot - 1;  // the table's place among those of d > 1
+                const long long deficit = static_cast<long long>(level.deficits[q]) +
+                                          first.deficits[q] + second.deficits[q];
+                if (deficit > slack) continue;  // a capped deficit is at most the true one
                 long long top = 0;
-                for (const PartSteps* part : prefixSteps_) top += part->largest(u);
-                tables_[tried] = {u, top};
-                tried += top >= needs_[u] ? 1 : 0;
+                if (deficit < kDeficitCap) {
+                    top = (slotTop - deficit) / divisors_[u];
+                } else {
+                    for (const PartSteps* part : prefixSteps_) top += part->largest(u);
+                    if (top < needs_[u]) continue;
+                }
+                tables_[tried++] = {u, top};
             }
         }
         const double partCount = static_cast<double>(parts.size());
@@ -1226,6 +1251,9 @@ class SharedPrefix {
         // By slot: its first table's need less that sum, so that a fiber's last two parts reach
         // the table when their largest values add up to at least this.
         std::vector<std::int32_t> gap;
+        // By table of d > 1: the deficits of the parts added up (see PartSteps), at most
+        // kDeficitCap.
+        std::vector<std::uint8_t> deficits;
         std::vector<std::uint64_t> made;  // by table: `stamp` when its cells are this level's
         std::uint64_t stamp = 0;          // new each time the level's part changes
         double bound = 0;                 // vectorBound's product up to here
@@ -1270,11 +1298,20 @@ class SharedPrefix {
         to.made.resize(needs_.size(), 0);
         to.stamp = ++stamps_;
         to.bound = from.bound * (a + 1);  // a lies in 1 ... m - 1
-        // The gaps of the slots' first tables only; count adds up the others where needed.
+        // The gaps of the slots' first tables, and the deficits of the others.
         const std::int32_t* before = from.gap.data();
         const std::int32_t* largest = part.slotLargest.data();
         std::int32_t* after = to.gap.data();
         for (std::size_t slot = 0; slot < slots; ++slot) after[slot] = before[slot] - largest[slot];
+        const std::size_t others = needs_.size() - slots;
+        to.deficits.resize(others);
+        const std::uint8_t* had = from.deficits.data();
+        const std::uint8_t* adds = part.deficits.data();
+        std::uint8_t* sums = to.deficits.data();
+        for (std::size_t q = 0; q < others; ++q) {
+            sums[q] = static_cast<std::uint8_t>(
+                std::min<unsigned>(unsigned{had[q]} + adds[q], unsigned{kDeficitCap}));
+        }
         prefix_.push_back(a);
         prefixSteps_.push_back(&part);
         return true;
@@ -1511,7 +1548,7 @@ class SharedPrefix {
     std::vector<std::uint32_t> slotStarts_;  // by slot: its first table, that of d = 1
     bool boundByShortfalls_ = false;
     std::vector<std::int32_t> slotNeeds_;     // by slot: the admission sum of its first table
-    std::vector<long long> reachAt_;          // by table: need d, the least slot sum reaching it
+    std::vector<long long> divisors_;         // by table: its d
     std::vector<std::uint32_t> candidates_;   // the slots the fiber counted reaches
     std::vector<std::uint8_t> reachedFlags_;  // by slot, and 0 up to a multiple of 8
     std::vector<std::pair<std::size_t, long long>> tables_;  // those tables, with their sums
